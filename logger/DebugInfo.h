@@ -1,0 +1,41 @@
+// Per-opcode counters and logging switches, shared by every calling thread without a lock.
+#pragma once
+
+#include "logger/OpCodeCatalogue.h"
+
+#include <atomic>
+#include <cstdint>
+
+// Counters wrap modulo 2^32 and read back as signed, so a count past 2^31-1 turns negative
+// without undefined behaviour.
+struct DynamicDebugInfo
+{
+    std::atomic<uint32_t> count{0};
+    std::atomic<bool> enabled{false};
+
+    int32_t getCount() const noexcept
+    {
+        return static_cast<int32_t>(count.load(std::memory_order_relaxed));
+    }
+    bool isEnabled() const noexcept { return enabled.load(std::memory_order_relaxed); }
+    void setEnabled(bool on) noexcept { enabled.store(on, std::memory_order_relaxed); }
+    void increment() noexcept { count.fetch_add(1, std::memory_order_relaxed); }
+    void resetCount() noexcept { count.store(0, std::memory_order_relaxed); }
+};
+
+extern DynamicDebugInfo vstFunctionsLogInfo[kNumVstFunctions];
+extern DynamicDebugInfo vstDispatcherLogInfo[kNumDispatcherOpCodes];
+extern DynamicDebugInfo vstAudioMasterLogInfo[kNumAudioMasterOpCodes];
+
+struct OpCodeGroupInfo
+{
+    int numOpCodes;
+    const char* groupName;
+    DynamicDebugInfo* logInfo;
+};
+
+constexpr int kNumOpCodeGroups = 3;
+extern const OpCodeGroupInfo OpCodeGroupsInfo[kNumOpCodeGroups];
+
+void initLogInfo(DynamicDebugInfo* records, int n) noexcept;
+void initLogCounters(DynamicDebugInfo* records, int n) noexcept;

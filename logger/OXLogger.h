@@ -1,0 +1,66 @@
+// The one logger: counts every forwarded call, formats the lines that are switched on,
+// and keeps the switches in the settings file.
+#pragma once
+
+#include "logger/DebugInfo.h"
+
+#include <juce_core/juce_core.h>
+
+#include <atomic>
+
+class OXLogger : public juce::Logger
+{
+public:
+    enum vstOpCodeGroup
+    {
+        vstAEffectFunctions = 0,
+        vstDispatcherOpCodes = 1,
+        vstAudioMasterOpCodes = 2,
+    };
+
+    OXLogger() = default;
+    ~OXLogger() override;
+
+    void logMessage(const juce::String& message) override;
+    // Writes one finished line; called from any thread, several at once.
+    virtual void log(const char* message);
+
+    void init(const juce::String& name);
+
+    // Catalogue, counters and switches.
+    juce::String getVstOpCodeName(vstOpCodeGroup group, long opCode) const;
+    int getVstNumOpCodes(vstOpCodeGroup group) const noexcept;
+    void setVstOpCodeEnabled(bool enabled, vstOpCodeGroup group, long opCode) noexcept;
+    void setVstOpCodesEnabled(bool enabled) noexcept;
+    void toggleVstOpCodesEnabled() noexcept;
+    long getVstOpCodeCount(vstOpCodeGroup group, long opCode) const noexcept;
+    bool isVstOpCodeEnabled(vstOpCodeGroup group, long opCode) const noexcept;
+    void resetVstOpCodeCounters() noexcept;
+
+    // Call and return reports from the forwarders. They run on the host's and the hosted
+    // plug-in's threads: count first, and format only when a line will be written.
+    void logVstDispatcher(long opCode, long index, long value, void* ptr, float opt) noexcept;
+    void logVstDispatcherReturn(long opCode, void* ptr, long result) noexcept;
+    void logVstAudioMaster(long opCode, long index, long value, void* ptr, float opt) noexcept;
+    void logVstAudioMasterReturn(long opCode, void* ptr, long result) noexcept;
+    void logVstProcess(float** inputs, float** outputs, long sampleFrames, bool replacing) noexcept;
+    void logVstSetParameter(long index, float parameter) noexcept;
+    void logVstGetParameter(long index) noexcept;
+    void logVstGetParameterReturn(float value) noexcept;
+
+    void saveState(juce::XmlElement& element) const;
+    void loadState(const juce::XmlElement& element);
+
+    // Written before the proxy record reaches the host, only read afterwards.
+    juce::String moduleName;
+    // Written by the window's thread, read by every calling thread.
+    std::atomic<bool> loggingActive{false};
+    std::atomic<bool> logParameters{false};
+    std::atomic<bool> logReturnParameters{false};
+    std::atomic<bool> logTime{false};
+
+private:
+    JUCE_DECLARE_NON_COPYABLE(OXLogger)
+};
+
+extern OXLogger oxLogger;
