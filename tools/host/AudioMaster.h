@@ -1,0 +1,37 @@
+// The host's audioMaster callback and the state it answers from.
+#pragma once
+
+#include "bridge/VstInterface.h"
+
+#include <atomic>
+
+namespace host
+{
+struct HostState
+{
+    double sampleRate = 44100.0;
+    int32_t blockSize = 512;
+    VstTimeInfo timeInfo{};
+    // The record the entry point returned; null before it returned and after Close.
+    std::atomic<AEffect*> effect{nullptr};
+    std::atomic<long> calls{0};
+};
+
+HostState& hostState();
+
+// Moves the transport to samplePosition; called between blocks on the processing thread.
+void advanceTime(double samplePosition);
+
+// Marks the calling thread as the audio thread for audioMasterGetCurrentProcessLevel.
+class RealtimeScope
+{
+public:
+    RealtimeScope();
+    ~RealtimeScope();
+    RealtimeScope(const RealtimeScope&) = delete;
+    RealtimeScope& operator=(const RealtimeScope&) = delete;
+};
+
+VstIntPtr hostAudioMaster(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value,
+                          void* ptr, float opt);
+} // namespace host

@@ -1,0 +1,35 @@
+// The host's own log: one "host: " line per event, written whole, from any thread.
+#pragma once
+
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+namespace host
+{
+class HostLog
+{
+public:
+    // An empty path logs to standard error, apart from the hosted module's standard output.
+    bool open(const std::string& path);
+    void setQuiet(bool quiet) { quiet_ = quiet; }
+    ~HostLog();
+
+    // Call lines; dropped when quiet.
+    void line(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // Warnings and errors; always written, also when quiet.
+    void problem(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+private:
+    void write(const char* format, va_list args);
+
+    FILE* file_ = nullptr;
+    bool ownsFile_ = false;
+    bool quiet_ = false;
+};
+
+HostLog& hostLog();
+
+// Quotes a text for a log or report line, escaping what is not printable ASCII.
+std::string quoted(const char* text, size_t maxLength);
+} // namespace host

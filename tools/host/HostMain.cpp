@@ -1,0 +1,110 @@
+// oplexa-host: a small command-line VST 2 host for the tests, the demo and the benchmarks.
+#include "tools/host/AudioMaster.h"
+#include "tools/host/HostLog.h"
+#include "tools/host/HostOptions.h"
+#include "tools/host/PluginModule.h"
+#include "tools/host/PluginSession.h"
+
+#include <cstdio>
+
+using namespace host;
+
+namespace
+{
+class OutputFile
+{
+public:
+    bool open(const std::string& path)
+    {
+        if (path.empty())
+            return true;
+        file_ = std::fopen(path.c_str(), "wb");
+        return file_ != nullptr;
+    }
+    bool close()
+    {
+        const bool ok = file_ == nullptr || std::fclose(file_) == 0;
+        file_ = nullptr;
+        return ok;
+    }
+    ~OutputFile() { close(); }
+    FILE* get() const { return file_; }
+
+private:
+    FILE* file_ = nullptr;
+};
+
+HostExitCode runCycles(const HostOptions& options, const AudioSinks& sinks, SessionReport& report)
+{
+    PluginModule module;
+    for (int cycle = 1; cycle <= options.cycles; ++cycle)
+    {
+        if (!module.isLoaded())
+        {
+            hostLog().line("loading %s", options.modulePath.c_str());
+            if (!module.load(options.modulePath))
+            {
+                hostLog().problem("error: cannot load %s: %s", options.modulePath.c_str(),
+                                  module.error().c_str());
+                return kExitLoadFailed;
+            }
+        }
+        const VstPluginMainProc entry = module.findEntryPoint();
+        if (entry == nullptr)
+        {
+            hostLog().problem("error: %s has no entry point (VSTPluginMain, main or main_macho)",
+                              options.modulePath.c_str());
+            return kExitNoEntryPoint;
+        }
+        hostLog().line("cycle %d: entry point %s", cycle, module.entryName());
+        report.line("cycle %d", cycle);
+        const HostExitCode result = runSession(entry, module.entryName(), options, sinks, report);
+        if (result != kExitOk)
+            return result;
+        if (options.unloadEachCycle)
+            module.unload();
+    }
+    if (!options.unload)
+        module.release();
+    return kExitOk;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    HostOptions options;
+    std::string error;
+    if (!parseHostOptions(argc, argv, options, error))
+    {
+        std::fprintf(stderr, "oplexa-host: %s\n%s", error.c_str(), usageText());
+        return kExitUsage;
+    }
+    hostLog().setQuiet(options.quiet);
+    if (!hostLog().open(options.logPath))
+    {
+        std::fprintf(stderr, "oplexa-host: cannot write %s\n", options.logPath.c_str());
+        return kExitUsage;
+    }
+    hostState().sampleRate = options.sampleRate;
+    hostState().blockSize = options.blockSize;
+
+    SessionReport report;
+    OutputFile audio;
+    OutputFile input;
+    if (!report.open(options.reportPath) || !audio.open(options.audioPath) ||
+        !input.open(options.inputPath))
+    {
+        hostLog().problem("error: cannot create the output files");
+        return kExitOutputFailed;
+    }
+
+    HostExitCode result = runCycles(options, AudioSinks{audio.get(), input.get()}, report);
+    if ((!report.close() || !audio.close() || !input.close()) && result == kExitOk)
+    {
+        hostLog().problem("error: could not write the output files");
+        result = kExitOutputFailed;
+    }
+    hostLog().line("done, exit code %d, %ld audioMaster calls", static_cast<int>(result),
+                   hostState().calls.load());
+    return result;
+}

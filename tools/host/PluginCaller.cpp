@@ -1,0 +1,71 @@
+#include "tools/host/PluginCaller.h"
+
+#include "tools/host/AudioMaster.h"
+#include "tools/host/HostLog.h"
+#include "tools/host/HostOpcodes.h"
+
+#include <cstdlib>
+
+namespace host
+{
+void PluginCaller::requireOpen(const char* what) const
+{
+    if (closed_)
+    {
+        hostLog().problem("internal error: %s after Close", what);
+        std::abort();
+    }
+}
+
+VstIntPtr PluginCaller::dispatch(int32_t opcode, int32_t index, VstIntPtr value, void* ptr,
+                                 float opt)
+{
+    const VstIntPtr result = dispatchQuietly(opcode, index, value, ptr, opt);
+    hostLog().line("dispatcher(opcode=%d %s, index=%d, value=%ld, ptr=%p, opt=%g) -> %ld", opcode,
+                   dispatcherOpcodeName(opcode), index, static_cast<long>(value), ptr,
+                   static_cast<double>(opt), static_cast<long>(result));
+    return result;
+}
+
+VstIntPtr PluginCaller::dispatchQuietly(int32_t opcode, int32_t index, VstIntPtr value, void* ptr,
+                                        float opt)
+{
+    requireOpen("dispatcher");
+    if (effect_->dispatcher == nullptr)
+        return 0;
+    return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
+}
+
+float PluginCaller::getParameter(int32_t index)
+{
+    requireOpen("getParameter");
+    if (effect_->getParameter == nullptr)
+        return 0.0f;
+    return effect_->getParameter(effect_, index);
+}
+
+void PluginCaller::setParameter(int32_t index, float value)
+{
+    requireOpen("setParameter");
+    if (effect_->setParameter != nullptr)
+        effect_->setParameter(effect_, index, value);
+}
+
+void PluginCaller::process(float** inputs, float** outputs, int32_t frames)
+{
+    requireOpen("process");
+    RealtimeScope realtime;
+    if (canReplace() && effect_->processReplacing != nullptr)
+        effect_->processReplacing(effect_, inputs, outputs, frames);
+    else if (effect_->process != nullptr)
+        effect_->process(effect_, inputs, outputs, frames);
+}
+
+VstIntPtr PluginCaller::close()
+{
+    const VstIntPtr result = dispatch(effClose);
+    closed_ = true;
+    hostState().effect.store(nullptr);
+    return result;
+}
+} // namespace host

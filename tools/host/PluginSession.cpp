@@ -1,0 +1,107 @@
+#include "tools/host/PluginSession.h"
+
+#include "tools/host/AudioMaster.h"
+#include "tools/host/EditorCheck.h"
+#include "tools/host/HostLog.h"
+#include "tools/host/HostOpcodes.h"
+#include "tools/host/PluginCaller.h"
+#include "tools/host/PluginInspection.h"
+
+namespace host
+{
+namespace
+{
+bool usableChannels(const AEffect& record)
+{
+    if (record.numInputs < 0 || record.numInputs > kMaxChannels || record.numOutputs < 0 ||
+        record.numOutputs > kMaxChannels)
+    {
+        hostLog().problem("warning: the record has %d inputs and %d outputs; no audio processed",
+                          record.numInputs, record.numOutputs);
+        return false;
+    }
+    return true;
+}
+
+AEffect* callEntry(VstPluginMainProc entry, const char* entryName, HostExitCode& failure)
+{
+    hostState().effect.store(nullptr);
+    advanceTime(0.0);
+    hostLog().line("calling entry point %s", entryName);
+    AEffect* effect = entry(hostAudioMaster);
+    hostLog().line("entry point %s returned %p", entryName, static_cast<void*>(effect));
+    if (effect == nullptr)
+    {
+        hostLog().problem("error: the entry point %s returned no record", entryName);
+        failure = kExitNullRecord;
+        return nullptr;
+    }
+    // A record with another magic is not a VST 2 record: nothing on it may be called.
+    if (effect->magic != kEffectMagic)
+    {
+        hostLog().problem("error: the record has the wrong magic 0x%08x",
+                          static_cast<uint32_t>(effect->magic));
+        failure = kExitBadRecord;
+        return nullptr;
+    }
+    if (effect->dispatcher == nullptr)
+    {
+        hostLog().problem("error: the record has no dispatcher");
+        failure = kExitBadRecord;
+        return nullptr;
+    }
+    return effect;
+}
+} // namespace
+
+HostExitCode runSession(VstPluginMainProc entry, const char* entryName, const HostOptions& options,
+                        const AudioSinks& sinks, SessionReport& report)
+{
+    HostExitCode failure = kExitOk;
+    AEffect* effect = callEntry(entry, entryName, failure);
+    if (effect == nullptr)
+        return failure;
+    hostState().effect.store(effect);
+    PluginCaller plugin(effect);
+    reportRecord(report, *effect, "at entry");
+
+    plugin.dispatch(effOpen);
+    plugin.dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(options.sampleRate));
+    plugin.dispatch(effSetBlockSize, 0, options.blockSize);
+    reportRecord(report, *effect, "after open");
+    reportNames(plugin, report);
+
+    const int programs = usableCount(effect->numPrograms, kMaxWalkedPrograms, "numPrograms");
+    reportPrograms(plugin, report, programs);
+    const int params = usableCount(effect->numParams, kMaxWalkedParams, "numParams");
+    reportParameters(plugin, report, params);
+    if (options.setParams)
+        exerciseParameters(plugin, report, params);
+    if ((effect->flags & effFlagsProgramChunks) != 0)
+        exerciseChunk(plugin, report);
+    if (options.editor)
+        exerciseEditor(plugin, report);
+
+    HostExitCode result = kExitOk;
+    plugin.dispatch(effMainsChanged, 0, 1);
+    plugin.dispatch(effStartProcess);
+    if (usableChannels(*effect))
+    {
+        // Counts are read once: a plug-in that changes them later keeps the buffers it got.
+        const int inputs = effect->numInputs;
+        const int outputs = effect->numOutputs;
+        if (!processBlocks(plugin, options, inputs, outputs, sinks, report))
+        {
+            hostLog().problem("error: could not write the audio files");
+            result = kExitOutputFailed;
+        }
+        if (options.threads > 0)
+            runConcurrentCalls(plugin, options, params, inputs, outputs, report);
+    }
+    plugin.dispatch(effStopProcess);
+    plugin.dispatch(effMainsChanged, 0, 0);
+    reportRecord(report, *effect, "before close");
+    plugin.close();
+    return result;
+}
+} // namespace host

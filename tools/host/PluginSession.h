@@ -1,0 +1,15 @@
+// One cycle: entry point, the whole session on the record it returned, and Close.
+#pragma once
+
+#include "tools/host/HostOptions.h"
+#include "tools/host/SessionAudio.h"
+#include "tools/host/SessionReport.h"
+
+#include "bridge/VstInterface.h"
+
+namespace host
+{
+// Returns kExitOk or the exit code of the failure.
+HostExitCode runSession(VstPluginMainProc entry, const char* entryName, const HostOptions& options,
+                        const AudioSinks& sinks, SessionReport& report);
+} // namespace host
