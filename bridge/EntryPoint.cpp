@@ -1,0 +1,68 @@
+// The module's exported entry point: one hosted plug-in per loaded Oplexa module.
+#include "bridge/BridgeState.h"
+#include "bridge/ProxyEffect.h"
+#include "logger/OXLogger.h"
+
+#include <cstring>
+
+std::atomic<AEffect*> vstEffect{nullptr};
+std::atomic<audioMasterCallback> vstAudioMaster{nullptr};
+
+namespace
+{
+// Set while main_macho runs, so a hosted module that calls back into it (Oplexa chosen to host
+// itself) is refused instead of recursing.
+bool starting = false;
+
+void copyAEffect(const AEffect& hosted)
+{
+    std::memcpy(&proxyEffect, &hosted, sizeof(AEffect));
+    proxyEffect.dispatcher = proxyDispatcher;
+    proxyEffect.process = proxyProcess;
+    proxyEffect.setParameter = proxySetParameter;
+    proxyEffect.getParameter = proxyGetParameter;
+    proxyEffect.processReplacing = proxyProcessReplacing;
+}
+
+AEffect* hostPlugin(audioMasterCallback audioMaster)
+{
+    if (vstEffect.load() != nullptr || starting)
+    {
+        oxLogger.log("Oplexa is exiting VST main function with NULL since we are already hosting "
+                     "a plugin");
+        return nullptr;
+    }
+    starting = true;
+    startOplexa();
+    AEffect* hosted = loadVstPlugin(audioMaster);
+    if (hosted == nullptr)
+    {
+        stopOplexa();
+        starting = false;
+        return nullptr;
+    }
+    vstEffect = hosted;
+    copyAEffect(*hosted);
+    openMonitorWindow();
+    starting = false;
+    return &proxyEffect;
+}
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback audioMaster)
+{
+    try
+    {
+        return hostPlugin(audioMaster);
+    }
+    catch (...)
+    {
+        starting = false;
+        return nullptr;
+    }
+}
+
+extern "C" __attribute__((visibility("default"))) AEffect* main_macho(audioMasterCallback audioMaster)
+{
+    return VSTPluginMain(audioMaster);
+}

@@ -1,0 +1,73 @@
+#include "bridge/MessageThread.h"
+
+#include <juce_events/juce_events.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace
+{
+std::thread thread;
+std::mutex mutex;
+std::condition_variable started;
+bool ready = false;
+
+void run()
+{
+    juce::initialiseJuce_GUI();
+    juce::MessageManager::getInstance()->setCurrentThreadAsMessageThread();
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        ready = true;
+    }
+    started.notify_all();
+    juce::MessageManager::getInstance()->runDispatchLoop();
+    juce::shutdownJuce_GUI();
+}
+} // namespace
+
+namespace messageThread
+{
+void start()
+{
+    if (thread.joinable())
+        return;
+    ready = false;
+    thread = std::thread(run);
+    std::unique_lock<std::mutex> lock(mutex);
+    started.wait(lock, [] { return ready; });
+}
+
+void call(const std::function<void()>& function)
+{
+    if (!thread.joinable())
+        return;
+    juce::MessageManager::getInstance()->callFunctionOnMessageThread(
+        [](void* data) -> void*
+        {
+            try
+            {
+                (*static_cast<const std::function<void()>*>(data))();
+            }
+            catch (...)
+            {
+            }
+            return nullptr;
+        },
+        const_cast<std::function<void()>*>(&function));
+}
+
+void stop()
+{
+    if (!thread.joinable())
+        return;
+    juce::MessageManager::getInstance()->stopDispatchLoop();
+    thread.join();
+}
+
+bool isRunning() noexcept
+{
+    return thread.joinable();
+}
+} // namespace messageThread

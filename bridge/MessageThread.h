@@ -1,0 +1,16 @@
+// JUCE's message loop on a thread of Oplexa's own: Linux hosts never dispatch JUCE's messages,
+// so the chooser, the window and its timer live on this thread while the host's thread waits.
+#pragma once
+
+#include <functional>
+
+namespace messageThread
+{
+// Starts JUCE's GUI support on a new thread and runs its dispatch loop there.
+void start();
+// Runs the function on the message thread and waits for it; exceptions stay on that thread.
+void call(const std::function<void()>& function);
+// Stops the loop, shuts JUCE's GUI support down on the message thread and joins it.
+void stop();
+bool isRunning() noexcept;
+} // namespace messageThread

@@ -1,0 +1,93 @@
+#include "bridge/Platform.h"
+
+#include <cstdlib>
+#include <dlfcn.h>
+
+namespace platform
+{
+ModuleHandle openModule(const char* path) noexcept
+{
+    if (path == nullptr || *path == '\0')
+        return nullptr;
+    dlerror();
+    return dlopen(path, RTLD_NOW | RTLD_LOCAL);
+}
+
+VstPluginMainProc findEntryPoint(ModuleHandle module) noexcept
+{
+    if (module == nullptr)
+        return nullptr;
+    for (const char* name : {"VSTPluginMain", "main", "main_macho"})
+        if (void* symbol = dlsym(module, name))
+            return reinterpret_cast<VstPluginMainProc>(symbol);
+    return nullptr;
+}
+
+void closeModule(ModuleHandle module) noexcept
+{
+    if (module != nullptr)
+        dlclose(module);
+}
+
+std::string lastModuleError() noexcept
+{
+    const char* error = dlerror();
+    return error != nullptr ? error : "";
+}
+
+std::string ownModulePath() noexcept
+{
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&ownModulePath), &info) == 0 || info.dli_fname == nullptr)
+        return {};
+    return info.dli_fname;
+}
+
+ResourceRef openResources(ModuleHandle) noexcept
+{
+    return 0;
+}
+
+void closeResources(ModuleHandle, ResourceRef) noexcept
+{
+}
+
+ResourceRef currentResources() noexcept
+{
+    return 0;
+}
+
+void useResources(ResourceRef) noexcept
+{
+}
+
+bool displayAvailable() noexcept
+{
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0')
+        return false;
+    // JUCE loads Xlib at run time too; doing the same keeps the module free of a link to it.
+    void* xlib = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
+    if (xlib == nullptr)
+        return false;
+    using OpenDisplay = void* (*)(const char*);
+    using CloseDisplay = int (*)(void*);
+    auto open = reinterpret_cast<OpenDisplay>(dlsym(xlib, "XOpenDisplay"));
+    auto close = reinterpret_cast<CloseDisplay>(dlsym(xlib, "XCloseDisplay"));
+    bool available = false;
+    if (open != nullptr && close != nullptr)
+        if (void* connection = open(nullptr))
+        {
+            available = true;
+            close(connection);
+        }
+    dlclose(xlib);
+    return available;
+}
+
+std::string environment(const char* name) noexcept
+{
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+} // namespace platform

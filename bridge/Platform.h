@@ -1,0 +1,37 @@
+// Every call into the operating system that the bridge makes, behind a few small functions,
+// so that the bridge itself reads as plain steps.
+#pragma once
+
+#include "bridge/VstInterface.h"
+
+#include <cstdint>
+#include <string>
+
+namespace platform
+{
+using ModuleHandle = void*;
+using ResourceRef = int16_t;
+
+// Null when the path is no loadable module; lastModuleError() then says why.
+ModuleHandle openModule(const char* path) noexcept;
+// The first of "VSTPluginMain", "main", "main_macho" the module exports, or null.
+VstPluginMainProc findEntryPoint(ModuleHandle module) noexcept;
+void closeModule(ModuleHandle module) noexcept;
+// The loader's last error text, or an empty text.
+std::string lastModuleError() noexcept;
+
+// The file this code was loaded from, or an empty text if the loader can't tell.
+std::string ownModulePath() noexcept;
+
+// Linux has no resource context: these keep the bridge's save/switch/restore steps and do nothing.
+ResourceRef openResources(ModuleHandle module) noexcept;
+void closeResources(ModuleHandle module, ResourceRef resources) noexcept;
+ResourceRef currentResources() noexcept;
+void useResources(ResourceRef resources) noexcept;
+
+// Whether an X display can be opened. Creating a window without one crashes inside JUCE.
+bool displayAvailable() noexcept;
+
+// An environment variable's value, or an empty text when it is unset.
+std::string environment(const char* name) noexcept;
+} // namespace platform
