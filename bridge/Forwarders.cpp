@@ -1,8 +1,12 @@
 // The five functions of the proxy record and the callback handed to the hosted plug-in.
-// Each reports the call, passes it on unchanged and reports the return. They run on any
+// Each reports the call, passes it on and reports the return. They run on any
 // thread the host or the hosted plug-in calls from, several at once; nothing here locks,
 // allocates or throws into the caller. With nothing hosted (before loading, after "Close")
 // they return 0 and touch no released record.
+//
+// Every function of the hosted plug-in gets its own record, never the proxy the host passed:
+// plug-ins such as DPF's keep their instance data right behind the record they handed out and
+// would read past the proxy otherwise.
 #include "bridge/BridgeState.h"
 #include "bridge/ProxyEffect.h"
 #include "logger/OXLogger.h"
@@ -52,7 +56,6 @@ VstIntPtr proxyDispatcher(AEffect*, int32_t opcode, int32_t index, VstIntPtr val
         AEffect* hosted = vstEffect.load(relaxed);
         if (hosted == nullptr || hosted->dispatcher == nullptr)
             return 0;
-        // The hosted plug-in gets its own record here, not the proxy the host passed.
         const VstIntPtr result = dispatchToHosted(hosted, opcode, index, value, ptr, opt);
         oxLogger.logVstDispatcherReturn(opcode, ptr, result);
         if (opcode == effClose)
@@ -70,14 +73,14 @@ VstIntPtr proxyDispatcher(AEffect*, int32_t opcode, int32_t index, VstIntPtr val
 }
 
 // Host's audio thread, mostly.
-void proxyProcess(AEffect* effect, float** inputs, float** outputs, int32_t sampleFrames)
+void proxyProcess(AEffect*, float** inputs, float** outputs, int32_t sampleFrames)
 {
     try
     {
         oxLogger.logVstProcess(inputs, outputs, sampleFrames, false);
         AEffect* hosted = vstEffect.load(relaxed);
         if (hosted != nullptr && hosted->process != nullptr)
-            hosted->process(effect, inputs, outputs, sampleFrames);
+            hosted->process(hosted, inputs, outputs, sampleFrames);
     }
     catch (...)
     {
@@ -85,14 +88,14 @@ void proxyProcess(AEffect* effect, float** inputs, float** outputs, int32_t samp
 }
 
 // Host's audio thread, mostly.
-void proxyProcessReplacing(AEffect* effect, float** inputs, float** outputs, int32_t sampleFrames)
+void proxyProcessReplacing(AEffect*, float** inputs, float** outputs, int32_t sampleFrames)
 {
     try
     {
         oxLogger.logVstProcess(inputs, outputs, sampleFrames, true);
         AEffect* hosted = vstEffect.load(relaxed);
         if (hosted != nullptr && hosted->processReplacing != nullptr)
-            hosted->processReplacing(effect, inputs, outputs, sampleFrames);
+            hosted->processReplacing(hosted, inputs, outputs, sampleFrames);
     }
     catch (...)
     {
@@ -100,21 +103,21 @@ void proxyProcessReplacing(AEffect* effect, float** inputs, float** outputs, int
 }
 
 // Hosts call this from the audio thread for automation and from the UI thread for edits.
-void proxySetParameter(AEffect* effect, int32_t index, float value)
+void proxySetParameter(AEffect*, int32_t index, float value)
 {
     try
     {
         oxLogger.logVstSetParameter(index, value);
         AEffect* hosted = vstEffect.load(relaxed);
         if (hosted != nullptr && hosted->setParameter != nullptr)
-            hosted->setParameter(effect, index, value);
+            hosted->setParameter(hosted, index, value);
     }
     catch (...)
     {
     }
 }
 
-float proxyGetParameter(AEffect* effect, int32_t index)
+float proxyGetParameter(AEffect*, int32_t index)
 {
     try
     {
@@ -122,7 +125,7 @@ float proxyGetParameter(AEffect* effect, int32_t index)
         AEffect* hosted = vstEffect.load(relaxed);
         if (hosted == nullptr || hosted->getParameter == nullptr)
             return 0.0f;
-        const float value = hosted->getParameter(effect, index);
+        const float value = hosted->getParameter(hosted, index);
         oxLogger.logVstGetParameterReturn(value);
         return value;
     }
