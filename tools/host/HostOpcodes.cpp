@@ -150,6 +150,31 @@ template <size_t N> const char* lookUp(const char* const (&names)[N], int32_t op
 }
 } // namespace
 
+bool dispatcherTakesText(int32_t opcode)
+{
+    return opcode == effSetProgramName || opcode == effString2ParameterOpcode || opcode == effCanDo;
+}
+
+bool dispatcherReturnsText(int32_t opcode)
+{
+    switch (opcode)
+    {
+    case effGetProgramName:
+    case effGetParamLabel:
+    case effGetParamDisplay:
+    case effGetParamName:
+    case effGetProgramNameIndexed:
+    case effGetEffectName:
+    case effGetErrorTextOpcode:
+    case effGetVendorString:
+    case effGetProductString:
+    case effShellGetNextPluginOpcode:
+        return true;
+    default:
+        return false;
+    }
+}
+
 const char* dispatcherOpcodeName(int32_t opcode)
 {
     return lookUp(kDispatcherNames, opcode);

@@ -7,7 +7,9 @@
 
 namespace host
 {
+constexpr int32_t effString2ParameterOpcode = 27;
 constexpr int32_t effSetBypassOpcode = 44;
+constexpr int32_t effGetErrorTextOpcode = 46;
 constexpr int32_t effGetTailSizeOpcode = 52;
 constexpr int32_t effShellGetNextPluginOpcode = 70;
 
@@ -39,6 +41,10 @@ constexpr int32_t kPpqPosValid = 1 << 9;
 constexpr int32_t kTempoValid = 1 << 10;
 constexpr int32_t kBarsValid = 1 << 11;
 constexpr int32_t kTimeSigValid = 1 << 13;
+
+// String opcodes, so the log can show the text the host passed or the plug-in wrote.
+bool dispatcherTakesText(int32_t opcode);
+bool dispatcherReturnsText(int32_t opcode);
 
 // Names for the host's log; "?" for numbers outside the table.
 const char* dispatcherOpcodeName(int32_t opcode);

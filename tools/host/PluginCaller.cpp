@@ -5,6 +5,7 @@
 #include "tools/host/HostOpcodes.h"
 
 #include <cstdlib>
+#include <string>
 
 namespace host
 {
@@ -20,10 +21,19 @@ void PluginCaller::requireOpen(const char* what) const
 VstIntPtr PluginCaller::dispatch(int32_t opcode, int32_t index, VstIntPtr value, void* ptr,
                                  float opt)
 {
+    // Texts are bounded: the host's own buffers are far larger than a log line.
+    constexpr size_t kShownText = 256;
+    std::string given;
+    if (ptr != nullptr && dispatcherTakesText(opcode))
+        given = " " + quoted(static_cast<const char*>(ptr), kShownText);
     const VstIntPtr result = dispatchQuietly(opcode, index, value, ptr, opt);
-    hostLog().line("dispatcher(opcode=%d %s, index=%d, value=%ld, ptr=%p, opt=%g) -> %ld", opcode,
-                   dispatcherOpcodeName(opcode), index, static_cast<long>(value), ptr,
-                   static_cast<double>(opt), static_cast<long>(result));
+    std::string written;
+    if (ptr != nullptr && dispatcherReturnsText(opcode))
+        written = " " + quoted(static_cast<const char*>(ptr), kShownText);
+    hostLog().line("dispatcher(opcode=%d %s, index=%d, value=%ld, ptr=%p%s, opt=%g) -> %ld%s",
+                   opcode, dispatcherOpcodeName(opcode), index, static_cast<long>(value), ptr,
+                   given.c_str(), static_cast<double>(opt), static_cast<long>(result),
+                   written.c_str());
     return result;
 }
 

@@ -1,0 +1,110 @@
+// The probe's whole state: what the test configured, the plug-in it plays, and what it saw.
+// One instance per loaded module; everything not atomic is guarded by mutex.
+#pragma once
+
+#include "tests/plugins/ProbeControl.h"
+
+#include <array>
+#include <atomic>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace probe
+{
+constexpr int kMaxParams = 256;
+constexpr int kMaxPrograms = 128;
+constexpr size_t kMaxAnswers = 1024;
+constexpr size_t kMaxMasterCalls = 64;
+// Slot for dispatcher opcodes above kProbeMaxOpcode or below zero.
+constexpr int kOtherOpcodeSlot = kProbeMaxOpcode + 1;
+
+struct MasterCallRequest
+{
+    ProbeMasterCall call;
+    std::string text; // owned copy of call.text
+    bool hasText = false;
+};
+
+struct ProbeState
+{
+    ProbeState();
+    ~ProbeState(); // writes the report file a last time: the module is being unloaded
+
+    std::mutex mutex;
+
+    // Configuration.
+    int32_t entryMode = kProbeEntryNormal;
+    ProbeShape shape{};
+    std::optional<ProbeShape> shapeAfterOpen;
+    std::vector<MasterCallRequest> masterCalls;
+    std::array<std::optional<std::string>, kProbeMaxOpcode + 1> texts;
+    std::array<std::optional<VstIntPtr>, kProbeMaxOpcode + 1> results;
+    ERect rect{0, 0, 200, 300};
+    bool nullRect = false;
+    std::string reportPath;
+    bool environmentRead = false;
+
+    // The plug-in.
+    AEffect record{};
+    std::atomic<audioMasterCallback> audioMaster{nullptr};
+    std::string entryName;
+    std::array<std::atomic<float>, kMaxParams> params;
+    int32_t currentProgram = 0;
+    std::vector<std::string> programNames;
+    std::vector<unsigned char> chunkOut;
+    std::vector<unsigned char> chunkIn;
+
+    // Observations.
+    std::atomic<uint64_t> sequence{0};
+    std::array<std::atomic<int64_t>, kProbeMaxOpcode + 2> dispatchCounts;
+    std::array<std::atomic<int64_t>, kProbeNumFunctions> functionCounts;
+    std::array<std::atomic<int64_t>, kProbeNumFunctions> foreignCounts;
+    std::array<std::atomic<AEffect*>, kProbeNumFunctions> lastEffects;
+    std::array<ProbeDispatchCall, kProbeMaxOpcode + 2> lastDispatch{};
+    ProbeProcessCall lastProcess[2]{};     // process, processReplacing
+    ProbeParameterCall lastParameter[2]{}; // setParameter, getParameter
+    std::vector<ProbeMasterAnswer> answers;
+    std::atomic<int32_t> answerTotal{0};
+    std::atomic<bool> open{false};
+    std::atomic<bool> closed{false};
+    std::atomic<uint64_t> closeSequence{0};
+    std::atomic<int64_t> callsAfterClose{0};
+
+    // Back to the state of a freshly loaded module; takes the mutex itself.
+    void reset();
+};
+
+ProbeState& state();
+
+uint64_t nextSequence();
+ProbeShape defaultShape();
+// Puts shape into the live record (counts, flags, id, version, delay).
+void applyShape(const ProbeShape& shape);
+void fillRecord(int32_t magic);
+
+// Counts a call of function and notes its effect pointer and calls after Close.
+void noteCall(int32_t function, AEffect* effect);
+// Makes the configured audioMaster calls for when; effect is what the caller was given.
+void makeMasterCalls(int32_t when);
+
+int dispatchSlot(int32_t opcode);
+void copyText(char (&target)[kProbeTextSize], const char* text);
+
+// Reads the OPLEXA_PROBE_* variables once per load or reset.
+void readEnvironment();
+// Writes the state summary to the report path, if one is set.
+void writeReportFile(const char* reason);
+
+// The record's functions.
+VstIntPtr dispatcher(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value, void* ptr,
+                     float opt);
+void process(AEffect* effect, float** inputs, float** outputs, int32_t sampleFrames);
+void processReplacing(AEffect* effect, float** inputs, float** outputs, int32_t sampleFrames);
+void setParameter(AEffect* effect, int32_t index, float value);
+float getParameter(AEffect* effect, int32_t index);
+
+// What every exported entry point does.
+AEffect* enter(audioMasterCallback audioMaster, const char* entryName);
+} // namespace probe
