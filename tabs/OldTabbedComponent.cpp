@@ -1,0 +1,214 @@
+#include "tabs/OldTabbedComponent.h"
+
+#include "tabs/OldTabbedComponentBasicTab.h"
+#include "tabs/TabEdgeDrawComponent.h"
+#include "tabs/TabHolderComponent.h"
+#include "tabs/TabScrollBarLookAndFeel.h"
+
+OldTabbedComponent::OldTabbedComponent(const juce::String& widgetName)
+    : scrollBarLookAndFeel(std::make_unique<TabScrollBarLookAndFeel>())
+{
+    setName(widgetName);
+
+    tabHolder = new TabHolderComponent();
+    addAndMakeVisible(tabHolder);
+
+    scrollBar = new juce::ScrollBar(true);
+    scrollBar->setLookAndFeel(scrollBarLookAndFeel.get());
+    addChildComponent(scrollBar);
+    // JUCE 7's scroll bar stays hidden until told it may show; auto-hide then decides.
+    scrollBar->setVisible(true);
+    scrollBar->addListener(tabHolder);
+    configureScrollBar();
+
+    for (int i = numEdges; --i >= 0;)
+    {
+        edges[i] = new TabEdgeDrawComponent();
+        addAndMakeVisible(edges[i]);
+    }
+}
+
+OldTabbedComponent::~OldTabbedComponent()
+{
+    if (auto* page = contentComponent.getComponent())
+        delete page;
+
+    scrollBar->removeListener(tabHolder);
+    scrollBar->setLookAndFeel(nullptr);
+    deleteAllChildren();
+}
+
+void OldTabbedComponent::configureScrollBar()
+{
+    const auto vertical = orientation == tabsOnLeft || orientation == tabsOnRight;
+    scrollBar->setOrientation(vertical);
+    scrollBar->setSingleStepSize(vertical ? 18.0 : 40.0);
+}
+
+void OldTabbedComponent::setTabOrientation(TabOrientation newOrientation, int newTabDepth,
+                                           int newContentGapX, int newContentGapY)
+{
+    if (newOrientation == orientation && newTabDepth == tabDepth && newContentGapX == contentGapX &&
+        newContentGapY == contentGapY)
+        return;
+
+    orientation = newOrientation;
+    tabDepth = newTabDepth;
+    contentGapX = newContentGapX;
+    contentGapY = newContentGapY;
+    configureScrollBar();
+    resized();
+}
+
+void OldTabbedComponent::setColours(const juce::Colour& fill, const juce::Colour& text,
+                                    const juce::Colour& selectedOutline,
+                                    const juce::Colour& normalOutline,
+                                    const juce::Colour& deselectedTab)
+{
+    if (fill == fillColour && text == textColour && selectedOutline == selectedOutlineColour &&
+        normalOutline == normalOutlineColour && deselectedTab == deselectedTabColour)
+        return;
+
+    fillColour = fill;
+    textColour = text;
+    selectedOutlineColour = selectedOutline;
+    normalOutlineColour = normalOutline;
+    deselectedTabColour = deselectedTab;
+    repaint();
+}
+
+void OldTabbedComponent::setTabInsets(int insetAtStart, int insetAtEnd)
+{
+    tabInsetStart = insetAtStart;
+    tabInsetEnd = insetAtEnd;
+    resized();
+}
+
+void OldTabbedComponent::setOutlineStyle(float newCornerSize, float newNormalOutlineThickness,
+                                         float newSelectedOutlineThickness)
+{
+    if (newCornerSize == cornerSize && newNormalOutlineThickness == normalOutlineThickness &&
+        newSelectedOutlineThickness == selectedOutlineThickness)
+        return;
+
+    cornerSize = newCornerSize;
+    normalOutlineThickness = newNormalOutlineThickness;
+    selectedOutlineThickness = newSelectedOutlineThickness;
+    resized();
+}
+
+int OldTabbedComponent::getNumTabs() const
+{
+    return tabHolder->getNumChildComponents();
+}
+
+OldTabbedComponentBasicTab* OldTabbedComponent::getTabComponent(int tabIndex) const
+{
+    return tabs[tabIndex];
+}
+
+int OldTabbedComponent::getTabIndex(const OldTabbedComponentBasicTab* tab) const
+{
+    return tabs.indexOf(const_cast<OldTabbedComponentBasicTab*>(tab));
+}
+
+TabEdgeDrawComponent* OldTabbedComponent::getEdge(int index) const noexcept
+{
+    return juce::isPositiveAndBelow(index, numEdges) ? edges[index] : nullptr;
+}
+
+void OldTabbedComponent::addTab(int tabIndex, OldTabbedComponentBasicTab* newTab)
+{
+    if (newTab == nullptr)
+        return;
+
+    tabHolder->addAndMakeVisible(newTab);
+    tabs.insert(tabIndex, newTab);
+    tabsChanged();
+}
+
+void OldTabbedComponent::removeTab(int tabIndex)
+{
+    // Taken as an index into the tab order, as everywhere else: the holder's stacking order
+    // changes with every selection.
+    auto* tab = tabs[tabIndex];
+
+    if (tab == nullptr)
+        return;
+
+    tabs.remove(tabIndex);
+    delete tab;
+    tabsChanged();
+}
+
+void OldTabbedComponent::clearTabs()
+{
+    tabs.clear();
+    tabHolder->deleteAllChildren();
+    tabsChanged();
+}
+
+void OldTabbedComponent::tabsChanged()
+{
+    tabHolder->resized();
+
+    const auto vertical = scrollBar->isVertical();
+    int runStart = 0;
+    int runEnd = 0;
+
+    for (int i = tabHolder->getNumChildComponents(); --i >= 0;)
+    {
+        const auto bounds = tabHolder->getChildComponent(i)->getBounds();
+        runStart = juce::jmin(runStart, vertical ? bounds.getY() : bounds.getX());
+        runEnd = juce::jmax(runEnd, vertical ? bounds.getBottom() : bounds.getRight());
+    }
+
+    scrollBar->setRangeLimits(0.0, static_cast<double>(runEnd - runStart));
+    resized();
+    repaint();
+}
+
+void OldTabbedComponent::setCurrentlySelectedTab(int tabIndex)
+{
+    const auto changed = tabIndex != currentTabIndex;
+
+    if (changed)
+    {
+        currentTabIndex = tabIndex;
+
+        if (auto* tab = tabs[tabIndex])
+            tab->toFront(true);
+
+        tabsChanged();
+    }
+
+    tabWasClicked(tabIndex, !changed, juce::ModifierKeys::getCurrentModifiers());
+}
+
+juce::Component* OldTabbedComponent::setContentComponent(juce::Component* newContent)
+{
+    juce::Component* previous = contentComponent.getComponent();
+
+    if (newContent == previous)
+        return nullptr;
+
+    if (previous != nullptr)
+        removeChildComponent(previous);
+
+    contentComponent = newContent;
+
+    if (newContent != nullptr)
+        addAndMakeVisible(newContent);
+
+    resized();
+    return previous;
+}
+
+void OldTabbedComponent::paint(juce::Graphics& g)
+{
+    if (contentComponent != nullptr && contentComponent->isOpaque())
+        return;
+
+    g.setColour(fillColour);
+    g.fillRect(contentArea);
+}

@@ -1,0 +1,24 @@
+#include "tabs/TabEdgeDrawComponent.h"
+
+#include "tabs/OldTabbedComponent.h"
+
+TabEdgeDrawComponent::TabEdgeDrawComponent()
+{
+    // The pieces lie over the tabs' ends and the scroll bar; clicks belong to those.
+    setInterceptsMouseClicks(false, false);
+}
+
+void TabEdgeDrawComponent::paint(juce::Graphics& g)
+{
+    auto* owner = dynamic_cast<OldTabbedComponent*>(getParentComponent());
+
+    if (owner == nullptr)
+        return;
+
+    const auto toLocal =
+        juce::AffineTransform::translation(getLocalPoint(owner, juce::Point<float>()));
+    g.setColour(owner->getFillColour());
+    g.fillPath(owner->getOutlinePath(), toLocal);
+    g.setColour(owner->getSelectedOutlineColour());
+    g.fillPath(owner->getOutlineStroke(), toLocal);
+}

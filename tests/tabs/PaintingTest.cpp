@@ -1,0 +1,196 @@
+// The widget painted into an image: chosen pixels of the frame, the tabs and their names.
+#include "tests/tabs/TabsTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace
+{
+const auto fill = juce::Colour(0xff2040c0);
+const auto text = juce::Colour(0xffff0000);
+const auto selectedOutline = juce::Colour(0xffffffff);
+const auto normalOutline = juce::Colour(0xffffff00);
+const auto deselectedTab = juce::Colour(0xff208020);
+
+::testing::AssertionResult hasColour(const juce::Image& image, int x, int y, juce::Colour expected)
+{
+    const auto actual = image.getPixelAt(x, y);
+    const auto near = [](juce::uint8 a, juce::uint8 b) { return std::abs(a - b) <= 2; };
+
+    if (near(actual.getRed(), expected.getRed()) && near(actual.getGreen(), expected.getGreen()) &&
+        near(actual.getBlue(), expected.getBlue()) && near(actual.getAlpha(), expected.getAlpha()))
+        return ::testing::AssertionSuccess();
+
+    return ::testing::AssertionFailure()
+           << "pixel (" << x << ", " << y << ") is " << actual.toDisplayString(true)
+           << ", expected " << expected.toDisplayString(true);
+}
+
+juce::Image render(juce::Component& component)
+{
+    component.setVisible(true);
+    return component.createComponentSnapshot(component.getLocalBounds(), true, 1.0f);
+}
+
+// 300 by 200, strip on top 30 deep, outlines 3 wide, three unnamed tabs, tab 1 selected.
+void setUpPaintedWidget(RecordingTabbedComponent& widget)
+{
+    widget.setSize(300, 200);
+    widget.setTabOrientation(OldTabbedComponent::tabsOnTop, 30, 4, 4);
+    widget.setOutlineStyle(7.0f, 3.0f, 3.0f);
+    widget.setColours(fill, text, selectedOutline, normalOutline, deselectedTab);
+    addTabs(widget, 3, {});
+    widget.getTabComponent(0)->setName({});
+    widget.getTabComponent(1)->setName({});
+    widget.getTabComponent(2)->setName({});
+    widget.setCurrentlySelectedTab(1);
+    settleMessages();
+}
+
+TEST(TabPainting, FrameSelectedTabAndDeselectedTabs)
+{
+    RecordingTabbedComponent widget;
+    setUpPaintedWidget(widget);
+    const auto image = render(widget);
+
+    EXPECT_TRUE(hasColour(image, 150, 100, fill)) << "inside the page";
+    EXPECT_TRUE(hasColour(image, 296, 100, selectedOutline)) << "frame's right side";
+    EXPECT_TRUE(hasColour(image, 150, 196, selectedOutline)) << "frame's bottom";
+    EXPECT_TRUE(hasColour(image, 150, 33, selectedOutline)) << "frame's top beside the tab";
+    EXPECT_TRUE(hasColour(image, 70, 2, selectedOutline)) << "selected tab's outer edge";
+    EXPECT_TRUE(hasColour(image, 70, 20, fill)) << "selected tab";
+    EXPECT_TRUE(hasColour(image, 70, 33, fill)) << "no line between the tab and the page";
+    EXPECT_TRUE(hasColour(image, 6, 100, fill)) << "the page gap, painted by a frame piece";
+
+    EXPECT_TRUE(hasColour(image, 25, 15, deselectedTab)) << "tab 0";
+    EXPECT_TRUE(hasColour(image, 120, 15, deselectedTab)) << "tab 2";
+    EXPECT_TRUE(hasColour(image, 3, 20, normalOutline)) << "tab 0's outline";
+    EXPECT_TRUE(hasColour(image, 25, 1, juce::Colours::transparentBlack)) << "set back by 2";
+
+    EXPECT_TRUE(hasColour(image, 250, 10, juce::Colours::transparentBlack)) << "strip past tabs";
+    EXPECT_TRUE(hasColour(image, 0, 199, juce::Colours::transparentBlack)) << "rounded corner";
+    EXPECT_TRUE(hasColour(image, 299, 31, juce::Colours::transparentBlack)) << "rounded corner";
+}
+
+TEST(TabPainting, OpaquePageIsNotPaintedBehind)
+{
+    struct OpaquePage : juce::Component
+    {
+        OpaquePage() { setOpaque(true); }
+    };
+
+    RecordingTabbedComponent widget;
+    setUpPaintedWidget(widget);
+    OpaquePage opaque;
+    juce::Component clear;
+
+    widget.setContentComponent(&opaque);
+    EXPECT_TRUE(hasColour(render(widget), 150, 100, juce::Colours::transparentBlack));
+
+    widget.setContentComponent(&clear);
+    EXPECT_TRUE(hasColour(render(widget), 150, 100, fill));
+    widget.setContentComponent(nullptr);
+}
+
+TEST(TabPainting, ColourChangeNeedsNoLayout)
+{
+    RecordingTabbedComponent widget;
+    setUpPaintedWidget(widget);
+    const auto layouts = widget.layouts;
+
+    widget.setColours(juce::Colours::black, text, juce::Colours::red, normalOutline,
+                      juce::Colours::orange);
+    const auto image = render(widget);
+
+    EXPECT_EQ(widget.layouts, layouts);
+    EXPECT_TRUE(hasColour(image, 150, 100, juce::Colours::black));
+    EXPECT_TRUE(hasColour(image, 296, 100, juce::Colours::red));
+    EXPECT_TRUE(hasColour(image, 25, 15, juce::Colours::orange));
+}
+
+// The rows and columns of a tab's area where the name's colour is solid.
+juce::Rectangle<int> inkBounds(const juce::Image& image, juce::Rectangle<int> area)
+{
+    juce::Rectangle<int> ink;
+
+    for (int y = area.getY(); y < area.getBottom(); ++y)
+        for (int x = area.getX(); x < area.getRight(); ++x)
+        {
+            const auto pixel = image.getPixelAt(x, y);
+            if (pixel.getRed() > 180 && pixel.getGreen() < 100 && pixel.getBlue() < 100)
+                ink = ink.isEmpty() ? juce::Rectangle<int>(x, y, 1, 1) : ink.getUnion({x, y, 1, 1});
+        }
+
+    return ink;
+}
+
+int inkHeightOfName(int tabDepth, int tabLength)
+{
+    RecordingTabbedComponent widget;
+    widget.setSize(400, 300);
+    widget.setColours(juce::Colours::grey, text, juce::Colours::white, juce::Colours::white,
+                      juce::Colours::darkgrey);
+    widget.setTabOrientation(OldTabbedComponent::tabsOnLeft, tabDepth, 4, 4);
+    auto* tab = new OldTabbedComponentBasicTab("H");
+    tab->setSize(50, tabLength);
+    widget.addTab(-1, tab);
+    widget.setCurrentlySelectedTab(0);
+    settleMessages();
+
+    const auto area = tab->getBounds() + widget.getTabHolder()->getPosition();
+    return inkBounds(render(widget), area).getHeight();
+}
+
+TEST(TabPainting, NameFontIsCappedAtTwentyPixels)
+{
+    const auto tall = inkHeightOfName(100, 50);
+    const auto capped = inkHeightOfName(100, 200);
+    const auto small = inkHeightOfName(100, 20);
+
+    EXPECT_GT(tall, 8);
+    EXPECT_EQ(capped, tall) << "a 200 pixel tab still gets a 20 pixel font";
+    // A 20 pixel tab gets 16 pixels; without the cap a 50 pixel one would get 40.
+    EXPECT_LT(tall * 10, small * 15);
+    EXPECT_GT(tall * 10, small * 11);
+}
+
+TEST(TabPainting, LongNameEndsInAnEllipsisInsideItsBox)
+{
+    RecordingTabbedComponent widget;
+    widget.setSize(400, 300);
+    widget.setColours(juce::Colours::grey, text, juce::Colours::white, juce::Colours::white,
+                      juce::Colours::darkgrey);
+    widget.setTabOrientation(OldTabbedComponent::tabsOnTop, 40, 4, 4);
+    widget.addTab(-1, new OldTabbedComponentBasicTab("HHHHHHHHHHHH"));
+    widget.setCurrentlySelectedTab(0);
+    settleMessages();
+
+    const auto image = render(widget);
+    const auto tab = widget.getTabComponent(0)->getBounds();
+    const auto ink = inkBounds(image, tab);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_GE(ink.getX(), tab.getX() + 4);
+    EXPECT_LE(ink.getRight(), tab.getRight() - 4);
+
+    // The last inked columns are the dots, sitting on the baseline, not a tall letter.
+    const auto dots = inkBounds(image, ink.withLeft(ink.getRight() - 2));
+    EXPECT_LE(dots.getHeight(), 4);
+    EXPECT_EQ(dots.getBottom(), ink.getBottom());
+}
+
+TEST(TabPainting, TextDoesNotRotateOnAVerticalStrip)
+{
+    RecordingTabbedComponent widget;
+    widget.setSize(400, 300);
+    widget.setColours(juce::Colours::grey, text, juce::Colours::white, juce::Colours::white,
+                      juce::Colours::darkgrey);
+    widget.setTabOrientation(OldTabbedComponent::tabsOnRight, 120, 4, 4);
+    widget.addTab(-1, new OldTabbedComponentBasicTab("HHHH"));
+    settleMessages();
+
+    const auto ink = inkBounds(render(widget), widget.getTabComponent(0)->getBounds() +
+                                                   widget.getTabHolder()->getPosition());
+    EXPECT_GT(ink.getWidth(), ink.getHeight() * 2);
+}
+} // namespace

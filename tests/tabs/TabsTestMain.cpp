@@ -1,0 +1,11 @@
+// JUCE's components need a message manager; one per test process.
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    juce::ScopedJuceInitialiser_GUI juceGui;
+    return RUN_ALL_TESTS();
+}
