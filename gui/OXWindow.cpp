@@ -1,0 +1,71 @@
+#include "gui/OXWindow.h"
+
+#include "gui/OXColours.h"
+#include "gui/OXContentComponent.h"
+#include "logger/OXLogger.h"
+
+namespace
+{
+// The frame and title bar that give a 768 x 632 content, so every page is 560 x 624.
+constexpr int kFrameWidth = 3;
+constexpr int kTitleBarHeight = 28;
+} // namespace
+
+OXWindow::OXWindow() : juce::DialogWindow("Oplexa - " + oxLogger.moduleName, oxBackColor, false)
+{
+    setTitleBarHeight(kTitleBarHeight);
+    setLookAndFeel(&lookAndFeel);
+
+    setContentOwned(new OXContentComponent(), false);
+    centreWithSize(kWidth, kHeight);
+    getContent()->init();
+    setVisible(true);
+}
+
+OXWindow::~OXWindow()
+{
+    stopTimer();
+    clearContentComponent();
+    // Back to the default look before lookAndFeel goes, so no button refers to it.
+    setLookAndFeel(nullptr);
+}
+
+void OXWindow::userTriedToCloseWindow() {}
+
+void OXWindow::closeButtonPressed() {}
+
+void OXWindow::timerCallback()
+{
+    if (auto* content = getContent())
+        content->updateGUI();
+}
+
+void OXWindow::lookAndFeelChanged()
+{
+    juce::DialogWindow::lookAndFeelChanged();
+    wireMinimiseButton();
+}
+
+void OXWindow::wireMinimiseButton()
+{
+    auto* button = getCloseButton();
+    if (button == nullptr || button != lookAndFeel.minimiseButton)
+        return;
+    // The dialog binds Alt+F4 to its close button; on this button it would minimise.
+    button->clearShortcuts();
+    button->onClick = [this]
+    {
+        if (auto* peer = getPeer())
+            peer->setMinimised(true);
+    };
+}
+
+juce::BorderSize<int> OXWindow::getBorderThickness()
+{
+    return juce::BorderSize<int>(kFrameWidth);
+}
+
+OXContentComponent* OXWindow::getContent() const
+{
+    return dynamic_cast<OXContentComponent*>(getContentComponent());
+}

@@ -1,0 +1,38 @@
+// The monitor window. The bridge creates it on the message thread, brings it to the front,
+// starts its 50 ms timer, and deletes it there at shutdown.
+#pragma once
+
+#include "gui/OXLookAndFeel.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+class OXContentComponent;
+
+class OXWindow : public juce::DialogWindow, public juce::Timer
+{
+public:
+    static constexpr int kWidth = 774;
+    static constexpr int kHeight = 666;
+
+    // Builds the whole window and leaves it visible; the timer is started by the creator.
+    OXWindow();
+    ~OXWindow() override;
+
+    // The user cannot close the window: it lives until the hosted plug-in is closed.
+    void userTriedToCloseWindow() override;
+    void closeButtonPressed() override;
+    void timerCallback() override;
+    void lookAndFeelChanged() override;
+    juce::BorderSize<int> getBorderThickness() override;
+
+    OXContentComponent* getContent() const;
+    juce::Button* getMinimiseButton() const noexcept { return lookAndFeel.minimiseButton; }
+
+private:
+    // The title-bar button is rebuilt whenever the look changes; each new one is wired again.
+    void wireMinimiseButton();
+
+    OXLookAndFeel lookAndFeel;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(OXWindow)
+};

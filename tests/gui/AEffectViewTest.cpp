@@ -1,0 +1,115 @@
+#include "bridge/ProxyEffect.h"
+#include "gui/AEffectText.h"
+#include "gui/OXColours.h"
+#include "gui/OXVstAEffectComponent.h"
+#include "tests/gui/RecordingPeer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace
+{
+class AEffectView : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::memset(static_cast<void*>(&proxyEffect), 0, sizeof proxyEffect);
+        proxyEffect.magic = kEffectMagic;
+        proxyEffect.numInputs = 2;
+        proxyEffect.ioRatio = 1.0f;
+        view.setSize(560, 624);
+        view.init();
+    }
+    void TearDown() override
+    {
+        std::memset(static_cast<void*>(&proxyEffect), 0, sizeof proxyEffect);
+    }
+
+    juce::String shownText() const { return view.getTextEditor()->getText(); }
+
+    OXVstAEffectComponent view;
+};
+} // namespace
+
+TEST_F(AEffectView, SixRowsAboveTheText)
+{
+    EXPECT_EQ(view.getName(), "OXVstOpCodeListComponent 0");
+    ASSERT_EQ(view.getNumRows(), 6);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(view.getRow(i)->getBounds(), juce::Rectangle<int>(0, 16 * i, 280, 16));
+
+    auto* editor = view.getTextEditor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->getName(), "AEffectTextEditor");
+    EXPECT_EQ(editor->getBounds(), juce::Rectangle<int>(0, 101, 560, 518));
+    EXPECT_TRUE(editor->isReadOnly());
+    EXPECT_TRUE(editor->isMultiLine());
+    EXPECT_TRUE(editor->isPopupMenuEnabled());
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->findColour(juce::TextEditor::textColourId), oxAEffectTextColor);
+    EXPECT_EQ(editor->findColour(juce::TextEditor::backgroundColourId), oxAEffectBackColor);
+    EXPECT_EQ(editor->findColour(juce::TextEditor::highlightColourId), juce::Colour(0x401111ee));
+
+    view.init();
+    EXPECT_EQ(view.getNumChildComponents(), 7);
+}
+
+TEST_F(AEffectView, FirstTickFillsTheTextFromTheProxyRecord)
+{
+    EXPECT_TRUE(shownText().isEmpty());
+    view.updateGUI();
+    EXPECT_EQ(shownText(), describeAEffect(proxyEffect));
+    EXPECT_TRUE(shownText().startsWith("magic: VstP\n"));
+}
+
+TEST_F(AEffectView, TextIsRebuiltOnlyWhenSomeByteChanged)
+{
+    view.updateGUI();
+    // A marker that only a rebuild would replace.
+    view.getTextEditor()->setText("unchanged", juce::dontSendNotification);
+    view.updateGUI();
+    EXPECT_EQ(shownText(), "unchanged");
+
+    proxyEffect.numOutputs = 6;
+    view.updateGUI();
+    EXPECT_EQ(shownText(), describeAEffect(proxyEffect));
+    EXPECT_TRUE(shownText().contains("\nnumOutputs: 6\n"));
+
+    // Bytes that the text does not show still count as a change.
+    view.getTextEditor()->setText("unchanged", juce::dontSendNotification);
+    proxyEffect.reserved[63] = 1;
+    view.updateGUI();
+    EXPECT_EQ(shownText(), describeAEffect(proxyEffect));
+
+    view.getTextEditor()->setText("unchanged", juce::dontSendNotification);
+    proxyEffect.processReplacing = [](AEffect*, float**, float**, int32_t) {};
+    view.updateGUI();
+    EXPECT_EQ(shownText(), describeAEffect(proxyEffect));
+}
+
+TEST_F(AEffectView, RowsCountTheSixFunctions)
+{
+    view.updateGUI();
+    oxLogger.resetVstOpCodeCounters();
+    oxLogger.logVstGetParameter(0);
+    EXPECT_EQ(view.getRow(5)->getShownCount(), 0);
+    PeerHost host(view);
+    host.peer().repaints.clear();
+    view.updateGUI();
+    ASSERT_EQ(host.peer().repaints.size(), 1u);
+    EXPECT_EQ(host.peer().repaints[0], view.getRow(5)->getBounds());
+    EXPECT_EQ(view.getRow(5)->getShownCount(), 1);
+}
+
+TEST_F(AEffectView, UpdateBeforeInitTouchesNothing)
+{
+    OXVstAEffectComponent fresh;
+    fresh.updateGUI();
+    EXPECT_EQ(fresh.getTextEditor(), nullptr);
+    fresh.setSize(560, 624);
+    fresh.init();
+    fresh.updateGUI();
+    EXPECT_EQ(fresh.getTextEditor()->getText(), describeAEffect(proxyEffect));
+}

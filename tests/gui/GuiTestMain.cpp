@@ -1,0 +1,16 @@
+// One process per test binary: JUCE's message manager and the logger are process-wide.
+#include "tests/gui/LogCapture.h"
+
+#include "logger/OXLogger.h"
+
+#include <gtest/gtest.h>
+#include <juce_gui_basics/juce_gui_basics.h>
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    LogCapture::install();
+    juce::ScopedJuceInitialiser_GUI juce;
+    oxLogger.init("TestPlugin");
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,255 @@
+#include "gui/OXColours.h"
+#include "gui/OXVstOpCodeListComponent.h"
+#include "logger/DebugInfo.h"
+#include "logger/OXLogger.h"
+#include "tests/gui/PixelProbe.h"
+#include "tests/gui/RecordingPeer.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+using Group = OXLogger::vstOpCodeGroup;
+
+class OpCodeList : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        oxLogger.setVstOpCodesEnabled(true);
+        oxLogger.resetVstOpCodeCounters();
+    }
+
+    static std::unique_ptr<OXVstOpCodeListComponent> makeList(Group group, int height)
+    {
+        auto list = std::make_unique<OXVstOpCodeListComponent>(group);
+        list->setSize(560, height);
+        list->init();
+        return list;
+    }
+};
+
+void countDispatcherCall(int opCode)
+{
+    oxLogger.logVstDispatcher(opCode, 0, 0, nullptr, 0.0f);
+}
+
+const juce::Rectangle<int> nameArea(14, 0, 60, 16);
+// Above the separator, whose lower half-pixel line shares row 14.
+const juce::Rectangle<int> countArea(222, 1, 56, 13);
+const juce::Point<int> lampCentre(7, 8);
+const juce::Point<int> background(200, 2);
+} // namespace
+
+TEST_F(OpCodeList, NamedAfterItsGroup)
+{
+    EXPECT_EQ(OXVstOpCodeListComponent(OXLogger::vstDispatcherOpCodes).getName(),
+              "OXVstOpCodeListComponent 1");
+    EXPECT_EQ(OXVstOpCodeListComponent(OXLogger::vstAudioMasterOpCodes).getName(),
+              "OXVstOpCodeListComponent 2");
+}
+
+TEST_F(OpCodeList, PageOf624FillsColumnsOf39)
+{
+    for (const Group group : {OXLogger::vstDispatcherOpCodes, OXLogger::vstAudioMasterOpCodes})
+    {
+        auto list = makeList(group, 624);
+        const int n = oxLogger.getVstNumOpCodes(group);
+        ASSERT_EQ(list->getNumRows(), n);
+        ASSERT_EQ(list->getNumChildComponents(), n);
+        for (int i = 0; i < n; ++i)
+        {
+            const auto* row = list->getRow(i);
+            EXPECT_EQ(row->getOpCode(), i);
+            EXPECT_EQ(row->getBounds(),
+                      juce::Rectangle<int>(i < 39 ? 0 : 282, 16 * (i % 39), 280, 16))
+                << "opcode " << i;
+            EXPECT_TRUE(row->isVisible());
+        }
+    }
+}
+
+TEST_F(OpCodeList, PageOf600FillsColumnsOf37)
+{
+    auto list = makeList(OXLogger::vstDispatcherOpCodes, 600);
+    for (int i = 0; i < 77; ++i)
+        EXPECT_EQ(list->getRow(i)->getBounds(),
+                  juce::Rectangle<int>(282 * (i / 37), 16 * (i % 37), 280, 16))
+            << "opcode " << i;
+    EXPECT_EQ(list->getRow(76)->getX(), 564);
+}
+
+TEST_F(OpCodeList, ListLowerThanARowPutsEachRowInAColumnOfItsOwn)
+{
+    for (const int height : {0, 15})
+    {
+        auto list = makeList(OXLogger::vstAEffectFunctions, height);
+        ASSERT_EQ(list->getNumRows(), 6);
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(list->getRow(i)->getBounds(),
+                      juce::Rectangle<int>(282 * (i + 1), 0, 280, 16));
+    }
+    // Exactly one row high: every row fits at the top of its own column, the first at x 0.
+    auto list = makeList(OXLogger::vstAEffectFunctions, 16);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(list->getRow(i)->getPosition(), juce::Point<int>(282 * i, 0));
+}
+
+TEST_F(OpCodeList, RowsAreBuiltOnceAndNeverMoved)
+{
+    OXVstOpCodeListComponent list(OXLogger::vstDispatcherOpCodes);
+    list.updateGUI();
+    list.setOpCodesEnableState(false);
+    EXPECT_EQ(list.getNumRows(), 0);
+    EXPECT_TRUE(oxLogger.isVstOpCodeEnabled(OXLogger::vstDispatcherOpCodes, 0));
+
+    list.setSize(560, 624);
+    list.init();
+    list.setSize(560, 100);
+    list.init();
+    EXPECT_EQ(list.getNumRows(), 77);
+    EXPECT_EQ(list.getNumChildComponents(), 77);
+    EXPECT_EQ(list.getRow(40)->getPosition(), juce::Point<int>(282, 16));
+}
+
+TEST_F(OpCodeList, ListSwitchesActOnEveryRowOfItsGroupOnly)
+{
+    auto list = makeList(OXLogger::vstAudioMasterOpCodes, 624);
+    oxLogger.setVstOpCodeEnabled(false, OXLogger::vstAudioMasterOpCodes, 3);
+    list->toggleOpCodesEnableState();
+    for (int i = 0; i < 50; ++i)
+        EXPECT_EQ(oxLogger.isVstOpCodeEnabled(OXLogger::vstAudioMasterOpCodes, i), i == 3);
+    list->setOpCodesEnableState(false);
+    for (int i = 0; i < 50; ++i)
+        EXPECT_FALSE(oxLogger.isVstOpCodeEnabled(OXLogger::vstAudioMasterOpCodes, i));
+    for (int i = 0; i < 77; ++i)
+        EXPECT_TRUE(oxLogger.isVstOpCodeEnabled(OXLogger::vstDispatcherOpCodes, i));
+}
+
+TEST_F(OpCodeList, RowWithoutCallsShowsGreyNameAndNoNumber)
+{
+    OXVstOpCodeComponent row(OXLogger::vstDispatcherOpCodes, 0);
+    row.setSize(280, 16);
+    const juce::Image image = PixelProbe::render(row);
+
+    EXPECT_COLOUR(image.getPixelAt(background.x, background.y), oxOpCodeBackColor);
+    EXPECT_COLOUR(PixelProbe::darkestIn(image, nameArea), oxOpCodeTextColorZero);
+    EXPECT_TRUE(PixelProbe::allPixelsAre(image, countArea, oxOpCodeBackColor));
+    // The one-pixel border is left unpainted.
+    EXPECT_EQ(image.getPixelAt(0, 8).getAlpha(), 0);
+    EXPECT_EQ(image.getPixelAt(279, 8).getAlpha(), 0);
+    EXPECT_EQ(image.getPixelAt(100, 0).getAlpha(), 0);
+    // The separator along the bottom edge.
+    EXPECT_GT(image.getPixelAt(100, 15).getAlpha(), 0);
+    EXPECT_COLOUR(image.getPixelAt(100, 15).withAlpha(1.0f), oxOpCodeOutColor);
+}
+
+TEST_F(OpCodeList, RowWithOneCallShowsBlackNameAndTheNumber)
+{
+    OXVstOpCodeComponent row(OXLogger::vstDispatcherOpCodes, 0);
+    row.setSize(280, 16);
+    countDispatcherCall(0);
+    const juce::Image image = PixelProbe::render(row);
+
+    EXPECT_EQ(row.getShownCount(), 1);
+    EXPECT_COLOUR(PixelProbe::darkestIn(image, nameArea), oxOpCodeTextColorNonZero);
+    // Right-aligned: the digit sits at the right end of the count box.
+    EXPECT_COLOUR(PixelProbe::darkestIn(image, {262, 0, 16, 16}), oxOpCodeTextColorNonZero);
+    EXPECT_TRUE(PixelProbe::allPixelsAre(image, {222, 1, 30, 13}, oxOpCodeBackColor));
+}
+
+TEST_F(OpCodeList, WrappedNegativeCountShowsBlackNameAndNoNumber)
+{
+    OXVstOpCodeComponent row(OXLogger::vstDispatcherOpCodes, 2);
+    row.setSize(280, 16);
+    vstDispatcherLogInfo[2].count.store(0x80000000u);
+    const juce::Image image = PixelProbe::render(row);
+    EXPECT_LT(row.getShownCount(), 0);
+    EXPECT_COLOUR(PixelProbe::darkestIn(image, nameArea), oxOpCodeTextColorNonZero);
+    EXPECT_TRUE(PixelProbe::allPixelsAre(image, countArea, oxOpCodeBackColor));
+}
+
+TEST_F(OpCodeList, LampIsLitWhenLoggedAndPaleWhenNot)
+{
+    OXVstOpCodeComponent row(OXLogger::vstAudioMasterOpCodes, 5);
+    row.setSize(280, 16);
+    EXPECT_COLOUR(PixelProbe::render(row).getPixelAt(lampCentre.x, lampCentre.y),
+                  oxOpCodeLedOnColor);
+    row.setEnabledState(false);
+    EXPECT_FALSE(oxLogger.isVstOpCodeEnabled(OXLogger::vstAudioMasterOpCodes, 5));
+    const juce::Image pale = PixelProbe::render(row);
+    EXPECT_COLOUR(pale.getPixelAt(lampCentre.x, lampCentre.y), oxOpCodeLedOffColor);
+    // The lamp's ring, drawn over its edge.
+    EXPECT_TRUE(PixelProbe::near(pale.getPixelAt(7, 3),
+                                 oxOpCodeLedOutColor.interpolatedWith(oxOpCodeBackColor, 0.5f), 8))
+        << PixelProbe::hex(pale.getPixelAt(7, 3));
+}
+
+TEST_F(OpCodeList, CountsRepaintOnlyWhatChanged)
+{
+    auto list = makeList(OXLogger::vstDispatcherOpCodes, 624);
+    PeerHost host(*list);
+    auto& peer = host.peer();
+    // A row of the first column: the second one reaches 2 pixels past a 560-wide page.
+    const auto rowArea = list->getRow(20)->getBounds();
+    peer.repaints.clear();
+
+    list->updateGUI();
+    EXPECT_TRUE(peer.repaints.empty());
+
+    countDispatcherCall(20);
+    list->updateGUI();
+    ASSERT_EQ(peer.repaints.size(), 1u);
+    EXPECT_EQ(peer.repaints[0], rowArea);
+
+    peer.repaints.clear();
+    countDispatcherCall(20);
+    countDispatcherCall(20);
+    list->updateGUI();
+    ASSERT_EQ(peer.repaints.size(), 1u);
+    EXPECT_EQ(peer.repaints[0], juce::Rectangle<int>(222, 0, 58, 16) + rowArea.getPosition());
+
+    peer.repaints.clear();
+    list->updateGUI();
+    EXPECT_TRUE(peer.repaints.empty());
+
+    // A reset only clears the number here; the window repaints the page for the name.
+    oxLogger.resetVstOpCodeCounters();
+    list->updateGUI();
+    ASSERT_EQ(peer.repaints.size(), 1u);
+    EXPECT_EQ(peer.repaints[0], juce::Rectangle<int>(222, 0, 58, 16) + rowArea.getPosition());
+}
+
+TEST_F(OpCodeList, ClickWithAnyButtonTogglesTheRowsSwitch)
+{
+    auto list = makeList(OXLogger::vstDispatcherOpCodes, 624);
+    PeerHost host(*list);
+    auto& peer = host.peer();
+    const auto* row = list->getRow(20);
+    const auto inRow = row->getBounds().getCentre();
+
+    for (const auto button :
+         {juce::ModifierKeys::leftButtonModifier, juce::ModifierKeys::rightButtonModifier,
+          juce::ModifierKeys::middleButtonModifier})
+    {
+        peer.repaints.clear();
+        peer.click(inRow, button);
+        EXPECT_FALSE(oxLogger.isVstOpCodeEnabled(OXLogger::vstDispatcherOpCodes, 20));
+        EXPECT_NE(std::find(peer.repaints.begin(), peer.repaints.end(), row->getBounds()),
+                  peer.repaints.end());
+        EXPECT_COLOUR(PixelProbe::render(*list->getRow(20)).getPixelAt(7, 8), oxOpCodeLedOffColor);
+
+        peer.click(inRow, button);
+        EXPECT_TRUE(oxLogger.isVstOpCodeEnabled(OXLogger::vstDispatcherOpCodes, 20));
+    }
+    for (int i = 0; i < 77; ++i)
+        EXPECT_TRUE(oxLogger.isVstOpCodeEnabled(OXLogger::vstDispatcherOpCodes, i));
+
+    // A row of the second column, and the gap between the columns, which belongs to no row.
+    peer.click(list->getRow(45)->getBounds().getCentre());
+    EXPECT_FALSE(oxLogger.isVstOpCodeEnabled(OXLogger::vstDispatcherOpCodes, 45));
+    oxLogger.setVstOpCodeEnabled(true, OXLogger::vstDispatcherOpCodes, 45);
+    peer.click({281, inRow.y});
+    for (int i = 0; i < 77; ++i)
+        EXPECT_TRUE(oxLogger.isVstOpCodeEnabled(OXLogger::vstDispatcherOpCodes, i));
+}
