@@ -45,6 +45,8 @@ const char* usageText()
            "  --report FILE       stable text report of the record, names, parameters, chunk\n"
            "  --log FILE          write the host's call log to FILE instead of standard error\n"
            "  --params            also set each parameter to 0, 0.25, 0.5, 1 and back\n"
+           "  --program N         select program N before processing\n"
+           "  --set-param I=V     set parameter I to V before processing (repeatable)\n"
            "  --threads N         N threads call getParameter/setParameter/GetVendorVersion\n"
            "                      while the main thread processes audio\n"
            "  --thread-calls N    calls per thread (default 2000)\n"
@@ -103,6 +105,25 @@ bool parseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
         {
             if (!needsValue() || !parseInt(next, 0, 100000000, options.threadCalls))
                 return error.empty() ? badValue() : false;
+        }
+        else if (std::strcmp(arg, "--program") == 0)
+        {
+            if (!needsValue() || !parseInt(next, 0, 1 << 20, options.program))
+                return error.empty() ? badValue() : false;
+        }
+        else if (std::strcmp(arg, "--set-param") == 0)
+        {
+            if (!needsValue())
+                return false;
+            const std::string setting = next;
+            const size_t equals = setting.find('=');
+            int index = 0;
+            double value = 0.0;
+            if (equals == std::string::npos ||
+                !parseInt(setting.substr(0, equals).c_str(), 0, 1 << 20, index) ||
+                !parseDouble(setting.substr(equals + 1).c_str(), -1e9, 1e9, value))
+                return badValue();
+            options.paramSettings.emplace_back(index, static_cast<float>(value));
         }
         else if (std::strcmp(arg, "--write-audio") == 0)
         {

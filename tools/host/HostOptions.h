@@ -2,6 +2,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace host
 {
@@ -19,6 +21,9 @@ struct HostOptions
     std::string reportPath;
     std::string logPath;
     bool setParams = false;
+    // --program and --set-param, applied just before processing.
+    int program = -1;
+    std::vector<std::pair<int, float>> paramSettings;
     int threads = 0;
     int threadCalls = 2000;
     bool editor = false;

@@ -81,6 +81,7 @@ HostExitCode runSession(VstPluginMainProc entry, const char* entryName, const Ho
         exerciseChunk(plugin, report);
     if (options.editor)
         exerciseEditor(plugin, report);
+    applySettings(plugin, report, options, programs, params);
 
     HostExitCode result = kExitOk;
     plugin.dispatch(effMainsChanged, 0, 1);
