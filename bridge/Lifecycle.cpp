@@ -4,8 +4,26 @@
 #include "bridge/SettingsFile.h"
 #include "logger/OXLogger.h"
 
+namespace
+{
+// Some hosts (scanners above all) unload the module without closing the plug-in. The window
+// and the message thread must not outlive the code they run.
+struct UnloadWithoutClose
+{
+    ~UnloadWithoutClose()
+    {
+        if (!messageThread::isRunning())
+            return;
+        closeMonitorWindow();
+        messageThread::stop();
+    }
+};
+} // namespace
+
 void startOplexa()
 {
+    // Made here, after the message thread's own statics, so that it is destroyed before them.
+    static UnloadWithoutClose unloadWithoutClose;
     messageThread::start();
     getModuleFileName();
     oxLogger.init(dllPath.getFileName());

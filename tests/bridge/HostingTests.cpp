@@ -1,0 +1,266 @@
+// Hosting the probe through Oplexa.so: what the host and the hosted plug-in each receive.
+#include "tests/support/OplexaUnderTest.h"
+#include "tests/support/Probe.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+
+namespace
+{
+bool contains(const std::vector<std::string>& messages, const std::string& message)
+{
+    return std::find(messages.begin(), messages.end(), message) != messages.end();
+}
+
+size_t indexOf(const std::vector<std::string>& messages, const std::string& message)
+{
+    return static_cast<size_t>(std::find(messages.begin(), messages.end(), message) -
+                               messages.begin());
+}
+} // namespace
+
+TEST(Hosting, CallbackInsideTheEntryPointReachesTheHostWithTheProxyRecord)
+{
+    Probe probe;
+    ProbeMasterCall call{};
+    call.when = kProbeAtEntry;
+    call.opcode = audioMasterVersion;
+    probe->addMasterCall(&call);
+    OplexaUnderTest oplexa(probe.path());
+    AEffect* proxy = oplexa.start();
+    ASSERT_NE(proxy, nullptr);
+
+    const auto calls = TestHost::calls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls[0].opcode, audioMasterVersion);
+    EXPECT_EQ(calls[0].effect, proxy);
+    // The host's answer went back to the hosted plug-in unchanged.
+    ProbeMasterAnswer answer{};
+    ASSERT_EQ(probe->masterAnswer(0, &answer), 1);
+    EXPECT_EQ(answer.result, 2400);
+    const auto messages = oplexa.messages();
+    EXPECT_TRUE(contains(messages, "audioMasterVersion "));
+    EXPECT_TRUE(contains(messages, "audioMasterVersion returned version=2400 "));
+}
+
+TEST(Hosting, ProxyRecordIsTheHostedCopyWithForwardersInPlace)
+{
+    Probe probe;
+    OplexaUnderTest oplexa(probe.path());
+    AEffect* proxy = oplexa.start();
+    ASSERT_NE(proxy, nullptr);
+    AEffect* hosted = probe->getRecord();
+    ASSERT_NE(proxy, hosted);
+    EXPECT_EQ(proxy->magic, hosted->magic);
+    EXPECT_EQ(proxy->numParams, hosted->numParams);
+    EXPECT_EQ(proxy->uniqueID, hosted->uniqueID);
+    EXPECT_EQ(proxy->object, hosted->object);
+    EXPECT_EQ(std::memcmp(proxy->reserved, hosted->reserved, sizeof hosted->reserved), 0);
+    EXPECT_NE(proxy->dispatcher, hosted->dispatcher);
+    EXPECT_NE(proxy->processReplacing, hosted->processReplacing);
+    EXPECT_NE(proxy->getParameter, hosted->getParameter);
+}
+
+TEST(Hosting, EveryForwarderHandsTheHostedPluginItsOwnRecord)
+{
+    Probe probe;
+    OplexaUnderTest oplexa(probe.path());
+    AEffect* proxy = oplexa.start();
+    ASSERT_NE(proxy, nullptr);
+    AEffect* hosted = probe->getRecord();
+
+    proxy->dispatcher(proxy, effOpen, 0, 0, nullptr, 0.0f);
+    proxy->setParameter(proxy, 0, 0.25f);
+    float in[2][8] = {}, out[2][8] = {};
+    float* inputs[] = {in[0], in[1]};
+    float* outputs[] = {out[0], out[1]};
+    proxy->processReplacing(proxy, inputs, outputs, 8);
+    proxy->process(proxy, inputs, outputs, 8);
+    const float value = proxy->getParameter(proxy, 0);
+
+    for (int function : {kProbeDispatcher, kProbeProcess, kProbeProcessReplacing,
+                         kProbeSetParameter, kProbeGetParameter})
+    {
+        EXPECT_EQ(probe->lastEffect(function), hosted) << "function " << function;
+        EXPECT_EQ(probe->foreignEffectCount(function), 0) << "function " << function;
+    }
+    // Arguments and results pass unchanged.
+    ProbeProcessCall processCall{};
+    ASSERT_EQ(probe->lastProcess(kProbeProcessReplacing, &processCall), 1);
+    EXPECT_EQ(processCall.inputs, inputs);
+    EXPECT_EQ(processCall.outputs, outputs);
+    EXPECT_EQ(processCall.sampleFrames, 8);
+    ProbeParameterCall get{};
+    ASSERT_EQ(probe->lastParameter(kProbeGetParameter, &get), 1);
+    EXPECT_EQ(value, get.value);
+    EXPECT_EQ(value, 0.25f);
+    EXPECT_TRUE(contains(oplexa.messages(), "getParameter returned 0.250000"));
+}
+
+TEST(Hosting, DispatcherArgumentsAndResultPassUnchanged)
+{
+    Probe probe;
+    probe->setResult(effVendorSpecific, static_cast<VstIntPtr>(0x123456789abLL));
+    OplexaUnderTest oplexa(probe.path());
+    AEffect* proxy = oplexa.start();
+    ASSERT_NE(proxy, nullptr);
+    int cookie = 0;
+    const VstIntPtr value = static_cast<VstIntPtr>(0x7fffffff12LL);
+    EXPECT_EQ(proxy->dispatcher(proxy, effVendorSpecific, -7, value, &cookie, 1.5f), 0x123456789abLL);
+    ProbeDispatchCall call{};
+    ASSERT_EQ(probe->lastDispatch(effVendorSpecific, &call), 1);
+    EXPECT_EQ(call.index, -7);
+    EXPECT_EQ(call.value, value);
+    EXPECT_EQ(call.ptr, &cookie);
+    EXPECT_EQ(call.opt, 1.5f);
+    // Integers are logged at full width.
+    char expected[128];
+    std::snprintf(expected, sizeof expected,
+                  "effVendorSpecific lArg1=-7 lArg2=%ld prtArg=%p floatArg=1.500000 ",
+                  static_cast<long>(value), static_cast<void*>(&cookie));
+    EXPECT_TRUE(contains(oplexa.messages(), expected));
+    EXPECT_TRUE(contains(oplexa.messages(), "effVendorSpecific returned long=1250999896491 "));
+}
+
+TEST(Hosting, OutOfRangeOpcodesAreForwardedButNotLogged)
+{
+    Probe probe;
+    OplexaUnderTest oplexa(probe.path());
+    AEffect* proxy = oplexa.start();
+    ASSERT_NE(proxy, nullptr);
+    const size_t before = oplexa.lines().size();
+    proxy->dispatcher(proxy, 77, 0, 0, nullptr, 0.0f);
+    proxy->dispatcher(proxy, -1, 0, 0, nullptr, 0.0f);
+    EXPECT_EQ(probe->dispatchCount(77), 1);
+    EXPECT_EQ(oplexa.lines().size(), before);
+}
+
+TEST(Hosting, SecondInstanceIsRefusedAndTheFirstIsUntouched)
+{
+    Probe probe;
+    OplexaUnderTest oplexa(probe.path());
+    AEffect* proxy = oplexa.start();
+    ASSERT_NE(proxy, nullptr);
+    proxy->dispatcher(proxy, effOpen, 0, 0, nullptr, 0.0f);
+    const AEffect before = *proxy;
+    const int64_t entries = probe->functionCount(kProbeEntry);
+    const size_t linesBefore = oplexa.lines().size();
+
+    EXPECT_EQ(oplexa.start(), nullptr);
+
+    const auto messages = oplexa.messages();
+    ASSERT_EQ(messages.size(), linesBefore + 1);
+    EXPECT_EQ(messages.back(), "Oplexa is exiting VST main function with NULL since we are "
+                               "already hosting a plugin");
+    EXPECT_EQ(probe->functionCount(kProbeEntry), entries);
+    EXPECT_EQ(std::memcmp(&before, proxy, sizeof before), 0);
+    EXPECT_TRUE(probe->isOpen());
+    EXPECT_FALSE(probe->isClosed());
+    EXPECT_EQ(proxy->dispatcher(proxy, effGetVendorVersion, 0, 0, nullptr, 0.0f),
+              probe->getRecord()->dispatcher(probe->getRecord(), effGetVendorVersion, 0, 0,
+                                             nullptr, 0.0f));
+}
+
+TEST(Hosting, CloseRunsTheHostedCloseThenShutsDownAndReturnsTheHostedResult)
+{
+    Probe probe;
+    probe->setResult(effClose, 42);
+    ProbeMasterCall duringClose{};
+    duringClose.when = effClose;
+    duringClose.opcode = audioMasterIdle;
+    probe->addMasterCall(&duringClose);
+    OplexaUnderTest oplexa(probe.path());
+    AEffect* proxy = oplexa.start();
+    ASSERT_NE(proxy, nullptr);
+    std::remove(oplexa.settingsFile().c_str());
+
+    EXPECT_EQ(proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f), 42);
+
+    EXPECT_TRUE(probe->isClosed());
+    const auto messages = oplexa.messages();
+    const size_t close = indexOf(messages, "effClose ");
+    const size_t hostedCallback = indexOf(messages, "audioMasterIdle ");
+    const size_t unloaded = indexOf(messages, "Unloaded " + probe.path());
+    ASSERT_LT(unloaded, messages.size());
+    EXPECT_LT(close, hostedCallback);
+    EXPECT_LT(hostedCallback, unloaded);
+    EXPECT_EQ(unloaded, messages.size() - 1);
+    EXPECT_NE(readFile(oplexa.settingsFile()).find("<Logger>"), std::string::npos);
+    // After Close nothing is hosted: calls outside the contract return 0 and reach no one.
+    const int64_t calls = probe->callsAfterClose();
+    EXPECT_EQ(proxy->dispatcher(proxy, effGetVendorVersion, 0, 0, nullptr, 0.0f), 0);
+    EXPECT_EQ(proxy->getParameter(proxy, 0), 0.0f);
+    proxy->setParameter(proxy, 0, 1.0f);
+    proxy->processReplacing(proxy, nullptr, nullptr, 0);
+    EXPECT_EQ(probe->callsAfterClose(), calls);
+}
+
+TEST(Hosting, HostsAgainAfterCloseAndOverwritesTheProxyRecord)
+{
+    Probe probe;
+    OplexaUnderTest oplexa(probe.path());
+    AEffect* first = oplexa.start();
+    ASSERT_NE(first, nullptr);
+    const int32_t firstParams = first->numParams;
+    first->dispatcher(first, effClose, 0, 0, nullptr, 0.0f);
+
+    probe->reset();
+    ProbeShape shape{};
+    probe->getDefaultShape(&shape);
+    shape.numParams = firstParams + 3;
+    shape.uniqueID = 0x4f784232;
+    probe->setShape(&shape);
+    AEffect* second = oplexa.start();
+    ASSERT_EQ(second, first);
+    EXPECT_EQ(second->numParams, firstParams + 3);
+    EXPECT_EQ(second->uniqueID, 0x4f784232);
+    const auto messages = oplexa.messages();
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), "Oplexa - " + oplexa.modulePath()), 2);
+}
+
+TEST(Hosting, LaterChangesOfTheHostedRecordDoNotShowInTheProxy)
+{
+    Probe probe;
+    ProbeShape shape{};
+    probe->getDefaultShape(&shape);
+    ProbeShape afterOpen = shape;
+    afterOpen.numPrograms = shape.numPrograms + 5;
+    afterOpen.flags = shape.flags | effFlagsIsSynth;
+    probe->setShapeAfterOpen(&afterOpen);
+    OplexaUnderTest oplexa(probe.path());
+    AEffect* proxy = oplexa.start();
+    ASSERT_NE(proxy, nullptr);
+    proxy->dispatcher(proxy, effOpen, 0, 0, nullptr, 0.0f);
+    EXPECT_EQ(probe->getRecord()->numPrograms, shape.numPrograms + 5);
+    EXPECT_EQ(proxy->numPrograms, shape.numPrograms);
+    EXPECT_EQ(proxy->flags, shape.flags);
+}
+
+TEST(Hosting, SettingsSurviveARestart)
+{
+    Probe probe;
+    OplexaUnderTest oplexa(probe.path());
+    AEffect* proxy = oplexa.start();
+    ASSERT_NE(proxy, nullptr);
+    proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f);
+    std::string settings = readFile(oplexa.settingsFile());
+    const std::string on = "<opCode index=\"3\" name=\"GetProgram\" enabled=\"1\"/>";
+    const auto at = settings.find(on);
+    ASSERT_NE(at, std::string::npos);
+    settings.replace(at, on.size(), "<opCode index=\"3\" name=\"GetProgram\" enabled=\"0\"/>");
+    {
+        std::ofstream(oplexa.settingsFile()) << settings;
+    }
+    probe->reset();
+    proxy = oplexa.start();
+    ASSERT_NE(proxy, nullptr);
+    const size_t before = oplexa.lines().size();
+    proxy->dispatcher(proxy, effGetProgram, 0, 0, nullptr, 0.0f);
+    proxy->dispatcher(proxy, effGetVendorVersion, 0, 0, nullptr, 0.0f);
+    const auto messages = oplexa.messages();
+    ASSERT_EQ(messages.size(), before + 2);
+    EXPECT_EQ(messages[before], "effGetVendorVersion ");
+}

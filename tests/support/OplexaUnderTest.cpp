@@ -1,0 +1,128 @@
+#include "tests/support/OplexaUnderTest.h"
+
+#include <cstdlib>
+#include <dlfcn.h>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace
+{
+std::mutex hostMutex;
+std::vector<HostCall> hostCalls;
+
+std::vector<std::string> splitLines(const std::string& text)
+{
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        result.push_back(line);
+    return result;
+}
+} // namespace
+
+TempFolder::TempFolder()
+{
+    char pattern[] = "/tmp/oplexa-test-XXXXXX";
+    if (mkdtemp(pattern) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
+    folder = pattern;
+}
+
+TempFolder::~TempFolder()
+{
+    if (std::getenv("OPLEXA_KEEP_TEST_FILES") == nullptr)
+        std::system(("rm -rf '" + folder + "'").c_str());
+}
+
+VstIntPtr TestHost::audioMaster(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value,
+                                void* ptr, float opt)
+{
+    {
+        std::lock_guard<std::mutex> lock(hostMutex);
+        hostCalls.push_back({effect, opcode, index, value, ptr, opt});
+    }
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+std::vector<HostCall> TestHost::calls()
+{
+    std::lock_guard<std::mutex> lock(hostMutex);
+    return hostCalls;
+}
+
+void TestHost::clear()
+{
+    std::lock_guard<std::mutex> lock(hostMutex);
+    hostCalls.clear();
+}
+
+OplexaUnderTest::OplexaUnderTest(const std::string& plugin, const std::string& moduleName)
+{
+    module = temp.file(moduleName);
+    if (symlink(OPLEXA_MODULE_PATH, module.c_str()) != 0)
+        throw std::runtime_error("cannot link " + module);
+    setenv("OPLEXA_LOG_FILE", temp.file("log.txt").c_str(), 1);
+    unsetenv("DISPLAY");
+    setPlugin(plugin);
+    handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr)
+        throw std::runtime_error(dlerror());
+    entry = reinterpret_cast<VstPluginMainProc>(dlsym(handle, "VSTPluginMain"));
+}
+
+OplexaUnderTest::~OplexaUnderTest()
+{
+    if (handle != nullptr)
+        dlclose(handle);
+}
+
+void OplexaUnderTest::setPlugin(const std::string& plugin)
+{
+    if (plugin.empty())
+        unsetenv("OPLEXA_PLUGIN");
+    else
+        setenv("OPLEXA_PLUGIN", plugin.c_str(), 1);
+}
+
+AEffect* OplexaUnderTest::start()
+{
+    return entry(TestHost::audioMaster);
+}
+
+std::vector<std::string> OplexaUnderTest::lines() const
+{
+    return splitLines(readFile(temp.file("log.txt")));
+}
+
+std::vector<std::string> OplexaUnderTest::messages() const
+{
+    std::vector<std::string> result;
+    for (const std::string& line : lines())
+        result.push_back(messageOf(line));
+    return result;
+}
+
+std::string OplexaUnderTest::settingsFile() const
+{
+    const auto dot = module.find_last_of('.');
+    return module.substr(0, dot) + ".xml";
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string messageOf(const std::string& line)
+{
+    const auto close = line.find(") ");
+    if (close == std::string::npos)
+        return line;
+    const auto colon = line.find(':', close);
+    return colon == std::string::npos ? line : line.substr(colon + 1);
+}

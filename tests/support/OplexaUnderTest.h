@@ -1,0 +1,71 @@
+// Loads the built Oplexa.so through dlopen, as a host does, from a folder of the test's own
+// (a symlink), so its settings file and its log file belong to this test alone. Each test
+// runs in a process of its own (one CTest entry per test), so module state starts fresh.
+#pragma once
+
+#include "bridge/VstInterface.h"
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class TempFolder
+{
+public:
+    TempFolder();
+    ~TempFolder();
+    const std::string& path() const { return folder; }
+    std::string file(const std::string& name) const { return folder + "/" + name; }
+
+private:
+    std::string folder;
+};
+
+// The host side of the tests: records every audioMaster call it receives.
+struct HostCall
+{
+    AEffect* effect;
+    int32_t opcode;
+    int32_t index;
+    VstIntPtr value;
+    void* ptr;
+    float opt;
+};
+
+class TestHost
+{
+public:
+    static VstIntPtr audioMaster(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value,
+                                 void* ptr, float opt);
+    static std::vector<HostCall> calls();
+    static void clear();
+};
+
+class OplexaUnderTest
+{
+public:
+    // Sets OPLEXA_LOG_FILE before the module can open it; plugin empty leaves OPLEXA_PLUGIN unset.
+    explicit OplexaUnderTest(const std::string& plugin, const std::string& moduleName = "Oplexa.so");
+    ~OplexaUnderTest();
+
+    AEffect* start(); // the entry point with TestHost's audioMaster
+    void setPlugin(const std::string& plugin);
+
+    // Log lines without the "(thread) module:" prefix, and the whole lines as written.
+    std::vector<std::string> messages() const;
+    std::vector<std::string> lines() const;
+    std::string settingsFile() const;
+    const std::string& modulePath() const { return module; }
+    const TempFolder& folder() const { return temp; }
+
+private:
+    TempFolder temp;
+    std::string module;
+    void* handle = nullptr;
+    VstPluginMainProc entry = nullptr;
+};
+
+std::string readFile(const std::string& path);
+// The message part of a log line: what follows "(thread) module:".
+std::string messageOf(const std::string& line);
