@@ -38,9 +38,14 @@ OldTabbedComponent::~OldTabbedComponent()
     deleteAllChildren();
 }
 
+bool OldTabbedComponent::isVerticalStrip(TabOrientation strip) noexcept
+{
+    return strip == tabsOnLeft || strip == tabsOnRight;
+}
+
 void OldTabbedComponent::configureScrollBar()
 {
-    const auto vertical = orientation == tabsOnLeft || orientation == tabsOnRight;
+    const auto vertical = isVerticalStrip(orientation);
     scrollBar->setOrientation(vertical);
     scrollBar->setSingleStepSize(vertical ? 18.0 : 40.0);
 }
@@ -51,6 +56,12 @@ void OldTabbedComponent::setTabOrientation(TabOrientation newOrientation, int ne
     if (newOrientation == orientation && newTabDepth == tabDepth && newContentGapX == contentGapX &&
         newContentGapY == contentGapY)
         return;
+
+    // The holder stretches each tab across the strip, so on a turn between the two axes a tab's
+    // length would become the old strip's depth; swapping keeps the length its creator gave.
+    if (isVerticalStrip(newOrientation) != isVerticalStrip(orientation))
+        for (auto* tab : tabs)
+            tab->setSize(tab->getHeight(), tab->getWidth());
 
     orientation = newOrientation;
     tabDepth = newTabDepth;

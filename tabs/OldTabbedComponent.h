@@ -54,6 +54,9 @@ public:
     void setTabOrientation(TabOrientation newOrientation, int tabDepth, int contentGapX,
                            int contentGapY);
 
+    /** True for tabsOnLeft and tabsOnRight. */
+    static bool isVerticalStrip(TabOrientation strip) noexcept;
+
     /** Returns the edge the strip runs along. */
     TabOrientation getTabOrientation() const noexcept { return orientation; }
 

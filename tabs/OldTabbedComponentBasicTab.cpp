@@ -32,8 +32,20 @@ void OldTabbedComponentBasicTab::mouseDown(const juce::MouseEvent&)
 void OldTabbedComponentBasicTab::mouseWheelMove(const juce::MouseEvent& event,
                                                 const juce::MouseWheelDetails& wheel)
 {
-    if (auto* owner = getOwner())
-        owner->getScrollBar()->mouseWheelMove(event, wheel);
+    auto* owner = getOwner();
+
+    if (owner == nullptr)
+        return;
+
+    auto* scrollBar = owner->getScrollBar();
+    auto details = wheel;
+
+    // X11 and most mice only send vertical wheel movement, which a horizontal scroll bar
+    // ignores; JUCE's Viewport takes it as horizontal in the same case.
+    if (!scrollBar->isVertical() && details.deltaX == 0.0f)
+        details.deltaX = details.deltaY;
+
+    scrollBar->mouseWheelMove(event, details);
 }
 
 void OldTabbedComponentBasicTab::paint(juce::Graphics& g)

@@ -5,12 +5,6 @@
 
 namespace
 {
-bool isVertical(OldTabbedComponent::TabOrientation orientation)
-{
-    return orientation == OldTabbedComponent::tabsOnLeft ||
-           orientation == OldTabbedComponent::tabsOnRight;
-}
-
 // Sets a deselected tab back from the strip's outer edge and stretches it under the page, so
 // only its outer end with its two rounded corners shows.
 juce::Rectangle<float> setBackAndStretch(juce::Rectangle<float> box,
@@ -54,7 +48,7 @@ void TabHolderComponent::resized()
     if (owner == nullptr)
         return;
 
-    const auto vertical = isVertical(owner->getTabOrientation());
+    const auto vertical = OldTabbedComponent::isVerticalStrip(owner->getTabOrientation());
     auto position = static_cast<int>(-owner->getScrollBar()->getCurrentRangeStart());
 
     for (auto* tab : owner->tabs)

@@ -290,6 +290,25 @@ TEST(TabLayout, ScrollingMovesTheTabsOnALaterTurnOfTheMessageLoop)
     EXPECT_EQ(boundsOf(widget.getTabComponent(2)).getRight(), widget.getTabHolder()->getWidth());
 }
 
+TEST(TabLayout, TurningTheStripKeepsEachTabsLength)
+{
+    RecordingTabbedComponent widget;
+    widget.setSize(400, 300);
+    addTabs(widget, 3);
+    widget.getTabComponent(2)->setSize(80, 10);
+    widget.tabsChanged();
+    ASSERT_EQ(boundsOf(widget.getTabComponent(0)).getHeight(), 32) << "stretched across";
+
+    widget.setTabOrientation(OldTabbedComponent::tabsOnLeft, 60, 4, 4);
+    settleMessages();
+    EXPECT_EQ(boundsOf(widget.getTabComponent(0)), Rect(0, 0, 67, 50));
+    EXPECT_EQ(boundsOf(widget.getTabComponent(2)), Rect(0, 92, 67, 80));
+    EXPECT_EQ(widget.getScrollBar()->getMaximumRangeLimit(), 172.0);
+
+    widget.setTabOrientation(OldTabbedComponent::tabsOnRight, 60, 4, 4);
+    EXPECT_EQ(boundsOf(widget.getTabComponent(2)), Rect(0, 92, 67, 80)) << "same axis";
+}
+
 TEST(TabLayout, OverlapTakesEffectAtTheNextPlacement)
 {
     RecordingTabbedComponent widget;
