@@ -17,6 +17,9 @@ constexpr int kControlX = 10;
 constexpr int kPushButtonWidth = 180;
 constexpr int kControlHeight = 25;
 constexpr int kTooltipDelayMs = 700;
+// Four tabs this long end at y 116, which leaves room below them for the whole control
+// panel: the donate badge then ends at 625 of the content's 632 pixels.
+constexpr int kTabLength = 32;
 
 juce::URL sitePage(const char* path)
 {
@@ -63,6 +66,9 @@ void OXContentComponent::init()
         addTab(i, new OldTabbedComponentBasicTab(tabNames[i]));
 
     setTabOrientation(tabsOnLeft, 200, 2, 2);
+    for (int i = 0; i < getNumTabs(); ++i)
+        getTabComponent(i)->setSize(getTabComponent(i)->getWidth(), kTabLength);
+    tabsChanged();
     setCurrentlySelectedTab(0);
 
     const int y0 = getTabComponent(getNumTabs() - 1)->getBottom();
