@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 
 using namespace partners;
@@ -28,6 +29,15 @@ protected:
     }
 };
 
+// LSP's plug-ins leak a little memory of their own, which a sanitized host would report as
+// its failure; leaks of the host and the test partners are checked by the other tests.
+RunResult runHostOnRealPlugin(const std::vector<std::string>& arguments)
+{
+    const char* options = std::getenv("ASAN_OPTIONS");
+    const std::string merged = std::string(options != nullptr ? options : "") + ":detect_leaks=0";
+    return runHost(arguments, {{"ASAN_OPTIONS", merged}});
+}
+
 std::string nameOf(const ::testing::TestParamInfo<RealPlugin>& info)
 {
     std::string name = std::filesystem::path(info.param.path).stem();
@@ -43,9 +53,9 @@ TEST_P(HostOnRealPlugin, RepeatsASessionExactly)
     TempDir dir;
     for (const char* name : {"first", "second"})
     {
-        const RunResult run =
-            runHost({"--blocks", "32", "--params", "--report", dir.file(std::string(name) + ".txt"),
-                     "--write-audio", dir.file(std::string(name) + ".raw"), GetParam().path});
+        const RunResult run = runHostOnRealPlugin(
+            {"--blocks", "32", "--params", "--report", dir.file(std::string(name) + ".txt"),
+             "--write-audio", dir.file(std::string(name) + ".raw"), GetParam().path});
         ASSERT_TRUE(exitedWith(run, 0)) << name;
     }
     const std::string report = readFile(dir.file("first.txt"));
@@ -66,10 +76,10 @@ TEST_P(HostOnRealPlugin, RepeatsASessionExactly)
 
 TEST_P(HostOnRealPlugin, SurvivesThreadedCallsAndReloads)
 {
-    const RunResult threaded = runHost(
+    const RunResult threaded = runHostOnRealPlugin(
         {"--quiet", "--blocks", "8", "--threads", "3", "--thread-calls", "2000", GetParam().path});
     EXPECT_TRUE(exitedWith(threaded, 0));
-    const RunResult reloaded = runHost(
+    const RunResult reloaded = runHostOnRealPlugin(
         {"--quiet", "--blocks", "4", "--cycles", "3", "--unload-each-cycle", GetParam().path});
     EXPECT_TRUE(exitedWith(reloaded, 0));
 }

@@ -5,16 +5,16 @@
 # Exits 77 (skipped) when a tool it needs is missing.
 set -eu
 
-repo=$(cd "$(dirname "$0")/../.." && pwd)
-out=${1:-$repo/build-tabs/screenshots}
-program=${OPLEXA_TABS_SCREENSHOT_PROGRAM:-$repo/build-tabs/tests/tabs/oplexa_tabs_screenshots}
-
 for tool in xvfb-run openbox xdotool import; do
     if ! command -v "$tool" >/dev/null 2>&1; then
         echo "SKIP: $tool is not installed"
         exit 77
     fi
 done
+
+repo=$(cd "$(dirname "$0")/../.." && pwd)
+out=${1:-$repo/build-tabs/screenshots}
+program=${OPLEXA_TABS_SCREENSHOT_PROGRAM:-$repo/build-tabs/tests/tabs/oplexa_tabs_screenshots}
 
 if [ ! -x "$program" ]; then
     echo "screenshot program not found: $program" >&2
@@ -27,7 +27,17 @@ mkdir -p "$out"
 xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
     openbox >/dev/null 2>&1 &
     wm=$!
-    sleep 1
+    # Wait until the window manager has announced itself (xprop may be missing: then guess).
+    tries=0
+    while [ $tries -lt 50 ]; do
+        if command -v xprop >/dev/null 2>&1; then
+            xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+        elif [ $tries -ge 20 ]; then
+            break
+        fi
+        sleep 0.1
+        tries=$((tries + 1))
+    done
     status=0
     "$1" "$2" || status=$?
     kill "$wm" 2>/dev/null || true

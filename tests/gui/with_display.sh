@@ -1,0 +1,26 @@
+#!/bin/sh
+# Runs a command on a private X server with a window manager: JUCE windows need one, as on
+# any desktop (a bare X server ends the process with BadAtom).
+if ! command -v xvfb-run >/dev/null 2>&1 || ! command -v openbox >/dev/null 2>&1; then
+    echo "xvfb-run or openbox is not installed; skipping"
+    exit 77
+fi
+exec xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
+    openbox >/dev/null 2>&1 &
+    wm=$!
+    tries=0
+    until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; do
+        tries=$((tries + 1))
+        if [ $tries -gt 100 ]; then
+            echo "openbox did not start"
+            kill $wm
+            exit 1
+        fi
+        sleep 0.1
+    done
+    "$@"
+    rc=$?
+    kill $wm
+    wait $wm 2>/dev/null
+    exit $rc
+' with_display "$@"

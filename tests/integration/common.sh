@@ -1,0 +1,24 @@
+# Shared by the integration scripts: paths come from CTest, each script works in its own folder.
+set -u
+: "${OPLEXA_MODULE:?}" "${OPLEXA_HOST:?}"
+WORK=$(mktemp -d /tmp/oplexa-it-XXXXXX)
+trap 'rm -rf "$WORK"' EXIT
+failures=0
+checks=0
+
+# A private copy (a symlink) of the module, so its settings file lands in $WORK.
+ln -s "$OPLEXA_MODULE" "$WORK/Oplexa.so"
+MODULE="$WORK/Oplexa.so"
+
+pass() { checks=$((checks + 1)); echo "ok: $*"; }
+fail() { checks=$((checks + 1)); failures=$((failures + 1)); echo "FAILED: $*"; }
+check() { # check DESCRIPTION COMMAND...
+    local what=$1; shift
+    if "$@"; then pass "$what"; else fail "$what"; fi
+}
+finish() {
+    echo "$((checks - failures)) passed, $failures failed"
+    [ "$failures" -eq 0 ]
+}
+# Skips the whole script (CTest reads the exit code 77 as skipped) when a partner is missing.
+need() { [ -e "$1" ] || { echo "skipped: $1 is not installed"; exit 77; }; }
