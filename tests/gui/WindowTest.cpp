@@ -17,8 +17,7 @@ void pumpMessages(int milliseconds)
 }
 
 // Waits up to two seconds for the window manager and the X server to catch up.
-template <typename Condition>
-bool eventually(Condition condition)
+template <typename Condition> bool eventually(Condition condition)
 {
     for (int i = 0; i < 100; ++i)
     {
@@ -97,8 +96,10 @@ TEST_F(Window, CentredDialogOfTheGivenSize)
     EXPECT_FALSE(window->isAlwaysOnTop());
     EXPECT_EQ(window->getBackgroundColour(), oxBackColor);
 
-    const auto screen =
-        juce::Desktop::getInstance().getDisplays().getDisplayForRect(window->getScreenBounds())->userArea;
+    const auto screen = juce::Desktop::getInstance()
+                            .getDisplays()
+                            .getDisplayForRect(window->getScreenBounds())
+                            ->userArea;
     EXPECT_NEAR(window->getScreenBounds().getCentreX(), screen.getCentreX(), 1);
     EXPECT_NEAR(window->getScreenBounds().getCentreY(), screen.getCentreY(), 1);
 
