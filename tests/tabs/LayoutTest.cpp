@@ -238,7 +238,8 @@ TEST(TabLayout, AWidgetSmallerThanItsStripGetsEmptyPiecesNotNegativeOnes)
     settleMessages();
 
     for (auto* piece : widget.getChildren())
-        EXPECT_FALSE(piece->getWidth() < 0 || piece->getHeight() < 0) << piece->getBounds().toString();
+        EXPECT_FALSE(piece->getWidth() < 0 || piece->getHeight() < 0)
+            << piece->getBounds().toString();
     EXPECT_EQ(widget.getTabHolder()->getWidth(), 0);
     EXPECT_EQ(page.getBounds(), Rect(16, 56, 0, 0));
     widget.setContentComponent(nullptr);

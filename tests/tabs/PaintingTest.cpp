@@ -41,9 +41,6 @@ void setUpPaintedWidget(RecordingTabbedComponent& widget)
     widget.setOutlineStyle(7.0f, 3.0f, 3.0f);
     widget.setColours(fill, text, selectedOutline, normalOutline, deselectedTab);
     addTabs(widget, 3, {});
-    widget.getTabComponent(0)->setName({});
-    widget.getTabComponent(1)->setName({});
-    widget.getTabComponent(2)->setName({});
     widget.setCurrentlySelectedTab(1);
     settleMessages();
 }
@@ -179,18 +176,4 @@ TEST(TabPainting, LongNameEndsInAnEllipsisInsideItsBox)
     EXPECT_EQ(dots.getBottom(), ink.getBottom());
 }
 
-TEST(TabPainting, TextDoesNotRotateOnAVerticalStrip)
-{
-    RecordingTabbedComponent widget;
-    widget.setSize(400, 300);
-    widget.setColours(juce::Colours::grey, text, juce::Colours::white, juce::Colours::white,
-                      juce::Colours::darkgrey);
-    widget.setTabOrientation(OldTabbedComponent::tabsOnRight, 120, 4, 4);
-    widget.addTab(-1, new OldTabbedComponentBasicTab("HHHH"));
-    settleMessages();
-
-    const auto ink = inkBounds(render(widget), widget.getTabComponent(0)->getBounds() +
-                                                   widget.getTabHolder()->getPosition());
-    EXPECT_GT(ink.getWidth(), ink.getHeight() * 2);
-}
 } // namespace

@@ -14,14 +14,12 @@
 namespace juce
 {
 // Readable failures for the geometry compared throughout the tests.
-template <typename T>
-void PrintTo(const Rectangle<T>& rectangle, std::ostream* os)
+template <typename T> void PrintTo(const Rectangle<T>& rectangle, std::ostream* os)
 {
     *os << rectangle.toString();
 }
 
-template <typename T>
-void PrintTo(const Point<T>& point, std::ostream* os)
+template <typename T> void PrintTo(const Point<T>& point, std::ostream* os)
 {
     *os << "(" << point.x << ", " << point.y << ")";
 }
@@ -65,8 +63,8 @@ inline void settleMessages()
 inline void addTabs(OldTabbedComponent& widget, int count, const juce::String& prefix = "Tab ")
 {
     for (int i = 0; i < count; ++i)
-        widget.addTab(-1, new OldTabbedComponentBasicTab(prefix.isEmpty() ? juce::String()
-                                                                          : prefix + juce::String(i)));
+        widget.addTab(-1, new OldTabbedComponentBasicTab(
+                              prefix.isEmpty() ? juce::String() : prefix + juce::String(i)));
 }
 
 inline const char* orientationName(OldTabbedComponent::TabOrientation orientation)
