@@ -11,7 +11,7 @@
 class OXLogger : public juce::Logger
 {
 public:
-    enum vstOpCodeGroup
+    enum vstOpCodeGroup : int
     {
         vstAEffectFunctions = 0,
         vstDispatcherOpCodes = 1,

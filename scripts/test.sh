@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Every test: installs what is missing, builds with warnings as errors, runs the test suite,
+# then runs it again under AddressSanitizer with UndefinedBehaviorSanitizer, the concurrency
+# tests under ThreadSanitizer, and the settings fuzzer for a bounded time.
+#   scripts/test.sh [--quick]     --quick: the plain build and its tests only
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+quick=0
+[ "${1:-}" = "--quick" ] && quick=1
+
+"$root/scripts/install-deps.sh" || exit 1
+status=0
+stage() { echo; echo "=== $* ==="; }
+
+stage "build (warnings are errors)"
+scripts/build.sh build > build.log 2>&1 || { tail -80 build.log; exit 1; }
+stage "tests"
+(cd build && ctest --output-on-failure -j2 --timeout 900) || status=1
+
+if [ $quick -eq 0 ]; then
+    stage "build with AddressSanitizer and UndefinedBehaviorSanitizer"
+    scripts/build.sh build-asan -DOPLEXA_SANITIZE=address,undefined -DOPLEXA_BENCH=OFF \
+        > build-asan.log 2>&1 || { tail -80 build-asan.log; exit 1; }
+    stage "tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+    (cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+        LSAN_OPTIONS=suppressions="$root/tests/sanitizers/lsan.supp" \
+        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        ctest --output-on-failure -j2 --timeout 1800 -LE no-sanitizer) || status=1
+
+    stage "build with ThreadSanitizer"
+    scripts/build.sh build-tsan -DOPLEXA_SANITIZE=thread -DOPLEXA_BENCH=OFF \
+        > build-tsan.log 2>&1 || { tail -80 build-tsan.log; exit 1; }
+    stage "concurrency tests under ThreadSanitizer"
+    (cd build-tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+        ctest --output-on-failure --timeout 900 -L concurrency) || status=1
+
+    stage "settings fuzzer (libFuzzer)"
+    CC=clang-14 CXX=clang++-14 scripts/build.sh build-fuzz -DOPLEXA_FUZZ=ON -DOPLEXA_WITH_GUI=OFF \
+        -DOPLEXA_TESTS=OFF > build-fuzz.log 2>&1 || { tail -80 build-fuzz.log; exit 1; }
+    mkdir -p build-fuzz/corpus
+    cp tests/fuzz/corpus/* build-fuzz/corpus/ 2>/dev/null
+    build-fuzz/tests/fuzz/oplexa_settings_fuzzer -max_total_time="${OPLEXA_FUZZ_SECONDS:-60}" \
+        -rss_limit_mb=2048 build-fuzz/corpus > build-fuzz/fuzz.log 2>&1 \
+        && echo "fuzzer: $(grep -c . build-fuzz/fuzz.log) lines, no crash" \
+        || { tail -40 build-fuzz/fuzz.log; status=1; }
+fi
+
+stage "result"
+[ $status -eq 0 ] && echo "all stages passed" || echo "some stage FAILED"
+exit $status

@@ -1,0 +1,117 @@
+// Lines as they leave the process: prefix, time, one write per whole line, the log file.
+#include "logger/OXLogger.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <unistd.h>
+
+namespace
+{
+// The sink opens OPLEXA_LOG_FILE once per process; each test runs in a process of its own.
+class LogFile
+{
+public:
+    LogFile()
+    {
+        char pattern[] = "/tmp/oplexa-log-XXXXXX";
+        const int fd = mkstemp(pattern);
+        close(fd);
+        path = pattern;
+        setenv("OPLEXA_LOG_FILE", path.c_str(), 1);
+    }
+    ~LogFile() { unlink(path.c_str()); }
+    std::vector<std::string> lines() const
+    {
+        std::ifstream in(path);
+        std::vector<std::string> result;
+        for (std::string line; std::getline(in, line);)
+            result.push_back(line);
+        return result;
+    }
+    std::string text() const
+    {
+        std::ifstream in(path);
+        std::ostringstream all;
+        all << in.rdbuf();
+        return all.str();
+    }
+    std::string path;
+};
+
+std::string threadPrefix()
+{
+    char prefix[64];
+    std::snprintf(prefix, sizeof prefix, "(%lX) ",
+                  static_cast<unsigned long>(
+                      reinterpret_cast<uintptr_t>(juce::Thread::getCurrentThreadId())));
+    return prefix;
+}
+} // namespace
+
+TEST(LogOutput, ProcessReplacingLineAfterInit)
+{
+    LogFile file;
+    oxLogger.init("Oplexa.so");
+    float* buffers[2] = {};
+    oxLogger.logVstProcess(buffers, buffers + 1, 256, true);
+    char expected[160];
+    std::snprintf(expected, sizeof expected,
+                  "%sOplexa.so:processReplacing(inputs:%p, outputs:%p, sampleFrames:256)",
+                  threadPrefix().c_str(), static_cast<void*>(buffers),
+                  static_cast<void*>(buffers + 1));
+    EXPECT_EQ(file.lines(), std::vector<std::string>{expected});
+}
+
+TEST(LogOutput, MessagesAreWrittenUnchangedEvenWhileLoggingIsStopped)
+{
+    LogFile file;
+    oxLogger.init("Oplexa.so");
+    oxLogger.loggingActive = false;
+    oxLogger.log("100% sure %s %d");
+    juce::Logger::writeToLog("through JUCE's logger");
+    EXPECT_EQ(file.lines(), (std::vector<std::string>{threadPrefix() + "Oplexa.so:100% sure %s %d",
+                                                      threadPrefix() +
+                                                          "Oplexa.so:through JUCE's logger"}));
+}
+
+TEST(LogOutput, TimeOfDayPrefix)
+{
+    LogFile file;
+    oxLogger.init("Oplexa.so");
+    oxLogger.logTime = true;
+    oxLogger.log("tick");
+    const auto lines = file.lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(std::regex_match(lines[0], std::regex(R"(\d\d:\d\d:\d\d\.\d\d\d \([0-9A-F]+\) Oplexa\.so:tick)")))
+        << lines[0];
+}
+
+TEST(LogOutput, OverlongLineIsCutToOneWholeLine)
+{
+    LogFile file;
+    oxLogger.init("Oplexa.so");
+    const std::string message(3000, 'm');
+    oxLogger.log(message.c_str());
+    oxLogger.log("next");
+    const std::string text = file.text();
+    const auto lines = file.lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].size() + 1, 1023u);
+    EXPECT_EQ(lines[0].substr(lines[0].size() - 5), "[...]");
+    EXPECT_EQ(lines[1], threadPrefix() + "Oplexa.so:next");
+}
+
+TEST(LogOutput, UnopenableLogFileFallsBackToStandardOutput)
+{
+    setenv("OPLEXA_LOG_FILE", "/nonexistent-folder/oplexa.log", 1);
+    testing::internal::CaptureStdout();
+    oxLogger.init("Oplexa.so");
+    oxLogger.log("still here");
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("Oplexa could not open the log file /nonexistent-folder/oplexa.log"),
+              std::string::npos);
+    EXPECT_NE(out.find("Oplexa.so:still here\n"), std::string::npos);
+}

@@ -1,0 +1,148 @@
+// The switches and flags in the settings file: a faithful round trip, and every kind of bad
+// file handled piece by piece.
+#include "bridge/SettingsFile.h"
+#include "bridge/VstInterface.h"
+#include "tests/logger/CapturingLogger.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+using Group = OXLogger::vstOpCodeGroup;
+
+std::vector<bool> switches(const OXLogger& logger)
+{
+    std::vector<bool> result;
+    for (int g = 0; g < 3; ++g)
+        for (int i = 0; i < logger.getVstNumOpCodes(static_cast<Group>(g)); ++i)
+            result.push_back(logger.isVstOpCodeEnabled(static_cast<Group>(g), i));
+    return result;
+}
+
+std::unique_ptr<juce::XmlElement> parse(const char* text)
+{
+    return juce::parseXML(juce::String(text));
+}
+} // namespace
+
+TEST(LoggerState, SaveThenLoadRestoresEverySwitchAndFlag)
+{
+    CapturingLogger saved;
+    for (int g = 0; g < 3; ++g)
+        for (int i = 0; i < saved.getVstNumOpCodes(static_cast<Group>(g)); i += 1 + g)
+            saved.setVstOpCodeEnabled(false, static_cast<Group>(g), i);
+    saved.logParameters = false;
+    saved.logTime = true;
+    saved.logVstDispatcher(effOpen, 0, 0, nullptr, 0.0f);
+
+    juce::XmlElement element("Logger");
+    element.setAttribute("kept", "yes");
+    element.createNewChildElement("stale");
+    saved.saveState(element);
+    EXPECT_EQ(element.getNumChildElements(), 4);
+    EXPECT_EQ(element.getStringAttribute("kept"), "yes");
+    EXPECT_EQ(element.getChildByName("vstDispatcherOpCodes")->getNumChildElements(), 77);
+    EXPECT_EQ(element.getChildByName("vstAudioMasterOpCodes")->getChildElement(5)->getStringAttribute("name"),
+              "ThereIsNoSuchOpCode");
+
+    CapturingLogger restored;
+    restored.loadState(element);
+    EXPECT_EQ(switches(restored), switches(saved));
+    EXPECT_FALSE(restored.logParameters);
+    EXPECT_TRUE(restored.logReturnParameters);
+    EXPECT_TRUE(restored.logTime);
+    EXPECT_TRUE(restored.loggingActive);
+    EXPECT_EQ(restored.getVstOpCodeCount(OXLogger::vstDispatcherOpCodes, effOpen), 0);
+}
+
+TEST(LoggerState, MalformedPiecesAreSkippedOneByOne)
+{
+    CapturingLogger logger;
+    logger.loadState(*parse(R"(<Logger>
+        <vstDispatcherOpCodes>
+          <opCode index="77" enabled="0"/>
+          <opCode index="-1" enabled="0"/>
+          <opCode index="2"/>
+          <opCode index="3" enabled="-4"/>
+          <opCode index="4" enabled="0"/>
+          <opCode index="4" enabled="5"/>
+          <opCode index="6" enabled="0"/>
+          <other index="7" enabled="0"/>
+          <opCode enabled="0"/>
+          <opCode index="x" enabled="0"/>
+        </vstDispatcherOpCodes>
+        <vstDispatcherOpCodes><opCode index="8" enabled="0"/></vstDispatcherOpCodes>
+        <Parameters logTime="1"/>
+      </Logger>)"));
+    const auto group = OXLogger::vstDispatcherOpCodes;
+    for (int i : {2, 3, 4, 7, 8, 76})
+        EXPECT_TRUE(logger.isVstOpCodeEnabled(group, i)) << i;
+    // "x" reads as 0, like any text without a leading number.
+    EXPECT_FALSE(logger.isVstOpCodeEnabled(group, 0));
+    EXPECT_FALSE(logger.isVstOpCodeEnabled(group, 6));
+    EXPECT_TRUE(logger.logParameters);
+    EXPECT_TRUE(logger.logReturnParameters);
+    EXPECT_TRUE(logger.logTime);
+}
+
+TEST(LoggerState, NamesInCapitalsAreAccepted)
+{
+    CapturingLogger logger;
+    logger.loadState(*parse(R"(<LOGGER><VSTAUDIOMASTEROPCODES><OPCODE INDEX="5" ENABLED="0"/>
+        </VSTAUDIOMASTEROPCODES><PARAMETERS LOGPARAMETERS="0" LOGRETURNPARAMETERS="0"/></LOGGER>)"));
+    EXPECT_FALSE(logger.isVstOpCodeEnabled(OXLogger::vstAudioMasterOpCodes, 5));
+    EXPECT_FALSE(logger.logParameters);
+    EXPECT_FALSE(logger.logReturnParameters);
+    EXPECT_FALSE(logger.logTime);
+}
+
+TEST(SettingsFile, NameFollowsTheModule)
+{
+    EXPECT_EQ(settingsFileFor(juce::File("/x/Oplexa.so")).getFullPathName(), "/x/Oplexa.xml");
+    EXPECT_EQ(settingsFileFor(juce::File("/x/My.Plugin.so")).getFullPathName(), "/x/My.Plugin.xml");
+    EXPECT_EQ(settingsFileFor(juce::File()), juce::File());
+}
+
+TEST(SettingsFile, BadFilesChangeNothing)
+{
+    const char* documents[] = {
+        "",
+        "not xml at all",
+        "<Oplexa><LastDir>/tmp</LastDir><Logger><vstDispatcherOpCodes><opCode index=\"1\" ena",
+        "<Oplexa><LastDir></LastDir><LastDir>relative/folder</LastDir></Oplexa>",
+        "\xff\xfe<\x00O\x00",
+    };
+    for (const char* document : documents)
+    {
+        CapturingLogger logger;
+        juce::File lastDir("/keep");
+        applySettings(document, lastDir, logger);
+        EXPECT_EQ(lastDir.getFullPathName(), "/keep") << document;
+        EXPECT_EQ(switches(logger), std::vector<bool>(133, true)) << document;
+    }
+}
+
+TEST(SettingsFile, ForeignRootIsStillReadAndTheFileRoundTrips)
+{
+    CapturingLogger logger;
+    juce::File lastDir;
+    applySettings("<Something><LastDir>/opt/vst</LastDir><Logger><vstAEffectFunctions>"
+                  "<opCode index=\"2\" enabled=\"0\"/></vstAEffectFunctions></Logger></Something>",
+                  lastDir, logger);
+    EXPECT_EQ(lastDir.getFullPathName(), "/opt/vst");
+    EXPECT_FALSE(logger.isVstOpCodeEnabled(OXLogger::vstAEffectFunctions, 2));
+
+    const juce::File file = juce::File::createTempFile(".xml");
+    ASSERT_TRUE(writeSettings(file, lastDir, logger));
+    const juce::String written = file.loadFileAsString();
+    EXPECT_TRUE(written.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
+    EXPECT_TRUE(written.contains("<Oplexa>\r\n  <LastDir>/opt/vst</LastDir>\r\n  <Logger>"));
+    CapturingLogger reread;
+    juce::File rereadDir;
+    readSettings(file, rereadDir, reread);
+    EXPECT_EQ(rereadDir, lastDir);
+    EXPECT_EQ(switches(reread), switches(logger));
+    file.deleteFile();
+    readSettings(file, rereadDir, reread); // missing: nothing happens
+    EXPECT_FALSE(writeSettings(juce::File(), lastDir, logger));
+}
