@@ -39,8 +39,8 @@ public:
     /** Creates an empty tabbed component with its strip along the top. */
     explicit OldTabbedComponent(const juce::String& widgetName);
 
-    /** Destructor. Deletes the tabs and the page shown at this moment, but no page that was
-        swapped out earlier.
+    /** Destructor. Deletes the tabs and the page shown at this moment (unless that page was
+        already deleted), but no page that was swapped out earlier.
     */
     ~OldTabbedComponent() override;
 
@@ -49,7 +49,8 @@ public:
 
         The strip is tabDepth pixels deep plus the rounded corner size. The page is inset
         from the frame by twice contentGapX on the left and right and twice contentGapY at the
-        top and bottom. Does nothing when all four values equal the current ones.
+        top and bottom. Does nothing when all four values equal the current ones. A turn
+        between a horizontal and a vertical strip keeps each tab's length along the strip.
     */
     void setTabOrientation(TabOrientation newOrientation, int tabDepth, int contentGapX,
                            int contentGapY);
