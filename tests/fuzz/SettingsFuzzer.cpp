@@ -1,0 +1,16 @@
+// Arbitrary bytes as a settings file: the reader must never crash, hang or read out of bounds.
+#include "bridge/SettingsFile.h"
+#include "logger/OXLogger.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static OXLogger logger;
+    logger.init("Fuzz.so");
+    juce::File lastDir;
+    applySettings(juce::String::fromUTF8(reinterpret_cast<const char*>(data), static_cast<int>(size)),
+                  lastDir, logger);
+    return 0;
+}
