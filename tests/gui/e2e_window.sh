@@ -1,0 +1,195 @@
+#!/bin/sh
+# End to end: oplexa-host hosts a real plug-in through Oplexa.so on a private X server with
+# openbox; the script looks at the monitor window through screenshots and real clicks.
+#
+#   tests/gui/e2e_window.sh [BUILD_DIR] [PLUGIN.so]
+#
+# Screenshots go to $E2E_SHOTS (default BUILD_DIR/e2e-window). With E2E_MEASURE=1 it also
+# reports the CPU time of the window's threads (a measurement, not a pass/fail check).
+set -u
+
+here=$(cd "$(dirname "$0")" && pwd)
+if [ -z "${DISPLAY:-}" ]; then
+    exec "$here/with_display.sh" "$0" "$@"
+fi
+
+build=$(cd "${1:-$here/../../build}" && pwd)
+plugin=${2:-/usr/lib/vst/MVerb-vst.so}
+[ -f "$plugin" ] || plugin="$build/tests/plugins/oplexa-demo-gain.so"
+shots=${E2E_SHOTS:-$build/e2e-window}
+host="$build/tools/oplexa-host"
+module="$build/Oplexa.so"
+for needed in "$host" "$module" "$plugin"; do
+    [ -e "$needed" ] || { echo "missing $needed (build Oplexa, oplexa-host first)"; exit 1; }
+done
+for tool in xdotool import convert compare xwininfo; do
+    command -v $tool >/dev/null 2>&1 || { echo "$tool is not installed; skipping"; exit 77; }
+done
+mkdir -p "$shots"
+title="Oplexa - $(basename "$plugin")"
+
+passed=0
+failed=0
+check() { # description, then a command that succeeds when the check holds
+    what=$1
+    shift
+    if "$@"; then
+        passed=$((passed + 1))
+        echo "ok: $what"
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $what"
+    fi
+}
+
+# Waits up to $2 tenths of a second for command $1 to succeed.
+wait_for() {
+    n=0
+    while ! sh -c "$1" >/dev/null 2>&1; do
+        n=$((n + 1))
+        [ $n -ge "$2" ] && return 1
+        sleep 0.1
+    done
+}
+
+find_window() { xdotool search --name "^$title\$" 2>/dev/null | head -n 1; }
+is_viewable() { xwininfo -id "$1" 2>/dev/null | grep -q "IsViewable"; }
+is_gone() { ! xwininfo -id "$1" >/dev/null 2>&1 || ! is_viewable "$1"; }
+
+# The window's own pixels, from a shot of the whole screen.
+shoot() {
+    import -window root "$shots/screen-$1.png"
+    convert "$shots/screen-$1.png" -crop "774x666+$wx+$wy" +repage "$shots/$1.png"
+}
+pixel() { convert "$shots/$1.png" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
+# Darkest grey level (0-255) in a box: the core of any text drawn there.
+darkest() {
+    convert "$shots/$1.png" -crop "$4x$5+$2+$3" +repage -colorspace Gray \
+        -format "%[fx:int(255*minima+0.5)]" info:
+}
+near() { # hex colour, wanted hex colour: each channel within 3
+    for i in 1 3 5; do
+        a=$((0x$(echo "$1" | cut -c$i-$((i + 1)))))
+        b=$((0x$(echo "$2" | cut -c$i-$((i + 1)))))
+        [ $((a - b)) -le 3 ] && [ $((b - a)) -le 3 ] || return 1
+    done
+}
+same_region() { # shot, shot, geometry
+    [ "$(compare -metric AE -crop "$3" "$shots/$1.png" "$shots/$2.png" null: 2>&1)" = "0" ]
+}
+click_at() { # window x, window y, button
+    xdotool mousemove --sync $((wx + $1)) $((wy + $2)) click "${3:-1}"
+    sleep 0.4
+}
+
+# Window coordinates of the page: content at (3, 31), page at (204, 4) in it.
+px=207
+py=35
+row_lamp_y() { echo $((py + 16 * $1 + 8)); }
+tab_y() { echo $((31 + 28 * $1 + 16)); }
+
+thread_cpu_ticks() { # all threads but the host's own (audio) thread
+    for stat in /proc/$1/task/*/stat; do
+        tid=$(basename "$(dirname "$stat")")
+        [ "$tid" = "$1" ] && continue
+        awk '{print $14 + $15}' "$stat" 2>/dev/null
+    done | awk '{s += $1} END {print s + 0}'
+}
+
+# Long sessions: the checks of the first one take about 20 s on a busy machine, 20 s more
+# when measuring.
+blocks=400000
+[ "${E2E_MEASURE:-0}" = 1 ] && blocks=800000
+OPLEXA_PLUGIN="$plugin" OPLEXA_LOG_FILE=/dev/null \
+    "$host" --quiet --cycles 2 --blocks $blocks --log "$shots/host.log" "$module" \
+    >"$shots/host.out" 2>&1 &
+host_pid=$!
+
+check "the window appears with the plug-in's name" wait_for "xdotool search --name '^$title\$'" 200
+wid=$(find_window)
+if [ -z "$wid" ]; then
+    kill "$host_pid" 2>/dev/null
+    echo "0 passed, 1 failed"
+    exit 1
+fi
+xdotool windowactivate --sync "$wid" 2>/dev/null
+# JUCE's splash shows for its first two seconds in a process, then fades.
+sleep 4.5
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+wx=$X
+wy=$Y
+check "774 x 666" [ "$WIDTH" = 774 ] && [ "$HEIGHT" = 666 ]
+
+shoot aeffect-1
+sleep 1
+shoot aeffect-2
+check "window background" near "$(pixel aeffect-1 198 330)" 6793ae
+check "page background" near "$(pixel aeffect-1 $((px + 400)) $((py + 300)))" f2f2f2
+check "lamps of the six functions lit" sh -c "
+    for i in 0 1 2 3 4 5; do
+        [ \"\$(convert '$shots/aeffect-1.png' -format '%[hex:p{$((px + 7)),'\$(( $py + 16 * i + 8 ))'}]' info: | cut -c1-6)\" = E5B780 ] || exit 1
+    done"
+check "processReplacing counted: black name" [ "$(darkest aeffect-1 $((px + 14)) $((py + 48)) 100 16)" -lt 40 ]
+check "setParameter not called: grey name" [ "$(darkest aeffect-1 $((px + 14)) $((py + 64)) 80 16)" -gt 110 ]
+check "the count goes on while the host processes" \
+    sh -c "! compare -metric AE -crop 56x14+$((px + 222))+$((py + 49)) '$shots/aeffect-1.png' '$shots/aeffect-2.png' null: 2>/dev/null"
+check "the record's text stays as it was" same_region aeffect-1 aeffect-2 "500x300+$px+$((py + 110))"
+
+click_at $((px + 100)) "$(row_lamp_y 3)"
+shoot switched-off
+check "a click on a row switches its lamp off" near "$(pixel switched-off $((px + 7)) "$(row_lamp_y 3)")" fdf1d4
+click_at $((px + 100)) "$(row_lamp_y 3)" 3
+shoot switched-on
+check "a right click switches it on again" near "$(pixel switched-on $((px + 7)) "$(row_lamp_y 3)")" e5b780
+
+click_at 100 "$(tab_y 1)"
+shoot dispatcher
+check "the dispatcher page: Open counted in black" [ "$(darkest dispatcher $((px + 14)) $py 80 16)" -lt 40 ]
+check "the dispatcher page: Close not yet called, grey" [ "$(darkest dispatcher $((px + 14)) $((py + 16)) 80 16)" -gt 110 ]
+check "the dispatcher page: a second column" [ "$(darkest dispatcher $((px + 296)) $py 80 16)" -lt 200 ]
+
+xdotool key --window "$wid" Escape
+xdotool key alt+F4
+sleep 0.5
+check "Escape and the window manager's close leave the window open" is_viewable "$wid"
+
+click_at 754 17
+check "the title-bar button minimises" wait_for "! xwininfo -id $wid | grep -q IsViewable" 30
+xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowmap --sync "$wid"
+check "and the window comes back" wait_for "xwininfo -id $wid | grep -q IsViewable" 30
+
+measure_window_threads() { # page name
+    hz=$(getconf CLK_TCK)
+    before=$(thread_cpu_ticks "$host_pid")
+    sleep 10
+    after=$(thread_cpu_ticks "$host_pid")
+    echo "measured: the window's threads used $(awk -v t=$((after - before)) -v hz="$hz" \
+        'BEGIN {printf "%.2f", 100 * t / hz / 10}')% of a core over 10 s ($1 page)"
+}
+if [ "${E2E_MEASURE:-0}" = 1 ]; then
+    measure_window_threads dispatcher
+    click_at 100 "$(tab_y 0)"
+    measure_window_threads AEffect
+fi
+
+check "the window disappears at Close" wait_for "! xwininfo -id $wid >/dev/null 2>&1 || ! xwininfo -id $wid | grep -q IsViewable" 3000
+check "a second hosting shows a new window" wait_for \
+    "xdotool search --name '^$title\$' | grep -vx '$wid'" 600
+wid2=$(xdotool search --name "^$title\$" 2>/dev/null | grep -vx "$wid" | head -n 1)
+if [ -n "$wid2" ]; then
+    sleep 1
+    eval "$(xdotool getwindowgeometry --shell "$wid2")"
+    wx=$X
+    wy=$Y
+    shoot second-hosting
+    check "the second window opens on the AEffect page" near "$(pixel second-hosting $((px + 7)) "$(row_lamp_y 0)")" e5b780
+fi
+
+wait "$host_pid"
+rc=$?
+check "the host finishes both sessions" [ "$rc" = 0 ]
+check "no window is left" [ -z "$(find_window)" ]
+
+echo "screenshots in $shots"
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]
