@@ -2,6 +2,9 @@
 
 #include "logger/OXLogger.h"
 
+#include <cstring>
+#include <limits>
+
 juce::File settingsFileFor(const juce::File& module)
 {
     if (module == juce::File())
@@ -9,8 +12,17 @@ juce::File settingsFileFor(const juce::File& module)
     return module.withFileExtension("xml");
 }
 
-void applySettings(const juce::String& document, juce::File& lastDir, OXLogger& logger)
+void applySettings(const void* data, size_t size, juce::File& lastDir, OXLogger& logger)
 {
+    // JUCE's parser reads past the end of text with a broken UTF-8 sequence at its end, so
+    // such a file is not handed to it. The text ends at the first zero byte, as JUCE's would.
+    const auto* bytes = static_cast<const char*>(data);
+    const size_t length = bytes != nullptr ? strnlen(bytes, size) : 0;
+    if (length == 0 || length > static_cast<size_t>(std::numeric_limits<int>::max()) ||
+        !juce::CharPointer_UTF8::isValidString(bytes, static_cast<int>(length)))
+        return;
+    const juce::String document = juce::String::fromUTF8(bytes, static_cast<int>(length));
+
     // The root's own name is not looked at, only its children.
     const std::unique_ptr<juce::XmlElement> root = juce::XmlDocument(document).getDocumentElement(false);
     if (root == nullptr)
@@ -31,7 +43,9 @@ void readSettings(const juce::File& file, juce::File& lastDir, OXLogger& logger)
 {
     if (file == juce::File() || !file.existsAsFile())
         return;
-    applySettings(file.loadFileAsString(), lastDir, logger);
+    juce::MemoryBlock bytes;
+    if (file.loadFileAsData(bytes))
+        applySettings(bytes.getData(), bytes.getSize(), lastDir, logger);
 }
 
 bool writeSettings(const juce::File& file, const juce::File& lastDir, const OXLogger& logger)

@@ -10,7 +10,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static OXLogger logger;
     logger.init("Fuzz.so");
     juce::File lastDir;
-    applySettings(juce::String::fromUTF8(reinterpret_cast<const char*>(data), static_cast<int>(size)),
-                  lastDir, logger);
+    applySettings(data, size, lastDir, logger);
     return 0;
 }

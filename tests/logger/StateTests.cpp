@@ -19,6 +19,11 @@ std::vector<bool> switches(const OXLogger& logger)
     return result;
 }
 
+void apply(const std::string& document, juce::File& lastDir, OXLogger& logger)
+{
+    applySettings(document.data(), document.size(), lastDir, logger);
+}
+
 std::unique_ptr<juce::XmlElement> parse(const char* text)
 {
     return juce::parseXML(juce::String(text));
@@ -105,18 +110,26 @@ TEST(SettingsFile, NameFollowsTheModule)
 
 TEST(SettingsFile, BadFilesChangeNothing)
 {
-    const char* documents[] = {
+    const std::string documents[] = {
         "",
         "not xml at all",
         "<Oplexa><LastDir>/tmp</LastDir><Logger><vstDispatcherOpCodes><opCode index=\"1\" ena",
         "<Oplexa><LastDir></LastDir><LastDir>relative/folder</LastDir></Oplexa>",
-        "\xff\xfe<\x00O\x00",
+        std::string("\xff\xfe<\x00O\x00", 6),
+        // A broken UTF-8 sequence at the very end once made the parser read past the text.
+        "<Oplexa><LastDir>/tmp</LastDir><Logger><Parameters logTime=\"1\"/></Logger></Oplexa>\xc2",
+        std::string("<Oplexa><LastDir>/tmp</LastDir></Oplexa>\0<", 42),
     };
-    for (const char* document : documents)
+    for (const std::string& document : documents)
     {
         CapturingLogger logger;
         juce::File lastDir("/keep");
-        applySettings(document, lastDir, logger);
+        apply(document, lastDir, logger);
+        if (document.find('\0') != std::string::npos && document.size() == 42)
+        {
+            EXPECT_EQ(lastDir.getFullPathName(), "/tmp"); // read up to the zero byte
+            continue;
+        }
         EXPECT_EQ(lastDir.getFullPathName(), "/keep") << document;
         EXPECT_EQ(switches(logger), std::vector<bool>(133, true)) << document;
     }
@@ -126,9 +139,9 @@ TEST(SettingsFile, ForeignRootIsStillReadAndTheFileRoundTrips)
 {
     CapturingLogger logger;
     juce::File lastDir;
-    applySettings("<Something><LastDir>/opt/vst</LastDir><Logger><vstAEffectFunctions>"
-                  "<opCode index=\"2\" enabled=\"0\"/></vstAEffectFunctions></Logger></Something>",
-                  lastDir, logger);
+    apply("<Something><LastDir>/opt/vst</LastDir><Logger><vstAEffectFunctions>"
+          "<opCode index=\"2\" enabled=\"0\"/></vstAEffectFunctions></Logger></Something>",
+          lastDir, logger);
     EXPECT_EQ(lastDir.getFullPathName(), "/opt/vst");
     EXPECT_FALSE(logger.isVstOpCodeEnabled(OXLogger::vstAEffectFunctions, 2));
 
