@@ -51,14 +51,19 @@ float PluginCaller::getParameter(int32_t index)
     requireOpen("getParameter");
     if (effect_->getParameter == nullptr)
         return 0.0f;
-    return effect_->getParameter(effect_, index);
+    const float value = effect_->getParameter(effect_, index);
+    hostLog().line("getParameter(index=%d) -> %g", index, static_cast<double>(value));
+    return value;
 }
 
 void PluginCaller::setParameter(int32_t index, float value)
 {
     requireOpen("setParameter");
     if (effect_->setParameter != nullptr)
+    {
+        hostLog().line("setParameter(index=%d, value=%g)", index, static_cast<double>(value));
         effect_->setParameter(effect_, index, value);
+    }
 }
 
 void PluginCaller::process(float** inputs, float** outputs, int32_t frames)
