@@ -29,7 +29,8 @@ if [ $quick -eq 0 ]; then
         ctest --output-on-failure -j2 --timeout 1800 -LE no-sanitizer) || status=1
 
     stage "build with ThreadSanitizer"
-    scripts/build.sh build-tsan -DOPLEXA_SANITIZE=thread -DOPLEXA_BENCH=OFF \
+    OPLEXA_TARGETS="oplexa_logger_concurrency_tests oplexa_bridge_concurrency_tests" \
+        scripts/build.sh build-tsan -DOPLEXA_SANITIZE=thread -DOPLEXA_BENCH=OFF \
         > build-tsan.log 2>&1 || { tail -80 build-tsan.log; exit 1; }
     stage "concurrency tests under ThreadSanitizer"
     (cd build-tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
