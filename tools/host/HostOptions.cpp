@@ -2,7 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
+#include <utility>
 
 namespace host
 {
@@ -54,121 +54,114 @@ const char* usageText()
            "  --quiet             no call log, only problems\n";
 }
 
+namespace
+{
+bool parseSetting(const char* text, std::pair<int, float>& setting)
+{
+    const std::string pair = text;
+    const size_t equals = pair.find('=');
+    int index = 0;
+    double value = 0.0;
+    if (equals == std::string::npos ||
+        !parseInt(pair.substr(0, equals).c_str(), 0, 1 << 20, index) ||
+        !parseDouble(pair.substr(equals + 1).c_str(), -1e9, 1e9, value))
+        return false;
+    setting = {index, static_cast<float>(value)};
+    return true;
+}
+
+// Parses the value of an option that takes one; false when it is malformed.
+bool parseValue(const std::string& name, const char* value, HostOptions& options)
+{
+    if (name == "--blocks")
+        return parseInt(value, 0, 10000000, options.blocks);
+    if (name == "--block-size")
+        return parseInt(value, 1, 1 << 20, options.blockSize);
+    if (name == "--sample-rate")
+        return parseDouble(value, 1.0, 10000000.0, options.sampleRate);
+    if (name == "--cycles")
+        return parseInt(value, 1, 1000000, options.cycles);
+    if (name == "--threads")
+        return parseInt(value, 0, 256, options.threads);
+    if (name == "--thread-calls")
+        return parseInt(value, 0, 100000000, options.threadCalls);
+    if (name == "--program")
+        return parseInt(value, 0, 1 << 20, options.program);
+    if (name == "--set-param")
+    {
+        std::pair<int, float> setting;
+        if (!parseSetting(value, setting))
+            return false;
+        options.paramSettings.push_back(setting);
+        return true;
+    }
+    std::string* path = name == "--write-audio"   ? &options.audioPath
+                        : name == "--write-input" ? &options.inputPath
+                        : name == "--report"      ? &options.reportPath
+                                                  : &options.logPath;
+    *path = value;
+    return !path->empty();
+}
+
+bool takesValue(const std::string& name)
+{
+    for (const char* option :
+         {"--blocks", "--block-size", "--sample-rate", "--cycles", "--threads", "--thread-calls",
+          "--program", "--set-param", "--write-audio", "--write-input", "--report", "--log"})
+        if (name == option)
+            return true;
+    return false;
+}
+
+bool parseFlag(const std::string& name, HostOptions& options)
+{
+    if (name == "--unload-each-cycle")
+        options.unloadEachCycle = true;
+    else if (name == "--no-unload")
+        options.unload = false;
+    else if (name == "--params")
+        options.setParams = true;
+    else if (name == "--editor")
+        options.editor = true;
+    else if (name == "--quiet")
+        options.quiet = true;
+    else
+        return false;
+    return true;
+}
+} // namespace
+
 bool parseHostOptions(int argc, char** argv, HostOptions& options, std::string& error)
 {
     for (int i = 1; i < argc; ++i)
     {
-        const char* arg = argv[i];
-        const char* next = i + 1 < argc ? argv[i + 1] : nullptr;
-        auto needsValue = [&]()
+        const std::string arg = argv[i];
+        if (takesValue(arg))
         {
-            if (next == nullptr)
+            if (i + 1 >= argc)
             {
-                error = std::string(arg) + " needs a value";
+                error = arg + " needs a value";
                 return false;
             }
-            ++i;
-            return true;
-        };
-        auto badValue = [&]()
-        {
-            error = std::string("bad value for ") + arg + ": " + next;
-            return false;
-        };
-
-        if (std::strcmp(arg, "--blocks") == 0)
-        {
-            if (!needsValue() || !parseInt(next, 0, 10000000, options.blocks))
-                return error.empty() ? badValue() : false;
-        }
-        else if (std::strcmp(arg, "--block-size") == 0)
-        {
-            if (!needsValue() || !parseInt(next, 1, 1 << 20, options.blockSize))
-                return error.empty() ? badValue() : false;
-        }
-        else if (std::strcmp(arg, "--sample-rate") == 0)
-        {
-            if (!needsValue() || !parseDouble(next, 1.0, 10000000.0, options.sampleRate))
-                return error.empty() ? badValue() : false;
-        }
-        else if (std::strcmp(arg, "--cycles") == 0)
-        {
-            if (!needsValue() || !parseInt(next, 1, 1000000, options.cycles))
-                return error.empty() ? badValue() : false;
-        }
-        else if (std::strcmp(arg, "--threads") == 0)
-        {
-            if (!needsValue() || !parseInt(next, 0, 256, options.threads))
-                return error.empty() ? badValue() : false;
-        }
-        else if (std::strcmp(arg, "--thread-calls") == 0)
-        {
-            if (!needsValue() || !parseInt(next, 0, 100000000, options.threadCalls))
-                return error.empty() ? badValue() : false;
-        }
-        else if (std::strcmp(arg, "--program") == 0)
-        {
-            if (!needsValue() || !parseInt(next, 0, 1 << 20, options.program))
-                return error.empty() ? badValue() : false;
-        }
-        else if (std::strcmp(arg, "--set-param") == 0)
-        {
-            if (!needsValue())
+            const char* value = argv[++i];
+            if (!parseValue(arg, value, options))
+            {
+                error = "bad value for " + arg + ": " + value;
                 return false;
-            const std::string setting = next;
-            const size_t equals = setting.find('=');
-            int index = 0;
-            double value = 0.0;
-            if (equals == std::string::npos ||
-                !parseInt(setting.substr(0, equals).c_str(), 0, 1 << 20, index) ||
-                !parseDouble(setting.substr(equals + 1).c_str(), -1e9, 1e9, value))
-                return badValue();
-            options.paramSettings.emplace_back(index, static_cast<float>(value));
+            }
         }
-        else if (std::strcmp(arg, "--write-audio") == 0)
+        else if (parseFlag(arg, options))
+            continue;
+        else if (arg.size() > 1 && arg[0] == '-')
         {
-            if (!needsValue())
-                return false;
-            options.audioPath = next;
-        }
-        else if (std::strcmp(arg, "--write-input") == 0)
-        {
-            if (!needsValue())
-                return false;
-            options.inputPath = next;
-        }
-        else if (std::strcmp(arg, "--report") == 0)
-        {
-            if (!needsValue())
-                return false;
-            options.reportPath = next;
-        }
-        else if (std::strcmp(arg, "--log") == 0)
-        {
-            if (!needsValue())
-                return false;
-            options.logPath = next;
-        }
-        else if (std::strcmp(arg, "--unload-each-cycle") == 0)
-            options.unloadEachCycle = true;
-        else if (std::strcmp(arg, "--no-unload") == 0)
-            options.unload = false;
-        else if (std::strcmp(arg, "--params") == 0)
-            options.setParams = true;
-        else if (std::strcmp(arg, "--editor") == 0)
-            options.editor = true;
-        else if (std::strcmp(arg, "--quiet") == 0)
-            options.quiet = true;
-        else if (arg[0] == '-' && arg[1] != '\0')
-        {
-            error = std::string("unknown option ") + arg;
+            error = "unknown option " + arg;
             return false;
         }
         else if (options.modulePath.empty())
             options.modulePath = arg;
         else
         {
-            error = std::string("more than one module given: ") + arg;
+            error = "more than one module given: " + arg;
             return false;
         }
     }

@@ -5,6 +5,7 @@
 #include "tools/host/HostOpcodes.h"
 #include "tools/host/TextBuffer.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
