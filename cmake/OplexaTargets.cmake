@@ -19,7 +19,8 @@ target_compile_definitions(oplexa_juce PUBLIC
     JUCE_MODAL_LOOPS_PERMITTED=1
     JUCE_WEB_BROWSER=0
     JUCE_USE_CURL=0
-    JUCE_DONT_DECLARE_PROJECTINFO=1)
+    JUCE_DONT_DECLARE_PROJECTINFO=1
+    JUCE_DISPLAY_SPLASH_SCREEN=0)
 target_compile_definitions(oplexa_juce INTERFACE
     $<TARGET_PROPERTY:oplexa_juce,COMPILE_DEFINITIONS>)
 target_include_directories(oplexa_juce INTERFACE
