@@ -51,7 +51,10 @@ const char* usageText()
            "                      while the main thread processes audio\n"
            "  --thread-calls N    calls per thread (default 2000)\n"
            "  --editor            EditGetRect, EditOpen(null window), EditIdle, EditClose\n"
-           "  --quiet             no call log, only problems\n";
+           "  --quiet             no call log, only problems\n"
+           "exit codes: 0 done, 1 bad command line, 2 module not loadable, 3 no entry point,\n"
+           "  4 entry point returned null, 5 record unusable (wrong magic, no dispatcher),\n"
+           "  6 output files not writable\n";
 }
 
 namespace
