@@ -135,6 +135,10 @@ extern "C"
         uint64_t sequence;
     };
 
+    // Called on the probe's lifecycle events: "entry" (before the entry point returns), "open",
+    // "close" (after the probe handled Close, before it returns), "unload" (module unloading).
+    typedef void (*ProbeEventHook)(const char* event, uint64_t sequence, void* user);
+
     // --- configuration ---
     void probe_reset(void); // defaults, counters, records and the event sequence back to zero
     void probe_set_entry_mode(int32_t mode);
@@ -148,6 +152,7 @@ extern "C"
     void probe_set_rect(int16_t top, int16_t left, int16_t bottom, int16_t right);
     void probe_set_null_rect(int32_t on); // EditGetRect hands out a null rectangle pointer
     void probe_set_report_path(const char* path);
+    void probe_set_event_hook(ProbeEventHook hook, void* user); // null: none
 
     // --- observation ---
     AEffect* probe_get_record(void);              // the probe's own record
@@ -203,6 +208,7 @@ extern "C"
         uint64_t (*closeSequence)(void);
         int64_t (*callsAfterClose)(void);
         uint64_t (*sequenceMark)(void);
+        void (*setEventHook)(ProbeEventHook, void*);
     };
 
     const ProbeApi* probe_api(void);

@@ -328,3 +328,33 @@ TEST_F(ProbeInProcess, PlacesCloseInTheEventSequenceAndCountsLaterCalls)
     effect->getParameter(effect, 0);
     EXPECT_EQ(api->callsAfterClose(), 2);
 }
+
+TEST_F(ProbeInProcess, TellsTheHookAboutEntryOpenCloseAndUnload)
+{
+    static std::vector<std::pair<std::string, uint64_t>> events;
+    events.clear();
+    api->setEventHook(
+        [](const char* event, uint64_t sequence, void* user)
+        {
+            EXPECT_EQ(user, &events);
+            events.emplace_back(event, sequence);
+        },
+        &events);
+    AEffect* effect = entry(testAudioMaster);
+    dispatch(effect, effOpen);
+    dispatch(effect, effClose);
+    ASSERT_EQ(dlclose(handle), 0);
+    handle = nullptr;
+    ASSERT_EQ(events.size(), 4u);
+    const char* expected[] = {"entry", "open", "close", "unload"};
+    for (size_t i = 0; i < 4; ++i)
+    {
+        EXPECT_EQ(events[i].first, expected[i]);
+        if (i > 0)
+        {
+            EXPECT_LT(events[i - 1].second, events[i].second);
+        }
+    }
+    // Close is announced after the probe handled it, and unloading follows it directly.
+    EXPECT_EQ(events[3].second, events[2].second + 1);
+}

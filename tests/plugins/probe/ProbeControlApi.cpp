@@ -119,6 +119,12 @@ extern "C"
         state().reportPath = path != nullptr ? path : "";
     }
 
+    void probe_set_event_hook(ProbeEventHook hook, void* user)
+    {
+        state().eventHookUser.store(user);
+        state().eventHook.store(hook);
+    }
+
     AEffect* probe_get_record(void)
     {
         return &state().record;
@@ -274,6 +280,7 @@ extern "C"
             probe_close_sequence,
             probe_calls_after_close,
             probe_sequence_mark,
+            probe_set_event_hook,
         };
         return &api;
     }

@@ -246,12 +246,15 @@ VstIntPtr dispatcher(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr v
         std::lock_guard<std::mutex> lock(s.mutex);
         s.lastDispatch[static_cast<size_t>(slot)] = call;
     }
+    if (opcode == effOpen)
+        announce("open", call.sequenceOut);
     if (opcode == effClose)
     {
         s.closed.store(true);
         s.open.store(false);
         s.closeSequence.store(call.sequenceOut);
         writeReportFile("close");
+        announce("close", call.sequenceOut);
     }
     return result;
 }

@@ -42,6 +42,7 @@ void writeReportFile(const char* reason)
     std::fprintf(file, "open=%d\nclosed=%d\n", s.open.load() ? 1 : 0, s.closed.load() ? 1 : 0);
     std::fprintf(file, "callsAfterClose=%" PRId64 "\n", s.callsAfterClose.load());
     std::fprintf(file, "closeSequence=%" PRIu64 "\n", s.closeSequence.load());
+    std::fprintf(file, "unloadSequence=%" PRIu64 "\n", s.unloadSequence.load());
     std::fprintf(file, "lastSequence=%" PRIu64 "\n", s.sequence.load());
     for (size_t f = 0; f < kProbeNumFunctions; ++f)
     {

@@ -57,7 +57,16 @@ ProbeState::ProbeState()
 
 ProbeState::~ProbeState()
 {
+    unloadSequence.store(nextSequence());
+    announce("unload", unloadSequence.load());
     writeReportFile("unload");
+}
+
+void announce(const char* event, uint64_t sequence)
+{
+    ProbeState& s = state();
+    if (const ProbeEventHook hook = s.eventHook.load())
+        hook(event, sequence, s.eventHookUser.load());
 }
 
 void ProbeState::reset()
@@ -75,6 +84,8 @@ void ProbeState::reset()
     nullRect = false;
     reportPath.clear();
     environmentRead = false;
+    eventHook.store(nullptr);
+    eventHookUser.store(nullptr);
 
     std::memset(&record, 0, sizeof(record));
     audioMaster.store(nullptr);
@@ -251,8 +262,8 @@ AEffect* enter(audioMasterCallback audioMaster, const char* entryName)
     s.open.store(false);
     s.closed.store(false);
     s.closeSequence.store(0);
-    nextSequence();
     makeMasterCalls(kProbeAtEntry);
+    announce("entry", nextSequence());
     return mode == kProbeEntryNull ? nullptr : &s.record;
 }
 } // namespace probe

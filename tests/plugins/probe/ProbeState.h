@@ -45,6 +45,8 @@ struct ProbeState
     bool nullRect = false;
     std::string reportPath;
     bool environmentRead = false;
+    std::atomic<ProbeEventHook> eventHook{nullptr};
+    std::atomic<void*> eventHookUser{nullptr};
 
     // The plug-in.
     AEffect record{};
@@ -70,6 +72,7 @@ struct ProbeState
     std::atomic<bool> open{false};
     std::atomic<bool> closed{false};
     std::atomic<uint64_t> closeSequence{0};
+    std::atomic<uint64_t> unloadSequence{0};
     std::atomic<int64_t> callsAfterClose{0};
 
     // Back to the state of a freshly loaded module; takes the mutex itself.
@@ -83,6 +86,9 @@ ProbeShape defaultShape();
 // Puts shape into the live record (counts, flags, id, version, delay).
 void applyShape(const ProbeShape& shape);
 void fillRecord(int32_t magic);
+
+// Tells the hook, if one is set, about event, which took sequence number sequence.
+void announce(const char* event, uint64_t sequence);
 
 // Counts a call of function and notes its effect pointer and calls after Close.
 void noteCall(int32_t function, AEffect* effect);
