@@ -42,7 +42,7 @@ TEST(HostOnProbe, HandsEveryFunctionItsRecordAndCallsNothingAfterClose)
     const ProbeRun probe =
         runProbe(dir,
                  {"--sample-rate", "48000", "--block-size", "256", "--blocks", "5", "--params",
-                  "--editor", "--threads", "3", "--thread-calls", "400"},
+                  "--editor-without-display", "--threads", "3", "--thread-calls", "400"},
                  {});
     ASSERT_TRUE(exitedWith(probe.run, 0));
     const auto& seen = probe.seen;
@@ -70,6 +70,25 @@ TEST(HostOnProbe, HandsEveryFunctionItsRecordAndCallsNothingAfterClose)
     EXPECT_THAT(seen.at("opcode.24.last"), StartsWith("index 0 value 20 "));
     EXPECT_THAT(probe.report, HasSubstr("setChunk: 1"));
     EXPECT_THAT(probe.report, HasSubstr("editor rect: result=1 top=0 left=0 bottom=200 right=300"));
+    EXPECT_EQ(number(seen, "opcode.14.count"), 1);
+    EXPECT_EQ(number(seen, "opcode.19.count"), 3);
+    EXPECT_EQ(number(seen, "opcode.15.count"), 1);
+}
+
+TEST(HostOnProbe, OpensTheEditorOnlyWithADisplayUnlessForced)
+{
+    TempDir dir;
+    const ProbeRun skipped = runProbe(dir, {"--blocks", "1", "--editor"}, {{"DISPLAY", ""}});
+    ASSERT_TRUE(exitedWith(skipped.run, 0));
+    EXPECT_THAT(skipped.report, HasSubstr("editor: skipped, no display"));
+    EXPECT_EQ(skipped.seen.count("opcode.13.count"), 0u);
+    EXPECT_EQ(skipped.seen.count("opcode.14.count"), 0u);
+
+    const ProbeRun forced =
+        runProbe(dir, {"--blocks", "1", "--editor-without-display"}, {{"DISPLAY", ""}});
+    ASSERT_TRUE(exitedWith(forced.run, 0));
+    EXPECT_THAT(forced.report, HasSubstr("editor open: 1"));
+    EXPECT_EQ(number(forced.seen, "opcode.15.count"), 1);
 }
 
 TEST(HostOnProbe, AnswersTheAudioMasterQueriesOfEntryAndProcess)
@@ -179,7 +198,8 @@ TEST(HostOnProbe, SurvivesOddAnswers)
     for (const Case& c : cases)
     {
         TempDir dir;
-        const ProbeRun probe = runProbe(dir, {"--blocks", "2", "--editor"}, c.environment);
+        const ProbeRun probe =
+            runProbe(dir, {"--blocks", "2", "--editor-without-display"}, c.environment);
         ASSERT_TRUE(exitedWith(probe.run, 0)) << c.name;
         EXPECT_THAT(probe.report, HasSubstr(c.reportLine)) << c.name;
         EXPECT_THAT(probe.run.err, HasSubstr(c.problem)) << c.name;

@@ -1,12 +1,20 @@
 #include "tools/host/EditorCheck.h"
 
+#include <cstdlib>
+
 namespace host
 {
-void exerciseEditor(PluginCaller& plugin, SessionReport& report)
+void exerciseEditor(PluginCaller& plugin, SessionReport& report, bool withoutDisplay)
 {
     if ((plugin.record().flags & effFlagsHasEditor) == 0)
     {
         report.line("editor: none");
+        return;
+    }
+    const char* display = std::getenv("DISPLAY");
+    if (!withoutDisplay && (display == nullptr || *display == '\0'))
+    {
+        report.line("editor: skipped, no display");
         return;
     }
     ERect* rect = nullptr;

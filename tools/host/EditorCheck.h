@@ -1,4 +1,5 @@
-// --editor: the editor opcodes with no window of the host's own.
+// --editor: the editor opcodes with no window of the host's own. Real plug-ins crash without an
+// X display (DPF's already in EditGetRect, LSP's in EditOpen), so they need one unless forced.
 #pragma once
 
 #include "tools/host/PluginCaller.h"
@@ -6,5 +7,5 @@
 
 namespace host
 {
-void exerciseEditor(PluginCaller& plugin, SessionReport& report);
+void exerciseEditor(PluginCaller& plugin, SessionReport& report, bool withoutDisplay);
 }

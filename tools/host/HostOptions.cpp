@@ -50,7 +50,9 @@ const char* usageText()
            "  --threads N         N threads call getParameter/setParameter/GetVendorVersion\n"
            "                      while the main thread processes audio\n"
            "  --thread-calls N    calls per thread (default 2000)\n"
-           "  --editor            EditGetRect, EditOpen(null window), EditIdle, EditClose\n"
+           "  --editor            with an X display: EditGetRect, EditOpen(null window),\n"
+           "                      EditIdle, EditClose\n"
+           "  --editor-without-display  the same without a display\n"
            "  --quiet             no call log, only problems\n"
            "exit codes: 0 done, 1 bad command line, 2 module not loadable, 3 no entry point,\n"
            "  4 entry point returned null, 5 record unusable (wrong magic, no dispatcher),\n"
@@ -126,6 +128,8 @@ bool parseFlag(const std::string& name, HostOptions& options)
         options.setParams = true;
     else if (name == "--editor")
         options.editor = true;
+    else if (name == "--editor-without-display")
+        options.editor = options.editorWithoutDisplay = true;
     else if (name == "--quiet")
         options.quiet = true;
     else

@@ -27,6 +27,7 @@ struct HostOptions
     int threads = 0;
     int threadCalls = 2000;
     bool editor = false;
+    bool editorWithoutDisplay = false;
     bool quiet = false;
 };
 

@@ -80,7 +80,7 @@ HostExitCode runSession(VstPluginMainProc entry, const char* entryName, const Ho
     if ((effect->flags & effFlagsProgramChunks) != 0)
         exerciseChunk(plugin, report);
     if (options.editor)
-        exerciseEditor(plugin, report);
+        exerciseEditor(plugin, report, options.editorWithoutDisplay);
     applySettings(plugin, report, options, programs, params);
 
     HostExitCode result = kExitOk;
