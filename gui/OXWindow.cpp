@@ -9,6 +9,7 @@ namespace
 // The frame and title bar that give a 768 x 632 content, so every page is 560 x 624.
 constexpr int kFrameWidth = 3;
 constexpr int kTitleBarHeight = 28;
+constexpr int kMinimiseDelayMs = 200;
 } // namespace
 
 OXWindow::OXWindow() : juce::DialogWindow("Oplexa - " + oxLogger.moduleName, oxBackColor, false)
@@ -53,10 +54,20 @@ void OXWindow::wireMinimiseButton()
         return;
     // The dialog binds Alt+F4 to its close button; on this button it would minimise.
     button->clearShortcuts();
+    // The window manager answers the click by giving the window the focus; iconifying before
+    // JUCE has handled that makes its focus request fail with an X error, which ends a host
+    // that installed no X error handler. Minimising once the click has settled makes that race
+    // rare; only an X error handler in the module removes it.
     button->onClick = [this]
     {
-        if (auto* peer = getPeer())
-            peer->setMinimised(true);
+        juce::Component::SafePointer<OXWindow> self(this);
+        juce::Timer::callAfterDelay(kMinimiseDelayMs,
+                                    [self]
+                                    {
+                                        if (self != nullptr)
+                                            if (auto* peer = self->getPeer())
+                                                peer->setMinimised(true);
+                                    });
     };
 }
 

@@ -16,10 +16,10 @@ void pumpMessages(int milliseconds)
     juce::MessageManager::getInstance()->runDispatchLoopUntil(milliseconds);
 }
 
-// Waits up to two seconds for the window manager and the X server to catch up.
+// Waits up to ten seconds for the window manager and the X server to catch up.
 template <typename Condition> bool eventually(Condition condition)
 {
-    for (int i = 0; i < 100; ++i)
+    for (int i = 0; i < 500; ++i)
     {
         if (condition())
             return true;

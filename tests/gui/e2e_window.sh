@@ -26,6 +26,12 @@ for tool in xdotool import convert compare xwininfo; do
     command -v $tool >/dev/null 2>&1 || { echo "$tool is not installed; skipping"; exit 77; }
 done
 mkdir -p "$shots"
+# A private copy of the module: its settings file lives beside it, and switches saved by an
+# earlier run must not change what this one sees.
+rm -rf "$shots/module"
+mkdir -p "$shots/module"
+cp "$module" "$shots/module/Oplexa.so"
+module="$shots/module/Oplexa.so"
 title="Oplexa - $(basename "$plugin")"
 
 passed=0
@@ -96,12 +102,19 @@ thread_cpu_ticks() { # all threads but the host's own (audio) thread
     done | awk '{s += $1} END {print s + 0}'
 }
 
-# Long sessions: the checks of the first one take about 20 s on a busy machine, 20 s more
-# when measuring.
-blocks=400000
-[ "${E2E_MEASURE:-0}" = 1 ] && blocks=800000
+# Sessions long enough for the checks of the first one (about 20 s on a busy machine, 20 s
+# more when measuring), whatever the plug-in's speed: time a short headless run first.
+seconds_per_session=45
+[ "${E2E_MEASURE:-0}" = 1 ] && seconds_per_session=70
+start=$(date +%s%N)
+OPLEXA_PLUGIN="$plugin" OPLEXA_LOG_FILE=/dev/null DISPLAY= \
+    "$host" --quiet --blocks 20000 "$module" >/dev/null 2>&1
+took_ms=$((($(date +%s%N) - start) / 1000000 + 1))
+blocks=$((20000 * seconds_per_session * 1000 / took_ms))
+[ $blocks -lt 20000 ] && blocks=20000
+echo "sessions of $blocks blocks"
 OPLEXA_PLUGIN="$plugin" OPLEXA_LOG_FILE=/dev/null \
-    "$host" --quiet --cycles 2 --blocks $blocks --log "$shots/host.log" "$module" \
+    "$host" --quiet --cycles 2 --blocks "$blocks" --log "$shots/host.log" "$module" \
     >"$shots/host.out" 2>&1 &
 host_pid=$!
 
@@ -113,8 +126,7 @@ if [ -z "$wid" ]; then
     exit 1
 fi
 xdotool windowactivate --sync "$wid" 2>/dev/null
-# JUCE's splash shows for its first two seconds in a process, then fades.
-sleep 4.5
+sleep 1
 eval "$(xdotool getwindowgeometry --shell "$wid")"
 wx=$X
 wy=$Y

@@ -1,10 +1,12 @@
 #!/bin/sh
 # Runs a command on a private X server with a window manager: JUCE windows need one, as on
 # any desktop (a bare X server ends the process with BadAtom).
-if ! command -v xvfb-run >/dev/null 2>&1 || ! command -v openbox >/dev/null 2>&1; then
-    echo "xvfb-run or openbox is not installed; skipping"
-    exit 77
-fi
+for tool in xvfb-run openbox xprop; do
+    if ! command -v $tool >/dev/null 2>&1; then
+        echo "$tool is not installed; skipping"
+        exit 77
+    fi
+done
 exec xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
     openbox >/dev/null 2>&1 &
     wm=$!
