@@ -1,0 +1,132 @@
+// oplexa_bench: the cost of Oplexa's forwarding and logging, against the same calls made
+// directly on the plug-in, all measured in this one process.
+//
+//   oplexa_bench [--logging=off|on] [--check-logging] [Google Benchmark flags]
+//
+// off: every switch off in the settings file, so each forwarded call only counts and tests
+// its switch. on: every switch and the parameter details on, lines to /dev/null; this mode
+// also measures the logger's own steps. Before measuring, one call of each kind is checked
+// in the log: always when stopped (nothing to write), and with logging on only under
+// --check-logging, which writes the lines to a file instead of /dev/null.
+// The module takes its logging state at start-up and hosts one plug-in per process, so the
+// two modes are two runs (tests/bench/run-bench.sh runs both).
+#include "tests/bench/BenchSession.h"
+#include "tests/bench/CallBenchmarks.h"
+#include "tests/bench/SummaryReporter.h"
+
+#include <benchmark/benchmark.h>
+
+#include <exception>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+struct BenchOptions
+{
+    bool loggingOn = false;
+    bool checkLogging = false;
+};
+
+// Takes this program's own flags out of argv, leaving Google Benchmark's.
+bool takeOptions(int& argc, char** argv, BenchOptions& options)
+{
+    int kept = 1;
+    for (int i = 1; i < argc; ++i)
+    {
+        const std::string arg = argv[i];
+        if (arg == "--logging=on" || arg == "--logging=off")
+            options.loggingOn = arg == "--logging=on";
+        else if (arg.rfind("--logging=", 0) == 0)
+            return false;
+        else if (arg == "--check-logging")
+            options.checkLogging = true;
+        else
+            argv[kept++] = argv[i];
+    }
+    argc = kept;
+    argv[argc] = nullptr;
+    return true;
+}
+
+std::vector<SummaryRow> summaryRows(bool loggingOn)
+{
+    const std::string logging = loggingOn ? "on" : "stopped";
+    std::vector<SummaryRow> rows = {
+        {"processReplacing, 64 frames stereo", logging, "processReplacing/direct",
+         "processReplacing/oplexa"},
+        {"getParameter", logging, "getParameter/direct", "getParameter/oplexa"},
+        {"dispatcher effGetVendorVersion", logging, "dispatcher:GetVendorVersion/direct",
+         "dispatcher:GetVendorVersion/oplexa"},
+    };
+    if (loggingOn)
+    {
+        // No direct counterpart: set against a direct dispatcher call for scale.
+        const std::string baseline = "dispatcher:GetVendorVersion/direct";
+        rows.push_back({"formatCallLine effGetVendorVersion (no call made)", "-", baseline,
+                        "formatCallLine:GetVendorVersion"});
+        rows.push_back({"formatCallLine effCanDo with text (no call made)", "-", baseline,
+                        "formatCallLine:CanDo"});
+        rows.push_back({"oxLogger.logVstDispatcher, line to the log (no call made)", "on", baseline,
+                        "logVstDispatcher:GetVendorVersion"});
+    }
+    return rows;
+}
+
+int run(int argc, char** argv)
+{
+    BenchOptions options;
+    if (!takeOptions(argc, argv, options))
+    {
+        std::cerr << "usage: oplexa_bench [--logging=off|on] [--check-logging] [benchmark "
+                     "flags]\n";
+        return 2;
+    }
+    // A file in the session's folder when stopped or checked; lines written during the
+    // measurement would only grow it.
+    const std::string logFile =
+        options.loggingOn && !options.checkLogging ? std::string("/dev/null") : std::string();
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 2;
+
+    const auto session = std::make_unique<BenchSession>(options.loggingOn, logFile);
+    const std::string problem = session->checkLogging();
+    if (!problem.empty())
+    {
+        std::cerr << "oplexa_bench: " << problem << "\n";
+        return 1;
+    }
+    std::cout << "Oplexa.so hosting the demo gain, logging "
+              << (options.loggingOn ? "on" : "stopped (every switch off)") << ", log to "
+              << session->logFile() << "\n";
+
+    registerForwardingBenchmarks(*session);
+    if (options.loggingOn)
+        registerLoggerBenchmarks();
+
+    SummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    std::cout << "\nCPU time per call; ratio = measured / direct\n";
+    reporter.printTable(std::cout, summaryRows(options.loggingOn));
+    return 0;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    try
+    {
+        return run(argc, argv);
+    }
+    catch (const std::exception& error)
+    {
+        std::cerr << "oplexa_bench: " << error.what() << "\n";
+        return 1;
+    }
+}

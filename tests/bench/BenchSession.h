@@ -1,0 +1,52 @@
+// One benchmark process's plug-ins: the demo gain hosted through the built Oplexa.so, and a
+// second demo instance from the same loaded module, called directly as the baseline.
+//
+// The module's logging state is fixed at start-up from the settings file beside it, so the
+// session writes that file (every switch on, or every switch off) into a folder of its own
+// before the entry point runs. One session per process: the module hosts one plug-in at a time.
+#pragma once
+
+#include "bridge/VstInterface.h"
+
+#include <string>
+
+class BenchSession
+{
+public:
+    // logFile empty: the log goes to a file in the session's folder.
+    BenchSession(bool loggingOn, const std::string& logFile);
+    ~BenchSession();
+    BenchSession(const BenchSession&) = delete;
+    BenchSession& operator=(const BenchSession&) = delete;
+
+    AEffect* throughOplexa() const { return proxy; }
+    AEffect* direct() const { return plain; }
+    const std::string& logFile() const { return log; }
+
+    // Makes one call of each measured kind through Oplexa and checks that the log shows
+    // them exactly when logging is on. Empty when fine; a log that is not a regular file
+    // (such as /dev/null) can't be read and passes.
+    std::string checkLogging();
+
+private:
+    void release();
+
+    bool loggingOn;
+    std::string folder;
+    std::string log;
+    void* oplexaHandle = nullptr;
+    void* demoHandle = nullptr;
+    AEffect* proxy = nullptr;
+    AEffect* plain = nullptr;
+};
+
+// Stereo 64-frame buffers for processReplacing, filled with a tone.
+struct BenchAudio
+{
+    static constexpr int kFrames = 64;
+    float input[2][kFrames];
+    float output[2][kFrames];
+    float* inputs[2];
+    float* outputs[2];
+    BenchAudio();
+};

@@ -1,0 +1,12 @@
+// The measured calls, registered with Google Benchmark under the names the summary pairs up.
+#pragma once
+
+class BenchSession;
+
+// Each call made directly on the demo's record ("<call>/direct") and through Oplexa's proxy
+// record ("<call>/oplexa").
+void registerForwardingBenchmarks(const BenchSession& session);
+
+// Building one call line, and one whole logger report written to the log (this process's own
+// logger, not the module's).
+void registerLoggerBenchmarks();

@@ -1,0 +1,46 @@
+#include "tests/bench/BenchSession.h"
+#include "tests/bench/CallBenchmarks.h"
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+namespace
+{
+void processReplacing(benchmark::State& state, AEffect* effect)
+{
+    BenchAudio audio;
+    for (auto _ : state)
+    {
+        effect->processReplacing(effect, audio.inputs, audio.outputs, BenchAudio::kFrames);
+        benchmark::ClobberMemory();
+    }
+}
+
+void getParameter(benchmark::State& state, AEffect* effect)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(effect->getParameter(effect, 0));
+}
+
+void dispatcher(benchmark::State& state, AEffect* effect)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            effect->dispatcher(effect, effGetVendorVersion, 0, 0, nullptr, 0.0f));
+}
+
+template <typename Function>
+void registerPair(const std::string& call, Function function, const BenchSession& session)
+{
+    benchmark::RegisterBenchmark((call + "/direct").c_str(), function, session.direct());
+    benchmark::RegisterBenchmark((call + "/oplexa").c_str(), function, session.throughOplexa());
+}
+} // namespace
+
+void registerForwardingBenchmarks(const BenchSession& session)
+{
+    registerPair("processReplacing", processReplacing, session);
+    registerPair("getParameter", getParameter, session);
+    registerPair("dispatcher:GetVendorVersion", dispatcher, session);
+}

@@ -1,0 +1,32 @@
+// The console reporter, keeping each benchmark's CPU time per call for the summary table.
+// With repetitions the median counts, else the single run.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+struct SummaryRow
+{
+    std::string call;
+    std::string logging;
+    std::string baseline; // benchmark names
+    std::string measured;
+};
+
+class SummaryReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run>& runs) override;
+
+    // A markdown table: call, logging, baseline ns, measured ns, measured / baseline. False
+    // when a benchmark of a row did not run (filtered out or failed); its row is left out.
+    bool printTable(std::ostream& out, const std::vector<SummaryRow>& rows) const;
+
+private:
+    std::map<std::string, double> nanoseconds;
+    std::map<std::string, bool> fromMedian;
+};
