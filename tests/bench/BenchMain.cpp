@@ -69,6 +69,8 @@ std::vector<SummaryRow> summaryRows(bool loggingOn)
                         "formatCallLine:GetVendorVersion"});
         rows.push_back({"formatCallLine effCanDo with text (no call made)", "-", baseline,
                         "formatCallLine:CanDo"});
+        rows.push_back({"writeLogLine, one finished line (the write call alone)", "on", baseline,
+                        "writeLogLine"});
         rows.push_back({"oxLogger.logVstDispatcher, line to the log (no call made)", "on", baseline,
                         "logVstDispatcher:GetVendorVersion"});
     }
@@ -102,7 +104,7 @@ int run(int argc, char** argv)
     }
     std::cout << "Oplexa.so hosting the demo gain, logging "
               << (options.loggingOn ? "on" : "stopped (every switch off)") << ", log to "
-              << session->logFile() << "\n";
+              << session->logFile() << std::endl;
 
     registerForwardingBenchmarks(*session);
     if (options.loggingOn)

@@ -2,6 +2,7 @@
 
 #include "bridge/VstInterface.h"
 #include "logger/CallFormat.h"
+#include "logger/LogSink.h"
 #include "logger/OXLogger.h"
 
 #include <benchmark/benchmark.h>
@@ -19,6 +20,14 @@ void formatLine(benchmark::State& state, int opcode, const char* text)
     }
 }
 
+// The write call alone: on a virtual machine it is most of a logged line's cost.
+void writeLine(benchmark::State& state)
+{
+    static const char line[] = "(7F0123456789) Oplexa.so:effGetVendorVersion \n";
+    for (auto _ : state)
+        writeLogLine(line, sizeof line - 1);
+}
+
 void logDispatcher(benchmark::State& state)
 {
     for (auto _ : state)
@@ -34,5 +43,6 @@ void registerLoggerBenchmarks()
                                  static_cast<int>(effGetVendorVersion), nullptr);
     benchmark::RegisterBenchmark("formatCallLine:CanDo", formatLine, static_cast<int>(effCanDo),
                                  "receiveVstMidiEvent");
+    benchmark::RegisterBenchmark("writeLogLine", writeLine);
     benchmark::RegisterBenchmark("logVstDispatcher:GetVendorVersion", logDispatcher);
 }
