@@ -1,5 +1,7 @@
 #include "bridge/MessageThread.h"
 
+#include "bridge/Platform.h"
+
 #include <juce_events/juce_events.h>
 
 #include <condition_variable>
@@ -37,6 +39,8 @@ void start()
     thread = std::thread(run);
     std::unique_lock<std::mutex> lock(mutex);
     started.wait(lock, [] { return ready; });
+    if (platform::displayAvailable())
+        platform::filterXErrorsOnThread(thread.get_id());
 }
 
 void call(const std::function<void()>& function)
@@ -64,6 +68,7 @@ void stop()
         return;
     juce::MessageManager::getInstance()->stopDispatchLoop();
     thread.join();
+    platform::stopFilteringXErrors();
 }
 
 bool isRunning() noexcept

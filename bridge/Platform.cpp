@@ -1,5 +1,6 @@
 #include "bridge/Platform.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <dlfcn.h>
 
@@ -48,18 +49,14 @@ ResourceRef openResources(ModuleHandle) noexcept
     return 0;
 }
 
-void closeResources(ModuleHandle, ResourceRef) noexcept
-{
-}
+void closeResources(ModuleHandle, ResourceRef) noexcept {}
 
 ResourceRef currentResources() noexcept
 {
     return 0;
 }
 
-void useResources(ResourceRef) noexcept
-{
-}
+void useResources(ResourceRef) noexcept {}
 
 bool displayAvailable() noexcept
 {
@@ -83,6 +80,55 @@ bool displayAvailable() noexcept
         }
     dlclose(xlib);
     return available;
+}
+
+namespace
+{
+using XErrorHandler = int (*)(void* display, void* event);
+using SetErrorHandler = XErrorHandler (*)(XErrorHandler);
+
+void* xlibForErrors = nullptr;
+SetErrorHandler setErrorHandler = nullptr;
+XErrorHandler previousHandler = nullptr;
+std::atomic<std::thread::id> filteredThread{};
+
+int filterXError(void* display, void* event)
+{
+    if (std::this_thread::get_id() == filteredThread.load())
+        return 0;
+    return previousHandler != nullptr ? previousHandler(display, event) : 0;
+}
+} // namespace
+
+void filterXErrorsOnThread(std::thread::id thread) noexcept
+{
+    if (xlibForErrors != nullptr)
+        return;
+    xlibForErrors = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
+    if (xlibForErrors == nullptr)
+        return;
+    setErrorHandler = reinterpret_cast<SetErrorHandler>(dlsym(xlibForErrors, "XSetErrorHandler"));
+    if (setErrorHandler == nullptr)
+    {
+        dlclose(xlibForErrors);
+        xlibForErrors = nullptr;
+        return;
+    }
+    filteredThread = thread;
+    previousHandler = setErrorHandler(filterXError);
+}
+
+void stopFilteringXErrors() noexcept
+{
+    if (xlibForErrors == nullptr)
+        return;
+    // Put the previous handler back only if nobody replaced ours meanwhile.
+    const XErrorHandler current = setErrorHandler(previousHandler);
+    if (current != filterXError)
+        setErrorHandler(current);
+    filteredThread = std::thread::id();
+    dlclose(xlibForErrors);
+    xlibForErrors = nullptr;
 }
 
 std::string environment(const char* name) noexcept

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <thread>
 
 namespace platform
 {
@@ -31,6 +32,13 @@ void useResources(ResourceRef resources) noexcept;
 
 // Whether an X display can be opened. Creating a window without one crashes inside JUCE.
 bool displayAvailable() noexcept;
+
+// Inside a plug-in JUCE installs no X error handler, and Xlib's default one ends the process,
+// host and all, on an error as harmless as a refused focus request. While Oplexa's message
+// thread runs, errors raised on that thread are Oplexa's own and are ignored; every other
+// error goes on to the handler that was there before (the host's or Xlib's).
+void filterXErrorsOnThread(std::thread::id thread) noexcept;
+void stopFilteringXErrors() noexcept;
 
 // An environment variable's value, or an empty text when it is unset.
 std::string environment(const char* name) noexcept;

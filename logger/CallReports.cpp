@@ -18,61 +18,76 @@ DynamicDebugInfo& function(VstFunctionIndex index) noexcept
 {
     return vstFunctionsLogInfo[index];
 }
+
+// What differs between the two directions of opcode calls.
+struct OpCodePath
+{
+    VstFunctionIndex function;
+    DynamicDebugInfo* records;
+    const VstOpCodeInfo* catalogue;
+    int numOpCodes;
+    const char* prefix;
+    bool rectangleKnown; // only dispatcher returns print the editor rectangle
+};
+
+constexpr OpCodePath dispatcherPath{
+    fnDispatcher, vstDispatcherLogInfo, effOpCodes, kNumDispatcherOpCodes, "eff", true};
+constexpr OpCodePath audioMasterPath{fnAudioMaster,      vstAudioMasterLogInfo,
+                                     audioMasterOpCodes, kNumAudioMasterOpCodes,
+                                     "audioMaster",      false};
+
+bool opCodeEnabled(const OXLogger& logger, const OpCodePath& path, long opCode) noexcept
+{
+    return logger.loggingActive.load(relaxed) && function(path.function).isEnabled() &&
+           path.records[opCode].isEnabled();
+}
+
+void reportCall(OXLogger& logger, const OpCodePath& path, long opCode, long index, long value,
+                void* ptr, float opt) noexcept
+{
+    if (!inRange(opCode, path.numOpCodes))
+        return;
+    function(path.function).increment();
+    path.records[opCode].increment();
+    if (!opCodeEnabled(logger, path, opCode))
+        return;
+    LineBuffer line;
+    formatCallLine(line, path.prefix, path.catalogue[opCode], index, value, ptr, opt,
+                   logger.logParameters.load(relaxed));
+    logger.log(line.c_str());
+}
+
+void reportReturn(OXLogger& logger, const OpCodePath& path, long opCode, void* ptr,
+                  long result) noexcept
+{
+    if (!inRange(opCode, path.numOpCodes) || !hasReturnLine(path.catalogue[opCode]))
+        return;
+    if (!logger.logReturnParameters.load(relaxed) || !opCodeEnabled(logger, path, opCode))
+        return;
+    LineBuffer line;
+    formatReturnLine(line, path.prefix, path.catalogue[opCode], ptr, result, path.rectangleKnown);
+    logger.log(line.c_str());
+}
 } // namespace
 
 void OXLogger::logVstDispatcher(long opCode, long index, long value, void* ptr, float opt) noexcept
 {
-    if (!inRange(opCode, kNumDispatcherOpCodes))
-        return;
-    DynamicDebugInfo& record = vstDispatcherLogInfo[opCode];
-    function(fnDispatcher).increment();
-    record.increment();
-    if (!loggingActive.load(relaxed) || !function(fnDispatcher).isEnabled() || !record.isEnabled())
-        return;
-    LineBuffer line;
-    formatCallLine(line, "eff", effOpCodes[opCode], index, value, ptr, opt,
-                   logParameters.load(relaxed));
-    log(line.c_str());
+    reportCall(*this, dispatcherPath, opCode, index, value, ptr, opt);
 }
 
 void OXLogger::logVstDispatcherReturn(long opCode, void* ptr, long result) noexcept
 {
-    if (!inRange(opCode, kNumDispatcherOpCodes) || !hasReturnLine(effOpCodes[opCode]))
-        return;
-    if (!logReturnParameters.load(relaxed) || !loggingActive.load(relaxed) ||
-        !function(fnDispatcher).isEnabled() || !vstDispatcherLogInfo[opCode].isEnabled())
-        return;
-    LineBuffer line;
-    formatReturnLine(line, "eff", effOpCodes[opCode], ptr, result, true);
-    log(line.c_str());
+    reportReturn(*this, dispatcherPath, opCode, ptr, result);
 }
 
 void OXLogger::logVstAudioMaster(long opCode, long index, long value, void* ptr, float opt) noexcept
 {
-    if (!inRange(opCode, kNumAudioMasterOpCodes))
-        return;
-    DynamicDebugInfo& record = vstAudioMasterLogInfo[opCode];
-    function(fnAudioMaster).increment();
-    record.increment();
-    if (!loggingActive.load(relaxed) || !function(fnAudioMaster).isEnabled() ||
-        !record.isEnabled())
-        return;
-    LineBuffer line;
-    formatCallLine(line, "audioMaster", audioMasterOpCodes[opCode], index, value, ptr, opt,
-                   logParameters.load(relaxed));
-    log(line.c_str());
+    reportCall(*this, audioMasterPath, opCode, index, value, ptr, opt);
 }
 
 void OXLogger::logVstAudioMasterReturn(long opCode, void* ptr, long result) noexcept
 {
-    if (!inRange(opCode, kNumAudioMasterOpCodes) || !hasReturnLine(audioMasterOpCodes[opCode]))
-        return;
-    if (!logReturnParameters.load(relaxed) || !loggingActive.load(relaxed) ||
-        !function(fnAudioMaster).isEnabled() || !vstAudioMasterLogInfo[opCode].isEnabled())
-        return;
-    LineBuffer line;
-    formatReturnLine(line, "audioMaster", audioMasterOpCodes[opCode], ptr, result, false);
-    log(line.c_str());
+    reportReturn(*this, audioMasterPath, opCode, ptr, result);
 }
 
 void OXLogger::logVstProcess(float** inputs, float** outputs, long sampleFrames,
