@@ -9,8 +9,9 @@
 # /proc/PID/task/*/stat over SECONDS (default 20) of wall-clock time is measured with no window
 # (DISPLAY unset), then under Xvfb and openbox on the window's first page (AEffect, whose
 # processReplacing counter keeps changing) and on the Dispatcher OpCodes page. The difference
-# to the run without a window is the refresh cost. The X server's own drawing is shown apart;
-# it is another process. Builds nothing; needs Oplexa, oplexa-host and oplexa-demo-gain built
+# to the run without a window is the refresh cost. It includes what any JUCE window costs on
+# Linux: a vblank timer at the display's rate (100 Hz on Xvfb, which reports none) wakes the
+# timer and message threads. The X server's own drawing is shown apart; it is another process. Builds nothing; needs Oplexa, oplexa-host and oplexa-demo-gain built
 # in BUILD_DIR (default build/).
 set -euo pipefail
 
