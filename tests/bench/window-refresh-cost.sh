@@ -87,7 +87,7 @@ measure() {
 
     # Enough blocks to outlast the measurement twice over at the speed this machine has now.
     start=$(date +%s%N)
-    OPLEXA_PLUGIN="$plugin" OPLEXA_LOG_FILE=/dev/null DISPLAY= \
+    OPLEXA_PLUGIN="$plugin" OPLEXA_LOG_FILE=/dev/null DISPLAY='' \
         "$host" --quiet --blocks 20000 "$work/Oplexa.so" >/dev/null 2>&1
     took_ms=$((($(date +%s%N) - start) / 1000000 + 1))
     blocks=$((20000 * (warmup + 2 * seconds + 10) * 2000 / took_ms))
@@ -149,11 +149,12 @@ for tool in xvfb-run openbox xdotool xprop; do
 done
 
 echo "Measuring ${seconds} s with no window (DISPLAY unset) ..."
-baseline=$(DISPLAY= XSERVER_PID= measure)
+baseline=$(DISPLAY='' XSERVER_PID='' measure)
 
 echo "Measuring ${seconds} s with the window open (Xvfb, openbox) ..."
 # xvfb-run starts Xvfb and the command as its two children; the command finds the server
 # as its sibling.
+# shellcheck disable=SC2016 # the inner script expands its own variables
 windowed=$(xvfb-run -a -s '-screen 0 1280x1024x24' bash -c '
     openbox >/dev/null 2>&1 &
     wm=$!
