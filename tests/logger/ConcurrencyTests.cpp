@@ -104,7 +104,10 @@ TEST(Concurrency, SwitchingAndResettingWhileThreadsCallStaysWhole)
             for (int i = 0; !done; ++i)
             {
                 oxLogger.setVstOpCodeEnabled(i % 2 == 0, OXLogger::vstDispatcherOpCodes, effCanDo);
-                oxLogger.toggleVstOpCodesEnabled();
+                if (i % 2 == 0)
+                    oxLogger.toggleVstOpCodesEnabled();
+                else
+                    oxLogger.setVstOpCodesEnabled(true);
                 if (i % 7 == 0)
                     oxLogger.resetVstOpCodeCounters();
                 oxLogger.logParameters = i % 3 != 0;
@@ -126,6 +129,6 @@ TEST(Concurrency, SwitchingAndResettingWhileThreadsCallStaysWhole)
     size_t lines = 0;
     for (std::string text; std::getline(in, text); ++lines)
         ASSERT_TRUE(std::regex_match(text, whole)) << text;
-    EXPECT_GT(lines, 0u);
+    EXPECT_GT(lines, 0u); // the switches are on most of the time
     unlink(path.c_str());
 }
