@@ -4,6 +4,29 @@
 
 #include <cstring>
 #include <limits>
+#include <string_view>
+
+namespace
+{
+// JUCE's parser never returns from text that follows a processing instruction inside an
+// element ("<a> <?x?>b</a>"), so a document with one past its declaration is not parsed. The
+// settings file never has one.
+bool hasInstructionAfterDeclaration(std::string_view text)
+{
+    const auto start = text.find_first_not_of(" \t\r\n");
+    if (start == std::string_view::npos)
+        return false;
+    text.remove_prefix(start);
+    if (text.substr(0, 5) == "<?xml")
+    {
+        const auto end = text.find("?>");
+        if (end == std::string_view::npos)
+            return true;
+        text.remove_prefix(end + 2);
+    }
+    return text.find("<?") != std::string_view::npos;
+}
+} // namespace
 
 juce::File settingsFileFor(const juce::File& module)
 {
@@ -19,7 +42,8 @@ void applySettings(const void* data, size_t size, juce::File& lastDir, OXLogger&
     const auto* bytes = static_cast<const char*>(data);
     const size_t length = bytes != nullptr ? strnlen(bytes, size) : 0;
     if (length == 0 || length > static_cast<size_t>(std::numeric_limits<int>::max()) ||
-        !juce::CharPointer_UTF8::isValidString(bytes, static_cast<int>(length)))
+        !juce::CharPointer_UTF8::isValidString(bytes, static_cast<int>(length)) ||
+        hasInstructionAfterDeclaration(std::string_view(bytes, length)))
         return;
     const juce::String document = juce::String::fromUTF8(bytes, static_cast<int>(length));
 

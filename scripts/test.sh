@@ -41,10 +41,11 @@ if [ $quick -eq 0 ]; then
         -DOPLEXA_TESTS=OFF > build-fuzz.log 2>&1 || { tail -80 build-fuzz.log; exit 1; }
     mkdir -p build-fuzz/corpus
     cp tests/fuzz/corpus/* build-fuzz/corpus/ 2>/dev/null
-    # JUCE's XML parser is slow on some mangled inputs, so the outer limit is generous;
-    # running out of time is not a failure, a crash is.
+    # JUCE's XML parser is slow on some mangled inputs, so the outer limit is generous and
+    # running out of it is not a failure; a crash, or one input taking over 30 s, is.
     timeout 600 build-fuzz/tests/fuzz/oplexa_settings_fuzzer \
-        -max_total_time="${OPLEXA_FUZZ_SECONDS:-60}" -rss_limit_mb=2048 build-fuzz/corpus \
+        -max_total_time="${OPLEXA_FUZZ_SECONDS:-60}" -timeout=30 -rss_limit_mb=2048 \
+        -artifact_prefix=build-fuzz/ build-fuzz/corpus \
         > build-fuzz/fuzz.log 2>&1
     fuzz_status=$?
     if [ $fuzz_status -eq 0 ] || [ $fuzz_status -eq 124 ]; then

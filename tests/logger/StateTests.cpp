@@ -119,6 +119,8 @@ TEST(SettingsFile, BadFilesChangeNothing)
         // A broken UTF-8 sequence at the very end once made the parser read past the text.
         "<Oplexa><LastDir>/tmp</LastDir><Logger><Parameters logTime=\"1\"/></Logger></Oplexa>\xc2",
         std::string("<Oplexa><LastDir>/tmp</LastDir></Oplexa>\0<", 42),
+        // Text after a processing instruction inside an element once hung the parser for good.
+        "<?xml version=\"1.0\"?><Oplexa><LastDir>/tmp</LastDir> <?x?>b</Oplexa>",
     };
     for (const std::string& document : documents)
     {
