@@ -32,6 +32,11 @@ set_target_properties(oplexa_juce PROPERTIES
 add_library(oplexa_warnings INTERFACE)
 target_compile_options(oplexa_warnings INTERFACE -Wall -Wextra -Wshadow -Wconversion
     -Wno-sign-conversion $<$<BOOL:${OPLEXA_WERROR}>:-Werror>)
+if(OPLEXA_SANITIZE)
+    # GCC's flow analysis gives false alarms inside libstdc++ (std::regex) once sanitizers
+    # instrument it.
+    target_compile_options(oplexa_warnings INTERFACE -Wno-maybe-uninitialized)
+endif()
 
 function(oplexa_target target)
     target_link_libraries(${target} PRIVATE oplexa_warnings)
