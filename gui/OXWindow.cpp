@@ -55,9 +55,9 @@ void OXWindow::wireMinimiseButton()
     // The dialog binds Alt+F4 to its close button; on this button it would minimise.
     button->clearShortcuts();
     // The window manager answers the click by giving the window the focus; iconifying before
-    // JUCE has handled that makes its focus request fail with an X error, which ends a host
-    // that installed no X error handler. Minimising once the click has settled makes that race
-    // rare; only an X error handler in the module removes it.
+    // JUCE has handled that makes its focus request fail with an X error. The bridge filters
+    // such errors on its message thread; minimising once the click has settled also keeps
+    // them away where no filter is installed.
     button->onClick = [this]
     {
         juce::Component::SafePointer<OXWindow> self(this);
