@@ -66,7 +66,10 @@ void stop()
 {
     if (!thread.joinable())
         return;
-    juce::MessageManager::getInstance()->stopDispatchLoop();
+    // Asked from the message thread itself: from outside, stopDispatchLoop still writes to the
+    // MessageManager after posting its quit message, when the loop may already have ended and
+    // shut JUCE down.
+    call([] { juce::MessageManager::getInstance()->stopDispatchLoop(); });
     thread.join();
     platform::stopFilteringXErrors();
 }
