@@ -23,10 +23,14 @@ if [ $quick -eq 0 ]; then
     scripts/build.sh build-asan -DOPLEXA_SANITIZE=address,undefined -DOPLEXA_BENCH=OFF \
         > build-asan.log 2>&1 || { tail -80 build-asan.log; exit 1; }
     stage "tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    export LSAN_OPTIONS=suppressions="$root/tests/sanitizers/lsan.supp"
     (cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
-        LSAN_OPTIONS=suppressions="$root/tests/sanitizers/lsan.supp" \
-        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-        ctest --output-on-failure -j2 --timeout 1800 -LE no-sanitizer) || status=1
+        ctest --output-on-failure -j2 --timeout 1800 -LE foreign-code) || status=1
+    # Real plug-ins and Xlib keep memory past their own unloading, where no leak report can
+    # name them; there every other report still counts.
+    (cd build-asan && ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 \
+        ctest --output-on-failure -j2 --timeout 1800 -L foreign-code) || status=1
 
     stage "build with ThreadSanitizer"
     OPLEXA_TARGETS="oplexa_logger_concurrency_tests oplexa_bridge_concurrency_tests" \
