@@ -8,7 +8,7 @@ packages=(
     juce-modules-source
     libgtest-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev
-    xvfb xauth openbox xdotool imagemagick x11-utils
+    xvfb xauth openbox xdotool imagemagick x11-utils fonts-dejavu-core
     dpf-plugins-vst lsp-plugins-vst ardour
 )
 
