@@ -223,3 +223,13 @@ void OldTabbedComponent::paint(juce::Graphics& g)
     g.setColour(fillColour);
     g.fillRect(contentArea);
 }
+
+void OldTabbedComponent::paintOutlineInto(juce::Graphics& g, const juce::Component& piece) const
+{
+    const auto toLocal =
+        juce::AffineTransform::translation(piece.getLocalPoint(this, juce::Point<float>()));
+    g.setColour(getFillColour());
+    g.fillPath(outlinePath, toLocal);
+    g.setColour(getSelectedOutlineColour());
+    g.fillPath(outlineStroke, toLocal);
+}

@@ -191,6 +191,11 @@ public:
     /** The outline of getOutlinePath() as a fillable path. */
     const juce::Path& getOutlineStroke() const noexcept { return outlineStroke; }
 
+    /** Fills the page colour and the selected outline into a child piece (the tab holder or
+        an edge piece), shifted into that piece's own coordinates.
+    */
+    void paintOutlineInto(juce::Graphics& g, const juce::Component& piece) const;
+
     //==============================================================================
     void paint(juce::Graphics& g) override;
     void resized() override;

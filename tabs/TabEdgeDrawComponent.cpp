@@ -15,10 +15,5 @@ void TabEdgeDrawComponent::paint(juce::Graphics& g)
     if (owner == nullptr)
         return;
 
-    const auto toLocal =
-        juce::AffineTransform::translation(getLocalPoint(owner, juce::Point<float>()));
-    g.setColour(owner->getFillColour());
-    g.fillPath(owner->getOutlinePath(), toLocal);
-    g.setColour(owner->getSelectedOutlineColour());
-    g.fillPath(owner->getOutlineStroke(), toLocal);
+    owner->paintOutlineInto(g, *this);
 }

@@ -98,12 +98,7 @@ void TabHolderComponent::paint(juce::Graphics& g)
         paintDeselectedTab(g, *owner, child->getBounds().toFloat());
     }
 
-    const auto toLocal =
-        juce::AffineTransform::translation(getLocalPoint(owner, juce::Point<float>()));
-    g.setColour(owner->getFillColour());
-    g.fillPath(owner->getOutlinePath(), toLocal);
-    g.setColour(owner->getSelectedOutlineColour());
-    g.fillPath(owner->getOutlineStroke(), toLocal);
+    owner->paintOutlineInto(g, *this);
 }
 
 void TabHolderComponent::paintDeselectedTab(juce::Graphics& g, const OldTabbedComponent& owner,
