@@ -25,10 +25,7 @@ size_t indexOf(const std::vector<std::string>& messages, const std::string& mess
 TEST(Hosting, CallbackInsideTheEntryPointReachesTheHostWithTheProxyRecord)
 {
     Probe probe;
-    ProbeMasterCall call{};
-    call.when = kProbeAtEntry;
-    call.opcode = audioMasterVersion;
-    probe->addMasterCall(&call);
+    probe.callHostAt(kProbeAtEntry, audioMasterVersion);
     OplexaUnderTest oplexa(probe.path());
     AEffect* proxy = oplexa.start();
     ASSERT_NE(proxy, nullptr);
@@ -168,10 +165,7 @@ TEST(Hosting, CloseRunsTheHostedCloseThenShutsDownAndReturnsTheHostedResult)
 {
     Probe probe;
     probe->setResult(effClose, 42);
-    ProbeMasterCall duringClose{};
-    duringClose.when = effClose;
-    duringClose.opcode = audioMasterIdle;
-    probe->addMasterCall(&duringClose);
+    probe.callHostAt(effClose, audioMasterIdle);
     OplexaUnderTest oplexa(probe.path());
     AEffect* proxy = oplexa.start();
     ASSERT_NE(proxy, nullptr);

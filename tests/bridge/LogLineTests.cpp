@@ -59,16 +59,8 @@ TEST(LogLines, ExamplesThroughTheModule)
     probe->setRect(0, 0, 200, 300);
     probe->setResult(effEditGetRect, 1);
     probe->setResult(effGetProgram, 3);
-    ProbeMasterCall automate{};
-    automate.when = effSetProgram;
-    automate.opcode = audioMasterAutomate;
-    automate.index = 5;
-    automate.opt = 0.5f;
-    probe->addMasterCall(&automate);
-    ProbeMasterCall placeholder{};
-    placeholder.when = effSetProgram;
-    placeholder.opcode = 5;
-    probe->addMasterCall(&placeholder);
+    probe.callHostAt(effSetProgram, audioMasterAutomate, 5, 0.5f);
+    probe.callHostAt(effSetProgram, 5); // the placeholder opcode
     OplexaUnderTest oplexa(probe.path());
     Session session(oplexa);
     ASSERT_NE(session.proxy, nullptr);
@@ -132,10 +124,7 @@ TEST(LogLines, GatesSetThroughTheSettingsFile)
 TEST(LogLines, DispatcherFunctionSwitchSilencesEveryDispatcherLine)
 {
     Probe probe;
-    ProbeMasterCall idle{};
-    idle.when = effGetProgram;
-    idle.opcode = audioMasterIdle;
-    probe->addMasterCall(&idle);
+    probe.callHostAt(effGetProgram, audioMasterIdle);
     OplexaUnderTest oplexa(probe.path());
     writeSettings(oplexa, "", R"(<opCode index="0" enabled="0"/>)", R"(logTime="1")");
     Session session(oplexa);

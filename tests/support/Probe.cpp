@@ -19,3 +19,13 @@ Probe::~Probe()
 {
     dlclose(handle);
 }
+
+void Probe::callHostAt(int32_t when, int32_t opcode, int32_t index, float opt) const
+{
+    ProbeMasterCall call{};
+    call.when = when;
+    call.opcode = opcode;
+    call.index = index;
+    call.opt = opt;
+    api->addMasterCall(&call);
+}
