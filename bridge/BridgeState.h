@@ -2,7 +2,7 @@
 #pragma once
 
 #include "bridge/Platform.h"
-#include "bridge/VstInterface.h"
+#include "vst/VstInterface.h"
 
 #include <juce_core/juce_core.h>
 

@@ -2,8 +2,8 @@
 // Message thread only; the record is read without a lock and shown as caught.
 #pragma once
 
-#include "bridge/VstInterface.h"
 #include "gui/OXVstOpCodeListComponent.h"
+#include "vst/VstInterface.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
