@@ -1,5 +1,6 @@
 #include "bridge/BridgeState.h"
 #include "bridge/MessageThread.h"
+#include "bridge/ProxyEffect.h"
 #include "gui/OXWindow.h"
 #include "logger/OXLogger.h"
 
@@ -19,7 +20,7 @@ void openMonitorWindow()
     messageThread::call(
         []
         {
-            window = new OXWindow();
+            window = new OXWindow(proxyEffect);
             window->toFront(true);
             window->startTimer(50);
         });

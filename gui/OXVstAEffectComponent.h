@@ -10,7 +10,8 @@
 class OXVstAEffectComponent : public OXVstOpCodeListComponent
 {
 public:
-    OXVstAEffectComponent();
+    // The record is read on every tick, without a lock, and must outlive the page.
+    explicit OXVstAEffectComponent(const AEffect& effectToShow);
     ~OXVstAEffectComponent() override;
 
     void init() override;
@@ -21,6 +22,7 @@ public:
     juce::TextEditor* getTextEditor() const noexcept { return textEditor; }
 
 private:
+    const AEffect& shownEffect;
     // Zero-filled, so the first comparison after init always finds a difference.
     AEffect lastEffect{};
     juce::TextEditor* textEditor = nullptr;
