@@ -2,7 +2,7 @@
 // and keeps the switches in the settings file.
 #pragma once
 
-#include "logger/DebugInfo.h"
+#include "logger/CountersAndSwitches.h"
 
 #include <juce_core/juce_core.h>
 

@@ -1,4 +1,4 @@
-#include "logger/DebugInfo.h"
+#include "logger/CountersAndSwitches.h"
 
 DynamicDebugInfo vstFunctionsLogInfo[kNumVstFunctions];
 DynamicDebugInfo vstDispatcherLogInfo[kNumDispatcherOpCodes];
