@@ -8,47 +8,29 @@ namespace
 {
 constexpr auto relaxed = std::memory_order_relaxed;
 
-// Unsigned, so that negative opcodes are out of range too.
-bool inRange(long opCode, int numOpCodes) noexcept
-{
-    return static_cast<unsigned long>(opCode) < static_cast<unsigned long>(numOpCodes);
-}
-
 DynamicDebugInfo& function(VstFunctionIndex index) noexcept
 {
-    return vstFunctionsLogInfo[index];
+    return OpCodeGroupsInfo[OXLogger::vstAEffectFunctions].logInfo[index];
 }
 
-// What differs between the two directions of opcode calls.
-struct OpCodePath
-{
-    VstFunctionIndex function;
-    DynamicDebugInfo* records;
-    const VstOpCodeInfo* catalogue;
-    int numOpCodes;
-    const char* prefix;
-    bool rectangleKnown; // only dispatcher returns print the editor rectangle
-};
+// The two directions of opcode calls differ only in their row of the group table.
+constexpr const OpCodeGroupInfo& dispatcherPath = OpCodeGroupsInfo[OXLogger::vstDispatcherOpCodes];
+constexpr const OpCodeGroupInfo& audioMasterPath =
+    OpCodeGroupsInfo[OXLogger::vstAudioMasterOpCodes];
 
-constexpr OpCodePath dispatcherPath{
-    fnDispatcher, vstDispatcherLogInfo, effOpCodes, kNumDispatcherOpCodes, "eff", true};
-constexpr OpCodePath audioMasterPath{fnAudioMaster,      vstAudioMasterLogInfo,
-                                     audioMasterOpCodes, kNumAudioMasterOpCodes,
-                                     "audioMaster",      false};
-
-bool opCodeEnabled(const OXLogger& logger, const OpCodePath& path, long opCode) noexcept
+bool opCodeEnabled(const OXLogger& logger, const OpCodeGroupInfo& path, long opCode) noexcept
 {
-    return logger.loggingActive.load(relaxed) && function(path.function).isEnabled() &&
-           path.records[opCode].isEnabled();
+    return logger.loggingActive.load(relaxed) && path.functionLogInfo->isEnabled() &&
+           path.logInfo[opCode].isEnabled();
 }
 
-void reportCall(OXLogger& logger, const OpCodePath& path, long opCode, long index, long value,
+void reportCall(OXLogger& logger, const OpCodeGroupInfo& path, long opCode, long index, long value,
                 void* ptr, float opt) noexcept
 {
-    if (!inRange(opCode, path.numOpCodes))
+    if (!path.contains(opCode))
         return;
-    function(path.function).increment();
-    path.records[opCode].increment();
+    path.functionLogInfo->increment();
+    path.logInfo[opCode].increment();
     if (!opCodeEnabled(logger, path, opCode))
         return;
     LineBuffer line;
@@ -57,10 +39,10 @@ void reportCall(OXLogger& logger, const OpCodePath& path, long opCode, long inde
     logger.log(line.c_str());
 }
 
-void reportReturn(OXLogger& logger, const OpCodePath& path, long opCode, void* ptr,
+void reportReturn(OXLogger& logger, const OpCodeGroupInfo& path, long opCode, void* ptr,
                   long result) noexcept
 {
-    if (!inRange(opCode, path.numOpCodes) || !hasReturnLine(path.catalogue[opCode]))
+    if (!path.contains(opCode) || !hasReturnLine(path.catalogue[opCode]))
         return;
     if (!logger.logReturnParameters.load(relaxed) || !opCodeEnabled(logger, path, opCode))
         return;

@@ -1,8 +1,9 @@
 // The one logger: counts every forwarded call, formats the lines that are switched on,
-// and keeps the switches in the settings file.
+// and keeps the switches in the settings file. Its members live in the file named beside each
+// group below.
 #pragma once
 
-#include "logger/CountersAndSwitches.h"
+#include "logger/OpCodeGroups.h"
 
 #include <juce_core/juce_core.h>
 
@@ -18,6 +19,7 @@ public:
         vstAudioMasterOpCodes = 2,
     };
 
+    // Line output (OXLogger.cpp).
     OXLogger() = default;
     ~OXLogger() override;
 
@@ -27,7 +29,7 @@ public:
 
     void init(const juce::String& name);
 
-    // Catalogue, counters and switches.
+    // Catalogue, counters and switches (CountersAndSwitches.cpp).
     juce::String getVstOpCodeName(vstOpCodeGroup group, long opCode) const;
     int getVstNumOpCodes(vstOpCodeGroup group) const noexcept;
     void setVstOpCodeEnabled(bool enabled, vstOpCodeGroup group, long opCode) noexcept;
@@ -37,8 +39,8 @@ public:
     bool isVstOpCodeEnabled(vstOpCodeGroup group, long opCode) const noexcept;
     void resetVstOpCodeCounters() noexcept;
 
-    // Call and return reports from the forwarders. They run on the host's and the hosted
-    // plug-in's threads: count first, and format only when a line will be written.
+    // Call and return reports from the forwarders (CallReports.cpp). They run on the host's and
+    // the hosted plug-in's threads: count first, and format only when a line will be written.
     void logVstDispatcher(long opCode, long index, long value, void* ptr, float opt) noexcept;
     void logVstDispatcherReturn(long opCode, void* ptr, long result) noexcept;
     void logVstAudioMaster(long opCode, long index, long value, void* ptr, float opt) noexcept;
@@ -48,6 +50,7 @@ public:
     void logVstGetParameter(long index) noexcept;
     void logVstGetParameterReturn(float value) noexcept;
 
+    // The switches and detail flags in the settings file (LoggerSettings.cpp).
     void saveState(juce::XmlElement& element) const;
     void loadState(const juce::XmlElement& element);
 
