@@ -7,8 +7,11 @@
 // Every function of the hosted plug-in gets its own record, never the proxy the host passed:
 // plug-ins such as DPF's keep their instance data right behind the record they handed out and
 // would read past the proxy otherwise.
-#include "bridge/BridgeState.h"
-#include "bridge/ProxyEffect.h"
+#include "bridge/Forwarders.h"
+
+#include "bridge/EntryPoint.h"
+#include "bridge/Lifecycle.h"
+#include "bridge/PluginLoader.h"
 #include "logger/OXLogger.h"
 
 namespace
