@@ -1,6 +1,7 @@
 // The one logger: counts every forwarded call, formats the lines that are switched on,
-// and keeps the switches in the settings file. Its members live in the file named beside each
-// group below.
+// and keeps the switches in the settings file. Its members live in OXLogger.cpp (line output),
+// CountersAndSwitches.cpp (catalogue, counters and switches), CallReports.cpp (call and return
+// reports) and LoggerSettings.cpp (the switches and flags in the settings file).
 #pragma once
 
 #include "logger/OpCodeGroups.h"
@@ -19,7 +20,6 @@ public:
         vstAudioMasterOpCodes = 2,
     };
 
-    // Line output (OXLogger.cpp).
     OXLogger() = default;
     ~OXLogger() override;
 
@@ -29,7 +29,7 @@ public:
 
     void init(const juce::String& name);
 
-    // Catalogue, counters and switches (CountersAndSwitches.cpp).
+    // Catalogue, counters and switches.
     juce::String getVstOpCodeName(vstOpCodeGroup group, long opCode) const;
     int getVstNumOpCodes(vstOpCodeGroup group) const noexcept;
     void setVstOpCodeEnabled(bool enabled, vstOpCodeGroup group, long opCode) noexcept;
@@ -39,8 +39,8 @@ public:
     bool isVstOpCodeEnabled(vstOpCodeGroup group, long opCode) const noexcept;
     void resetVstOpCodeCounters() noexcept;
 
-    // Call and return reports from the forwarders (CallReports.cpp). They run on the host's and
-    // the hosted plug-in's threads: count first, and format only when a line will be written.
+    // Call and return reports from the forwarders. They run on the host's and the hosted
+    // plug-in's threads: count first, and format only when a line will be written.
     void logVstDispatcher(long opCode, long index, long value, void* ptr, float opt) noexcept;
     void logVstDispatcherReturn(long opCode, void* ptr, long result) noexcept;
     void logVstAudioMaster(long opCode, long index, long value, void* ptr, float opt) noexcept;
@@ -50,7 +50,6 @@ public:
     void logVstGetParameter(long index) noexcept;
     void logVstGetParameterReturn(float value) noexcept;
 
-    // The switches and detail flags in the settings file (LoggerSettings.cpp).
     void saveState(juce::XmlElement& element) const;
     void loadState(const juce::XmlElement& element);
 
