@@ -6,6 +6,7 @@
 #include "tools/host/PluginSession.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 using namespace host;
 
@@ -61,6 +62,11 @@ HostExitCode runCycles(const HostOptions& options, const AudioSinks& sinks, Sess
         const HostExitCode result = runSession(entry, module.entryName(), options, sinks, report);
         if (result != kExitOk)
             return result;
+        if (options.exitWithoutClose)
+        {
+            // The record is still open and the module loaded: the C runtime ends them.
+            std::exit(kExitOk);
+        }
         if (options.unloadEachCycle)
             module.unload();
     }
