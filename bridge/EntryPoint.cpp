@@ -10,9 +10,10 @@ std::atomic<audioMasterCallback> vstAudioMaster{nullptr};
 
 namespace
 {
-// Set while main_macho runs, so a hosted module that calls back into it (Oplexa chosen to host
-// itself) is refused instead of recursing.
-bool starting = false;
+// Set while one call of the entry point starts Oplexa: a second call at the same moment, from
+// another thread or from a hosted module that calls back into it (Oplexa chosen to host
+// itself), is refused instead of starting twice.
+std::atomic<bool> starting{false};
 
 void copyAEffect(const AEffect& hosted)
 {
@@ -24,32 +25,65 @@ void copyAEffect(const AEffect& hosted)
     proxyEffect.processReplacing = proxyProcessReplacing;
 }
 
-AEffect* hostPlugin(audioMasterCallback audioMaster)
+// Claimed before vstEffect is read: whoever gets the claim sees the record of any start that
+// finished before.
+bool claimStart() noexcept
 {
-    if (vstEffect.load() != nullptr || starting)
-    {
-        oxLogger.log("Oplexa is exiting VST main function with NULL since we are already hosting "
-                     "a plugin");
-        return nullptr;
-    }
-    starting = true;
+    if (starting.exchange(true))
+        return false;
+    if (vstEffect.load() == nullptr)
+        return true;
+    starting = false;
+    return false;
+}
+
+AEffect* startHosting(audioMasterCallback audioMaster)
+{
     startOplexa();
     AEffect* hosted = loadVstPlugin(audioMaster);
     if (hosted == nullptr)
     {
         stopOplexa();
-        starting = false;
         return nullptr;
     }
     vstEffect = hosted;
     copyAEffect(*hosted);
     openMonitorWindow();
-    starting = false;
     return &proxyEffect;
+}
+
+AEffect* hostPlugin(audioMasterCallback audioMaster)
+{
+    if (!claimStart())
+    {
+        oxLogger.log("Oplexa is exiting VST main function with NULL since we are already hosting "
+                     "a plugin");
+        return nullptr;
+    }
+    AEffect* proxy = nullptr;
+    try
+    {
+        proxy = startHosting(audioMaster);
+    }
+    catch (...)
+    {
+        // Undone like a failed load, so that the next call starts afresh.
+        try
+        {
+            vstEffect = nullptr;
+            stopOplexa();
+        }
+        catch (...)
+        {
+        }
+    }
+    starting = false;
+    return proxy;
 }
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback audioMaster)
+extern "C" __attribute__((visibility("default"))) AEffect*
+VSTPluginMain(audioMasterCallback audioMaster)
 {
     try
     {
@@ -57,12 +91,12 @@ extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMa
     }
     catch (...)
     {
-        starting = false;
         return nullptr;
     }
 }
 
-extern "C" __attribute__((visibility("default"))) AEffect* main_macho(audioMasterCallback audioMaster)
+extern "C" __attribute__((visibility("default"))) AEffect*
+main_macho(audioMasterCallback audioMaster)
 {
     return VSTPluginMain(audioMaster);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 namespace probe
 {
@@ -264,6 +265,8 @@ AEffect* enter(audioMasterCallback audioMaster, const char* entryName)
     s.closeSequence.store(0);
     makeMasterCalls(kProbeAtEntry);
     announce("entry", nextSequence());
+    if (mode == kProbeEntryThrow)
+        throw std::runtime_error("the probe's entry point throws");
     return mode == kProbeEntryNull ? nullptr : &s.record;
 }
 } // namespace probe
