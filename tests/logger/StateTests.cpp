@@ -137,6 +137,14 @@ TEST(SettingsFile, BadFilesChangeNothing)
     }
 }
 
+TEST(SettingsFile, LastDirHoldingAnElementEmptiesTheFolder)
+{
+    CapturingLogger logger;
+    juce::File lastDir("/keep");
+    apply("<Oplexa><LastDir><Folder>/tmp</Folder></LastDir></Oplexa>", lastDir, logger);
+    EXPECT_EQ(lastDir, juce::File());
+}
+
 TEST(SettingsFile, ForeignRootIsStillReadAndTheFileRoundTrips)
 {
     CapturingLogger logger;
