@@ -23,6 +23,9 @@ void copyAEffect(const AEffect& hosted)
     proxyEffect.setParameter = proxySetParameter;
     proxyEffect.getParameter = proxyGetParameter;
     proxyEffect.processReplacing = proxyProcessReplacing;
+    // Null stays null: the host must see the hosted plug-in's capability unchanged.
+    if (hosted.processDoubleReplacing != nullptr)
+        proxyEffect.processDoubleReplacing = proxyProcessDoubleReplacing;
 }
 
 // Claimed before vstEffect is read: whoever gets the claim sees the record of any start that

@@ -133,7 +133,7 @@ TEST(SettingsFile, BadFilesChangeNothing)
             continue;
         }
         EXPECT_EQ(lastDir.getFullPathName(), "/keep") << document;
-        EXPECT_EQ(switches(logger), std::vector<bool>(133, true)) << document;
+        EXPECT_EQ(switches(logger), std::vector<bool>(134, true)) << document;
     }
 }
 
@@ -143,6 +143,20 @@ TEST(SettingsFile, LastDirHoldingAnElementEmptiesTheFolder)
     juce::File lastDir("/keep");
     apply("<Oplexa><LastDir><Folder>/tmp</Folder></LastDir></Oplexa>", lastDir, logger);
     EXPECT_EQ(lastDir, juce::File());
+}
+
+TEST(SettingsFile, AFileFromBeforeProcessDoubleReplacingSwitchesItOn)
+{
+    CapturingLogger logger;
+    juce::File lastDir;
+    std::string functions;
+    for (int i = 0; i < 6; ++i)
+        functions += "<opCode index=\"" + std::to_string(i) + "\" enabled=\"0\"/>";
+    apply("<Oplexa><Logger><vstAEffectFunctions>" + functions +
+              "</vstAEffectFunctions></Logger></Oplexa>",
+          lastDir, logger);
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(logger.isVstOpCodeEnabled(OXLogger::vstAEffectFunctions, i), i == 6) << i;
 }
 
 TEST(SettingsFile, ForeignRootIsStillReadAndTheFileRoundTrips)

@@ -47,7 +47,9 @@ extern "C"
         kProbeProcessReplacing = 3,
         kProbeSetParameter = 4,
         kProbeGetParameter = 5,
-        kProbeNumFunctions = 6
+        // In the record only while the flags hold effFlagsCanDoubleReplacing.
+        kProbeProcessDoubleReplacing = 6,
+        kProbeNumFunctions = 7
     };
 
     // When a requested audioMaster call is made; a value >= 0 is a dispatcher opcode, and the call

@@ -154,6 +154,8 @@ void applyShape(const ProbeShape& shape)
     record.uniqueID = shape.uniqueID;
     record.version = shape.version;
     record.initialDelay = shape.initialDelay;
+    record.processDoubleReplacing =
+        (shape.flags & effFlagsCanDoubleReplacing) != 0 ? processDoubleReplacing : nullptr;
 }
 
 void fillRecord(int32_t magic)
