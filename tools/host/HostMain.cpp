@@ -35,6 +35,22 @@ private:
     FILE* file_ = nullptr;
 };
 
+// VmRSS and Threads from /proc/self/status.
+void reportUsage(int cycle)
+{
+    long rss = -1;
+    long threads = -1;
+    if (FILE* status = std::fopen("/proc/self/status", "r"))
+    {
+        char line[256];
+        while (std::fgets(line, sizeof line, status) != nullptr)
+            if (std::sscanf(line, "VmRSS: %ld", &rss) != 1)
+                std::sscanf(line, "Threads: %ld", &threads);
+        std::fclose(status);
+    }
+    std::fprintf(stderr, "usage: cycle %d rss_kb %ld threads %ld\n", cycle, rss, threads);
+}
+
 HostExitCode runCycles(const HostOptions& options, const AudioSinks& sinks, SessionReport& report)
 {
     PluginModule module;
@@ -69,6 +85,8 @@ HostExitCode runCycles(const HostOptions& options, const AudioSinks& sinks, Sess
         }
         if (options.unloadEachCycle)
             module.unload();
+        if (options.usage)
+            reportUsage(cycle);
     }
     if (!options.unload)
         module.release();

@@ -44,6 +44,7 @@ const char* usageText()
            "  --exit-without-close     end the session without Close and call exit(0)\n"
            "  --return-without-close   end without Close and return from main, still loaded\n"
            "  --entry-twice       call the entry point again once it returned a record\n"
+           "  --usage             after each cycle: 'usage: cycle N rss_kb K threads T' on stderr\n"
            "  --write-audio FILE  raw float32 output of every block, channel after channel\n"
            "  --write-input FILE  raw float32 input of every block, channel after channel\n"
            "  --report FILE       stable text report of the record, names, parameters, chunk\n"
@@ -139,6 +140,8 @@ bool parseFlag(const std::string& name, HostOptions& options)
         options.close = options.unload = false;
     else if (name == "--entry-twice")
         options.entryTwice = true;
+    else if (name == "--usage")
+        options.usage = true;
     else if (name == "--params")
         options.setParams = true;
     else if (name == "--editor")

@@ -21,6 +21,8 @@ struct HostOptions
     bool exitWithoutClose = false;
     // Calls the entry point a second time after the first returned, as some scanners do.
     bool entryTwice = false;
+    // Writes the process's resident memory and thread count after every cycle.
+    bool usage = false;
     std::string audioPath;
     std::string inputPath;
     std::string reportPath;
