@@ -68,8 +68,7 @@ void stop()
     if (!thread.joinable())
         return;
     // Asked from the message thread itself: from outside, stopDispatchLoop still writes to the
-    // MessageManager after posting its quit message, when the loop may already have ended and
-    // shut JUCE down.
+    // MessageManager after posting its quit message, while the loop may be ending.
     call([] { juce::MessageManager::getInstance()->stopDispatchLoop(); });
     thread.join();
     // JUCE's shutdown closes the X libraries it opened, and dlclose waits for the loader's lock,
