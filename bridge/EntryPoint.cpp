@@ -4,16 +4,20 @@
 #include "logger/OXLogger.h"
 
 #include <cstring>
+#include <mutex>
+#include <thread>
 
 std::atomic<AEffect*> vstEffect{nullptr};
 std::atomic<audioMasterCallback> vstAudioMaster{nullptr};
 
 namespace
 {
-// Set while one call of the entry point starts Oplexa: a second call at the same moment, from
-// another thread or from a hosted module that calls back into it (Oplexa chosen to host
-// itself), is refused instead of starting twice.
-std::atomic<bool> starting{false};
+// Calls of the entry point take turns: a host thread that calls while another starts Oplexa
+// waits, and is then refused, so that its refusal never meets a half-started logger.
+std::mutex startMutex;
+// The thread inside start-up. A hosted module that calls back into this very module on it
+// (Oplexa chosen to host itself) is refused at once instead of waiting for itself.
+std::atomic<std::thread::id> startingThread{};
 
 void copyAEffect(const AEffect& hosted)
 {
@@ -28,16 +32,11 @@ void copyAEffect(const AEffect& hosted)
         proxyEffect.processDoubleReplacing = proxyProcessDoubleReplacing;
 }
 
-// Claimed before vstEffect is read: whoever gets the claim sees the record of any start that
-// finished before.
-bool claimStart() noexcept
+AEffect* refuse()
 {
-    if (starting.exchange(true))
-        return false;
-    if (vstEffect.load() == nullptr)
-        return true;
-    starting = false;
-    return false;
+    oxLogger.log("Oplexa is exiting VST main function with NULL since we are already hosting "
+                 "a plugin");
+    return nullptr;
 }
 
 AEffect* startHosting(audioMasterCallback audioMaster)
@@ -57,12 +56,12 @@ AEffect* startHosting(audioMasterCallback audioMaster)
 
 AEffect* hostPlugin(audioMasterCallback audioMaster)
 {
-    if (!claimStart())
-    {
-        oxLogger.log("Oplexa is exiting VST main function with NULL since we are already hosting "
-                     "a plugin");
-        return nullptr;
-    }
+    if (startingThread.load() == std::this_thread::get_id())
+        return refuse();
+    const std::lock_guard<std::mutex> turn(startMutex);
+    if (vstEffect.load() != nullptr)
+        return refuse();
+    startingThread = std::this_thread::get_id();
     AEffect* proxy = nullptr;
     try
     {
@@ -80,13 +79,12 @@ AEffect* hostPlugin(audioMasterCallback audioMaster)
         {
         }
     }
-    starting = false;
+    startingThread = std::thread::id();
     return proxy;
 }
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) AEffect*
-VSTPluginMain(audioMasterCallback audioMaster)
+extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback audioMaster)
 {
     try
     {
@@ -98,8 +96,7 @@ VSTPluginMain(audioMasterCallback audioMaster)
     }
 }
 
-extern "C" __attribute__((visibility("default"))) AEffect*
-main_macho(audioMasterCallback audioMaster)
+extern "C" __attribute__((visibility("default"))) AEffect* main_macho(audioMasterCallback audioMaster)
 {
     return VSTPluginMain(audioMaster);
 }
