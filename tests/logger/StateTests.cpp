@@ -137,24 +137,17 @@ TEST(SettingsFile, BadFilesChangeNothing)
     }
 }
 
-TEST(SettingsFile, LastDirHoldingAnElementEmptiesTheFolder)
+TEST(SettingsFile, AnElementInLastDirEmptiesItAndOldFilesSwitchTheNewFunctionOn)
 {
     CapturingLogger logger;
     juce::File lastDir("/keep");
-    apply("<Oplexa><LastDir><Folder>/tmp</Folder></LastDir></Oplexa>", lastDir, logger);
-    EXPECT_EQ(lastDir, juce::File());
-}
-
-TEST(SettingsFile, AFileFromBeforeProcessDoubleReplacingSwitchesItOn)
-{
-    CapturingLogger logger;
-    juce::File lastDir;
-    std::string functions;
+    std::string functions; // as written before processDoubleReplacing, function 6, existed
     for (int i = 0; i < 6; ++i)
         functions += "<opCode index=\"" + std::to_string(i) + "\" enabled=\"0\"/>";
-    apply("<Oplexa><Logger><vstAEffectFunctions>" + functions +
-              "</vstAEffectFunctions></Logger></Oplexa>",
+    apply("<Oplexa><LastDir><Folder>/tmp</Folder></LastDir><Logger><vstAEffectFunctions>" +
+              functions + "</vstAEffectFunctions></Logger></Oplexa>",
           lastDir, logger);
+    EXPECT_EQ(lastDir, juce::File());
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(logger.isVstOpCodeEnabled(OXLogger::vstAEffectFunctions, i), i == 6) << i;
 }
