@@ -6,24 +6,29 @@
 
 namespace
 {
-// Some hosts (scanners above all) unload the module without closing the plug-in. The window
-// and the message thread must not outlive the code they run.
-struct UnloadWithoutClose
+// Some hosts (scanners above all) unload the module or exit without closing the plug-in. The
+// window, the hosted plug-in and the message thread must go while every static they use lives.
+// No settings are written: the session did not end as the user asked.
+void endWithoutClose() noexcept
 {
-    ~UnloadWithoutClose()
+    try
     {
         if (!messageThread::isRunning())
             return;
         closeMonitorWindow();
+        vstEffect = nullptr;
+        unloadPlugin();
         messageThread::stop();
     }
-};
+    catch (...)
+    {
+    }
+}
 } // namespace
 
 void startOplexa()
 {
-    // Made here, after the message thread's own statics, so that it is destroyed before them.
-    static UnloadWithoutClose unloadWithoutClose;
+    platform::runBeforeStaticDestructors(endWithoutClose);
     messageThread::start();
     getModuleFileName();
     oxLogger.init(dllPath.getFileName());

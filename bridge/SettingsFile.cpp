@@ -35,10 +35,12 @@ void applySettings(const void* data, size_t size, juce::File& lastDir, OXLogger&
     if (const auto* lastDirElement = root->getChildByName("LastDir"))
         if (const auto* text = lastDirElement->getFirstChildElement())
         {
+            // An element in place of the text names no folder: the chooser falls back home.
             // A relative path would name a folder under whatever the host's working folder is.
-            const juce::String folder = text->getText();
-            if (juce::File::isAbsolutePath(folder))
-                lastDir = juce::File(folder);
+            if (!text->isTextElement())
+                lastDir = juce::File();
+            else if (juce::File::isAbsolutePath(text->getText()))
+                lastDir = juce::File(text->getText());
         }
     if (const auto* loggerElement = root->getChildByName("Logger"))
         logger.loadState(*loggerElement);

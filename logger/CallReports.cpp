@@ -106,6 +106,21 @@ void OXLogger::logVstProcess(float** inputs, float** outputs, long sampleFrames,
     log(line.c_str());
 }
 
+void OXLogger::logVstProcessDoubleReplacing(double** inputs, double** outputs,
+                                            long sampleFrames) noexcept
+{
+    DynamicDebugInfo& record = function(fnProcessDoubleReplacing);
+    record.increment();
+    if (!loggingActive.load(relaxed) || !record.isEnabled())
+        return;
+    LineBuffer line;
+    line.append("processDoubleReplacing");
+    if (logParameters.load(relaxed))
+        line.append("(inputs:%p, outputs:%p, sampleFrames:%ld)", static_cast<void*>(inputs),
+                    static_cast<void*>(outputs), sampleFrames);
+    log(line.c_str());
+}
+
 void OXLogger::logVstSetParameter(long index, float parameter) noexcept
 {
     DynamicDebugInfo& record = function(fnSetParameter);

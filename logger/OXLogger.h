@@ -44,6 +44,8 @@ public:
     void logVstAudioMaster(long opCode, long index, long value, void* ptr, float opt) noexcept;
     void logVstAudioMasterReturn(long opCode, void* ptr, long result) noexcept;
     void logVstProcess(float** inputs, float** outputs, long sampleFrames, bool replacing) noexcept;
+    void logVstProcessDoubleReplacing(double** inputs, double** outputs,
+                                      long sampleFrames) noexcept;
     void logVstSetParameter(long index, float parameter) noexcept;
     void logVstGetParameter(long index) noexcept;
     void logVstGetParameterReturn(float value) noexcept;

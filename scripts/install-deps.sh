@@ -9,7 +9,7 @@ packages=(
     libgtest-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev
     xvfb xauth openbox xdotool imagemagick x11-utils fonts-dejavu-core
-    dpf-plugins-vst lsp-plugins-vst ardour
+    dpf-plugins-vst lsp-plugins-vst ardour qtractor muse
 )
 
 missing=()

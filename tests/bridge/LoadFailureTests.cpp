@@ -92,6 +92,23 @@ TEST(LoadFailure, WrongMagic)
     EXPECT_EQ(probe->dispatchCount(effClose), 0);
 }
 
+TEST(LoadFailure, AnExceptionIsUndoneLikeAFailureAndTheNextCallStartsAfresh)
+{
+    Probe probe;
+    probe->setEntryMode(kProbeEntryThrow);
+    OplexaUnderTest oplexa(probe.path());
+    AEffect* effect = oplexa.start();
+    EXPECT_EQ(afterStart(oplexa), (std::vector<std::string>{"Unloaded " + probe.path()}));
+    expectNothingHostedAndSettingsWritten(oplexa, effect);
+
+    probe->setEntryMode(kProbeEntryNormal);
+    AEffect* proxy = oplexa.start();
+    ASSERT_NE(proxy, nullptr);
+    EXPECT_EQ(oplexa.messages().at(3), "Oplexa - " + oplexa.modulePath());
+    EXPECT_EQ(proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f), 0);
+    EXPECT_TRUE(probe->isClosed());
+}
+
 TEST(LoadFailure, EntryPointLookupOrder)
 {
     // A module with only "main" is found; with all three, "VSTPluginMain" wins.

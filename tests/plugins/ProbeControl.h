@@ -6,7 +6,7 @@
 //
 // Out of process (through oplexa-host) the probe reads these environment variables at its
 // first entry after loading or after probe_reset():
-//   OPLEXA_PROBE_MODE=normal|null|badmagic       what the entry point returns
+//   OPLEXA_PROBE_MODE=normal|null|badmagic|throw what the entry point returns
 //   OPLEXA_PROBE_REPORT=FILE                     state summary, written at Close and at unload
 //   OPLEXA_PROBE_PROGRAMS, _PARAMS, _INPUTS, _OUTPUTS, _FLAGS, _UNIQUEID, _VERSION, _DELAY
 //                                                the record's fields (numbers, 0x.. allowed)
@@ -33,8 +33,9 @@ extern "C"
     enum ProbeEntryMode
     {
         kProbeEntryNormal = 0,
-        kProbeEntryNull = 1,    // the entry point returns null
-        kProbeEntryBadMagic = 2 // the record's magic is not 'VstP'
+        kProbeEntryNull = 1,     // the entry point returns null
+        kProbeEntryBadMagic = 2, // the record's magic is not 'VstP'
+        kProbeEntryThrow = 3     // the entry point throws a C++ exception
     };
 
     // The functions whose calls the probe records.
@@ -46,7 +47,9 @@ extern "C"
         kProbeProcessReplacing = 3,
         kProbeSetParameter = 4,
         kProbeGetParameter = 5,
-        kProbeNumFunctions = 6
+        // In the record only while the flags hold effFlagsCanDoubleReplacing.
+        kProbeProcessDoubleReplacing = 6,
+        kProbeNumFunctions = 7
     };
 
     // When a requested audioMaster call is made; a value >= 0 is a dispatcher opcode, and the call

@@ -40,6 +40,11 @@ const char* usageText()
            "  --cycles N          load/session/close cycles in one process (default 1)\n"
            "  --unload-each-cycle dlclose and dlopen the module between cycles\n"
            "  --no-unload         never dlclose the module\n"
+           "  --unload-without-close   end the session without Close, then dlclose\n"
+           "  --exit-without-close     end the session without Close and call exit(0)\n"
+           "  --return-without-close   end without Close and return from main, still loaded\n"
+           "  --entry-twice       call the entry point again once it returned a record\n"
+           "  --usage             after each cycle: 'usage: cycle N rss_kb K threads T' on stderr\n"
            "  --write-audio FILE  raw float32 output of every block, channel after channel\n"
            "  --write-input FILE  raw float32 input of every block, channel after channel\n"
            "  --report FILE       stable text report of the record, names, parameters, chunk\n"
@@ -124,6 +129,19 @@ bool parseFlag(const std::string& name, HostOptions& options)
         options.unloadEachCycle = true;
     else if (name == "--no-unload")
         options.unload = false;
+    else if (name == "--unload-without-close")
+        options.close = false;
+    else if (name == "--exit-without-close")
+    {
+        options.close = false;
+        options.exitWithoutClose = true;
+    }
+    else if (name == "--return-without-close")
+        options.close = options.unload = false;
+    else if (name == "--entry-twice")
+        options.entryTwice = true;
+    else if (name == "--usage")
+        options.usage = true;
     else if (name == "--params")
         options.setParams = true;
     else if (name == "--editor")

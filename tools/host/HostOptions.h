@@ -16,6 +16,13 @@ struct HostOptions
     int cycles = 1;
     bool unloadEachCycle = false;
     bool unload = true;
+    // Endings without Close: dlclose, exit() or a return from main with the module loaded.
+    bool close = true;
+    bool exitWithoutClose = false;
+    // Calls the entry point a second time after the first returned, as some scanners do.
+    bool entryTwice = false;
+    // Writes the process's resident memory and thread count after every cycle.
+    bool usage = false;
     std::string audioPath;
     std::string inputPath;
     std::string reportPath;

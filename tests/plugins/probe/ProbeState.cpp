@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 namespace probe
 {
@@ -153,6 +154,8 @@ void applyShape(const ProbeShape& shape)
     record.uniqueID = shape.uniqueID;
     record.version = shape.version;
     record.initialDelay = shape.initialDelay;
+    record.processDoubleReplacing =
+        (shape.flags & effFlagsCanDoubleReplacing) != 0 ? processDoubleReplacing : nullptr;
 }
 
 void fillRecord(int32_t magic)
@@ -264,6 +267,8 @@ AEffect* enter(audioMasterCallback audioMaster, const char* entryName)
     s.closeSequence.store(0);
     makeMasterCalls(kProbeAtEntry);
     announce("entry", nextSequence());
+    if (mode == kProbeEntryThrow)
+        throw std::runtime_error("the probe's entry point throws");
     return mode == kProbeEntryNull ? nullptr : &s.record;
 }
 } // namespace probe

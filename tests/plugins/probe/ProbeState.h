@@ -108,6 +108,8 @@ VstIntPtr dispatcher(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr v
                      float opt);
 void process(AEffect* effect, float** inputs, float** outputs, int32_t sampleFrames);
 void processReplacing(AEffect* effect, float** inputs, float** outputs, int32_t sampleFrames);
+void processDoubleReplacing(AEffect* effect, double** inputs, double** outputs,
+                            int32_t sampleFrames);
 void setParameter(AEffect* effect, int32_t index, float value);
 float getParameter(AEffect* effect, int32_t index);
 
