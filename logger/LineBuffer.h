@@ -1,5 +1,8 @@
 // A fixed 1024-byte text buffer filled piece by piece. Nothing is ever written past it:
 // a piece that does not fit is cut, and the buffer remembers that it was.
+//
+// The typed appenders write exactly what the printf conversion named beside them writes, without
+// the printf machinery: a logged line is built on the call path, where that was most of its cost.
 #pragma once
 
 #include <cstdarg>
@@ -13,11 +16,26 @@ public:
     LineBuffer() noexcept { text[0] = '\0'; }
 
     void append(const char* format, ...) noexcept __attribute__((format(printf, 2, 3)));
+    // "%s"; reads s only as far as fits, so a text without terminator is never overread.
     void appendText(const char* s) noexcept;
+    // Like appendText, but control characters come out as \n, \r or \xNN, so that a text from a
+    // plug-in or host can neither split its line nor forge another one.
+    void appendEscapedText(const char* s) noexcept;
+    void appendChar(char c) noexcept;
+    void appendDecimal(long value) noexcept;      // "%ld"
+    void appendHex(unsigned long value) noexcept; // "%lX"
+    void appendPointer(const void* p) noexcept;   // "%p"
+    void appendFixed(double value) noexcept;      // "%f"
+    // "%02d" and "%03d" for the time of day (0 <= value < 1000).
+    void appendDigits(int value, int width) noexcept;
 
     const char* c_str() const noexcept { return text; }
     size_t length() const noexcept { return used; }
     bool wasCut() const noexcept { return cut; }
+
+    // The line's prefix (time, thread, module) ends here and its message begins.
+    void markMessageStart() noexcept { messageStart = used; }
+    const char* message() const noexcept { return text + messageStart; }
 
     // Ends the text in one newline, replacing its tail with a cut marker if anything was
     // lost, so that a cut line is still one whole line. Returns the length with the newline.
@@ -26,7 +44,10 @@ public:
     static constexpr const char* kCutMarker = "[...]";
 
 private:
+    void appendBytes(const char* bytes, size_t n) noexcept;
+
     char text[kCapacity];
     size_t used = 0;
+    size_t messageStart = 0;
     bool cut = false;
 };

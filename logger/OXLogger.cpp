@@ -1,6 +1,5 @@
 #include "logger/OXLogger.h"
 
-#include "logger/LineBuffer.h"
 #include "logger/LogSink.h"
 
 OXLogger oxLogger;
@@ -17,7 +16,8 @@ const OpCodeGroupInfo* groupInfo(OXLogger::vstOpCodeGroup group) noexcept
 DynamicDebugInfo* record(OXLogger::vstOpCodeGroup group, long opCode) noexcept
 {
     const OpCodeGroupInfo* info = groupInfo(group);
-    if (info == nullptr || static_cast<unsigned long>(opCode) >= static_cast<unsigned long>(info->numOpCodes))
+    if (info == nullptr ||
+        static_cast<unsigned long>(opCode) >= static_cast<unsigned long>(info->numOpCodes))
         return nullptr;
     return &info->logInfo[opCode];
 }
@@ -42,23 +42,41 @@ void OXLogger::init(const juce::String& name)
     juce::Logger::setCurrentLogger(this);
 }
 
-void OXLogger::log(const char* message)
+void OXLogger::beginLine(LineBuffer& line) const noexcept
 {
-    LineBuffer line;
     if (logTime.load(std::memory_order_relaxed))
     {
         const juce::Time now = juce::Time::getCurrentTime();
-        line.append("%02d:%02d:%02d.%03d ", now.getHours(), now.getMinutes(), now.getSeconds(),
-                    now.getMilliseconds());
+        line.appendDigits(now.getHours(), 2);
+        line.appendChar(':');
+        line.appendDigits(now.getMinutes(), 2);
+        line.appendChar(':');
+        line.appendDigits(now.getSeconds(), 2);
+        line.appendChar('.');
+        line.appendDigits(now.getMilliseconds(), 3);
+        line.appendChar(' ');
     }
     // The full pthread handle: cutting it to 32 bits could make two threads look alike.
-    const auto thread = reinterpret_cast<uintptr_t>(juce::Thread::getCurrentThreadId());
-    line.append("(%lX) ", static_cast<unsigned long>(thread));
+    line.appendChar('(');
+    line.appendHex(reinterpret_cast<uintptr_t>(juce::Thread::getCurrentThreadId()));
+    line.appendText(") ");
     line.appendText(moduleName.toRawUTF8());
-    line.append(":");
-    line.appendText(message != nullptr ? message : "");
+    line.appendChar(':');
+    line.markMessageStart();
+}
+
+void OXLogger::writeLine(LineBuffer& line) noexcept
+{
     const size_t length = line.finishLine();
     writeLogLine(line.c_str(), length);
+}
+
+void OXLogger::log(const char* message)
+{
+    LineBuffer line;
+    beginLine(line);
+    line.appendText(message != nullptr ? message : "");
+    writeLine(line);
 }
 
 void OXLogger::logMessage(const juce::String& message)
@@ -69,7 +87,8 @@ void OXLogger::logMessage(const juce::String& message)
 juce::String OXLogger::getVstOpCodeName(vstOpCodeGroup group, long opCode) const
 {
     const OpCodeGroupInfo* info = groupInfo(group);
-    if (info == nullptr || static_cast<unsigned long>(opCode) >= static_cast<unsigned long>(info->numOpCodes))
+    if (info == nullptr ||
+        static_cast<unsigned long>(opCode) >= static_cast<unsigned long>(info->numOpCodes))
         return "unknown";
     switch (group)
     {

@@ -41,8 +41,9 @@ bool SummaryReporter::printTable(std::ostream& out, const std::vector<SummaryRow
     bool complete = true;
     const auto floorTime = nanoseconds.find(floor);
     const bool withFloor = floorTime != nanoseconds.end();
-    out << "| call | logging | direct ns | measured ns | ratio |" << (withFloor ? " x writes |" : "")
-        << "\n| --- | --- | ---: | ---: | ---: |" << (withFloor ? " ---: |" : "") << "\n";
+    out << "| call | logging | direct ns | measured ns | ratio |"
+        << (withFloor ? " x writes |" : "") << "\n| --- | --- | ---: | ---: | ---: |"
+        << (withFloor ? " ---: |" : "") << "\n";
     for (const SummaryRow& row : rows)
     {
         const auto baseline = nanoseconds.find(row.baseline);
