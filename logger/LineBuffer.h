@@ -21,7 +21,16 @@ public:
     // Like appendText, but control characters come out as \n, \r or \xNN, so that a text from a
     // plug-in or host can neither split its line nor forge another one.
     void appendEscapedText(const char* s) noexcept;
-    void appendChar(char c) noexcept;
+    void appendChar(char c) noexcept
+    {
+        if (used >= kTextLimit)
+        {
+            cut = true;
+            return;
+        }
+        text[used++] = c;
+        text[used] = '\0';
+    }
     void appendDecimal(long value) noexcept;      // "%ld"
     void appendHex(unsigned long value) noexcept; // "%lX"
     void appendPointer(const void* p) noexcept;   // "%p"
@@ -44,7 +53,20 @@ public:
     static constexpr const char* kCutMarker = "[...]";
 
 private:
+    // Room for the text itself: one byte each stays free for the newline and the terminator.
+    static constexpr size_t kTextLimit = kCapacity - 2;
+
     void appendBytes(const char* bytes, size_t n) noexcept;
+    // Where n more bytes go when they fit whole, else null (the caller then cuts).
+    char* reserve(size_t n) noexcept
+    {
+        return used < kTextLimit && n <= kTextLimit - used ? text + used : nullptr;
+    }
+    void commit(size_t n) noexcept
+    {
+        used += n;
+        text[used] = '\0';
+    }
 
     char text[kCapacity];
     size_t used = 0;

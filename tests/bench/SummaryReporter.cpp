@@ -42,8 +42,8 @@ bool SummaryReporter::printTable(std::ostream& out, const std::vector<SummaryRow
     const auto floorTime = nanoseconds.find(floor);
     const bool withFloor = floorTime != nanoseconds.end();
     out << "| call | logging | direct ns | measured ns | ratio |"
-        << (withFloor ? " x writes |" : "") << "\n| --- | --- | ---: | ---: | ---: |"
-        << (withFloor ? " ---: |" : "") << "\n";
+        << (withFloor ? " x writes | added x writes |" : "")
+        << "\n| --- | --- | ---: | ---: | ---: |" << (withFloor ? " ---: | ---: |" : "") << "\n";
     for (const SummaryRow& row : rows)
     {
         const auto baseline = nanoseconds.find(row.baseline);
@@ -56,11 +56,15 @@ bool SummaryReporter::printTable(std::ostream& out, const std::vector<SummaryRow
         out << "| " << row.call << " | " << row.logging << " | " << number(baseline->second, "%.1f")
             << " | " << number(measured->second, "%.1f") << " | "
             << number(measured->second / baseline->second, "%.2f") << " |";
-        if (withFloor && row.lines > 0)
-            out << " " << number(measured->second / (row.lines * floorTime->second), "%.2f")
+        if (withFloor)
+        {
+            const double writes = row.lines * floorTime->second;
+            out << " " << (row.lines > 0 ? number(measured->second / writes, "%.2f") : "-") << " | "
+                << (row.lines > 0 && row.forwarded
+                        ? number((measured->second - baseline->second) / writes, "%.2f")
+                        : "-")
                 << " |";
-        else if (withFloor)
-            out << " - |";
+        }
         out << "\n";
     }
     return complete;
