@@ -2,6 +2,8 @@
 
 #include "logger/LogSink.h"
 
+#include <ctime>
+
 OXLogger oxLogger;
 
 namespace
@@ -20,6 +22,33 @@ DynamicDebugInfo* record(OXLogger::vstOpCodeGroup group, long opCode) noexcept
         static_cast<unsigned long>(opCode) >= static_cast<unsigned long>(info->numOpCodes))
         return nullptr;
     return &info->logInfo[opCode];
+}
+
+// The local hour and minute of the last second a line was stamped in, packed with that second.
+// juce::Time's getHours and getMinutes each call localtime_r, which takes glibc's time zone lock;
+// this way it runs about once a second instead of twice a line.
+std::atomic<uint64_t> stampedSecond{UINT64_MAX};
+
+void localHourAndMinute(int64_t second, int& hours, int& minutes) noexcept
+{
+    const uint64_t stamped = stampedSecond.load(std::memory_order_relaxed);
+    if (second >= 0 && stamped >> 11 == static_cast<uint64_t>(second))
+    {
+        hours = static_cast<int>((stamped >> 6) & 31);
+        minutes = static_cast<int>(stamped & 63);
+        return;
+    }
+    // What juce::Time gives: the fields of localtime_r, or zero when it fails.
+    const auto t = static_cast<time_t>(second);
+    std::tm local{};
+    if (localtime_r(&t, &local) == nullptr)
+        local = std::tm{};
+    hours = local.tm_hour;
+    minutes = local.tm_min;
+    if (second >= 0)
+        stampedSecond.store(static_cast<uint64_t>(second) << 11 |
+                                static_cast<uint64_t>(hours) << 6 | static_cast<uint64_t>(minutes),
+                            std::memory_order_relaxed);
 }
 } // namespace
 
@@ -47,9 +76,12 @@ void OXLogger::beginLine(LineBuffer& line) const noexcept
     if (logTime.load(std::memory_order_relaxed))
     {
         const juce::Time now = juce::Time::getCurrentTime();
-        line.appendDigits(now.getHours(), 2);
+        int hours = 0;
+        int minutes = 0;
+        localHourAndMinute(now.toMilliseconds() / 1000, hours, minutes);
+        line.appendDigits(hours, 2);
         line.appendChar(':');
-        line.appendDigits(now.getMinutes(), 2);
+        line.appendDigits(minutes, 2);
         line.appendChar(':');
         line.appendDigits(now.getSeconds(), 2);
         line.appendChar('.');
