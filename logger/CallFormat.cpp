@@ -66,7 +66,7 @@ void formatReturnLine(LineBuffer& line, const char* prefix, const VstOpCodeInfo&
 {
     line.appendText(prefix);
     line.appendText(info.name);
-    line.appendText(" returned ");
+    line.appendLiteral(" returned ");
     if (info.returnLabel != nullptr)
         appendNumber(line, info.returnLabel, result);
     if (info.ptrLabel == nullptr || !info.ptrIsReturned)
@@ -88,7 +88,7 @@ void formatReturnLine(LineBuffer& line, const char* prefix, const VstOpCodeInfo&
                 line.appendText(names[i]);
                 line.appendDecimal(edges[i]);
             }
-            line.appendText(") ");
+            line.appendLiteral(") ");
             return;
         }
     }

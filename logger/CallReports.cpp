@@ -106,11 +106,11 @@ void OXLogger::logVstProcess(float** inputs, float** outputs, long sampleFrames,
     line.appendText(vstFunctionNames[index]);
     if (logParameters.load(relaxed))
     {
-        line.appendText("(inputs:");
+        line.appendLiteral("(inputs:");
         line.appendPointer(inputs);
-        line.appendText(", outputs:");
+        line.appendLiteral(", outputs:");
         line.appendPointer(outputs);
-        line.appendText(", sampleFrames:");
+        line.appendLiteral(", sampleFrames:");
         line.appendDecimal(sampleFrames);
         line.appendChar(')');
     }
@@ -125,12 +125,12 @@ void OXLogger::logVstSetParameter(long index, float parameter) noexcept
         return;
     LineBuffer line;
     beginLine(line);
-    line.appendText("setParameter");
+    line.appendLiteral("setParameter");
     if (logParameters.load(relaxed))
     {
-        line.appendText("(index: ");
+        line.appendLiteral("(index: ");
         line.appendDecimal(index);
-        line.appendText(", parameter: ");
+        line.appendLiteral(", parameter: ");
         line.appendFixed(static_cast<double>(parameter));
         line.appendChar(')');
     }
@@ -145,10 +145,10 @@ void OXLogger::logVstGetParameter(long index) noexcept
         return;
     LineBuffer line;
     beginLine(line);
-    line.appendText("getParameter");
+    line.appendLiteral("getParameter");
     if (logParameters.load(relaxed))
     {
-        line.appendText("(index: ");
+        line.appendLiteral("(index: ");
         line.appendDecimal(index);
         line.appendChar(')');
     }
@@ -162,7 +162,7 @@ void OXLogger::logVstGetParameterReturn(float value) noexcept
         return;
     LineBuffer line;
     beginLine(line);
-    line.appendText("getParameter returned ");
+    line.appendLiteral("getParameter returned ");
     line.appendFixed(static_cast<double>(value));
     writeLine(line);
 }

@@ -85,7 +85,8 @@ void LineBuffer::appendText(const char* s) noexcept
         cut = true;
         return;
     }
-    // Bounded read: one byte more than fits tells whether the text was cut.
+    // Bounded read: one byte more than fits tells whether the text was cut. Labels and names
+    // are short: a plain loop beats strnlen and memcpy calls.
     char* out = text + used;
     char* const end = text + kTextLimit;
     while (out != end && *s != '\0')

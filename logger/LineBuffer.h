@@ -21,6 +21,19 @@ public:
     // Like appendText, but control characters come out as \n, \r or \xNN, so that a text from a
     // plug-in or host can neither split its line nor forge another one.
     void appendEscapedText(const char* s) noexcept;
+    // A string literal: its length is known, so the copy is a few moves.
+    template <size_t N> void appendLiteral(const char (&s)[N]) noexcept
+    {
+        if (char* at = reserve(N - 1))
+        {
+            __builtin_memcpy(at, s, N - 1);
+            commit(N - 1);
+        }
+        else
+        {
+            appendBytes(s, N - 1);
+        }
+    }
     void appendChar(char c) noexcept
     {
         if (used >= kTextLimit)

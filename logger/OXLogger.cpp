@@ -91,7 +91,7 @@ void OXLogger::beginLine(LineBuffer& line) const noexcept
     // The full pthread handle: cutting it to 32 bits could make two threads look alike.
     line.appendChar('(');
     line.appendHex(reinterpret_cast<uintptr_t>(juce::Thread::getCurrentThreadId()));
-    line.appendText(") ");
+    line.appendLiteral(") ");
     line.appendText(moduleName.toRawUTF8());
     line.appendChar(':');
     line.markMessageStart();
