@@ -24,7 +24,8 @@ public:
 
     void logMessage(const juce::String& message) override;
     // Writes message as one whole line behind the prefix; called from any thread, several at
-    // once. Allocates nothing and takes no lock.
+    // once. Allocates nothing and takes no lock, but for glibc's time zone lock once a second
+    // while logTime is on.
     virtual void log(const char* message);
 
     // A line built in place, as the call reports do: beginLine writes the prefix (time of day
