@@ -47,14 +47,16 @@ void reportCall(OXLogger& logger, const OpCodePath& path, long opCode, long inde
 {
     if (!inRange(opCode, path.numOpCodes))
         return;
-    function(path.function).increment();
+    // The function's count is the sum of these (see getVstOpCodeCount): one locked increment
+    // is most of what a call costs while logging is stopped.
     path.records[opCode].increment();
     if (!opCodeEnabled(logger, path, opCode))
         return;
     LineBuffer line;
+    logger.beginLine(line);
     formatCallLine(line, path.prefix, path.catalogue[opCode], index, value, ptr, opt,
                    logger.logParameters.load(relaxed));
-    logger.log(line.c_str());
+    logger.writeLine(line);
 }
 
 void reportReturn(OXLogger& logger, const OpCodePath& path, long opCode, void* ptr,
@@ -65,8 +67,9 @@ void reportReturn(OXLogger& logger, const OpCodePath& path, long opCode, void* p
     if (!logger.logReturnParameters.load(relaxed) || !opCodeEnabled(logger, path, opCode))
         return;
     LineBuffer line;
+    logger.beginLine(line);
     formatReturnLine(line, path.prefix, path.catalogue[opCode], ptr, result, path.rectangleKnown);
-    logger.log(line.c_str());
+    logger.writeLine(line);
 }
 } // namespace
 
@@ -99,11 +102,19 @@ void OXLogger::logVstProcess(float** inputs, float** outputs, long sampleFrames,
     if (!loggingActive.load(relaxed) || !record.isEnabled())
         return;
     LineBuffer line;
-    line.append("%s", vstFunctionNames[index]);
+    beginLine(line);
+    line.appendText(vstFunctionNames[index]);
     if (logParameters.load(relaxed))
-        line.append("(inputs:%p, outputs:%p, sampleFrames:%ld)", static_cast<void*>(inputs),
-                    static_cast<void*>(outputs), sampleFrames);
-    log(line.c_str());
+    {
+        line.appendLiteral("(inputs:");
+        line.appendPointer(inputs);
+        line.appendLiteral(", outputs:");
+        line.appendPointer(outputs);
+        line.appendLiteral(", sampleFrames:");
+        line.appendDecimal(sampleFrames);
+        line.appendChar(')');
+    }
+    writeLine(line);
 }
 
 void OXLogger::logVstProcessDoubleReplacing(double** inputs, double** outputs,
@@ -128,10 +139,17 @@ void OXLogger::logVstSetParameter(long index, float parameter) noexcept
     if (!loggingActive.load(relaxed) || !record.isEnabled())
         return;
     LineBuffer line;
-    line.append("setParameter");
+    beginLine(line);
+    line.appendLiteral("setParameter");
     if (logParameters.load(relaxed))
-        line.append("(index: %ld, parameter: %f)", index, static_cast<double>(parameter));
-    log(line.c_str());
+    {
+        line.appendLiteral("(index: ");
+        line.appendDecimal(index);
+        line.appendLiteral(", parameter: ");
+        line.appendFixed(static_cast<double>(parameter));
+        line.appendChar(')');
+    }
+    writeLine(line);
 }
 
 void OXLogger::logVstGetParameter(long index) noexcept
@@ -141,10 +159,15 @@ void OXLogger::logVstGetParameter(long index) noexcept
     if (!loggingActive.load(relaxed) || !record.isEnabled())
         return;
     LineBuffer line;
-    line.append("getParameter");
+    beginLine(line);
+    line.appendLiteral("getParameter");
     if (logParameters.load(relaxed))
-        line.append("(index: %ld)", index);
-    log(line.c_str());
+    {
+        line.appendLiteral("(index: ");
+        line.appendDecimal(index);
+        line.appendChar(')');
+    }
+    writeLine(line);
 }
 
 void OXLogger::logVstGetParameterReturn(float value) noexcept
@@ -153,6 +176,8 @@ void OXLogger::logVstGetParameterReturn(float value) noexcept
         !function(fnGetParameter).isEnabled())
         return;
     LineBuffer line;
-    line.append("getParameter returned %f", static_cast<double>(value));
-    log(line.c_str());
+    beginLine(line);
+    line.appendLiteral("getParameter returned ");
+    line.appendFixed(static_cast<double>(value));
+    writeLine(line);
 }

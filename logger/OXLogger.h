@@ -3,6 +3,7 @@
 #pragma once
 
 #include "logger/DebugInfo.h"
+#include "logger/LineBuffer.h"
 
 #include <juce_core/juce_core.h>
 
@@ -22,8 +23,16 @@ public:
     ~OXLogger() override;
 
     void logMessage(const juce::String& message) override;
-    // Writes one finished line; called from any thread, several at once.
+    // Writes message as one whole line behind the prefix; called from any thread, several at
+    // once. Allocates nothing and takes no lock, but for glibc's time zone lock once a second
+    // while logTime is on.
     virtual void log(const char* message);
+
+    // A line built in place, as the call reports do: beginLine writes the prefix (time of day
+    // when logTime is on, thread, module name and colon) and marks where the message starts;
+    // append the message, then writeLine writes the whole line with one call.
+    void beginLine(LineBuffer& line) const noexcept;
+    virtual void writeLine(LineBuffer& line) noexcept;
 
     void init(const juce::String& name);
 

@@ -22,6 +22,8 @@ public:
     AEffect* throughOplexa() const { return proxy; }
     AEffect* direct() const { return plain; }
     const std::string& logFile() const { return log; }
+    // The session's own folder, removed with it.
+    const std::string& scratchFolder() const { return folder; }
 
     // Makes one call of each measured kind through Oplexa and checks that the log shows
     // them exactly when logging is on. Empty when fine; a log that is not a regular file
