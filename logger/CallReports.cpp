@@ -3,6 +3,7 @@
 // relaxed increments, test the switches, and only then build a line on the stack.
 #include "logger/CallFormat.h"
 #include "logger/OXLogger.h"
+#include "logger/StructureDecoder.h"
 
 namespace
 {
@@ -55,6 +56,7 @@ void reportCall(OXLogger& logger, const OpCodePath& path, long opCode, long inde
     formatCallLine(line, path.prefix, path.catalogue[opCode], index, value, ptr, opt,
                    logger.logParameters.load(relaxed));
     logger.log(line.c_str());
+    reportCallDetails(logger, path.function, opCode, value, ptr);
 }
 
 void reportReturn(OXLogger& logger, const OpCodePath& path, long opCode, void* ptr,
@@ -67,6 +69,7 @@ void reportReturn(OXLogger& logger, const OpCodePath& path, long opCode, void* p
     LineBuffer line;
     formatReturnLine(line, path.prefix, path.catalogue[opCode], ptr, result, path.rectangleKnown);
     logger.log(line.c_str());
+    reportReturnDetails(logger, path.function, opCode, ptr, result);
 }
 } // namespace
 
