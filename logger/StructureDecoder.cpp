@@ -124,7 +124,7 @@ void decodeArrangement(OXLogger& logger, const char* which, const void* ptr) noe
         writeLine(logger, line);
         return;
     }
-    line.append(", %d channels%s", head[1], head[1] > 0 ? ":" : "");
+    line.append(", %d channel%s%s", head[1], head[1] == 1 ? "" : "s", head[1] > 0 ? ":" : "");
     const long shown = head[1] < kMaxShown ? head[1] : kMaxShown;
     const auto* speakers =
         static_cast<const char*>(ptr) + offsetof(VstSpeakerArrangement, speakers);
