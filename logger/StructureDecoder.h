@@ -6,6 +6,7 @@
 #include "logger/LineBuffer.h"
 #include "logger/OXLogger.h"
 #include "logger/OpCodeCatalogue.h"
+#include "vst/VstStructures.h"
 
 #include <cstddef>
 
@@ -13,15 +14,19 @@
 constexpr bool decodesCall(VstFunctionIndex function, long opCode) noexcept
 {
     if (function == fnAudioMaster)
-        return opCode == 8;
-    return opCode == 24 || opCode == 25 || opCode == 42 || opCode == 69;
+        return opCode == audioMasterProcessEvents;
+    return opCode == effSetChunk || opCode == effProcessEvents ||
+           opCode == effSetSpeakerArrangement || opCode == effGetSpeakerArrangement;
 }
 
 constexpr bool decodesReturn(VstFunctionIndex function, long opCode) noexcept
 {
     if (function == fnAudioMaster)
-        return opCode == 7 || opCode == 23 || opCode == 38;
-    return opCode == 23 || opCode == 33 || opCode == 34 || opCode == 56 || opCode == 69;
+        return opCode == audioMasterGetTime || opCode == audioMasterGetCurrentProcessLevel ||
+               opCode == audioMasterGetLanguage;
+    return opCode == effGetChunk || opCode == effGetInputProperties ||
+           opCode == effGetOutputProperties || opCode == effGetParameterProperties ||
+           opCode == effGetSpeakerArrangement;
 }
 
 void decodeCall(OXLogger& logger, VstFunctionIndex function, long opCode, long value,
