@@ -1,6 +1,5 @@
-// Which structure each call and return carries, and the decoders of all but the events list.
-// Every structure is copied whole before it is read (the callee reads all of it too); lists
-// and byte blocks are read no further than their own count says, and at most 64 items.
+// Which structure each call and return carries; the chunk, time info, process level and
+// language decoders, and what the decoders share.
 #include "logger/StructureDecoder.h"
 #include "vst/VstStructures.h"
 
@@ -18,10 +17,6 @@ const char* const kProcessLevels[] = {"unknown", "user", "realtime", "prefetch",
 const char* const kLanguages[] = {nullptr,   "English", "German",  "French",
                                   "Italian", "Spanish", "Japanese"};
 const char* const kSmpteRates[] = {"24", "25", "29.97", "30", "29.97 drop", "30 drop"};
-const char* const kArrangementTypes[] = {"user defined", "empty", "mono", "stereo"};
-const char* const kSpeakerTypes[] = {"M",   "L",   "R",   "C",   "Lfe", "Ls",  "Rs",
-                                     "Lc",  "Rc",  "S",   "Sl",  "Sr",  "Tm",  "Tfl",
-                                     "Tfc", "Tfr", "Trl", "Trc", "Trr", "Lfe2"};
 
 constexpr FlagName kTimeFlags[] = {
     {kVstTransportChanged, "transportChanged"},
@@ -39,18 +34,6 @@ constexpr FlagName kTimeFlags[] = {
     {kVstSmpteValid, "smpteValid"},
     {kVstClockValid, "clockValid"},
 };
-constexpr FlagName kPinFlags[] = {{kVstPinIsActive, "active"},
-                                  {kVstPinIsStereo, "stereoPair"},
-                                  {kVstPinUseSpeaker, "arrangementValid"}};
-constexpr FlagName kParameterFlags[] = {
-    {kVstParameterIsSwitch, "switch"},
-    {kVstParameterUsesIntegerMinMax, "integerMinMaxValid"},
-    {kVstParameterUsesFloatStep, "floatStepsValid"},
-    {kVstParameterUsesIntStep, "integerStepsValid"},
-    {kVstParameterSupportsDisplayIndex, "displayIndexValid"},
-    {kVstParameterSupportsDisplayCategory, "categoryValid"},
-    {kVstParameterCanRamp, "canRamp"},
-};
 
 // GetSpeakerArrangement hands its input arrangement back through value, which the return
 // report does not get; the call leaves it here for the return on the same thread.
@@ -64,22 +47,6 @@ thread_local PendingArrangement pendingArrangement{nullptr, 0};
 void writeLine(OXLogger& logger, const LineBuffer& line) noexcept
 {
     logger.log(line.c_str());
-}
-
-template <typename Structure> Structure copyOf(const void* ptr) noexcept
-{
-    Structure copy;
-    std::memcpy(&copy, ptr, sizeof(copy));
-    return copy;
-}
-
-// A value without a name in its table shows as a number after unnamed.
-void appendNamed(LineBuffer& line, const char* name, long value, const char* unnamed = "") noexcept
-{
-    if (name != nullptr)
-        line.appendText(name);
-    else
-        line.append("%s%ld", unnamed, value);
 }
 
 // The data pointer is read only when there are bytes to show.
@@ -103,48 +70,6 @@ void decodeBytes(OXLogger& logger, const char* what, const void* const* dataAt, 
                   given < kBytesShown ? given : kBytesShown, given);
     }
     writeLine(logger, line);
-}
-
-void decodeArrangement(OXLogger& logger, const char* which, const void* ptr) noexcept
-{
-    LineBuffer line;
-    line.append("  %s arrangement: ", which);
-    if (ptr == nullptr)
-    {
-        line.append("null pointer");
-        writeLine(logger, line);
-        return;
-    }
-    int32_t head[2];
-    std::memcpy(head, ptr, sizeof(head));
-    appendNamed(line, nameAt(kArrangementTypes, head[0] + 2L), head[0], "type ");
-    if (head[1] < 0)
-    {
-        line.append(", negative channel count %d", head[1]);
-        writeLine(logger, line);
-        return;
-    }
-    line.append(", %d channel%s%s", head[1], head[1] == 1 ? "" : "s", head[1] > 0 ? ":" : "");
-    const long shown = head[1] < kMaxShown ? head[1] : kMaxShown;
-    const auto* speakers =
-        static_cast<const char*>(ptr) + offsetof(VstSpeakerArrangement, speakers);
-    for (long i = 0; i < shown; ++i)
-    {
-        const auto speaker =
-            copyOf<VstSpeakerProperties>(speakers + i * sizeof(VstSpeakerProperties));
-        line.append(" ");
-        appendNamed(line, nameAt(kSpeakerTypes, speaker.type), speaker.type);
-    }
-    if (head[1] > shown)
-        line.append(" … %ld more", head[1] - shown);
-    writeLine(logger, line);
-}
-
-// Through a pointer to the plug-in's pointer, as GetSpeakerArrangement hands them out.
-void decodeArrangementAt(OXLogger& logger, const char* which, const void* at) noexcept
-{
-    decodeArrangement(logger, which,
-                      at != nullptr ? *static_cast<const void* const*>(at) : nullptr);
 }
 
 void decodeTime(OXLogger& logger, long result) noexcept
@@ -175,69 +100,12 @@ void decodeTime(OXLogger& logger, long result) noexcept
     if (flags & kVstSmpteValid)
     {
         line.append(" smpteOffset=%d smpteRate=", time.smpteOffset);
-        appendNamed(line, nameAt(kSmpteRates, time.smpteFrameRate), time.smpteFrameRate);
+        appendNamed(line, nameAt(kSmpteRates, time.smpteFrameRate), time.smpteFrameRate, "code ");
     }
     if (flags & kVstClockValid)
         line.append(" samplesToNextClock=%d", time.samplesToNextClock);
     line.append(" flags=");
     appendFlags(line, flags, kTimeFlags, std::size(kTimeFlags));
-    writeLine(logger, line);
-}
-
-// Short labels are eight bytes and not always terminated.
-void appendLabels(LineBuffer& line, const char (&label)[64], const char (&shortLabel)[8]) noexcept
-{
-    line.append("label=\"%.*s\" shortLabel=\"%.*s\" flags=", 64, label, 8, shortLabel);
-}
-
-bool filled(OXLogger& logger, const char* what, const void* ptr, long result) noexcept
-{
-    if (ptr != nullptr && result != 0)
-        return true;
-    LineBuffer line;
-    line.append("  %s: %s", what, ptr == nullptr ? "null pointer" : "not filled (result 0)");
-    writeLine(logger, line);
-    return false;
-}
-
-void decodePin(OXLogger& logger, const void* ptr, long result) noexcept
-{
-    if (!filled(logger, "pin", ptr, result))
-        return;
-    const auto pin = copyOf<VstPinProperties>(ptr);
-    LineBuffer line;
-    line.append("  pin: ");
-    appendLabels(line, pin.label, pin.shortLabel);
-    appendFlags(line, pin.flags, kPinFlags, std::size(kPinFlags));
-    if (pin.flags & kVstPinUseSpeaker)
-    {
-        line.append(" arrangement=");
-        appendNamed(line, nameAt(kArrangementTypes, pin.arrangementType + 2L), pin.arrangementType);
-    }
-    writeLine(logger, line);
-}
-
-void decodeParameter(OXLogger& logger, const void* ptr, long result) noexcept
-{
-    if (!filled(logger, "parameter", ptr, result))
-        return;
-    const auto p = copyOf<VstParameterProperties>(ptr);
-    LineBuffer line;
-    line.append("  parameter: ");
-    appendLabels(line, p.label, p.shortLabel);
-    appendFlags(line, p.flags, kParameterFlags, std::size(kParameterFlags));
-    if (p.flags & kVstParameterUsesIntegerMinMax)
-        line.append(" min=%d max=%d", p.minInteger, p.maxInteger);
-    if (p.flags & kVstParameterUsesFloatStep)
-        line.append(" step=%g smallStep=%g largeStep=%g", static_cast<double>(p.stepFloat),
-                    static_cast<double>(p.smallStepFloat), static_cast<double>(p.largeStepFloat));
-    if (p.flags & kVstParameterUsesIntStep)
-        line.append(" integerStep=%d largeIntegerStep=%d", p.stepInteger, p.largeStepInteger);
-    if (p.flags & kVstParameterSupportsDisplayIndex)
-        line.append(" displayIndex=%d", p.displayIndex);
-    if (p.flags & kVstParameterSupportsDisplayCategory)
-        line.append(" category=%d categoryLabel=\"%.*s\" parametersInCategory=%d", p.category, 24,
-                    p.categoryLabel, p.numParametersInCategory);
     writeLine(logger, line);
 }
 
@@ -297,16 +165,22 @@ void decodeReturn(OXLogger& logger, VstFunctionIndex function, long opCode, void
     {
         const long input = pendingArrangement.ptr == ptr ? pendingArrangement.value : 0;
         pendingArrangement = {nullptr, 0};
-        if (!filled(logger, "arrangements", ptr, result))
-            return;
-        decodeArrangementAt(logger, "input", reinterpret_cast<const void*>(input));
-        decodeArrangementAt(logger, "output", ptr);
+        decodeArrangementsAt(logger, reinterpret_cast<const void*>(input), ptr, result);
     }
     }
 }
 
 namespace detail
 {
+// A value without a name in its table shows as a number after unnamed.
+void appendNamed(LineBuffer& line, const char* name, long value, const char* unnamed) noexcept
+{
+    if (name != nullptr)
+        line.appendText(name);
+    else
+        line.append("%s%ld", unnamed, value);
+}
+
 void appendHex(LineBuffer& line, const unsigned char* bytes, size_t shown, size_t given) noexcept
 {
     for (size_t i = 0; i < shown; ++i)

@@ -9,6 +9,7 @@
 #include "vst/VstStructures.h"
 
 #include <cstddef>
+#include <cstring>
 
 // The few opcodes with something to decode; every other call costs nothing more.
 constexpr bool decodesCall(VstFunctionIndex function, long opCode) noexcept
@@ -57,6 +58,25 @@ void decodeEvents(OXLogger& logger, const void* list) noexcept;
 
 // Bytes in upper-case hex, each after a blank, then " …" when more than shown were given.
 void appendHex(LineBuffer& line, const unsigned char* bytes, size_t shown, size_t given) noexcept;
+
+// Speaker arrangements, pin and parameter properties.
+void decodeArrangement(OXLogger& logger, const char* which, const void* arrangement) noexcept;
+// GetSpeakerArrangement's return: the plug-in's pointers are stored at inputAt and outputAt.
+void decodeArrangementsAt(OXLogger& logger, const void* inputAt, const void* outputAt,
+                          long result) noexcept;
+void decodePin(OXLogger& logger, const void* ptr, long result) noexcept;
+void decodeParameter(OXLogger& logger, const void* ptr, long result) noexcept;
+
+// A value without a name in its table shows as a number after unnamed.
+void appendNamed(LineBuffer& line, const char* name, long value, const char* unnamed = "") noexcept;
+
+// A structure copied at its own size, wherever it lies.
+template <typename Structure> Structure copyOf(const void* ptr) noexcept
+{
+    Structure copy;
+    std::memcpy(&copy, ptr, sizeof(copy));
+    return copy;
+}
 
 // Names of the set bits joined by '|', the bits without a name in hex; "0" for no bit.
 struct FlagName
