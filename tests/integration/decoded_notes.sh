@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# A real instrument from Debian hosted through Oplexa with decoding on: the events Oplexa
-# decodes are the notes oplexa-host sent, and the instrument plays them as it does directly.
+# Real plug-ins from Debian hosted through Oplexa with decoding on: the events Oplexa decodes
+# are the notes oplexa-host sent, and the instrument plays them as it does directly; LSP's
+# compressor asks for the time, which Oplexa shows as oplexa-host answers it.
 . "$(dirname "$0")/common.sh"
 
 plugin=/usr/lib/vst/Kars-vst.so
@@ -21,4 +22,12 @@ DISPLAY= "$OPLEXA_HOST" --blocks 8 --notes --quiet --write-audio "$WORK/direct.r
     > /dev/null 2>&1
 check "the instrument sounds" [ -n "$(tr -d '\0' < "$WORK/via.raw" | head -c 1)" ]
 check "its audio is byte-identical to a direct run" cmp -s "$WORK/via.raw" "$WORK/direct.raw"
+lsp=/usr/lib/vst/lsp-plugins/compressor-stereo.so
+if [ -e "$lsp" ]; then
+    OPLEXA_PLUGIN="$lsp" OPLEXA_LOG_FILE="$WORK/lsp.log" DISPLAY= "$OPLEXA_HOST" --blocks 2 --quiet \
+        "$MODULE" > /dev/null 2>&1
+    check "the time of the second block is decoded as the host answers it" grep -qF \
+        "  time: samplePos=512 sampleRate=44100 nanoSeconds=11609977.32 ppqPos=0.02321995465 tempo=120 barStartPos=0 timeSig=4/4 flags=transportPlaying|nanosValid|ppqPosValid|tempoValid|barsValid|timeSigValid" \
+        "$WORK/lsp.log"
+fi
 finish
