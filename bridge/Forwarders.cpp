@@ -9,6 +9,7 @@
 // would read past the proxy otherwise.
 #include "bridge/BridgeState.h"
 #include "bridge/ProxyEffect.h"
+#include "logger/CountSummary.h"
 #include "logger/OXLogger.h"
 
 namespace
@@ -60,6 +61,7 @@ VstIntPtr proxyDispatcher(AEffect*, int32_t opcode, int32_t index, VstIntPtr val
         oxLogger.logVstDispatcherReturn(opcode, ptr, result);
         if (opcode == effClose)
         {
+            writeCountSummary(oxLogger);
             // Nothing may reach the released record once shutdown starts unloading it.
             vstEffect = nullptr;
             stopOplexa();

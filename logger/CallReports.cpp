@@ -3,6 +3,7 @@
 // relaxed increments, test the switches, and only then build a line on the stack.
 #include "logger/CallFormat.h"
 #include "logger/OXLogger.h"
+#include "logger/StructureDecoder.h"
 
 namespace
 {
@@ -42,6 +43,18 @@ bool opCodeEnabled(const OXLogger& logger, const OpCodePath& path, long opCode) 
            path.records[opCode].isEnabled();
 }
 
+// Out of line, so that the counting path saves no registers for the line and its details.
+[[gnu::noinline]] void writeCallLines(OXLogger& logger, const OpCodePath& path, long opCode,
+                                      long index, long value, void* ptr, float opt) noexcept
+{
+    LineBuffer line;
+    logger.beginLine(line);
+    formatCallLine(line, path.prefix, path.catalogue[opCode], index, value, ptr, opt,
+                   logger.logParameters.load(relaxed));
+    logger.writeLine(line);
+    reportCallDetails(logger, path.function, opCode, value, ptr);
+}
+
 void reportCall(OXLogger& logger, const OpCodePath& path, long opCode, long index, long value,
                 void* ptr, float opt) noexcept
 {
@@ -52,11 +65,17 @@ void reportCall(OXLogger& logger, const OpCodePath& path, long opCode, long inde
     path.records[opCode].increment();
     if (!opCodeEnabled(logger, path, opCode))
         return;
+    writeCallLines(logger, path, opCode, index, value, ptr, opt);
+}
+
+[[gnu::noinline]] void writeReturnLines(OXLogger& logger, const OpCodePath& path, long opCode,
+                                        void* ptr, long result) noexcept
+{
     LineBuffer line;
     logger.beginLine(line);
-    formatCallLine(line, path.prefix, path.catalogue[opCode], index, value, ptr, opt,
-                   logger.logParameters.load(relaxed));
+    formatReturnLine(line, path.prefix, path.catalogue[opCode], ptr, result, path.rectangleKnown);
     logger.writeLine(line);
+    reportReturnDetails(logger, path.function, opCode, ptr, result);
 }
 
 void reportReturn(OXLogger& logger, const OpCodePath& path, long opCode, void* ptr,
@@ -66,10 +85,7 @@ void reportReturn(OXLogger& logger, const OpCodePath& path, long opCode, void* p
         return;
     if (!logger.logReturnParameters.load(relaxed) || !opCodeEnabled(logger, path, opCode))
         return;
-    LineBuffer line;
-    logger.beginLine(line);
-    formatReturnLine(line, path.prefix, path.catalogue[opCode], ptr, result, path.rectangleKnown);
-    logger.writeLine(line);
+    writeReturnLines(logger, path, opCode, ptr, result);
 }
 } // namespace
 

@@ -64,6 +64,8 @@ void OXLogger::init(const juce::String& name)
     logTime = false;
     loggingActive = true;
     logParameters = true;
+    decodeStructures = false;
+    logSummary = false;
     moduleName = name;
     for (const OpCodeGroupInfo& group : OpCodeGroupsInfo)
         initLogInfo(group.logInfo, group.numOpCodes);

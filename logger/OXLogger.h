@@ -69,6 +69,9 @@ public:
     std::atomic<bool> logParameters{false};
     std::atomic<bool> logReturnParameters{false};
     std::atomic<bool> logTime{false};
+    // Off unless the settings file switches them on; the window has no control for them.
+    std::atomic<bool> decodeStructures{false};
+    std::atomic<bool> logSummary{false};
 
 private:
     JUCE_DECLARE_NON_COPYABLE(OXLogger)

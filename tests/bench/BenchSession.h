@@ -14,7 +14,8 @@ class BenchSession
 {
 public:
     // logFile empty: the log goes to a file in the session's folder.
-    BenchSession(bool loggingOn, const std::string& logFile);
+    // decode: the structures are decoded too (with logging on).
+    BenchSession(bool loggingOn, const std::string& logFile, bool decode = false);
     ~BenchSession();
     BenchSession(const BenchSession&) = delete;
     BenchSession& operator=(const BenchSession&) = delete;
@@ -34,6 +35,7 @@ private:
     void release();
 
     bool loggingOn;
+    bool decode;
     std::string folder;
     std::string log;
     void* oplexaHandle = nullptr;

@@ -90,6 +90,8 @@ extern "C"
         int32_t bufferSize;     // > 0: ptr is a zeroed buffer of this size, kept for the answer
         const char* text;       // else, when not null: ptr is a copy of this text
         int32_t passNullEffect; // non-zero: effect is null instead of the probe's record
+        // Else, when not null: passed as ptr as it is.
+        void* pointer = nullptr;
     };
 
     struct ProbeMasterAnswer
@@ -156,6 +158,9 @@ extern "C"
     void probe_set_null_rect(int32_t on); // EditGetRect hands out a null rectangle pointer
     void probe_set_report_path(const char* path);
     void probe_set_event_hook(ProbeEventHook hook, void* user); // null: none
+    // Dispatcher calls of opcode with a ptr get these size bytes copied to ptr and return 1 (for
+    // GetSpeakerArrangement to value too); null bytes: no more.
+    void probe_set_fill(int32_t opcode, const void* bytes, int32_t size);
 
     // --- observation ---
     AEffect* probe_get_record(void);              // the probe's own record
@@ -212,6 +217,7 @@ extern "C"
         int64_t (*callsAfterClose)(void);
         uint64_t (*sequenceMark)(void);
         void (*setEventHook)(ProbeEventHook, void*);
+        void (*setFill)(int32_t, const void*, int32_t);
     };
 
     const ProbeApi* probe_api(void);

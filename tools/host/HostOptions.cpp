@@ -59,6 +59,7 @@ const char* usageText()
            "                      EditIdle, EditClose\n"
            "  --editor-without-display  the same without a display\n"
            "  --quiet             no call log, only problems\n"
+           "  --notes             send a short note sequence (ProcessEvents) in the first blocks\n"
            "exit codes: 0 done, 1 bad command line, 2 module not loadable, 3 no entry point,\n"
            "  4 entry point returned null, 5 record unusable (wrong magic, no dispatcher),\n"
            "  6 output files not writable\n";
@@ -150,6 +151,8 @@ bool parseFlag(const std::string& name, HostOptions& options)
         options.editor = options.editorWithoutDisplay = true;
     else if (name == "--quiet")
         options.quiet = true;
+    else if (name == "--notes")
+        options.notes = true;
     else
         return false;
     return true;

@@ -36,6 +36,7 @@ struct HostOptions
     bool editor = false;
     bool editorWithoutDisplay = false;
     bool quiet = false;
+    bool notes = false;
 };
 
 // Exit codes, so that tests can tell the failures apart.

@@ -83,6 +83,8 @@ void ProbeState::reset()
         result.reset();
     rect = ERect{0, 0, 200, 300};
     nullRect = false;
+    for (auto& fill : fills)
+        fill.clear();
     reportPath.clear();
     environmentRead = false;
     eventHook.store(nullptr);
@@ -215,6 +217,8 @@ void makeMasterCalls(int32_t when)
             buffer.push_back('\0');
             ptr = buffer.data();
         }
+        else
+            ptr = call.pointer;
         AEffect* effect = call.passNullEffect != 0 ? nullptr : &s.record;
         const VstIntPtr result = master(effect, call.opcode, call.index, call.value, ptr, call.opt);
 

@@ -43,6 +43,7 @@ struct ProbeState
     std::array<std::optional<VstIntPtr>, kProbeMaxOpcode + 1> results;
     ERect rect{0, 0, 200, 300};
     bool nullRect = false;
+    std::array<std::vector<unsigned char>, kProbeMaxOpcode + 1> fills;
     std::string reportPath;
     bool environmentRead = false;
     std::atomic<ProbeEventHook> eventHook{nullptr};
