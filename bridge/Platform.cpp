@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdlib>
 #include <dlfcn.h>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace platform
 {
@@ -135,5 +137,18 @@ std::string environment(const char* name) noexcept
 {
     const char* value = std::getenv(name);
     return value != nullptr ? value : "";
+}
+
+std::string userConfigFolder() noexcept
+{
+    // The XDG base directory rules: a relative value is ignored.
+    const std::string xdg = environment("XDG_CONFIG_HOME");
+    if (!xdg.empty() && xdg[0] == '/')
+        return xdg;
+    std::string home = environment("HOME");
+    if (home.empty())
+        if (const passwd* user = getpwuid(getuid()); user != nullptr && user->pw_dir != nullptr)
+            home = user->pw_dir;
+    return !home.empty() && home[0] == '/' ? home + "/.config" : "";
 }
 } // namespace platform
