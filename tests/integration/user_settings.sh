@@ -7,11 +7,14 @@ unset DISPLAY
 chmod 755 "$WORK"
 # Root may write anywhere, so as root the sessions run as nobody.
 as_user() { if [ "$(id -u)" -eq 0 ]; then runuser -u nobody -- "$@"; else "$@"; fi; }
+as_user test -r "$OPLEXA_MODULE" -a -x "$OPLEXA_HOST" -a -r "$OPLEXA_DEMO" ||
+    { echo "skipped: nobody can't reach the build folder"; exit 77; }
 mkdir -p "$WORK/ro" "$WORK/rw" "$WORK/config" "$WORK/home" "$WORK/closed"
 [ "$(id -u)" -eq 0 ] && chown nobody "$WORK/rw" "$WORK/config" "$WORK/home"
 ln -s "$OPLEXA_MODULE" "$WORK/ro/Oplexa.so"
 ln -s "$OPLEXA_MODULE" "$WORK/rw/Oplexa.so"
 chmod 555 "$WORK/ro" "$WORK/closed"
+trap 'chmod 755 "$WORK/ro"; rm -rf "$WORK"' EXIT
 config=$WORK/config/oplexa/Oplexa.xml
 switch_off() { sed -i 's/name="processReplacing" enabled="1"/name="processReplacing" enabled="0"/' "$1"; }
 
