@@ -1,6 +1,7 @@
 // Start-up before the plug-in is chosen, and shutdown after it closed or failed to load.
 #include "bridge/BridgeState.h"
 #include "bridge/MessageThread.h"
+#include "bridge/Platform.h"
 #include "bridge/SettingsFile.h"
 #include "logger/OXLogger.h"
 
@@ -24,6 +25,21 @@ void endWithoutClose() noexcept
     {
     }
 }
+
+SettingsFiles settingsFiles()
+{
+    return settingsFilesFor(
+        dllPath, juce::File(juce::String::fromUTF8(platform::userConfigFolder().c_str())));
+}
+
+// Names both files while the one read is not the one that will be written.
+juce::String settingsLine(const SettingsFiles& settings)
+{
+    juce::String line = "Settings file " + settings.write.getFullPathName();
+    if (settings.read != settings.write)
+        line << " (read from " << settings.read.getFullPathName() << ")";
+    return line;
+}
 } // namespace
 
 void startOplexa()
@@ -34,13 +50,16 @@ void startOplexa()
     oxLogger.init(dllPath.getFileName());
     oxLogger.log(("Oplexa - " + dllPath.getFullPathName()).toRawUTF8());
     oxLogger.log(juce::Time::getCurrentTime().toString(true, true, true, false).toRawUTF8());
-    readSettings(settingsFileFor(dllPath), lastDir, oxLogger);
+    const SettingsFiles settings = settingsFiles();
+    if (settings.write != juce::File())
+        oxLogger.log(settingsLine(settings).toRawUTF8());
+    readSettings(settings.read, lastDir, oxLogger);
 }
 
 void stopOplexa()
 {
     // Written while the window and the hosted module still exist.
-    const juce::File settings = settingsFileFor(dllPath);
+    const juce::File settings = settingsFiles().write;
     if (!writeSettings(settings, lastDir, oxLogger))
         oxLogger.log(("Failed to write logger state to " + settings.getFullPathName()).toRawUTF8());
     closeMonitorWindow();

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <dlfcn.h>
 #include <new>
+#include <pwd.h>
+#include <unistd.h>
 
 // The module links with --wrap=__cxa_atexit: every destructor its code registers, JUCE's included,
 // comes through __wrap___cxa_atexit below.
@@ -165,6 +167,19 @@ std::string environment(const char* name) noexcept
 {
     const char* value = std::getenv(name);
     return value != nullptr ? value : "";
+}
+
+std::string userConfigFolder() noexcept
+{
+    // The XDG base directory rules: a relative value is ignored.
+    const std::string xdg = environment("XDG_CONFIG_HOME");
+    if (!xdg.empty() && xdg[0] == '/')
+        return xdg;
+    std::string home = environment("HOME");
+    if (home.empty())
+        if (const passwd* user = getpwuid(getuid()); user != nullptr && user->pw_dir != nullptr)
+            home = user->pw_dir;
+    return !home.empty() && home[0] == '/' ? home + "/.config" : "";
 }
 } // namespace platform
 

@@ -48,4 +48,7 @@ void runBeforeStaticDestructors(void (*function)() noexcept) noexcept;
 
 // An environment variable's value, or an empty text when it is unset.
 std::string environment(const char* name) noexcept;
+
+// $XDG_CONFIG_HOME, or else ~/.config; an empty text when no absolute folder can be found.
+std::string userConfigFolder() noexcept;
 } // namespace platform

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    g++ cmake make pkg-config ccache
+    g++ cmake make pkg-config ccache dpkg-dev file
     juce-modules-source
     libgtest-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev

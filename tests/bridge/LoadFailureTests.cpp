@@ -10,13 +10,14 @@
 
 namespace
 {
-// The lines after the two start lines.
+// The lines after the three start lines.
 std::vector<std::string> afterStart(const OplexaUnderTest& oplexa)
 {
     std::vector<std::string> messages = oplexa.messages();
-    EXPECT_GE(messages.size(), 2u);
+    EXPECT_GE(messages.size(), 3u);
     EXPECT_EQ(messages.at(0), "Oplexa - " + oplexa.modulePath());
-    return {messages.begin() + 2, messages.end()};
+    EXPECT_EQ(messages.at(2), "Settings file " + oplexa.settingsFile());
+    return {messages.begin() + 3, messages.end()};
 }
 
 void expectNothingHostedAndSettingsWritten(const OplexaUnderTest& oplexa, AEffect* effect)

@@ -103,6 +103,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "oplexa-host: %s\n%s", error.c_str(), usageText());
         return kExitUsage;
     }
+    if (options.help)
+    {
+        std::fputs(usageText(), stdout);
+        return kExitOk;
+    }
     hostLog().setQuiet(options.quiet);
     if (!hostLog().open(options.logPath))
     {

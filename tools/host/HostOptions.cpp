@@ -60,6 +60,7 @@ const char* usageText()
            "  --editor-without-display  the same without a display\n"
            "  --quiet             no call log, only problems\n"
            "  --notes             send a short note sequence (ProcessEvents) in the first blocks\n"
+           "  --help              this text on standard output, exit code 0\n"
            "exit codes: 0 done, 1 bad command line, 2 module not loadable, 3 no entry point,\n"
            "  4 entry point returned null, 5 record unusable (wrong magic, no dispatcher),\n"
            "  6 output files not writable\n";
@@ -153,6 +154,8 @@ bool parseFlag(const std::string& name, HostOptions& options)
         options.quiet = true;
     else if (name == "--notes")
         options.notes = true;
+    else if (name == "--help")
+        options.help = true;
     else
         return false;
     return true;
@@ -193,6 +196,8 @@ bool parseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
             return false;
         }
     }
+    if (options.help)
+        return true;
     if (options.modulePath.empty())
     {
         error = "no module given";

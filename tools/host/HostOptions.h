@@ -37,6 +37,7 @@ struct HostOptions
     bool editorWithoutDisplay = false;
     bool quiet = false;
     bool notes = false;
+    bool help = false;
 };
 
 // Exit codes, so that tests can tell the failures apart.
@@ -53,6 +54,7 @@ enum HostExitCode
 
 const char* usageText();
 
-// Fills options from argv; on failure returns false with the reason in error.
+// Fills options from argv; on failure returns false with the reason in error. With --help
+// nothing else is checked.
 bool parseHostOptions(int argc, char** argv, HostOptions& options, std::string& error);
 } // namespace host
