@@ -105,7 +105,7 @@ TEST(LoadFailure, AnExceptionIsUndoneLikeAFailureAndTheNextCallStartsAfresh)
     probe->setEntryMode(kProbeEntryNormal);
     AEffect* proxy = oplexa.start();
     ASSERT_NE(proxy, nullptr);
-    EXPECT_EQ(oplexa.messages().at(3), "Oplexa - " + oplexa.modulePath());
+    EXPECT_EQ(oplexa.messages().at(4), "Oplexa - " + oplexa.modulePath());
     EXPECT_EQ(proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f), 0);
     EXPECT_TRUE(probe->isClosed());
 }
