@@ -1,4 +1,4 @@
-// The five functions of the proxy record and the callback handed to the hosted plug-in.
+// The six functions of the proxy record and the callback handed to the hosted plug-in.
 // Each reports the call, passes it on and reports the return. They run on any
 // thread the host or the hosted plug-in calls from, several at once; nothing here locks,
 // allocates or throws into the caller. With nothing hosted (before loading, after "Close")
@@ -12,6 +12,7 @@
 #include "bridge/EntryPoint.h"
 #include "bridge/Lifecycle.h"
 #include "bridge/PluginLoader.h"
+#include "logger/CountSummary.h"
 #include "logger/OXLogger.h"
 
 #include <type_traits>
@@ -81,6 +82,7 @@ VstIntPtr proxyDispatcher(AEffect*, int32_t opcode, int32_t index, VstIntPtr val
             oxLogger.logVstDispatcherReturn(opcode, ptr, result);
             if (opcode == effClose)
             {
+                writeCountSummary(oxLogger);
                 // Nothing may reach the released record once shutdown starts unloading it.
                 vstEffect = nullptr;
                 stopOplexa();
@@ -112,6 +114,19 @@ void proxyProcessReplacing(AEffect*, float** inputs, float** outputs, int32_t sa
             AEffect* hosted = vstEffect.load(relaxed);
             if (hosted != nullptr && hosted->processReplacing != nullptr)
                 hosted->processReplacing(hosted, inputs, outputs, sampleFrames);
+        });
+}
+
+// Host's audio thread; only hosts that process in double precision call it.
+void proxyProcessDoubleReplacing(AEffect*, double** inputs, double** outputs, int32_t sampleFrames)
+{
+    guarded(
+        [&]
+        {
+            oxLogger.logVstProcessDoubleReplacing(inputs, outputs, sampleFrames);
+            AEffect* hosted = vstEffect.load(relaxed);
+            if (hosted != nullptr && hosted->processDoubleReplacing != nullptr)
+                hosted->processDoubleReplacing(hosted, inputs, outputs, sampleFrames);
         });
 }
 

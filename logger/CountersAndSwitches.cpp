@@ -71,6 +71,17 @@ void OXLogger::toggleVstOpCodesEnabled() noexcept
 
 long OXLogger::getVstOpCodeCount(vstOpCodeGroup group, long opCode) const noexcept
 {
+    // Dispatcher and audioMaster calls are counted per opcode only; their function's count is
+    // the sum, wrapping like each counter does.
+    if (group == vstAEffectFunctions && (opCode == fnDispatcher || opCode == fnAudioMaster))
+    {
+        const OpCodeGroupInfo& calls =
+            OpCodeGroupsInfo[opCode == fnDispatcher ? vstDispatcherOpCodes : vstAudioMasterOpCodes];
+        uint32_t sum = 0;
+        for (int i = 0; i < calls.numOpCodes; ++i)
+            sum += calls.logInfo[i].count.load(std::memory_order_relaxed);
+        return static_cast<int32_t>(sum);
+    }
     const DynamicDebugInfo* info = record(group, opCode);
     return info != nullptr ? info->getCount() : 0;
 }

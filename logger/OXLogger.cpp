@@ -1,9 +1,40 @@
 #include "logger/OXLogger.h"
 
-#include "logger/LineBuffer.h"
 #include "logger/LogSink.h"
 
+#include <ctime>
+
 OXLogger oxLogger;
+
+namespace
+{
+// The local hour and minute of the last second a line was stamped in, packed with that second.
+// juce::Time's getHours and getMinutes each call localtime_r, which takes glibc's time zone lock;
+// this way it runs about once a second instead of twice a line.
+std::atomic<uint64_t> stampedSecond{UINT64_MAX};
+
+void localHourAndMinute(int64_t second, int& hours, int& minutes) noexcept
+{
+    const uint64_t stamped = stampedSecond.load(std::memory_order_relaxed);
+    if (second >= 0 && stamped >> 11 == static_cast<uint64_t>(second))
+    {
+        hours = static_cast<int>((stamped >> 6) & 31);
+        minutes = static_cast<int>(stamped & 63);
+        return;
+    }
+    // What juce::Time gives: the fields of localtime_r, or zero when it fails.
+    const auto t = static_cast<time_t>(second);
+    std::tm local{};
+    if (localtime_r(&t, &local) == nullptr)
+        local = std::tm{};
+    hours = local.tm_hour;
+    minutes = local.tm_min;
+    if (second >= 0)
+        stampedSecond.store(static_cast<uint64_t>(second) << 11 |
+                                static_cast<uint64_t>(hours) << 6 | static_cast<uint64_t>(minutes),
+                            std::memory_order_relaxed);
+}
+} // namespace
 
 OXLogger::~OXLogger()
 {
@@ -17,6 +48,8 @@ void OXLogger::init(const juce::String& name)
     logTime = false;
     loggingActive = true;
     logParameters = true;
+    decodeStructures = false;
+    logSummary = false;
     moduleName = name;
     for (const OpCodeGroupInfo& group : OpCodeGroupsInfo)
         initLogInfo(group.logInfo, group.numOpCodes);
@@ -24,23 +57,44 @@ void OXLogger::init(const juce::String& name)
     juce::Logger::setCurrentLogger(this);
 }
 
-void OXLogger::log(const char* message)
+void OXLogger::beginLine(LineBuffer& line) const noexcept
 {
-    LineBuffer line;
     if (logTime.load(std::memory_order_relaxed))
     {
         const juce::Time now = juce::Time::getCurrentTime();
-        line.append("%02d:%02d:%02d.%03d ", now.getHours(), now.getMinutes(), now.getSeconds(),
-                    now.getMilliseconds());
+        int hours = 0;
+        int minutes = 0;
+        localHourAndMinute(now.toMilliseconds() / 1000, hours, minutes);
+        line.appendDigits(hours, 2);
+        line.appendChar(':');
+        line.appendDigits(minutes, 2);
+        line.appendChar(':');
+        line.appendDigits(now.getSeconds(), 2);
+        line.appendChar('.');
+        line.appendDigits(now.getMilliseconds(), 3);
+        line.appendChar(' ');
     }
     // The full pthread handle: cutting it to 32 bits could make two threads look alike.
-    const auto thread = reinterpret_cast<uintptr_t>(juce::Thread::getCurrentThreadId());
-    line.append("(%lX) ", static_cast<unsigned long>(thread));
+    line.appendChar('(');
+    line.appendHex(reinterpret_cast<uintptr_t>(juce::Thread::getCurrentThreadId()));
+    line.appendLiteral(") ");
     line.appendText(moduleName.toRawUTF8());
-    line.append(":");
-    line.appendText(message != nullptr ? message : "");
+    line.appendChar(':');
+    line.markMessageStart();
+}
+
+void OXLogger::writeLine(LineBuffer& line) noexcept
+{
     const size_t length = line.finishLine();
     writeLogLine(line.c_str(), length);
+}
+
+void OXLogger::log(const char* message)
+{
+    LineBuffer line;
+    beginLine(line);
+    line.appendText(message != nullptr ? message : "");
+    writeLine(line);
 }
 
 void OXLogger::logMessage(const juce::String& message)

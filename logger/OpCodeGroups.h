@@ -16,9 +16,9 @@ struct OpCodeGroupInfo
     const VstOpCodeInfo* catalogue;
     const char* const* names;
     const char* prefix; // in front of the name in call and return lines
-    // The function whose record counts and gates every call of the group; null for the
-    // functions themselves.
-    DynamicDebugInfo* functionLogInfo;
+    // The function that carries every call of the group and gates its lines; unused in the
+    // functions' own row.
+    VstFunctionIndex function;
     bool rectangleKnown; // only dispatcher returns print the editor rectangle
 
     // Unsigned, so that negative opcodes are out of range too.
@@ -39,9 +39,9 @@ constexpr int kNumOpCodeGroups = 3;
 // this order.
 inline constexpr OpCodeGroupInfo OpCodeGroupsInfo[kNumOpCodeGroups] = {
     {kNumVstFunctions, "vstAEffectFunctions", vstFunctionsLogInfo, nullptr, vstFunctionNames, "",
-     nullptr, false},
+     fnDispatcher, false},
     {kNumDispatcherOpCodes, "vstDispatcherOpCodes", vstDispatcherLogInfo, effOpCodes, nullptr,
-     "eff", &vstFunctionsLogInfo[fnDispatcher], true},
+     "eff", fnDispatcher, true},
     {kNumAudioMasterOpCodes, "vstAudioMasterOpCodes", vstAudioMasterLogInfo, audioMasterOpCodes,
-     nullptr, "audioMaster", &vstFunctionsLogInfo[fnAudioMaster], false},
+     nullptr, "audioMaster", fnAudioMaster, false},
 };

@@ -10,13 +10,14 @@
 
 namespace
 {
-// The lines after the two start lines.
+// The lines after the three start lines.
 std::vector<std::string> afterStart(const OplexaUnderTest& oplexa)
 {
     std::vector<std::string> messages = oplexa.messages();
-    EXPECT_GE(messages.size(), 2u);
+    EXPECT_GE(messages.size(), 3u);
     EXPECT_EQ(messages.at(0), "Oplexa - " + oplexa.modulePath());
-    return {messages.begin() + 2, messages.end()};
+    EXPECT_EQ(messages.at(2), "Settings file " + oplexa.settingsFile());
+    return {messages.begin() + 3, messages.end()};
 }
 
 void expectNothingHostedAndSettingsWritten(const OplexaUnderTest& oplexa, AEffect* effect)
@@ -90,6 +91,23 @@ TEST(LoadFailure, WrongMagic)
     expectNothingHostedAndSettingsWritten(oplexa, effect);
     // The instance the entry point made is neither closed nor used again.
     EXPECT_EQ(probe->dispatchCount(effClose), 0);
+}
+
+TEST(LoadFailure, AnExceptionIsUndoneLikeAFailureAndTheNextCallStartsAfresh)
+{
+    Probe probe;
+    probe->setEntryMode(kProbeEntryThrow);
+    OplexaUnderTest oplexa(probe.path());
+    AEffect* effect = oplexa.start();
+    EXPECT_EQ(afterStart(oplexa), (std::vector<std::string>{"Unloaded " + probe.path()}));
+    expectNothingHostedAndSettingsWritten(oplexa, effect);
+
+    probe->setEntryMode(kProbeEntryNormal);
+    AEffect* proxy = oplexa.start();
+    ASSERT_NE(proxy, nullptr);
+    EXPECT_EQ(oplexa.messages().at(4), "Oplexa - " + oplexa.modulePath());
+    EXPECT_EQ(proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f), 0);
+    EXPECT_TRUE(probe->isClosed());
 }
 
 TEST(LoadFailure, EntryPointLookupOrder)

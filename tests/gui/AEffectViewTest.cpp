@@ -33,17 +33,19 @@ protected:
 };
 } // namespace
 
-TEST_F(AEffectView, SixRowsAboveTheText)
+TEST_F(AEffectView, SevenRowsInRecordOrderAboveTheText)
 {
     EXPECT_EQ(view.getName(), "OXVstOpCodeListComponent 0");
-    ASSERT_EQ(view.getNumRows(), 6);
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(view.getRow(i)->getBounds(), juce::Rectangle<int>(0, 16 * i, 280, 16));
+    ASSERT_EQ(view.getNumRows(), 7);
+    // processDoubleReplacing, function 6, sits under processReplacing.
+    const int rows[] = {0, 1, 2, 3, 6, 4, 5};
+    for (int y = 0; y < 7; ++y)
+        EXPECT_EQ(view.getRow(rows[y])->getBounds(), juce::Rectangle<int>(0, 16 * y, 280, 16));
 
     auto* editor = view.getTextEditor();
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->getName(), "AEffectTextEditor");
-    EXPECT_EQ(editor->getBounds(), juce::Rectangle<int>(0, 101, 560, 518));
+    EXPECT_EQ(editor->getBounds(), juce::Rectangle<int>(0, 117, 560, 502));
     EXPECT_TRUE(editor->isReadOnly());
     EXPECT_TRUE(editor->isMultiLine());
     EXPECT_TRUE(editor->isPopupMenuEnabled());
@@ -53,7 +55,7 @@ TEST_F(AEffectView, SixRowsAboveTheText)
     EXPECT_EQ(editor->findColour(juce::TextEditor::highlightColourId), juce::Colour(0x401111ee));
 
     view.init();
-    EXPECT_EQ(view.getNumChildComponents(), 7);
+    EXPECT_EQ(view.getNumChildComponents(), 8);
 }
 
 TEST_F(AEffectView, FirstTickFillsTheTextFromTheProxyRecord)
@@ -79,7 +81,7 @@ TEST_F(AEffectView, TextIsRebuiltOnlyWhenSomeByteChanged)
 
     // Bytes that the text does not show still count as a change.
     view.getTextEditor()->setText("unchanged", juce::dontSendNotification);
-    shown.reserved[63] = 1;
+    shown.future[55] = 1;
     view.updateGUI();
     EXPECT_EQ(shownText(), describeAEffect(shown));
 

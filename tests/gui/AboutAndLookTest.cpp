@@ -66,7 +66,7 @@ TEST(AboutContent, LinkAndText)
     EXPECT_EQ(about.getChildComponent(1), about.getAboutText());
 
     auto* link = about.getLink();
-    EXPECT_EQ(link->getButtonText(), "oplexa.example/oplexa");
+    EXPECT_EQ(link->getButtonText(), juce::URL(kOplexaSite).getDomain() + "/oplexa");
     EXPECT_EQ(link->getURL().toString(false), juce::String(kOplexaSite) + "/oplexa");
     EXPECT_EQ(link->getX(), 5);
     EXPECT_EQ(link->getY(), 140);

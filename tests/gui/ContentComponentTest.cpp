@@ -119,7 +119,7 @@ TEST_F(ContentComponent, TabsAndFirstPage)
     EXPECT_EQ(content.getCurrentTabIndex(), 0);
     EXPECT_EQ(content.getContentComponent(), content.getPage(0));
     EXPECT_EQ(content.getPage(0)->getBounds(), juce::Rectangle<int>(204, 4, 560, 624));
-    EXPECT_EQ(list(0).getNumRows(), 6);
+    EXPECT_EQ(list(0).getNumRows(), 7);
     // The lists build their rows only when first shown.
     EXPECT_EQ(list(1).getNumRows(), 0);
     EXPECT_EQ(list(2).getNumRows(), 0);

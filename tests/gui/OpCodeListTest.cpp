@@ -84,14 +84,14 @@ TEST_F(OpCodeList, ListLowerThanARowPutsEachRowInAColumnOfItsOwn)
     for (const int height : {0, 15})
     {
         auto list = makeList(OXLogger::vstAEffectFunctions, height);
-        ASSERT_EQ(list->getNumRows(), 6);
-        for (int i = 0; i < 6; ++i)
+        ASSERT_EQ(list->getNumRows(), 7);
+        for (int i = 0; i < 7; ++i)
             EXPECT_EQ(list->getRow(i)->getBounds(),
                       juce::Rectangle<int>(282 * (i + 1), 0, 280, 16));
     }
     // Exactly one row high: every row fits at the top of its own column, the first at x 0.
     auto list = makeList(OXLogger::vstAEffectFunctions, 16);
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < 7; ++i)
         EXPECT_EQ(list->getRow(i)->getPosition(), juce::Point<int>(282 * i, 0));
 }
 

@@ -10,7 +10,7 @@ using Group = OXLogger::vstOpCodeGroup;
 TEST(Catalogue, GroupSizesAndUnknownGroups)
 {
     CapturingLogger logger;
-    EXPECT_EQ(logger.getVstNumOpCodes(OXLogger::vstAEffectFunctions), 6);
+    EXPECT_EQ(logger.getVstNumOpCodes(OXLogger::vstAEffectFunctions), 7);
     EXPECT_EQ(logger.getVstNumOpCodes(OXLogger::vstDispatcherOpCodes), 77);
     EXPECT_EQ(logger.getVstNumOpCodes(OXLogger::vstAudioMasterOpCodes), 50);
     EXPECT_EQ(logger.getVstNumOpCodes(static_cast<Group>(3)), 0);

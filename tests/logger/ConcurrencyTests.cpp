@@ -115,11 +115,16 @@ TEST(Concurrency, SwitchingAndResettingWhileThreadsCallStaysWhole)
                 std::this_thread::yield();
             }
         });
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t)
-        threads.emplace_back(makeCalls, t);
-    for (auto& thread : threads)
-        thread.join();
+    // Half the time every switch is off: on a loaded machine the window thread can sleep through
+    // a whole round in that state, so rounds go on until something was written.
+    for (int round = 0; round < 100 && std::ifstream(path).peek() == EOF; ++round)
+    {
+        std::vector<std::thread> threads;
+        for (int t = 0; t < kThreads; ++t)
+            threads.emplace_back(makeCalls, t);
+        for (auto& thread : threads)
+            thread.join();
+    }
     done = true;
     window.join();
 

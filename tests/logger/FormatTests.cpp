@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
+
 using Lines = std::vector<std::string>;
 
 TEST(CallLines, DispatcherAndAudioMasterExamples)
@@ -17,11 +20,10 @@ TEST(CallLines, DispatcherAndAudioMasterExamples)
     logger.logVstDispatcher(effSetSampleRate, 0, 0, nullptr, 48000.0f);
     char text[] = "bypass";
     logger.logVstDispatcher(effCanDo, 0, 0, text, 0.0f);
-    EXPECT_EQ(logger.take(), (Lines{"effSetProgram program=3 ",
-                                    "audioMasterAutomate index=5 value=0.500000 ",
-                                    "audioMasterThereIsNoSuchOpCode ",
-                                    "effSetSampleRate sampleRate=48000.000000 ",
-                                    "effCanDo text=bypass "}));
+    EXPECT_EQ(logger.take(),
+              (Lines{"effSetProgram program=3 ", "audioMasterAutomate index=5 value=0.500000 ",
+                     "audioMasterThereIsNoSuchOpCode ", "effSetSampleRate sampleRate=48000.000000 ",
+                     "effCanDo text=bypass "}));
 }
 
 TEST(CallLines, IntegersPrintAtFullWidth)
@@ -43,9 +45,9 @@ TEST(CallLines, ParametersOffShortensCallLinesOnly)
     logger.logVstSetParameter(1, 0.5f);
     logger.logVstGetParameter(1);
     logger.logVstGetParameterReturn(0.5f);
-    EXPECT_EQ(logger.take(), (Lines{"effSetProgram ", "effGetProgram returned program=4 ",
-                                    "processReplacing", "setParameter", "getParameter",
-                                    "getParameter returned 0.500000"}));
+    EXPECT_EQ(logger.take(),
+              (Lines{"effSetProgram ", "effGetProgram returned program=4 ", "processReplacing",
+                     "setParameter", "getParameter", "getParameter returned 0.500000"}));
 }
 
 TEST(CallLines, FunctionLinesWithParameters)
@@ -83,10 +85,11 @@ TEST(ReturnLines, TextsRectanglesAndPointers)
                   static_cast<void*>(&none));
     std::snprintf(withNull, sizeof withNull, "effEditGetRect returned long=0 rect=%p",
                   static_cast<void*>(nullptr));
-    EXPECT_EQ(logger.take(),
-              (Lines{"effGetParamName parameter=4 ", "effGetParamName returned name=Cutoff",
-                     "effEditGetRect returned long=1 rect=top(0), left(0), bottom(200), right(300) ",
-                     withStored, withNull, "audioMasterGetVendorString returned bool=1 bool=Cutoff"}));
+    EXPECT_EQ(
+        logger.take(),
+        (Lines{"effGetParamName parameter=4 ", "effGetParamName returned name=Cutoff",
+               "effEditGetRect returned long=1 rect=top(0), left(0), bottom(200), right(300) ",
+               withStored, withNull, "audioMasterGetVendorString returned bool=1 bool=Cutoff"}));
 }
 
 TEST(ReturnLines, OnlyOpcodesWithSomethingToReturn)
@@ -157,8 +160,8 @@ TEST(UnsafeInput, NullTextsAndOverlongLinesStaySafe)
     CapturingLogger logger;
     logger.logVstDispatcher(effSetProgramName, 0, 0, nullptr, 0.0f);
     logger.logVstDispatcherReturn(effGetProgramName, nullptr, 0);
-    EXPECT_EQ(logger.take(), (Lines{"effSetProgramName name=<null> ",
-                                    "effGetProgramName returned name=<null>"}));
+    EXPECT_EQ(logger.take(),
+              (Lines{"effSetProgramName name=<null> ", "effGetProgramName returned name=<null>"}));
 
     // A text longer than any line, with no terminator within reach, is read only as far as fits.
     std::vector<char> huge(8192, 'x');
@@ -167,4 +170,68 @@ TEST(UnsafeInput, NullTextsAndOverlongLinesStaySafe)
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_LT(lines[0].size(), 1024u);
     EXPECT_EQ(lines[0].rfind("effSetProgramName name=xxxx", 0), 0u);
+}
+
+TEST(UnsafeInput, ControlCharactersInTextsAreEscapedOnCallAndReturn)
+{
+    const struct
+    {
+        const char* text;
+        std::string shown;
+    } cases[] = {
+        {"Cutoff", "Cutoff"},
+        {"Gr\xC3\xB6\xC3\x9F"
+         "e back\\slash %s",
+         "Gr\xC3\xB6\xC3\x9F"
+         "e back\\slash %s"},
+        {"two\nlines", "two\\nlines"},
+        {"\r\n(1) Test.so:effClose ", "\\r\\n(1) Test.so:effClose "},
+        {"\t\x01\x1B\x7F", "\\x09\\x01\\x1b\\x7f"},
+    };
+    CapturingLogger logger;
+    for (const auto& c : cases)
+    {
+        char text[64];
+        std::strcpy(text, c.text);
+        logger.logVstDispatcher(effCanDo, 0, 0, text, 0.0f);
+        logger.logVstDispatcherReturn(effGetParamName, text, 0);
+        logger.logVstAudioMasterReturn(audioMasterGetVendorString, text, 1);
+        EXPECT_EQ(
+            logger.take(),
+            (Lines{"effCanDo text=" + c.shown + " ", "effGetParamName returned name=" + c.shown,
+                   "audioMasterGetVendorString returned bool=1 bool=" + c.shown}));
+    }
+    // Escapes that would overrun the line are cut like any other piece.
+    std::vector<char> newlines(2000, '\n');
+    newlines.back() = '\0';
+    logger.logVstDispatcher(effCanDo, 0, 0, newlines.data(), 0.0f);
+    const auto lines = logger.take();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].find('\n'), std::string::npos);
+    EXPECT_LT(lines[0].size(), 1024u);
+}
+
+// The float writer against printf's "%f" for every 4099th float bit pattern (both signs,
+// subnormals, the largest values, NaNs), exact halves at the sixth decimal, and the specials.
+TEST(CallLines, FloatsReadExactlyAsPrintfWritesThem)
+{
+    std::vector<float> values = {0.0f, -0.0f, INFINITY, -INFINITY, NAN, -NAN, 3.4028235e38f};
+    for (uint64_t bits = 0; bits < (uint64_t{1} << 32); bits += 4099)
+    {
+        const auto pattern = static_cast<uint32_t>(bits);
+        float value;
+        std::memcpy(&value, &pattern, sizeof value);
+        values.push_back(value);
+    }
+    for (int k = -20001; k <= 20001; k += 2)
+        values.push_back(static_cast<float>(k) / 128.0f);
+    for (const float value : values)
+    {
+        LineBuffer line;
+        line.appendFixed(static_cast<double>(value));
+        char expected[400];
+        std::snprintf(expected, sizeof expected, "%f", static_cast<double>(value));
+        ASSERT_STREQ(line.c_str(), expected);
+    }
+    EXPECT_GT(values.size(), 1'000'000u);
 }

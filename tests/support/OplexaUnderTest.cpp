@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <dlfcn.h>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <unistd.h>
@@ -11,6 +12,7 @@ namespace
 {
 std::mutex hostMutex;
 std::vector<HostCall> hostCalls;
+std::map<int32_t, VstIntPtr> hostAnswers{{audioMasterVersion, 2400}};
 
 std::vector<std::string> splitLines(const std::string& text)
 {
@@ -39,17 +41,22 @@ TempFolder::~TempFolder()
 VstIntPtr TestHost::audioMaster(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value,
                                 void* ptr, float opt)
 {
-    {
-        std::lock_guard<std::mutex> lock(hostMutex);
-        hostCalls.push_back({effect, opcode, index, value, ptr, opt});
-    }
-    return opcode == audioMasterVersion ? 2400 : 0;
+    std::lock_guard<std::mutex> lock(hostMutex);
+    hostCalls.push_back({effect, opcode, index, value, ptr, opt});
+    const auto answer = hostAnswers.find(opcode);
+    return answer != hostAnswers.end() ? answer->second : 0;
 }
 
 std::vector<HostCall> TestHost::calls()
 {
     std::lock_guard<std::mutex> lock(hostMutex);
     return hostCalls;
+}
+
+void TestHost::answer(int32_t opcode, VstIntPtr result)
+{
+    std::lock_guard<std::mutex> lock(hostMutex);
+    hostAnswers[opcode] = result;
 }
 
 void TestHost::clear()

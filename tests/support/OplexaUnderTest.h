@@ -40,13 +40,16 @@ public:
                                  void* ptr, float opt);
     static std::vector<HostCall> calls();
     static void clear();
+    // What audioMaster answers to opcode from now on (Version answers 2400 unless set).
+    static void answer(int32_t opcode, VstIntPtr result);
 };
 
 class OplexaUnderTest
 {
 public:
     // Sets OPLEXA_LOG_FILE before the module can open it; plugin empty leaves OPLEXA_PLUGIN unset.
-    explicit OplexaUnderTest(const std::string& plugin, const std::string& moduleName = "Oplexa.so");
+    explicit OplexaUnderTest(const std::string& plugin,
+                             const std::string& moduleName = "Oplexa.so");
     ~OplexaUnderTest();
 
     AEffect* start(); // the entry point with TestHost's audioMaster

@@ -40,6 +40,11 @@ const char* usageText()
            "  --cycles N          load/session/close cycles in one process (default 1)\n"
            "  --unload-each-cycle dlclose and dlopen the module between cycles\n"
            "  --no-unload         never dlclose the module\n"
+           "  --unload-without-close   end the session without Close, then dlclose\n"
+           "  --exit-without-close     end the session without Close and call exit(0)\n"
+           "  --return-without-close   end without Close and return from main, still loaded\n"
+           "  --entry-twice       call the entry point again once it returned a record\n"
+           "  --usage             after each cycle: 'usage: cycle N rss_kb K threads T' on stderr\n"
            "  --write-audio FILE  raw float32 output of every block, channel after channel\n"
            "  --write-input FILE  raw float32 input of every block, channel after channel\n"
            "  --report FILE       stable text report of the record, names, parameters, chunk\n"
@@ -54,6 +59,8 @@ const char* usageText()
            "                      EditIdle, EditClose\n"
            "  --editor-without-display  the same without a display\n"
            "  --quiet             no call log, only problems\n"
+           "  --notes             send a short note sequence (ProcessEvents) in the first blocks\n"
+           "  --help              this text on standard output, exit code 0\n"
            "exit codes: 0 done, 1 bad command line, 2 module not loadable, 3 no entry point,\n"
            "  4 entry point returned null, 5 record unusable (wrong magic, no dispatcher),\n"
            "  6 output files not writable\n";
@@ -124,6 +131,19 @@ bool parseFlag(const std::string& name, HostOptions& options)
         options.unloadEachCycle = true;
     else if (name == "--no-unload")
         options.unload = false;
+    else if (name == "--unload-without-close")
+        options.close = false;
+    else if (name == "--exit-without-close")
+    {
+        options.close = false;
+        options.exitWithoutClose = true;
+    }
+    else if (name == "--return-without-close")
+        options.close = options.unload = false;
+    else if (name == "--entry-twice")
+        options.entryTwice = true;
+    else if (name == "--usage")
+        options.usage = true;
     else if (name == "--params")
         options.setParams = true;
     else if (name == "--editor")
@@ -132,6 +152,10 @@ bool parseFlag(const std::string& name, HostOptions& options)
         options.editor = options.editorWithoutDisplay = true;
     else if (name == "--quiet")
         options.quiet = true;
+    else if (name == "--notes")
+        options.notes = true;
+    else if (name == "--help")
+        options.help = true;
     else
         return false;
     return true;
@@ -172,6 +196,8 @@ bool parseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
             return false;
         }
     }
+    if (options.help)
+        return true;
     if (options.modulePath.empty())
     {
         error = "no module given";

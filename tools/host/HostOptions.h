@@ -16,6 +16,13 @@ struct HostOptions
     int cycles = 1;
     bool unloadEachCycle = false;
     bool unload = true;
+    // Endings without Close: dlclose, exit() or a return from main with the module loaded.
+    bool close = true;
+    bool exitWithoutClose = false;
+    // Calls the entry point a second time after the first returned, as some scanners do.
+    bool entryTwice = false;
+    // Writes the process's resident memory and thread count after every cycle.
+    bool usage = false;
     std::string audioPath;
     std::string inputPath;
     std::string reportPath;
@@ -29,6 +36,8 @@ struct HostOptions
     bool editor = false;
     bool editorWithoutDisplay = false;
     bool quiet = false;
+    bool notes = false;
+    bool help = false;
 };
 
 // Exit codes, so that tests can tell the failures apart.
@@ -45,6 +54,7 @@ enum HostExitCode
 
 const char* usageText();
 
-// Fills options from argv; on failure returns false with the reason in error.
+// Fills options from argv; on failure returns false with the reason in error. With --help
+// nothing else is checked.
 bool parseHostOptions(int argc, char** argv, HostOptions& options, std::string& error);
 } // namespace host

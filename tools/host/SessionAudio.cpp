@@ -3,6 +3,7 @@
 #include "tools/host/AudioBuffers.h"
 #include "tools/host/AudioMaster.h"
 #include "tools/host/HostLog.h"
+#include "tools/host/NoteSequence.h"
 
 #include <atomic>
 #include <thread>
@@ -22,6 +23,8 @@ bool processBlocks(PluginCaller& plugin, const HostOptions& options, int inputs,
         buffers.prepare(firstFrame, options.sampleRate);
         if (sinks.inputs != nullptr)
             written = buffers.writeInputs(sinks.inputs) && written;
+        if (options.notes)
+            sendNotes(plugin, block, options.blockSize);
         plugin.process(buffers.inputs(), buffers.outputs(), buffers.frames());
         hostLog().line("%s(inputs=%d, outputs=%d, frames=%d) block %d",
                        plugin.canReplace() ? "processReplacing" : "process", inputs, outputs,
