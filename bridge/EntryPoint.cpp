@@ -1,6 +1,10 @@
 // The module's exported entry point: one hosted plug-in per loaded Oplexa module.
-#include "bridge/BridgeState.h"
-#include "bridge/ProxyEffect.h"
+#include "bridge/EntryPoint.h"
+
+#include "bridge/Forwarders.h"
+#include "bridge/Lifecycle.h"
+#include "bridge/MonitorWindow.h"
+#include "bridge/PluginLoader.h"
 #include "logger/OXLogger.h"
 
 #include <cstring>
@@ -9,6 +13,8 @@
 
 std::atomic<AEffect*> vstEffect{nullptr};
 std::atomic<audioMasterCallback> vstAudioMaster{nullptr};
+// Zero-filled at load and never cleared: it keeps its last content after "Close".
+AEffect proxyEffect{};
 
 namespace
 {
@@ -50,7 +56,7 @@ AEffect* startHosting(audioMasterCallback audioMaster)
     }
     vstEffect = hosted;
     copyAEffect(*hosted);
-    openMonitorWindow();
+    openMonitorWindow(proxyEffect);
     return &proxyEffect;
 }
 
@@ -84,7 +90,8 @@ AEffect* hostPlugin(audioMasterCallback audioMaster)
 }
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback audioMaster)
+extern "C" __attribute__((visibility("default"))) AEffect*
+VSTPluginMain(audioMasterCallback audioMaster)
 {
     try
     {
@@ -96,7 +103,8 @@ extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMa
     }
 }
 
-extern "C" __attribute__((visibility("default"))) AEffect* main_macho(audioMasterCallback audioMaster)
+extern "C" __attribute__((visibility("default"))) AEffect*
+main_macho(audioMasterCallback audioMaster)
 {
     return VSTPluginMain(audioMaster);
 }

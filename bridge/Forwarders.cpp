@@ -7,14 +7,34 @@
 // Every function of the hosted plug-in gets its own record, never the proxy the host passed:
 // plug-ins such as DPF's keep their instance data right behind the record they handed out and
 // would read past the proxy otherwise.
-#include "bridge/BridgeState.h"
-#include "bridge/ProxyEffect.h"
+#include "bridge/Forwarders.h"
+
+#include "bridge/EntryPoint.h"
+#include "bridge/Lifecycle.h"
+#include "bridge/PluginLoader.h"
 #include "logger/CountSummary.h"
 #include "logger/OXLogger.h"
+
+#include <type_traits>
 
 namespace
 {
 constexpr auto relaxed = std::memory_order_relaxed;
+
+// Nothing is thrown into the host or the hosted plug-in: a forwarder that fails returns zero
+// (or nothing).
+template <typename Function> auto guarded(Function function) noexcept
+{
+    using Result = std::invoke_result_t<Function&>;
+    try
+    {
+        return function();
+    }
+    catch (...)
+    {
+        return Result();
+    }
+}
 
 // The editor opcodes run with the hosted module's resources current.
 bool switchesResources(int32_t opcode) noexcept
@@ -51,105 +71,91 @@ VstIntPtr dispatchToHosted(AEffect* hosted, int32_t opcode, int32_t index, VstIn
 VstIntPtr proxyDispatcher(AEffect*, int32_t opcode, int32_t index, VstIntPtr value, void* ptr,
                           float opt)
 {
-    try
-    {
-        oxLogger.logVstDispatcher(opcode, index, value, ptr, opt);
-        AEffect* hosted = vstEffect.load(relaxed);
-        if (hosted == nullptr || hosted->dispatcher == nullptr)
-            return 0;
-        const VstIntPtr result = dispatchToHosted(hosted, opcode, index, value, ptr, opt);
-        oxLogger.logVstDispatcherReturn(opcode, ptr, result);
-        if (opcode == effClose)
+    return guarded(
+        [&]() -> VstIntPtr
         {
-            writeCountSummary(oxLogger);
-            // Nothing may reach the released record once shutdown starts unloading it.
-            vstEffect = nullptr;
-            stopOplexa();
-        }
-        return result;
-    }
-    catch (...)
-    {
-        return 0;
-    }
+            oxLogger.logVstDispatcher(opcode, index, value, ptr, opt);
+            AEffect* hosted = vstEffect.load(relaxed);
+            if (hosted == nullptr || hosted->dispatcher == nullptr)
+                return 0;
+            const VstIntPtr result = dispatchToHosted(hosted, opcode, index, value, ptr, opt);
+            oxLogger.logVstDispatcherReturn(opcode, ptr, result);
+            if (opcode == effClose)
+            {
+                writeCountSummary(oxLogger);
+                // Nothing may reach the released record once shutdown starts unloading it.
+                vstEffect = nullptr;
+                stopOplexa();
+            }
+            return result;
+        });
 }
 
 // Host's audio thread, mostly.
 void proxyProcess(AEffect*, float** inputs, float** outputs, int32_t sampleFrames)
 {
-    try
-    {
-        oxLogger.logVstProcess(inputs, outputs, sampleFrames, false);
-        AEffect* hosted = vstEffect.load(relaxed);
-        if (hosted != nullptr && hosted->process != nullptr)
-            hosted->process(hosted, inputs, outputs, sampleFrames);
-    }
-    catch (...)
-    {
-    }
+    guarded(
+        [&]
+        {
+            oxLogger.logVstProcess(inputs, outputs, sampleFrames, false);
+            AEffect* hosted = vstEffect.load(relaxed);
+            if (hosted != nullptr && hosted->process != nullptr)
+                hosted->process(hosted, inputs, outputs, sampleFrames);
+        });
 }
 
 // Host's audio thread, mostly.
 void proxyProcessReplacing(AEffect*, float** inputs, float** outputs, int32_t sampleFrames)
 {
-    try
-    {
-        oxLogger.logVstProcess(inputs, outputs, sampleFrames, true);
-        AEffect* hosted = vstEffect.load(relaxed);
-        if (hosted != nullptr && hosted->processReplacing != nullptr)
-            hosted->processReplacing(hosted, inputs, outputs, sampleFrames);
-    }
-    catch (...)
-    {
-    }
+    guarded(
+        [&]
+        {
+            oxLogger.logVstProcess(inputs, outputs, sampleFrames, true);
+            AEffect* hosted = vstEffect.load(relaxed);
+            if (hosted != nullptr && hosted->processReplacing != nullptr)
+                hosted->processReplacing(hosted, inputs, outputs, sampleFrames);
+        });
 }
 
 // Host's audio thread; only hosts that process in double precision call it.
 void proxyProcessDoubleReplacing(AEffect*, double** inputs, double** outputs, int32_t sampleFrames)
 {
-    try
-    {
-        oxLogger.logVstProcessDoubleReplacing(inputs, outputs, sampleFrames);
-        AEffect* hosted = vstEffect.load(relaxed);
-        if (hosted != nullptr && hosted->processDoubleReplacing != nullptr)
-            hosted->processDoubleReplacing(hosted, inputs, outputs, sampleFrames);
-    }
-    catch (...)
-    {
-    }
+    guarded(
+        [&]
+        {
+            oxLogger.logVstProcessDoubleReplacing(inputs, outputs, sampleFrames);
+            AEffect* hosted = vstEffect.load(relaxed);
+            if (hosted != nullptr && hosted->processDoubleReplacing != nullptr)
+                hosted->processDoubleReplacing(hosted, inputs, outputs, sampleFrames);
+        });
 }
 
 // Hosts call this from the audio thread for automation and from the UI thread for edits.
 void proxySetParameter(AEffect*, int32_t index, float value)
 {
-    try
-    {
-        oxLogger.logVstSetParameter(index, value);
-        AEffect* hosted = vstEffect.load(relaxed);
-        if (hosted != nullptr && hosted->setParameter != nullptr)
-            hosted->setParameter(hosted, index, value);
-    }
-    catch (...)
-    {
-    }
+    guarded(
+        [&]
+        {
+            oxLogger.logVstSetParameter(index, value);
+            AEffect* hosted = vstEffect.load(relaxed);
+            if (hosted != nullptr && hosted->setParameter != nullptr)
+                hosted->setParameter(hosted, index, value);
+        });
 }
 
 float proxyGetParameter(AEffect*, int32_t index)
 {
-    try
-    {
-        oxLogger.logVstGetParameter(index);
-        AEffect* hosted = vstEffect.load(relaxed);
-        if (hosted == nullptr || hosted->getParameter == nullptr)
-            return 0.0f;
-        const float value = hosted->getParameter(hosted, index);
-        oxLogger.logVstGetParameterReturn(value);
-        return value;
-    }
-    catch (...)
-    {
-        return 0.0f;
-    }
+    return guarded(
+        [&]
+        {
+            oxLogger.logVstGetParameter(index);
+            AEffect* hosted = vstEffect.load(relaxed);
+            if (hosted == nullptr || hosted->getParameter == nullptr)
+                return 0.0f;
+            const float value = hosted->getParameter(hosted, index);
+            oxLogger.logVstGetParameterReturn(value);
+            return value;
+        });
 }
 
 // The hosted plug-in calls this from any of its threads, also from inside its entry point
@@ -157,19 +163,16 @@ float proxyGetParameter(AEffect*, int32_t index)
 VstIntPtr proxyAudioMaster(AEffect*, int32_t opcode, int32_t index, VstIntPtr value, void* ptr,
                            float opt)
 {
-    try
-    {
-        oxLogger.logVstAudioMaster(opcode, index, value, ptr, opt);
-        const audioMasterCallback host = vstAudioMaster.load(relaxed);
-        if (host == nullptr)
-            return 0;
-        // The host always sees the proxy record, whatever pointer the plug-in passed.
-        const VstIntPtr result = host(&proxyEffect, opcode, index, value, ptr, opt);
-        oxLogger.logVstAudioMasterReturn(opcode, ptr, result);
-        return result;
-    }
-    catch (...)
-    {
-        return 0;
-    }
+    return guarded(
+        [&]() -> VstIntPtr
+        {
+            oxLogger.logVstAudioMaster(opcode, index, value, ptr, opt);
+            const audioMasterCallback host = vstAudioMaster.load(relaxed);
+            if (host == nullptr)
+                return 0;
+            // The host always sees the proxy record, whatever pointer the plug-in passed.
+            const VstIntPtr result = host(&proxyEffect, opcode, index, value, ptr, opt);
+            oxLogger.logVstAudioMasterReturn(opcode, ptr, result);
+            return result;
+        });
 }

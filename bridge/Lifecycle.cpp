@@ -1,7 +1,11 @@
 // Start-up before the plug-in is chosen, and shutdown after it closed or failed to load.
-#include "bridge/BridgeState.h"
+#include "bridge/Lifecycle.h"
+
+#include "bridge/EntryPoint.h"
 #include "bridge/MessageThread.h"
+#include "bridge/MonitorWindow.h"
 #include "bridge/Platform.h"
+#include "bridge/PluginLoader.h"
 #include "bridge/SettingsFile.h"
 #include "logger/OXLogger.h"
 

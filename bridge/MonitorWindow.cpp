@@ -1,5 +1,7 @@
-#include "bridge/BridgeState.h"
+#include "bridge/MonitorWindow.h"
+
 #include "bridge/MessageThread.h"
+#include "bridge/Platform.h"
 #include "gui/OXWindow.h"
 #include "logger/OXLogger.h"
 
@@ -9,7 +11,7 @@ namespace
 OXWindow* window = nullptr;
 } // namespace
 
-void openMonitorWindow()
+void openMonitorWindow(const AEffect& effect)
 {
     if (!platform::displayAvailable())
     {
@@ -17,9 +19,9 @@ void openMonitorWindow()
         return;
     }
     messageThread::call(
-        []
+        [&effect]
         {
-            window = new OXWindow();
+            window = new OXWindow(effect);
             window->toFront(true);
             window->startTimer(50);
         });

@@ -2,7 +2,7 @@
 // so that the bridge itself reads as plain steps.
 #pragma once
 
-#include "bridge/VstInterface.h"
+#include "vst/VstInterface.h"
 
 #include <cstdint>
 #include <string>

@@ -1,19 +1,24 @@
 // Choosing, loading and releasing the hosted plug-in. Runs on the thread that called
 // main_macho or dispatched "Close"; only the chooser itself runs on the message thread.
-#include "bridge/BridgeState.h"
+#include "bridge/PluginLoader.h"
+
+#include "bridge/EntryPoint.h"
+#include "bridge/Forwarders.h"
 #include "bridge/MessageThread.h"
 #include "logger/OXLogger.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-platform::ModuleHandle vstBundle = nullptr;
 platform::ResourceRef bundleRes = 0;
-juce::String path;
 juce::File lastDir;
 juce::File dllPath;
 
 namespace
 {
+// The hosted module and its file, from the choice to the unload.
+platform::ModuleHandle vstBundle = nullptr;
+juce::String path;
+
 juce::String chooserTitle()
 {
     return dllPath.getFileNameWithoutExtension() + " - Please select the plugin to log...";
@@ -98,8 +103,8 @@ VstPluginMainProc getVstPluginMain()
     if (vstBundle == nullptr)
     {
         const std::string reason = platform::lastModuleError();
-        oxLogger.log(("Failed to load " + path + (reason.empty() ? "" : ": ") + reason.c_str())
-                         .toRawUTF8());
+        oxLogger.log(
+            ("Failed to load " + path + (reason.empty() ? "" : ": ") + reason.c_str()).toRawUTF8());
         return nullptr;
     }
     bundleRes = platform::openResources(vstBundle);
@@ -127,5 +132,6 @@ void getModuleFileName()
     const std::string own = platform::ownModulePath();
     // The loader reports the path the host passed to dlopen, which may be relative.
     if (!own.empty())
-        dllPath = juce::File::getCurrentWorkingDirectory().getChildFile(juce::String::fromUTF8(own.c_str()));
+        dllPath = juce::File::getCurrentWorkingDirectory().getChildFile(
+            juce::String::fromUTF8(own.c_str()));
 }

@@ -1,7 +1,7 @@
 // The AEffect page's read-only text: every shown field of the record, one per line.
 #pragma once
 
-#include "bridge/VstInterface.h"
+#include "vst/VstInterface.h"
 
 #include <juce_core/juce_core.h>
 

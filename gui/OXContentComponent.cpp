@@ -27,14 +27,14 @@ juce::URL sitePage(const char* path)
 }
 } // namespace
 
-OXContentComponent::OXContentComponent()
+OXContentComponent::OXContentComponent(const AEffect& shownEffect)
     : OldTabbedComponent("OXContentComponent"), startTime(juce::Time::getCurrentTime()),
       tooltipWindow(nullptr, kTooltipDelayMs)
 {
     setColours(oxTabFillColour, oxTabTextColour, oxTabSelectedOutlineColour,
                oxTabNormalOutlineColour, oxTabDeselectedTabColour);
 
-    pages[0] = new OXVstAEffectComponent();
+    pages[0] = new OXVstAEffectComponent(shownEffect);
     pages[1] = new OXVstOpCodeListComponent(OXLogger::vstDispatcherOpCodes);
     pages[2] = new OXVstOpCodeListComponent(OXLogger::vstAudioMasterOpCodes);
     pages[3] = new OXAboutContent();

@@ -6,6 +6,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+struct AEffect;
 class OXVstOpCodeListComponent;
 
 class OXContentComponent : public OldTabbedComponent, public juce::Button::Listener
@@ -14,7 +15,8 @@ public:
     static constexpr int kNumPages = 4;
     static constexpr int kAboutPage = 3;
 
-    OXContentComponent();
+    // The AEffect page shows this record, which must outlive the content.
+    explicit OXContentComponent(const AEffect& shownEffect);
     ~OXContentComponent() override;
 
     // Adds the tabs, shows the first page and places the controls below the last tab.

@@ -1,14 +1,13 @@
 #include "gui/OXVstAEffectComponent.h"
 
-#include "bridge/ProxyEffect.h"
 #include "gui/AEffectText.h"
 #include "gui/OXColours.h"
 
 #include <cstring>
 #include <iterator>
 
-OXVstAEffectComponent::OXVstAEffectComponent()
-    : OXVstOpCodeListComponent(OXLogger::vstAEffectFunctions)
+OXVstAEffectComponent::OXVstAEffectComponent(const AEffect& effectToShow)
+    : OXVstOpCodeListComponent(OXLogger::vstAEffectFunctions), shownEffect(effectToShow)
 {
     std::memset(static_cast<void*>(&lastEffect), 0, sizeof lastEffect);
 }
@@ -64,9 +63,9 @@ void OXVstAEffectComponent::updateGUI()
     if (textEditor == nullptr)
         return;
     // Every byte counts, also the ones the text does not show.
-    if (std::memcmp(&proxyEffect, &lastEffect, sizeof lastEffect) == 0)
+    if (std::memcmp(&shownEffect, &lastEffect, sizeof lastEffect) == 0)
         return;
-    std::memcpy(static_cast<void*>(&lastEffect), &proxyEffect, sizeof lastEffect);
+    std::memcpy(static_cast<void*>(&lastEffect), &shownEffect, sizeof lastEffect);
     updateEffectInfo();
 }
 

@@ -2,15 +2,16 @@
 // Message thread only; the record is read without a lock and shown as caught.
 #pragma once
 
-#include "bridge/VstInterface.h"
 #include "gui/OXVstOpCodeListComponent.h"
+#include "vst/VstInterface.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
 class OXVstAEffectComponent : public OXVstOpCodeListComponent
 {
 public:
-    OXVstAEffectComponent();
+    // The record is read on every tick, without a lock, and must outlive the page.
+    explicit OXVstAEffectComponent(const AEffect& effectToShow);
     ~OXVstAEffectComponent() override;
 
     void init() override;
@@ -23,6 +24,7 @@ public:
 private:
     void placeRowsInRecordOrder();
 
+    const AEffect& shownEffect;
     // Zero-filled, so the first comparison after init always finds a difference.
     AEffect lastEffect{};
     juce::TextEditor* textEditor = nullptr;

@@ -12,12 +12,13 @@ constexpr int kTitleBarHeight = 28;
 constexpr int kMinimiseDelayMs = 200;
 } // namespace
 
-OXWindow::OXWindow() : juce::DialogWindow("Oplexa - " + oxLogger.moduleName, oxBackColor, false)
+OXWindow::OXWindow(const AEffect& shownEffect)
+    : juce::DialogWindow("Oplexa - " + oxLogger.moduleName, oxBackColor, false)
 {
     setTitleBarHeight(kTitleBarHeight);
     setLookAndFeel(&lookAndFeel);
 
-    setContentOwned(new OXContentComponent(), false);
+    setContentOwned(new OXContentComponent(shownEffect), false);
     centreWithSize(kWidth, kHeight);
     getContent()->init();
     setVisible(true);

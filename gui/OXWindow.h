@@ -6,6 +6,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+struct AEffect;
 class OXContentComponent;
 
 class OXWindow : public juce::DialogWindow, public juce::Timer
@@ -14,8 +15,9 @@ public:
     static constexpr int kWidth = 774;
     static constexpr int kHeight = 666;
 
-    // Builds the whole window and leaves it visible; the timer is started by the creator.
-    OXWindow();
+    // Builds the whole window and leaves it visible; the timer is started by the creator. The
+    // record shown on the AEffect page must outlive the window.
+    explicit OXWindow(const AEffect& shownEffect);
     ~OXWindow() override;
 
     // The user cannot close the window: it lives until the hosted plug-in is closed.

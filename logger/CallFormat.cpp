@@ -1,6 +1,6 @@
 #include "logger/CallFormat.h"
 
-#include "bridge/VstInterface.h"
+#include "vst/VstInterface.h"
 
 namespace
 {

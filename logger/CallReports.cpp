@@ -9,42 +9,24 @@ namespace
 {
 constexpr auto relaxed = std::memory_order_relaxed;
 
-// Unsigned, so that negative opcodes are out of range too.
-bool inRange(long opCode, int numOpCodes) noexcept
-{
-    return static_cast<unsigned long>(opCode) < static_cast<unsigned long>(numOpCodes);
-}
-
 DynamicDebugInfo& function(VstFunctionIndex index) noexcept
 {
-    return vstFunctionsLogInfo[index];
+    return OpCodeGroupsInfo[OXLogger::vstAEffectFunctions].logInfo[index];
 }
 
-// What differs between the two directions of opcode calls.
-struct OpCodePath
-{
-    VstFunctionIndex function;
-    DynamicDebugInfo* records;
-    const VstOpCodeInfo* catalogue;
-    int numOpCodes;
-    const char* prefix;
-    bool rectangleKnown; // only dispatcher returns print the editor rectangle
-};
+// The two directions of opcode calls differ only in their row of the group table.
+constexpr const OpCodeGroupInfo& dispatcherPath = OpCodeGroupsInfo[OXLogger::vstDispatcherOpCodes];
+constexpr const OpCodeGroupInfo& audioMasterPath =
+    OpCodeGroupsInfo[OXLogger::vstAudioMasterOpCodes];
 
-constexpr OpCodePath dispatcherPath{
-    fnDispatcher, vstDispatcherLogInfo, effOpCodes, kNumDispatcherOpCodes, "eff", true};
-constexpr OpCodePath audioMasterPath{fnAudioMaster,      vstAudioMasterLogInfo,
-                                     audioMasterOpCodes, kNumAudioMasterOpCodes,
-                                     "audioMaster",      false};
-
-bool opCodeEnabled(const OXLogger& logger, const OpCodePath& path, long opCode) noexcept
+bool opCodeEnabled(const OXLogger& logger, const OpCodeGroupInfo& path, long opCode) noexcept
 {
     return logger.loggingActive.load(relaxed) && function(path.function).isEnabled() &&
-           path.records[opCode].isEnabled();
+           path.logInfo[opCode].isEnabled();
 }
 
 // Out of line, so that the counting path saves no registers for the line and its details.
-[[gnu::noinline]] void writeCallLines(OXLogger& logger, const OpCodePath& path, long opCode,
+[[gnu::noinline]] void writeCallLines(OXLogger& logger, const OpCodeGroupInfo& path, long opCode,
                                       long index, long value, void* ptr, float opt) noexcept
 {
     LineBuffer line;
@@ -55,20 +37,20 @@ bool opCodeEnabled(const OXLogger& logger, const OpCodePath& path, long opCode) 
     reportCallDetails(logger, path.function, opCode, value, ptr);
 }
 
-void reportCall(OXLogger& logger, const OpCodePath& path, long opCode, long index, long value,
+void reportCall(OXLogger& logger, const OpCodeGroupInfo& path, long opCode, long index, long value,
                 void* ptr, float opt) noexcept
 {
-    if (!inRange(opCode, path.numOpCodes))
+    if (!path.contains(opCode))
         return;
     // The function's count is the sum of these (see getVstOpCodeCount): one locked increment
     // is most of what a call costs while logging is stopped.
-    path.records[opCode].increment();
+    path.logInfo[opCode].increment();
     if (!opCodeEnabled(logger, path, opCode))
         return;
     writeCallLines(logger, path, opCode, index, value, ptr, opt);
 }
 
-[[gnu::noinline]] void writeReturnLines(OXLogger& logger, const OpCodePath& path, long opCode,
+[[gnu::noinline]] void writeReturnLines(OXLogger& logger, const OpCodeGroupInfo& path, long opCode,
                                         void* ptr, long result) noexcept
 {
     LineBuffer line;
@@ -78,10 +60,10 @@ void reportCall(OXLogger& logger, const OpCodePath& path, long opCode, long inde
     reportReturnDetails(logger, path.function, opCode, ptr, result);
 }
 
-void reportReturn(OXLogger& logger, const OpCodePath& path, long opCode, void* ptr,
+void reportReturn(OXLogger& logger, const OpCodeGroupInfo& path, long opCode, void* ptr,
                   long result) noexcept
 {
-    if (!inRange(opCode, path.numOpCodes) || !hasReturnLine(path.catalogue[opCode]))
+    if (!path.contains(opCode) || !hasReturnLine(path.catalogue[opCode]))
         return;
     if (!logger.logReturnParameters.load(relaxed) || !opCodeEnabled(logger, path, opCode))
         return;

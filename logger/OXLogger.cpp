@@ -8,22 +8,6 @@ OXLogger oxLogger;
 
 namespace
 {
-const OpCodeGroupInfo* groupInfo(OXLogger::vstOpCodeGroup group) noexcept
-{
-    const auto index = static_cast<unsigned>(group);
-    return index < static_cast<unsigned>(kNumOpCodeGroups) ? &OpCodeGroupsInfo[index] : nullptr;
-}
-
-// The system passes only valid pairs; anything else reads a record that does not exist.
-DynamicDebugInfo* record(OXLogger::vstOpCodeGroup group, long opCode) noexcept
-{
-    const OpCodeGroupInfo* info = groupInfo(group);
-    if (info == nullptr ||
-        static_cast<unsigned long>(opCode) >= static_cast<unsigned long>(info->numOpCodes))
-        return nullptr;
-    return &info->logInfo[opCode];
-}
-
 // The local hour and minute of the last second a line was stamped in, packed with that second.
 // juce::Time's getHours and getMinutes each call localtime_r, which takes glibc's time zone lock;
 // this way it runs about once a second instead of twice a line.
@@ -116,77 +100,4 @@ void OXLogger::log(const char* message)
 void OXLogger::logMessage(const juce::String& message)
 {
     log(message.toRawUTF8());
-}
-
-juce::String OXLogger::getVstOpCodeName(vstOpCodeGroup group, long opCode) const
-{
-    const OpCodeGroupInfo* info = groupInfo(group);
-    if (info == nullptr ||
-        static_cast<unsigned long>(opCode) >= static_cast<unsigned long>(info->numOpCodes))
-        return "unknown";
-    switch (group)
-    {
-    case vstAEffectFunctions:
-        return vstFunctionNames[opCode];
-    case vstDispatcherOpCodes:
-        return effOpCodes[opCode].name;
-    case vstAudioMasterOpCodes:
-        return audioMasterOpCodes[opCode].name;
-    }
-    return "unknown";
-}
-
-int OXLogger::getVstNumOpCodes(vstOpCodeGroup group) const noexcept
-{
-    const OpCodeGroupInfo* info = groupInfo(group);
-    return info != nullptr ? info->numOpCodes : 0;
-}
-
-void OXLogger::setVstOpCodeEnabled(bool enabled, vstOpCodeGroup group, long opCode) noexcept
-{
-    if (DynamicDebugInfo* info = record(group, opCode))
-        info->setEnabled(enabled);
-}
-
-void OXLogger::setVstOpCodesEnabled(bool enabled) noexcept
-{
-    for (const OpCodeGroupInfo& group : OpCodeGroupsInfo)
-        for (int i = 0; i < group.numOpCodes; ++i)
-            group.logInfo[i].setEnabled(enabled);
-}
-
-void OXLogger::toggleVstOpCodesEnabled() noexcept
-{
-    for (const OpCodeGroupInfo& group : OpCodeGroupsInfo)
-        for (int i = 0; i < group.numOpCodes; ++i)
-            group.logInfo[i].setEnabled(!group.logInfo[i].isEnabled());
-}
-
-long OXLogger::getVstOpCodeCount(vstOpCodeGroup group, long opCode) const noexcept
-{
-    // Dispatcher and audioMaster calls are counted per opcode only; their function's count is
-    // the sum, wrapping like each counter does.
-    if (group == vstAEffectFunctions && (opCode == fnDispatcher || opCode == fnAudioMaster))
-    {
-        const OpCodeGroupInfo& calls =
-            OpCodeGroupsInfo[opCode == fnDispatcher ? vstDispatcherOpCodes : vstAudioMasterOpCodes];
-        uint32_t sum = 0;
-        for (int i = 0; i < calls.numOpCodes; ++i)
-            sum += calls.logInfo[i].count.load(std::memory_order_relaxed);
-        return static_cast<int32_t>(sum);
-    }
-    const DynamicDebugInfo* info = record(group, opCode);
-    return info != nullptr ? info->getCount() : 0;
-}
-
-bool OXLogger::isVstOpCodeEnabled(vstOpCodeGroup group, long opCode) const noexcept
-{
-    const DynamicDebugInfo* info = record(group, opCode);
-    return info != nullptr && info->isEnabled();
-}
-
-void OXLogger::resetVstOpCodeCounters() noexcept
-{
-    for (const OpCodeGroupInfo& group : OpCodeGroupsInfo)
-        initLogCounters(group.logInfo, group.numOpCodes);
 }

@@ -1,9 +1,11 @@
 // The one logger: counts every forwarded call, formats the lines that are switched on,
-// and keeps the switches in the settings file.
+// and keeps the switches in the settings file. Its members live in OXLogger.cpp (line output),
+// CountersAndSwitches.cpp (catalogue, counters and switches), CallReports.cpp (call and return
+// reports) and LoggerSettings.cpp (the switches and flags in the settings file).
 #pragma once
 
-#include "logger/DebugInfo.h"
 #include "logger/LineBuffer.h"
+#include "logger/OpCodeGroups.h"
 
 #include <juce_core/juce_core.h>
 

@@ -3,7 +3,7 @@
 // a decoder that reads one byte too far reads memory the callee never touches.
 #pragma once
 
-#include "bridge/VstInterface.h"
+#include "vst/VstInterface.h"
 
 enum VstEventType : int32_t
 {

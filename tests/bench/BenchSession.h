@@ -6,7 +6,7 @@
 // before the entry point runs. One session per process: the module hosts one plug-in at a time.
 #pragma once
 
-#include "bridge/VstInterface.h"
+#include "vst/VstInterface.h"
 
 #include <string>
 

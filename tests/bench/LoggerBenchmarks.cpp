@@ -1,9 +1,9 @@
 #include "tests/bench/CallBenchmarks.h"
 
-#include "bridge/VstInterface.h"
 #include "logger/CallFormat.h"
 #include "logger/LogSink.h"
 #include "logger/OXLogger.h"
+#include "vst/VstInterface.h"
 
 #include <benchmark/benchmark.h>
 

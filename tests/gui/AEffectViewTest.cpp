@@ -1,4 +1,3 @@
-#include "bridge/ProxyEffect.h"
 #include "gui/AEffectText.h"
 #include "gui/OXColours.h"
 #include "gui/OXVstAEffectComponent.h"
@@ -15,21 +14,22 @@ class AEffectView : public ::testing::Test
 protected:
     void SetUp() override
     {
-        std::memset(static_cast<void*>(&proxyEffect), 0, sizeof proxyEffect);
-        proxyEffect.magic = kEffectMagic;
-        proxyEffect.numInputs = 2;
-        proxyEffect.ioRatio = 1.0f;
+        std::memset(static_cast<void*>(&shown), 0, sizeof shown);
+        shown.magic = kEffectMagic;
+        shown.numInputs = 2;
+        shown.ioRatio = 1.0f;
         view.setSize(560, 624);
         view.init();
     }
     void TearDown() override
     {
-        std::memset(static_cast<void*>(&proxyEffect), 0, sizeof proxyEffect);
+        std::memset(static_cast<void*>(&shown), 0, sizeof shown);
     }
 
     juce::String shownText() const { return view.getTextEditor()->getText(); }
 
-    OXVstAEffectComponent view;
+    AEffect shown{};
+    OXVstAEffectComponent view{shown};
 };
 } // namespace
 
@@ -62,7 +62,7 @@ TEST_F(AEffectView, FirstTickFillsTheTextFromTheProxyRecord)
 {
     EXPECT_TRUE(shownText().isEmpty());
     view.updateGUI();
-    EXPECT_EQ(shownText(), describeAEffect(proxyEffect));
+    EXPECT_EQ(shownText(), describeAEffect(shown));
     EXPECT_TRUE(shownText().startsWith("magic: VstP\n"));
 }
 
@@ -74,21 +74,21 @@ TEST_F(AEffectView, TextIsRebuiltOnlyWhenSomeByteChanged)
     view.updateGUI();
     EXPECT_EQ(shownText(), "unchanged");
 
-    proxyEffect.numOutputs = 6;
+    shown.numOutputs = 6;
     view.updateGUI();
-    EXPECT_EQ(shownText(), describeAEffect(proxyEffect));
+    EXPECT_EQ(shownText(), describeAEffect(shown));
     EXPECT_TRUE(shownText().contains("\nnumOutputs: 6\n"));
 
     // Bytes that the text does not show still count as a change.
     view.getTextEditor()->setText("unchanged", juce::dontSendNotification);
-    proxyEffect.future[55] = 1;
+    shown.future[55] = 1;
     view.updateGUI();
-    EXPECT_EQ(shownText(), describeAEffect(proxyEffect));
+    EXPECT_EQ(shownText(), describeAEffect(shown));
 
     view.getTextEditor()->setText("unchanged", juce::dontSendNotification);
-    proxyEffect.processReplacing = [](AEffect*, float**, float**, int32_t) {};
+    shown.processReplacing = [](AEffect*, float**, float**, int32_t) {};
     view.updateGUI();
-    EXPECT_EQ(shownText(), describeAEffect(proxyEffect));
+    EXPECT_EQ(shownText(), describeAEffect(shown));
 }
 
 TEST_F(AEffectView, RowsCountTheSixFunctions)
@@ -107,11 +107,11 @@ TEST_F(AEffectView, RowsCountTheSixFunctions)
 
 TEST_F(AEffectView, UpdateBeforeInitTouchesNothing)
 {
-    OXVstAEffectComponent fresh;
+    OXVstAEffectComponent fresh(shown);
     fresh.updateGUI();
     EXPECT_EQ(fresh.getTextEditor(), nullptr);
     fresh.setSize(560, 624);
     fresh.init();
     fresh.updateGUI();
-    EXPECT_EQ(fresh.getTextEditor()->getText(), describeAEffect(proxyEffect));
+    EXPECT_EQ(fresh.getTextEditor()->getText(), describeAEffect(shown));
 }

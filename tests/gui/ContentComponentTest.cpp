@@ -7,14 +7,19 @@
 #include "tests/gui/LogCapture.h"
 #include "tests/gui/PixelProbe.h"
 #include "tests/gui/RecordingPeer.h"
+#include "vst/VstInterface.h"
 
 #include <gtest/gtest.h>
 
 namespace
 {
+const AEffect shownRecord{};
+
 class TestContent : public OXContentComponent
 {
 public:
+    TestContent() : OXContentComponent(shownRecord) {}
+
     juce::StringArray openedPages;
 
 protected:

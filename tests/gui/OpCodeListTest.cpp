@@ -1,6 +1,6 @@
 #include "gui/OXColours.h"
 #include "gui/OXVstOpCodeListComponent.h"
-#include "logger/DebugInfo.h"
+#include "logger/CountersAndSwitches.h"
 #include "logger/OXLogger.h"
 #include "tests/gui/PixelProbe.h"
 #include "tests/gui/RecordingPeer.h"

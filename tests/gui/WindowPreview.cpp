@@ -1,28 +1,27 @@
 // Shows the window with a sample record and some counted calls, for screenshots:
 //   oplexa_gui_preview <tab index> <seconds>
-#include "bridge/ProxyEffect.h"
 #include "gui/OXContentComponent.h"
 #include "gui/OXWindow.h"
 #include "logger/OXLogger.h"
+#include "vst/VstInterface.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include <cstring>
-
 namespace
 {
+AEffect sampleRecord{};
+
 void fillSampleRecord()
 {
-    std::memset(static_cast<void*>(&proxyEffect), 0, sizeof proxyEffect);
-    proxyEffect.magic = kEffectMagic;
-    proxyEffect.numPrograms = 1;
-    proxyEffect.numParams = 3;
-    proxyEffect.numInputs = 2;
-    proxyEffect.numOutputs = 2;
-    proxyEffect.flags = effFlagsHasEditor | effFlagsCanReplacing;
-    proxyEffect.ioRatio = 1.0f;
-    proxyEffect.uniqueID = 0x4f706c78;
-    proxyEffect.version = 1100;
+    sampleRecord.magic = kEffectMagic;
+    sampleRecord.numPrograms = 1;
+    sampleRecord.numParams = 3;
+    sampleRecord.numInputs = 2;
+    sampleRecord.numOutputs = 2;
+    sampleRecord.flags = effFlagsHasEditor | effFlagsCanReplacing;
+    sampleRecord.ioRatio = 1.0f;
+    sampleRecord.uniqueID = 0x4f706c78;
+    sampleRecord.version = 1100;
 }
 
 void countSampleCalls()
@@ -45,7 +44,7 @@ int main(int argc, char** argv)
     fillSampleRecord();
     countSampleCalls();
 
-    auto window = std::make_unique<OXWindow>();
+    auto window = std::make_unique<OXWindow>(sampleRecord);
     window->toFront(true);
     window->startTimer(50);
     window->getContent()->setCurrentlySelectedTab(tab);

@@ -6,11 +6,14 @@
 #include "logger/OXLogger.h"
 #include "tabs/OldTabbedComponentBasicTab.h"
 #include "tests/gui/PixelProbe.h"
+#include "vst/VstInterface.h"
 
 #include <gtest/gtest.h>
 
 namespace
 {
+const AEffect shownRecord{};
+
 void pumpMessages(int milliseconds)
 {
     juce::MessageManager::getInstance()->runDispatchLoopUntil(milliseconds);
@@ -37,7 +40,7 @@ protected:
         oxLogger.setVstOpCodesEnabled(true);
         oxLogger.resetVstOpCodeCounters();
         // As the bridge does it.
-        window = std::make_unique<OXWindow>();
+        window = std::make_unique<OXWindow>(shownRecord);
         window->toFront(true);
         window->startTimer(50);
         ASSERT_TRUE(eventually([this] { return window->isActiveWindow(); }));
@@ -177,7 +180,7 @@ TEST(WindowLifetime, ASecondWindowAfterTheFirstIsGone)
 {
     for (int i = 0; i < 2; ++i)
     {
-        auto window = std::make_unique<OXWindow>();
+        auto window = std::make_unique<OXWindow>(shownRecord);
         window->toFront(true);
         window->startTimer(50);
         pumpMessages(150);

@@ -1,7 +1,7 @@
 // Eight threads reporting calls at once: only whole lines, and counts that add up exactly.
 // The ThreadSanitizer build runs these too, with a ninth thread switching and resetting.
-#include "bridge/VstInterface.h"
 #include "logger/OXLogger.h"
+#include "vst/VstInterface.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Call and return lines, byte for byte, and every gate that decides whether one is written.
 #include "tests/logger/CapturingLogger.h"
 
-#include "bridge/VstInterface.h"
+#include "vst/VstInterface.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The switches and flags in the settings file: a faithful round trip, and every kind of bad
 // file handled piece by piece.
 #include "bridge/SettingsFile.h"
-#include "bridge/VstInterface.h"
 #include "tests/logger/CapturingLogger.h"
+#include "vst/VstInterface.h"
 
 #include <gtest/gtest.h>
 

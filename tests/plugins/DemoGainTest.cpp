@@ -2,7 +2,7 @@
 // their edits, and texts that stay inside the interface's nominal sizes.
 #include "tests/plugins/PartnerPaths.h"
 
-#include "bridge/VstInterface.h"
+#include "vst/VstInterface.h"
 
 #include <gtest/gtest.h>
 

@@ -21,7 +21,7 @@
 //   OPLEXA_PROBE_RECT=top,left,bottom,right|null what EditGetRect hands out
 #pragma once
 
-#include "bridge/VstInterface.h"
+#include "vst/VstInterface.h"
 
 #include <cstdint>
 

@@ -3,7 +3,7 @@
 // runs in a process of its own (one CTest entry per test), so module state starts fresh.
 #pragma once
 
-#include "bridge/VstInterface.h"
+#include "vst/VstInterface.h"
 
 #include <atomic>
 #include <mutex>

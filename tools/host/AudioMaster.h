@@ -1,7 +1,7 @@
 // The host's audioMaster callback and the state it answers from.
 #pragma once
 
-#include "bridge/VstInterface.h"
+#include "vst/VstInterface.h"
 
 #include <atomic>
 

@@ -1,7 +1,7 @@
-// Opcode numbers and constants the test host needs beyond bridge/VstInterface.h.
+// Opcode numbers and constants the test host needs beyond vst/VstInterface.h.
 #pragma once
 
-#include "bridge/VstInterface.h"
+#include "vst/VstInterface.h"
 
 #include <cstdint>
 

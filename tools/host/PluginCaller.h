@@ -2,7 +2,7 @@
 // the record the entry point returned, and nothing reaches the record after Close.
 #pragma once
 
-#include "bridge/VstInterface.h"
+#include "vst/VstInterface.h"
 
 namespace host
 {

@@ -1,7 +1,7 @@
 // A VST 2 module loaded with dlopen, and its entry point.
 #pragma once
 
-#include "bridge/VstInterface.h"
+#include "vst/VstInterface.h"
 
 #include <string>
 

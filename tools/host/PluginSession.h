@@ -5,7 +5,7 @@
 #include "tools/host/SessionAudio.h"
 #include "tools/host/SessionReport.h"
 
-#include "bridge/VstInterface.h"
+#include "vst/VstInterface.h"
 
 namespace host
 {

@@ -2,7 +2,7 @@
 // entry call; the instance owns its record and is deleted by Close, as real plug-ins do.
 #pragma once
 
-#include "bridge/VstInterface.h"
+#include "vst/VstInterface.h"
 
 #include <atomic>
 #include <string>

@@ -1,4 +1,5 @@
 // Per-opcode counters and logging switches, shared by every calling thread without a lock.
+// OXLogger's members that read and set them are defined in CountersAndSwitches.cpp.
 #pragma once
 
 #include "logger/OpCodeCatalogue.h"
@@ -26,16 +27,6 @@ struct DynamicDebugInfo
 extern DynamicDebugInfo vstFunctionsLogInfo[kNumVstFunctions];
 extern DynamicDebugInfo vstDispatcherLogInfo[kNumDispatcherOpCodes];
 extern DynamicDebugInfo vstAudioMasterLogInfo[kNumAudioMasterOpCodes];
-
-struct OpCodeGroupInfo
-{
-    int numOpCodes;
-    const char* groupName;
-    DynamicDebugInfo* logInfo;
-};
-
-constexpr int kNumOpCodeGroups = 3;
-extern const OpCodeGroupInfo OpCodeGroupsInfo[kNumOpCodeGroups];
 
 void initLogInfo(DynamicDebugInfo* records, int n) noexcept;
 void initLogCounters(DynamicDebugInfo* records, int n) noexcept;

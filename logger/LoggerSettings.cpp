@@ -23,7 +23,7 @@ void loadGroup(const juce::XmlElement& groupElement, const OpCodeGroupInfo& grou
         if (!opCode->hasTagName("opCode"))
             continue;
         const int index = intAttribute(*opCode, "index");
-        if (index < 0 || index >= group.numOpCodes)
+        if (!group.contains(index))
             continue;
         const int enabled = intAttribute(*opCode, "enabled");
         if (enabled >= 0)
@@ -35,15 +35,14 @@ void loadGroup(const juce::XmlElement& groupElement, const OpCodeGroupInfo& grou
 void OXLogger::saveState(juce::XmlElement& element) const
 {
     element.deleteAllChildElements();
-    for (int g = 0; g < kNumOpCodeGroups; ++g)
+    for (const OpCodeGroupInfo& group : OpCodeGroupsInfo)
     {
-        const OpCodeGroupInfo& group = OpCodeGroupsInfo[g];
         auto* groupElement = element.createNewChildElement(group.groupName);
         for (int i = 0; i < group.numOpCodes; ++i)
         {
             auto* opCode = groupElement->createNewChildElement("opCode");
             opCode->setAttribute("index", i);
-            opCode->setAttribute("name", getVstOpCodeName(static_cast<vstOpCodeGroup>(g), i));
+            opCode->setAttribute("name", group.name(i));
             opCode->setAttribute("enabled", group.logInfo[i].isEnabled() ? "1" : "0");
         }
     }

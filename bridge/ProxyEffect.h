@@ -1,6 +1,0 @@
-// The record handed to the host. The monitor window reads it without a lock.
-#pragma once
-
-#include "bridge/VstInterface.h"
-
-extern AEffect proxyEffect;
