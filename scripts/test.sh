@@ -61,5 +61,6 @@ if [ $quick -eq 0 ]; then
 fi
 
 stage "result"
+scripts/count-lines.sh
 [ $status -eq 0 ] && echo "all stages passed" || echo "some stage FAILED"
 exit $status
