@@ -92,23 +92,25 @@ TEST(LoadFailure, WrongMagic)
     EXPECT_EQ(probe->dispatchCount(effClose), 0);
 }
 
-TEST(LoadFailure, EntryPointLookupOrder)
+TEST(LoadFailure, EntryPointsAreLookedUpAsVSTPluginMainThenMainThenMainMacho)
 {
-    // A module with only "main" is found; with all three, "VSTPluginMain" wins.
+    const struct
     {
-        Probe probe(OPLEXA_PROBE_MAINONLY_PATH);
-        OplexaUnderTest oplexa(probe.path());
-        ASSERT_NE(oplexa.start(), nullptr);
-        EXPECT_STREQ(probe->entryName(), "main");
+        const char* module;
+        const char* called;
+    } cases[] = {{OPLEXA_PROBE_MAINONLY_PATH, "main"},
+                 {OPLEXA_PROBE_MAIN_MACHO_PATH, "main"},
+                 {OPLEXA_PROBE_ALLENTRIES_PATH, "VSTPluginMain"}};
+    OplexaUnderTest oplexa("");
+    for (const auto& c : cases)
+    {
+        Probe probe(c.module);
+        oplexa.setPlugin(c.module);
+        AEffect* proxy = oplexa.start();
+        ASSERT_NE(proxy, nullptr) << c.module;
+        EXPECT_STREQ(probe->entryName(), c.called) << c.module;
+        proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f);
     }
-}
-
-TEST(LoadFailure, AllEntryPointsPrefersVSTPluginMain)
-{
-    Probe probe(OPLEXA_PROBE_ALLENTRIES_PATH);
-    OplexaUnderTest oplexa(probe.path());
-    ASSERT_NE(oplexa.start(), nullptr);
-    EXPECT_STREQ(probe->entryName(), "VSTPluginMain");
 }
 
 TEST(LoadFailure, UnwritableFolderIsReportedAndShutdownGoesOn)
@@ -120,7 +122,7 @@ TEST(LoadFailure, UnwritableFolderIsReportedAndShutdownGoesOn)
     ASSERT_EQ(mkdir(oplexa.settingsFile().c_str(), 0755), 0);
     std::ofstream(oplexa.settingsFile() + "/keep") << "x";
     EXPECT_EQ(oplexa.start(), nullptr);
-    EXPECT_EQ(afterStart(oplexa),
-              (std::vector<std::string>{"Unloaded " + probe.path(),
-                                        "Failed to write logger state to " + oplexa.settingsFile()}));
+    EXPECT_EQ(afterStart(oplexa), (std::vector<std::string>{"Unloaded " + probe.path(),
+                                                            "Failed to write logger state to " +
+                                                                oplexa.settingsFile()}));
 }

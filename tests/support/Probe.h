@@ -1,7 +1,7 @@
 // The probe plug-in as the test sees it: the same module instance Oplexa hosts.
 #pragma once
 
-#include "tests/plugins/ProbeControl.h"
+#include "tests/plugins/probe/ProbeControl.h"
 
 #include <string>
 
