@@ -1,6 +1,5 @@
 #include "bridge/ProxyEffect.h"
 #include "gui/AEffectText.h"
-#include "gui/OXColours.h"
 #include "gui/OXVstAEffectComponent.h"
 #include "tests/gui/RecordingPeer.h"
 
@@ -32,29 +31,6 @@ protected:
     OXVstAEffectComponent view;
 };
 } // namespace
-
-TEST_F(AEffectView, SixRowsAboveTheText)
-{
-    EXPECT_EQ(view.getName(), "OXVstOpCodeListComponent 0");
-    ASSERT_EQ(view.getNumRows(), 6);
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(view.getRow(i)->getBounds(), juce::Rectangle<int>(0, 16 * i, 280, 16));
-
-    auto* editor = view.getTextEditor();
-    ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(editor->getName(), "AEffectTextEditor");
-    EXPECT_EQ(editor->getBounds(), juce::Rectangle<int>(0, 101, 560, 518));
-    EXPECT_TRUE(editor->isReadOnly());
-    EXPECT_TRUE(editor->isMultiLine());
-    EXPECT_TRUE(editor->isPopupMenuEnabled());
-    EXPECT_TRUE(editor->isVisible());
-    EXPECT_EQ(editor->findColour(juce::TextEditor::textColourId), oxAEffectTextColor);
-    EXPECT_EQ(editor->findColour(juce::TextEditor::backgroundColourId), oxAEffectBackColor);
-    EXPECT_EQ(editor->findColour(juce::TextEditor::highlightColourId), juce::Colour(0x401111ee));
-
-    view.init();
-    EXPECT_EQ(view.getNumChildComponents(), 7);
-}
 
 TEST_F(AEffectView, FirstTickFillsTheTextFromTheProxyRecord)
 {

@@ -1,5 +1,4 @@
 // The real window on an X server (run through with_display.sh).
-#include "gui/OXColours.h"
 #include "gui/OXContentComponent.h"
 #include "gui/OXVstOpCodeListComponent.h"
 #include "gui/OXWindow.h"
@@ -94,7 +93,7 @@ TEST_F(Window, CentredDialogOfTheGivenSize)
     EXPECT_TRUE(window->isOnDesktop());
     EXPECT_FALSE(window->isResizable());
     EXPECT_FALSE(window->isAlwaysOnTop());
-    EXPECT_EQ(window->getBackgroundColour(), oxBackColor);
+    EXPECT_EQ(window->getBackgroundColour(), juce::Colour(0xff6793ae));
 
     const auto screen = juce::Desktop::getInstance()
                             .getDisplays()
@@ -153,10 +152,10 @@ TEST_F(Window, RowsFollowTheMouseAndToggleOnClick)
     auto& row = *list.getRow(13);
     hover(row, {200, 8});
     ASSERT_TRUE(row.isMouseOver());
-    EXPECT_COLOUR(PixelProbe::render(row).getPixelAt(200, 2), oxOpCodeOverColor);
+    EXPECT_COLOUR(PixelProbe::render(row).getPixelAt(200, 2), juce::Colour(0xffe5e2da));
     hover(*list.getRow(14), {200, 8});
     EXPECT_FALSE(row.isMouseOver());
-    EXPECT_COLOUR(PixelProbe::render(row).getPixelAt(200, 2), oxOpCodeBackColor);
+    EXPECT_COLOUR(PixelProbe::render(row).getPixelAt(200, 2), juce::Colour(0xfff2f2f2));
 
     clickOn(row, {100, 8}, juce::ModifierKeys::rightButtonModifier);
     EXPECT_FALSE(oxLogger.isVstOpCodeEnabled(OXLogger::vstDispatcherOpCodes, 13));
