@@ -7,34 +7,6 @@
 
 using Group = OXLogger::vstOpCodeGroup;
 
-TEST(Catalogue, GroupSizesAndUnknownGroups)
-{
-    CapturingLogger logger;
-    EXPECT_EQ(logger.getVstNumOpCodes(OXLogger::vstAEffectFunctions), 6);
-    EXPECT_EQ(logger.getVstNumOpCodes(OXLogger::vstDispatcherOpCodes), 77);
-    EXPECT_EQ(logger.getVstNumOpCodes(OXLogger::vstAudioMasterOpCodes), 50);
-    EXPECT_EQ(logger.getVstNumOpCodes(static_cast<Group>(3)), 0);
-    EXPECT_EQ(logger.getVstNumOpCodes(static_cast<Group>(-1)), 0);
-    EXPECT_EQ(logger.getVstOpCodeName(static_cast<Group>(3), 0), "unknown");
-    EXPECT_EQ(logger.getVstOpCodeName(static_cast<Group>(-1), 0), "unknown");
-}
-
-TEST(Catalogue, NamesIncludingTheOddOnes)
-{
-    CapturingLogger logger;
-    EXPECT_EQ(logger.getVstOpCodeName(OXLogger::vstDispatcherOpCodes, 13), "EditGetRect");
-    EXPECT_EQ(logger.getVstOpCodeName(OXLogger::vstAudioMasterOpCodes, 5), "ThereIsNoSuchOpCode");
-    EXPECT_EQ(logger.getVstOpCodeName(OXLogger::vstAEffectFunctions, 3), "processReplacing");
-    EXPECT_EQ(logger.getVstOpCodeName(OXLogger::vstDispatcherOpCodes, 76), "BeginLoadProgram");
-    EXPECT_EQ(logger.getVstOpCodeName(OXLogger::vstAudioMasterOpCodes, 49),
-              "GetInputSpeakerArrangement");
-    EXPECT_STREQ(audioMasterOpCodes[2].returnLabel, "Unique ID");
-    EXPECT_STREQ(audioMasterOpCodes[20].valueLabel, "inpuPin");
-    EXPECT_STREQ(effOpCodes[50].ptrLabel, "prtArg");
-    EXPECT_STREQ(audioMasterOpCodes[32].ptrLabel, "bool");
-    EXPECT_STREQ(audioMasterOpCodes[33].ptrLabel, "bool");
-}
-
 TEST(Catalogue, TablesKeepTheirInvariants)
 {
     for (const auto* table : {effOpCodes, audioMasterOpCodes})

@@ -47,7 +47,9 @@ TEST(LoggerState, SaveThenLoadRestoresEverySwitchAndFlag)
     EXPECT_EQ(element.getNumChildElements(), 4);
     EXPECT_EQ(element.getStringAttribute("kept"), "yes");
     EXPECT_EQ(element.getChildByName("vstDispatcherOpCodes")->getNumChildElements(), 77);
-    EXPECT_EQ(element.getChildByName("vstAudioMasterOpCodes")->getChildElement(5)->getStringAttribute("name"),
+    EXPECT_EQ(element.getChildByName("vstAudioMasterOpCodes")
+                  ->getChildElement(5)
+                  ->getStringAttribute("name"),
               "ThereIsNoSuchOpCode");
 
     CapturingLogger restored;

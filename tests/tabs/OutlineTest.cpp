@@ -146,28 +146,6 @@ TEST_P(TabOutlineByOrientation, WidgetKeepsThePolygonWithRoundedCorners)
 INSTANTIATE_TEST_SUITE_P(AllOrientations, TabOutlineByOrientation,
                          ::testing::ValuesIn(outlineCases));
 
-TEST(TabOutline, WithoutSelectionTheFrameIsTheInsetPageBox)
-{
-    RecordingTabbedComponent widget;
-    widget.setSize(400, 300);
-    widget.setOutlineStyle(7.0f, 1.0f, 3.0f);
-    addTabs(widget, 2);
-
-    const auto polygon = createTabOutlinePolygon(OldTabbedComponent::tabsOnTop, {0, 25, 400, 275},
-                                                 std::nullopt, 1.0f);
-    EXPECT_EQ(verticesOf(polygon),
-              (std::vector<PointF>{{1, 26}, {399, 26}, {399, 299}, {1, 299}, {1, 26}}));
-
-    const auto frame = juce::Rectangle<float>(1, 26, 398, 273);
-    EXPECT_EQ(widget.getOutlinePath().getBounds(), frame);
-    EXPECT_GT(distanceFromPath(widget.getOutlinePath(), frame.getTopLeft()), 2.0f);
-    EXPECT_GT(distanceFromPath(widget.getOutlinePath(), frame.getBottomRight()), 2.0f);
-    EXPECT_EQ(widget.getOutlineStroke().getBounds(), frame.expanded(0.5f)) << "normal width";
-
-    widget.setCurrentlySelectedTab(0);
-    EXPECT_EQ(widget.getOutlineStroke().getBounds().getRight(), 400.5f) << "selected width";
-}
-
 TEST(TabOutline, MonitorWindowTabJoinsThePageWithoutALineBetween)
 {
     RecordingTabbedComponent widget;

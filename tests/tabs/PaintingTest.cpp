@@ -90,22 +90,6 @@ TEST(TabPainting, OpaquePageIsNotPaintedBehind)
     widget.setContentComponent(nullptr);
 }
 
-TEST(TabPainting, ColourChangeNeedsNoLayout)
-{
-    RecordingTabbedComponent widget;
-    setUpPaintedWidget(widget);
-    const auto layouts = widget.layouts;
-
-    widget.setColours(juce::Colours::black, text, juce::Colours::red, normalOutline,
-                      juce::Colours::orange);
-    const auto image = render(widget);
-
-    EXPECT_EQ(widget.layouts, layouts);
-    EXPECT_TRUE(hasColour(image, 150, 100, juce::Colours::black));
-    EXPECT_TRUE(hasColour(image, 296, 100, juce::Colours::red));
-    EXPECT_TRUE(hasColour(image, 25, 15, juce::Colours::orange));
-}
-
 // The rows and columns of a tab's area where the name's colour is solid.
 juce::Rectangle<int> inkBounds(const juce::Image& image, juce::Rectangle<int> area)
 {
@@ -120,36 +104,6 @@ juce::Rectangle<int> inkBounds(const juce::Image& image, juce::Rectangle<int> ar
         }
 
     return ink;
-}
-
-int inkHeightOfName(int tabDepth, int tabLength)
-{
-    RecordingTabbedComponent widget;
-    widget.setSize(400, 300);
-    widget.setColours(juce::Colours::grey, text, juce::Colours::white, juce::Colours::white,
-                      juce::Colours::darkgrey);
-    widget.setTabOrientation(OldTabbedComponent::tabsOnLeft, tabDepth, 4, 4);
-    auto* tab = new OldTabbedComponentBasicTab("H");
-    tab->setSize(50, tabLength);
-    widget.addTab(-1, tab);
-    widget.setCurrentlySelectedTab(0);
-    settleMessages();
-
-    const auto area = tab->getBounds() + widget.getTabHolder()->getPosition();
-    return inkBounds(render(widget), area).getHeight();
-}
-
-TEST(TabPainting, NameFontIsCappedAtTwentyPixels)
-{
-    const auto tall = inkHeightOfName(100, 50);
-    const auto capped = inkHeightOfName(100, 200);
-    const auto small = inkHeightOfName(100, 20);
-
-    EXPECT_GT(tall, 8);
-    EXPECT_EQ(capped, tall) << "a 200 pixel tab still gets a 20 pixel font";
-    // A 20 pixel tab gets 16 pixels; without the cap a 50 pixel one would get 40.
-    EXPECT_LT(tall * 10, small * 15);
-    EXPECT_GT(tall * 10, small * 11);
 }
 
 TEST(TabPainting, LongNameEndsInAnEllipsisInsideItsBox)

@@ -49,25 +49,6 @@ TEST_F(TabSelection, ClickSelectsBringsForwardAndReportsEveryTime)
     EXPECT_EQ(widget.getTabHolder()->getIndexOfChildComponent(widget.getTabComponent(0)), 1);
 }
 
-TEST_F(TabSelection, AnIndexWithoutATabSelectsNothingButIsReported)
-{
-    widget.setCurrentlySelectedTab(1);
-    widget.setCurrentlySelectedTab(7);
-
-    EXPECT_EQ(widget.getCurrentTabIndex(), 7);
-    EXPECT_EQ(widget.getTabComponent(7), nullptr);
-    EXPECT_EQ(frontTab(), widget.getTabComponent(1));
-    ASSERT_EQ(widget.clicks.size(), 2u);
-    EXPECT_EQ(widget.clicks[1].index, 7);
-    EXPECT_FALSE(widget.clicks[1].wasAlreadySelected);
-    // Laid out as if nothing were selected: the outline is the page box alone.
-    EXPECT_EQ(widget.getOutlinePath().getBounds(),
-              juce::Rectangle<float>(0, 25, 400, 275).reduced(1.25f));
-
-    widget.removeTab(7);
-    EXPECT_EQ(widget.getNumTabs(), 3);
-}
-
 TEST_F(TabSelection, AddingRemovingAndClearingKeepTheSelectionIndex)
 {
     widget.setCurrentlySelectedTab(2);
