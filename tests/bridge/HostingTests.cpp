@@ -122,19 +122,6 @@ TEST(Hosting, DispatcherArgumentsAndResultPassUnchanged)
     EXPECT_TRUE(contains(oplexa.messages(), "effVendorSpecific returned long=1250999896491 "));
 }
 
-TEST(Hosting, OutOfRangeOpcodesAreForwardedButNotLogged)
-{
-    Probe probe;
-    OplexaUnderTest oplexa(probe.path());
-    AEffect* proxy = oplexa.start();
-    ASSERT_NE(proxy, nullptr);
-    const size_t before = oplexa.lines().size();
-    proxy->dispatcher(proxy, 77, 0, 0, nullptr, 0.0f);
-    proxy->dispatcher(proxy, -1, 0, 0, nullptr, 0.0f);
-    EXPECT_EQ(probe->dispatchCount(77), 1);
-    EXPECT_EQ(oplexa.lines().size(), before);
-}
-
 TEST(Hosting, SecondInstanceIsRefusedAndTheFirstIsUntouched)
 {
     Probe probe;

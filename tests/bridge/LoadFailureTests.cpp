@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <memory>
 #include <sys/stat.h>
 
 namespace
@@ -40,56 +41,62 @@ TEST(LoadFailure, NoDisplayAndNoChoiceIsACancelledChoice)
               std::string::npos);
 }
 
-TEST(LoadFailure, NoModuleAtThePath)
+TEST(LoadFailure, EachWayLoadingFailsHasItsLinesAndHostsNothing)
 {
     TempFolder elsewhere;
     const std::string missing = elsewhere.file("missing.so");
-    OplexaUnderTest oplexa(missing);
-    AEffect* effect = oplexa.start();
-    const auto messages = afterStart(oplexa);
-    ASSERT_EQ(messages.size(), 3u);
-    EXPECT_EQ(messages[0].rfind("Failed to load " + missing, 0), 0u) << messages[0];
-    EXPECT_EQ(messages[1], "Failed to get VST main function");
-    EXPECT_EQ(messages[2], "Unloaded " + missing);
-    expectNothingHostedAndSettingsWritten(oplexa, effect);
-    // The chosen file's folder becomes lastDir even though loading failed.
-    EXPECT_NE(readFile(oplexa.settingsFile()).find("<LastDir>" + elsewhere.path() + "</LastDir>"),
-              std::string::npos);
-    EXPECT_NE(oplexa.lines().back().find(") missing.so:"), std::string::npos);
-}
-
-TEST(LoadFailure, ModuleWithoutEntryPoint)
-{
-    OplexaUnderTest oplexa(OPLEXA_PROBE_NOENTRY_PATH);
-    AEffect* effect = oplexa.start();
-    EXPECT_EQ(afterStart(oplexa),
-              (std::vector<std::string>{"Failed to get VST main function",
-                                        "Unloaded " + std::string(OPLEXA_PROBE_NOENTRY_PATH)}));
-    expectNothingHostedAndSettingsWritten(oplexa, effect);
-}
-
-TEST(LoadFailure, EntryPointReturnsNull)
-{
-    Probe probe;
-    probe->setEntryMode(kProbeEntryNull);
-    OplexaUnderTest oplexa(probe.path());
-    AEffect* effect = oplexa.start();
-    EXPECT_EQ(afterStart(oplexa), (std::vector<std::string>{"Unloaded " + probe.path()}));
-    expectNothingHostedAndSettingsWritten(oplexa, effect);
-}
-
-TEST(LoadFailure, WrongMagic)
-{
-    Probe probe;
-    probe->setEntryMode(kProbeEntryBadMagic);
-    OplexaUnderTest oplexa(probe.path());
-    AEffect* effect = oplexa.start();
-    EXPECT_EQ(afterStart(oplexa),
-              (std::vector<std::string>{"Wrong Magic, probably not a VST plugin",
-                                        "Unloaded " + probe.path()}));
-    expectNothingHostedAndSettingsWritten(oplexa, effect);
-    // The instance the entry point made is neither closed nor used again.
-    EXPECT_EQ(probe->dispatchCount(effClose), 0);
+    const std::string probePath = OPLEXA_PROBE_PATH;
+    const struct
+    {
+        const char* what;
+        std::string module;
+        int entryMode;
+        std::vector<std::string> lines; // after the two start lines; "Failed to load" is a prefix
+    } cases[] = {
+        {"no module at the path",
+         missing,
+         kProbeEntryNormal,
+         {"Failed to load " + missing, "Failed to get VST main function", "Unloaded " + missing}},
+        {"no entry point",
+         OPLEXA_PROBE_NOENTRY_PATH,
+         kProbeEntryNormal,
+         {"Failed to get VST main function",
+          "Unloaded " + std::string(OPLEXA_PROBE_NOENTRY_PATH)}},
+        {"entry point returns null", probePath, kProbeEntryNull, {"Unloaded " + probePath}},
+        {"wrong magic",
+         probePath,
+         kProbeEntryBadMagic,
+         {"Wrong Magic, probably not a VST plugin", "Unloaded " + probePath}},
+    };
+    for (const auto& c : cases)
+    {
+        std::unique_ptr<Probe> probe;
+        if (c.module == probePath)
+        {
+            probe = std::make_unique<Probe>();
+            (*probe)->setEntryMode(c.entryMode);
+        }
+        OplexaUnderTest oplexa(c.module);
+        AEffect* effect = oplexa.start();
+        std::vector<std::string> lines = afterStart(oplexa);
+        if (!lines.empty() && lines[0].rfind("Failed to load " + missing, 0) == 0)
+            lines[0] = "Failed to load " + missing; // dlerror's reason follows
+        EXPECT_EQ(lines, c.lines) << c.what;
+        expectNothingHostedAndSettingsWritten(oplexa, effect);
+        // The chosen file's folder becomes lastDir even though loading failed, and lines carry
+        // the chosen file's name.
+        const std::string folder = c.module.substr(0, c.module.rfind('/'));
+        EXPECT_NE(readFile(oplexa.settingsFile()).find("<LastDir>" + folder + "</LastDir>"),
+                  std::string::npos)
+            << c.what;
+        const std::string name = c.module.substr(c.module.rfind('/') + 1);
+        EXPECT_NE(oplexa.lines().back().find(") " + name + ":"), std::string::npos) << c.what;
+        // The instance a wrong-magic entry point made is neither closed nor used again.
+        if (probe)
+        {
+            EXPECT_EQ((*probe)->dispatchCount(effClose), 0) << c.what;
+        }
+    }
 }
 
 TEST(LoadFailure, EntryPointsAreLookedUpAsVSTPluginMainThenMainThenMainMacho)

@@ -119,6 +119,8 @@ TEST(LogLines, GatesSetThroughTheSettingsFile)
     session.dispatch(77);
     session.dispatch(-1);
     EXPECT_EQ(session.newMessages(), (Lines{"effSetProgram ", "effGetParamName ", "setParameter"}));
+    // Opcodes outside the catalogue are forwarded all the same.
+    EXPECT_EQ(probe->dispatchCount(77), 1);
 }
 
 TEST(LogLines, DispatcherFunctionSwitchSilencesEveryDispatcherLine)

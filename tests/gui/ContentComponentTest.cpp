@@ -92,19 +92,6 @@ void expectSwitches(bool enabled)
 }
 } // namespace
 
-TEST_F(ContentComponent, CheckBoxesStartFromTheLoggersFlags)
-{
-    oxLogger.logParameters = false;
-    oxLogger.logReturnParameters = true;
-    oxLogger.logTime = true;
-    TestContent other;
-    other.setSize(768, 632);
-    other.init();
-    EXPECT_FALSE(findControl<juce::ToggleButton>(other, "Log Parameters")->getToggleState());
-    EXPECT_TRUE(findControl<juce::ToggleButton>(other, "Log Return Parameters")->getToggleState());
-    EXPECT_TRUE(findControl<juce::ToggleButton>(other, "Log Time")->getToggleState());
-}
-
 TEST_F(ContentComponent, TabClicksSwapAndInitialiseThePages)
 {
     selectTab(1);
@@ -122,18 +109,6 @@ TEST_F(ContentComponent, TabClicksSwapAndInitialiseThePages)
     EXPECT_EQ(content.getContentComponent(), content.getPage(3));
 
     selectTab(1);
-    EXPECT_EQ(list(1).getNumChildComponents(), 77);
-}
-
-TEST_F(ContentComponent, ClickOnTheSelectedTabLeavesThePageAlone)
-{
-    selectTab(1);
-    auto* page = content.getPage(1);
-    const auto pageArea = page->getBounds();
-    peer().repaints.clear();
-    selectTab(1);
-    EXPECT_EQ(content.getContentComponent(), page);
-    EXPECT_FALSE(wasRepainted(pageArea.reduced(20)));
     EXPECT_EQ(list(1).getNumChildComponents(), 77);
 }
 

@@ -60,23 +60,6 @@ TEST_F(OpCodeList, PageOf624FillsColumnsOf39)
     }
 }
 
-TEST_F(OpCodeList, RowsAreBuiltOnceAndNeverMoved)
-{
-    OXVstOpCodeListComponent list(OXLogger::vstDispatcherOpCodes);
-    list.updateGUI();
-    list.setOpCodesEnableState(false);
-    EXPECT_EQ(list.getNumRows(), 0);
-    EXPECT_TRUE(oxLogger.isVstOpCodeEnabled(OXLogger::vstDispatcherOpCodes, 0));
-
-    list.setSize(560, 624);
-    list.init();
-    list.setSize(560, 100);
-    list.init();
-    EXPECT_EQ(list.getNumRows(), 77);
-    EXPECT_EQ(list.getNumChildComponents(), 77);
-    EXPECT_EQ(list.getRow(40)->getPosition(), juce::Point<int>(282, 16));
-}
-
 TEST_F(OpCodeList, ListSwitchesActOnEveryRowOfItsGroupOnly)
 {
     auto list = makeList(OXLogger::vstAudioMasterOpCodes, 624);

@@ -1,5 +1,6 @@
-// Eight threads reporting calls at once: only whole lines, and counts that add up exactly.
-// The ThreadSanitizer build runs these too, with a ninth thread switching and resetting.
+// Eight threads reporting calls at once, with a ninth switching and resetting: only whole
+// lines. The ThreadSanitizer build runs these too. (Whole lines and exact counts with logging
+// on are checked through the module by the bridge's concurrency test.)
 // With logging stopped a call is only counted, so the threads hit the same counters millions
 // of times; a counter that loses updates between threads is caught every run, not now and then.
 #include "bridge/VstInterface.h"
@@ -8,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <map>
 #include <regex>
 #include <thread>
 #include <unistd.h>
@@ -52,24 +52,6 @@ void makeCalls(int thread)
     }
 }
 
-// Every line must be one of the forms the calls above produce, whole.
-size_t countWholeLines(const std::string& path, std::map<std::string, int>& perKind)
-{
-    const std::regex line(
-        R"(\([0-9A-F]+\) Test\.so:(effCanDo text=sendVstEvents |effCanDo returned long=1 |processReplacing\(inputs:\(nil\), outputs:\(nil\), sampleFrames:64\)|audioMasterGetTime filter=0 |audioMasterGetTime returned TimeInfo=0 |getParameter\(index: \d\)|getParameter returned 0\.500000))");
-    std::ifstream in(path);
-    size_t bad = 0;
-    std::smatch match;
-    for (std::string text; std::getline(in, text);)
-    {
-        if (std::regex_match(text, match, line))
-            ++perKind[match[1].str().rfind("getParameter(", 0) == 0 ? "getParameter("
-                                                                    : match[1].str()];
-        else
-            ++bad;
-    }
-    return bad;
-}
 } // namespace
 
 TEST(Concurrency, CountersLoseNoUpdateWhileOnlyCounting)
@@ -97,33 +79,6 @@ TEST(Concurrency, CountersLoseNoUpdateWhileOnlyCounting)
     EXPECT_EQ(oxLogger.getVstOpCodeCount(OXLogger::vstAEffectFunctions, fnDispatcher), total);
     EXPECT_EQ(oxLogger.getVstOpCodeCount(OXLogger::vstAudioMasterOpCodes, audioMasterIdle), total);
     EXPECT_EQ(oxLogger.getVstOpCodeCount(OXLogger::vstAEffectFunctions, fnAudioMaster), total);
-}
-
-TEST(Concurrency, EightThreadsWriteOnlyWholeLinesAndCountsAddUp)
-{
-    const std::string path = logFile();
-    oxLogger.init("Test.so");
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t)
-        threads.emplace_back(makeCalls, t);
-    for (auto& thread : threads)
-        thread.join();
-
-    const int perKind = kThreads * kCallsPerThread / 4;
-    EXPECT_EQ(oxLogger.getVstOpCodeCount(OXLogger::vstDispatcherOpCodes, effCanDo), perKind);
-    EXPECT_EQ(oxLogger.getVstOpCodeCount(OXLogger::vstAEffectFunctions, fnDispatcher), perKind);
-    EXPECT_EQ(oxLogger.getVstOpCodeCount(OXLogger::vstAEffectFunctions, fnProcessReplacing),
-              perKind);
-    EXPECT_EQ(oxLogger.getVstOpCodeCount(OXLogger::vstAudioMasterOpCodes, audioMasterGetTime),
-              perKind);
-    EXPECT_EQ(oxLogger.getVstOpCodeCount(OXLogger::vstAEffectFunctions, fnGetParameter), perKind);
-
-    std::map<std::string, int> lines;
-    EXPECT_EQ(countWholeLines(path, lines), 0u);
-    EXPECT_EQ(lines.size(), 7u);
-    for (const auto& [kind, count] : lines)
-        EXPECT_EQ(count, perKind) << kind;
-    unlink(path.c_str());
 }
 
 TEST(Concurrency, SwitchingAndResettingWhileThreadsCallStaysWhole)

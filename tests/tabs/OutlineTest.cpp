@@ -30,13 +30,6 @@ std::vector<PointF> verticesOf(const juce::Path& path)
     return points;
 }
 
-float distanceFromPath(const juce::Path& path, PointF point)
-{
-    PointF nearest;
-    path.getNearestPoint(point, nearest);
-    return nearest.getDistanceFrom(point);
-}
-
 struct OutlineCase
 {
     OldTabbedComponent::TabOrientation orientation;
@@ -112,62 +105,7 @@ TEST_P(TabOutlineByOrientation, PolygonRunsAroundPageAndSelectedTab)
     EXPECT_EQ(verticesOf(polygon), closed);
 }
 
-TEST_P(TabOutlineByOrientation, WidgetKeepsThePolygonWithRoundedCorners)
-{
-    const auto& expected = GetParam();
-    RecordingTabbedComponent widget;
-    widget.setSize(400, 300);
-    widget.setTabOrientation(expected.orientation, 30, 4, 4);
-    addTabs(widget, 3);
-    widget.setCurrentlySelectedTab(1);
-    settleMessages();
-    ASSERT_EQ(widget.getTabComponent(1)->getBounds() + widget.getTabHolder()->getPosition(),
-              expected.selectedTab);
-
-    const auto& path = widget.getOutlinePath();
-    const auto polygonBounds = juce::Rectangle<float>::findAreaContainingPoints(
-        expected.polygon.data(), static_cast<int>(expected.polygon.size()));
-    EXPECT_EQ(path.getBounds(), polygonBounds);
-
-    // Every side keeps its middle; every corner is cut by the radius of 7.
-    const auto count = expected.polygon.size();
-    for (size_t i = 0; i < count; ++i)
-    {
-        const auto from = expected.polygon[i];
-        const auto to = expected.polygon[(i + 1) % count];
-        EXPECT_LT(distanceFromPath(path, (from + to) / 2.0f), 0.01f) << "side " << i;
-        EXPECT_GT(distanceFromPath(path, from), 0.5f) << "corner " << i;
-    }
-
-    // The stroke is the outline at the selected width.
-    EXPECT_EQ(widget.getOutlineStroke().getBounds(), polygonBounds.expanded(0.625f));
-}
-
 INSTANTIATE_TEST_SUITE_P(AllOrientations, TabOutlineByOrientation,
                          ::testing::ValuesIn(outlineCases));
 
-TEST(TabOutline, MonitorWindowTabJoinsThePageWithoutALineBetween)
-{
-    RecordingTabbedComponent widget;
-    widget.setSize(600, 400);
-    widget.setTabOrientation(OldTabbedComponent::tabsOnLeft, 200, 2, 2);
-    addTabs(widget, 4);
-    widget.setCurrentlySelectedTab(0);
-    settleMessages();
-    ASSERT_EQ(widget.getTabComponent(0)->getBounds(), juce::Rectangle<int>(0, 0, 207, 50));
-    const auto& path = widget.getOutlinePath();
-
-    // The top edge runs straight from the tab's outer corner to the page's far corner.
-    for (auto x : {10.0f, 150.0f, 201.25f, 400.0f, 590.0f})
-        EXPECT_LT(distanceFromPath(path, {x, 1.25f}), 0.01f) << x;
-
-    // The lower side meets the page's left edge in a rounded joint.
-    EXPECT_LT(distanceFromPath(path, {150.0f, 48.75f}), 0.01f);
-    EXPECT_LT(distanceFromPath(path, {201.25f, 200.0f}), 0.01f);
-    EXPECT_GT(distanceFromPath(path, {201.25f, 48.75f}), 0.5f);
-
-    // No outline between the tab and the page.
-    EXPECT_GT(distanceFromPath(path, {201.25f, 25.0f}), 20.0f);
-    EXPECT_TRUE(path.contains(201.25f, 25.0f));
-}
 } // namespace

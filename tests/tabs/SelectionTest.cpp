@@ -89,34 +89,6 @@ struct RepaintCounter : juce::CachedComponentImage
     int fullRepaints = 0;
 };
 
-TEST_F(TabSelection, UnchangedSettingsNeitherLayOutNorRepaint)
-{
-    widget.setVisible(true);
-    auto* counter = new RepaintCounter();
-    widget.setCachedComponentImage(counter);
-    counter->fullRepaints = 0;
-    const auto layouts = widget.layouts;
-
-    widget.setColours(juce::Colours::grey, juce::Colours::black, juce::Colours::white,
-                      juce::Colours::white, juce::Colours::darkgrey);
-    widget.setOutlineStyle(7.0f, 1.25f, 1.25f);
-    widget.setTabOrientation(OldTabbedComponent::tabsOnTop, 25, 4, 4);
-    EXPECT_EQ(counter->fullRepaints, 0);
-    EXPECT_EQ(widget.layouts, layouts);
-
-    widget.setColours(juce::Colours::grey, juce::Colours::black, juce::Colours::white,
-                      juce::Colours::white, juce::Colours::red);
-    EXPECT_EQ(counter->fullRepaints, 1);
-    EXPECT_EQ(widget.getDeselectedTabColour(), juce::Colours::red);
-    EXPECT_EQ(widget.layouts, layouts) << "colours need no layout";
-
-    widget.setOutlineStyle(7.0f, 1.25f, 2.0f);
-    widget.setTabOrientation(OldTabbedComponent::tabsOnTop, 25, 4, 5);
-    widget.setTabInsets(0, 0);
-    EXPECT_EQ(widget.layouts, layouts + 3) << "insets lay out even when unchanged";
-    widget.setCachedComponentImage(nullptr);
-}
-
 TEST(TabOwnership, SwappingPagesHandsTheOldOneBack)
 {
     juce::Component first, second;
