@@ -106,7 +106,8 @@ TEST(Hosting, DispatcherArgumentsAndResultPassUnchanged)
     ASSERT_NE(proxy, nullptr);
     int cookie = 0;
     const VstIntPtr value = static_cast<VstIntPtr>(0x7fffffff12LL);
-    EXPECT_EQ(proxy->dispatcher(proxy, effVendorSpecific, -7, value, &cookie, 1.5f), 0x123456789abLL);
+    EXPECT_EQ(proxy->dispatcher(proxy, effVendorSpecific, -7, value, &cookie, 1.5f),
+              0x123456789abLL);
     ProbeDispatchCall call{};
     ASSERT_EQ(probe->lastDispatch(effVendorSpecific, &call), 1);
     EXPECT_EQ(call.index, -7);
@@ -144,8 +145,8 @@ TEST(Hosting, SecondInstanceIsRefusedAndTheFirstIsUntouched)
     EXPECT_TRUE(probe->isOpen());
     EXPECT_FALSE(probe->isClosed());
     EXPECT_EQ(proxy->dispatcher(proxy, effGetVendorVersion, 0, 0, nullptr, 0.0f),
-              probe->getRecord()->dispatcher(probe->getRecord(), effGetVendorVersion, 0, 0,
-                                             nullptr, 0.0f));
+              probe->getRecord()->dispatcher(probe->getRecord(), effGetVendorVersion, 0, 0, nullptr,
+                                             0.0f));
 }
 
 TEST(Hosting, CloseRunsTheHostedCloseThenShutsDownAndReturnsTheHostedResult)

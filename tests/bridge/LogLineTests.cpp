@@ -72,12 +72,13 @@ TEST(LogLines, ExamplesThroughTheModule)
     session.dispatch(effEditGetRect, 0, 0, &rect);
     session.dispatch(effOpen);
     session.dispatch(effGetProgram);
-    EXPECT_EQ(session.newMessages(),
-              (Lines{"effSetProgram program=3 ", "audioMasterAutomate index=5 value=0.500000 ",
-                     "audioMasterThereIsNoSuchOpCode ", "effGetParamName parameter=0 ",
-                     "effGetParamName returned name=Cutoff", "effEditGetRect ",
-                     "effEditGetRect returned long=1 rect=top(0), left(0), bottom(200), right(300) ",
-                     "effOpen ", "effGetProgram ", "effGetProgram returned program=3 "}));
+    EXPECT_EQ(
+        session.newMessages(),
+        (Lines{"effSetProgram program=3 ", "audioMasterAutomate index=5 value=0.500000 ",
+               "audioMasterThereIsNoSuchOpCode ", "effGetParamName parameter=0 ",
+               "effGetParamName returned name=Cutoff", "effEditGetRect ",
+               "effEditGetRect returned long=1 rect=top(0), left(0), bottom(200), right(300) ",
+               "effOpen ", "effGetProgram ", "effGetProgram returned program=3 "}));
 
     // A null rectangle pointer prints the caller's variable instead.
     probe->setNullRect(1);
@@ -105,7 +106,8 @@ TEST(LogLines, GatesSetThroughTheSettingsFile)
     Probe probe;
     OplexaUnderTest oplexa(probe.path());
     // GetProgram off, getParameter off, parameters off, return lines off.
-    writeSettings(oplexa, R"(<opCode index="3" enabled="0"/>)", R"(<opCode index="5" enabled="0"/>)",
+    writeSettings(oplexa, R"(<opCode index="3" enabled="0"/>)",
+                  R"(<opCode index="5" enabled="0"/>)",
                   R"(logParameters="0" logReturnParameters="0")");
     Session session(oplexa);
     ASSERT_NE(session.proxy, nullptr);
@@ -135,7 +137,8 @@ TEST(LogLines, DispatcherFunctionSwitchSilencesEveryDispatcherLine)
     const Lines messages = session.newMessages();
     EXPECT_EQ(messages, (Lines{"audioMasterIdle "}));
     // Time of day in front when logTime is on.
-    EXPECT_TRUE(std::regex_match(oplexa.lines().back(),
-                                 std::regex(R"(\d\d:\d\d:\d\d\.\d\d\d \([0-9A-F]+\) oplexa-probe\.so:audioMasterIdle )")))
+    EXPECT_TRUE(std::regex_match(
+        oplexa.lines().back(),
+        std::regex(R"(\d\d:\d\d:\d\d\.\d\d\d \([0-9A-F]+\) oplexa-probe\.so:audioMasterIdle )")))
         << oplexa.lines().back();
 }

@@ -58,12 +58,17 @@ TEST(Concurrency, CountersLoseNoUpdateWhileOnlyCounting)
 {
     oxLogger.init("Test.so");
     oxLogger.loggingActive = false;
-    constexpr int kCalls = 250000;
+    constexpr int kCalls = 4000000;
+    // All threads start together, so they overlap however the machine schedules them.
+    std::atomic<int> ready{0};
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
         threads.emplace_back(
-            []
+            [&ready]
             {
+                ++ready;
+                while (ready < kThreads)
+                    std::this_thread::yield();
                 for (int i = 0; i < kCalls; ++i)
                 {
                     oxLogger.logVstDispatcher(effGetVendorVersion, 0, 0, nullptr, 0.0f);
