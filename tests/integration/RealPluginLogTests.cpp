@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <sstream>
 #include <regex>
+#include <sstream>
 #include <unistd.h>
 
 namespace
@@ -26,7 +26,8 @@ std::string callPattern(const char* prefix, const VstOpCodeInfo& info)
     if (info.valueLabel != nullptr)
         pattern += escaped(info.valueLabel) + "=-?\\d+ ";
     if (info.ptrLabel != nullptr && !info.ptrIsReturned)
-        pattern += escaped(info.ptrLabel) + (info.ptrKind == ptrString ? "=.* " : "=(0x[0-9a-f]+|\\(nil\\)) ");
+        pattern += escaped(info.ptrLabel) +
+                   (info.ptrKind == ptrString ? "=.* " : "=(0x[0-9a-f]+|\\(nil\\)) ");
     if (info.optLabel != nullptr)
         pattern += escaped(info.optLabel) + "=-?\\d+\\.\\d{6} ";
     return pattern;
@@ -43,7 +44,9 @@ std::string returnPattern(const char* prefix, const VstOpCodeInfo& info, bool re
         if (info.ptrKind == ptrString)
             pointer = ".*";
         else if (info.ptrKind == ptrRectOut && rectangle)
-            pointer = "(top\\(-?\\d+\\), left\\(-?\\d+\\), bottom\\(-?\\d+\\), right\\(-?\\d+\\) |" + pointer + ")";
+            pointer =
+                "(top\\(-?\\d+\\), left\\(-?\\d+\\), bottom\\(-?\\d+\\), right\\(-?\\d+\\) |" +
+                pointer + ")";
         pattern += escaped(info.ptrLabel) + "=" + pointer;
     }
     return pattern;

@@ -5,26 +5,17 @@
 // of times; a counter that loses updates between threads is caught every run, not now and then.
 #include "bridge/VstInterface.h"
 #include "logger/OXLogger.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <regex>
 #include <thread>
-#include <unistd.h>
 
 namespace
 {
 constexpr int kThreads = 8;
 constexpr int kCallsPerThread = 4000;
-
-std::string logFile()
-{
-    char pattern[] = "/tmp/oplexa-concurrency-XXXXXX";
-    close(mkstemp(pattern));
-    setenv("OPLEXA_LOG_FILE", pattern, 1);
-    return pattern;
-}
 
 void makeCalls(int thread)
 {
@@ -88,7 +79,9 @@ TEST(Concurrency, CountersLoseNoUpdateWhileOnlyCounting)
 
 TEST(Concurrency, SwitchingAndResettingWhileThreadsCallStaysWhole)
 {
-    const std::string path = logFile();
+    TempFolder folder;
+    const std::string path = folder.file("log.txt");
+    setenv("OPLEXA_LOG_FILE", path.c_str(), 1);
     oxLogger.init("Test.so");
     std::atomic<bool> done{false};
     std::thread window(
@@ -126,10 +119,8 @@ TEST(Concurrency, SwitchingAndResettingWhileThreadsCallStaysWhole)
     // Lines may be shortened by logParameters going off; none may be torn.
     const std::regex whole(
         R"(\([0-9A-F]+\) Test\.so:(effCanDo .*|processReplacing.*|audioMasterGetTime .*|getParameter.*))");
-    std::ifstream in(path);
-    size_t lines = 0;
-    for (std::string text; std::getline(in, text); ++lines)
-        ASSERT_TRUE(std::regex_match(text, whole)) << text;
-    EXPECT_GT(lines, 0u); // the switches are all on in every other state
-    unlink(path.c_str());
+    const auto lines = readLines(path);
+    for (const std::string& line : lines)
+        ASSERT_TRUE(std::regex_match(line, whole)) << line;
+    EXPECT_FALSE(lines.empty()); // the switches are all on in every other state
 }

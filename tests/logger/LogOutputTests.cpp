@@ -1,12 +1,10 @@
 // Lines as they leave the process: prefix, time, one write per whole line, the log file.
 #include "logger/OXLogger.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <regex>
-#include <sstream>
-#include <unistd.h>
 
 namespace
 {
@@ -14,31 +12,12 @@ namespace
 class LogFile
 {
 public:
-    LogFile()
-    {
-        char pattern[] = "/tmp/oplexa-log-XXXXXX";
-        const int fd = mkstemp(pattern);
-        close(fd);
-        path = pattern;
-        setenv("OPLEXA_LOG_FILE", path.c_str(), 1);
-    }
-    ~LogFile() { unlink(path.c_str()); }
-    std::vector<std::string> lines() const
-    {
-        std::ifstream in(path);
-        std::vector<std::string> result;
-        for (std::string line; std::getline(in, line);)
-            result.push_back(line);
-        return result;
-    }
-    std::string text() const
-    {
-        std::ifstream in(path);
-        std::ostringstream all;
-        all << in.rdbuf();
-        return all.str();
-    }
-    std::string path;
+    LogFile() { setenv("OPLEXA_LOG_FILE", path.c_str(), 1); }
+    std::vector<std::string> lines() const { return readLines(path); }
+    std::string text() const { return readFile(path); }
+
+    TempFolder folder;
+    std::string path = folder.file("log.txt");
 };
 
 std::string threadPrefix()

@@ -4,23 +4,12 @@
 #pragma once
 
 #include "bridge/VstInterface.h"
+#include "tests/support/TestFiles.h"
 
-#include <atomic>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
-
-class TempFolder
-{
-public:
-    TempFolder();
-    ~TempFolder();
-    const std::string& path() const { return folder; }
-    std::string file(const std::string& name) const { return folder + "/" + name; }
-
-private:
-    std::string folder;
-};
 
 // The host side of the tests: records every audioMaster call it receives.
 struct HostCall
@@ -46,7 +35,8 @@ class OplexaUnderTest
 {
 public:
     // Sets OPLEXA_LOG_FILE before the module can open it; plugin empty leaves OPLEXA_PLUGIN unset.
-    explicit OplexaUnderTest(const std::string& plugin, const std::string& moduleName = "Oplexa.so");
+    explicit OplexaUnderTest(const std::string& plugin,
+                             const std::string& moduleName = "Oplexa.so");
     ~OplexaUnderTest();
 
     AEffect* start(); // the entry point with TestHost's audioMaster
@@ -62,10 +52,9 @@ public:
 private:
     TempFolder temp;
     std::string module;
-    void* handle = nullptr;
+    std::unique_ptr<LoadedModule> loaded;
     VstPluginMainProc entry = nullptr;
 };
 
-std::string readFile(const std::string& path);
 // The message part of a log line: what follows "(thread) module:".
 std::string messageOf(const std::string& line);

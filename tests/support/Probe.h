@@ -2,6 +2,7 @@
 #pragma once
 
 #include "tests/plugins/probe/ProbeControl.h"
+#include "tests/support/TestFiles.h"
 
 #include <string>
 
@@ -20,6 +21,6 @@ public:
 
 private:
     std::string modulePath;
-    void* handle = nullptr;
+    LoadedModule module;
     const ProbeApi* api = nullptr;
 };

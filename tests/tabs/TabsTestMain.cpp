@@ -3,9 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+    // Without a DISPLAY JUCE tries ":0", which may be another test's X server; these tests
+    // need none, so they name one that no server answers.
+    setenv("DISPLAY", ":no-display", 1);
     juce::ScopedJuceInitialiser_GUI juceGui;
     return RUN_ALL_TESTS();
 }
