@@ -11,9 +11,9 @@
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
-    // Without a DISPLAY JUCE tries ":0", which may be another test's X server; these tests
-    // need none, so they name one that no server answers.
-    setenv("DISPLAY", ":no-display", 1);
+    // Without a DISPLAY JUCE tries ":0", which may be another test's X server; tests that
+    // need none name one that no server answers.
+    setenv("DISPLAY", ":no-display", 0);
     LogCapture::install();
     juce::ScopedJuceInitialiser_GUI juce;
     oxLogger.init("TestPlugin");
