@@ -153,6 +153,8 @@ check "a click on a row switches its lamp off" near "$(pixel switched-off $((px 
 click_at $((px + 100)) "$(row_lamp_y 3)" 3
 shoot switched-on
 check "a right click switches it on again" near "$(pixel switched-on $((px + 7)) "$(row_lamp_y 3)")" e5b780
+check "the row under the pointer takes the hover colour" near "$(pixel switched-on $((px + 200)) $((py + 50)))" e5e2da
+check "the next row does not" near "$(pixel switched-on $((px + 200)) $((py + 66)))" f2f2f2
 
 click_at 100 "$(tab_y 1)"
 shoot dispatcher

@@ -3,12 +3,7 @@
 # any desktop (a bare X server ends the process with BadAtom). Xvfb itself picks a display
 # that no other server holds and names it (-displayfd), so GUI tests started at the same
 # moment never share or fight over one.
-#   with_display.sh [-s WIDTHxHEIGHT] COMMAND [ARGUMENTS...]
-size=1280x1024
-if [ "${1:-}" = "-s" ]; then
-    size=$2
-    shift 2
-fi
+#   with_display.sh COMMAND [ARGUMENTS...]
 for tool in Xvfb openbox xprop; do
     if ! command -v $tool >/dev/null 2>&1; then
         echo "$tool is not installed; skipping"
@@ -16,7 +11,7 @@ for tool in Xvfb openbox xprop; do
     fi
 done
 named=$(mktemp)
-Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$named" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$named" 2>/dev/null &
 server=$!
 wm=
 stop() {

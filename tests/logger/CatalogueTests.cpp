@@ -28,29 +28,6 @@ TEST(Catalogue, TablesKeepTheirInvariants)
     }
 }
 
-TEST(Catalogue, SwitchOperations)
-{
-    CapturingLogger logger;
-    const auto group = OXLogger::vstDispatcherOpCodes;
-    logger.setVstOpCodeEnabled(false, group, 1);
-    logger.toggleVstOpCodesEnabled();
-    EXPECT_FALSE(logger.isVstOpCodeEnabled(group, 0));
-    EXPECT_TRUE(logger.isVstOpCodeEnabled(group, 1));
-    EXPECT_FALSE(logger.isVstOpCodeEnabled(group, 2));
-    EXPECT_FALSE(logger.isVstOpCodeEnabled(OXLogger::vstAEffectFunctions, 5));
-
-    logger.logVstDispatcher(1, 0, 0, nullptr, 0.0f);
-    logger.resetVstOpCodeCounters();
-    EXPECT_EQ(logger.getVstOpCodeCount(group, 1), 0);
-    EXPECT_TRUE(logger.isVstOpCodeEnabled(group, 1));
-    EXPECT_FALSE(logger.isVstOpCodeEnabled(group, 2));
-
-    logger.setVstOpCodesEnabled(true);
-    for (int g = 0; g < 3; ++g)
-        for (int i = 0; i < logger.getVstNumOpCodes(static_cast<Group>(g)); ++i)
-            EXPECT_TRUE(logger.isVstOpCodeEnabled(static_cast<Group>(g), i));
-}
-
 TEST(Catalogue, InitLogInfoIgnoresEmptyAndNegativeCounts)
 {
     DynamicDebugInfo records[2];

@@ -103,13 +103,6 @@ TEST(LoggerState, NamesInCapitalsAreAccepted)
     EXPECT_FALSE(logger.logTime);
 }
 
-TEST(SettingsFile, NameFollowsTheModule)
-{
-    EXPECT_EQ(settingsFileFor(juce::File("/x/Oplexa.so")).getFullPathName(), "/x/Oplexa.xml");
-    EXPECT_EQ(settingsFileFor(juce::File("/x/My.Plugin.so")).getFullPathName(), "/x/My.Plugin.xml");
-    EXPECT_EQ(settingsFileFor(juce::File()), juce::File());
-}
-
 TEST(SettingsFile, BadFilesChangeNothing)
 {
     const std::string documents[] = {

@@ -49,35 +49,6 @@ TEST_F(TabSelection, ClickSelectsBringsForwardAndReportsEveryTime)
     EXPECT_EQ(widget.getTabHolder()->getIndexOfChildComponent(widget.getTabComponent(0)), 1);
 }
 
-TEST_F(TabSelection, AddingRemovingAndClearingKeepTheSelectionIndex)
-{
-    widget.setCurrentlySelectedTab(2);
-    widget.setCurrentlySelectedTab(1);
-    auto* selected = widget.getTabComponent(1);
-    auto* inserted = new OldTabbedComponentBasicTab("new");
-
-    widget.addTab(0, inserted);
-    EXPECT_EQ(widget.getTabComponent(0), inserted);
-    EXPECT_EQ(selected->getX(), 92);
-    EXPECT_EQ(widget.getCurrentTabIndex(), 1);
-    EXPECT_EQ(frontTab(), inserted);
-
-    // The index names a tab in tab order, whatever the stacking order after selections.
-    auto* last = widget.getTabComponent(3);
-    juce::Component::SafePointer<juce::Component> removed(selected);
-    widget.removeTab(2);
-    EXPECT_EQ(removed.getComponent(), nullptr);
-    EXPECT_EQ(widget.getTabComponent(2), last);
-    EXPECT_EQ(last->getX(), 92);
-    EXPECT_EQ(widget.getCurrentTabIndex(), 1);
-
-    widget.clearTabs();
-    EXPECT_EQ(widget.getNumTabs(), 0);
-    EXPECT_EQ(widget.getTabComponent(0), nullptr);
-    EXPECT_EQ(widget.getCurrentTabIndex(), 1);
-    EXPECT_EQ(widget.getScrollBar()->getRangeLimit().getLength(), 0.0);
-}
-
 // Counts whole-component repaints: repaint() reaches an attached cached image even without a
 // window.
 struct RepaintCounter : juce::CachedComponentImage
