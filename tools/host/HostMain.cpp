@@ -34,7 +34,7 @@ private:
     FILE* file_ = nullptr;
 };
 
-HostExitCode runCycles(const HostOptions& options, const AudioSinks& sinks, SessionReport& report)
+HostExitCode runCycles(const HostOptions& options, FILE* audio, SessionReport& report)
 {
     PluginModule module;
     for (int cycle = 1; cycle <= options.cycles; ++cycle)
@@ -58,14 +58,10 @@ HostExitCode runCycles(const HostOptions& options, const AudioSinks& sinks, Sess
         }
         hostLog().line("cycle %d: entry point %s", cycle, module.entryName());
         report.line("cycle %d", cycle);
-        const HostExitCode result = runSession(entry, module.entryName(), options, sinks, report);
+        const HostExitCode result = runSession(entry, module.entryName(), options, audio, report);
         if (result != kExitOk)
             return result;
-        if (options.unloadEachCycle)
-            module.unload();
     }
-    if (!options.unload)
-        module.release();
     return kExitOk;
 }
 } // namespace
@@ -90,16 +86,14 @@ int main(int argc, char** argv)
 
     SessionReport report;
     OutputFile audio;
-    OutputFile input;
-    if (!report.open(options.reportPath) || !audio.open(options.audioPath) ||
-        !input.open(options.inputPath))
+    if (!report.open(options.reportPath) || !audio.open(options.audioPath))
     {
         hostLog().problem("error: cannot create the output files");
         return kExitOutputFailed;
     }
 
-    HostExitCode result = runCycles(options, AudioSinks{audio.get(), input.get()}, report);
-    if ((!report.close() || !audio.close() || !input.close()) && result == kExitOk)
+    HostExitCode result = runCycles(options, audio.get(), report);
+    if ((!report.close() || !audio.close()) && result == kExitOk)
     {
         hostLog().problem("error: could not write the output files");
         result = kExitOutputFailed;
