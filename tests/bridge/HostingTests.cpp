@@ -43,24 +43,6 @@ TEST(Hosting, CallbackInsideTheEntryPointReachesTheHostWithTheProxyRecord)
     EXPECT_TRUE(contains(messages, "audioMasterVersion returned version=2400 "));
 }
 
-TEST(Hosting, ProxyRecordIsTheHostedCopyWithForwardersInPlace)
-{
-    Probe probe;
-    OplexaUnderTest oplexa(probe.path());
-    AEffect* proxy = oplexa.start();
-    ASSERT_NE(proxy, nullptr);
-    AEffect* hosted = probe->getRecord();
-    ASSERT_NE(proxy, hosted);
-    EXPECT_EQ(proxy->magic, hosted->magic);
-    EXPECT_EQ(proxy->numParams, hosted->numParams);
-    EXPECT_EQ(proxy->uniqueID, hosted->uniqueID);
-    EXPECT_EQ(proxy->object, hosted->object);
-    EXPECT_EQ(std::memcmp(proxy->reserved, hosted->reserved, sizeof hosted->reserved), 0);
-    EXPECT_NE(proxy->dispatcher, hosted->dispatcher);
-    EXPECT_NE(proxy->processReplacing, hosted->processReplacing);
-    EXPECT_NE(proxy->getParameter, hosted->getParameter);
-}
-
 TEST(Hosting, EveryForwarderHandsTheHostedPluginItsOwnRecord)
 {
     Probe probe;
@@ -219,30 +201,4 @@ TEST(Hosting, LaterChangesOfTheHostedRecordDoNotShowInTheProxy)
     EXPECT_EQ(probe->getRecord()->numPrograms, shape.numPrograms + 5);
     EXPECT_EQ(proxy->numPrograms, shape.numPrograms);
     EXPECT_EQ(proxy->flags, shape.flags);
-}
-
-TEST(Hosting, SettingsSurviveARestart)
-{
-    Probe probe;
-    OplexaUnderTest oplexa(probe.path());
-    AEffect* proxy = oplexa.start();
-    ASSERT_NE(proxy, nullptr);
-    proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f);
-    std::string settings = readFile(oplexa.settingsFile());
-    const std::string on = "<opCode index=\"3\" name=\"GetProgram\" enabled=\"1\"/>";
-    const auto at = settings.find(on);
-    ASSERT_NE(at, std::string::npos);
-    settings.replace(at, on.size(), "<opCode index=\"3\" name=\"GetProgram\" enabled=\"0\"/>");
-    {
-        std::ofstream(oplexa.settingsFile()) << settings;
-    }
-    probe->reset();
-    proxy = oplexa.start();
-    ASSERT_NE(proxy, nullptr);
-    const size_t before = oplexa.lines().size();
-    proxy->dispatcher(proxy, effGetProgram, 0, 0, nullptr, 0.0f);
-    proxy->dispatcher(proxy, effGetVendorVersion, 0, 0, nullptr, 0.0f);
-    const auto messages = oplexa.messages();
-    ASSERT_EQ(messages.size(), before + 2);
-    EXPECT_EQ(messages[before], "effGetVendorVersion ");
 }

@@ -35,18 +35,6 @@ TEST(ReturnLines, TextsRectanglesAndPointers)
                withStored, withNull, "audioMasterGetVendorString returned bool=1 bool=Cutoff"}));
 }
 
-TEST(ReturnLines, OnlyOpcodesWithSomethingToReturn)
-{
-    CapturingLogger logger;
-    logger.logVstDispatcherReturn(effOpen, nullptr, 1);
-    logger.logVstDispatcherReturn(effGetProgram, nullptr, 2);
-    logger.logVstAudioMasterReturn(5, nullptr, 1);
-    logger.logReturnParameters = false;
-    logger.logVstDispatcherReturn(effGetProgram, nullptr, 2);
-    logger.logVstGetParameterReturn(1.0f);
-    EXPECT_EQ(logger.take(), (Lines{"effGetProgram returned program=2 "}));
-}
-
 TEST(Gates, CountingGoesOnWhateverIsSwitchedOff)
 {
     CapturingLogger logger;

@@ -28,32 +28,6 @@ void expectFrameBox(const OldTabbedComponent& widget, Rect expected)
     }
 }
 
-TEST(TabLayout, MonitorWindowSettingsGiveTheWorkedExample)
-{
-    RecordingTabbedComponent widget;
-    widget.setSize(600, 400);
-    widget.setTabOrientation(OldTabbedComponent::tabsOnLeft, 200, 2, 2);
-    addTabs(widget, 4);
-    juce::Component page;
-    widget.setContentComponent(&page);
-    settleMessages();
-
-    EXPECT_FALSE(widget.getScrollBar()->isVisible());
-    EXPECT_EQ(widget.getTabHolder()->getBounds(), Rect(0, 0, 207, 400));
-    EXPECT_EQ(pageBoxOf(widget), juce::Rectangle<float>(200, 0, 400, 400));
-    expectFrameBox(widget, {207, 0, 393, 400});
-    EXPECT_EQ(page.getBounds(), Rect(204, 4, 392, 392));
-    const Rect edges[] = {{207, 0, 393, 4}, {207, 396, 393, 4}, {207, 4, 0, 392},
-                          {596, 4, 4, 392}, {198, 0, 9, 0},     {198, 400, 9, 0}};
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(widget.getEdge(i)->getBounds(), edges[i]) << "edge " << i;
-
-    EXPECT_EQ(widget.getTabComponent(3)->getBounds(), Rect(0, 138, 207, 50));
-    // The page lies in front of the holder's last columns.
-    EXPECT_EQ(widget.getChildComponent(widget.getNumChildComponents() - 1), &page);
-    widget.setContentComponent(nullptr);
-}
-
 struct OrientationLayout
 {
     OldTabbedComponent::TabOrientation orientation;
