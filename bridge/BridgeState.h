@@ -39,6 +39,8 @@ VstIntPtr proxyDispatcher(AEffect* effect, int32_t opcode, int32_t index, VstInt
                           void* ptr, float opt);
 void proxyProcess(AEffect* effect, float** inputs, float** outputs, int32_t sampleFrames);
 void proxyProcessReplacing(AEffect* effect, float** inputs, float** outputs, int32_t sampleFrames);
+void proxyProcessDoubleReplacing(AEffect* effect, double** inputs, double** outputs,
+                                 int32_t sampleFrames);
 void proxySetParameter(AEffect* effect, int32_t index, float value);
 float proxyGetParameter(AEffect* effect, int32_t index);
 VstIntPtr proxyAudioMaster(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value,

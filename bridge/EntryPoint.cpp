@@ -4,15 +4,20 @@
 #include "logger/OXLogger.h"
 
 #include <cstring>
+#include <mutex>
+#include <thread>
 
 std::atomic<AEffect*> vstEffect{nullptr};
 std::atomic<audioMasterCallback> vstAudioMaster{nullptr};
 
 namespace
 {
-// Set while main_macho runs, so a hosted module that calls back into it (Oplexa chosen to host
-// itself) is refused instead of recursing.
-bool starting = false;
+// Calls of the entry point take turns: a host thread that calls while another starts Oplexa
+// waits, and is then refused, so that its refusal never meets a half-started logger.
+std::mutex startMutex;
+// The thread inside start-up. A hosted module that calls back into this very module on it
+// (Oplexa chosen to host itself) is refused at once instead of waiting for itself.
+std::atomic<std::thread::id> startingThread{};
 
 void copyAEffect(const AEffect& hosted)
 {
@@ -22,30 +27,60 @@ void copyAEffect(const AEffect& hosted)
     proxyEffect.setParameter = proxySetParameter;
     proxyEffect.getParameter = proxyGetParameter;
     proxyEffect.processReplacing = proxyProcessReplacing;
+    // Null stays null: the host must see the hosted plug-in's capability unchanged.
+    if (hosted.processDoubleReplacing != nullptr)
+        proxyEffect.processDoubleReplacing = proxyProcessDoubleReplacing;
 }
 
-AEffect* hostPlugin(audioMasterCallback audioMaster)
+AEffect* refuse()
 {
-    if (vstEffect.load() != nullptr || starting)
-    {
-        oxLogger.log("Oplexa is exiting VST main function with NULL since we are already hosting "
-                     "a plugin");
-        return nullptr;
-    }
-    starting = true;
+    oxLogger.log("Oplexa is exiting VST main function with NULL since we are already hosting "
+                 "a plugin");
+    return nullptr;
+}
+
+AEffect* startHosting(audioMasterCallback audioMaster)
+{
     startOplexa();
     AEffect* hosted = loadVstPlugin(audioMaster);
     if (hosted == nullptr)
     {
         stopOplexa();
-        starting = false;
         return nullptr;
     }
     vstEffect = hosted;
     copyAEffect(*hosted);
     openMonitorWindow();
-    starting = false;
     return &proxyEffect;
+}
+
+AEffect* hostPlugin(audioMasterCallback audioMaster)
+{
+    if (startingThread.load() == std::this_thread::get_id())
+        return refuse();
+    const std::lock_guard<std::mutex> turn(startMutex);
+    if (vstEffect.load() != nullptr)
+        return refuse();
+    startingThread = std::this_thread::get_id();
+    AEffect* proxy = nullptr;
+    try
+    {
+        proxy = startHosting(audioMaster);
+    }
+    catch (...)
+    {
+        // Undone like a failed load, so that the next call starts afresh.
+        try
+        {
+            vstEffect = nullptr;
+            stopOplexa();
+        }
+        catch (...)
+        {
+        }
+    }
+    startingThread = std::thread::id();
+    return proxy;
 }
 } // namespace
 
@@ -57,7 +92,6 @@ extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMa
     }
     catch (...)
     {
-        starting = false;
         return nullptr;
     }
 }

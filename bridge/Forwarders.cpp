@@ -1,4 +1,4 @@
-// The five functions of the proxy record and the callback handed to the hosted plug-in.
+// The six functions of the proxy record and the callback handed to the hosted plug-in.
 // Each reports the call, passes it on and reports the return. They run on any
 // thread the host or the hosted plug-in calls from, several at once; nothing here locks,
 // allocates or throws into the caller. With nothing hosted (before loading, after "Close")
@@ -9,6 +9,7 @@
 // would read past the proxy otherwise.
 #include "bridge/BridgeState.h"
 #include "bridge/ProxyEffect.h"
+#include "logger/CountSummary.h"
 #include "logger/OXLogger.h"
 
 namespace
@@ -60,6 +61,7 @@ VstIntPtr proxyDispatcher(AEffect*, int32_t opcode, int32_t index, VstIntPtr val
         oxLogger.logVstDispatcherReturn(opcode, ptr, result);
         if (opcode == effClose)
         {
+            writeCountSummary(oxLogger);
             // Nothing may reach the released record once shutdown starts unloading it.
             vstEffect = nullptr;
             stopOplexa();
@@ -96,6 +98,21 @@ void proxyProcessReplacing(AEffect*, float** inputs, float** outputs, int32_t sa
         AEffect* hosted = vstEffect.load(relaxed);
         if (hosted != nullptr && hosted->processReplacing != nullptr)
             hosted->processReplacing(hosted, inputs, outputs, sampleFrames);
+    }
+    catch (...)
+    {
+    }
+}
+
+// Host's audio thread; only hosts that process in double precision call it.
+void proxyProcessDoubleReplacing(AEffect*, double** inputs, double** outputs, int32_t sampleFrames)
+{
+    try
+    {
+        oxLogger.logVstProcessDoubleReplacing(inputs, outputs, sampleFrames);
+        AEffect* hosted = vstEffect.load(relaxed);
+        if (hosted != nullptr && hosted->processDoubleReplacing != nullptr)
+            hosted->processDoubleReplacing(hosted, inputs, outputs, sampleFrames);
     }
     catch (...)
     {

@@ -14,6 +14,7 @@ std::thread thread;
 std::mutex mutex;
 std::condition_variable started;
 bool ready = false;
+bool filtersXErrors = false;
 
 void run()
 {
@@ -25,7 +26,6 @@ void run()
     }
     started.notify_all();
     juce::MessageManager::getInstance()->runDispatchLoop();
-    juce::shutdownJuce_GUI();
 }
 } // namespace
 
@@ -39,7 +39,8 @@ void start()
     thread = std::thread(run);
     std::unique_lock<std::mutex> lock(mutex);
     started.wait(lock, [] { return ready; });
-    if (platform::displayAvailable())
+    filtersXErrors = platform::displayAvailable();
+    if (filtersXErrors)
         platform::filterXErrorsOnThread(thread.get_id());
 }
 
@@ -67,10 +68,16 @@ void stop()
     if (!thread.joinable())
         return;
     // Asked from the message thread itself: from outside, stopDispatchLoop still writes to the
-    // MessageManager after posting its quit message, when the loop may already have ended and
-    // shut JUCE down.
+    // MessageManager after posting its quit message, while the loop may be ending.
     call([] { juce::MessageManager::getInstance()->stopDispatchLoop(); });
     thread.join();
+    // JUCE's shutdown closes the X libraries it opened, and dlclose waits for the loader's lock,
+    // which a host that unloads Oplexa holds on this very thread: so it runs here, as in JUCE's
+    // own plug-ins, with this thread standing in for the message thread.
+    if (filtersXErrors)
+        platform::filterXErrorsOnThread(std::this_thread::get_id());
+    juce::MessageManager::getInstance()->setCurrentThreadAsMessageThread();
+    juce::shutdownJuce_GUI();
     platform::stopFilteringXErrors();
 }
 

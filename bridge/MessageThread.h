@@ -10,7 +10,7 @@ namespace messageThread
 void start();
 // Runs the function on the message thread and waits for it; exceptions stay on that thread.
 void call(const std::function<void()>& function);
-// Stops the loop, shuts JUCE's GUI support down on the message thread and joins it.
+// Stops the loop, joins the message thread and shuts JUCE's GUI support down on this thread.
 void stop();
 bool isRunning() noexcept;
 } // namespace messageThread

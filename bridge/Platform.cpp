@@ -3,6 +3,13 @@
 #include <atomic>
 #include <cstdlib>
 #include <dlfcn.h>
+#include <new>
+#include <pwd.h>
+#include <unistd.h>
+
+// The module links with --wrap=__cxa_atexit: every destructor its code registers, JUCE's included,
+// comes through __wrap___cxa_atexit below.
+extern "C" int __real___cxa_atexit(void (*destructor)(void*), void* object, void* module);
 
 namespace platform
 {
@@ -102,6 +109,7 @@ int filterXError(void* display, void* event)
 
 void filterXErrorsOnThread(std::thread::id thread) noexcept
 {
+    filteredThread = thread;
     if (xlibForErrors != nullptr)
         return;
     xlibForErrors = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
@@ -114,7 +122,6 @@ void filterXErrorsOnThread(std::thread::id thread) noexcept
         xlibForErrors = nullptr;
         return;
     }
-    filteredThread = thread;
     previousHandler = setErrorHandler(filterXError);
 }
 
@@ -131,9 +138,55 @@ void stopFilteringXErrors() noexcept
     xlibForErrors = nullptr;
 }
 
+namespace
+{
+std::atomic<void (*)() noexcept> beforeStaticDestructors{nullptr};
+
+struct StaticDestructor
+{
+    void (*destructor)(void*);
+    void* object;
+};
+
+void destroyStatic(void* data)
+{
+    if (const auto function = beforeStaticDestructors.exchange(nullptr))
+        function();
+    const auto* registered = static_cast<StaticDestructor*>(data);
+    registered->destructor(registered->object);
+    delete registered;
+}
+} // namespace
+
+void runBeforeStaticDestructors(void (*function)() noexcept) noexcept
+{
+    beforeStaticDestructors = function;
+}
+
 std::string environment(const char* name) noexcept
 {
     const char* value = std::getenv(name);
     return value != nullptr ? value : "";
 }
+
+std::string userConfigFolder() noexcept
+{
+    // The XDG base directory rules: a relative value is ignored.
+    const std::string xdg = environment("XDG_CONFIG_HOME");
+    if (!xdg.empty() && xdg[0] == '/')
+        return xdg;
+    std::string home = environment("HOME");
+    if (home.empty())
+        if (const passwd* user = getpwuid(getuid()); user != nullptr && user->pw_dir != nullptr)
+            home = user->pw_dir;
+    return !home.empty() && home[0] == '/' ? home + "/.config" : "";
+}
 } // namespace platform
+
+extern "C" int __wrap___cxa_atexit(void (*destructor)(void*), void* object, void* module)
+{
+    auto* registered = new (std::nothrow) platform::StaticDestructor{destructor, object};
+    if (registered == nullptr)
+        return __real___cxa_atexit(destructor, object, module);
+    return __real___cxa_atexit(platform::destroyStatic, registered, module);
+}

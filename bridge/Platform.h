@@ -36,10 +36,19 @@ bool displayAvailable() noexcept;
 // Inside a plug-in JUCE installs no X error handler, and Xlib's default one ends the process,
 // host and all, on an error as harmless as a refused focus request. While Oplexa's message
 // thread runs, errors raised on that thread are Oplexa's own and are ignored; every other
-// error goes on to the handler that was there before (the host's or Xlib's).
+// error goes on to the handler that was there before (the host's or Xlib's). A second call moves
+// the filter to another thread.
 void filterXErrorsOnThread(std::thread::id thread) noexcept;
 void stopFilteringXErrors() noexcept;
 
+// Runs the function once, just before the C runtime destroys the first static object of this
+// module, at exit() or at dlclose. Statics that JUCE builds on the message thread are destroyed
+// before any static built earlier, so only this hook comes early enough to stop that thread.
+void runBeforeStaticDestructors(void (*function)() noexcept) noexcept;
+
 // An environment variable's value, or an empty text when it is unset.
 std::string environment(const char* name) noexcept;
+
+// $XDG_CONFIG_HOME, or else ~/.config; an empty text when no absolute folder can be found.
+std::string userConfigFolder() noexcept;
 } // namespace platform

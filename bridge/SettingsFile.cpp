@@ -14,6 +14,23 @@ juce::File settingsFileFor(const juce::File& module)
     return module.withFileExtension("xml");
 }
 
+SettingsFiles settingsFilesFor(const juce::File& module, const juce::File& configHome)
+{
+    const juce::File beside = settingsFileFor(module);
+    if (beside == juce::File() || configHome == juce::File())
+        return {beside, beside};
+    const juce::File config = configHome.getChildFile("oplexa").getChildFile(beside.getFileName());
+    // JUCE writes through a temporary file in the target's folder, so the folder must be
+    // writable; a missing one counts as writable when it can be created.
+    const bool useConfig = !beside.getParentDirectory().hasWriteAccess() &&
+                           config.getParentDirectory().hasWriteAccess();
+    const juce::File& write = useConfig ? config : beside;
+    const juce::File& other = useConfig ? beside : config;
+    // A file left beside a read-only module (by a root session, say) must not hide the
+    // user's own file from then on.
+    return {write.existsAsFile() || !other.existsAsFile() ? write : other, write};
+}
+
 void applySettings(const void* data, size_t size, juce::File& lastDir, OXLogger& logger)
 {
     // JUCE's parser reads past the end of some malformed text and never returns from other
@@ -35,10 +52,12 @@ void applySettings(const void* data, size_t size, juce::File& lastDir, OXLogger&
     if (const auto* lastDirElement = root->getChildByName("LastDir"))
         if (const auto* text = lastDirElement->getFirstChildElement())
         {
+            // An element in place of the text names no folder: the chooser falls back home.
             // A relative path would name a folder under whatever the host's working folder is.
-            const juce::String folder = text->getText();
-            if (juce::File::isAbsolutePath(folder))
-                lastDir = juce::File(folder);
+            if (!text->isTextElement())
+                lastDir = juce::File();
+            else if (juce::File::isAbsolutePath(text->getText()))
+                lastDir = juce::File(text->getText());
         }
     if (const auto* loggerElement = root->getChildByName("Logger"))
         logger.loadState(*loggerElement);
@@ -59,7 +78,7 @@ bool writeSettings(const juce::File& file, const juce::File& lastDir, const OXLo
     auto* lastDirElement = root.createNewChildElement("LastDir");
     lastDirElement->addTextElement(lastDir.getFullPathName());
     logger.saveState(*root.createNewChildElement("Logger"));
-    if (file == juce::File())
+    if (file == juce::File() || !file.getParentDirectory().createDirectory())
         return false;
     juce::XmlElement::TextFormat format; // empty DTD
     format.customEncoding = "UTF-8";

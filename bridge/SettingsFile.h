@@ -1,4 +1,5 @@
-// The settings file beside the module: the chooser's last folder and the logger's switches.
+// The settings file beside the module (or in the user's configuration folder when the module's
+// folder can't be written): the chooser's last folder and the logger's switches.
 #pragma once
 
 #include <juce_core/juce_core.h>
@@ -7,6 +8,16 @@ class OXLogger;
 
 // X.so keeps its settings in X.xml in the same folder; an unknown module has no settings file.
 juce::File settingsFileFor(const juce::File& module);
+
+struct SettingsFiles
+{
+    juce::File read;  // may not exist
+    juce::File write; // empty for an unknown module
+};
+// The file beside the module comes first. When its folder can't be written (a system-wide
+// install), the same name in configHome/oplexa/ is written instead, if that can be. Reading
+// takes the file that will be written, or else the other one.
+SettingsFiles settingsFilesFor(const juce::File& module, const juce::File& configHome);
 
 // Applies what a settings document holds; anything missing or malformed is skipped, and a
 // document that is not valid UTF-8 is skipped whole.

@@ -13,6 +13,8 @@ using AEffectDispatcherProc = VstIntPtr (*)(AEffect* effect, int32_t opcode, int
 using audioMasterCallback = AEffectDispatcherProc;
 using AEffectProcessProc = void (*)(AEffect* effect, float** inputs, float** outputs,
                                     int32_t sampleFrames);
+using AEffectProcessDoubleProc = void (*)(AEffect* effect, double** inputs, double** outputs,
+                                          int32_t sampleFrames);
 using AEffectSetParameterProc = void (*)(AEffect* effect, int32_t index, float value);
 using AEffectGetParameterProc = float (*)(AEffect* effect, int32_t index);
 using VstPluginMainProc = AEffect* (*)(audioMasterCallback audioMaster);
@@ -31,6 +33,7 @@ enum VstEffectFlags : int32_t
     effFlagsNoSoundInStop = 0x200,
     effFlagsExtIsAsync = 0x400,
     effFlagsExtHasBuffer = 0x800,
+    effFlagsCanDoubleReplacing = 0x1000,
 };
 
 struct AEffect
@@ -56,8 +59,9 @@ struct AEffect
     int32_t uniqueID;
     int32_t version;
     AEffectProcessProc processReplacing;
-    // Copied, never read: real plug-ins keep a double-precision process function here.
-    char reserved[64];
+    AEffectProcessDoubleProc processDoubleReplacing;
+    // Copied, never read.
+    char future[56];
 };
 
 static_assert(sizeof(void*) == 8, "the record layout below is the x86_64 one");
@@ -83,7 +87,8 @@ static_assert(offsetof(AEffect, user) == 104);
 static_assert(offsetof(AEffect, uniqueID) == 112);
 static_assert(offsetof(AEffect, version) == 116);
 static_assert(offsetof(AEffect, processReplacing) == 120);
-static_assert(offsetof(AEffect, reserved) == 128);
+static_assert(offsetof(AEffect, processDoubleReplacing) == 128);
+static_assert(offsetof(AEffect, future) == 136);
 
 // Dispatcher and audioMaster opcodes the bridge and the test partners use by name.
 // The full catalogue with names and labels lives in the logger.

@@ -5,6 +5,7 @@
 #include "gui/OXColours.h"
 
 #include <cstring>
+#include <iterator>
 
 OXVstAEffectComponent::OXVstAEffectComponent()
     : OXVstOpCodeListComponent(OXLogger::vstAEffectFunctions)
@@ -22,9 +23,10 @@ void OXVstAEffectComponent::init()
     if (isInitialised())
         return;
     OXVstOpCodeListComponent::init();
+    const int rowsBottom = getNumRows() > 0 ? getRow(getNumRows() - 1)->getBottom() : 0;
+    placeRowsInRecordOrder();
 
     textEditor = new juce::TextEditor("AEffectTextEditor");
-    const int rowsBottom = getNumRows() > 0 ? getRow(getNumRows() - 1)->getBottom() : 0;
     textEditor->setBounds(0, rowsBottom + 5, getWidth(), getHeight() - rowsBottom - 10);
     textEditor->setReadOnly(true);
     textEditor->setMultiLine(true, true);
@@ -39,6 +41,21 @@ void OXVstAEffectComponent::init()
     // JUCE 7 no longer infers this from the background colour.
     textEditor->setOpaque(oxAEffectBackColor.isOpaque());
     addAndMakeVisible(textEditor);
+}
+
+void OXVstAEffectComponent::placeRowsInRecordOrder()
+{
+    // processDoubleReplacing came last to the group, but its row belongs under processReplacing.
+    constexpr int order[] = {
+        fnDispatcher,   fnAudioMaster, fnProcess, fnProcessReplacing, fnProcessDoubleReplacing,
+        fnSetParameter, fnGetParameter};
+    if (getNumRows() != static_cast<int>(std::size(order)))
+        return;
+    juce::Point<int> places[std::size(order)];
+    for (size_t i = 0; i < std::size(order); ++i)
+        places[i] = getRow(static_cast<int>(i))->getPosition();
+    for (size_t i = 0; i < std::size(order); ++i)
+        getRow(order[i])->setTopLeftPosition(places[i]);
 }
 
 void OXVstAEffectComponent::updateGUI()

@@ -1,4 +1,4 @@
-// The first page: the six function rows and, below them, the text of the proxy record.
+// The first page: the function rows and, below them, the text of the proxy record.
 // Message thread only; the record is read without a lock and shown as caught.
 #pragma once
 
@@ -21,6 +21,8 @@ public:
     juce::TextEditor* getTextEditor() const noexcept { return textEditor; }
 
 private:
+    void placeRowsInRecordOrder();
+
     // Zero-filled, so the first comparison after init always finds a difference.
     AEffect lastEffect{};
     juce::TextEditor* textEditor = nullptr;

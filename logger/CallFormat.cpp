@@ -4,45 +4,71 @@
 
 namespace
 {
+// "label="
+void appendLabel(LineBuffer& line, const char* label) noexcept
+{
+    line.appendText(label);
+    line.appendChar('=');
+}
+
+// "label=text": the text a plug-in or host passed, escaped so that it stays on its line.
 void appendText(LineBuffer& line, const char* label, const void* ptr) noexcept
 {
-    line.append("%s=", label);
-    line.appendText(ptr != nullptr ? static_cast<const char*>(ptr) : kNullTextMarker);
+    appendLabel(line, label);
+    if (ptr != nullptr)
+        line.appendEscapedText(static_cast<const char*>(ptr));
+    else
+        line.appendText(kNullTextMarker);
+}
+
+// "label=%ld "
+void appendNumber(LineBuffer& line, const char* label, long value) noexcept
+{
+    appendLabel(line, label);
+    line.appendDecimal(value);
+    line.appendChar(' ');
 }
 } // namespace
 
 void formatCallLine(LineBuffer& line, const char* prefix, const VstOpCodeInfo& info, long index,
                     long value, void* ptr, float opt, bool withParameters) noexcept
 {
-    line.append("%s%s ", prefix, info.name);
+    line.appendText(prefix);
+    line.appendText(info.name);
+    line.appendChar(' ');
     if (!withParameters)
         return;
     if (info.indexLabel != nullptr)
-        line.append("%s=%ld ", info.indexLabel, index);
+        appendNumber(line, info.indexLabel, index);
     if (info.valueLabel != nullptr)
-        line.append("%s=%ld ", info.valueLabel, value);
+        appendNumber(line, info.valueLabel, value);
     if (info.ptrLabel != nullptr && !info.ptrIsReturned)
     {
         if (info.ptrKind == ptrString)
-        {
             appendText(line, info.ptrLabel, ptr);
-            line.append(" ");
-        }
         else
         {
-            line.append("%s=%p ", info.ptrLabel, ptr);
+            appendLabel(line, info.ptrLabel);
+            line.appendPointer(ptr);
         }
+        line.appendChar(' ');
     }
     if (info.optLabel != nullptr)
-        line.append("%s=%f ", info.optLabel, static_cast<double>(opt));
+    {
+        appendLabel(line, info.optLabel);
+        line.appendFixed(static_cast<double>(opt));
+        line.appendChar(' ');
+    }
 }
 
 void formatReturnLine(LineBuffer& line, const char* prefix, const VstOpCodeInfo& info, void* ptr,
                       long result, bool rectangleKnown) noexcept
 {
-    line.append("%s%s returned ", prefix, info.name);
+    line.appendText(prefix);
+    line.appendText(info.name);
+    line.appendLiteral(" returned ");
     if (info.returnLabel != nullptr)
-        line.append("%s=%ld ", info.returnLabel, result);
+        appendNumber(line, info.returnLabel, result);
     if (info.ptrLabel == nullptr || !info.ptrIsReturned)
         return;
     if (info.ptrKind == ptrString)
@@ -54,10 +80,18 @@ void formatReturnLine(LineBuffer& line, const char* prefix, const VstOpCodeInfo&
     {
         if (const ERect* rect = *static_cast<ERect* const*>(ptr))
         {
-            line.append("%s=top(%d), left(%d), bottom(%d), right(%d) ", info.ptrLabel, rect->top,
-                        rect->left, rect->bottom, rect->right);
+            appendLabel(line, info.ptrLabel);
+            const char* const names[] = {"top(", "), left(", "), bottom(", "), right("};
+            const int16_t edges[] = {rect->top, rect->left, rect->bottom, rect->right};
+            for (int i = 0; i < 4; ++i)
+            {
+                line.appendText(names[i]);
+                line.appendDecimal(edges[i]);
+            }
+            line.appendLiteral(") ");
             return;
         }
     }
-    line.append("%s=%p", info.ptrLabel, ptr);
+    appendLabel(line, info.ptrLabel);
+    line.appendPointer(ptr);
 }

@@ -4,7 +4,8 @@
 
 namespace
 {
-const char* const kDetailFlagNames[] = {"logParameters", "logReturnParameters", "logTime"};
+const char* const kDetailFlagNames[] = {"logParameters", "logReturnParameters", "logTime",
+                                        "decodeStructures", "logSummary"};
 
 // Attribute names match without regard to case, like tag names.
 int intAttribute(const juce::XmlElement& element, const char* name)
@@ -47,9 +48,10 @@ void OXLogger::saveState(juce::XmlElement& element) const
         }
     }
     auto* parameters = element.createNewChildElement("Parameters");
-    parameters->setAttribute(kDetailFlagNames[0], logParameters ? "1" : "0");
-    parameters->setAttribute(kDetailFlagNames[1], logReturnParameters ? "1" : "0");
-    parameters->setAttribute(kDetailFlagNames[2], logTime ? "1" : "0");
+    const std::atomic<bool>* flags[] = {&logParameters, &logReturnParameters, &logTime,
+                                        &decodeStructures, &logSummary};
+    for (size_t i = 0; i < std::size(flags); ++i)
+        parameters->setAttribute(kDetailFlagNames[i], *flags[i] ? "1" : "0");
 }
 
 void OXLogger::loadState(const juce::XmlElement& element)
@@ -60,7 +62,8 @@ void OXLogger::loadState(const juce::XmlElement& element)
 
     if (const auto* parameters = element.getChildByName("Parameters"))
     {
-        std::atomic<bool>* flags[] = {&logParameters, &logReturnParameters, &logTime};
+        std::atomic<bool>* flags[] = {&logParameters, &logReturnParameters, &logTime,
+                                      &decodeStructures, &logSummary};
         for (size_t i = 0; i < std::size(flags); ++i)
         {
             const int value = intAttribute(*parameters, kDetailFlagNames[i]);

@@ -1,7 +1,8 @@
 #include "logger/OXLogger.h"
 
-#include "logger/LineBuffer.h"
 #include "logger/LogSink.h"
+
+#include <ctime>
 
 OXLogger oxLogger;
 
@@ -17,9 +18,37 @@ const OpCodeGroupInfo* groupInfo(OXLogger::vstOpCodeGroup group) noexcept
 DynamicDebugInfo* record(OXLogger::vstOpCodeGroup group, long opCode) noexcept
 {
     const OpCodeGroupInfo* info = groupInfo(group);
-    if (info == nullptr || static_cast<unsigned long>(opCode) >= static_cast<unsigned long>(info->numOpCodes))
+    if (info == nullptr ||
+        static_cast<unsigned long>(opCode) >= static_cast<unsigned long>(info->numOpCodes))
         return nullptr;
     return &info->logInfo[opCode];
+}
+
+// The local hour and minute of the last second a line was stamped in, packed with that second.
+// juce::Time's getHours and getMinutes each call localtime_r, which takes glibc's time zone lock;
+// this way it runs about once a second instead of twice a line.
+std::atomic<uint64_t> stampedSecond{UINT64_MAX};
+
+void localHourAndMinute(int64_t second, int& hours, int& minutes) noexcept
+{
+    const uint64_t stamped = stampedSecond.load(std::memory_order_relaxed);
+    if (second >= 0 && stamped >> 11 == static_cast<uint64_t>(second))
+    {
+        hours = static_cast<int>((stamped >> 6) & 31);
+        minutes = static_cast<int>(stamped & 63);
+        return;
+    }
+    // What juce::Time gives: the fields of localtime_r, or zero when it fails.
+    const auto t = static_cast<time_t>(second);
+    std::tm local{};
+    if (localtime_r(&t, &local) == nullptr)
+        local = std::tm{};
+    hours = local.tm_hour;
+    minutes = local.tm_min;
+    if (second >= 0)
+        stampedSecond.store(static_cast<uint64_t>(second) << 11 |
+                                static_cast<uint64_t>(hours) << 6 | static_cast<uint64_t>(minutes),
+                            std::memory_order_relaxed);
 }
 } // namespace
 
@@ -35,6 +64,8 @@ void OXLogger::init(const juce::String& name)
     logTime = false;
     loggingActive = true;
     logParameters = true;
+    decodeStructures = false;
+    logSummary = false;
     moduleName = name;
     for (const OpCodeGroupInfo& group : OpCodeGroupsInfo)
         initLogInfo(group.logInfo, group.numOpCodes);
@@ -42,23 +73,44 @@ void OXLogger::init(const juce::String& name)
     juce::Logger::setCurrentLogger(this);
 }
 
-void OXLogger::log(const char* message)
+void OXLogger::beginLine(LineBuffer& line) const noexcept
 {
-    LineBuffer line;
     if (logTime.load(std::memory_order_relaxed))
     {
         const juce::Time now = juce::Time::getCurrentTime();
-        line.append("%02d:%02d:%02d.%03d ", now.getHours(), now.getMinutes(), now.getSeconds(),
-                    now.getMilliseconds());
+        int hours = 0;
+        int minutes = 0;
+        localHourAndMinute(now.toMilliseconds() / 1000, hours, minutes);
+        line.appendDigits(hours, 2);
+        line.appendChar(':');
+        line.appendDigits(minutes, 2);
+        line.appendChar(':');
+        line.appendDigits(now.getSeconds(), 2);
+        line.appendChar('.');
+        line.appendDigits(now.getMilliseconds(), 3);
+        line.appendChar(' ');
     }
     // The full pthread handle: cutting it to 32 bits could make two threads look alike.
-    const auto thread = reinterpret_cast<uintptr_t>(juce::Thread::getCurrentThreadId());
-    line.append("(%lX) ", static_cast<unsigned long>(thread));
+    line.appendChar('(');
+    line.appendHex(reinterpret_cast<uintptr_t>(juce::Thread::getCurrentThreadId()));
+    line.appendLiteral(") ");
     line.appendText(moduleName.toRawUTF8());
-    line.append(":");
-    line.appendText(message != nullptr ? message : "");
+    line.appendChar(':');
+    line.markMessageStart();
+}
+
+void OXLogger::writeLine(LineBuffer& line) noexcept
+{
     const size_t length = line.finishLine();
     writeLogLine(line.c_str(), length);
+}
+
+void OXLogger::log(const char* message)
+{
+    LineBuffer line;
+    beginLine(line);
+    line.appendText(message != nullptr ? message : "");
+    writeLine(line);
 }
 
 void OXLogger::logMessage(const juce::String& message)
@@ -69,7 +121,8 @@ void OXLogger::logMessage(const juce::String& message)
 juce::String OXLogger::getVstOpCodeName(vstOpCodeGroup group, long opCode) const
 {
     const OpCodeGroupInfo* info = groupInfo(group);
-    if (info == nullptr || static_cast<unsigned long>(opCode) >= static_cast<unsigned long>(info->numOpCodes))
+    if (info == nullptr ||
+        static_cast<unsigned long>(opCode) >= static_cast<unsigned long>(info->numOpCodes))
         return "unknown";
     switch (group)
     {
@@ -111,6 +164,17 @@ void OXLogger::toggleVstOpCodesEnabled() noexcept
 
 long OXLogger::getVstOpCodeCount(vstOpCodeGroup group, long opCode) const noexcept
 {
+    // Dispatcher and audioMaster calls are counted per opcode only; their function's count is
+    // the sum, wrapping like each counter does.
+    if (group == vstAEffectFunctions && (opCode == fnDispatcher || opCode == fnAudioMaster))
+    {
+        const OpCodeGroupInfo& calls =
+            OpCodeGroupsInfo[opCode == fnDispatcher ? vstDispatcherOpCodes : vstAudioMasterOpCodes];
+        uint32_t sum = 0;
+        for (int i = 0; i < calls.numOpCodes; ++i)
+            sum += calls.logInfo[i].count.load(std::memory_order_relaxed);
+        return static_cast<int32_t>(sum);
+    }
     const DynamicDebugInfo* info = record(group, opCode);
     return info != nullptr ? info->getCount() : 0;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "logger/DebugInfo.h"
+#include "logger/LineBuffer.h"
 
 #include <juce_core/juce_core.h>
 
@@ -22,8 +23,16 @@ public:
     ~OXLogger() override;
 
     void logMessage(const juce::String& message) override;
-    // Writes one finished line; called from any thread, several at once.
+    // Writes message as one whole line behind the prefix; called from any thread, several at
+    // once. Allocates nothing and takes no lock, but for glibc's time zone lock once a second
+    // while logTime is on.
     virtual void log(const char* message);
+
+    // A line built in place, as the call reports do: beginLine writes the prefix (time of day
+    // when logTime is on, thread, module name and colon) and marks where the message starts;
+    // append the message, then writeLine writes the whole line with one call.
+    void beginLine(LineBuffer& line) const noexcept;
+    virtual void writeLine(LineBuffer& line) noexcept;
 
     void init(const juce::String& name);
 
@@ -44,6 +53,8 @@ public:
     void logVstAudioMaster(long opCode, long index, long value, void* ptr, float opt) noexcept;
     void logVstAudioMasterReturn(long opCode, void* ptr, long result) noexcept;
     void logVstProcess(float** inputs, float** outputs, long sampleFrames, bool replacing) noexcept;
+    void logVstProcessDoubleReplacing(double** inputs, double** outputs,
+                                      long sampleFrames) noexcept;
     void logVstSetParameter(long index, float parameter) noexcept;
     void logVstGetParameter(long index) noexcept;
     void logVstGetParameterReturn(float value) noexcept;
@@ -58,6 +69,9 @@ public:
     std::atomic<bool> logParameters{false};
     std::atomic<bool> logReturnParameters{false};
     std::atomic<bool> logTime{false};
+    // Off unless the settings file switches them on; the window has no control for them.
+    std::atomic<bool> decodeStructures{false};
+    std::atomic<bool> logSummary{false};
 
 private:
     JUCE_DECLARE_NON_COPYABLE(OXLogger)

@@ -1,7 +1,13 @@
 #include "logger/OpCodeCatalogue.h"
 
 const char* const vstFunctionNames[kNumVstFunctions] = {
-    "dispatcher", "audioMaster", "process", "processReplacing", "setParameter", "getParameter",
+    "dispatcher",
+    "audioMaster",
+    "process",
+    "processReplacing",
+    "setParameter",
+    "getParameter",
+    "processDoubleReplacing",
 };
 
 // name, returnLabel, indexLabel, valueLabel, ptrIsReturned, ptrKind, ptrLabel, optLabel

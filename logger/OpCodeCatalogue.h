@@ -40,7 +40,7 @@ struct VstOpCodeInfo
     const char* optLabel;
 };
 
-constexpr int kNumVstFunctions = 6;
+constexpr int kNumVstFunctions = 7;
 constexpr int kNumDispatcherOpCodes = 77;
 constexpr int kNumAudioMasterOpCodes = 50;
 
@@ -53,6 +53,7 @@ enum VstFunctionIndex : int
     fnProcessReplacing = 3,
     fnSetParameter = 4,
     fnGetParameter = 5,
+    fnProcessDoubleReplacing = 6,
 };
 
 extern const char* const vstFunctionNames[kNumVstFunctions];

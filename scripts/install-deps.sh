@@ -4,12 +4,12 @@
 set -euo pipefail
 
 packages=(
-    g++ cmake make pkg-config ccache
+    g++ cmake make pkg-config ccache dpkg-dev file
     juce-modules-source
     libgtest-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev
     xvfb xauth openbox xdotool imagemagick x11-utils fonts-dejavu-core
-    dpf-plugins-vst lsp-plugins-vst ardour
+    dpf-plugins-vst lsp-plugins-vst ardour qtractor muse
 )
 
 missing=()

@@ -1,12 +1,13 @@
 // oplexa_bench: the cost of Oplexa's forwarding and logging, against the same calls made
 // directly on the plug-in, all measured in this one process.
 //
-//   oplexa_bench [--logging=off|on] [--check-logging] [Google Benchmark flags]
+//   oplexa_bench [--logging=off|on] [--decode] [--check-logging] [Google Benchmark flags]
 //
 // off: every switch off in the settings file, so each forwarded call only counts and tests
 // its switch. on: every switch and the parameter details on, lines to /dev/null; this mode
-// also measures the logger's own steps. Before measuring, one call of each kind is checked
-// in the log: always when stopped (nothing to write), and with logging on only under
+// also measures the logger's own steps. --decode (with logging on) decodes the structures too.
+// Before measuring, one call of each kind is checked in the log: always when stopped (nothing to
+// write), and with logging on only under
 // --check-logging, which writes the lines to a file instead of /dev/null.
 // The module takes its logging state at start-up and hosts one plug-in per process, so the
 // two modes are two runs (tests/bench/run-bench.sh runs both).
@@ -28,6 +29,7 @@ struct BenchOptions
 {
     bool loggingOn = false;
     bool checkLogging = false;
+    bool decode = false;
 };
 
 // Takes this program's own flags out of argv, leaving Google Benchmark's.
@@ -43,6 +45,8 @@ bool takeOptions(int& argc, char** argv, BenchOptions& options)
             return false;
         else if (arg == "--check-logging")
             options.checkLogging = true;
+        else if (arg == "--decode")
+            options.decode = true;
         else
             argv[kept++] = argv[i];
     }
@@ -51,29 +55,39 @@ bool takeOptions(int& argc, char** argv, BenchOptions& options)
     return true;
 }
 
-std::vector<SummaryRow> summaryRows(bool loggingOn)
+// The write floor every logged figure is also set against (one write(2) of a line).
+const std::string kFloor = "writeFloor:/dev/null";
+
+std::vector<SummaryRow> summaryRows(bool loggingOn, bool decode)
 {
-    const std::string logging = loggingOn ? "on" : "stopped";
+    const std::string logging = !loggingOn ? "stopped" : decode ? "on, decoded" : "on";
+    // With logging on, dispatcher and getParameter write a call and a return line.
+    const int lines = loggingOn ? 2 : 0;
+    // Rows with no direct counterpart are set against a direct dispatcher call for scale.
+    const std::string direct = "dispatcher:GetVendorVersion/direct";
     std::vector<SummaryRow> rows = {
         {"processReplacing, 64 frames stereo", logging, "processReplacing/direct",
-         "processReplacing/oplexa"},
-        {"getParameter", logging, "getParameter/direct", "getParameter/oplexa"},
+         "processReplacing/oplexa", loggingOn ? 1 : 0, true},
+        {"getParameter", logging, "getParameter/direct", "getParameter/oplexa", lines, true},
         {"dispatcher effGetVendorVersion", logging, "dispatcher:GetVendorVersion/direct",
-         "dispatcher:GetVendorVersion/oplexa"},
+         "dispatcher:GetVendorVersion/oplexa", lines, true},
+        {"dispatcher effProcessEvents, 2 notes", logging, "dispatcher:ProcessEvents/direct",
+         "dispatcher:ProcessEvents/oplexa", decode ? lines + 3 : lines,
+         true}, // count and two events
     };
-    if (loggingOn)
+    if (loggingOn && !decode)
     {
-        // No direct counterpart: set against a direct dispatcher call for scale.
-        const std::string baseline = "dispatcher:GetVendorVersion/direct";
-        rows.push_back({"formatCallLine effGetVendorVersion (no call made)", "-", baseline,
+        rows.push_back({"formatCallLine effGetVendorVersion (no call made)", "-", direct,
                         "formatCallLine:GetVendorVersion"});
-        rows.push_back({"formatCallLine effCanDo with text (no call made)", "-", baseline,
+        rows.push_back({"formatCallLine effCanDo with text (no call made)", "-", direct,
                         "formatCallLine:CanDo"});
-        rows.push_back({"writeLogLine, one finished line (the write call alone)", "on", baseline,
-                        "writeLogLine"});
-        rows.push_back({"oxLogger.logVstDispatcher, line to the log (no call made)", "on", baseline,
-                        "logVstDispatcher:GetVendorVersion"});
+        rows.push_back({"writeLogLine, one finished line (the write call alone)", "on", direct,
+                        "writeLogLine", 1});
+        rows.push_back({"oxLogger.logVstDispatcher, line to the log (no call made)", "on", direct,
+                        "logVstDispatcher:GetVendorVersion", 1});
     }
+    rows.push_back({"write(2) of one line to /dev/null (the floor)", "-", direct, kFloor, 1});
+    rows.push_back({"write(2) of one line to a regular file", "-", direct, "writeFloor:file", 1});
     return rows;
 }
 
@@ -95,7 +109,7 @@ int run(int argc, char** argv)
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 2;
 
-    const auto session = std::make_unique<BenchSession>(options.loggingOn, logFile);
+    const auto session = std::make_unique<BenchSession>(options.loggingOn, logFile, options.decode);
     const std::string problem = session->checkLogging();
     if (!problem.empty())
     {
@@ -103,19 +117,24 @@ int run(int argc, char** argv)
         return 1;
     }
     std::cout << "Oplexa.so hosting the demo gain, logging "
-              << (options.loggingOn ? "on" : "stopped (every switch off)") << ", log to "
-              << session->logFile() << std::endl;
+              << (options.loggingOn ? "on" : "stopped (every switch off)")
+              << (options.decode ? ", structures decoded" : "") << ", log to " << session->logFile()
+              << std::endl;
 
     registerForwardingBenchmarks(*session);
-    if (options.loggingOn)
+    // The floor in every run, so that their tables line up.
+    registerWriteFloorBenchmarks(session->scratchFolder() + "/floor.txt");
+    if (options.loggingOn && !options.decode)
         registerLoggerBenchmarks();
 
     SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    std::cout << "\nCPU time per call; ratio = measured / direct\n";
-    reporter.printTable(std::cout, summaryRows(options.loggingOn));
+    std::cout << "\nCPU time per call; ratio = measured / direct; x writes = measured / (lines "
+                 "written x one write(2) to /dev/null in this run); added x writes = (measured - "
+                 "direct) / the same\n";
+    reporter.printTable(std::cout, summaryRows(options.loggingOn, options.decode), kFloor);
     return 0;
 }
 } // namespace

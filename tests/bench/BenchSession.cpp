@@ -2,6 +2,7 @@
 
 #include "bridge/SettingsFile.h"
 #include "logger/OXLogger.h"
+#include "vst/VstStructures.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -52,8 +53,9 @@ void closePlugin(AEffect* effect)
 }
 
 // Written by the project's own settings writer, so the layout is the one the module reads.
-void writeSwitches(const std::string& file, const std::string& folder, bool loggingOn)
+void writeSwitches(const std::string& file, const std::string& folder, bool loggingOn, bool decode)
 {
+    oxLogger.decodeStructures = decode;
     oxLogger.setVstOpCodesEnabled(loggingOn);
     // Return lines on in both cases: with them off the return reports skip the switch test.
     oxLogger.logParameters = true;
@@ -91,7 +93,8 @@ BenchAudio::BenchAudio() : inputs{input[0], input[1]}, outputs{output[0], output
     }
 }
 
-BenchSession::BenchSession(bool logging, const std::string& logFile) : loggingOn(logging)
+BenchSession::BenchSession(bool logging, const std::string& logFile, bool decoding)
+    : loggingOn(logging), decode(decoding)
 {
     char pattern[] = "/tmp/oplexa-bench-XXXXXX";
     if (mkdtemp(pattern) == nullptr)
@@ -103,7 +106,7 @@ BenchSession::BenchSession(bool logging, const std::string& logFile) : loggingOn
         const std::string module = folder + "/Oplexa.so";
         if (symlink(OPLEXA_MODULE_PATH, module.c_str()) != 0)
             throw std::runtime_error("cannot link " + module);
-        writeSwitches(folder + "/Oplexa.xml", folder, loggingOn);
+        writeSwitches(folder + "/Oplexa.xml", folder, loggingOn, decode);
         setenv("OPLEXA_LOG_FILE", log.c_str(), 1);
         setenv("OPLEXA_PLUGIN", OPLEXA_DEMO_PATH, 1);
         // The window and its refresh are measured elsewhere.
@@ -147,8 +150,12 @@ std::string BenchSession::checkLogging()
     proxy->processReplacing(proxy, audio.inputs, audio.outputs, BenchAudio::kFrames);
     proxy->getParameter(proxy, 0);
     proxy->dispatcher(proxy, effGetVendorVersion, 0, 0, nullptr, 0.0f);
+    VstEvents none{};
+    proxy->dispatcher(proxy, effProcessEvents, 0, 0, &none, 0.0f);
     if (!isRegularFile(log))
         return {};
+    if ((readText(log).find("  events: 0") != std::string::npos) != (loggingOn && decode))
+        return "the log's decoded events do not follow the decode switch (" + log + ")";
 
     const std::string text = readText(log);
     const char* expected[] = {"processReplacing(inputs:", "getParameter(index: 0)",

@@ -14,7 +14,8 @@ class BenchSession
 {
 public:
     // logFile empty: the log goes to a file in the session's folder.
-    BenchSession(bool loggingOn, const std::string& logFile);
+    // decode: the structures are decoded too (with logging on).
+    BenchSession(bool loggingOn, const std::string& logFile, bool decode = false);
     ~BenchSession();
     BenchSession(const BenchSession&) = delete;
     BenchSession& operator=(const BenchSession&) = delete;
@@ -22,6 +23,8 @@ public:
     AEffect* throughOplexa() const { return proxy; }
     AEffect* direct() const { return plain; }
     const std::string& logFile() const { return log; }
+    // The session's own folder, removed with it.
+    const std::string& scratchFolder() const { return folder; }
 
     // Makes one call of each measured kind through Oplexa and checks that the log shows
     // them exactly when logging is on. Empty when fine; a log that is not a regular file
@@ -32,6 +35,7 @@ private:
     void release();
 
     bool loggingOn;
+    bool decode;
     std::string folder;
     std::string log;
     void* oplexaHandle = nullptr;

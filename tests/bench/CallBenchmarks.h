@@ -1,6 +1,8 @@
 // The measured calls, registered with Google Benchmark under the names the summary pairs up.
 #pragma once
 
+#include <string>
+
 class BenchSession;
 
 // Each call made directly on the demo's record ("<call>/direct") and through Oplexa's proxy
@@ -10,3 +12,6 @@ void registerForwardingBenchmarks(const BenchSession& session);
 // Building one call line, and one whole logger report written to the log (this process's own
 // logger, not the module's).
 void registerLoggerBenchmarks();
+
+// One write(2) of a log line to /dev/null and to a regular file: the floor of a logged line.
+void registerWriteFloorBenchmarks(const std::string& regularFile);

@@ -7,6 +7,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
 namespace
 {
 void formatLine(benchmark::State& state, int opcode, const char* text)
@@ -20,12 +24,28 @@ void formatLine(benchmark::State& state, int opcode, const char* text)
     }
 }
 
+constexpr char kLine[] = "(7F0123456789AB) oplexa-demo-gain.so:effGetVendorVersion \n";
+
 // The write call alone: on a virtual machine it is most of a logged line's cost.
 void writeLine(benchmark::State& state)
 {
-    static const char line[] = "(7F0123456789) Oplexa.so:effGetVendorVersion \n";
     for (auto _ : state)
-        writeLogLine(line, sizeof line - 1);
+        writeLogLine(kLine, sizeof kLine - 1);
+}
+
+// The floor no logger that writes each line with one call can beat: write(2) of a line, opened
+// like the log sink opens its file. Truncated at each run so that the file stays small.
+void writeFloor(benchmark::State& state, const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+    {
+        state.SkipWithError(("cannot open " + path).c_str());
+        return;
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(::write(fd, kLine, sizeof kLine - 1));
+    ::close(fd);
 }
 
 void logDispatcher(benchmark::State& state)
@@ -34,6 +54,12 @@ void logDispatcher(benchmark::State& state)
         oxLogger.logVstDispatcher(effGetVendorVersion, 0, 0, nullptr, 0.0f);
 }
 } // namespace
+
+void registerWriteFloorBenchmarks(const std::string& regularFile)
+{
+    benchmark::RegisterBenchmark("writeFloor:/dev/null", writeFloor, std::string("/dev/null"));
+    benchmark::RegisterBenchmark("writeFloor:file", writeFloor, regularFile);
+}
 
 void registerLoggerBenchmarks()
 {

@@ -35,11 +35,15 @@ void SummaryReporter::ReportRuns(const std::vector<Run>& runs)
     }
 }
 
-bool SummaryReporter::printTable(std::ostream& out, const std::vector<SummaryRow>& rows) const
+bool SummaryReporter::printTable(std::ostream& out, const std::vector<SummaryRow>& rows,
+                                 const std::string& floor) const
 {
     bool complete = true;
-    out << "| call | logging | direct ns | measured ns | ratio |\n"
-        << "| --- | --- | ---: | ---: | ---: |\n";
+    const auto floorTime = nanoseconds.find(floor);
+    const bool withFloor = floorTime != nanoseconds.end();
+    out << "| call | logging | direct ns | measured ns | ratio |"
+        << (withFloor ? " x writes | added x writes |" : "")
+        << "\n| --- | --- | ---: | ---: | ---: |" << (withFloor ? " ---: | ---: |" : "") << "\n";
     for (const SummaryRow& row : rows)
     {
         const auto baseline = nanoseconds.find(row.baseline);
@@ -51,7 +55,17 @@ bool SummaryReporter::printTable(std::ostream& out, const std::vector<SummaryRow
         }
         out << "| " << row.call << " | " << row.logging << " | " << number(baseline->second, "%.1f")
             << " | " << number(measured->second, "%.1f") << " | "
-            << number(measured->second / baseline->second, "%.2f") << " |\n";
+            << number(measured->second / baseline->second, "%.2f") << " |";
+        if (withFloor)
+        {
+            const double writes = row.lines * floorTime->second;
+            out << " " << (row.lines > 0 ? number(measured->second / writes, "%.2f") : "-") << " | "
+                << (row.lines > 0 && row.forwarded
+                        ? number((measured->second - baseline->second) / writes, "%.2f")
+                        : "-")
+                << " |";
+        }
+        out << "\n";
     }
     return complete;
 }

@@ -15,6 +15,8 @@ struct SummaryRow
     std::string logging;
     std::string baseline; // benchmark names
     std::string measured;
+    int lines = 0;          // log lines the measured call writes
+    bool forwarded = false; // baseline is the same call made directly
 };
 
 class SummaryReporter : public benchmark::ConsoleReporter
@@ -22,9 +24,13 @@ class SummaryReporter : public benchmark::ConsoleReporter
 public:
     void ReportRuns(const std::vector<Run>& runs) override;
 
-    // A markdown table: call, logging, baseline ns, measured ns, measured / baseline. False
-    // when a benchmark of a row did not run (filtered out or failed); its row is left out.
-    bool printTable(std::ostream& out, const std::vector<SummaryRow>& rows) const;
+    // A markdown table: call, logging, baseline ns, measured ns, measured / baseline, and, when
+    // the benchmark named floor ran, measured / (its lines x floor): the cost of a logged call
+    // as a multiple of the writes it cannot avoid, and for forwarded calls also what Oplexa
+    // adds, (measured - direct) / (lines x floor). False when a benchmark of a row did not run
+    // (filtered out or failed); its row is left out.
+    bool printTable(std::ostream& out, const std::vector<SummaryRow>& rows,
+                    const std::string& floor = {}) const;
 
 private:
     std::map<std::string, double> nanoseconds;

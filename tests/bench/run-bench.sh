@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs oplexa_bench once with logging stopped and once with logging on (one process each:
-# the module takes its logging state at start-up) and prints one table of CPU ns per call,
-# each set against the direct call measured in the same process.
+# Runs oplexa_bench with logging stopped, with logging on, and with logging on and the
+# structures decoded (one process each: the module takes its logging state at start-up) and
+# prints one table of CPU ns per call, each set against the direct call measured in the same
+# process.
 #
 #   tests/bench/run-bench.sh [BUILD_DIR] [extra Google Benchmark flags]
 #
@@ -24,12 +25,14 @@ flags=(--benchmark_repetitions=5 --benchmark_min_time=0.2
 outputs=$(mktemp -d /tmp/oplexa-run-bench-XXXXXX)
 trap 'rm -rf "$outputs"' EXIT
 
-for mode in off on; do
-    echo "== oplexa_bench --logging=$mode"
-    "$bench" --logging="$mode" "${flags[@]}" "$@" | tee "$outputs/$mode.txt"
+for mode in off on decode; do
+    mode_flags=(--logging="${mode/decode/on}")
+    [[ $mode == decode ]] && mode_flags+=(--decode)
+    echo "== oplexa_bench ${mode_flags[*]}"
+    "$bench" "${mode_flags[@]}" "${flags[@]}" "$@" | tee "$outputs/$mode.txt"
     echo
 done
 
 echo "== Summary (CPU ns per call, median of the repetitions; ratio = measured / direct)"
 # Both runs print the same table header; keep the first one.
-awk '/^\|/ && !seen[$0]++' "$outputs/off.txt" "$outputs/on.txt"
+awk '/^\|/ && !seen[$0]++' "$outputs/off.txt" "$outputs/on.txt" "$outputs/decode.txt"

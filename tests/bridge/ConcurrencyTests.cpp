@@ -5,9 +5,40 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <regex>
 #include <thread>
+
+TEST(BridgeConcurrency, TwoThreadsCallingTheEntryPointAtOnceHostExactlyOnce)
+{
+    Probe probe;
+    OplexaUnderTest oplexa(probe.path());
+    constexpr int kRounds = 20;
+    for (int round = 0; round < kRounds; ++round)
+    {
+        std::atomic<int> waiting{2};
+        AEffect* results[2] = {};
+        auto call = [&](int i)
+        {
+            --waiting;
+            while (waiting.load() > 0)
+                std::this_thread::yield();
+            results[i] = oplexa.start();
+        };
+        std::thread first(call, 0), second(call, 1);
+        first.join();
+        second.join();
+        ASSERT_NE(results[0] == nullptr, results[1] == nullptr) << "round " << round;
+        AEffect* proxy = results[0] != nullptr ? results[0] : results[1];
+        proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f);
+    }
+    const auto messages = oplexa.messages();
+    EXPECT_EQ(std::count(messages.begin(), messages.end(),
+                         "Oplexa is exiting VST main function with NULL since we are already "
+                         "hosting a plugin"),
+              kRounds);
+}
 
 TEST(BridgeConcurrency, EightThreadsThroughTheProxyGiveWholeLinesThatAddUp)
 {

@@ -50,6 +50,8 @@ TEST(Hosting, EveryForwarderHandsTheHostedPluginItsOwnRecord)
     AEffect* proxy = oplexa.start();
     ASSERT_NE(proxy, nullptr);
     AEffect* hosted = probe->getRecord();
+    // A plug-in without a double-precision function: the host sees none either.
+    EXPECT_EQ(proxy->processDoubleReplacing, nullptr);
 
     proxy->dispatcher(proxy, effOpen, 0, 0, nullptr, 0.0f);
     proxy->setParameter(proxy, 0, 0.25f);
@@ -77,6 +79,38 @@ TEST(Hosting, EveryForwarderHandsTheHostedPluginItsOwnRecord)
     EXPECT_EQ(value, get.value);
     EXPECT_EQ(value, 0.25f);
     EXPECT_TRUE(contains(oplexa.messages(), "getParameter returned 0.250000"));
+}
+
+TEST(Hosting, ProcessDoubleReplacingGetsTheHostedRecordAndIsLoggedAndByteIdentical)
+{
+    Probe probe;
+    ProbeShape shape{};
+    probe->getDefaultShape(&shape);
+    shape.flags |= effFlagsCanDoubleReplacing;
+    probe->setShape(&shape);
+    OplexaUnderTest oplexa(probe.path());
+    AEffect* proxy = oplexa.start();
+    ASSERT_NE(proxy, nullptr);
+    AEffect* hosted = probe->getRecord();
+    ASSERT_NE(proxy->processDoubleReplacing, nullptr);
+    proxy->setParameter(proxy, 0, 0.3f);
+
+    double in[2][3] = {{1.0, -0.1, 1e-300}, {0.7, 3.0, -2.5}}, via[2][3] = {}, direct[2][3] = {};
+    double* inputs[] = {in[0], in[1]};
+    double* outputs[] = {via[0], via[1]};
+    double* directOutputs[] = {direct[0], direct[1]};
+    proxy->processDoubleReplacing(proxy, inputs, outputs, 3);
+    hosted->processDoubleReplacing(hosted, inputs, directOutputs, 3);
+
+    EXPECT_EQ(std::memcmp(via, direct, sizeof via), 0);
+    EXPECT_EQ(via[1][1], 3.0 * static_cast<double>(0.3f));
+    EXPECT_EQ(probe->lastEffect(kProbeProcessDoubleReplacing), hosted);
+    EXPECT_EQ(probe->foreignEffectCount(kProbeProcessDoubleReplacing), 0);
+    char expected[128];
+    std::snprintf(expected, sizeof expected,
+                  "processDoubleReplacing(inputs:%p, outputs:%p, sampleFrames:3)",
+                  static_cast<void*>(inputs), static_cast<void*>(outputs));
+    EXPECT_EQ(oplexa.messages().back(), expected);
 }
 
 TEST(Hosting, DispatcherArgumentsAndResultPassUnchanged)

@@ -11,13 +11,14 @@
 
 namespace
 {
-// The lines after the two start lines.
+// The lines after the three start lines.
 std::vector<std::string> afterStart(const OplexaUnderTest& oplexa)
 {
     std::vector<std::string> messages = oplexa.messages();
-    EXPECT_GE(messages.size(), 2u);
+    EXPECT_GE(messages.size(), 3u);
     EXPECT_EQ(messages.at(0), "Oplexa - " + oplexa.modulePath());
-    return {messages.begin() + 2, messages.end()};
+    EXPECT_EQ(messages.at(2), "Settings file " + oplexa.settingsFile());
+    return {messages.begin() + 3, messages.end()};
 }
 
 void expectNothingHostedAndSettingsWritten(const OplexaUnderTest& oplexa, AEffect* effect)
@@ -51,7 +52,7 @@ TEST(LoadFailure, EachWayLoadingFailsHasItsLinesAndHostsNothing)
         const char* what;
         std::string module;
         int entryMode;
-        std::vector<std::string> lines; // after the two start lines; "Failed to load" is a prefix
+        std::vector<std::string> lines; // after the three start lines; "Failed to load" is a prefix
     } cases[] = {
         {"no module at the path",
          missing,
@@ -66,6 +67,7 @@ TEST(LoadFailure, EachWayLoadingFailsHasItsLinesAndHostsNothing)
          probePath,
          kProbeEntryBadMagic,
          {"Wrong Magic, probably not a VST plugin", "Unloaded " + probePath}},
+        {"entry point throws", probePath, kProbeEntryThrow, {"Unloaded " + probePath}},
     };
     for (const auto& c : cases)
     {
@@ -94,6 +96,16 @@ TEST(LoadFailure, EachWayLoadingFailsHasItsLinesAndHostsNothing)
         if (probe)
         {
             EXPECT_EQ((*probe)->dispatchCount(effClose), 0) << c.what;
+        }
+        // After an exception the next call starts afresh.
+        if (c.entryMode == kProbeEntryThrow)
+        {
+            (*probe)->setEntryMode(kProbeEntryNormal);
+            AEffect* proxy = oplexa.start();
+            ASSERT_NE(proxy, nullptr);
+            EXPECT_EQ(oplexa.messages().at(4), "Oplexa - " + oplexa.modulePath());
+            EXPECT_EQ(proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f), 0);
+            EXPECT_TRUE((*probe)->isClosed());
         }
     }
 }

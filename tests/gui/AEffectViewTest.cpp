@@ -55,7 +55,7 @@ TEST_F(AEffectView, TextIsRebuiltOnlyWhenSomeByteChanged)
 
     // Bytes that the text does not show still count as a change.
     view.getTextEditor()->setText("unchanged", juce::dontSendNotification);
-    proxyEffect.reserved[63] = 1;
+    proxyEffect.future[55] = 1;
     view.updateGUI();
     EXPECT_EQ(shownText(), describeAEffect(proxyEffect));
 
@@ -65,8 +65,12 @@ TEST_F(AEffectView, TextIsRebuiltOnlyWhenSomeByteChanged)
     EXPECT_EQ(shownText(), describeAEffect(proxyEffect));
 }
 
-TEST_F(AEffectView, RowsCountTheSixFunctions)
+TEST_F(AEffectView, RowsInRecordOrderCountTheSevenFunctions)
 {
+    // processDoubleReplacing, function 6, sits under processReplacing.
+    const int rows[] = {0, 1, 2, 3, 6, 4, 5};
+    for (int y = 0; y < 7; ++y)
+        EXPECT_EQ(view.getRow(rows[y])->getY(), 16 * y) << "function " << rows[y];
     view.updateGUI();
     oxLogger.resetVstOpCodeCounters();
     oxLogger.logVstGetParameter(0);

@@ -123,7 +123,7 @@ TEST_P(RealPluginLog, EveryLineParsesAndCallLinesMatchTheCallsMade)
     const std::regex function(
         R"(^(processReplacing|process)\(inputs:0x[0-9a-f]+, outputs:0x[0-9a-f]+, sampleFrames:\d+\)$|^(setParameter)\(index: \d+, parameter: -?\d+\.\d{6}\)$|^(getParameter)\(index: \d+\)$|^getParameter returned -?\d+\.\d{6}$)");
     const std::regex ownMessage(
-        R"(^(Oplexa - /.*|\d{1,2} \w{3} \d{4} \d{1,2}:\d\d:\d\d[ap]m|Unloaded /.*|No display to show the monitor window on; logging goes on without it)$)");
+        R"(^(Oplexa - /.*|Settings file /.*|\d{1,2} \w{3} \d{4} \d{1,2}:\d\d:\d\d[ap]m|Unloaded /.*|No display to show the monitor window on; logging goes on without it)$)");
 
     Tally logged;
     size_t lines = 0;

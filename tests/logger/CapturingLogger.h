@@ -10,7 +10,7 @@ class CapturingLogger : public OXLogger
 {
 public:
     CapturingLogger() { init("Test.so"); }
-    void log(const char* message) override { messages.emplace_back(message); }
+    void writeLine(LineBuffer& line) noexcept override { messages.emplace_back(line.message()); }
     std::vector<std::string> take()
     {
         std::vector<std::string> result;

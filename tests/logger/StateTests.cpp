@@ -128,8 +128,23 @@ TEST(SettingsFile, BadFilesChangeNothing)
             continue;
         }
         EXPECT_EQ(lastDir.getFullPathName(), "/keep") << document;
-        EXPECT_EQ(switches(logger), std::vector<bool>(133, true)) << document;
+        EXPECT_EQ(switches(logger), std::vector<bool>(134, true)) << document;
     }
+}
+
+TEST(SettingsFile, AnElementInLastDirEmptiesItAndOldFilesSwitchTheNewFunctionOn)
+{
+    CapturingLogger logger;
+    juce::File lastDir("/keep");
+    std::string functions; // as written before processDoubleReplacing, function 6, existed
+    for (int i = 0; i < 6; ++i)
+        functions += "<opCode index=\"" + std::to_string(i) + "\" enabled=\"0\"/>";
+    apply("<Oplexa><LastDir><Folder>/tmp</Folder></LastDir><Logger><vstAEffectFunctions>" +
+              functions + "</vstAEffectFunctions></Logger></Oplexa>",
+          lastDir, logger);
+    EXPECT_EQ(lastDir, juce::File());
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(logger.isVstOpCodeEnabled(OXLogger::vstAEffectFunctions, i), i == 6) << i;
 }
 
 TEST(SettingsFile, ForeignRootIsStillReadAndTheFileRoundTrips)

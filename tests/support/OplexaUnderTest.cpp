@@ -1,6 +1,7 @@
 #include "tests/support/OplexaUnderTest.h"
 
 #include <cstdlib>
+#include <map>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -8,22 +9,28 @@ namespace
 {
 std::mutex hostMutex;
 std::vector<HostCall> hostCalls;
+std::map<int32_t, VstIntPtr> hostAnswers{{audioMasterVersion, 2400}};
 } // namespace
 
 VstIntPtr TestHost::audioMaster(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value,
                                 void* ptr, float opt)
 {
-    {
-        std::lock_guard<std::mutex> lock(hostMutex);
-        hostCalls.push_back({effect, opcode, index, value, ptr, opt});
-    }
-    return opcode == audioMasterVersion ? 2400 : 0;
+    std::lock_guard<std::mutex> lock(hostMutex);
+    hostCalls.push_back({effect, opcode, index, value, ptr, opt});
+    const auto answer = hostAnswers.find(opcode);
+    return answer != hostAnswers.end() ? answer->second : 0;
 }
 
 std::vector<HostCall> TestHost::calls()
 {
     std::lock_guard<std::mutex> lock(hostMutex);
     return hostCalls;
+}
+
+void TestHost::answer(int32_t opcode, VstIntPtr result)
+{
+    std::lock_guard<std::mutex> lock(hostMutex);
+    hostAnswers[opcode] = result;
 }
 
 void TestHost::clear()

@@ -29,6 +29,8 @@ public:
                                  void* ptr, float opt);
     static std::vector<HostCall> calls();
     static void clear();
+    // What audioMaster answers to opcode from now on (Version answers 2400 unless set).
+    static void answer(int32_t opcode, VstIntPtr result);
 };
 
 class OplexaUnderTest

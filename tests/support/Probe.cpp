@@ -13,12 +13,13 @@ Probe::Probe(const std::string& path) : modulePath(path), module(path)
 
 Probe::~Probe() = default;
 
-void Probe::callHostAt(int32_t when, int32_t opcode, int32_t index, float opt) const
+void Probe::callHostAt(int32_t when, int32_t opcode, int32_t index, float opt, void* ptr) const
 {
     ProbeMasterCall call{};
     call.when = when;
     call.opcode = opcode;
     call.index = index;
     call.opt = opt;
+    call.pointer = ptr;
     api->addMasterCall(&call);
 }

@@ -16,8 +16,9 @@ public:
     const ProbeApi* operator->() const { return api; }
     const std::string& path() const { return modulePath; }
     // Makes the probe call audioMaster with opcode whenever `when` comes (a ProbeWhen or a
-    // dispatcher opcode).
-    void callHostAt(int32_t when, int32_t opcode, int32_t index = 0, float opt = 0.0f) const;
+    // dispatcher opcode), passing ptr.
+    void callHostAt(int32_t when, int32_t opcode, int32_t index = 0, float opt = 0.0f,
+                    void* ptr = nullptr) const;
 
 private:
     std::string modulePath;

@@ -6,6 +6,7 @@
 #include "tools/host/PluginSession.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 using namespace host;
 
@@ -34,6 +35,22 @@ private:
     FILE* file_ = nullptr;
 };
 
+// VmRSS and Threads from /proc/self/status.
+void reportUsage(int cycle)
+{
+    long rss = -1;
+    long threads = -1;
+    if (FILE* status = std::fopen("/proc/self/status", "r"))
+    {
+        char line[256];
+        while (std::fgets(line, sizeof line, status) != nullptr)
+            if (std::sscanf(line, "VmRSS: %ld", &rss) != 1)
+                std::sscanf(line, "Threads: %ld", &threads);
+        std::fclose(status);
+    }
+    std::fprintf(stderr, "usage: cycle %d rss_kb %ld threads %ld\n", cycle, rss, threads);
+}
+
 HostExitCode runCycles(const HostOptions& options, FILE* audio, SessionReport& report)
 {
     PluginModule module;
@@ -61,7 +78,16 @@ HostExitCode runCycles(const HostOptions& options, FILE* audio, SessionReport& r
         const HostExitCode result = runSession(entry, module.entryName(), options, audio, report);
         if (result != kExitOk)
             return result;
+        if (options.exitWithoutClose)
+        {
+            // The record is still open and the module loaded: the C runtime ends them.
+            std::exit(kExitOk);
+        }
+        if (options.usage)
+            reportUsage(cycle);
     }
+    if (!options.unload)
+        module.release();
     return kExitOk;
 }
 } // namespace
@@ -74,6 +100,11 @@ int main(int argc, char** argv)
     {
         std::fprintf(stderr, "oplexa-host: %s\n%s", error.c_str(), usageText());
         return kExitUsage;
+    }
+    if (options.help)
+    {
+        std::fputs(usageText(), stdout);
+        return kExitOk;
     }
     hostLog().setQuiet(options.quiet);
     if (!hostLog().open(options.logPath))

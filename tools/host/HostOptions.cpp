@@ -49,6 +49,32 @@ const Option kOptions[] = {
      [](HostOptions& o, const char*) { return o.setParams = true; }},
     {"--quiet", nullptr, "no call log, only problems",
      [](HostOptions& o, const char*) { return o.quiet = true; }},
+    {"--notes", nullptr, "send a short note sequence (ProcessEvents) in the first blocks",
+     [](HostOptions& o, const char*) { return o.notes = true; }},
+    {"--unload-without-close", nullptr, "end the session without Close, then dlclose",
+     [](HostOptions& o, const char*)
+     {
+         o.close = false;
+         return true;
+     }},
+    {"--exit-without-close", nullptr, "end the session without Close and call exit(0)",
+     [](HostOptions& o, const char*)
+     {
+         o.close = false;
+         return o.exitWithoutClose = true;
+     }},
+    {"--return-without-close", nullptr, "end without Close and return from main, still loaded",
+     [](HostOptions& o, const char*)
+     {
+         o.close = o.unload = false;
+         return true;
+     }},
+    {"--entry-twice", nullptr, "call the entry point again once it returned a record",
+     [](HostOptions& o, const char*) { return o.entryTwice = true; }},
+    {"--usage", nullptr, "after each cycle: 'usage: cycle N rss_kb K threads T' on stderr",
+     [](HostOptions& o, const char*) { return o.usage = true; }},
+    {"--help", nullptr, "this text on standard output, exit code 0",
+     [](HostOptions& o, const char*) { return o.help = true; }},
 };
 
 const Option* findOption(const std::string& name)
@@ -67,7 +93,7 @@ std::string buildUsage()
         std::string left = std::string("  ") + option.name;
         if (option.value != nullptr)
             left += std::string(" ") + option.value;
-        left.resize(22, ' ');
+        left.resize(26, ' ');
         text += left + option.help + "\n";
     }
     return text + "exit codes: 0 done, 1 bad command line, 2 module not loadable, 3 no entry "
@@ -118,6 +144,8 @@ bool parseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
             return false;
         }
     }
+    if (options.help)
+        return true;
     if (options.modulePath.empty())
     {
         error = "no module given";

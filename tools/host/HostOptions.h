@@ -10,6 +10,14 @@ struct HostOptions
     std::string modulePath;
     int blocks = 16;
     int cycles = 1;
+    // Endings without Close: dlclose, exit() or a return from main with the module loaded.
+    bool close = true;
+    bool unload = true;
+    bool exitWithoutClose = false;
+    // Calls the entry point a second time after the first returned, as some scanners do.
+    bool entryTwice = false;
+    // Writes the process's resident memory and thread count after every cycle.
+    bool usage = false;
     std::string audioPath;
     std::string reportPath;
     std::string logPath;
@@ -18,6 +26,8 @@ struct HostOptions
     // Fixed: no test, script or benchmark needs others.
     int blockSize = 512;
     double sampleRate = 44100.0;
+    bool notes = false;
+    bool help = false;
 };
 
 // Exit codes, so that tests can tell the failures apart.
@@ -34,6 +44,7 @@ enum HostExitCode
 
 const char* usageText();
 
-// Fills options from argv; on failure returns false with the reason in error.
+// Fills options from argv; on failure returns false with the reason in error. With --help
+// nothing else is checked.
 bool parseHostOptions(int argc, char** argv, HostOptions& options, std::string& error);
 } // namespace host

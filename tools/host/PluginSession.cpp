@@ -61,6 +61,9 @@ HostExitCode runSession(VstPluginMainProc entry, const char* entryName, const Ho
     if (effect == nullptr)
         return failure;
     hostState().effect.store(effect);
+    if (options.entryTwice)
+        hostLog().line("entry point %s called again returned %p", entryName,
+                       static_cast<void*>(entry(hostAudioMaster)));
     PluginCaller plugin(effect);
     reportRecord(report, *effect, "at entry");
 
@@ -96,7 +99,8 @@ HostExitCode runSession(VstPluginMainProc entry, const char* entryName, const Ho
     plugin.dispatch(effStopProcess);
     plugin.dispatch(effMainsChanged, 0, 0);
     reportRecord(report, *effect, "before close");
-    plugin.close();
+    if (options.close)
+        plugin.close();
     return result;
 }
 } // namespace host

@@ -3,6 +3,7 @@
 #include "tools/host/AudioBuffers.h"
 #include "tools/host/AudioMaster.h"
 #include "tools/host/HostLog.h"
+#include "tools/host/NoteSequence.h"
 
 namespace host
 {
@@ -16,6 +17,8 @@ bool processBlocks(PluginCaller& plugin, const HostOptions& options, int inputs,
         const int64_t firstFrame = static_cast<int64_t>(block) * options.blockSize;
         advanceTime(static_cast<double>(firstFrame));
         buffers.prepare(firstFrame, options.sampleRate);
+        if (options.notes)
+            sendNotes(plugin, block, options.blockSize);
         plugin.process(buffers.inputs(), buffers.outputs(), buffers.frames());
         hostLog().line("%s(inputs=%d, outputs=%d, frames=%d) block %d",
                        plugin.canReplace() ? "processReplacing" : "process", inputs, outputs,

@@ -69,6 +69,18 @@ void processReplacing(AEffect* effect, float** inputs, float** outputs, int32_t 
     makeMasterCalls(kProbeInProcess);
 }
 
+// output = input * gain in double precision, as render does in single.
+void processDoubleReplacing(AEffect* effect, double** inputs, double** outputs,
+                            int32_t sampleFrames)
+{
+    noteCall(kProbeProcessDoubleReplacing, effect);
+    const AEffect& record = state().record;
+    const double gain = state().params[0].load();
+    for (int32_t c = 0; c < record.numOutputs; ++c)
+        for (int32_t i = 0; i < sampleFrames; ++i)
+            outputs[c][i] = record.numInputs > 0 ? inputs[c % record.numInputs][i] * gain : 0.0;
+}
+
 void setParameter(AEffect* effect, int32_t index, float value)
 {
     noteCall(kProbeSetParameter, effect);

@@ -6,7 +6,7 @@
 //
 // Out of process (through oplexa-host) the probe reads these environment variables at its
 // first entry after loading or after probe_reset():
-//   OPLEXA_PROBE_MODE=normal|null|badmagic       what the entry point returns
+//   OPLEXA_PROBE_MODE=normal|null|badmagic|throw what the entry point returns
 //   OPLEXA_PROBE_REPORT=FILE                     state summary, written at Close and at unload
 //   OPLEXA_PROBE_PROGRAMS, _PARAMS, _INPUTS, _OUTPUTS, _FLAGS, _UNIQUEID, _VERSION, _DELAY
 //                                                the record's fields (numbers, 0x.. allowed)
@@ -33,8 +33,9 @@ extern "C"
     enum ProbeEntryMode
     {
         kProbeEntryNormal = 0,
-        kProbeEntryNull = 1,    // the entry point returns null
-        kProbeEntryBadMagic = 2 // the record's magic is not 'VstP'
+        kProbeEntryNull = 1,     // the entry point returns null
+        kProbeEntryBadMagic = 2, // the record's magic is not 'VstP'
+        kProbeEntryThrow = 3     // the entry point throws a C++ exception
     };
 
     // The functions whose calls the probe records.
@@ -46,7 +47,9 @@ extern "C"
         kProbeProcessReplacing = 3,
         kProbeSetParameter = 4,
         kProbeGetParameter = 5,
-        kProbeNumFunctions = 6
+        // In the record only while the flags hold effFlagsCanDoubleReplacing.
+        kProbeProcessDoubleReplacing = 6,
+        kProbeNumFunctions = 7
     };
 
     // When a requested audioMaster call is made; a value >= 0 is a dispatcher opcode, and the call
@@ -87,6 +90,8 @@ extern "C"
         int32_t bufferSize;     // > 0: ptr is a zeroed buffer of this size, kept for the answer
         const char* text;       // else, when not null: ptr is a copy of this text
         int32_t passNullEffect; // non-zero: effect is null instead of the probe's record
+        // Else, when not null: passed as ptr as it is.
+        void* pointer = nullptr;
     };
 
     struct ProbeMasterAnswer
@@ -153,6 +158,9 @@ extern "C"
     void probe_set_null_rect(int32_t on); // EditGetRect hands out a null rectangle pointer
     void probe_set_report_path(const char* path);
     void probe_set_event_hook(ProbeEventHook hook, void* user); // null: none
+    // Dispatcher calls of opcode with a ptr get these size bytes copied to ptr and return 1 (for
+    // GetSpeakerArrangement to value too); null bytes: no more.
+    void probe_set_fill(int32_t opcode, const void* bytes, int32_t size);
 
     // --- observation ---
     AEffect* probe_get_record(void);              // the probe's own record
@@ -209,6 +217,7 @@ extern "C"
         int64_t (*callsAfterClose)(void);
         uint64_t (*sequenceMark)(void);
         void (*setEventHook)(ProbeEventHook, void*);
+        void (*setFill)(int32_t, const void*, int32_t);
     };
 
     const ProbeApi* probe_api(void);

@@ -125,6 +125,16 @@ extern "C"
         state().eventHook.store(hook);
     }
 
+    void probe_set_fill(int32_t opcode, const void* bytes, int32_t size)
+    {
+        if (!validOpcode(opcode))
+            return;
+        std::lock_guard<std::mutex> lock(state().mutex);
+        const auto* from = static_cast<const unsigned char*>(bytes);
+        state().fills[static_cast<size_t>(opcode)].assign(from,
+                                                          bytes != nullptr ? from + size : from);
+    }
+
     AEffect* probe_get_record(void)
     {
         return &state().record;
@@ -281,6 +291,7 @@ extern "C"
             probe_calls_after_close,
             probe_sequence_mark,
             probe_set_event_hook,
+            probe_set_fill,
         };
         return &api;
     }

@@ -11,6 +11,7 @@ namespace
 constexpr int32_t kString2Parameter = 27;
 constexpr int32_t kGetErrorText = 46;
 constexpr int32_t kShellGetNextPlugin = 70;
+constexpr int32_t kGetSpeakerArrangement = 69;
 constexpr VstIntPtr kMaxChunkBytes = 16 * 1024 * 1024;
 constexpr char kChunkTag[8] = {'O', 'X', 'P', 'R', 'O', 'B', 'E', '1'};
 
@@ -123,9 +124,27 @@ VstIntPtr setChunk(VstIntPtr size, void* ptr)
     return 1;
 }
 
+// Copies the configured bytes to where the caller asked for them; false when none are set.
+bool fill(int32_t opcode, VstIntPtr value, void* ptr)
+{
+    ProbeState& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    if (ptr == nullptr || opcode < 0 || opcode > kProbeMaxOpcode)
+        return false;
+    const auto& bytes = s.fills[static_cast<size_t>(opcode)];
+    if (bytes.empty())
+        return false;
+    std::memcpy(ptr, bytes.data(), bytes.size());
+    if (opcode == kGetSpeakerArrangement && value != 0)
+        std::memcpy(reinterpret_cast<void*>(value), bytes.data(), bytes.size());
+    return true;
+}
+
 VstIntPtr handle(int32_t opcode, int32_t index, VstIntPtr value, void* ptr, ProbeDispatchCall& call)
 {
     ProbeState& s = state();
+    if (fill(opcode, value, ptr))
+        return 1;
     switch (opcode)
     {
     case effOpen:

@@ -145,6 +145,8 @@ void readEnvironment()
             s.entryMode = kProbeEntryNull;
         else if (std::strcmp(mode, "badmagic") == 0)
             s.entryMode = kProbeEntryBadMagic;
+        else if (std::strcmp(mode, "throw") == 0)
+            s.entryMode = kProbeEntryThrow;
         else
             s.entryMode = kProbeEntryNormal;
     }

@@ -9,8 +9,13 @@ namespace probe
 {
 namespace
 {
-const char* const kFunctionNames[kProbeNumFunctions] = {
-    "entry", "dispatcher", "process", "processReplacing", "setParameter", "getParameter"};
+const char* const kFunctionNames[kProbeNumFunctions] = {"entry",
+                                                        "dispatcher",
+                                                        "process",
+                                                        "processReplacing",
+                                                        "setParameter",
+                                                        "getParameter",
+                                                        "processDoubleReplacing"};
 
 const char* whenName(int32_t when)
 {

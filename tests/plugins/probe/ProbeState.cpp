@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 namespace probe
 {
@@ -82,6 +83,8 @@ void ProbeState::reset()
         result.reset();
     rect = ERect{0, 0, 200, 300};
     nullRect = false;
+    for (auto& fill : fills)
+        fill.clear();
     reportPath.clear();
     environmentRead = false;
     eventHook.store(nullptr);
@@ -153,6 +156,8 @@ void applyShape(const ProbeShape& shape)
     record.uniqueID = shape.uniqueID;
     record.version = shape.version;
     record.initialDelay = shape.initialDelay;
+    record.processDoubleReplacing =
+        (shape.flags & effFlagsCanDoubleReplacing) != 0 ? processDoubleReplacing : nullptr;
 }
 
 void fillRecord(int32_t magic)
@@ -212,6 +217,8 @@ void makeMasterCalls(int32_t when)
             buffer.push_back('\0');
             ptr = buffer.data();
         }
+        else
+            ptr = call.pointer;
         AEffect* effect = call.passNullEffect != 0 ? nullptr : &s.record;
         const VstIntPtr result = master(effect, call.opcode, call.index, call.value, ptr, call.opt);
 
@@ -264,6 +271,8 @@ AEffect* enter(audioMasterCallback audioMaster, const char* entryName)
     s.closeSequence.store(0);
     makeMasterCalls(kProbeAtEntry);
     announce("entry", nextSequence());
+    if (mode == kProbeEntryThrow)
+        throw std::runtime_error("the probe's entry point throws");
     return mode == kProbeEntryNull ? nullptr : &s.record;
 }
 } // namespace probe

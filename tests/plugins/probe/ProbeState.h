@@ -43,6 +43,7 @@ struct ProbeState
     std::array<std::optional<VstIntPtr>, kProbeMaxOpcode + 1> results;
     ERect rect{0, 0, 200, 300};
     bool nullRect = false;
+    std::array<std::vector<unsigned char>, kProbeMaxOpcode + 1> fills;
     std::string reportPath;
     bool environmentRead = false;
     std::atomic<ProbeEventHook> eventHook{nullptr};
@@ -108,6 +109,8 @@ VstIntPtr dispatcher(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr v
                      float opt);
 void process(AEffect* effect, float** inputs, float** outputs, int32_t sampleFrames);
 void processReplacing(AEffect* effect, float** inputs, float** outputs, int32_t sampleFrames);
+void processDoubleReplacing(AEffect* effect, double** inputs, double** outputs,
+                            int32_t sampleFrames);
 void setParameter(AEffect* effect, int32_t index, float value);
 float getParameter(AEffect* effect, int32_t index);
 
