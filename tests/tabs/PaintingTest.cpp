@@ -90,44 +90,4 @@ TEST(TabPainting, OpaquePageIsNotPaintedBehind)
     widget.setContentComponent(nullptr);
 }
 
-// The rows and columns of a tab's area where the name's colour is solid.
-juce::Rectangle<int> inkBounds(const juce::Image& image, juce::Rectangle<int> area)
-{
-    juce::Rectangle<int> ink;
-
-    for (int y = area.getY(); y < area.getBottom(); ++y)
-        for (int x = area.getX(); x < area.getRight(); ++x)
-        {
-            const auto pixel = image.getPixelAt(x, y);
-            if (pixel.getRed() > 180 && pixel.getGreen() < 100 && pixel.getBlue() < 100)
-                ink = ink.isEmpty() ? juce::Rectangle<int>(x, y, 1, 1) : ink.getUnion({x, y, 1, 1});
-        }
-
-    return ink;
-}
-
-TEST(TabPainting, LongNameEndsInAnEllipsisInsideItsBox)
-{
-    RecordingTabbedComponent widget;
-    widget.setSize(400, 300);
-    widget.setColours(juce::Colours::grey, text, juce::Colours::white, juce::Colours::white,
-                      juce::Colours::darkgrey);
-    widget.setTabOrientation(OldTabbedComponent::tabsOnTop, 40, 4, 4);
-    widget.addTab(-1, new OldTabbedComponentBasicTab("HHHHHHHHHHHH"));
-    widget.setCurrentlySelectedTab(0);
-    settleMessages();
-
-    const auto image = render(widget);
-    const auto tab = widget.getTabComponent(0)->getBounds();
-    const auto ink = inkBounds(image, tab);
-    ASSERT_FALSE(ink.isEmpty());
-    EXPECT_GE(ink.getX(), tab.getX() + 4);
-    EXPECT_LE(ink.getRight(), tab.getRight() - 4);
-
-    // The last inked columns are the dots, sitting on the baseline, not a tall letter.
-    const auto dots = inkBounds(image, ink.withLeft(ink.getRight() - 2));
-    EXPECT_LE(dots.getHeight(), 4);
-    EXPECT_EQ(dots.getBottom(), ink.getBottom());
-}
-
 } // namespace

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace
 {
 class TabSelection : public ::testing::Test
@@ -49,17 +47,6 @@ TEST_F(TabSelection, ClickSelectsBringsForwardAndReportsEveryTime)
     EXPECT_EQ(widget.getTabHolder()->getIndexOfChildComponent(widget.getTabComponent(0)), 1);
 }
 
-// Counts whole-component repaints: repaint() reaches an attached cached image even without a
-// window.
-struct RepaintCounter : juce::CachedComponentImage
-{
-    void paint(juce::Graphics&) override {}
-    bool invalidateAll() override { return ++fullRepaints > 0; }
-    bool invalidate(const juce::Rectangle<int>&) override { return true; }
-    void releaseResources() override {}
-    int fullRepaints = 0;
-};
-
 TEST(TabOwnership, SwappingPagesHandsTheOldOneBack)
 {
     juce::Component first, second;
@@ -77,45 +64,5 @@ TEST(TabOwnership, SwappingPagesHandsTheOldOneBack)
     EXPECT_EQ(first.getParentComponent(), nullptr);
     EXPECT_EQ(second.getBounds(), widget.getContentArea());
     EXPECT_EQ(widget.setContentComponent(nullptr), &second);
-}
-
-// A page that tells whether it was deleted, after its owner is gone.
-struct DeletionRecordingPage : juce::Component
-{
-    explicit DeletionRecordingPage(std::shared_ptr<bool> flag) : deleted(std::move(flag)) {}
-    ~DeletionRecordingPage() override { *deleted = true; }
-    std::shared_ptr<bool> deleted;
-};
-
-TEST(TabOwnership, DestructionDeletesExactlyThePageShown)
-{
-    auto shownDeleted = std::make_shared<bool>(false);
-    auto swappedDeleted = std::make_shared<bool>(false);
-    DeletionRecordingPage swappedOut(swappedDeleted);
-    juce::Array<juce::Component::SafePointer<juce::Component>> parts;
-    {
-        RecordingTabbedComponent widget;
-        addTabs(widget, 2);
-        widget.setContentComponent(&swappedOut);
-        widget.setContentComponent(new DeletionRecordingPage(shownDeleted));
-        parts = {widget.getTabComponent(1), widget.getTabHolder(), widget.getScrollBar(),
-                 widget.getEdge(0)};
-    }
-
-    EXPECT_TRUE(*shownDeleted);
-    EXPECT_FALSE(*swappedDeleted);
-    for (auto& part : parts)
-        EXPECT_EQ(part.getComponent(), nullptr);
-}
-
-TEST(TabOwnership, APageDeletedWhileShownIsNotDeletedAgain)
-{
-    auto deleted = std::make_shared<bool>(false);
-    RecordingTabbedComponent widget;
-    auto* page = new DeletionRecordingPage(deleted);
-    widget.setContentComponent(page);
-    delete page;
-    EXPECT_EQ(widget.getContentComponent(), nullptr);
-    // The widget's destructor runs next and must not touch the page.
 }
 } // namespace

@@ -66,9 +66,3 @@ inline void addTabs(OldTabbedComponent& widget, int count, const juce::String& p
         widget.addTab(-1, new OldTabbedComponentBasicTab(
                               prefix.isEmpty() ? juce::String() : prefix + juce::String(i)));
 }
-
-inline const char* orientationName(OldTabbedComponent::TabOrientation orientation)
-{
-    static const char* const names[] = {"tabsOnTop", "tabsOnBottom", "tabsOnLeft", "tabsOnRight"};
-    return names[orientation];
-}
