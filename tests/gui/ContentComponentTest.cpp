@@ -94,26 +94,6 @@ void expectSwitches(bool enabled)
 }
 } // namespace
 
-TEST_F(ContentComponent, TabClicksSwapAndInitialiseThePages)
-{
-    selectTab(1);
-    EXPECT_EQ(content.getCurrentTabIndex(), 1);
-    EXPECT_EQ(content.getContentComponent(), content.getPage(1));
-    EXPECT_EQ(list(1).getNumRows(), 77);
-    EXPECT_EQ(list(1).getRow(39)->getPosition(), juce::Point<int>(282, 0));
-    EXPECT_EQ(content.getPage(0)->getParentComponent(), nullptr);
-
-    selectTab(2);
-    EXPECT_EQ(list(2).getNumRows(), 50);
-    EXPECT_EQ(list(2).getRow(49)->getPosition(), juce::Point<int>(282, 16 * 10));
-
-    selectTab(3);
-    EXPECT_EQ(content.getContentComponent(), content.getPage(3));
-
-    selectTab(1);
-    EXPECT_EQ(list(1).getNumChildComponents(), 77);
-}
-
 TEST_F(ContentComponent, LoggerWideButtonsActAndRepaintTheSelectedPage)
 {
     selectTab(1);

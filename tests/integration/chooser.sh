@@ -25,7 +25,7 @@ $2
 wait \$host
 echo \$? > "$WORK/$1.status"
 SCRIPT
-    timeout 120 "$(dirname "$0")/../gui/with_display.sh" bash "$WORK/session.sh" > /dev/null 2>&1
+    timeout 120 "$WITH_DISPLAY" bash "$WORK/session.sh" > /dev/null 2>&1
 }
 
 mkdir -p "$WORK/home"

@@ -28,22 +28,6 @@ TEST(Catalogue, TablesKeepTheirInvariants)
     }
 }
 
-TEST(Catalogue, InitLogInfoIgnoresEmptyAndNegativeCounts)
-{
-    DynamicDebugInfo records[2];
-    records[0].setEnabled(false);
-    records[0].increment();
-    initLogInfo(records, 0);
-    initLogInfo(records, -3);
-    initLogCounters(records, -1);
-    EXPECT_EQ(records[0].getCount(), 1);
-    EXPECT_FALSE(records[0].isEnabled());
-    initLogInfo(records, 1);
-    EXPECT_EQ(records[0].getCount(), 0);
-    EXPECT_TRUE(records[0].isEnabled());
-    EXPECT_FALSE(records[1].isEnabled());
-}
-
 TEST(Catalogue, CounterWrapsPastTheLargestSignedValue)
 {
     DynamicDebugInfo record;
