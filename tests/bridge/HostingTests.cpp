@@ -139,32 +139,6 @@ TEST(Hosting, DispatcherArgumentsAndResultPassUnchanged)
     EXPECT_TRUE(contains(oplexa.messages(), "effVendorSpecific returned long=1250999896491 "));
 }
 
-TEST(Hosting, SecondInstanceIsRefusedAndTheFirstIsUntouched)
-{
-    Probe probe;
-    OplexaUnderTest oplexa(probe.path());
-    AEffect* proxy = oplexa.start();
-    ASSERT_NE(proxy, nullptr);
-    proxy->dispatcher(proxy, effOpen, 0, 0, nullptr, 0.0f);
-    const AEffect before = *proxy;
-    const int64_t entries = probe->functionCount(kProbeEntry);
-    const size_t linesBefore = oplexa.lines().size();
-
-    EXPECT_EQ(oplexa.start(), nullptr);
-
-    const auto messages = oplexa.messages();
-    ASSERT_EQ(messages.size(), linesBefore + 1);
-    EXPECT_EQ(messages.back(), "Oplexa is exiting VST main function with NULL since we are "
-                               "already hosting a plugin");
-    EXPECT_EQ(probe->functionCount(kProbeEntry), entries);
-    EXPECT_EQ(std::memcmp(&before, proxy, sizeof before), 0);
-    EXPECT_TRUE(probe->isOpen());
-    EXPECT_FALSE(probe->isClosed());
-    EXPECT_EQ(proxy->dispatcher(proxy, effGetVendorVersion, 0, 0, nullptr, 0.0f),
-              probe->getRecord()->dispatcher(probe->getRecord(), effGetVendorVersion, 0, 0, nullptr,
-                                             0.0f));
-}
-
 TEST(Hosting, CloseRunsTheHostedCloseThenShutsDownAndReturnsTheHostedResult)
 {
     Probe probe;

@@ -33,12 +33,6 @@ void TestHost::answer(int32_t opcode, VstIntPtr result)
     hostAnswers[opcode] = result;
 }
 
-void TestHost::clear()
-{
-    std::lock_guard<std::mutex> lock(hostMutex);
-    hostCalls.clear();
-}
-
 OplexaUnderTest::OplexaUnderTest(const std::string& plugin, const std::string& moduleName)
 {
     module = temp.file(moduleName);

@@ -28,7 +28,6 @@ public:
     static VstIntPtr audioMaster(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value,
                                  void* ptr, float opt);
     static std::vector<HostCall> calls();
-    static void clear();
     // What audioMaster answers to opcode from now on (Version answers 2400 unless set).
     static void answer(int32_t opcode, VstIntPtr result);
 };
