@@ -82,14 +82,3 @@ TEST_F(AEffectView, RowsInRecordOrderCountTheSevenFunctions)
     EXPECT_EQ(host.peer().repaints[0], view.getRow(5)->getBounds());
     EXPECT_EQ(view.getRow(5)->getShownCount(), 1);
 }
-
-TEST_F(AEffectView, UpdateBeforeInitTouchesNothing)
-{
-    OXVstAEffectComponent fresh;
-    fresh.updateGUI();
-    EXPECT_EQ(fresh.getTextEditor(), nullptr);
-    fresh.setSize(560, 624);
-    fresh.init();
-    fresh.updateGUI();
-    EXPECT_EQ(fresh.getTextEditor()->getText(), describeAEffect(proxyEffect));
-}
