@@ -60,20 +60,6 @@ TEST_F(OpCodeList, PageOf624FillsColumnsOf39)
     }
 }
 
-TEST_F(OpCodeList, ListSwitchesActOnEveryRowOfItsGroupOnly)
-{
-    auto list = makeList(OXLogger::vstAudioMasterOpCodes, 624);
-    oxLogger.setVstOpCodeEnabled(false, OXLogger::vstAudioMasterOpCodes, 3);
-    list->toggleOpCodesEnableState();
-    for (int i = 0; i < 50; ++i)
-        EXPECT_EQ(oxLogger.isVstOpCodeEnabled(OXLogger::vstAudioMasterOpCodes, i), i == 3);
-    list->setOpCodesEnableState(false);
-    for (int i = 0; i < 50; ++i)
-        EXPECT_FALSE(oxLogger.isVstOpCodeEnabled(OXLogger::vstAudioMasterOpCodes, i));
-    for (int i = 0; i < 77; ++i)
-        EXPECT_TRUE(oxLogger.isVstOpCodeEnabled(OXLogger::vstDispatcherOpCodes, i));
-}
-
 // The documented colours, written out here rather than taken from the code's constants, so a
 // mistyped constant shows as a wrong pixel.
 constexpr juce::uint32 kBack = 0xfff2f2f2, kLampOn = 0xffe5b780, kLampOff = 0xfffdf1d4,

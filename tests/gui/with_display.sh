@@ -21,28 +21,23 @@ stop() {
     rm -f "$named"
 }
 trap stop EXIT
-tries=0
-until [ -s "$named" ]; do
-    tries=$((tries + 1))
-    if [ $tries -gt 300 ] || ! kill -0 "$server" 2>/dev/null; then
-        echo "Xvfb did not start"
-        exit 1
-    fi
-    sleep 0.1
-done
+# wait_for WHAT TENTHS COMMAND...: until COMMAND succeeds, at most TENTHS tenths of a second.
+wait_for() {
+    what=$1 tries=$2
+    shift 2
+    until "$@"; do
+        tries=$((tries - 1))
+        [ $tries -gt 0 ] || { echo "$what did not start"; exit 1; }
+        sleep 0.1
+    done
+}
+wait_for Xvfb 300 sh -c "[ -s '$named' ] || ! kill -0 $server 2>/dev/null"
+[ -s "$named" ] || { echo "Xvfb did not start"; exit 1; }
 DISPLAY=":$(head -n 1 "$named")"
 export DISPLAY
 openbox >/dev/null 2>&1 &
 wm=$!
-tries=0
-until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; do
-    tries=$((tries + 1))
-    if [ $tries -gt 100 ]; then
-        echo "openbox did not start"
-        exit 1
-    fi
-    sleep 0.1
-done
+wait_for openbox 100 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"'
 "$@"
 status=$?
 stop
