@@ -3,25 +3,50 @@
 # then runs it again under AddressSanitizer with UndefinedBehaviorSanitizer, the concurrency
 # tests under ThreadSanitizer, and the settings fuzzer for a bounded time.
 #   scripts/test.sh [--quick]     --quick: the plain build and its tests only
+# Test runs that mostly wait (windows on Xvfb, real plug-ins) overlap the next build, so the
+# two cores stay busy.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
+cd "$root" || exit 1
 quick=0
 [ "${1:-}" = "--quick" ] && quick=1
 
 "$root/scripts/install-deps.sh" || exit 1
 status=0
 stage() { echo; echo "=== $* ==="; }
+# build FOLDER LOG [cmake options...]: stops everything when the build fails.
+build() {
+    local folder=$1 log=$2
+    shift 2
+    nice scripts/build.sh "$folder" "$@" > "$log" 2>&1 || { tail -80 "$log"; exit 1; }
+}
+# in_background NAME COMMAND...: runs a test command while the next stage builds.
+runs=0
+in_background() {
+    background_name=$1
+    shift
+    runs=$((runs + 1))
+    background_log="tests-$runs.log"
+    "$@" > "$background_log" 2>&1 &
+    background=$!
+}
+wait_background() {
+    wait "$background" || status=1
+    stage "$background_name"
+    cat "$background_log"
+}
 
 stage "build (warnings are errors)"
-scripts/build.sh build > build.log 2>&1 || { tail -80 build.log; exit 1; }
-stage "tests"
-(cd build && ctest --output-on-failure -j2 --timeout 900) || status=1
-
-if [ $quick -eq 0 ]; then
+build build build.log
+if [ $quick -eq 1 ]; then
+    stage "tests"
+    (cd build && ctest --output-on-failure -j2 --timeout 900) || status=1
+else
+    in_background "tests" sh -c 'cd build && ctest --output-on-failure -j2 --timeout 900'
     stage "build with AddressSanitizer and UndefinedBehaviorSanitizer"
-    scripts/build.sh build-asan -DOPLEXA_SANITIZE=address,undefined -DOPLEXA_BENCH=OFF \
-        > build-asan.log 2>&1 || { tail -80 build-asan.log; exit 1; }
+    build build-asan build-asan.log -DOPLEXA_SANITIZE=address,undefined -DOPLEXA_BENCH=OFF
+    wait_background
+
     stage "tests under AddressSanitizer and UndefinedBehaviorSanitizer"
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     export LSAN_OPTIONS=suppressions="$root/tests/sanitizers/lsan.supp"
@@ -29,20 +54,21 @@ if [ $quick -eq 0 ]; then
         ctest --output-on-failure -j2 --timeout 1800 -LE foreign-code) || status=1
     # Real plug-ins and Xlib keep memory past their own unloading, where no leak report can
     # name them; there every other report still counts.
-    (cd build-asan && ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 \
-        ctest --output-on-failure -j2 --timeout 1800 -L foreign-code) || status=1
+    in_background "tests of foreign code under AddressSanitizer" sh -c \
+        'cd build-asan && ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 \
+            ctest --output-on-failure -j2 --timeout 1800 -L foreign-code'
 
     stage "build with ThreadSanitizer"
     OPLEXA_TARGETS="oplexa_logger_concurrency_tests oplexa_bridge_concurrency_tests" \
-        scripts/build.sh build-tsan -DOPLEXA_SANITIZE=thread -DOPLEXA_BENCH=OFF \
-        > build-tsan.log 2>&1 || { tail -80 build-tsan.log; exit 1; }
+        build build-tsan build-tsan.log -DOPLEXA_SANITIZE=thread -DOPLEXA_BENCH=OFF
+    wait_background
     stage "concurrency tests under ThreadSanitizer"
     (cd build-tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
         ctest --output-on-failure --timeout 900 -L concurrency) || status=1
 
     stage "settings fuzzer (libFuzzer)"
-    CC=clang-14 CXX=clang++-14 scripts/build.sh build-fuzz -DOPLEXA_FUZZ=ON -DOPLEXA_WITH_GUI=OFF \
-        -DOPLEXA_TESTS=OFF > build-fuzz.log 2>&1 || { tail -80 build-fuzz.log; exit 1; }
+    CC=clang-14 CXX=clang++-14 build build-fuzz build-fuzz.log -DOPLEXA_FUZZ=ON \
+        -DOPLEXA_WITH_GUI=OFF -DOPLEXA_TESTS=OFF
     mkdir -p build-fuzz/corpus
     cp tests/fuzz/corpus/* build-fuzz/corpus/ 2>/dev/null
     # JUCE's XML parser is slow on some mangled inputs, so the outer limit is generous and
@@ -61,5 +87,6 @@ if [ $quick -eq 0 ]; then
 fi
 
 stage "result"
+scripts/count-lines.sh
 [ $status -eq 0 ] && echo "all stages passed" || echo "some stage FAILED"
 exit $status

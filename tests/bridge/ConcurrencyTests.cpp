@@ -81,7 +81,8 @@ TEST(BridgeConcurrency, EightThreadsThroughTheProxyGiveWholeLinesThatAddUp)
     EXPECT_EQ(probe->functionCount(kProbeProcessReplacing), perKind);
     EXPECT_EQ(probe->functionCount(kProbeGetParameter), perKind);
 
-    const std::regex whole(R"(\([0-9A-F]+\) oplexa-probe\.so:(effGetVendorVersion |effGetVendorVersion returned version=\d+ |processReplacing\(inputs:0x[0-9a-f]+, outputs:0x[0-9a-f]+, sampleFrames:16\)|getParameter\(index: 0\)|getParameter returned [0-9.]+))");
+    const std::regex whole(
+        R"(\([0-9A-F]+\) oplexa-probe\.so:(effGetVendorVersion |effGetVendorVersion returned version=\d+ |processReplacing\(inputs:0x[0-9a-f]+, outputs:0x[0-9a-f]+, sampleFrames:16\)|getParameter\(index: 0\)|getParameter returned [0-9.]+))");
     std::map<std::string, int64_t> kinds;
     const auto lines = oplexa.lines();
     std::smatch match;
@@ -89,7 +90,8 @@ TEST(BridgeConcurrency, EightThreadsThroughTheProxyGiveWholeLinesThatAddUp)
     {
         ASSERT_TRUE(std::regex_match(lines[i], match, whole)) << lines[i];
         const std::string what = match[1].str();
-        ++kinds[what.substr(0, what.find_first_of(" (") + (what.find("returned") != std::string::npos ? 9 : 0))];
+        ++kinds[what.substr(0, what.find_first_of(" (") +
+                                   (what.find("returned") != std::string::npos ? 9 : 0))];
     }
     ASSERT_EQ(kinds.size(), 5u);
     for (const auto& [kind, count] : kinds)

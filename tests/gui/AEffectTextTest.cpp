@@ -66,94 +66,55 @@ TEST(AEffectText, WholeRecordReadsFieldByField)
                                                      "version: 1100");
 }
 
-TEST(AEffectText, FourCharacterCodes)
+// Edge values, each set on a zeroed record and read back from its line.
+TEST(AEffectText, EdgeValuesFieldByField)
 {
-    EXPECT_EQ(long2Chars(0x56737450).toStdString(), "VstP");
-    EXPECT_EQ(long2Chars(0).toStdString(), "    ");
-    EXPECT_EQ(long2Chars(0x41004243).toStdString(), "A BC");
-    // Bytes above 0x7f keep their value as one character each.
-    const juce::String high = long2Chars(static_cast<long>(0xff0a4100u));
-    ASSERT_EQ(high.length(), 4);
-    EXPECT_EQ(high[0], static_cast<juce::juce_wchar>(0xff));
-    EXPECT_EQ(high[1], static_cast<juce::juce_wchar>('\n'));
-    EXPECT_EQ(high[2], static_cast<juce::juce_wchar>('A'));
-    EXPECT_EQ(high[3], static_cast<juce::juce_wchar>(' '));
-
-    AEffect effect = zeroRecord();
-    EXPECT_EQ(valueOf(describeAEffect(effect), "uniqueID"), "    ");
-    EXPECT_EQ(valueOf(describeAEffect(effect), "magic"), "    ");
-    effect.uniqueID = 0x41004243;
-    EXPECT_EQ(valueOf(describeAEffect(effect), "uniqueID"), "A BC");
-}
-
-TEST(AEffectText, FlagLines)
-{
-    AEffect effect = zeroRecord();
-    const juce::String noFlags = describeAEffect(effect);
-    EXPECT_TRUE(noFlags.contains("\nflags: 0x0\nresvd1: "));
-    EXPECT_FALSE(noFlags.contains("\t"));
-
-    effect.flags = 0x11;
-    EXPECT_TRUE(describeAEffect(effect).contains(
-        "\nflags: 0x11\n\t\t\t\teffFlagsHasEditor\n\t\t\t\teffFlagsCanReplacing\nresvd1: "));
-
-    // Bits without a name show in the number only.
-    for (const uint32_t unnamed : {0x40u, 0x80u, 0xc0u, 0x1000u, 0x80000000u, 0xfffff000u})
+    const struct
     {
-        effect.flags = static_cast<int32_t>(unnamed);
+        void (*set)(AEffect&);
+        const char* label;
+        const char* shown;
+    } cases[] = {
+        {[](AEffect&) {}, "uniqueID", "    "},
+        {[](AEffect& e) { e.uniqueID = 0x41004243; }, "uniqueID", "A BC"},
+        {[](AEffect& e) { e.ioRatio = 0.1f; }, "ioRatio", "0.100000001"},
+        {[](AEffect& e) { e.ioRatio = -2.25f; }, "ioRatio", "-2.25"},
+        {[](AEffect& e) { e.numOutputs = INT32_MIN; }, "numOutputs", "-2147483648"},
+        {[](AEffect& e) { e.resvd1 = INTPTR_MIN; }, "resvd1", "-9223372036854775808"},
+        {[](AEffect& e) { e.resvd2 = INTPTR_MAX; }, "resvd2", "9223372036854775807"},
+        {[](AEffect& e) { e.object = reinterpret_cast<void*>(~uintptr_t{0}); }, "object",
+         "0xffffffffffffffff"},
+        {[](AEffect& e) { e.user = reinterpret_cast<void*>(uintptr_t{0xABCDEF}); }, "user",
+         "0xabcdef"},
+        // Bits without a name show in the number only.
+        {[](AEffect& e) { e.flags = 0x40; }, "flags", "0x40"},
+        {[](AEffect& e) { e.flags = static_cast<int32_t>(0xfffff000u); }, "flags", "0xfffff000"},
+    };
+    for (const auto& c : cases)
+    {
+        AEffect effect = zeroRecord();
+        c.set(effect);
         const juce::String text = describeAEffect(effect);
-        char expected[64];
-        std::snprintf(expected, sizeof expected, "\nflags: 0x%x\nresvd1: ", unnamed);
-        EXPECT_TRUE(text.contains(expected)) << text;
+        EXPECT_EQ(valueOf(text, c.label), c.shown) << c.label;
+        bool named = false;
+        for (const FlagInfo& flag : flagInfos)
+            named = named || (static_cast<uint32_t>(effect.flags) & flag.mask) != 0;
+        EXPECT_EQ(text.contains("\t"), named) << c.label; // a line per named flag only
+        EXPECT_FALSE(text.endsWithChar('\n'));
     }
+    // Bytes above 0x7f keep their value as one character each.
+    EXPECT_EQ(long2Chars(static_cast<long>(0xff0a4100u)),
+              juce::String::charToString(0xff) + "\nA ");
 
+    // Every named flag on its own line, in the table's order.
+    AEffect effect = zeroRecord();
     effect.flags = -1;
     const juce::String all = describeAEffect(effect);
-    EXPECT_TRUE(all.contains("\nflags: 0xffffffff\n"));
-    int previous = -1;
+    int previous = all.indexOf("\nflags: 0xffffffff\n");
     for (const FlagInfo& flag : flagInfos)
     {
         const int at = all.indexOf(juce::String("\n\t\t\t\t") + flag.name + "\n");
         EXPECT_GT(at, previous) << flag.name;
         previous = at;
     }
-}
-
-TEST(AEffectText, Numbers)
-{
-    AEffect effect = zeroRecord();
-    const auto ratio = [&](float value)
-    {
-        effect.ioRatio = value;
-        return valueOf(describeAEffect(effect), "ioRatio");
-    };
-    EXPECT_EQ(ratio(1.0f), "1");
-    EXPECT_EQ(ratio(0.5f), "0.5");
-    EXPECT_EQ(ratio(0.1f), "0.100000001");
-    EXPECT_EQ(ratio(0.0f), "0");
-    EXPECT_EQ(ratio(-2.25f), "-2.25");
-
-    effect.numInputs = -1;
-    effect.numOutputs = INT32_MIN;
-    effect.resvd1 = INTPTR_MIN;
-    effect.resvd2 = INTPTR_MAX;
-    const juce::String text = describeAEffect(effect);
-    EXPECT_EQ(valueOf(text, "numInputs"), "-1");
-    EXPECT_EQ(valueOf(text, "numOutputs"), "-2147483648");
-    EXPECT_EQ(valueOf(text, "resvd1"), "-9223372036854775808");
-    EXPECT_EQ(valueOf(text, "resvd2"), "9223372036854775807");
-}
-
-TEST(AEffectText, Pointers)
-{
-    AEffect effect = zeroRecord();
-    EXPECT_EQ(valueOf(describeAEffect(effect), "object"), "0x0");
-    EXPECT_EQ(valueOf(describeAEffect(effect), "user"), "0x0");
-
-    effect.object = reinterpret_cast<void*>(~uintptr_t{0});
-    effect.user = reinterpret_cast<void*>(uintptr_t{0xABCDEF});
-    const juce::String text = describeAEffect(effect);
-    EXPECT_EQ(valueOf(text, "object"), "0xffffffffffffffff");
-    EXPECT_EQ(valueOf(text, "user"), "0xabcdef");
-    EXPECT_FALSE(text.endsWithChar('\n'));
 }

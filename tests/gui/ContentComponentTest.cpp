@@ -1,4 +1,3 @@
-#include "gui/OXColours.h"
 #include "gui/OXContentComponent.h"
 #include "gui/OXVstOpCodeListComponent.h"
 #include "gui/OXWebPages.h"
@@ -10,6 +9,8 @@
 #include "vst/VstInterface.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace
 {
@@ -98,148 +99,6 @@ void expectSwitches(bool enabled)
 }
 } // namespace
 
-TEST_F(ContentComponent, TabsAndFirstPage)
-{
-    EXPECT_EQ(content.getName(), "OXContentComponent");
-    ASSERT_EQ(content.getNumTabs(), 4);
-    const char* names[] = {"AEffect", "Dispatcher OpCodes", "AudioMaster OpCodes", "About"};
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(content.getTabComponent(i)->getName(), names[i]);
-    EXPECT_EQ(content.getTabOrientation(), OldTabbedComponent::tabsOnLeft);
-    EXPECT_EQ(content.getTabDepth(), 200);
-    EXPECT_EQ(content.getFillColour(), oxTabFillColour);
-    EXPECT_EQ(content.getDeselectedTabColour(), oxTabDeselectedTabColour);
-    EXPECT_EQ(content.getSelectedOutlineColour(), oxTabSelectedOutlineColour);
-
-    // Short enough to leave room for the control panel below them.
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(content.getTabComponent(i)->getBounds(),
-                  juce::Rectangle<int>(0, 28 * i, 207, 32));
-
-    EXPECT_EQ(content.getCurrentTabIndex(), 0);
-    EXPECT_EQ(content.getContentComponent(), content.getPage(0));
-    EXPECT_EQ(content.getPage(0)->getBounds(), juce::Rectangle<int>(204, 4, 560, 624));
-    EXPECT_EQ(list(0).getNumRows(), 7);
-    // The lists build their rows only when first shown.
-    EXPECT_EQ(list(1).getNumRows(), 0);
-    EXPECT_EQ(list(2).getNumRows(), 0);
-}
-
-TEST_F(ContentComponent, ControlPanelBelowTheTabs)
-{
-    const int y0 = content.getTabComponent(3)->getBottom();
-    struct Expected
-    {
-        const char* name;
-        const char* text;
-        const char* tooltip;
-        int y;
-    };
-    const Expected pushButtons[] = {
-        {"Enable All", "Enable All", "Enable logging of all functions and OpCodes", 10},
-        {"Disable All", "Disable All", "Disable logging of all functions and OpCodes", 43},
-        {"Inverse All", "Inverse All",
-         "Inverse logging enable/disable state of all functions and OpCodes", 76},
-        {"Reset Counters", "Reset Counters", "Reset the counters of all functions and OpCodes",
-         109},
-        {"Stop Logging", "Stop Logging", "Stop logging", 142},
-        {"TimeButton", "", "Click to reset time display and log a time reset event", 175},
-        {"Help...", "Help...", "View Oplexa user guide on the Web", 208},
-    };
-    for (const auto& expected : pushButtons)
-    {
-        auto* button = findControl<juce::TextButton>(content, expected.name);
-        ASSERT_NE(button, nullptr) << expected.name;
-        EXPECT_EQ(button->getBounds(), juce::Rectangle<int>(10, y0 + expected.y, 180, 25));
-        EXPECT_EQ(button->getButtonText(), expected.text);
-        EXPECT_EQ(button->getTooltip(), expected.tooltip);
-        EXPECT_EQ(button->findColour(juce::TextButton::buttonColourId), oxButtonBackColor);
-        EXPECT_EQ(button->findColour(juce::TextButton::buttonOnColourId), oxButtonOutColor);
-        EXPECT_EQ(button->findColour(juce::TextButton::textColourOffId), oxButtonTextColor);
-        EXPECT_TRUE(button->isVisible());
-    }
-
-    const Expected checkBoxes[] = {
-        {"Log Parameters", "Log Parameters",
-         "Enable/Disable logging of function parameters and return parameters", 241},
-        {"Log Return Parameters", "Log Return Parameters",
-         "Enable/Disable logging of function return parameters", 274},
-        {"Log Time", "Log Time", "Enable/Disable logging of the function call time", 307},
-    };
-    for (const auto& expected : checkBoxes)
-    {
-        auto* box = findControl<juce::ToggleButton>(content, expected.name);
-        ASSERT_NE(box, nullptr) << expected.name;
-        EXPECT_EQ(box->getPosition(), juce::Point<int>(10, y0 + expected.y));
-        EXPECT_EQ(box->getHeight(), 25);
-        // Widened to fit its text.
-        EXPECT_GT(box->getWidth(), 50);
-        EXPECT_EQ(box->getTooltip(), expected.tooltip);
-    }
-
-    auto* logo = findControl<juce::ImageButton>(content, "LogoButton");
-    auto* donate = findControl<juce::ImageButton>(content, "DonateButton");
-    ASSERT_NE(logo, nullptr);
-    ASSERT_NE(donate, nullptr);
-    EXPECT_EQ(logo->getBounds(), juce::Rectangle<int>(10, y0 + 340, 181, 136));
-    EXPECT_EQ(donate->getBounds(), juce::Rectangle<int>(64, y0 + 480, 72, 29));
-    EXPECT_EQ(logo->getTooltip(), "Sometimes, do the wrong thing");
-    EXPECT_EQ(donate->getTooltip(), "Do the right thing!");
-
-    // Everything fits in the window's content, left of the pages.
-    for (auto* child : content.getChildren())
-        if (dynamic_cast<juce::Button*>(child) != nullptr)
-        {
-            EXPECT_LE(child->getBottom(), 632) << child->getName();
-            EXPECT_LE(child->getRight(), 204) << child->getName();
-        }
-}
-
-TEST_F(ContentComponent, CheckBoxesStartFromTheLoggersFlags)
-{
-    oxLogger.logParameters = false;
-    oxLogger.logReturnParameters = true;
-    oxLogger.logTime = true;
-    TestContent other;
-    other.setSize(768, 632);
-    other.init();
-    EXPECT_FALSE(findControl<juce::ToggleButton>(other, "Log Parameters")->getToggleState());
-    EXPECT_TRUE(findControl<juce::ToggleButton>(other, "Log Return Parameters")->getToggleState());
-    EXPECT_TRUE(findControl<juce::ToggleButton>(other, "Log Time")->getToggleState());
-}
-
-TEST_F(ContentComponent, TabClicksSwapAndInitialiseThePages)
-{
-    selectTab(1);
-    EXPECT_EQ(content.getCurrentTabIndex(), 1);
-    EXPECT_EQ(content.getContentComponent(), content.getPage(1));
-    EXPECT_EQ(list(1).getNumRows(), 77);
-    EXPECT_EQ(list(1).getRow(39)->getPosition(), juce::Point<int>(282, 0));
-    EXPECT_EQ(content.getPage(0)->getParentComponent(), nullptr);
-
-    selectTab(2);
-    EXPECT_EQ(list(2).getNumRows(), 50);
-    EXPECT_EQ(list(2).getRow(49)->getPosition(), juce::Point<int>(282, 16 * 10));
-
-    selectTab(3);
-    EXPECT_EQ(content.getContentComponent(), content.getPage(3));
-
-    selectTab(1);
-    EXPECT_EQ(list(1).getNumChildComponents(), 77);
-}
-
-TEST_F(ContentComponent, ClickOnTheSelectedTabLeavesThePageAlone)
-{
-    selectTab(1);
-    auto* page = content.getPage(1);
-    const auto pageArea = page->getBounds();
-    peer().repaints.clear();
-    selectTab(1);
-    EXPECT_EQ(content.getContentComponent(), page);
-    EXPECT_FALSE(wasRepainted(pageArea.reduced(20)));
-    EXPECT_EQ(list(1).getNumChildComponents(), 77);
-}
-
 TEST_F(ContentComponent, LoggerWideButtonsActAndRepaintTheSelectedPage)
 {
     selectTab(1);
@@ -273,7 +132,7 @@ TEST_F(ContentComponent, ResetCountersShowsEveryListBlankAndGrey)
     content.updateGUI();
     auto* row = list(1).getRow(12);
     EXPECT_COLOUR(PixelProbe::darkestIn(PixelProbe::render(*row), {14, 0, 60, 16}),
-                  oxOpCodeTextColorNonZero);
+                  juce::Colour(0xff000000));
 
     peer().repaints.clear();
     click("Reset Counters");
@@ -281,12 +140,12 @@ TEST_F(ContentComponent, ResetCountersShowsEveryListBlankAndGrey)
     EXPECT_EQ(oxLogger.getVstOpCodeCount(OXLogger::vstAudioMasterOpCodes, 7), 0);
     EXPECT_TRUE(wasRepainted(content.getPage(1)->getBounds()));
     const juce::Image afterReset = PixelProbe::render(*row);
-    EXPECT_COLOUR(PixelProbe::darkestIn(afterReset, {14, 0, 60, 16}), oxOpCodeTextColorZero);
-    EXPECT_TRUE(PixelProbe::allPixelsAre(afterReset, {222, 1, 56, 13}, oxOpCodeBackColor));
+    EXPECT_COLOUR(PixelProbe::darkestIn(afterReset, {14, 0, 60, 16}), juce::Colour(0xff8b8b8b));
+    EXPECT_TRUE(PixelProbe::allPixelsAre(afterReset, {222, 1, 56, 13}, juce::Colour(0xfff2f2f2)));
 
     selectTab(2);
     const juce::Image other = PixelProbe::render(*list(2).getRow(7));
-    EXPECT_COLOUR(PixelProbe::darkestIn(other, {14, 0, 60, 16}), oxOpCodeTextColorZero);
+    EXPECT_COLOUR(PixelProbe::darkestIn(other, {14, 0, 60, 16}), juce::Colour(0xff8b8b8b));
 }
 
 TEST_F(ContentComponent, TwoClicksOnTheLoggingButtonRestoreStopLogging)
@@ -295,13 +154,11 @@ TEST_F(ContentComponent, TwoClicksOnTheLoggingButtonRestoreStopLogging)
     auto& button = control("Start Logging");
     EXPECT_FALSE(oxLogger.loggingActive);
     EXPECT_EQ(button.getButtonText(), "Start Logging");
-    EXPECT_EQ(button.getTooltip(), "Start logging");
 
     click("Start Logging");
     EXPECT_TRUE(oxLogger.loggingActive);
     EXPECT_EQ(&control("Stop Logging"), &button);
     EXPECT_EQ(button.getButtonText(), "Stop Logging");
-    EXPECT_EQ(button.getTooltip(), "Stop logging");
 }
 
 TEST_F(ContentComponent, TimeButtonLogsTheElapsedTimeAndRestarts)
@@ -323,26 +180,27 @@ TEST_F(ContentComponent, TimeButtonLogsTheElapsedTimeAndRestarts)
     EXPECT_EQ(LogCapture::takeNewLines().size(), 1);
 }
 
-TEST_F(ContentComponent, CheckBoxesChangeOnlyTheirOwnFlag)
+TEST_F(ContentComponent, EachCheckBoxSwitchesOnlyItsOwnFlag)
 {
+    using Flag = std::atomic<bool> OXLogger::*;
+    const std::pair<const char*, Flag> boxes[] = {
+        {"Log Parameters", &OXLogger::logParameters},
+        {"Log Return Parameters", &OXLogger::logReturnParameters},
+        {"Log Time", &OXLogger::logTime},
+    };
     oxLogger.setVstOpCodeEnabled(false, OXLogger::vstDispatcherOpCodes, 3);
-    click("Log Time");
-    EXPECT_TRUE(oxLogger.logTime);
-    EXPECT_TRUE(oxLogger.logParameters);
-    EXPECT_TRUE(oxLogger.logReturnParameters);
-    EXPECT_TRUE(oxLogger.loggingActive);
-    EXPECT_FALSE(oxLogger.isVstOpCodeEnabled(OXLogger::vstDispatcherOpCodes, 3));
-    EXPECT_TRUE(oxLogger.isVstOpCodeEnabled(OXLogger::vstDispatcherOpCodes, 4));
-    click("Log Time");
-    EXPECT_FALSE(oxLogger.logTime);
-
-    click("Log Parameters");
-    EXPECT_FALSE(oxLogger.logParameters);
-    EXPECT_TRUE(oxLogger.logReturnParameters);
-    click("Log Return Parameters");
-    EXPECT_FALSE(oxLogger.logReturnParameters);
-    EXPECT_FALSE(oxLogger.logParameters);
-    EXPECT_FALSE(oxLogger.logTime);
+    for (const auto& [name, flag] : boxes)
+    {
+        std::vector<std::pair<Flag, bool>> before;
+        for (const Flag other : {&OXLogger::loggingActive, &OXLogger::logParameters,
+                                 &OXLogger::logReturnParameters, &OXLogger::logTime})
+            before.emplace_back(other, (oxLogger.*other).load());
+        click(name);
+        for (const auto& [other, was] : before)
+            EXPECT_EQ((oxLogger.*other).load(), other == flag ? !was : was) << name;
+        EXPECT_FALSE(oxLogger.isVstOpCodeEnabled(OXLogger::vstDispatcherOpCodes, 3)) << name;
+        EXPECT_TRUE(oxLogger.isVstOpCodeEnabled(OXLogger::vstDispatcherOpCodes, 4)) << name;
+    }
 }
 
 TEST_F(ContentComponent, WebPagesOpenOnTheMakersSite)

@@ -4,8 +4,8 @@
 #
 #   tests/gui/e2e_window.sh [BUILD_DIR] [PLUGIN.so]
 #
-# Screenshots go to $E2E_SHOTS (default BUILD_DIR/e2e-window). With E2E_MEASURE=1 it also
-# reports the CPU time of the window's threads (a measurement, not a pass/fail check).
+# Screenshots go to $E2E_SHOTS (default BUILD_DIR/e2e-window). The window threads' CPU time is
+# measured by tests/bench/window-refresh-cost.sh.
 set -u
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -60,7 +60,6 @@ wait_for() {
 
 find_window() { xdotool search --name "^$title\$" 2>/dev/null | head -n 1; }
 is_viewable() { xwininfo -id "$1" 2>/dev/null | grep -q "IsViewable"; }
-is_gone() { ! xwininfo -id "$1" >/dev/null 2>&1 || ! is_viewable "$1"; }
 
 # The window's own pixels, from a shot of the whole screen.
 shoot() {
@@ -94,20 +93,11 @@ py=35
 row_lamp_y() { echo $((py + 16 * $1 + 8)); }
 tab_y() { echo $((31 + 28 * $1 + 16)); }
 
-thread_cpu_ticks() { # all threads but the host's own (audio) thread
-    for stat in /proc/$1/task/*/stat; do
-        tid=$(basename "$(dirname "$stat")")
-        [ "$tid" = "$1" ] && continue
-        awk '{print $14 + $15}' "$stat" 2>/dev/null
-    done | awk '{s += $1} END {print s + 0}'
-}
-
-# Sessions long enough for the checks of the first one (about 20 s on a busy machine, 20 s
-# more when measuring), whatever the plug-in's speed: time a short headless run first.
+# Sessions long enough for the checks of the first one (about 20 s on a busy machine),
+# whatever the plug-in's speed: time a short headless run first.
 seconds_per_session=45
-[ "${E2E_MEASURE:-0}" = 1 ] && seconds_per_session=70
 start=$(date +%s%N)
-OPLEXA_PLUGIN="$plugin" OPLEXA_LOG_FILE=/dev/null DISPLAY= \
+OPLEXA_PLUGIN="$plugin" OPLEXA_LOG_FILE=/dev/null DISPLAY='' \
     "$host" --quiet --blocks 20000 "$module" >/dev/null 2>&1
 took_ms=$((($(date +%s%N) - start) / 1000000 + 1))
 blocks=$((20000 * seconds_per_session * 1000 / took_ms))
@@ -153,6 +143,8 @@ check "a click on a row switches its lamp off" near "$(pixel switched-off $((px 
 click_at $((px + 100)) "$(row_lamp_y 3)" 3
 shoot switched-on
 check "a right click switches it on again" near "$(pixel switched-on $((px + 7)) "$(row_lamp_y 3)")" e5b780
+check "the row under the pointer takes the hover colour" near "$(pixel switched-on $((px + 200)) $((py + 50)))" e5e2da
+check "the next row does not" near "$(pixel switched-on $((px + 200)) $((py + 66)))" f2f2f2
 
 click_at 100 "$(tab_y 1)"
 shoot dispatcher
@@ -169,20 +161,6 @@ click_at 754 17
 check "the title-bar button minimises" wait_for "! xwininfo -id $wid | grep -q IsViewable" 30
 xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowmap --sync "$wid"
 check "and the window comes back" wait_for "xwininfo -id $wid | grep -q IsViewable" 30
-
-measure_window_threads() { # page name
-    hz=$(getconf CLK_TCK)
-    before=$(thread_cpu_ticks "$host_pid")
-    sleep 10
-    after=$(thread_cpu_ticks "$host_pid")
-    echo "measured: the window's threads used $(awk -v t=$((after - before)) -v hz="$hz" \
-        'BEGIN {printf "%.2f", 100 * t / hz / 10}')% of a core over 10 s ($1 page)"
-}
-if [ "${E2E_MEASURE:-0}" = 1 ]; then
-    measure_window_threads dispatcher
-    click_at 100 "$(tab_y 0)"
-    measure_window_threads AEffect
-fi
 
 check "the window disappears at Close" wait_for "! xwininfo -id $wid >/dev/null 2>&1 || ! xwininfo -id $wid | grep -q IsViewable" 3000
 check "a second hosting shows a new window" wait_for \

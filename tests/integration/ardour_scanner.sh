@@ -5,7 +5,7 @@ scanner=/usr/lib/ardour7/ardour-vst-scanner
 need "$scanner"
 export LD_LIBRARY_PATH=/usr/lib/ardour7 HOME="$WORK"
 # Ardour's scanner is not built with sanitizers and can't load a module that is.
-if ldd "$OPLEXA_MODULE" | grep -q libasan; then
+if sanitized; then
     echo "skipped: a sanitizer build of the module"
     exit 77
 fi

@@ -3,15 +3,13 @@
 # plug-in chosen by typing its path, each with the settings file's LastDir afterwards.
 . "$(dirname "$0")/common.sh"
 : "${OPLEXA_DEMO:?}"
-for tool in xvfb-run openbox xdotool; do
+for tool in Xvfb openbox xdotool; do
     command -v "$tool" > /dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 unset OPLEXA_PLUGIN
 
 session() { # session NAME ACTION: runs the host on the module and acts on the chooser
     cat > "$WORK/session.sh" <<SCRIPT
-openbox > /dev/null 2>&1 &
-sleep 1
 cd "$WORK"
 HOME="$WORK/home" timeout 60 "$OPLEXA_HOST" --blocks 2 --quiet "$MODULE" > "$WORK/$1.log" 2>&1 &
 host=\$!
@@ -27,7 +25,7 @@ $2
 wait \$host
 echo \$? > "$WORK/$1.status"
 SCRIPT
-    timeout 120 xvfb-run -a -s '-screen 0 1280x1024x24' bash "$WORK/session.sh" > /dev/null 2>&1
+    timeout 120 "$WITH_DISPLAY" bash "$WORK/session.sh" > /dev/null 2>&1
 }
 
 mkdir -p "$WORK/home"

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the integration scripts: paths come from CTest, each script works in its own folder.
 set -u
 : "${OPLEXA_MODULE:?}" "${OPLEXA_HOST:?}"
@@ -22,3 +23,7 @@ finish() {
 }
 # Skips the whole script (CTest reads the exit code 77 as skipped) when a partner is missing.
 need() { [ -e "$1" ] || { echo "skipped: $1 is not installed"; exit 77; }; }
+# Runs a command on a private X server with a window manager; exit code 77 when one is missing.
+WITH_DISPLAY="$(cd "$(dirname "${BASH_SOURCE[0]}")/../gui" && pwd)/with_display.sh"
+# True for a sanitizer build of the module, which programs built without them can't load.
+sanitized() { ldd "$OPLEXA_MODULE" | grep -q libasan; }

@@ -16,17 +16,16 @@ check "every cycle unloaded the plug-in" [ "$(grep -c ":Unloaded $OPLEXA_DEMO\$"
 check "no cycle was refused" [ "$(grep -c 'already hosting' "$WORK/cycles.log")" -eq 0 ]
 check "no sanitizer report" [ "$(grep -c 'Sanitizer' "$WORK/cycles.err")" -eq 0 ]
 
-if ! command -v xvfb-run > /dev/null || ! command -v openbox > /dev/null; then
-    echo "skipped: cycles with the window shown, xvfb-run or openbox is not installed"
+shown=${OPLEXA_SHOWN_CYCLES:-100}
+settled=$((shown / 2)) # the heap takes some twenty cycles to reach its size
+timeout 900 "$WITH_DISPLAY" env OPLEXA_PLUGIN="$OPLEXA_DEMO" "$OPLEXA_HOST" --cycles "$shown" \
+    --blocks 4 --quiet --usage "$MODULE" > "$WORK/shown.log" 2> "$WORK/shown.err"
+status=$?
+if [ $status -eq 77 ]; then
+    echo "skipped: cycles with the window shown, Xvfb or openbox is not installed"
     finish
     exit
 fi
-shown=${OPLEXA_SHOWN_CYCLES:-100}
-settled=$((shown / 2)) # the heap takes some twenty cycles to reach its size
-timeout 900 xvfb-run -a -s '-screen 0 1280x1024x24' bash -c "openbox > /dev/null 2>&1 & sleep 1
-    OPLEXA_PLUGIN='$OPLEXA_DEMO' '$OPLEXA_HOST' --cycles $shown --blocks 4 --quiet --usage '$MODULE'" \
-    > "$WORK/shown.log" 2> "$WORK/shown.err"
-status=$?
 usage() { awk -v cycle="$1" -v field="$2" '$3 == cycle { print $field }' "$WORK/shown.err"; }
 check "$shown cycles with the window shown end normally (status $status)" [ "$status" -eq 0 ]
 check "every one showed the window and unloaded the plug-in" [ "$(grep -c ":Unloaded $OPLEXA_DEMO\$" \
@@ -34,7 +33,7 @@ check "every one showed the window and unloaded the plug-in" [ "$(grep -c ":Unlo
 check "threads after cycle $settled and after the last are as many ($(usage $settled 7), $(usage "$shown" 7))" \
     [ "$(usage $settled 7)" = "$(usage "$shown" 7)" ]
 # The sanitizer's quarantine keeps freed memory resident, so only a plain build is measured.
-if ! ldd "$OPLEXA_MODULE" | grep -q libasan; then
+if ! sanitized; then
     check "resident memory after cycle $settled and after the last within 1 MB ($(usage $settled 5), $(usage "$shown" 5) kB)" \
         [ "$(usage "$shown" 5)" -le $(($(usage $settled 5) + 1024)) ]
 fi

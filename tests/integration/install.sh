@@ -33,7 +33,7 @@ check "it holds the same files under /usr" \
 scanner=/usr/lib/ardour7/ardour-vst-scanner
 plugin=/usr/lib/vst/MVerb-vst.so
 # Ardour's scanner is not built with sanitizers and can't load a module that is.
-if [ -x "$scanner" ] && [ -e "$plugin" ] && ! ldd "$OPLEXA_MODULE" | grep -q libasan; then
+if [ -x "$scanner" ] && [ -e "$plugin" ] && ! sanitized; then
     dpkg-deb -x "$deb" "$WORK/root"
     export LD_LIBRARY_PATH=/usr/lib/ardour7 HOME="$WORK"
     direct=$("$scanner" -f "$plugin" 2>&1 | grep 'Found Plugin')

@@ -7,34 +7,6 @@
 
 using Group = OXLogger::vstOpCodeGroup;
 
-TEST(Catalogue, GroupSizesAndUnknownGroups)
-{
-    CapturingLogger logger;
-    EXPECT_EQ(logger.getVstNumOpCodes(OXLogger::vstAEffectFunctions), 7);
-    EXPECT_EQ(logger.getVstNumOpCodes(OXLogger::vstDispatcherOpCodes), 77);
-    EXPECT_EQ(logger.getVstNumOpCodes(OXLogger::vstAudioMasterOpCodes), 50);
-    EXPECT_EQ(logger.getVstNumOpCodes(static_cast<Group>(3)), 0);
-    EXPECT_EQ(logger.getVstNumOpCodes(static_cast<Group>(-1)), 0);
-    EXPECT_EQ(logger.getVstOpCodeName(static_cast<Group>(3), 0), "unknown");
-    EXPECT_EQ(logger.getVstOpCodeName(static_cast<Group>(-1), 0), "unknown");
-}
-
-TEST(Catalogue, NamesIncludingTheOddOnes)
-{
-    CapturingLogger logger;
-    EXPECT_EQ(logger.getVstOpCodeName(OXLogger::vstDispatcherOpCodes, 13), "EditGetRect");
-    EXPECT_EQ(logger.getVstOpCodeName(OXLogger::vstAudioMasterOpCodes, 5), "ThereIsNoSuchOpCode");
-    EXPECT_EQ(logger.getVstOpCodeName(OXLogger::vstAEffectFunctions, 3), "processReplacing");
-    EXPECT_EQ(logger.getVstOpCodeName(OXLogger::vstDispatcherOpCodes, 76), "BeginLoadProgram");
-    EXPECT_EQ(logger.getVstOpCodeName(OXLogger::vstAudioMasterOpCodes, 49),
-              "GetInputSpeakerArrangement");
-    EXPECT_STREQ(audioMasterOpCodes[2].returnLabel, "Unique ID");
-    EXPECT_STREQ(audioMasterOpCodes[20].valueLabel, "inpuPin");
-    EXPECT_STREQ(effOpCodes[50].ptrLabel, "prtArg");
-    EXPECT_STREQ(audioMasterOpCodes[32].ptrLabel, "bool");
-    EXPECT_STREQ(audioMasterOpCodes[33].ptrLabel, "bool");
-}
-
 TEST(Catalogue, TablesKeepTheirInvariants)
 {
     for (const auto* table : {effOpCodes, audioMasterOpCodes})
@@ -54,45 +26,6 @@ TEST(Catalogue, TablesKeepTheirInvariants)
         }
         EXPECT_EQ(names.size(), static_cast<size_t>(size));
     }
-}
-
-TEST(Catalogue, SwitchOperations)
-{
-    CapturingLogger logger;
-    const auto group = OXLogger::vstDispatcherOpCodes;
-    logger.setVstOpCodeEnabled(false, group, 1);
-    logger.toggleVstOpCodesEnabled();
-    EXPECT_FALSE(logger.isVstOpCodeEnabled(group, 0));
-    EXPECT_TRUE(logger.isVstOpCodeEnabled(group, 1));
-    EXPECT_FALSE(logger.isVstOpCodeEnabled(group, 2));
-    EXPECT_FALSE(logger.isVstOpCodeEnabled(OXLogger::vstAEffectFunctions, 5));
-
-    logger.logVstDispatcher(1, 0, 0, nullptr, 0.0f);
-    logger.resetVstOpCodeCounters();
-    EXPECT_EQ(logger.getVstOpCodeCount(group, 1), 0);
-    EXPECT_TRUE(logger.isVstOpCodeEnabled(group, 1));
-    EXPECT_FALSE(logger.isVstOpCodeEnabled(group, 2));
-
-    logger.setVstOpCodesEnabled(true);
-    for (int g = 0; g < 3; ++g)
-        for (int i = 0; i < logger.getVstNumOpCodes(static_cast<Group>(g)); ++i)
-            EXPECT_TRUE(logger.isVstOpCodeEnabled(static_cast<Group>(g), i));
-}
-
-TEST(Catalogue, InitLogInfoIgnoresEmptyAndNegativeCounts)
-{
-    DynamicDebugInfo records[2];
-    records[0].setEnabled(false);
-    records[0].increment();
-    initLogInfo(records, 0);
-    initLogInfo(records, -3);
-    initLogCounters(records, -1);
-    EXPECT_EQ(records[0].getCount(), 1);
-    EXPECT_FALSE(records[0].isEnabled());
-    initLogInfo(records, 1);
-    EXPECT_EQ(records[0].getCount(), 0);
-    EXPECT_TRUE(records[0].isEnabled());
-    EXPECT_FALSE(records[1].isEnabled());
 }
 
 TEST(Catalogue, CounterWrapsPastTheLargestSignedValue)

@@ -1,10 +1,7 @@
 #include "tests/support/OplexaUnderTest.h"
 
 #include <cstdlib>
-#include <dlfcn.h>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -13,30 +10,7 @@ namespace
 std::mutex hostMutex;
 std::vector<HostCall> hostCalls;
 std::map<int32_t, VstIntPtr> hostAnswers{{audioMasterVersion, 2400}};
-
-std::vector<std::string> splitLines(const std::string& text)
-{
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        result.push_back(line);
-    return result;
-}
 } // namespace
-
-TempFolder::TempFolder()
-{
-    char pattern[] = "/tmp/oplexa-test-XXXXXX";
-    if (mkdtemp(pattern) == nullptr)
-        throw std::runtime_error("mkdtemp failed");
-    folder = pattern;
-}
-
-TempFolder::~TempFolder()
-{
-    if (std::getenv("OPLEXA_KEEP_TEST_FILES") == nullptr)
-        std::system(("rm -rf '" + folder + "'").c_str());
-}
 
 VstIntPtr TestHost::audioMaster(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value,
                                 void* ptr, float opt)
@@ -59,12 +33,6 @@ void TestHost::answer(int32_t opcode, VstIntPtr result)
     hostAnswers[opcode] = result;
 }
 
-void TestHost::clear()
-{
-    std::lock_guard<std::mutex> lock(hostMutex);
-    hostCalls.clear();
-}
-
 OplexaUnderTest::OplexaUnderTest(const std::string& plugin, const std::string& moduleName)
 {
     module = temp.file(moduleName);
@@ -73,17 +41,11 @@ OplexaUnderTest::OplexaUnderTest(const std::string& plugin, const std::string& m
     setenv("OPLEXA_LOG_FILE", temp.file("log.txt").c_str(), 1);
     unsetenv("DISPLAY");
     setPlugin(plugin);
-    handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr)
-        throw std::runtime_error(dlerror());
-    entry = reinterpret_cast<VstPluginMainProc>(dlsym(handle, "VSTPluginMain"));
+    loaded = std::make_unique<LoadedModule>(module);
+    entry = reinterpret_cast<VstPluginMainProc>(loaded->symbol("VSTPluginMain"));
 }
 
-OplexaUnderTest::~OplexaUnderTest()
-{
-    if (handle != nullptr)
-        dlclose(handle);
-}
+OplexaUnderTest::~OplexaUnderTest() = default;
 
 void OplexaUnderTest::setPlugin(const std::string& plugin)
 {
@@ -100,7 +62,7 @@ AEffect* OplexaUnderTest::start()
 
 std::vector<std::string> OplexaUnderTest::lines() const
 {
-    return splitLines(readFile(temp.file("log.txt")));
+    return readLines(temp.file("log.txt"));
 }
 
 std::vector<std::string> OplexaUnderTest::messages() const
@@ -115,14 +77,6 @@ std::string OplexaUnderTest::settingsFile() const
 {
     const auto dot = module.find_last_of('.');
     return module.substr(0, dot) + ".xml";
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 std::string messageOf(const std::string& line)

@@ -3,24 +3,13 @@
 // runs in a process of its own (one CTest entry per test), so module state starts fresh.
 #pragma once
 
+#include "tests/support/TestFiles.h"
 #include "vst/VstInterface.h"
 
-#include <atomic>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
-
-class TempFolder
-{
-public:
-    TempFolder();
-    ~TempFolder();
-    const std::string& path() const { return folder; }
-    std::string file(const std::string& name) const { return folder + "/" + name; }
-
-private:
-    std::string folder;
-};
 
 // The host side of the tests: records every audioMaster call it receives.
 struct HostCall
@@ -39,7 +28,6 @@ public:
     static VstIntPtr audioMaster(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value,
                                  void* ptr, float opt);
     static std::vector<HostCall> calls();
-    static void clear();
     // What audioMaster answers to opcode from now on (Version answers 2400 unless set).
     static void answer(int32_t opcode, VstIntPtr result);
 };
@@ -65,10 +53,9 @@ public:
 private:
     TempFolder temp;
     std::string module;
-    void* handle = nullptr;
+    std::unique_ptr<LoadedModule> loaded;
     VstPluginMainProc entry = nullptr;
 };
 
-std::string readFile(const std::string& path);
 // The message part of a log line: what follows "(thread) module:".
 std::string messageOf(const std::string& line);

@@ -1,7 +1,8 @@
 // The probe plug-in as the test sees it: the same module instance Oplexa hosts.
 #pragma once
 
-#include "tests/plugins/ProbeControl.h"
+#include "tests/plugins/probe/ProbeControl.h"
+#include "tests/support/TestFiles.h"
 
 #include <string>
 
@@ -21,6 +22,6 @@ public:
 
 private:
     std::string modulePath;
-    void* handle = nullptr;
+    LoadedModule module;
     const ProbeApi* api = nullptr;
 };

@@ -3,9 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+    // Without a DISPLAY JUCE tries ":0", which may be another test's X server; tests that
+    // need none name one that no server answers.
+    setenv("DISPLAY", ":no-display", 0);
     juce::ScopedJuceInitialiser_GUI juceGui;
     return RUN_ALL_TESTS();
 }

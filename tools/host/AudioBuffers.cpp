@@ -45,11 +45,6 @@ bool AudioBuffers::writeOutputs(FILE* file) const
     return writeChannels(outputChannels_, file);
 }
 
-bool AudioBuffers::writeInputs(FILE* file) const
-{
-    return writeChannels(inputChannels_, file);
-}
-
 void AudioBuffers::hashOutputs()
 {
     for (const auto& channel : outputChannels_)

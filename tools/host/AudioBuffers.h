@@ -22,7 +22,6 @@ public:
     int32_t frames() const { return frames_; }
 
     bool writeOutputs(FILE* file) const;
-    bool writeInputs(FILE* file) const;
     // FNV-1a over the output bytes so far, for the report.
     uint64_t outputHash() const { return outputHash_; }
     void hashOutputs();

@@ -51,7 +51,7 @@ void reportUsage(int cycle)
     std::fprintf(stderr, "usage: cycle %d rss_kb %ld threads %ld\n", cycle, rss, threads);
 }
 
-HostExitCode runCycles(const HostOptions& options, const AudioSinks& sinks, SessionReport& report)
+HostExitCode runCycles(const HostOptions& options, FILE* audio, SessionReport& report)
 {
     PluginModule module;
     for (int cycle = 1; cycle <= options.cycles; ++cycle)
@@ -75,7 +75,7 @@ HostExitCode runCycles(const HostOptions& options, const AudioSinks& sinks, Sess
         }
         hostLog().line("cycle %d: entry point %s", cycle, module.entryName());
         report.line("cycle %d", cycle);
-        const HostExitCode result = runSession(entry, module.entryName(), options, sinks, report);
+        const HostExitCode result = runSession(entry, module.entryName(), options, audio, report);
         if (result != kExitOk)
             return result;
         if (options.exitWithoutClose)
@@ -83,8 +83,6 @@ HostExitCode runCycles(const HostOptions& options, const AudioSinks& sinks, Sess
             // The record is still open and the module loaded: the C runtime ends them.
             std::exit(kExitOk);
         }
-        if (options.unloadEachCycle)
-            module.unload();
         if (options.usage)
             reportUsage(cycle);
     }
@@ -119,16 +117,14 @@ int main(int argc, char** argv)
 
     SessionReport report;
     OutputFile audio;
-    OutputFile input;
-    if (!report.open(options.reportPath) || !audio.open(options.audioPath) ||
-        !input.open(options.inputPath))
+    if (!report.open(options.reportPath) || !audio.open(options.audioPath))
     {
         hostLog().problem("error: cannot create the output files");
         return kExitOutputFailed;
     }
 
-    HostExitCode result = runCycles(options, AudioSinks{audio.get(), input.get()}, report);
-    if ((!report.close() || !audio.close() || !input.close()) && result == kExitOk)
+    HostExitCode result = runCycles(options, audio.get(), report);
+    if ((!report.close() || !audio.close()) && result == kExitOk)
     {
         hostLog().problem("error: could not write the output files");
         result = kExitOutputFailed;

@@ -7,11 +7,8 @@
 
 namespace host
 {
-constexpr int32_t effString2ParameterOpcode = 27;
 constexpr int32_t effSetBypassOpcode = 44;
-constexpr int32_t effGetErrorTextOpcode = 46;
 constexpr int32_t effGetTailSizeOpcode = 52;
-constexpr int32_t effShellGetNextPluginOpcode = 70;
 
 constexpr int32_t audioMasterPinConnectedOpcode = 4;
 constexpr int32_t audioMasterWantMidiOpcode = 6;
@@ -46,7 +43,7 @@ constexpr int32_t kTimeSigValid = 1 << 13;
 bool dispatcherTakesText(int32_t opcode);
 bool dispatcherReturnsText(int32_t opcode);
 
-// Names for the host's log; "?" for numbers outside the table.
+// Names for the host's log, from the logger's catalogue; "?" for numbers outside it.
 const char* dispatcherOpcodeName(int32_t opcode);
 const char* audioMasterOpcodeName(int32_t opcode);
 } // namespace host

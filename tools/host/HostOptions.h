@@ -2,8 +2,6 @@
 #pragma once
 
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace host
 {
@@ -11,31 +9,23 @@ struct HostOptions
 {
     std::string modulePath;
     int blocks = 16;
-    int blockSize = 512;
-    double sampleRate = 44100.0;
     int cycles = 1;
-    bool unloadEachCycle = false;
-    bool unload = true;
     // Endings without Close: dlclose, exit() or a return from main with the module loaded.
     bool close = true;
+    bool unload = true;
     bool exitWithoutClose = false;
     // Calls the entry point a second time after the first returned, as some scanners do.
     bool entryTwice = false;
     // Writes the process's resident memory and thread count after every cycle.
     bool usage = false;
     std::string audioPath;
-    std::string inputPath;
     std::string reportPath;
     std::string logPath;
     bool setParams = false;
-    // --program and --set-param, applied just before processing.
-    int program = -1;
-    std::vector<std::pair<int, float>> paramSettings;
-    int threads = 0;
-    int threadCalls = 2000;
-    bool editor = false;
-    bool editorWithoutDisplay = false;
     bool quiet = false;
+    // Fixed: no test, script or benchmark needs others.
+    int blockSize = 512;
+    double sampleRate = 44100.0;
     bool notes = false;
     bool help = false;
 };

@@ -172,35 +172,6 @@ void exerciseParameters(PluginCaller& plugin, SessionReport& report, int params)
     }
 }
 
-void applySettings(PluginCaller& plugin, SessionReport& report, const HostOptions& options,
-                   int programs, int params)
-{
-    TextBuffer text;
-    if (options.program >= 0)
-    {
-        if (options.program < programs)
-        {
-            plugin.dispatch(effSetProgram, 0, options.program);
-            report.line("selected program %d: getProgram=%ld", options.program,
-                        static_cast<long>(plugin.dispatch(effGetProgram)));
-        }
-        else
-            hostLog().problem("warning: no program %d to select", options.program);
-    }
-    for (const auto& [index, value] : options.paramSettings)
-    {
-        if (index >= params)
-        {
-            hostLog().problem("warning: no parameter %d to set", index);
-            continue;
-        }
-        plugin.setParameter(index, value);
-        const std::string display = paramText(plugin, text, effGetParamDisplay, index);
-        report.line("set param %d %.9g: value=%.9g display=%s", index, static_cast<double>(value),
-                    static_cast<double>(plugin.getParameter(index)), display.c_str());
-    }
-}
-
 void exerciseChunk(PluginCaller& plugin, SessionReport& report)
 {
     void* data = nullptr;

@@ -21,8 +21,6 @@ void reportParameters(PluginCaller& plugin, SessionReport& report, int params);
 // Sets each parameter to a few values, reports what the plug-in makes of them, then restores it.
 void exerciseParameters(PluginCaller& plugin, SessionReport& report, int params);
 // --program and --set-param; settings past the parameter count are skipped with a warning.
-void applySettings(PluginCaller& plugin, SessionReport& report, const HostOptions& options,
-                   int programs, int params);
 // GetChunk of the bank, then SetChunk with a copy of the same bytes.
 void exerciseChunk(PluginCaller& plugin, SessionReport& report);
 } // namespace host

@@ -1,7 +1,6 @@
 #include "tools/host/PluginSession.h"
 
 #include "tools/host/AudioMaster.h"
-#include "tools/host/EditorCheck.h"
 #include "tools/host/HostLog.h"
 #include "tools/host/HostOpcodes.h"
 #include "tools/host/PluginCaller.h"
@@ -55,7 +54,7 @@ AEffect* callEntry(VstPluginMainProc entry, const char* entryName, HostExitCode&
 } // namespace
 
 HostExitCode runSession(VstPluginMainProc entry, const char* entryName, const HostOptions& options,
-                        const AudioSinks& sinks, SessionReport& report)
+                        FILE* audio, SessionReport& report)
 {
     HostExitCode failure = kExitOk;
     AEffect* effect = callEntry(entry, entryName, failure);
@@ -82,9 +81,6 @@ HostExitCode runSession(VstPluginMainProc entry, const char* entryName, const Ho
         exerciseParameters(plugin, report, params);
     if ((effect->flags & effFlagsProgramChunks) != 0)
         exerciseChunk(plugin, report);
-    if (options.editor)
-        exerciseEditor(plugin, report, options.editorWithoutDisplay);
-    applySettings(plugin, report, options, programs, params);
 
     HostExitCode result = kExitOk;
     plugin.dispatch(effMainsChanged, 0, 1);
@@ -94,13 +90,11 @@ HostExitCode runSession(VstPluginMainProc entry, const char* entryName, const Ho
         // Counts are read once: a plug-in that changes them later keeps the buffers it got.
         const int inputs = effect->numInputs;
         const int outputs = effect->numOutputs;
-        if (!processBlocks(plugin, options, inputs, outputs, sinks, report))
+        if (!processBlocks(plugin, options, inputs, outputs, audio, report))
         {
             hostLog().problem("error: could not write the audio files");
             result = kExitOutputFailed;
         }
-        if (options.threads > 0)
-            runConcurrentCalls(plugin, options, params, inputs, outputs, report);
     }
     plugin.dispatch(effStopProcess);
     plugin.dispatch(effMainsChanged, 0, 0);

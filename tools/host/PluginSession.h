@@ -11,5 +11,5 @@ namespace host
 {
 // Returns kExitOk or the exit code of the failure.
 HostExitCode runSession(VstPluginMainProc entry, const char* entryName, const HostOptions& options,
-                        const AudioSinks& sinks, SessionReport& report);
+                        FILE* audio, SessionReport& report);
 } // namespace host

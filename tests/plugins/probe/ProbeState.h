@@ -2,7 +2,7 @@
 // One instance per loaded module; everything not atomic is guarded by mutex.
 #pragma once
 
-#include "tests/plugins/ProbeControl.h"
+#include "tests/plugins/probe/ProbeControl.h"
 
 #include <array>
 #include <atomic>

@@ -1,0 +1,55 @@
+#include "tests/support/TestFiles.h"
+
+#include <cstdlib>
+#include <dlfcn.h>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+TempFolder::TempFolder()
+{
+    char pattern[] = "/tmp/oplexa-test-XXXXXX";
+    if (mkdtemp(pattern) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
+    folder = pattern;
+}
+
+TempFolder::~TempFolder()
+{
+    if (std::getenv("OPLEXA_KEEP_TEST_FILES") == nullptr)
+        std::system(("rm -rf '" + folder + "'").c_str());
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> readLines(const std::string& path)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(readFile(path));
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+LoadedModule::LoadedModule(const std::string& path)
+{
+    handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr)
+        throw std::runtime_error(dlerror());
+}
+
+LoadedModule::~LoadedModule()
+{
+    dlclose(handle);
+}
+
+void* LoadedModule::symbol(const char* name) const
+{
+    return dlsym(handle, name);
+}

@@ -1,0 +1,37 @@
+// Temporary folders, file reading and module loading, shared by every test program.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// A fresh folder under /tmp, removed with its contents (kept with OPLEXA_KEEP_TEST_FILES set).
+class TempFolder
+{
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& path() const { return folder; }
+    std::string file(const std::string& name) const { return folder + "/" + name; }
+
+private:
+    std::string folder;
+};
+
+std::string readFile(const std::string& path);
+std::vector<std::string> readLines(const std::string& path);
+
+// A module loaded with dlopen as hosts load plug-ins; throws when it can't be loaded.
+class LoadedModule
+{
+public:
+    explicit LoadedModule(const std::string& path);
+    ~LoadedModule();
+    LoadedModule(const LoadedModule&) = delete;
+    LoadedModule& operator=(const LoadedModule&) = delete;
+    void* symbol(const char* name) const; // null when missing
+
+private:
+    void* handle = nullptr;
+};
