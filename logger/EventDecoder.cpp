@@ -1,7 +1,9 @@
 // The events list of ProcessEvents: one line for the count, one per event. Each event is copied
 // with no more bytes than its type's own size, whatever its byteSize claims: hosts fill that
 // field inconsistently, and the plug-in never reads past its type either.
-#include "logger/StructureDecoder.h"
+#include "logger/EventDecoder.h"
+
+#include "logger/DetailText.h"
 #include "vst/VstStructures.h"
 
 #include <cstring>

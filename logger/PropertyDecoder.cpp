@@ -1,6 +1,9 @@
 // Speaker arrangements, pin properties and parameter properties. Each is copied whole, as the
 // callee reads it; an arrangement's speakers no further than its channel count.
-#include "logger/StructureDecoder.h"
+#include "logger/PropertyDecoder.h"
+
+#include "logger/DetailText.h"
+#include "vst/VstStructures.h"
 
 #include <cstring>
 #include <iterator>
