@@ -4,7 +4,6 @@
 #include "logger/OXLogger.h"
 #include "tabs/OldTabbedComponentBasicTab.h"
 #include "tests/gui/LogCapture.h"
-#include "tests/gui/PixelProbe.h"
 #include "tests/gui/RecordingPeer.h"
 
 #include <gtest/gtest.h>
@@ -74,74 +73,10 @@ protected:
         return *dynamic_cast<OXVstOpCodeListComponent*>(content.getPage(page));
     }
 
-    bool wasRepainted(juce::Rectangle<int> area) const
-    {
-        for (const auto& rect : host->peer().repaints)
-            if (rect.contains(area))
-                return true;
-        return false;
-    }
-
     TestContent content;
     std::unique_ptr<PeerHost> host;
 };
-
-void expectSwitches(bool enabled)
-{
-    for (const auto& group : OpCodeGroupsInfo)
-        for (int i = 0; i < group.numOpCodes; ++i)
-            ASSERT_EQ(group.logInfo[i].isEnabled(), enabled) << group.groupName << " " << i;
-}
 } // namespace
-
-TEST_F(ContentComponent, LoggerWideButtonsActAndRepaintTheSelectedPage)
-{
-    selectTab(1);
-    const auto pageArea = content.getPage(1)->getBounds();
-
-    peer().repaints.clear();
-    click("Disable All");
-    expectSwitches(false);
-    EXPECT_TRUE(wasRepainted(pageArea));
-
-    peer().repaints.clear();
-    click("Enable All");
-    expectSwitches(true);
-    EXPECT_TRUE(wasRepainted(pageArea));
-
-    oxLogger.setVstOpCodeEnabled(false, OXLogger::vstAudioMasterOpCodes, 7);
-    peer().repaints.clear();
-    click("Inverse All");
-    EXPECT_TRUE(wasRepainted(pageArea));
-    for (const auto& group : OpCodeGroupsInfo)
-        for (int i = 0; i < group.numOpCodes; ++i)
-            EXPECT_EQ(group.logInfo[i].isEnabled(),
-                      group.logInfo == vstAudioMasterLogInfo && i == 7);
-}
-
-TEST_F(ContentComponent, ResetCountersShowsEveryListBlankAndGrey)
-{
-    selectTab(1);
-    oxLogger.logVstDispatcher(12, 0, 1, nullptr, 0.0f);
-    oxLogger.logVstAudioMaster(7, 0, 0, nullptr, 0.0f);
-    content.updateGUI();
-    auto* row = list(1).getRow(12);
-    EXPECT_COLOUR(PixelProbe::darkestIn(PixelProbe::render(*row), {14, 0, 60, 16}),
-                  juce::Colour(0xff000000));
-
-    peer().repaints.clear();
-    click("Reset Counters");
-    EXPECT_EQ(oxLogger.getVstOpCodeCount(OXLogger::vstDispatcherOpCodes, 12), 0);
-    EXPECT_EQ(oxLogger.getVstOpCodeCount(OXLogger::vstAudioMasterOpCodes, 7), 0);
-    EXPECT_TRUE(wasRepainted(content.getPage(1)->getBounds()));
-    const juce::Image afterReset = PixelProbe::render(*row);
-    EXPECT_COLOUR(PixelProbe::darkestIn(afterReset, {14, 0, 60, 16}), juce::Colour(0xff8b8b8b));
-    EXPECT_TRUE(PixelProbe::allPixelsAre(afterReset, {222, 1, 56, 13}, juce::Colour(0xfff2f2f2)));
-
-    selectTab(2);
-    const juce::Image other = PixelProbe::render(*list(2).getRow(7));
-    EXPECT_COLOUR(PixelProbe::darkestIn(other, {14, 0, 60, 16}), juce::Colour(0xff8b8b8b));
-}
 
 TEST_F(ContentComponent, TwoClicksOnTheLoggingButtonRestoreStopLogging)
 {

@@ -146,11 +146,36 @@ check "a right click switches it on again" near "$(pixel switched-on $((px + 7))
 check "the row under the pointer takes the hover colour" near "$(pixel switched-on $((px + 200)) $((py + 50)))" e5e2da
 check "the next row does not" near "$(pixel switched-on $((px + 200)) $((py + 66)))" f2f2f2
 
+# The control panel's buttons, 33 pixels apart: 0 Enable All, 1 Disable All, 2 Inverse All,
+# 3 Reset Counters.
+panel_click() { click_at 103 $((169 + 33 * $1)); }
+lamps() { # shot, colour: the lamps of the seven functions
+    for i in 0 1 2 3 4 5 6; do near "$(pixel "$1" $((px + 7)) "$(row_lamp_y $i)")" "$2" || return 1; done
+}
+panel_click 1
+shoot disabled-1
+sleep 1
+shoot disabled-2
+check "Disable All switches every lamp off" lamps disabled-1 fdf1d4
+check "calls are counted with their switches off" \
+    sh -c "! compare -metric AE -crop 56x14+$((px + 222))+$((py + 49)) '$shots/disabled-1.png' '$shots/disabled-2.png' null: 2>/dev/null"
+panel_click 2
+shoot inverted
+check "Inverse All switches them on again" lamps inverted e5b780
+panel_click 1
+panel_click 0
+shoot enabled
+check "Enable All switches them on" lamps enabled e5b780
+
 click_at 100 "$(tab_y 1)"
 shoot dispatcher
 check "the dispatcher page: Open counted in black" [ "$(darkest dispatcher $((px + 14)) $py 80 16)" -lt 40 ]
 check "the dispatcher page: Close not yet called, grey" [ "$(darkest dispatcher $((px + 14)) $((py + 16)) 80 16)" -gt 110 ]
 check "the dispatcher page: a second column" [ "$(darkest dispatcher $((px + 296)) $py 80 16)" -lt 200 ]
+panel_click 3
+shoot reset
+check "Reset Counters: Open's name turns grey" [ "$(darkest reset $((px + 14)) $py 80 16)" -gt 110 ]
+check "Reset Counters: its count goes blank" [ "$(darkest reset $((px + 222)) $((py + 1)) 56 13)" -gt 230 ]
 
 xdotool key --window "$wid" Escape
 xdotool key alt+F4
