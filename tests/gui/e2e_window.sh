@@ -136,6 +136,9 @@ check "setParameter not called: grey name" [ "$(darkest aeffect-1 $((px + 14)) $
 check "the count goes on while the host processes" \
     sh -c "! compare -metric AE -crop 56x14+$((px + 222))+$((py + 49)) '$shots/aeffect-1.png' '$shots/aeffect-2.png' null: 2>/dev/null"
 check "the record's text stays as it was" same_region aeffect-1 aeffect-2 "500x300+$px+$((py + 110))"
+check "the selected tab in the page's colour, with no line to the page" near "$(pixel aeffect-1 204 40)" f2f2f2
+check "the other tabs in their own colour" near "$(pixel aeffect-1 20 85)" e8e8e8
+check "and outlined" near "$(pixel aeffect-1 6 70)" cedbe3
 
 click_at $((px + 100)) "$(row_lamp_y 3)"
 shoot switched-off
@@ -172,6 +175,9 @@ shoot dispatcher
 check "the dispatcher page: Open counted in black" [ "$(darkest dispatcher $((px + 14)) $py 80 16)" -lt 40 ]
 check "the dispatcher page: Close not yet called, grey" [ "$(darkest dispatcher $((px + 14)) $((py + 16)) 80 16)" -gt 110 ]
 check "the dispatcher page: a second column" [ "$(darkest dispatcher $((px + 296)) $py 80 16)" -lt 200 ]
+check "the first tab is deselected" near "$(pixel dispatcher 30 40)" e8e8e8
+check "a line parts it from the page" [ "$(pixel dispatcher 204 40)" != F2F2F2 ]
+check "the selected tab comes in front where tabs overlap" near "$(pixel dispatcher 150 62)" f2f2f2
 panel_click 3
 shoot reset
 check "Reset Counters: Open's name turns grey" [ "$(darkest reset $((px + 14)) $py 80 16)" -gt 110 ]
