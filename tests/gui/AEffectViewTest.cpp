@@ -40,31 +40,6 @@ TEST_F(AEffectView, FirstTickFillsTheTextFromTheProxyRecord)
     EXPECT_TRUE(shownText().startsWith("magic: VstP\n"));
 }
 
-TEST_F(AEffectView, TextIsRebuiltOnlyWhenSomeByteChanged)
-{
-    view.updateGUI();
-    // A marker that only a rebuild would replace.
-    view.getTextEditor()->setText("unchanged", juce::dontSendNotification);
-    view.updateGUI();
-    EXPECT_EQ(shownText(), "unchanged");
-
-    proxyEffect.numOutputs = 6;
-    view.updateGUI();
-    EXPECT_EQ(shownText(), describeAEffect(proxyEffect));
-    EXPECT_TRUE(shownText().contains("\nnumOutputs: 6\n"));
-
-    // Bytes that the text does not show still count as a change.
-    view.getTextEditor()->setText("unchanged", juce::dontSendNotification);
-    proxyEffect.future[55] = 1;
-    view.updateGUI();
-    EXPECT_EQ(shownText(), describeAEffect(proxyEffect));
-
-    view.getTextEditor()->setText("unchanged", juce::dontSendNotification);
-    proxyEffect.processReplacing = [](AEffect*, float**, float**, int32_t) {};
-    view.updateGUI();
-    EXPECT_EQ(shownText(), describeAEffect(proxyEffect));
-}
-
 TEST_F(AEffectView, RowsInRecordOrderCountTheSevenFunctions)
 {
     // processDoubleReplacing, function 6, sits under processReplacing.

@@ -148,25 +148,3 @@ TEST_F(ContentComponent, WebPagesOpenOnTheMakersSite)
     peer().click(logo.getTopLeft() + juce::Point<int>(1, 1));
     EXPECT_TRUE(content.openedPages.isEmpty());
 }
-
-TEST_F(ContentComponent, RefreshTouchesOnlyTheSelectedPage)
-{
-    selectTab(1);
-    selectTab(0);
-    oxLogger.logVstDispatcher(5, 0, 0, nullptr, 0.0f);
-    oxLogger.logVstProcess(nullptr, nullptr, 0, false);
-    content.updateGUI();
-    EXPECT_EQ(list(0).getRow(2)->getShownCount(), 1);
-    EXPECT_EQ(list(1).getRow(5)->getShownCount(), 0);
-
-    selectTab(3);
-    oxLogger.logVstProcess(nullptr, nullptr, 0, false);
-    peer().repaints.clear();
-    content.updateGUI();
-    content.updateGUI();
-    EXPECT_EQ(list(0).getRow(2)->getShownCount(), 1);
-    // Only the time display changes while the about page is shown.
-    const auto timeArea = control("TimeButton").getBounds();
-    for (const auto& rect : peer().repaints)
-        EXPECT_TRUE(timeArea.contains(rect)) << rect.toString();
-}
