@@ -1,8 +1,6 @@
 #include "gui/OXContentComponent.h"
-#include "gui/OXVstOpCodeListComponent.h"
 #include "gui/OXWebPages.h"
 #include "logger/OXLogger.h"
-#include "tabs/OldTabbedComponentBasicTab.h"
 #include "tests/gui/LogCapture.h"
 #include "tests/gui/RecordingPeer.h"
 
@@ -61,17 +59,6 @@ protected:
     }
 
     void click(const juce::String& name) { peer().click(control(name).getBounds().getCentre()); }
-
-    void selectTab(int index)
-    {
-        peer().click(content.getTabComponent(index)->getScreenBounds().getCentre() -
-                     content.getScreenPosition());
-    }
-
-    OXVstOpCodeListComponent& list(int page)
-    {
-        return *dynamic_cast<OXVstOpCodeListComponent*>(content.getPage(page));
-    }
 
     TestContent content;
     std::unique_ptr<PeerHost> host;
