@@ -92,6 +92,9 @@ px=207
 py=35
 row_lamp_y() { echo $((py + 16 * $1 + 8)); }
 tab_y() { echo $((31 + 28 * $1 + 16)); }
+lamps() { # shot, colour: the lamps of the seven functions
+    for i in 0 1 2 3 4 5 6; do near "$(pixel "$1" $((px + 7)) "$(row_lamp_y $i)")" "$2" || return 1; done
+}
 
 # Sessions long enough for the checks of the first one (about 20 s on a busy machine),
 # whatever the plug-in's speed: time a short headless run first.
@@ -127,10 +130,7 @@ sleep 1
 shoot aeffect-2
 check "window background" near "$(pixel aeffect-1 198 330)" 6793ae
 check "page background" near "$(pixel aeffect-1 $((px + 400)) $((py + 300)))" f2f2f2
-check "lamps of the seven functions lit" sh -c "
-    for i in 0 1 2 3 4 5 6; do
-        [ \"\$(convert '$shots/aeffect-1.png' -format '%[hex:p{$((px + 7)),'\$(( $py + 16 * i + 8 ))'}]' info: | cut -c1-6)\" = E5B780 ] || exit 1
-    done"
+check "lamps of the seven functions lit" lamps aeffect-1 e5b780
 check "processReplacing counted: black name" [ "$(darkest aeffect-1 $((px + 14)) $((py + 48)) 100 16)" -lt 40 ]
 check "setParameter not called: grey name" [ "$(darkest aeffect-1 $((px + 14)) $((py + 80)) 80 16)" -gt 110 ]
 check "the count goes on while the host processes" \
@@ -152,9 +152,6 @@ check "the next row does not" near "$(pixel switched-on $((px + 200)) $((py + 66
 # The control panel's buttons, 33 pixels apart: 0 Enable All, 1 Disable All, 2 Inverse All,
 # 3 Reset Counters.
 panel_click() { click_at 103 $((169 + 33 * $1)); }
-lamps() { # shot, colour: the lamps of the seven functions
-    for i in 0 1 2 3 4 5 6; do near "$(pixel "$1" $((px + 7)) "$(row_lamp_y $i)")" "$2" || return 1; done
-}
 panel_click 1
 shoot disabled-1
 sleep 1
