@@ -1,10 +1,7 @@
 #include "gui/OXContentComponent.h"
-#include "gui/OXVstOpCodeListComponent.h"
 #include "gui/OXWebPages.h"
 #include "logger/OXLogger.h"
-#include "tabs/OldTabbedComponentBasicTab.h"
 #include "tests/gui/LogCapture.h"
-#include "tests/gui/PixelProbe.h"
 #include "tests/gui/RecordingPeer.h"
 #include "vst/VstInterface.h"
 
@@ -68,85 +65,10 @@ protected:
 
     void click(const juce::String& name) { peer().click(control(name).getBounds().getCentre()); }
 
-    void selectTab(int index)
-    {
-        peer().click(content.getTabComponent(index)->getScreenBounds().getCentre() -
-                     content.getScreenPosition());
-    }
-
-    OXVstOpCodeListComponent& list(int page)
-    {
-        return *dynamic_cast<OXVstOpCodeListComponent*>(content.getPage(page));
-    }
-
-    bool wasRepainted(juce::Rectangle<int> area) const
-    {
-        for (const auto& rect : host->peer().repaints)
-            if (rect.contains(area))
-                return true;
-        return false;
-    }
-
     TestContent content;
     std::unique_ptr<PeerHost> host;
 };
-
-void expectSwitches(bool enabled)
-{
-    for (const auto& group : OpCodeGroupsInfo)
-        for (int i = 0; i < group.numOpCodes; ++i)
-            ASSERT_EQ(group.logInfo[i].isEnabled(), enabled) << group.groupName << " " << i;
-}
 } // namespace
-
-TEST_F(ContentComponent, LoggerWideButtonsActAndRepaintTheSelectedPage)
-{
-    selectTab(1);
-    const auto pageArea = content.getPage(1)->getBounds();
-
-    peer().repaints.clear();
-    click("Disable All");
-    expectSwitches(false);
-    EXPECT_TRUE(wasRepainted(pageArea));
-
-    peer().repaints.clear();
-    click("Enable All");
-    expectSwitches(true);
-    EXPECT_TRUE(wasRepainted(pageArea));
-
-    oxLogger.setVstOpCodeEnabled(false, OXLogger::vstAudioMasterOpCodes, 7);
-    peer().repaints.clear();
-    click("Inverse All");
-    EXPECT_TRUE(wasRepainted(pageArea));
-    for (const auto& group : OpCodeGroupsInfo)
-        for (int i = 0; i < group.numOpCodes; ++i)
-            EXPECT_EQ(group.logInfo[i].isEnabled(),
-                      group.logInfo == vstAudioMasterLogInfo && i == 7);
-}
-
-TEST_F(ContentComponent, ResetCountersShowsEveryListBlankAndGrey)
-{
-    selectTab(1);
-    oxLogger.logVstDispatcher(12, 0, 1, nullptr, 0.0f);
-    oxLogger.logVstAudioMaster(7, 0, 0, nullptr, 0.0f);
-    content.updateGUI();
-    auto* row = list(1).getRow(12);
-    EXPECT_COLOUR(PixelProbe::darkestIn(PixelProbe::render(*row), {14, 0, 60, 16}),
-                  juce::Colour(0xff000000));
-
-    peer().repaints.clear();
-    click("Reset Counters");
-    EXPECT_EQ(oxLogger.getVstOpCodeCount(OXLogger::vstDispatcherOpCodes, 12), 0);
-    EXPECT_EQ(oxLogger.getVstOpCodeCount(OXLogger::vstAudioMasterOpCodes, 7), 0);
-    EXPECT_TRUE(wasRepainted(content.getPage(1)->getBounds()));
-    const juce::Image afterReset = PixelProbe::render(*row);
-    EXPECT_COLOUR(PixelProbe::darkestIn(afterReset, {14, 0, 60, 16}), juce::Colour(0xff8b8b8b));
-    EXPECT_TRUE(PixelProbe::allPixelsAre(afterReset, {222, 1, 56, 13}, juce::Colour(0xfff2f2f2)));
-
-    selectTab(2);
-    const juce::Image other = PixelProbe::render(*list(2).getRow(7));
-    EXPECT_COLOUR(PixelProbe::darkestIn(other, {14, 0, 60, 16}), juce::Colour(0xff8b8b8b));
-}
 
 TEST_F(ContentComponent, TwoClicksOnTheLoggingButtonRestoreStopLogging)
 {
@@ -217,26 +139,4 @@ TEST_F(ContentComponent, WebPagesOpenOnTheMakersSite)
     content.openedPages.clear();
     peer().click(logo.getTopLeft() + juce::Point<int>(1, 1));
     EXPECT_TRUE(content.openedPages.isEmpty());
-}
-
-TEST_F(ContentComponent, RefreshTouchesOnlyTheSelectedPage)
-{
-    selectTab(1);
-    selectTab(0);
-    oxLogger.logVstDispatcher(5, 0, 0, nullptr, 0.0f);
-    oxLogger.logVstProcess(nullptr, nullptr, 0, false);
-    content.updateGUI();
-    EXPECT_EQ(list(0).getRow(2)->getShownCount(), 1);
-    EXPECT_EQ(list(1).getRow(5)->getShownCount(), 0);
-
-    selectTab(3);
-    oxLogger.logVstProcess(nullptr, nullptr, 0, false);
-    peer().repaints.clear();
-    content.updateGUI();
-    content.updateGUI();
-    EXPECT_EQ(list(0).getRow(2)->getShownCount(), 1);
-    // Only the time display changes while the about page is shown.
-    const auto timeArea = control("TimeButton").getBounds();
-    for (const auto& rect : peer().repaints)
-        EXPECT_TRUE(timeArea.contains(rect)) << rect.toString();
 }

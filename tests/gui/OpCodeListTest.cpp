@@ -28,14 +28,7 @@ protected:
     }
 };
 
-void countDispatcherCall(int opCode)
-{
-    oxLogger.logVstDispatcher(opCode, 0, 0, nullptr, 0.0f);
-}
-
 const juce::Rectangle<int> nameArea(14, 0, 60, 16);
-// Above the separator, whose lower half-pixel line shares row 14.
-const juce::Rectangle<int> countArea(222, 1, 56, 13);
 const juce::Point<int> lampCentre(7, 8);
 const juce::Point<int> background(200, 2);
 } // namespace
@@ -99,43 +92,6 @@ TEST_F(OpCodeList, RowPixelsShowLampNameAndCountInTheDocumentedColours)
     }
 }
 
-TEST_F(OpCodeList, CountsRepaintOnlyWhatChanged)
-{
-    auto list = makeList(OXLogger::vstDispatcherOpCodes, 624);
-    PeerHost host(*list);
-    auto& peer = host.peer();
-    // A row of the first column: the second one reaches 2 pixels past a 560-wide page.
-    const auto rowArea = list->getRow(20)->getBounds();
-    peer.repaints.clear();
-
-    list->updateGUI();
-    EXPECT_TRUE(peer.repaints.empty());
-
-    countDispatcherCall(20);
-    list->updateGUI();
-    ASSERT_EQ(peer.repaints.size(), 1u);
-    EXPECT_EQ(peer.repaints[0], rowArea);
-
-    peer.repaints.clear();
-    countDispatcherCall(20);
-    countDispatcherCall(20);
-    list->updateGUI();
-    ASSERT_EQ(peer.repaints.size(), 1u);
-    EXPECT_EQ(peer.repaints[0], juce::Rectangle<int>(222, 0, 58, 16) + rowArea.getPosition());
-
-    peer.repaints.clear();
-    list->updateGUI();
-    EXPECT_TRUE(peer.repaints.empty());
-
-    // A reset only clears the number here; the window repaints the page for the name.
-    oxLogger.resetVstOpCodeCounters();
-    list->updateGUI();
-    ASSERT_EQ(peer.repaints.size(), 1u);
-    EXPECT_EQ(peer.repaints[0], juce::Rectangle<int>(222, 0, 58, 16) + rowArea.getPosition());
-}
-
-// Left and right clicks on a real window are the end-to-end test's; here the middle button, a
-// row of the second column and the gap between the columns, which belongs to no row.
 TEST_F(OpCodeList, ClickWithAnyButtonTogglesTheRowsSwitch)
 {
     auto list = makeList(OXLogger::vstDispatcherOpCodes, 624);

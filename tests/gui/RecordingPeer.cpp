@@ -13,26 +13,11 @@ void RecordingPeer::send(juce::Point<int> position, juce::ModifierKeys buttons)
                      juce::MouseInputSource::defaultOrientation, eventTime);
 }
 
-void RecordingPeer::moveMouse(juce::Point<int> position)
-{
-    send(position, juce::ModifierKeys());
-}
-
-void RecordingPeer::pressMouse(juce::Point<int> position, juce::ModifierKeys::Flags button)
-{
-    send(position, juce::ModifierKeys(button));
-}
-
-void RecordingPeer::releaseMouse(juce::Point<int> position)
-{
-    send(position, juce::ModifierKeys());
-}
-
 void RecordingPeer::click(juce::Point<int> position, juce::ModifierKeys::Flags button)
 {
-    moveMouse(position);
-    pressMouse(position, button);
-    releaseMouse(position);
+    send(position, juce::ModifierKeys()); // moves there first, as a real pointer does
+    send(position, juce::ModifierKeys(button));
+    send(position, juce::ModifierKeys());
 }
 
 PeerHost::PeerHost(juce::Component& contentToHold) : content(contentToHold)

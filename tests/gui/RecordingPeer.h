@@ -14,9 +14,6 @@ public:
     std::vector<juce::Rectangle<int>> repaints;
 
     // Mouse events as the platform layer delivers them, in the peer's coordinates.
-    void moveMouse(juce::Point<int> position);
-    void pressMouse(juce::Point<int> position, juce::ModifierKeys::Flags button);
-    void releaseMouse(juce::Point<int> position);
     void click(juce::Point<int> position,
                juce::ModifierKeys::Flags button = juce::ModifierKeys::leftButtonModifier);
 

@@ -92,6 +92,9 @@ px=207
 py=35
 row_lamp_y() { echo $((py + 16 * $1 + 8)); }
 tab_y() { echo $((31 + 28 * $1 + 16)); }
+lamps() { # shot, colour: the lamps of the seven functions
+    for i in 0 1 2 3 4 5 6; do near "$(pixel "$1" $((px + 7)) "$(row_lamp_y $i)")" "$2" || return 1; done
+}
 
 # Sessions long enough for the checks of the first one (about 20 s on a busy machine),
 # whatever the plug-in's speed: time a short headless run first.
@@ -127,15 +130,15 @@ sleep 1
 shoot aeffect-2
 check "window background" near "$(pixel aeffect-1 198 330)" 6793ae
 check "page background" near "$(pixel aeffect-1 $((px + 400)) $((py + 300)))" f2f2f2
-check "lamps of the seven functions lit" sh -c "
-    for i in 0 1 2 3 4 5 6; do
-        [ \"\$(convert '$shots/aeffect-1.png' -format '%[hex:p{$((px + 7)),'\$(( $py + 16 * i + 8 ))'}]' info: | cut -c1-6)\" = E5B780 ] || exit 1
-    done"
+check "lamps of the seven functions lit" lamps aeffect-1 e5b780
 check "processReplacing counted: black name" [ "$(darkest aeffect-1 $((px + 14)) $((py + 48)) 100 16)" -lt 40 ]
 check "setParameter not called: grey name" [ "$(darkest aeffect-1 $((px + 14)) $((py + 80)) 80 16)" -gt 110 ]
 check "the count goes on while the host processes" \
     sh -c "! compare -metric AE -crop 56x14+$((px + 222))+$((py + 49)) '$shots/aeffect-1.png' '$shots/aeffect-2.png' null: 2>/dev/null"
 check "the record's text stays as it was" same_region aeffect-1 aeffect-2 "500x300+$px+$((py + 110))"
+check "the selected tab in the page's colour, with no line to the page" near "$(pixel aeffect-1 204 40)" f2f2f2
+check "the other tabs in their own colour" near "$(pixel aeffect-1 20 85)" e8e8e8
+check "and outlined" near "$(pixel aeffect-1 6 70)" cedbe3
 
 click_at $((px + 100)) "$(row_lamp_y 3)"
 shoot switched-off
@@ -146,11 +149,36 @@ check "a right click switches it on again" near "$(pixel switched-on $((px + 7))
 check "the row under the pointer takes the hover colour" near "$(pixel switched-on $((px + 200)) $((py + 50)))" e5e2da
 check "the next row does not" near "$(pixel switched-on $((px + 200)) $((py + 66)))" f2f2f2
 
+# The control panel's buttons, 33 pixels apart: 0 Enable All, 1 Disable All, 2 Inverse All,
+# 3 Reset Counters.
+panel_click() { click_at 103 $((169 + 33 * $1)); }
+panel_click 1
+shoot disabled-1
+sleep 1
+shoot disabled-2
+check "Disable All switches every lamp off" lamps disabled-1 fdf1d4
+check "calls are counted with their switches off" \
+    sh -c "! compare -metric AE -crop 56x14+$((px + 222))+$((py + 49)) '$shots/disabled-1.png' '$shots/disabled-2.png' null: 2>/dev/null"
+panel_click 2
+shoot inverted
+check "Inverse All switches them on again" lamps inverted e5b780
+panel_click 1
+panel_click 0
+shoot enabled
+check "Enable All switches them on" lamps enabled e5b780
+
 click_at 100 "$(tab_y 1)"
 shoot dispatcher
 check "the dispatcher page: Open counted in black" [ "$(darkest dispatcher $((px + 14)) $py 80 16)" -lt 40 ]
 check "the dispatcher page: Close not yet called, grey" [ "$(darkest dispatcher $((px + 14)) $((py + 16)) 80 16)" -gt 110 ]
 check "the dispatcher page: a second column" [ "$(darkest dispatcher $((px + 296)) $py 80 16)" -lt 200 ]
+check "the first tab is deselected" near "$(pixel dispatcher 30 40)" e8e8e8
+check "a line parts it from the page" [ "$(pixel dispatcher 204 40)" != F2F2F2 ]
+check "the selected tab comes in front where tabs overlap" near "$(pixel dispatcher 150 62)" f2f2f2
+panel_click 3
+shoot reset
+check "Reset Counters: Open's name turns grey" [ "$(darkest reset $((px + 14)) $py 80 16)" -gt 110 ]
+check "Reset Counters: its count goes blank" [ "$(darkest reset $((px + 222)) $((py + 1)) 56 13)" -gt 230 ]
 
 xdotool key --window "$wid" Escape
 xdotool key alt+F4
