@@ -192,21 +192,3 @@ TEST(Hosting, HostsAgainAfterCloseAndOverwritesTheProxyRecord)
     const auto messages = oplexa.messages();
     EXPECT_EQ(std::count(messages.begin(), messages.end(), "Oplexa - " + oplexa.modulePath()), 2);
 }
-
-TEST(Hosting, LaterChangesOfTheHostedRecordDoNotShowInTheProxy)
-{
-    Probe probe;
-    ProbeShape shape{};
-    probe->getDefaultShape(&shape);
-    ProbeShape afterOpen = shape;
-    afterOpen.numPrograms = shape.numPrograms + 5;
-    afterOpen.flags = shape.flags | effFlagsIsSynth;
-    probe->setShapeAfterOpen(&afterOpen);
-    OplexaUnderTest oplexa(probe.path());
-    AEffect* proxy = oplexa.start();
-    ASSERT_NE(proxy, nullptr);
-    proxy->dispatcher(proxy, effOpen, 0, 0, nullptr, 0.0f);
-    EXPECT_EQ(probe->getRecord()->numPrograms, shape.numPrograms + 5);
-    EXPECT_EQ(proxy->numPrograms, shape.numPrograms);
-    EXPECT_EQ(proxy->flags, shape.flags);
-}

