@@ -20,10 +20,7 @@ protected:
         view.setSize(560, 624);
         view.init();
     }
-    void TearDown() override
-    {
-        std::memset(static_cast<void*>(&shown), 0, sizeof shown);
-    }
+    void TearDown() override { std::memset(static_cast<void*>(&shown), 0, sizeof shown); }
 
     juce::String shownText() const { return view.getTextEditor()->getText(); }
 

@@ -4,8 +4,8 @@
 // With logging stopped a call is only counted, so the threads hit the same counters millions
 // of times; a counter that loses updates between threads is caught every run, not now and then.
 #include "logger/OXLogger.h"
-#include "vst/VstInterface.h"
 #include "tests/support/TestFiles.h"
+#include "vst/VstInterface.h"
 
 #include <gtest/gtest.h>
 
