@@ -36,10 +36,23 @@ const void* storedAt(const void* at) noexcept
     return at != nullptr ? *static_cast<const void* const*>(at) : nullptr;
 }
 
-// Short labels are eight bytes and not always terminated.
+// A label field from the plug-in: not always terminated, and escaped like any text it hands
+// over, so that it can neither split its line nor forge another one.
+template <size_t N>
+void appendLabel(LineBuffer& line, const char* key, const char (&field)[N]) noexcept
+{
+    char text[N + 1] = {};
+    std::memcpy(text, field, N);
+    line.append("%s=\"", key);
+    line.appendEscapedText(text);
+    line.append("\"");
+}
+
 void appendLabels(LineBuffer& line, const char (&label)[64], const char (&shortLabel)[8]) noexcept
 {
-    line.append("label=\"%.*s\" shortLabel=\"%.*s\" flags=", 64, label, 8, shortLabel);
+    appendLabel(line, "label", label);
+    appendLabel(line, " shortLabel", shortLabel);
+    line.append(" flags=");
 }
 
 // A property or arrangement the plug-in did not hand out is not read.
@@ -134,8 +147,11 @@ void decodeParameter(OXLogger& logger, const void* ptr, long result) noexcept
     if (p.flags & kVstParameterSupportsDisplayIndex)
         line.append(" displayIndex=%d", p.displayIndex);
     if (p.flags & kVstParameterSupportsDisplayCategory)
-        line.append(" category=%d categoryLabel=\"%.*s\" parametersInCategory=%d", p.category, 24,
-                    p.categoryLabel, p.numParametersInCategory);
+    {
+        line.append(" category=%d", p.category);
+        appendLabel(line, " categoryLabel", p.categoryLabel);
+        line.append(" parametersInCategory=%d", p.numParametersInCategory);
+    }
     logger.log(line.c_str());
 }
 

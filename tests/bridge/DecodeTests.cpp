@@ -129,7 +129,7 @@ TEST(DecodedStructures, EachStructureFromKnownBytesAndPlainLinesUnchanged)
     void* stereoAtBorder = pages[5].place(&stereo, 8 + 2 * sizeof(VstSpeakerProperties));
     VstSpeakerArrangement* sixAt = &six;
     probe->setFill(effGetSpeakerArrangement, &sixAt, sizeof sixAt);
-    VstPinProperties pin{"Left In",
+    VstPinProperties pin{"Left\nIn",
                          kVstPinIsActive | kVstPinIsStereo | kVstPinUseSpeaker,
                          1,
                          {'L', 'e', 'f', 't', 'I', 'n', '1', '2'},
@@ -242,7 +242,7 @@ TEST(DecodedStructures, EachStructureFromKnownBytesAndPlainLinesUnchanged)
         {call(effGetInputProperties, 0, 0, &pin),
          {text("effGetInputProperties index=0 properties=%p ", &pin),
           "effGetInputProperties returned bool=1 ",
-          "  pin: label=\"Left In\" shortLabel=\"LeftIn12\" flags=active|stereoPair|"
+          "  pin: label=\"Left\\nIn\" shortLabel=\"LeftIn12\" flags=active|stereoPair|"
           "arrangementValid arrangement=stereo"}},
         {call(effGetOutputProperties, 1, 0, &pin),
          {text("effGetOutputProperties index=1 properties=%p ", &pin),
