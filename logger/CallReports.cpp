@@ -69,6 +69,29 @@ void reportReturn(OXLogger& logger, const OpCodeGroupInfo& path, long opCode, vo
         return;
     writeReturnLines(logger, path, opCode, ptr, result);
 }
+// The three process functions differ only in their name and the type of their buffers.
+void reportProcess(OXLogger& logger, VstFunctionIndex index, const void* inputs,
+                   const void* outputs, long sampleFrames) noexcept
+{
+    DynamicDebugInfo& record = function(index);
+    record.increment();
+    if (!logger.loggingActive.load(relaxed) || !record.isEnabled())
+        return;
+    LineBuffer line;
+    logger.beginLine(line);
+    line.appendText(vstFunctionNames[index]);
+    if (logger.logParameters.load(relaxed))
+    {
+        line.appendLiteral("(inputs:");
+        line.appendPointer(inputs);
+        line.appendLiteral(", outputs:");
+        line.appendPointer(outputs);
+        line.appendLiteral(", sampleFrames:");
+        line.appendDecimal(sampleFrames);
+        line.appendChar(')');
+    }
+    logger.writeLine(line);
+}
 } // namespace
 
 void OXLogger::logVstDispatcher(long opCode, long index, long value, void* ptr, float opt) noexcept
@@ -94,40 +117,13 @@ void OXLogger::logVstAudioMasterReturn(long opCode, void* ptr, long result) noex
 void OXLogger::logVstProcess(float** inputs, float** outputs, long sampleFrames,
                              bool replacing) noexcept
 {
-    const VstFunctionIndex index = replacing ? fnProcessReplacing : fnProcess;
-    DynamicDebugInfo& record = function(index);
-    record.increment();
-    if (!loggingActive.load(relaxed) || !record.isEnabled())
-        return;
-    LineBuffer line;
-    beginLine(line);
-    line.appendText(vstFunctionNames[index]);
-    if (logParameters.load(relaxed))
-    {
-        line.appendLiteral("(inputs:");
-        line.appendPointer(inputs);
-        line.appendLiteral(", outputs:");
-        line.appendPointer(outputs);
-        line.appendLiteral(", sampleFrames:");
-        line.appendDecimal(sampleFrames);
-        line.appendChar(')');
-    }
-    writeLine(line);
+    reportProcess(*this, replacing ? fnProcessReplacing : fnProcess, inputs, outputs, sampleFrames);
 }
 
 void OXLogger::logVstProcessDoubleReplacing(double** inputs, double** outputs,
                                             long sampleFrames) noexcept
 {
-    DynamicDebugInfo& record = function(fnProcessDoubleReplacing);
-    record.increment();
-    if (!loggingActive.load(relaxed) || !record.isEnabled())
-        return;
-    LineBuffer line;
-    line.append("processDoubleReplacing");
-    if (logParameters.load(relaxed))
-        line.append("(inputs:%p, outputs:%p, sampleFrames:%ld)", static_cast<void*>(inputs),
-                    static_cast<void*>(outputs), sampleFrames);
-    log(line.c_str());
+    reportProcess(*this, fnProcessDoubleReplacing, inputs, outputs, sampleFrames);
 }
 
 void OXLogger::logVstSetParameter(long index, float parameter) noexcept

@@ -15,7 +15,6 @@ constexpr size_t kPrefixWithoutName = 13 + 19 + 1;
 constexpr size_t kMinBudget = 128;
 
 const char* const kGroupTitles[kNumOpCodeGroups] = {"functions", "dispatcher", "audioMaster"};
-const char* const kNamePrefixes[kNumOpCodeGroups] = {"", "eff", "audioMaster"};
 
 size_t messageBudget(const OXLogger& logger) noexcept
 {
@@ -24,12 +23,6 @@ size_t messageBudget(const OXLogger& logger) noexcept
     return used + kMinBudget < text ? text - used : kMinBudget;
 }
 
-const char* opCodeName(int group, int opCode) noexcept
-{
-    if (group == 0)
-        return vstFunctionNames[opCode];
-    return group == 1 ? effOpCodes[opCode].name : audioMasterOpCodes[opCode].name;
-}
 } // namespace
 
 void writeCountSummary(OXLogger& logger) noexcept
@@ -49,8 +42,7 @@ void writeCountSummary(OXLogger& logger) noexcept
             if (count == 0)
                 continue;
             char entry[128];
-            std::snprintf(entry, sizeof entry, " %s%s=%d", kNamePrefixes[g], opCodeName(g, i),
-                          count);
+            std::snprintf(entry, sizeof entry, " %s%s=%d", group.prefix, group.name(i), count);
             if (line.length() > 0 && line.length() + std::strlen(entry) > budget)
             {
                 logger.log(line.c_str());
