@@ -1,91 +1,81 @@
-// The module's exported entry point: one hosted plug-in per loaded Oplexa module.
 #include "bridge/EntryPoint.h"
 
-#include "bridge/Forwarders.h"
 #include "bridge/Lifecycle.h"
-#include "bridge/MonitorWindow.h"
-#include "bridge/PluginLoader.h"
-#include "logger/OXLogger.h"
-
-#include <cstring>
-#include <mutex>
-#include <thread>
-
-std::atomic<AEffect*> vstEffect{nullptr};
-std::atomic<audioMasterCallback> vstAudioMaster{nullptr};
-// Zero-filled at load and never cleared: it keeps its last content after "Close".
-AEffect proxyEffect{};
+#include "bridge/Session.h"
+#include "bridge/SessionRegistry.h"
+#include "logger/LogSink.h"
 
 namespace
 {
-// Calls of the entry point take turns: a host thread that calls while another starts Oplexa
-// waits, and is then refused, so that its refusal never meets a half-started logger.
-std::mutex startMutex;
-// The thread inside start-up. A hosted module that calls back into this very module on it
-// (Oplexa chosen to host itself) is refused at once instead of waiting for itself.
-std::atomic<std::thread::id> startingThread{};
-
-void copyAEffect(const AEffect& hosted)
-{
-    std::memcpy(&proxyEffect, &hosted, sizeof(AEffect));
-    proxyEffect.dispatcher = proxyDispatcher;
-    proxyEffect.process = proxyProcess;
-    proxyEffect.setParameter = proxySetParameter;
-    proxyEffect.getParameter = proxyGetParameter;
-    proxyEffect.processReplacing = proxyProcessReplacing;
-    // Null stays null: the host must see the hosted plug-in's capability unchanged.
-    if (hosted.processDoubleReplacing != nullptr)
-        proxyEffect.processDoubleReplacing = proxyProcessDoubleReplacing;
-}
-
+// A refused call's line goes to the hosting session's logger; while a session starts or
+// closes its logger's name changes, so the line then names this module instead.
 AEffect* refuse()
 {
-    oxLogger.log("Oplexa is exiting VST main function with NULL since we are already hosting "
-                 "a plugin");
+    static const char* const refusal =
+        "Oplexa is exiting VST main function with NULL since we are already hosting a plugin";
+    Session* busy = registry::busySession();
+    if (busy != nullptr && busy->state == Session::State::hosting)
+    {
+        busy->oxLogger.log(refusal);
+        return nullptr;
+    }
+    static OXLogger moduleLogger;
+    static std::once_flag named;
+    std::call_once(
+        named,
+        [] { moduleLogger.moduleName = juce::File(platform::ownModulePath()).getFileName(); });
+    openLogSink();
+    moduleLogger.log(refusal);
     return nullptr;
 }
 
-AEffect* startHosting(audioMasterCallback audioMaster)
+// The session's start, with anything it throws caught; a failed start is undone outside the
+// handler, once the exception is gone.
+AEffect* startSession(Session& session, audioMasterCallback audioMaster)
 {
-    startOplexa();
-    AEffect* hosted = loadVstPlugin(audioMaster);
-    if (hosted == nullptr)
-    {
-        stopOplexa();
-        return nullptr;
-    }
-    vstEffect = hosted;
-    copyAEffect(*hosted);
-    openMonitorWindow(proxyEffect);
-    return &proxyEffect;
-}
-
-AEffect* hostPlugin(audioMasterCallback audioMaster)
-{
-    if (startingThread.load() == std::this_thread::get_id())
-        return refuse();
-    const std::lock_guard<std::mutex> turn(startMutex);
-    if (vstEffect.load() != nullptr)
-        return refuse();
-    startingThread = std::this_thread::get_id();
-    AEffect* proxy = nullptr;
+    juce::String caught;
     try
     {
-        proxy = startHosting(audioMaster);
+        return session.start(audioMaster);
+    }
+    catch (const std::exception& exception)
+    {
+        caught = exception.what();
     }
     catch (...)
     {
-        // Undone like a failed load, so that the next call starts afresh.
-        try
-        {
-            vstEffect = nullptr;
-            stopOplexa();
-        }
-        catch (...)
-        {
-        }
+        caught = "not a standard exception";
     }
-    startingThread = std::thread::id();
+    session.oxLogger.log(("Caught an exception in VSTPluginMain: " + caught).toRawUTF8());
+    session.abandonStart();
+    return nullptr;
+}
+
+// Idle, starting, hosting, closing: a call that finds another session starting, hosting or
+// closing is refused at once, and never waits for another thread's chooser or teardown.
+AEffect* hostPlugin(audioMasterCallback audioMaster)
+{
+    std::timed_mutex& lifecycle = registry::lifecycle();
+    // A plug-in that calls this entry point from its own (Oplexa chosen to host itself) would
+    // otherwise try the lock this thread holds.
+    if (registry::startingOnThisThread())
+        return refuse();
+    std::unique_lock<std::timed_mutex> lock(lifecycle, std::try_to_lock);
+    if (!lock.owns_lock())
+        return refuse();
+    Session* session = registry::sessionToStart();
+    if (session == nullptr)
+        return refuse();
+    session->state = Session::State::starting;
+    acquireProcessParts();
+    AEffect* proxy = startSession(*session, audioMaster);
+    if (proxy == nullptr)
+    {
+        session->state = Session::State::idle;
+        releaseProcessParts();
+        return nullptr;
+    }
+    session->state = Session::State::hosting;
     return proxy;
 }
 } // namespace

@@ -1,19 +1,8 @@
-// The module's exported entry point and the records it hands out.
+// The module's exported entry point: one session per call, one hosted plug-in at a time.
 #pragma once
 
 #include "vst/VstInterface.h"
 
-#include <atomic>
-
-// The hosted plug-in's own record; null while nothing is hosted. Read by every forwarding
-// thread, written only in main_macho and after "Close", when the host makes no other call.
-extern std::atomic<AEffect*> vstEffect;
-// The host's callback, handed on to by proxyAudioMaster.
-extern std::atomic<audioMasterCallback> vstAudioMaster;
-// The record handed to the host. The monitor window reads it without a lock.
-extern AEffect proxyEffect;
-
-// One hosted plug-in per loaded Oplexa module: a second call while one is hosted gets null.
 extern "C" __attribute__((visibility("default"))) AEffect*
 VSTPluginMain(audioMasterCallback audioMaster);
 extern "C" __attribute__((visibility("default"))) AEffect*

@@ -1,39 +1,76 @@
 // The six functions of the proxy record and the callback handed to the hosted plug-in.
-// Each reports the call, passes it on and reports the return. They run on any
-// thread the host or the hosted plug-in calls from, several at once; nothing here locks,
-// allocates or throws into the caller. With nothing hosted (before loading, after "Close")
-// they return 0 and touch no released record.
+// Each reports the call, passes it on and reports the return. They run on any thread the host
+// or the hosted plug-in calls from, several at once; nothing here locks, allocates or throws
+// into the caller. A host call passes its session's gate: once Close has begun, or with
+// nothing hosted, it returns 0 and touches no released record.
 //
 // Every function of the hosted plug-in gets its own record, never the proxy the host passed:
 // plug-ins such as DPF's keep their instance data right behind the record they handed out and
 // would read past the proxy otherwise.
 #include "bridge/Forwarders.h"
 
-#include "bridge/EntryPoint.h"
-#include "bridge/Lifecycle.h"
-#include "bridge/PluginLoader.h"
+#include "bridge/Session.h"
+#include "bridge/SessionRegistry.h"
 #include "logger/CountSummary.h"
-#include "logger/OXLogger.h"
 
-#include <type_traits>
+#include <exception>
 
 namespace
 {
 constexpr auto relaxed = std::memory_order_relaxed;
 
-// Nothing is thrown into the host or the hosted plug-in: a forwarder that fails returns zero
-// (or nothing).
-template <typename Function> auto guarded(Function function) noexcept
+// The session behind a record the host passed; null for anything that is no proxy of ours.
+Session* sessionOf(AEffect* effect) noexcept
+{
+    if (effect == nullptr || effect->dispatcher != proxyDispatcher)
+        return nullptr;
+    return static_cast<ProxyRecord*>(effect)->session;
+}
+
+// One line naming the call an exception left, and what it said.
+void reportCaught(Session& session, int group, int32_t opcode, const char* what) noexcept
+{
+    const OpCodeGroupInfo& info = OpCodeGroupsInfo[group];
+    LineBuffer line;
+    session.oxLogger.beginLine(line);
+    line.appendLiteral("Caught an exception in ");
+    if (group == OXLogger::vstAEffectFunctions)
+        line.appendText(vstFunctionNames[opcode]);
+    else if (info.contains(opcode))
+    {
+        line.appendText(info.prefix);
+        line.appendText(info.name(opcode));
+    }
+    else
+    {
+        line.appendText(vstFunctionNames[info.function]);
+        line.appendLiteral(" opcode ");
+        line.appendDecimal(opcode);
+    }
+    line.appendLiteral(": ");
+    line.appendEscapedText(what != nullptr ? what : "not a standard exception");
+    session.oxLogger.writeLine(line);
+}
+
+// Nothing is thrown into the host or the hosted plug-in: a forwarder that fails says so in the
+// log and returns zero (or nothing).
+template <typename Function>
+auto guarded(Session& session, int group, int32_t opcode, Function function) noexcept
 {
     using Result = std::invoke_result_t<Function&>;
     try
     {
         return function();
     }
+    catch (const std::exception& exception)
+    {
+        reportCaught(session, group, opcode, exception.what());
+    }
     catch (...)
     {
-        return Result();
+        reportCaught(session, group, opcode, nullptr);
     }
+    return Result();
 }
 
 // The editor opcodes run with the hosted module's resources current.
@@ -54,125 +91,185 @@ bool switchesResources(int32_t opcode) noexcept
     }
 }
 
-VstIntPtr dispatchToHosted(AEffect* hosted, int32_t opcode, int32_t index, VstIntPtr value,
-                           void* ptr, float opt)
+VstIntPtr dispatchToHosted(Session& session, AEffect* hosted, int32_t opcode, int32_t index,
+                           VstIntPtr value, void* ptr, float opt)
 {
     if (!switchesResources(opcode))
         return hosted->dispatcher(hosted, opcode, index, value, ptr, opt);
     const platform::ResourceRef saved = platform::currentResources();
-    platform::useResources(bundleRes);
+    platform::useResources(session.bundleRes);
     const VstIntPtr result = hosted->dispatcher(hosted, opcode, index, value, ptr, opt);
     if (saved != 0)
         platform::useResources(saved);
     return result;
 }
+
+// No other host call enters from here on; those inside are waited for before the plug-in gets
+// Close, and the session is taken down after it returned, whatever it did.
+VstIntPtr closeSession(Session& session, AEffect* hosted, int32_t index, VstIntPtr value, void* ptr,
+                       float opt) noexcept
+{
+    session.beforeClose();
+    VstIntPtr result = 0;
+    try
+    {
+        result = hosted->dispatcher(hosted, effClose, index, value, ptr, opt);
+    }
+    catch (const std::exception& exception)
+    {
+        reportCaught(session, OXLogger::vstDispatcherOpCodes, effClose, exception.what());
+    }
+    catch (...)
+    {
+        reportCaught(session, OXLogger::vstDispatcherOpCodes, effClose, nullptr);
+    }
+    session.oxLogger.logVstDispatcherReturn(effClose, ptr, result);
+    writeCountSummary(session.oxLogger);
+    session.afterClose();
+    return result;
+}
 } // namespace
 
-VstIntPtr proxyDispatcher(AEffect*, int32_t opcode, int32_t index, VstIntPtr value, void* ptr,
-                          float opt)
+VstIntPtr proxyDispatcher(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value,
+                          void* ptr, float opt)
 {
-    return guarded(
-        [&]() -> VstIntPtr
-        {
-            oxLogger.logVstDispatcher(opcode, index, value, ptr, opt);
-            AEffect* hosted = vstEffect.load(relaxed);
-            if (hosted == nullptr || hosted->dispatcher == nullptr)
-                return 0;
-            const VstIntPtr result = dispatchToHosted(hosted, opcode, index, value, ptr, opt);
-            oxLogger.logVstDispatcherReturn(opcode, ptr, result);
-            if (opcode == effClose)
+    Session* session = sessionOf(effect);
+    if (session == nullptr)
+        return 0;
+    return guarded(*session, OXLogger::vstDispatcherOpCodes, opcode,
+                   [&]() -> VstIntPtr
+                   {
+                       const callGate::Pass pass(session->gate,
+                                                 callGate::kDispatcherCalls + opcode);
+                       session->oxLogger.logVstDispatcher(opcode, index, value, ptr, opt);
+                       AEffect* hosted = session->vstEffect.load(relaxed);
+                       if (!pass.open() || hosted == nullptr || hosted->dispatcher == nullptr)
+                           return 0;
+                       if (opcode == effClose)
+                           return closeSession(*session, hosted, index, value, ptr, opt);
+                       const VstIntPtr result =
+                           dispatchToHosted(*session, hosted, opcode, index, value, ptr, opt);
+                       mirrorRecord(session->proxyEffect, *hosted);
+                       session->oxLogger.logVstDispatcherReturn(opcode, ptr, result);
+                       return result;
+                   });
+}
+
+// The three process functions: the host's audio thread, mostly.
+void proxyProcess(AEffect* effect, float** inputs, float** outputs, int32_t sampleFrames)
+{
+    Session* session = sessionOf(effect);
+    if (session == nullptr)
+        return;
+    guarded(*session, OXLogger::vstAEffectFunctions, fnProcess,
+            [&]
             {
-                writeCountSummary(oxLogger);
-                // Nothing may reach the released record once shutdown starts unloading it.
-                vstEffect = nullptr;
-                stopOplexa();
-            }
-            return result;
-        });
+                const callGate::Pass pass(session->gate, fnProcess);
+                session->oxLogger.logVstProcess(inputs, outputs, sampleFrames, false);
+                AEffect* hosted = session->vstEffect.load(relaxed);
+                if (pass.open() && hosted != nullptr && hosted->process != nullptr)
+                    hosted->process(hosted, inputs, outputs, sampleFrames);
+            });
 }
 
-// Host's audio thread, mostly.
-void proxyProcess(AEffect*, float** inputs, float** outputs, int32_t sampleFrames)
+void proxyProcessReplacing(AEffect* effect, float** inputs, float** outputs, int32_t sampleFrames)
 {
-    guarded(
-        [&]
-        {
-            oxLogger.logVstProcess(inputs, outputs, sampleFrames, false);
-            AEffect* hosted = vstEffect.load(relaxed);
-            if (hosted != nullptr && hosted->process != nullptr)
-                hosted->process(hosted, inputs, outputs, sampleFrames);
-        });
+    Session* session = sessionOf(effect);
+    if (session == nullptr)
+        return;
+    guarded(*session, OXLogger::vstAEffectFunctions, fnProcessReplacing,
+            [&]
+            {
+                const callGate::Pass pass(session->gate, fnProcessReplacing);
+                session->oxLogger.logVstProcess(inputs, outputs, sampleFrames, true);
+                AEffect* hosted = session->vstEffect.load(relaxed);
+                if (pass.open() && hosted != nullptr && hosted->processReplacing != nullptr)
+                    hosted->processReplacing(hosted, inputs, outputs, sampleFrames);
+            });
 }
 
-// Host's audio thread, mostly.
-void proxyProcessReplacing(AEffect*, float** inputs, float** outputs, int32_t sampleFrames)
+// Only hosts that process in double precision call it.
+void proxyProcessDoubleReplacing(AEffect* effect, double** inputs, double** outputs,
+                                 int32_t sampleFrames)
 {
-    guarded(
-        [&]
-        {
-            oxLogger.logVstProcess(inputs, outputs, sampleFrames, true);
-            AEffect* hosted = vstEffect.load(relaxed);
-            if (hosted != nullptr && hosted->processReplacing != nullptr)
-                hosted->processReplacing(hosted, inputs, outputs, sampleFrames);
-        });
-}
-
-// Host's audio thread; only hosts that process in double precision call it.
-void proxyProcessDoubleReplacing(AEffect*, double** inputs, double** outputs, int32_t sampleFrames)
-{
-    guarded(
-        [&]
-        {
-            oxLogger.logVstProcessDoubleReplacing(inputs, outputs, sampleFrames);
-            AEffect* hosted = vstEffect.load(relaxed);
-            if (hosted != nullptr && hosted->processDoubleReplacing != nullptr)
-                hosted->processDoubleReplacing(hosted, inputs, outputs, sampleFrames);
-        });
+    Session* session = sessionOf(effect);
+    if (session == nullptr)
+        return;
+    guarded(*session, OXLogger::vstAEffectFunctions, fnProcessDoubleReplacing,
+            [&]
+            {
+                const callGate::Pass pass(session->gate, fnProcessDoubleReplacing);
+                session->oxLogger.logVstProcessDoubleReplacing(inputs, outputs, sampleFrames);
+                AEffect* hosted = session->vstEffect.load(relaxed);
+                if (pass.open() && hosted != nullptr && hosted->processDoubleReplacing != nullptr)
+                    hosted->processDoubleReplacing(hosted, inputs, outputs, sampleFrames);
+            });
 }
 
 // Hosts call this from the audio thread for automation and from the UI thread for edits.
-void proxySetParameter(AEffect*, int32_t index, float value)
+void proxySetParameter(AEffect* effect, int32_t index, float value)
 {
-    guarded(
-        [&]
-        {
-            oxLogger.logVstSetParameter(index, value);
-            AEffect* hosted = vstEffect.load(relaxed);
-            if (hosted != nullptr && hosted->setParameter != nullptr)
+    Session* session = sessionOf(effect);
+    if (session == nullptr)
+        return;
+    guarded(*session, OXLogger::vstAEffectFunctions, fnSetParameter,
+            [&]
+            {
+                const callGate::Pass pass(session->gate, fnSetParameter);
+                session->oxLogger.logVstSetParameter(index, value);
+                AEffect* hosted = session->vstEffect.load(relaxed);
+                if (!pass.open() || hosted == nullptr || hosted->setParameter == nullptr)
+                    return;
                 hosted->setParameter(hosted, index, value);
-        });
+                mirrorRecord(session->proxyEffect, *hosted);
+            });
 }
 
-float proxyGetParameter(AEffect*, int32_t index)
+float proxyGetParameter(AEffect* effect, int32_t index)
 {
-    return guarded(
-        [&]
-        {
-            oxLogger.logVstGetParameter(index);
-            AEffect* hosted = vstEffect.load(relaxed);
-            if (hosted == nullptr || hosted->getParameter == nullptr)
-                return 0.0f;
-            const float value = hosted->getParameter(hosted, index);
-            oxLogger.logVstGetParameterReturn(value);
-            return value;
-        });
+    Session* session = sessionOf(effect);
+    if (session == nullptr)
+        return 0.0f;
+    return guarded(*session, OXLogger::vstAEffectFunctions, fnGetParameter,
+                   [&]
+                   {
+                       const callGate::Pass pass(session->gate, fnGetParameter);
+                       session->oxLogger.logVstGetParameter(index);
+                       AEffect* hosted = session->vstEffect.load(relaxed);
+                       if (!pass.open() || hosted == nullptr || hosted->getParameter == nullptr)
+                           return 0.0f;
+                       const float value = hosted->getParameter(hosted, index);
+                       session->oxLogger.logVstGetParameterReturn(value);
+                       return value;
+                   });
 }
 
 // The hosted plug-in calls this from any of its threads, also from inside its entry point
-// before the proxy record is filled.
-VstIntPtr proxyAudioMaster(AEffect*, int32_t opcode, int32_t index, VstIntPtr value, void* ptr,
-                           float opt)
+// before its record is known. The host gets the record the plug-in meant: null for null, else
+// the session's proxy, brought up to date first so that a host handling audioMasterIOChanged
+// reads the new values.
+VstIntPtr proxyAudioMaster(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value,
+                           void* ptr, float opt)
 {
-    return guarded(
-        [&]() -> VstIntPtr
-        {
-            oxLogger.logVstAudioMaster(opcode, index, value, ptr, opt);
-            const audioMasterCallback host = vstAudioMaster.load(relaxed);
-            if (host == nullptr)
-                return 0;
-            // The host always sees the proxy record, whatever pointer the plug-in passed.
-            const VstIntPtr result = host(&proxyEffect, opcode, index, value, ptr, opt);
-            oxLogger.logVstAudioMasterReturn(opcode, ptr, result);
-            return result;
-        });
+    Session* session = registry::sessionOfCallback(effect);
+    if (session == nullptr)
+        return 0;
+    return guarded(*session, OXLogger::vstAudioMasterOpCodes, opcode,
+                   [&]() -> VstIntPtr
+                   {
+                       session->oxLogger.logVstAudioMaster(opcode, index, value, ptr, opt);
+                       const audioMasterCallback host = session->vstAudioMaster.load(relaxed);
+                       if (host == nullptr)
+                           return 0;
+                       AEffect* proxy = nullptr;
+                       if (effect != nullptr)
+                       {
+                           proxy = &session->proxyEffect;
+                           if (const AEffect* hosted = session->vstEffect.load(relaxed))
+                               mirrorRecord(*proxy, *hosted);
+                       }
+                       const VstIntPtr result = host(proxy, opcode, index, value, ptr, opt);
+                       session->oxLogger.logVstAudioMasterReturn(opcode, ptr, result);
+                       return result;
+                   });
 }

@@ -1,34 +1,23 @@
-// Start-up before the plug-in is chosen, and shutdown after it closed or failed to load.
 #include "bridge/Lifecycle.h"
 
-#include "bridge/EntryPoint.h"
+#include "bridge/CallGate.h"
 #include "bridge/MessageThread.h"
 #include "bridge/MonitorWindow.h"
 #include "bridge/Platform.h"
 #include "bridge/PluginLoader.h"
+#include "bridge/Session.h"
+#include "bridge/SessionRegistry.h"
 #include "bridge/SettingsFile.h"
-#include "logger/OXLogger.h"
+
+#include <chrono>
 
 namespace
 {
-// Some hosts (scanners above all) unload the module or exit without closing the plug-in. The
-// window, the hosted plug-in and the message thread must go while every static they use lives.
-// No settings are written: the session did not end as the user asked.
-void endWithoutClose() noexcept
-{
-    try
-    {
-        if (!messageThread::isRunning())
-            return;
-        closeMonitorWindow();
-        vstEffect = nullptr;
-        unloadPlugin();
-        messageThread::stop();
-    }
-    catch (...)
-    {
-    }
-}
+int sessionsUsingProcessParts = 0;
+// The process that started the parts; a forked child shares none of its threads.
+int partsProcess = 0;
+// The last session that logged, for the lines of the process-wide parts.
+Session* lastSession = nullptr;
 
 SettingsFiles settingsFiles()
 {
@@ -44,29 +33,95 @@ juce::String settingsLine(const SettingsFiles& settings)
         line << " (read from " << settings.read.getFullPathName() << ")";
     return line;
 }
-} // namespace
 
-void startOplexa()
+void stopMessageThread() noexcept
 {
-    platform::runBeforeStaticDestructors(endWithoutClose);
-    messageThread::start();
-    getModuleFileName();
-    oxLogger.init(dllPath.getFileName());
-    oxLogger.log(("Oplexa - " + dllPath.getFullPathName()).toRawUTF8());
-    oxLogger.log(juce::Time::getCurrentTime().toString(true, true, true, false).toRawUTF8());
-    const SettingsFiles settings = settingsFiles();
-    if (settings.write != juce::File())
-        oxLogger.log(settingsLine(settings).toRawUTF8());
-    readSettings(settings.read, lastDir, oxLogger);
+    try
+    {
+        if (messageThread::stop() || lastSession == nullptr)
+            return;
+        // Someone chained Oplexa's X error filter: it must stay reachable.
+        const bool kept = platform::keepModuleLoaded();
+        lastSession->oxLogger.log(
+            kept ? "Oplexa stays loaded: its X error handler was chained by another handler"
+                 : "Oplexa could not stay loaded although its X error handler was chained by "
+                   "another handler");
+    }
+    catch (...)
+    {
+    }
 }
 
-void stopOplexa()
+// The host unloads the module or exits without closing every plug-in. In a forked child none
+// of this is Oplexa's to do; no step waits without a limit.
+void endWithoutClose(platform::Ending ending) noexcept
+{
+    if (partsProcess != platform::processId())
+        return;
+    std::timed_mutex& lock = registry::lifecycle();
+    if (!lock.try_lock_for(std::chrono::seconds(2)))
+        return;
+    try
+    {
+        for (Session* session : registry::liveSessions())
+            session->endWithoutClose(ending);
+    }
+    catch (...)
+    {
+    }
+    if (sessionsUsingProcessParts > 0)
+    {
+        sessionsUsingProcessParts = 0;
+        stopMessageThread();
+    }
+    lock.unlock();
+}
+} // namespace
+
+void acquireProcessParts()
+{
+    if (sessionsUsingProcessParts++ > 0)
+        return;
+    partsProcess = platform::processId();
+    platform::onModuleEnding(endWithoutClose);
+    callGate::prepare();
+    messageThread::start();
+}
+
+void releaseProcessParts() noexcept
+{
+    if (sessionsUsingProcessParts == 0 || --sessionsUsingProcessParts > 0)
+        return;
+    stopMessageThread();
+}
+
+void startOplexa(Session& session)
+{
+    lastSession = &session;
+    OXLogger& logger = session.oxLogger;
+    getModuleFileName();
+    logger.init(dllPath.getFileName());
+    logger.log(("Oplexa - " + dllPath.getFullPathName()).toRawUTF8());
+    logger.log(juce::Time::getCurrentTime().toString(true, true, true, false).toRawUTF8());
+    const SettingsFiles settings = settingsFiles();
+    if (settings.write != juce::File())
+        logger.log(settingsLine(settings).toRawUTF8());
+    readSettings(settings.read, session.lastDir, logger);
+}
+
+void saveSettings(Session& session)
+{
+    const juce::File settings = settingsFiles().write;
+    if (!writeSettings(settings, session.lastDir, session.oxLogger))
+        session.oxLogger.log(
+            ("Failed to write logger state to " + settings.getFullPathName()).toRawUTF8());
+}
+
+void stopOplexa(Session& session, bool unload)
 {
     // Written while the window and the hosted module still exist.
-    const juce::File settings = settingsFiles().write;
-    if (!writeSettings(settings, lastDir, oxLogger))
-        oxLogger.log(("Failed to write logger state to " + settings.getFullPathName()).toRawUTF8());
-    closeMonitorWindow();
-    unloadPlugin();
-    messageThread::stop();
+    saveSettings(session);
+    closeMonitorWindow(session);
+    if (unload)
+        unloadPlugin(session);
 }

@@ -1,9 +1,19 @@
-// Start-up before the plug-in is chosen, and shutdown after it closed or failed to load.
+// Start-up before the plug-in is chosen and shutdown after it closed or failed to load, for a
+// session; and the parts the whole process shares, started with the first session and stopped
+// after the last.
 #pragma once
 
-// Starts the message thread, finds the module's own path, starts the logger and reads the
-// settings file.
-void startOplexa();
-// Writes the settings file, closes the window, unloads the hosted module and stops the message
-// thread.
-void stopOplexa();
+class Session;
+
+// Finds the module's own path, starts the session's logger and reads the settings file.
+void startOplexa(Session& session);
+// Writes the settings file, closes the window and unloads the hosted module (unless a call is
+// still running inside it).
+void stopOplexa(Session& session, bool unload);
+
+// The message thread and its X error filter, and the ending hooks. Under the registry's lock.
+void acquireProcessParts();
+void releaseProcessParts() noexcept;
+
+// The settings as they are now, written atomically; a line says so when that fails.
+void saveSettings(Session& session);

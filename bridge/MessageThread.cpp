@@ -63,10 +63,10 @@ void call(const std::function<void()>& function)
         const_cast<std::function<void()>*>(&function));
 }
 
-void stop()
+bool stop()
 {
     if (!thread.joinable())
-        return;
+        return true;
     // Asked from the message thread itself: from outside, stopDispatchLoop still writes to the
     // MessageManager after posting its quit message, while the loop may be ending.
     call([] { juce::MessageManager::getInstance()->stopDispatchLoop(); });
@@ -78,7 +78,7 @@ void stop()
         platform::filterXErrorsOnThread(std::this_thread::get_id());
     juce::MessageManager::getInstance()->setCurrentThreadAsMessageThread();
     juce::shutdownJuce_GUI();
-    platform::stopFilteringXErrors();
+    return platform::stopFilteringXErrors();
 }
 
 bool isRunning() noexcept

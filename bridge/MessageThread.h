@@ -11,6 +11,7 @@ void start();
 // Runs the function on the message thread and waits for it; exceptions stay on that thread.
 void call(const std::function<void()>& function);
 // Stops the loop, joins the message thread and shuts JUCE's GUI support down on this thread.
-void stop();
+// False when Oplexa's X error filter could not be taken out (see platform::stopFilteringXErrors).
+bool stop();
 bool isRunning() noexcept;
 } // namespace messageThread

@@ -2,37 +2,36 @@
 
 #include "bridge/MessageThread.h"
 #include "bridge/Platform.h"
+#include "bridge/Session.h"
+#include "bridge/SettingsKeeper.h"
 #include "gui/OXWindow.h"
-#include "logger/OXLogger.h"
 
-namespace
+void openMonitorWindow(Session& session)
 {
-// Owned from main_macho to shutdown; touched only on the message thread.
-OXWindow* window = nullptr;
-} // namespace
-
-void openMonitorWindow(const AEffect& effect)
-{
-    if (!platform::displayAvailable())
-    {
-        oxLogger.log("No display to show the monitor window on; logging goes on without it");
-        return;
-    }
+    const bool display = platform::displayAvailable();
+    if (!display)
+        session.oxLogger.log(
+            "No display to show the monitor window on; logging goes on without it");
     messageThread::call(
-        [&effect]
+        [&session, display]
         {
-            window = new OXWindow(effect);
-            window->toFront(true);
-            window->startTimer(50);
+            session.settingsKeeper = new SettingsKeeper(session);
+            if (!display)
+                return;
+            session.window = new OXWindow(session.proxyEffect);
+            session.window->toFront(true);
+            session.window->startTimer(50);
         });
 }
 
-void closeMonitorWindow()
+void closeMonitorWindow(Session& session)
 {
     messageThread::call(
-        []
+        [&session]
         {
-            delete window;
-            window = nullptr;
+            delete session.settingsKeeper;
+            session.settingsKeeper = nullptr;
+            delete session.window;
+            session.window = nullptr;
         });
 }

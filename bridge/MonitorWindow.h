@@ -1,9 +1,9 @@
-// The monitor window, created and destroyed on the message thread.
+// A session's monitor window and the keeper that writes the user's choices, created and
+// destroyed on the message thread.
 #pragma once
 
-struct AEffect;
+class Session;
 
-// Shows the record, which must outlive the window; without a display it says so and shows
-// nothing.
-void openMonitorWindow(const AEffect& effect);
-void closeMonitorWindow();
+// Shows the session's proxy record and logger; without a display it says so and shows nothing.
+void openMonitorWindow(Session& session);
+void closeMonitorWindow(Session& session);

@@ -1,10 +1,15 @@
 #include "bridge/Platform.h"
 
 #include <atomic>
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <ctime>
 #include <dlfcn.h>
+#include <linux/membarrier.h>
 #include <new>
 #include <pwd.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 // The module links with --wrap=__cxa_atexit: every destructor its code registers, JUCE's included,
@@ -21,14 +26,28 @@ ModuleHandle openModule(const char* path) noexcept
     return dlopen(path, RTLD_NOW | RTLD_LOCAL);
 }
 
-VstPluginMainProc findEntryPoint(ModuleHandle module) noexcept
+VstPluginMainProc findEntryPoint(ModuleHandle module, const char** name) noexcept
 {
     if (module == nullptr)
         return nullptr;
-    for (const char* name : {"VSTPluginMain", "main", "main_macho"})
-        if (void* symbol = dlsym(module, name))
+    for (const char* entry : {"VSTPluginMain", "main", "main_macho"})
+        if (void* symbol = dlsym(module, entry))
+        {
+            if (name != nullptr)
+                *name = entry;
             return reinterpret_cast<VstPluginMainProc>(symbol);
+        }
     return nullptr;
+}
+
+bool isOwnModule(ModuleHandle module) noexcept
+{
+    void* entry = module != nullptr ? dlsym(module, "VSTPluginMain") : nullptr;
+    Dl_info theirs{};
+    Dl_info ours{};
+    return entry != nullptr && dladdr(entry, &theirs) != 0 &&
+           dladdr(reinterpret_cast<void*>(&isOwnModule), &ours) != 0 &&
+           theirs.dli_fbase == ours.dli_fbase;
 }
 
 void closeModule(ModuleHandle module) noexcept
@@ -125,22 +144,40 @@ void filterXErrorsOnThread(std::thread::id thread) noexcept
     previousHandler = setErrorHandler(filterXError);
 }
 
-void stopFilteringXErrors() noexcept
+bool stopFilteringXErrors() noexcept
 {
     if (xlibForErrors == nullptr)
-        return;
-    // Put the previous handler back only if nobody replaced ours meanwhile.
+        return true;
+    filteredThread = std::thread::id();
+    // Put the previous handler back only if nobody replaced ours meanwhile: whoever did may
+    // call ours from theirs, which must then go on finding the previous one.
     const XErrorHandler current = setErrorHandler(previousHandler);
     if (current != filterXError)
+    {
         setErrorHandler(current);
-    filteredThread = std::thread::id();
+        return false;
+    }
     dlclose(xlibForErrors);
     xlibForErrors = nullptr;
+    return true;
 }
 
 namespace
 {
-std::atomic<void (*)() noexcept> beforeStaticDestructors{nullptr};
+std::atomic<void (*)(Ending) noexcept> endingHook{nullptr};
+
+void runEnding(Ending ending) noexcept
+{
+    if (const auto function = endingHook.exchange(nullptr))
+        function(ending);
+}
+
+// At dlclose this runs before the C runtime's own destructor entry, which destroys the statics;
+// at exit() it runs after them, when the hook has run already.
+[[gnu::destructor]] void moduleUnloading()
+{
+    runEnding(Ending::unload);
+}
 
 struct StaticDestructor
 {
@@ -150,17 +187,63 @@ struct StaticDestructor
 
 void destroyStatic(void* data)
 {
-    if (const auto function = beforeStaticDestructors.exchange(nullptr))
-        function();
+    runEnding(Ending::exit);
     const auto* registered = static_cast<StaticDestructor*>(data);
     registered->destructor(registered->object);
     delete registered;
 }
 } // namespace
 
-void runBeforeStaticDestructors(void (*function)() noexcept) noexcept
+void onModuleEnding(void (*function)(Ending) noexcept) noexcept
 {
-    beforeStaticDestructors = function;
+    // At exit() the hook only runs before the statics if at least one of them is registered.
+    static const struct ExitMarker
+    {
+        ~ExitMarker() {}
+    } marker;
+    (void)marker;
+    endingHook = function;
+}
+
+bool keepModuleLoaded() noexcept
+{
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&keepModuleLoaded), &info) == 0 || info.dli_fname == nullptr)
+        return false;
+    return dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE) != nullptr;
+}
+
+int threadId() noexcept
+{
+    return static_cast<int>(syscall(SYS_gettid));
+}
+
+bool threadRuns(int id) noexcept
+{
+    return syscall(SYS_tgkill, getpid(), id, 0) == 0 || errno != ESRCH;
+}
+
+int processId() noexcept
+{
+    return static_cast<int>(getpid());
+}
+
+bool registerProcessBarrier() noexcept
+{
+    return syscall(SYS_membarrier, MEMBARRIER_CMD_REGISTER_PRIVATE_EXPEDITED, 0, 0) == 0;
+}
+
+bool processBarrier() noexcept
+{
+    return syscall(SYS_membarrier, MEMBARRIER_CMD_PRIVATE_EXPEDITED, 0, 0) == 0;
+}
+
+void sleepMilliseconds(int milliseconds) noexcept
+{
+    timespec time{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
+    while (nanosleep(&time, &time) != 0 && errno == EINTR)
+    {
+    }
 }
 
 std::string environment(const char* name) noexcept

@@ -15,8 +15,11 @@ using ResourceRef = int16_t;
 
 // Null when the path is no loadable module; lastModuleError() then says why.
 ModuleHandle openModule(const char* path) noexcept;
-// The first of "VSTPluginMain", "main", "main_macho" the module exports, or null.
-VstPluginMainProc findEntryPoint(ModuleHandle module) noexcept;
+// The first of "VSTPluginMain", "main", "main_macho" the module exports, or null; name is set
+// to the one found.
+VstPluginMainProc findEntryPoint(ModuleHandle module, const char** name = nullptr) noexcept;
+// True when the module is this very module, already loaded.
+bool isOwnModule(ModuleHandle module) noexcept;
 void closeModule(ModuleHandle module) noexcept;
 // The loader's last error text, or an empty text.
 std::string lastModuleError() noexcept;
@@ -39,12 +42,38 @@ bool displayAvailable() noexcept;
 // error goes on to the handler that was there before (the host's or Xlib's). A second call moves
 // the filter to another thread.
 void filterXErrorsOnThread(std::thread::id thread) noexcept;
-void stopFilteringXErrors() noexcept;
+// Puts the previous handler back. False when someone else has chained Oplexa's filter
+// meanwhile: it stays installed, and this module must then stay mapped.
+bool stopFilteringXErrors() noexcept;
 
-// Runs the function once, just before the C runtime destroys the first static object of this
-// module, at exit() or at dlclose. Statics that JUCE builds on the message thread are destroyed
-// before any static built earlier, so only this hook comes early enough to stop that thread.
-void runBeforeStaticDestructors(void (*function)() noexcept) noexcept;
+// The two ways the module goes. At dlclose the module's own ELF destructor runs before the C
+// runtime destroys any of its statics; at exit() the C runtime destroys the statics first and
+// runs ELF destructors last. Statics that JUCE builds on the message thread are destroyed before
+// any static built earlier, so at exit() only a hook on the first static destructor (the module
+// links with --wrap=__cxa_atexit) comes early enough. Each function runs at most once, and only
+// one of the two runs.
+enum class Ending
+{
+    unload,
+    exit
+};
+void onModuleEnding(void (*function)(Ending) noexcept) noexcept;
+// Keeps this module mapped for the rest of the process, for when a handler of its own may
+// still be reached through someone else's chain. False when the loader refused.
+bool keepModuleLoaded() noexcept;
+
+// The kernel's id of the calling thread, and whether the thread with that id still runs.
+int threadId() noexcept;
+bool threadRuns(int id) noexcept;
+int processId() noexcept;
+
+// A barrier on every thread of the process, so that plain stores of other threads made before
+// it are seen after it. False when the kernel offers none; callers then fence on their side.
+bool registerProcessBarrier() noexcept;
+bool processBarrier() noexcept;
+
+// Sleeps the calling thread for about that many milliseconds.
+void sleepMilliseconds(int milliseconds) noexcept;
 
 // An environment variable's value, or an empty text when it is unset.
 std::string environment(const char* name) noexcept;

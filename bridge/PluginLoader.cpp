@@ -2,30 +2,23 @@
 // main_macho or dispatched "Close"; only the chooser itself runs on the message thread.
 #include "bridge/PluginLoader.h"
 
-#include "bridge/EntryPoint.h"
 #include "bridge/Forwarders.h"
 #include "bridge/MessageThread.h"
-#include "logger/OXLogger.h"
+#include "bridge/Session.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-platform::ResourceRef bundleRes = 0;
-juce::File lastDir;
 juce::File dllPath;
 
 namespace
 {
-// The hosted module and its file, from the choice to the unload.
-platform::ModuleHandle vstBundle = nullptr;
-juce::String path;
-
 juce::String chooserTitle()
 {
     return dllPath.getFileNameWithoutExtension() + " - Please select the plugin to log...";
 }
 
 // The user's choice: OPLEXA_PLUGIN stands for it, else the modal chooser, if there is a display.
-bool choosePlugin(juce::File& chosen)
+bool choosePlugin(Session& session, juce::File& chosen)
 {
     const std::string fromEnvironment = platform::environment("OPLEXA_PLUGIN");
     if (!fromEnvironment.empty())
@@ -35,15 +28,15 @@ bool choosePlugin(juce::File& chosen)
     }
     if (!platform::displayAvailable())
     {
-        oxLogger.log("No display to show the plugin chooser on; set OPLEXA_PLUGIN to the plugin "
-                     "to log");
+        session.oxLogger.log("No display to show the plugin chooser on; set OPLEXA_PLUGIN to "
+                             "the plugin to log");
         return false;
     }
     bool accepted = false;
     messageThread::call(
         [&]
         {
-            juce::FileChooser chooser(chooserTitle(), lastDir, "*.so");
+            juce::FileChooser chooser(chooserTitle(), session.lastDir, "*.so");
             accepted = chooser.browseForFileToOpen();
             if (accepted)
                 chosen = chooser.getResult();
@@ -51,80 +44,104 @@ bool choosePlugin(juce::File& chosen)
     return accepted;
 }
 
-AEffect* failLoading()
+AEffect* failLoading(Session& session)
 {
-    freeVstPlugin();
-    oxLogger.log(("Unloaded " + path).toRawUTF8());
+    freeVstPlugin(session);
+    session.oxLogger.log(("Unloaded " + session.path).toRawUTF8());
     return nullptr;
+}
+
+// The hosted entry point, which may throw anything, types of its own included. The exception
+// object may live in the hosted module: it is gone before the module is unloaded.
+AEffect* callEntryPoint(Session& session, VstPluginMainProc pluginMain, const char* entryName)
+{
+    const platform::ResourceRef saved = platform::currentResources();
+    platform::useResources(session.bundleRes);
+    AEffect* effect = nullptr;
+    juce::String caught;
+    try
+    {
+        effect = pluginMain(proxyAudioMaster);
+    }
+    catch (const std::exception& exception)
+    {
+        caught = exception.what();
+    }
+    catch (...)
+    {
+        caught = "not a standard exception";
+    }
+    platform::useResources(saved);
+    if (caught.isNotEmpty())
+        session.oxLogger.log(
+            ("Caught an exception in " + juce::String(entryName) + ": " + caught).toRawUTF8());
+    return effect;
 }
 } // namespace
 
-AEffect* loadVstPlugin(audioMasterCallback audioMaster)
+AEffect* loadVstPlugin(Session& session, audioMasterCallback audioMaster)
 {
-    vstAudioMaster = audioMaster;
-    if (!lastDir.isDirectory())
-        lastDir = juce::File::getSpecialLocation(juce::File::userHomeDirectory);
+    session.vstAudioMaster = audioMaster;
+    if (!session.lastDir.isDirectory())
+        session.lastDir = juce::File::getSpecialLocation(juce::File::userHomeDirectory);
 
     juce::File chosen;
-    if (!choosePlugin(chosen))
+    if (!choosePlugin(session, chosen))
     {
-        oxLogger.log("No plugin was selected");
+        session.oxLogger.log("No plugin was selected");
         return nullptr;
     }
-    lastDir = chosen.getParentDirectory();
-    path = chosen.getFullPathName();
-    oxLogger.moduleName = chosen.getFileName();
+    session.lastDir = chosen.getParentDirectory();
+    session.path = chosen.getFullPathName();
+    session.oxLogger.moduleName = chosen.getFileName();
 
-    const VstPluginMainProc pluginMain = getVstPluginMain();
+    const char* entryName = "";
+    const VstPluginMainProc pluginMain = getVstPluginMain(session, &entryName);
     if (pluginMain == nullptr)
     {
-        oxLogger.log("Failed to get VST main function");
-        return failLoading();
+        session.oxLogger.log("Failed to get VST main function");
+        return failLoading(session);
     }
-
-    const platform::ResourceRef saved = platform::currentResources();
-    platform::useResources(bundleRes);
-    AEffect* effect = pluginMain(proxyAudioMaster);
-    platform::useResources(saved);
-
+    AEffect* effect = callEntryPoint(session, pluginMain, entryName);
     if (effect == nullptr)
-        return failLoading();
+        return failLoading(session);
     if (effect->magic != kEffectMagic)
     {
-        oxLogger.log("Wrong Magic, probably not a VST plugin");
-        return failLoading();
+        session.oxLogger.log("Wrong Magic, probably not a VST plugin");
+        return failLoading(session);
     }
     return effect;
 }
 
-VstPluginMainProc getVstPluginMain()
+VstPluginMainProc getVstPluginMain(Session& session, const char** entryName)
 {
-    vstBundle = platform::openModule(path.toRawUTF8());
-    if (vstBundle == nullptr)
+    session.vstBundle = platform::openModule(session.path.toRawUTF8());
+    if (session.vstBundle == nullptr)
     {
         const std::string reason = platform::lastModuleError();
-        oxLogger.log(
-            ("Failed to load " + path + (reason.empty() ? "" : ": ") + reason.c_str()).toRawUTF8());
+        session.oxLogger.log(
+            ("Failed to load " + session.path + (reason.empty() ? "" : ": ") + reason.c_str())
+                .toRawUTF8());
         return nullptr;
     }
-    bundleRes = platform::openResources(vstBundle);
-    return platform::findEntryPoint(vstBundle);
+    session.bundleRes = platform::openResources(session.vstBundle);
+    return platform::findEntryPoint(session.vstBundle, entryName);
 }
 
-bool freeVstPlugin()
+bool freeVstPlugin(Session& session)
 {
-    if (vstBundle == nullptr)
+    if (session.vstBundle == nullptr)
         return false;
-    platform::closeResources(vstBundle, bundleRes);
-    platform::closeModule(vstBundle);
-    vstBundle = nullptr;
+    platform::closeResources(session.vstBundle, session.bundleRes);
+    platform::closeModule(session.vstBundle);
+    session.vstBundle = nullptr;
     return true;
 }
 
-void unloadPlugin()
+void unloadPlugin(Session& session)
 {
-    if (freeVstPlugin())
-        oxLogger.log(("Unloaded " + path).toRawUTF8());
+    if (freeVstPlugin(session))
+        session.oxLogger.log(("Unloaded " + session.path).toRawUTF8());
 }
 
 void getModuleFileName()

@@ -1,22 +1,19 @@
-// Choosing, loading and releasing the hosted plug-in.
+// Choosing, loading and releasing a session's hosted plug-in.
 #pragma once
 
-#include "bridge/Platform.h"
 #include "vst/VstInterface.h"
 
 #include <juce_core/juce_core.h>
 
-// The hosted module's resources, made current around its editor opcodes.
-extern platform::ResourceRef bundleRes;
-// The folder the chooser opens in; kept in the settings file.
-extern juce::File lastDir;
+class Session;
+
 // Oplexa's own module file; empty until getModuleFileName finds it.
 extern juce::File dllPath;
 
 // The chosen plug-in's record, or null when nothing was chosen or it failed to load.
-AEffect* loadVstPlugin(audioMasterCallback audioMaster);
-VstPluginMainProc getVstPluginMain();
+AEffect* loadVstPlugin(Session& session, audioMasterCallback audioMaster);
+VstPluginMainProc getVstPluginMain(Session& session, const char** entryName);
 // False when no module was loaded.
-bool freeVstPlugin();
-void unloadPlugin();
+bool freeVstPlugin(Session& session);
+void unloadPlugin(Session& session);
 void getModuleFileName();

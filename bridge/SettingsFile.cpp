@@ -72,15 +72,34 @@ void readSettings(const juce::File& file, juce::File& lastDir, OXLogger& logger)
         applySettings(bytes.getData(), bytes.getSize(), lastDir, logger);
 }
 
-bool writeSettings(const juce::File& file, const juce::File& lastDir, const OXLogger& logger)
+namespace
+{
+juce::XmlElement settingsDocument(const juce::File& lastDir, const OXLogger& logger)
 {
     juce::XmlElement root("Oplexa");
     auto* lastDirElement = root.createNewChildElement("LastDir");
     lastDirElement->addTextElement(lastDir.getFullPathName());
     logger.saveState(*root.createNewChildElement("Logger"));
-    if (file == juce::File() || !file.getParentDirectory().createDirectory())
-        return false;
+    return root;
+}
+
+juce::XmlElement::TextFormat settingsFormat()
+{
     juce::XmlElement::TextFormat format; // empty DTD
     format.customEncoding = "UTF-8";
-    return root.writeTo(file, format);
+    return format;
+}
+} // namespace
+
+juce::String settingsText(const juce::File& lastDir, const OXLogger& logger)
+{
+    return settingsDocument(lastDir, logger).toString(settingsFormat());
+}
+
+bool writeSettings(const juce::File& file, const juce::File& lastDir, const OXLogger& logger)
+{
+    if (file == juce::File() || !file.getParentDirectory().createDirectory())
+        return false;
+    // Through a temporary file renamed over the old one: a reader never sees half a file.
+    return settingsDocument(lastDir, logger).writeTo(file, settingsFormat());
 }

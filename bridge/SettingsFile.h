@@ -23,5 +23,7 @@ SettingsFiles settingsFilesFor(const juce::File& module, const juce::File& confi
 // document that is not valid UTF-8 is skipped whole.
 void applySettings(const void* data, size_t size, juce::File& lastDir, OXLogger& logger);
 void readSettings(const juce::File& file, juce::File& lastDir, OXLogger& logger);
+// The text writeSettings writes.
+juce::String settingsText(const juce::File& lastDir, const OXLogger& logger);
 // False when the file could not be written.
 bool writeSettings(const juce::File& file, const juce::File& lastDir, const OXLogger& logger);

@@ -6,19 +6,34 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <unistd.h>
 
 namespace
 {
 // Set once on the host's thread at start-up, before any forwarded call can log.
 std::atomic<int> sinkFd{STDOUT_FILENO};
-std::atomic<bool> sinkOpened{false};
+
+void openNamedFile() noexcept;
 } // namespace
 
 void openLogSink() noexcept
 {
-    if (sinkOpened.exchange(true))
-        return;
+    // Every thread that logs first waits for the file to be open.
+    static std::once_flag opened;
+    try
+    {
+        std::call_once(opened, openNamedFile);
+    }
+    catch (...)
+    {
+    }
+}
+
+namespace
+{
+void openNamedFile() noexcept
+{
     const char* name = std::getenv("OPLEXA_LOG_FILE");
     if (name == nullptr || *name == '\0')
         return;
@@ -37,6 +52,7 @@ void openLogSink() noexcept
     }
     sinkFd.store(fd, std::memory_order_relaxed);
 }
+} // namespace
 
 void writeLogLine(const char* line, size_t length) noexcept
 {

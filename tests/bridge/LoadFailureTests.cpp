@@ -32,7 +32,11 @@ TEST(LoadFailure, EachWayLoadingFailsHasItsLinesAndHostsNothing)
          probePath,
          kProbeEntryBadMagic,
          {"Wrong Magic, probably not a VST plugin", "Unloaded " + probePath}},
-        {"entry point throws", probePath, kProbeEntryThrow, {"Unloaded " + probePath}},
+        {"entry point throws",
+         probePath,
+         kProbeEntryThrow,
+         {"Caught an exception in VSTPluginMain: the probe's entry point throws",
+          "Unloaded " + probePath}},
     };
     for (const auto& c : cases)
     {
@@ -72,7 +76,7 @@ TEST(LoadFailure, EachWayLoadingFailsHasItsLinesAndHostsNothing)
             (*probe)->setEntryMode(kProbeEntryNormal);
             AEffect* proxy = oplexa.start();
             ASSERT_NE(proxy, nullptr);
-            EXPECT_EQ(oplexa.messages().at(4), "Oplexa - " + oplexa.modulePath());
+            EXPECT_EQ(oplexa.messages().at(5), "Oplexa - " + oplexa.modulePath());
             EXPECT_EQ(proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f), 0);
             EXPECT_TRUE((*probe)->isClosed());
         }

@@ -1,0 +1,141 @@
+#include "bridge/Session.h"
+
+#include "bridge/Lifecycle.h"
+#include "bridge/MonitorWindow.h"
+#include "bridge/PluginLoader.h"
+#include "bridge/SessionRegistry.h"
+#include "logger/OpCodeGroups.h"
+
+namespace
+{
+// How long Close waits for host calls still inside the plug-in.
+constexpr int kCloseWaitMs = 2000;
+
+// "effProcessEvents", "processReplacing": the name of a call number the gate keeps.
+juce::String callName(int32_t call)
+{
+    if (call >= 0 && call < kNumVstFunctions)
+        return vstFunctionNames[call];
+    const int32_t opcode = call - callGate::kDispatcherCalls;
+    const OpCodeGroupInfo& dispatcher = OpCodeGroupsInfo[OXLogger::vstDispatcherOpCodes];
+    if (call >= callGate::kDispatcherCalls && dispatcher.contains(opcode))
+        return juce::String(dispatcher.prefix) + dispatcher.name(opcode);
+    return "dispatcher opcode " + juce::String(opcode);
+}
+} // namespace
+
+Session::Session()
+{
+    proxyEffect.session = this;
+    clearProxy(proxyEffect);
+}
+
+AEffect* Session::start(audioMasterCallback audioMaster)
+{
+    callStuck = false;
+    clearProxy(proxyEffect);
+    callGate::reopen(gate);
+    startOplexa(*this);
+    registry::setStartingOnThisThread(this);
+    AEffect* hosted = loadVstPlugin(*this, audioMaster);
+    registry::setStartingOnThisThread(nullptr);
+    if (hosted == nullptr)
+    {
+        stopOplexa(*this, true);
+        return nullptr;
+    }
+    fillProxy(proxyEffect, *hosted);
+    vstEffect = hosted;
+    openMonitorWindow(*this);
+    return &proxyEffect;
+}
+
+void Session::beforeClose() noexcept
+{
+    registry::lifecycle().lock();
+    state = State::closing;
+    int32_t stuck = 0;
+    if (!callGate::shut(gate, true, kCloseWaitMs, stuck))
+    {
+        callStuck = true;
+        try
+        {
+            oxLogger.log(("Still inside " + callName(stuck) + " after 2 seconds at Close; " + path +
+                          " stays loaded")
+                             .toRawUTF8());
+        }
+        catch (...)
+        {
+        }
+    }
+}
+
+void Session::afterClose() noexcept
+{
+    // Nothing may reach the released record once shutdown starts unloading it.
+    vstEffect = nullptr;
+    try
+    {
+        stopOplexa(*this, !callStuck);
+    }
+    catch (...)
+    {
+    }
+    clearProxy(proxyEffect);
+    state = State::idle;
+    releaseProcessParts();
+    registry::lifecycle().unlock();
+}
+
+void Session::endWithoutClose(platform::Ending ending) noexcept
+{
+    state = State::closing;
+    try
+    {
+        if (ending == platform::Ending::exit)
+        {
+            // The process is ending: the plug-in's code may still run on other threads, and
+            // host threads may still call the proxy, so the plug-in stays as it is.
+            saveSettings(*this);
+            closeMonitorWindow(*this);
+            return;
+        }
+        // Unloaded without Close: the plug-in gets Close, so that threads of its own stop.
+        AEffect* hosted = vstEffect.load();
+        int32_t stuck = 0;
+        if (!callGate::shut(gate, false, kCloseWaitMs, stuck))
+        {
+            callStuck = true;
+            oxLogger.log(("Still inside " + callName(stuck) + " after 2 seconds at Close; " + path +
+                          " stays loaded")
+                             .toRawUTF8());
+        }
+        if (hosted != nullptr && hosted->dispatcher != nullptr)
+        {
+            oxLogger.log("Oplexa sends effClose: the host unloads Oplexa without closing the "
+                         "plugin");
+            hosted->dispatcher(hosted, effClose, 0, 0, nullptr, 0.0f);
+        }
+        vstEffect = nullptr;
+        stopOplexa(*this, !callStuck);
+        clearProxy(proxyEffect);
+    }
+    catch (...)
+    {
+    }
+    state = State::idle;
+}
+
+void Session::abandonStart() noexcept
+{
+    registry::setStartingOnThisThread(nullptr);
+    vstEffect = nullptr;
+    try
+    {
+        stopOplexa(*this, true);
+    }
+    catch (...)
+    {
+    }
+    clearProxy(proxyEffect);
+}

@@ -1,0 +1,75 @@
+// One hosted plug-in and everything that belongs to it: the record handed to the host, the
+// hosted record and module, the host's callback, the logger, the settings and the window.
+// Sessions are never freed while the module is loaded: a host thread may still call a proxy
+// after its plug-in closed, or while the process exits, and must find it intact.
+#pragma once
+
+#include "bridge/CallGate.h"
+#include "bridge/Platform.h"
+#include "bridge/ProxyRecord.h"
+#include "logger/OXLogger.h"
+
+#include <juce_core/juce_core.h>
+
+#include <atomic>
+
+class OXWindow;
+class SettingsKeeper;
+
+class Session
+{
+public:
+    enum class State
+    {
+        idle,
+        starting,
+        hosting,
+        closing
+    };
+
+    Session();
+
+    // The record the host gets; its session pointer leads back here.
+    ProxyRecord proxyEffect;
+    // The hosted plug-in's own record; null while nothing is hosted.
+    std::atomic<AEffect*> vstEffect{nullptr};
+    // The host's callback, handed on to by proxyAudioMaster.
+    std::atomic<audioMasterCallback> vstAudioMaster{nullptr};
+    OXLogger oxLogger;
+    callGate::Gate gate;
+
+    // The hosted module, its resources and its file, from the choice to the unload.
+    platform::ModuleHandle vstBundle = nullptr;
+    platform::ResourceRef bundleRes = 0;
+    juce::String path;
+    // The folder the chooser opens in; kept in the settings file.
+    juce::File lastDir;
+
+    // Touched only on the message thread.
+    OXWindow* window = nullptr;
+    SettingsKeeper* settingsKeeper = nullptr;
+
+    // Changed under the registry's lock; read without it for refusals.
+    std::atomic<State> state{State::idle};
+
+    // The whole start: logger, settings, chooser, loading, proxy and window. Null when no
+    // plug-in was hosted; the session is then idle again.
+    AEffect* start(audioMasterCallback audioMaster);
+    // Close, in two halves around the forwarded effClose: before, no new host call may enter
+    // and those inside are waited for; after, the session is taken down.
+    void beforeClose() noexcept;
+    void afterClose() noexcept;
+    // The host unloads the module or exits without Close.
+    void endWithoutClose(platform::Ending ending) noexcept;
+    // Undoes a start that threw, like a failed load.
+    void abandonStart() noexcept;
+
+private:
+    void takeDown(bool unload);
+    void writeSettingsNow();
+
+    // Set when a call was still inside the plug-in at Close: its code must stay mapped.
+    bool callStuck = false;
+
+    JUCE_DECLARE_NON_COPYABLE(Session)
+};

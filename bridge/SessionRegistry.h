@@ -1,0 +1,31 @@
+// The module's sessions. Starting and taking down a session hold the registry's lock from
+// beginning to end; no forwarded call ever takes it.
+#pragma once
+
+#include <mutex>
+#include <vector>
+
+class Session;
+struct AEffect;
+
+namespace registry
+{
+// Held through start-up and teardown. Endings wait for it only for a while.
+std::timed_mutex& lifecycle() noexcept;
+
+// An idle session to start, reused or new; null when another session is busy (this module
+// hosts one plug-in at a time). Under the lock.
+Session* sessionToStart();
+// The session whose lines a refused entry call goes to: a busy one, or null.
+Session* busySession() noexcept;
+// The sessions that are not idle. Under the lock.
+std::vector<Session*> liveSessions();
+
+// The session a callback of a hosted plug-in belongs to: the one whose plug-in has that record,
+// else the one starting on this thread (a plug-in calls back from inside its entry point, before
+// its record is known), else a busy one. Without a lock, on any thread.
+Session* sessionOfCallback(const AEffect* effect) noexcept;
+// Marks the session starting on this thread, or none.
+void setStartingOnThisThread(Session* session) noexcept;
+bool startingOnThisThread() noexcept;
+} // namespace registry
