@@ -8,24 +8,9 @@ namespace
 {
 constexpr auto relaxed = std::memory_order_relaxed;
 constexpr int kSlots = 1024;
-} // namespace
+constexpr uint64_t kGateBits = (uint64_t{1} << 48) - 1;
 
-// One cache line per thread, so that audio threads don't share one.
-struct alignas(64) Slot
-{
-    std::atomic<int> owner{0}; // the kernel's thread id, 0 while free
-    std::atomic<Gate*> gate{nullptr};
-    std::atomic<int32_t> call{0};
-};
-
-namespace
-{
 Slot slots[kSlots];
-// Without a process-wide barrier every call fences on its own.
-std::atomic<bool> callsFence{true};
-
-// Initial-exec: a dlopen'ed module's dynamic TLS would allocate on a thread's first call.
-thread_local Slot* threadSlot __attribute__((tls_model("initial-exec"))) = nullptr;
 
 bool claim(Slot& slot, int owner, bool takeOver) noexcept
 {
@@ -34,24 +19,23 @@ bool claim(Slot& slot, int owner, bool takeOver) noexcept
         return false;
     return slot.owner.compare_exchange_strong(expected, owner);
 }
+} // namespace
 
-// A thread's first call claims a free slot, or one whose thread has ended; with none left the
-// thread counts on its gate's shared counter instead.
-Slot* slotOfThisThread() noexcept
+thread_local Slot* threadSlot __attribute__((tls_model("initial-exec"))) = nullptr;
+std::atomic<bool> callsFence{true};
+
+Slot* claimSlot() noexcept
 {
-    if (threadSlot != nullptr)
-        return threadSlot;
     const int self = platform::threadId();
     for (const bool takeOver : {false, true})
         for (Slot& slot : slots)
             if (claim(slot, self, takeOver))
             {
-                slot.gate.store(nullptr, relaxed);
+                slot.mark.store(0, relaxed);
                 return threadSlot = &slot;
             }
     return nullptr;
 }
-} // namespace
 
 void prepare() noexcept
 {
@@ -59,59 +43,44 @@ void prepare() noexcept
         callsFence.store(false);
 }
 
-Pass::Pass(Gate& passed, int32_t call) noexcept : gate(passed), slot(slotOfThisThread())
+void Pass::enterFenced(int32_t call) noexcept
 {
     if (slot != nullptr)
     {
-        // Nested calls (a host answering the plug-in's callback with a call) keep the outer mark.
-        previous = slot->gate.load(relaxed);
-        previousCall = slot->call.load(relaxed);
-        slot->call.store(call, relaxed);
-        slot->gate.store(&gate, relaxed);
+        previous = slot->mark.load(relaxed);
+        slot->mark.store(markOf(&gate, call), relaxed);
     }
     else
     {
         gate.unslotted.fetch_add(1);
     }
-    if (callsFence.load(relaxed) || slot == nullptr)
-        std::atomic_thread_fence(std::memory_order_seq_cst);
-    else
-        std::atomic_signal_fence(std::memory_order_seq_cst);
+    std::atomic_thread_fence(std::memory_order_seq_cst);
     isOpen = !gate.shut.load(relaxed);
-}
-
-Pass::~Pass()
-{
-    if (slot == nullptr)
-    {
-        gate.unslotted.fetch_sub(1, std::memory_order_release);
-        return;
-    }
-    slot->gate.store(previous, std::memory_order_release);
-    slot->call.store(previousCall, relaxed);
 }
 
 bool shut(Gate& gate, bool insideCall, int timeoutMs, int32_t& stuckCall) noexcept
 {
     gate.shut.store(true);
     if (!callsFence.load(relaxed) && !platform::processBarrier())
-        std::atomic_thread_fence(std::memory_order_seq_cst);
+        callsFence.store(true);
     std::atomic_thread_fence(std::memory_order_seq_cst);
     const Slot* own = threadSlot;
     // Calls of this very thread further out (Close itself, or a call Close came from) stay.
     const int ownCalls = own == nullptr && insideCall ? 1 : 0;
+    const uint64_t gateBits = markOf(&gate, 0);
     for (int waited = 0;; ++waited)
     {
-        const Slot* inside = nullptr;
+        uint64_t inside = 0;
         for (const Slot& slot : slots)
-            if (&slot != own && slot.gate.load(std::memory_order_acquire) == &gate)
-                inside = &slot;
+            if (const uint64_t mark = slot.mark.load(std::memory_order_acquire);
+                &slot != own && (mark & kGateBits) == gateBits)
+                inside = mark;
         const bool unslottedInside = gate.unslotted.load(std::memory_order_acquire) > ownCalls;
-        if (inside == nullptr && !unslottedInside)
+        if (inside == 0 && !unslottedInside)
             return true;
         if (waited >= timeoutMs)
         {
-            stuckCall = inside != nullptr ? inside->call.load(relaxed) : -1;
+            stuckCall = inside != 0 ? static_cast<int16_t>(inside >> 48) : -1;
             return false;
         }
         platform::sleepMilliseconds(1);

@@ -17,31 +17,74 @@ struct Gate
     std::atomic<int> unslotted{0};
 };
 
+// One cache line per thread, so that audio threads don't share one. The mark packs the gate a
+// call passes with the call's number, so that a hung call can be named.
+struct alignas(64) Slot
+{
+    std::atomic<int> owner{0}; // the kernel's thread id, 0 while free
+    std::atomic<uint64_t> mark{0};
+};
+
+// A forwarded call's number: the function's index, or 16 + the dispatcher opcode.
+constexpr int32_t kDispatcherCalls = 16;
+
+constexpr uint64_t markOf(const Gate* gate, int32_t call) noexcept
+{
+    return static_cast<uint64_t>(static_cast<uint16_t>(call)) << 48 |
+           reinterpret_cast<uintptr_t>(gate);
+}
+
 // Once per process, before the first call can pass.
 void prepare() noexcept;
+
+// Initial-exec: a dlopen'ed module's dynamic TLS would allocate on a thread's first call.
+extern thread_local Slot* threadSlot __attribute__((tls_model("initial-exec")));
+// Without a process-wide barrier every call fences on its own.
+extern std::atomic<bool> callsFence;
+// A thread's first call claims a free slot, or one whose thread has ended; null when none is
+// left.
+Slot* claimSlot() noexcept;
 
 // A call that passes through the gate, for as long as it lives; open() is false when the gate
 // is shut and the call must not reach the plug-in.
 class Pass
 {
 public:
-    Pass(Gate& gate, int32_t call) noexcept;
-    ~Pass();
+    Pass(Gate& passed, int32_t call) noexcept : gate(passed), slot(threadSlot)
+    {
+        if (__builtin_expect(slot == nullptr, 0))
+            slot = claimSlot();
+        if (__builtin_expect(slot == nullptr, 0) || callsFence.load(std::memory_order_relaxed))
+        {
+            enterFenced(call);
+            return;
+        }
+        // Nested calls (a host answering the plug-in's callback with a call) keep the outer mark.
+        previous = slot->mark.load(std::memory_order_relaxed);
+        slot->mark.store(markOf(&gate, call), std::memory_order_relaxed);
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        isOpen = !gate.shut.load(std::memory_order_relaxed);
+    }
+    ~Pass()
+    {
+        if (__builtin_expect(slot == nullptr, 0))
+            gate.unslotted.fetch_sub(1, std::memory_order_release);
+        else
+            slot->mark.store(previous, std::memory_order_release);
+    }
     Pass(const Pass&) = delete;
     Pass& operator=(const Pass&) = delete;
 
     bool open() const noexcept { return isOpen; }
 
 private:
+    void enterFenced(int32_t call) noexcept;
+
     Gate& gate;
-    struct Slot* slot;
-    Gate* previous = nullptr;
-    int32_t previousCall = 0;
+    Slot* slot;
+    uint64_t previous = 0;
     bool isOpen = false;
 };
-
-// A forwarded call's number: the function's index, or 16 + the dispatcher opcode.
-constexpr int32_t kDispatcherCalls = 16;
 
 // Stops new calls and waits up to timeoutMs for those inside to leave; the calling thread's own
 // calls (insideCall: it is itself inside one, Close) don't count. False when one is still
