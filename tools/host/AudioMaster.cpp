@@ -2,6 +2,7 @@
 
 #include "tools/host/HostLog.h"
 #include "tools/host/HostOpcodes.h"
+#include "tools/host/RecordFields.h"
 
 #include <cmath>
 #include <cstdio>
@@ -58,6 +59,10 @@ VstIntPtr answer(int32_t opcode, void* ptr, std::string& note)
         note = " " + quoted(text, kMaxHostString);
         return 1;
     }
+    case audioMasterIOChangedOpcode:
+        // A DAW re-reads the record here.
+        recordFields().ioChanged(state.effect.load());
+        return 0;
     case audioMasterCanDo:
     {
         if (ptr == nullptr)
@@ -67,7 +72,7 @@ VstIntPtr answer(int32_t opcode, void* ptr, std::string& note)
         return hostCanDo(what) ? 1 : 0;
     }
     default:
-        // Automate, Idle, IOChanged, SizeWindow, BeginEdit, EndEdit and the rest: nothing to do.
+        // Automate, Idle, SizeWindow, BeginEdit, EndEdit and the rest: nothing to do.
         return 0;
     }
 }

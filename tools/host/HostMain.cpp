@@ -4,6 +4,7 @@
 #include "tools/host/HostOptions.h"
 #include "tools/host/PluginModule.h"
 #include "tools/host/PluginSession.h"
+#include "tools/host/RecordFields.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -117,14 +118,16 @@ int main(int argc, char** argv)
 
     SessionReport report;
     OutputFile audio;
-    if (!report.open(options.reportPath) || !audio.open(options.audioPath))
+    if (!report.open(options.reportPath) || !audio.open(options.audioPath) ||
+        !recordFields().open(options.recordFieldsPath))
     {
         hostLog().problem("error: cannot create the output files");
         return kExitOutputFailed;
     }
 
     HostExitCode result = runCycles(options, audio.get(), report);
-    if ((!report.close() || !audio.close()) && result == kExitOk)
+    const bool closed = report.close() && audio.close() && recordFields().close();
+    if (!closed && result == kExitOk)
     {
         hostLog().problem("error: could not write the output files");
         result = kExitOutputFailed;

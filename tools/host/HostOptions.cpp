@@ -43,6 +43,8 @@ const Option kOptions[] = {
      [](HostOptions& o, const char* v) { return setPath(o.audioPath, v); }},
     {"--report", "FILE", "stable text report of the record, names, parameters, chunk",
      [](HostOptions& o, const char* v) { return setPath(o.reportPath, v); }},
+    {"--record-fields", "FILE", "the record's fields at entry, open, mains on, after a sweep",
+     [](HostOptions& o, const char* v) { return setPath(o.recordFieldsPath, v); }},
     {"--log", "FILE", "write the host's call log to FILE instead of standard error",
      [](HostOptions& o, const char* v) { return setPath(o.logPath, v); }},
     {"--params", nullptr, "also set each parameter to 0, 0.25, 0.5, 1 and back",

@@ -21,6 +21,7 @@ struct HostOptions
     std::string audioPath;
     std::string reportPath;
     std::string logPath;
+    std::string recordFieldsPath;
     bool setParams = false;
     bool quiet = false;
     // Fixed: no test, script or benchmark needs others.

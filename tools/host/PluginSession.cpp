@@ -5,6 +5,7 @@
 #include "tools/host/HostOpcodes.h"
 #include "tools/host/PluginCaller.h"
 #include "tools/host/PluginInspection.h"
+#include "tools/host/RecordFields.h"
 
 namespace host
 {
@@ -66,8 +67,10 @@ HostExitCode runSession(VstPluginMainProc entry, const char* entryName, const Ho
                        static_cast<void*>(entry(hostAudioMaster)));
     PluginCaller plugin(effect);
     reportRecord(report, *effect, "at entry");
+    recordFields().write(*effect, "after entry");
 
     plugin.dispatch(effOpen);
+    recordFields().write(*effect, "after open");
     plugin.dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(options.sampleRate));
     plugin.dispatch(effSetBlockSize, 0, options.blockSize);
     reportRecord(report, *effect, "after open");
@@ -84,6 +87,7 @@ HostExitCode runSession(VstPluginMainProc entry, const char* entryName, const Ho
 
     HostExitCode result = kExitOk;
     plugin.dispatch(effMainsChanged, 0, 1);
+    recordFields().write(*effect, "after mains on");
     plugin.dispatch(effStartProcess);
     if (usableChannels(*effect))
     {
@@ -95,7 +99,11 @@ HostExitCode runSession(VstPluginMainProc entry, const char* entryName, const Ho
             hostLog().problem("error: could not write the audio files");
             result = kExitOutputFailed;
         }
+        if (!options.recordFieldsPath.empty())
+            sweepParameters(plugin, options, inputs, outputs, params);
     }
+    if (!options.recordFieldsPath.empty())
+        recordFields().write(*effect, "after the sweep");
     plugin.dispatch(effStopProcess);
     plugin.dispatch(effMainsChanged, 0, 0);
     reportRecord(report, *effect, "before close");

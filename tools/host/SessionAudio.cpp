@@ -34,4 +34,19 @@ bool processBlocks(PluginCaller& plugin, const HostOptions& options, int inputs,
     return written;
 }
 
+void sweepParameters(PluginCaller& plugin, const HostOptions& options, int inputs, int outputs,
+                     int params)
+{
+    AudioBuffers buffers(inputs, outputs, options.blockSize);
+    int64_t firstFrame = static_cast<int64_t>(options.blocks) * options.blockSize;
+    for (const float value : {0.0f, 0.5f, 1.0f})
+    {
+        for (int32_t i = 0; i < params; ++i)
+            plugin.setParameter(i, value);
+        advanceTime(static_cast<double>(firstFrame));
+        buffers.prepare(firstFrame, options.sampleRate);
+        plugin.process(buffers.inputs(), buffers.outputs(), buffers.frames());
+        firstFrame += options.blockSize;
+    }
+}
 } // namespace host

@@ -15,4 +15,7 @@ constexpr int kMaxChannels = 64;
 bool processBlocks(PluginCaller& plugin, const HostOptions& options, int inputs, int outputs,
                    FILE* audio, SessionReport& report);
 
+// Sets every parameter to 0, then 0.5, then 1, with a block processed after each round.
+void sweepParameters(PluginCaller& plugin, const HostOptions& options, int inputs, int outputs,
+                     int params);
 } // namespace host

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# A host reads the same record through Oplexa as from the plug-in itself: every installed VST 2
+# plug-in, run once directly and once through the module, leaves the same --record-fields file
+# (the fields after the entry point, Open, mains on, a parameter sweep and each IOChanged).
+. "$(dirname "$0")/common.sh"
+sanitized && { echo "skipped: real plug-ins are not built with the sanitizers"; exit 77; }
+oplexa=$(realpath "$OPLEXA_MODULE")
+
+# fields FILE PLUGIN.so: one run with a time limit, its exit code returned.
+fields() {
+    local out=$1
+    shift
+    timeout 60 "$OPLEXA_HOST" --quiet --blocks 2 --record-fields "$out" "$@" > /dev/null 2>&1
+} 2> /dev/null # also the shell's own line about a run that crashed
+# Per differing line, its point and the fields that differ, as direct -> through Oplexa.
+differences() {
+    awk 'function point(line) { sub(/: .*/, "", line); return line == "" ? "(no line)" : line }
+        FILENAME == ARGV[1] { direct[FNR] = $0; nd = FNR; next }
+        { via[FNR] = $0; nv = FNR }
+        END {
+            for (i = 1; i <= (nd > nv ? nd : nv) && shown < 4; i++) {
+                if (direct[i] == via[i]) continue
+                shown++
+                pd = point(direct[i]); pv = point(via[i])
+                if (pd != pv) { print "    " pd " -> " pv; continue }
+                d = split(substr(direct[i], length(pd) + 3), a, " ")
+                v = split(substr(via[i], length(pv) + 3), b, " ")
+                line = ""
+                for (j = 1; j <= (d > v ? d : v); j++) {
+                    if (a[j] == b[j]) continue
+                    key = a[j]; sub(/=.*/, "=", key)
+                    to = j > v ? "-" : index(b[j], key) == 1 ? substr(b[j], length(key) + 1) : b[j]
+                    line = line " " (j <= d ? a[j] : "-") " -> " to
+                }
+                print "    " pd ":" line
+            }
+        }' "$1" "$2"
+}
+
+same=0 compared=0 skipped=0
+while read -r plugin; do
+    [ "$(realpath "$plugin")" = "$oplexa" ] && continue
+    name=${plugin#/usr/lib/}
+    file=$WORK/$(echo "$name" | tr / _)
+    fields "$file.direct" "$plugin"
+    status=$?
+    if [ $status -ne 0 ]; then
+        echo "SKIP $name (exit code $status when run directly)"
+        skipped=$((skipped + 1))
+        continue
+    fi
+    compared=$((compared + 1))
+    OPLEXA_PLUGIN="$plugin" OPLEXA_LOG_FILE=/dev/null fields "$file.via" "$MODULE"
+    status=$?
+    if [ $status -eq 0 ] && cmp -s "$file.direct" "$file.via"; then
+        same=$((same + 1))
+        echo "OK   $name"
+    else
+        echo "DIFF $name$([ $status -eq 0 ] || echo " (through Oplexa: exit code $status)")"
+        differences "$file.direct" "$file.via"
+    fi
+done < <(find /usr/lib/vst /usr/lib/lxvst -name '*.so' 2> /dev/null | sort)
+
+[ "$compared" -gt 0 ] || { echo "skipped: no loadable VST 2 plug-in installed"; exit 77; }
+echo "$same of $compared plug-ins show the same record ($skipped fail when run directly: skipped)"
+check "every plug-in shows the host the same record through Oplexa" [ "$same" -eq "$compared" ]
+finish
