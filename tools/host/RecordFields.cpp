@@ -11,6 +11,14 @@ const char* nullOrSet(const void* pointer)
     return pointer == nullptr ? "null" : "set";
 }
 
+// Hosts look at the function only when the flag offers it: some plug-ins leave it uninitialised.
+const char* doubleProcessing(const AEffect& record)
+{
+    if ((record.flags & effFlagsCanDoubleReplacing) == 0)
+        return "unoffered";
+    return nullOrSet(reinterpret_cast<const void*>(record.processDoubleReplacing));
+}
+
 void writeFields(SessionReport& file, const AEffect& record, const char* when)
 {
     file.line("%s: numPrograms=%d numParams=%d numInputs=%d numOutputs=%d flags=0x%x "
@@ -20,7 +28,7 @@ void writeFields(SessionReport& file, const AEffect& record, const char* when)
               static_cast<uint32_t>(record.flags), record.initialDelay, record.realQualities,
               record.offQualities, static_cast<double>(record.ioRatio), nullOrSet(record.object),
               static_cast<uint32_t>(record.uniqueID), record.version,
-              nullOrSet(reinterpret_cast<const void*>(record.processDoubleReplacing)));
+              doubleProcessing(record));
 }
 } // namespace
 
