@@ -140,6 +140,7 @@ enum VstAudioMasterOpcode : int32_t
     audioMasterCurrentId = 2,
     audioMasterIdle = 3,
     audioMasterGetTime = 7,
+    audioMasterIOChanged = 13,
     audioMasterProcessEvents = 8,
     audioMasterGetSampleRate = 16,
     audioMasterGetBlockSize = 17,

@@ -1,4 +1,5 @@
 // Hosting the probe through Oplexa.so: what the host and the hosted plug-in each receive.
+#include "logger/OpCodeCatalogue.h"
 #include "tests/support/OplexaUnderTest.h"
 #include "tests/support/Probe.h"
 
@@ -191,4 +192,85 @@ TEST(Hosting, HostsAgainAfterCloseAndOverwritesTheProxyRecord)
     EXPECT_EQ(second->uniqueID, 0x4f784232);
     const auto messages = oplexa.messages();
     EXPECT_EQ(std::count(messages.begin(), messages.end(), "Oplexa - " + oplexa.modulePath()), 2);
+}
+
+// The host reads the plug-in's record as it is now, and gets the record the plug-in meant:
+// null for null, the proxy for the plug-in's own record, in a first and in a second session.
+TEST(Hosting, TheHostSeesTheLiveRecordAndTheRecordThePluginMeant)
+{
+    Probe probe;
+    OplexaUnderTest oplexa(probe.path());
+    for (int session = 1; session <= 2; ++session)
+    {
+        probe->reset();
+        for (const int32_t nullEffect : {1, 0})
+        {
+            ProbeMasterCall call{};
+            call.when = kProbeAtEntry;
+            call.opcode = audioMasterVersion;
+            call.passNullEffect = nullEffect;
+            probe->addMasterCall(&call);
+        }
+        probe.callHostAt(kProbeInSetParameter, audioMasterIOChanged);
+        const size_t before = TestHost::calls().size();
+        AEffect* proxy = oplexa.start();
+        ASSERT_NE(proxy, nullptr);
+        const auto calls = TestHost::calls();
+        ASSERT_EQ(calls.size(), before + 2);
+        EXPECT_EQ(calls[before].effect, nullptr) << "session " << session;
+        EXPECT_EQ(calls[before + 1].effect, proxy) << "session " << session;
+        // Nothing of the last host's own fields is handed out again.
+        EXPECT_EQ(proxy->user, nullptr) << "session " << session;
+        EXPECT_EQ(proxy->resvd1, 0) << "session " << session;
+        proxy->user = proxy;
+        proxy->resvd1 = 7;
+
+        ProbeShape shape{};
+        probe->getDefaultShape(&shape);
+        shape.numPrograms = 5 * session;
+        shape.initialDelay = 960;
+        shape.flags |= effFlagsCanDoubleReplacing;
+        probe->setShape(&shape);
+        // A host handling IOChanged reads the new values, before the call returns.
+        proxy->setParameter(proxy, 0, 0.5f);
+        EXPECT_EQ(TestHost::calls().back().opcode, audioMasterIOChanged);
+        EXPECT_EQ(TestHost::calls().back().initialDelay, 960) << "session " << session;
+        shape.numPrograms = 7;
+        probe->setShape(&shape);
+        proxy->dispatcher(proxy, effGetVendorVersion, 0, 0, nullptr, 0.0f);
+        EXPECT_EQ(proxy->numPrograms, 7) << "session " << session;
+        EXPECT_NE(proxy->processDoubleReplacing, nullptr) << "session " << session;
+        EXPECT_EQ(proxy->user, proxy) << "the host's own fields stay the host's";
+        proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f);
+        EXPECT_EQ(proxy->numPrograms, 0) << "cleared at Close";
+    }
+}
+
+// Opcodes at and past the edge of each group pass unchanged and are counted nowhere; under the
+// sanitizers a range check off by one reads past the counters.
+TEST(Hosting, OpcodesAtTheEdgesOfEachGroupPassUncounted)
+{
+    Probe probe;
+    const int32_t edges[] = {kNumAudioMasterOpCodes, kNumAudioMasterOpCodes + 1, -1};
+    for (const int32_t opcode : edges)
+        probe.callHostAt(effGetVendorVersion, opcode);
+    OplexaUnderTest oplexa(probe.path());
+    AEffect* proxy = oplexa.start();
+    ASSERT_NE(proxy, nullptr);
+    for (const int32_t opcode : {kNumDispatcherOpCodes, kNumDispatcherOpCodes + 1, -1})
+    {
+        probe->setResult(opcode < 0 ? -1 : opcode, opcode * 3);
+        EXPECT_EQ(proxy->dispatcher(proxy, opcode, 0, opcode, nullptr, 0.0f),
+                  opcode >= 0 ? opcode * 3 : 0)
+            << opcode;
+    }
+    proxy->dispatcher(proxy, effGetVendorVersion, 0, 0, nullptr, 0.0f);
+    const auto calls = TestHost::calls();
+    ASSERT_GE(calls.size(), 3u);
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(calls[calls.size() - 3 + i].opcode, edges[i]);
+    // Only the in-range calls are counted: no line names an out-of-range opcode.
+    for (const std::string& message : oplexa.messages())
+        EXPECT_EQ(message.find("unknown"), std::string::npos) << message;
+    proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f);
 }

@@ -16,7 +16,8 @@ VstIntPtr TestHost::audioMaster(AEffect* effect, int32_t opcode, int32_t index, 
                                 void* ptr, float opt)
 {
     std::lock_guard<std::mutex> lock(hostMutex);
-    hostCalls.push_back({effect, opcode, index, value, ptr, opt});
+    hostCalls.push_back(
+        {effect, opcode, index, value, ptr, opt, effect != nullptr ? effect->initialDelay : -1});
     const auto answer = hostAnswers.find(opcode);
     return answer != hostAnswers.end() ? answer->second : 0;
 }

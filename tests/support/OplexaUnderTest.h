@@ -20,6 +20,7 @@ struct HostCall
     VstIntPtr value;
     void* ptr;
     float opt;
+    int32_t initialDelay; // of the record passed, at the time of the call; -1 for none
 };
 
 class TestHost
