@@ -15,6 +15,7 @@ std::atomic<AEffect*> vstEffect{nullptr};
 std::atomic<audioMasterCallback> vstAudioMaster{nullptr};
 // Zero-filled at load and never cleared: it keeps its last content after "Close".
 AEffect proxyEffect{};
+OXLogger oxLogger;
 
 namespace
 {

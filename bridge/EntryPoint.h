@@ -1,6 +1,7 @@
 // The module's exported entry point and the records it hands out.
 #pragma once
 
+#include "logger/OXLogger.h"
 #include "vst/VstInterface.h"
 
 #include <atomic>
@@ -12,6 +13,8 @@ extern std::atomic<AEffect*> vstEffect;
 extern std::atomic<audioMasterCallback> vstAudioMaster;
 // The record handed to the host. The monitor window reads it without a lock.
 extern AEffect proxyEffect;
+// The logger of the one hosted plug-in.
+extern OXLogger oxLogger;
 
 // One hosted plug-in per loaded Oplexa module: a second call while one is hosted gets null.
 extern "C" __attribute__((visibility("default"))) AEffect*

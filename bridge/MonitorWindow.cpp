@@ -1,5 +1,6 @@
 #include "bridge/MonitorWindow.h"
 
+#include "bridge/EntryPoint.h"
 #include "bridge/MessageThread.h"
 #include "bridge/Platform.h"
 #include "gui/OXWindow.h"
@@ -21,7 +22,7 @@ void openMonitorWindow(const AEffect& effect)
     messageThread::call(
         [&effect]
         {
-            window = new OXWindow(effect);
+            window = new OXWindow(effect, oxLogger);
             window->toFront(true);
             window->startTimer(50);
         });

@@ -1,6 +1,6 @@
 // The reports the forwarders make around every call. These run on the host's audio and
-// UI threads and on the hosted plug-in's threads, often several at once: count with two
-// relaxed increments, test the switches, and only then build a line on the stack.
+// UI threads and on the hosted plug-in's threads, often several at once: count with one
+// relaxed increment, test the switches, and only then build a line on the stack.
 #include "logger/CallFormat.h"
 #include "logger/OXLogger.h"
 #include "logger/StructureDecoder.h"
@@ -9,20 +9,36 @@ namespace
 {
 constexpr auto relaxed = std::memory_order_relaxed;
 
-DynamicDebugInfo& function(VstFunctionIndex index) noexcept
+DynamicDebugInfo& function(OXLogger& logger, VstFunctionIndex index) noexcept
 {
-    return OpCodeGroupsInfo[OXLogger::vstAEffectFunctions].logInfo[index];
+    return logger.logInfo(OXLogger::vstAEffectFunctions)[index];
 }
 
-// The two directions of opcode calls differ only in their row of the group table.
-constexpr const OpCodeGroupInfo& dispatcherPath = OpCodeGroupsInfo[OXLogger::vstDispatcherOpCodes];
-constexpr const OpCodeGroupInfo& audioMasterPath =
-    OpCodeGroupsInfo[OXLogger::vstAudioMasterOpCodes];
-
-bool opCodeEnabled(const OXLogger& logger, const OpCodeGroupInfo& path, long opCode) noexcept
+// The two directions of opcode calls differ only in their row of the group table and in the
+// logger's records of that group; group is a constant in every caller, so finding the records
+// costs no more than a fixed offset from the logger.
+struct CallPath
 {
-    return logger.loggingActive.load(relaxed) && function(path.function).isEnabled() &&
-           path.logInfo[opCode].isEnabled();
+    const OpCodeGroupInfo& info;
+    DynamicDebugInfo* records;
+};
+
+CallPath dispatcherPath(OXLogger& logger) noexcept
+{
+    return {OpCodeGroupsInfo[OXLogger::vstDispatcherOpCodes],
+            logger.logInfo(OXLogger::vstDispatcherOpCodes)};
+}
+
+CallPath audioMasterPath(OXLogger& logger) noexcept
+{
+    return {OpCodeGroupsInfo[OXLogger::vstAudioMasterOpCodes],
+            logger.logInfo(OXLogger::vstAudioMasterOpCodes)};
+}
+
+bool opCodeEnabled(OXLogger& logger, const CallPath& path, long opCode) noexcept
+{
+    return logger.loggingActive.load(relaxed) && function(logger, path.info.function).isEnabled() &&
+           path.records[opCode].isEnabled();
 }
 
 // Out of line, so that the counting path saves no registers for the line and its details.
@@ -37,17 +53,17 @@ bool opCodeEnabled(const OXLogger& logger, const OpCodeGroupInfo& path, long opC
     reportCallDetails(logger, path.function, opCode, value, ptr);
 }
 
-void reportCall(OXLogger& logger, const OpCodeGroupInfo& path, long opCode, long index, long value,
+void reportCall(OXLogger& logger, const CallPath& path, long opCode, long index, long value,
                 void* ptr, float opt) noexcept
 {
-    if (!path.contains(opCode))
+    if (!path.info.contains(opCode))
         return;
     // The function's count is the sum of these (see getVstOpCodeCount): one locked increment
     // is most of what a call costs while logging is stopped.
-    path.logInfo[opCode].increment();
+    path.records[opCode].increment();
     if (!opCodeEnabled(logger, path, opCode))
         return;
-    writeCallLines(logger, path, opCode, index, value, ptr, opt);
+    writeCallLines(logger, path.info, opCode, index, value, ptr, opt);
 }
 
 [[gnu::noinline]] void writeReturnLines(OXLogger& logger, const OpCodeGroupInfo& path, long opCode,
@@ -60,20 +76,20 @@ void reportCall(OXLogger& logger, const OpCodeGroupInfo& path, long opCode, long
     reportReturnDetails(logger, path.function, opCode, ptr, result);
 }
 
-void reportReturn(OXLogger& logger, const OpCodeGroupInfo& path, long opCode, void* ptr,
+void reportReturn(OXLogger& logger, const CallPath& path, long opCode, void* ptr,
                   long result) noexcept
 {
-    if (!path.contains(opCode) || !hasReturnLine(path.catalogue[opCode]))
+    if (!path.info.contains(opCode) || !hasReturnLine(path.info.catalogue[opCode]))
         return;
     if (!logger.logReturnParameters.load(relaxed) || !opCodeEnabled(logger, path, opCode))
         return;
-    writeReturnLines(logger, path, opCode, ptr, result);
+    writeReturnLines(logger, path.info, opCode, ptr, result);
 }
 // The three process functions differ only in their name and the type of their buffers.
 void reportProcess(OXLogger& logger, VstFunctionIndex index, const void* inputs,
                    const void* outputs, long sampleFrames) noexcept
 {
-    DynamicDebugInfo& record = function(index);
+    DynamicDebugInfo& record = function(logger, index);
     record.increment();
     if (!logger.loggingActive.load(relaxed) || !record.isEnabled())
         return;
@@ -96,22 +112,22 @@ void reportProcess(OXLogger& logger, VstFunctionIndex index, const void* inputs,
 
 void OXLogger::logVstDispatcher(long opCode, long index, long value, void* ptr, float opt) noexcept
 {
-    reportCall(*this, dispatcherPath, opCode, index, value, ptr, opt);
+    reportCall(*this, dispatcherPath(*this), opCode, index, value, ptr, opt);
 }
 
 void OXLogger::logVstDispatcherReturn(long opCode, void* ptr, long result) noexcept
 {
-    reportReturn(*this, dispatcherPath, opCode, ptr, result);
+    reportReturn(*this, dispatcherPath(*this), opCode, ptr, result);
 }
 
 void OXLogger::logVstAudioMaster(long opCode, long index, long value, void* ptr, float opt) noexcept
 {
-    reportCall(*this, audioMasterPath, opCode, index, value, ptr, opt);
+    reportCall(*this, audioMasterPath(*this), opCode, index, value, ptr, opt);
 }
 
 void OXLogger::logVstAudioMasterReturn(long opCode, void* ptr, long result) noexcept
 {
-    reportReturn(*this, audioMasterPath, opCode, ptr, result);
+    reportReturn(*this, audioMasterPath(*this), opCode, ptr, result);
 }
 
 void OXLogger::logVstProcess(float** inputs, float** outputs, long sampleFrames,
@@ -128,7 +144,7 @@ void OXLogger::logVstProcessDoubleReplacing(double** inputs, double** outputs,
 
 void OXLogger::logVstSetParameter(long index, float parameter) noexcept
 {
-    DynamicDebugInfo& record = function(fnSetParameter);
+    DynamicDebugInfo& record = function(*this, fnSetParameter);
     record.increment();
     if (!loggingActive.load(relaxed) || !record.isEnabled())
         return;
@@ -148,7 +164,7 @@ void OXLogger::logVstSetParameter(long index, float parameter) noexcept
 
 void OXLogger::logVstGetParameter(long index) noexcept
 {
-    DynamicDebugInfo& record = function(fnGetParameter);
+    DynamicDebugInfo& record = function(*this, fnGetParameter);
     record.increment();
     if (!loggingActive.load(relaxed) || !record.isEnabled())
         return;
@@ -167,7 +183,7 @@ void OXLogger::logVstGetParameter(long index) noexcept
 void OXLogger::logVstGetParameterReturn(float value) noexcept
 {
     if (!logReturnParameters.load(relaxed) || !loggingActive.load(relaxed) ||
-        !function(fnGetParameter).isEnabled())
+        !function(*this, fnGetParameter).isEnabled())
         return;
     LineBuffer line;
     beginLine(line);
