@@ -15,30 +15,15 @@ DynamicDebugInfo& function(OXLogger& logger, VstFunctionIndex index) noexcept
 }
 
 // The two directions of opcode calls differ only in their row of the group table and in the
-// logger's records of that group; group is a constant in every caller, so finding the records
-// costs no more than a fixed offset from the logger.
-struct CallPath
-{
-    const OpCodeGroupInfo& info;
-    DynamicDebugInfo* records;
-};
+// logger's records of that group. The group is a template argument, so that finding the
+// records is a fixed offset from the logger.
+using Group = OXLogger::vstOpCodeGroup;
 
-CallPath dispatcherPath(OXLogger& logger) noexcept
+template <Group group> bool opCodeEnabled(OXLogger& logger, long opCode) noexcept
 {
-    return {OpCodeGroupsInfo[OXLogger::vstDispatcherOpCodes],
-            logger.logInfo(OXLogger::vstDispatcherOpCodes)};
-}
-
-CallPath audioMasterPath(OXLogger& logger) noexcept
-{
-    return {OpCodeGroupsInfo[OXLogger::vstAudioMasterOpCodes],
-            logger.logInfo(OXLogger::vstAudioMasterOpCodes)};
-}
-
-bool opCodeEnabled(OXLogger& logger, const CallPath& path, long opCode) noexcept
-{
-    return logger.loggingActive.load(relaxed) && function(logger, path.info.function).isEnabled() &&
-           path.records[opCode].isEnabled();
+    constexpr const OpCodeGroupInfo& path = OpCodeGroupsInfo[group];
+    return logger.loggingActive.load(relaxed) && function(logger, path.function).isEnabled() &&
+           logger.logInfo(group)[opCode].isEnabled();
 }
 
 // Out of line, so that the counting path saves no registers for the line and its details.
@@ -53,17 +38,19 @@ bool opCodeEnabled(OXLogger& logger, const CallPath& path, long opCode) noexcept
     reportCallDetails(logger, path.function, opCode, value, ptr);
 }
 
-void reportCall(OXLogger& logger, const CallPath& path, long opCode, long index, long value,
-                void* ptr, float opt) noexcept
+template <Group group>
+void reportCall(OXLogger& logger, long opCode, long index, long value, void* ptr,
+                float opt) noexcept
 {
-    if (!path.info.contains(opCode))
+    constexpr const OpCodeGroupInfo& path = OpCodeGroupsInfo[group];
+    if (!path.contains(opCode))
         return;
     // The function's count is the sum of these (see getVstOpCodeCount): one locked increment
     // is most of what a call costs while logging is stopped.
-    path.records[opCode].increment();
-    if (!opCodeEnabled(logger, path, opCode))
+    logger.logInfo(group)[opCode].increment();
+    if (!opCodeEnabled<group>(logger, opCode))
         return;
-    writeCallLines(logger, path.info, opCode, index, value, ptr, opt);
+    writeCallLines(logger, path, opCode, index, value, ptr, opt);
 }
 
 [[gnu::noinline]] void writeReturnLines(OXLogger& logger, const OpCodeGroupInfo& path, long opCode,
@@ -76,14 +63,15 @@ void reportCall(OXLogger& logger, const CallPath& path, long opCode, long index,
     reportReturnDetails(logger, path.function, opCode, ptr, result);
 }
 
-void reportReturn(OXLogger& logger, const CallPath& path, long opCode, void* ptr,
-                  long result) noexcept
+template <Group group>
+void reportReturn(OXLogger& logger, long opCode, void* ptr, long result) noexcept
 {
-    if (!path.info.contains(opCode) || !hasReturnLine(path.info.catalogue[opCode]))
+    constexpr const OpCodeGroupInfo& path = OpCodeGroupsInfo[group];
+    if (!path.contains(opCode) || !hasReturnLine(path.catalogue[opCode]))
         return;
-    if (!logger.logReturnParameters.load(relaxed) || !opCodeEnabled(logger, path, opCode))
+    if (!logger.logReturnParameters.load(relaxed) || !opCodeEnabled<group>(logger, opCode))
         return;
-    writeReturnLines(logger, path.info, opCode, ptr, result);
+    writeReturnLines(logger, path, opCode, ptr, result);
 }
 // The three process functions differ only in their name and the type of their buffers.
 void reportProcess(OXLogger& logger, VstFunctionIndex index, const void* inputs,
@@ -112,22 +100,22 @@ void reportProcess(OXLogger& logger, VstFunctionIndex index, const void* inputs,
 
 void OXLogger::logVstDispatcher(long opCode, long index, long value, void* ptr, float opt) noexcept
 {
-    reportCall(*this, dispatcherPath(*this), opCode, index, value, ptr, opt);
+    reportCall<OXLogger::vstDispatcherOpCodes>(*this, opCode, index, value, ptr, opt);
 }
 
 void OXLogger::logVstDispatcherReturn(long opCode, void* ptr, long result) noexcept
 {
-    reportReturn(*this, dispatcherPath(*this), opCode, ptr, result);
+    reportReturn<OXLogger::vstDispatcherOpCodes>(*this, opCode, ptr, result);
 }
 
 void OXLogger::logVstAudioMaster(long opCode, long index, long value, void* ptr, float opt) noexcept
 {
-    reportCall(*this, audioMasterPath(*this), opCode, index, value, ptr, opt);
+    reportCall<OXLogger::vstAudioMasterOpCodes>(*this, opCode, index, value, ptr, opt);
 }
 
 void OXLogger::logVstAudioMasterReturn(long opCode, void* ptr, long result) noexcept
 {
-    reportReturn(*this, audioMasterPath(*this), opCode, ptr, result);
+    reportReturn<OXLogger::vstAudioMasterOpCodes>(*this, opCode, ptr, result);
 }
 
 void OXLogger::logVstProcess(float** inputs, float** outputs, long sampleFrames,
