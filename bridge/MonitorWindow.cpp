@@ -18,7 +18,7 @@ void openMonitorWindow(Session& session)
             session.settingsKeeper = new SettingsKeeper(session);
             if (!display)
                 return;
-            session.window = new OXWindow(session.proxyEffect);
+            session.window = new OXWindow(session.proxyEffect, session.oxLogger);
             session.window->toFront(true);
             session.window->startTimer(50);
         });

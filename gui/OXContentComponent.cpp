@@ -11,6 +11,8 @@
 #include "resources/LogoData.h"
 #include "tabs/OldTabbedComponentBasicTab.h"
 
+#include <iterator>
+
 namespace
 {
 constexpr int kControlX = 10;
@@ -27,16 +29,16 @@ juce::URL sitePage(const char* path)
 }
 } // namespace
 
-OXContentComponent::OXContentComponent(const AEffect& shownEffect)
-    : OldTabbedComponent("OXContentComponent"), startTime(juce::Time::getCurrentTime()),
-      tooltipWindow(nullptr, kTooltipDelayMs)
+OXContentComponent::OXContentComponent(const AEffect& shownEffect, OXLogger& loggerToUse)
+    : OldTabbedComponent("OXContentComponent"), logger(loggerToUse),
+      startTime(juce::Time::getCurrentTime()), tooltipWindow(nullptr, kTooltipDelayMs)
 {
     setColours(oxTabFillColour, oxTabTextColour, oxTabSelectedOutlineColour,
                oxTabNormalOutlineColour, oxTabDeselectedTabColour);
 
-    pages[0] = new OXVstAEffectComponent(shownEffect);
-    pages[1] = new OXVstOpCodeListComponent(OXLogger::vstDispatcherOpCodes);
-    pages[2] = new OXVstOpCodeListComponent(OXLogger::vstAudioMasterOpCodes);
+    pages[0] = new OXVstAEffectComponent(shownEffect, logger);
+    pages[1] = new OXVstOpCodeListComponent(logger, OXLogger::vstDispatcherOpCodes);
+    pages[2] = new OXVstOpCodeListComponent(logger, OXLogger::vstAudioMasterOpCodes);
     pages[3] = new OXAboutContent();
 }
 
@@ -60,8 +62,9 @@ OXContentComponent::~OXContentComponent()
 
 void OXContentComponent::init()
 {
-    const char* tabNames[kNumPages] = {"AEffect", "Dispatcher OpCodes", "AudioMaster OpCodes",
-                                       "About"};
+    const char* const tabNames[] = {"AEffect", "Dispatcher OpCodes", "AudioMaster OpCodes",
+                                    "About"};
+    static_assert(std::size(tabNames) == kNumPages);
     for (int i = 0; i < kNumPages; ++i)
         addTab(i, new OldTabbedComponentBasicTab(tabNames[i]));
 
@@ -90,12 +93,12 @@ void OXContentComponent::init()
 
     logParametersButton = makeCheckBox(
         "Log Parameters", "Enable/Disable logging of function parameters and return parameters",
-        oxLogger.logParameters, y0 + 241);
+        logger.logParameters, y0 + 241);
     logReturnParametersButton = makeCheckBox("Log Return Parameters",
                                              "Enable/Disable logging of function return parameters",
-                                             oxLogger.logReturnParameters, y0 + 274);
+                                             logger.logReturnParameters, y0 + 274);
     logTimeButton = makeCheckBox("Log Time", "Enable/Disable logging of the function call time",
-                                 oxLogger.logTime, y0 + 307);
+                                 logger.logTime, y0 + 307);
 
     logoButton = makeImageButton(
         "LogoButton", juce::ImageCache::getFromMemory(LogoData::logo_png, LogoData::logo_pngSize),
@@ -194,8 +197,8 @@ void OXContentComponent::repaintSelectedPage()
 
 void OXContentComponent::switchLogging()
 {
-    const bool nowActive = !oxLogger.loggingActive;
-    oxLogger.loggingActive = nowActive;
+    const bool nowActive = !logger.loggingActive;
+    logger.loggingActive = nowActive;
     const juce::String label = nowActive ? "Stop Logging" : "Start Logging";
     stopLoggingButton->setTooltip(nowActive ? "Stop logging" : "Start logging");
     stopLoggingButton->setButtonText(label);
@@ -206,7 +209,7 @@ void OXContentComponent::resetTime()
 {
     const juce::Time now = juce::Time::getCurrentTime();
     const juce::String message = "Oplexa timer reset after " + elapsedTimeText(now - startTime);
-    oxLogger.log(message.toRawUTF8());
+    logger.log(message.toRawUTF8());
     startTime = now;
 }
 
@@ -221,22 +224,22 @@ void OXContentComponent::buttonClicked(juce::Button* button)
         return;
     if (button == enableAllButton)
     {
-        oxLogger.setVstOpCodesEnabled(true);
+        logger.setVstOpCodesEnabled(true);
         repaintSelectedPage();
     }
     else if (button == disableAllButton)
     {
-        oxLogger.setVstOpCodesEnabled(false);
+        logger.setVstOpCodesEnabled(false);
         repaintSelectedPage();
     }
     else if (button == inverseAllButton)
     {
-        oxLogger.toggleVstOpCodesEnabled();
+        logger.toggleVstOpCodesEnabled();
         repaintSelectedPage();
     }
     else if (button == resetCountersButton)
     {
-        oxLogger.resetVstOpCodeCounters();
+        logger.resetVstOpCodeCounters();
         repaintSelectedPage();
     }
     else if (button == stopLoggingButton)
@@ -246,11 +249,11 @@ void OXContentComponent::buttonClicked(juce::Button* button)
     else if (button == helpButton)
         openWebPage(sitePage(kOplexaGuidePath));
     else if (button == logParametersButton)
-        oxLogger.logParameters = button->getToggleState();
+        logger.logParameters = button->getToggleState();
     else if (button == logReturnParametersButton)
-        oxLogger.logReturnParameters = button->getToggleState();
+        logger.logReturnParameters = button->getToggleState();
     else if (button == logTimeButton)
-        oxLogger.logTime = button->getToggleState();
+        logger.logTime = button->getToggleState();
     else if (button == logoButton)
         openWebPage(juce::URL(kOplexaSite));
     else if (button == donateButton)

@@ -7,6 +7,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 struct AEffect;
+class OXLogger;
 class OXVstOpCodeListComponent;
 
 class OXContentComponent : public OldTabbedComponent, public juce::Button::Listener
@@ -15,8 +16,9 @@ public:
     static constexpr int kNumPages = 4;
     static constexpr int kAboutPage = 3;
 
-    // The AEffect page shows this record, which must outlive the content.
-    explicit OXContentComponent(const AEffect& shownEffect);
+    // The AEffect page shows this record; the controls and pages act on this logger. Both must
+    // outlive the content.
+    OXContentComponent(const AEffect& shownEffect, OXLogger& logger);
     ~OXContentComponent() override;
 
     // Adds the tabs, shows the first page and places the controls below the last tab.
@@ -48,6 +50,7 @@ private:
     void switchLogging();
     void resetTime();
 
+    OXLogger& logger;
     // Owned here, not as children: at most one of them is a child at any time.
     juce::Component* pages[kNumPages] = {};
     juce::TextButton* enableAllButton = nullptr;

@@ -6,8 +6,9 @@
 #include <cstring>
 #include <iterator>
 
-OXVstAEffectComponent::OXVstAEffectComponent(const AEffect& effectToShow)
-    : OXVstOpCodeListComponent(OXLogger::vstAEffectFunctions), shownEffect(effectToShow)
+OXVstAEffectComponent::OXVstAEffectComponent(const AEffect& effectToShow, OXLogger& loggerToShow)
+    : OXVstOpCodeListComponent(loggerToShow, OXLogger::vstAEffectFunctions),
+      shownEffect(effectToShow)
 {
     std::memset(static_cast<void*>(&lastEffect), 0, sizeof lastEffect);
 }

@@ -10,8 +10,8 @@
 class OXVstAEffectComponent : public OXVstOpCodeListComponent
 {
 public:
-    // The record is read on every tick, without a lock, and must outlive the page.
-    explicit OXVstAEffectComponent(const AEffect& effectToShow);
+    // The record is read on every tick, without a lock; it and the logger must outlive the page.
+    OXVstAEffectComponent(const AEffect& effectToShow, OXLogger& logger);
     ~OXVstAEffectComponent() override;
 
     void init() override;

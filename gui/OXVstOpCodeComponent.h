@@ -15,7 +15,8 @@ public:
     static juce::Rectangle<int> countBox() { return {222, 0, 56, 16}; }
     static juce::Rectangle<int> countRepaintArea() { return {222, 0, 58, 16}; }
 
-    OXVstOpCodeComponent(OXLogger::vstOpCodeGroup group, long opCode);
+    // The logger must outlive the row.
+    OXVstOpCodeComponent(OXLogger& logger, OXLogger::vstOpCodeGroup group, long opCode);
     ~OXVstOpCodeComponent() override;
 
     void paint(juce::Graphics& g) override;
@@ -26,11 +27,14 @@ public:
     void toggleEnabledState();
     void setEnabledState(bool enabled);
 
-    OXLogger::vstOpCodeGroup getGroup() const noexcept { return group; }
     int getOpCode() const noexcept { return opCode; }
     int getShownCount() const noexcept { return shownCount; }
 
 private:
+    // Counters wrap modulo 2^32; a row shows them as the signed 32-bit value they then read as.
+    int32_t count() const;
+
+    OXLogger& logger;
     OXLogger::vstOpCodeGroup group;
     int32_t opCode;
     int32_t shownCount = 0;

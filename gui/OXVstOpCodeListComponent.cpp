@@ -1,7 +1,8 @@
 #include "gui/OXVstOpCodeListComponent.h"
 
-OXVstOpCodeListComponent::OXVstOpCodeListComponent(OXLogger::vstOpCodeGroup opCodeGroup)
-    : group(opCodeGroup)
+OXVstOpCodeListComponent::OXVstOpCodeListComponent(OXLogger& loggerToShow,
+                                                   OXLogger::vstOpCodeGroup opCodeGroup)
+    : logger(loggerToShow), group(opCodeGroup)
 {
     setName("OXVstOpCodeListComponent " + juce::String(static_cast<int>(group)));
 }
@@ -17,7 +18,7 @@ void OXVstOpCodeListComponent::init()
         return;
     initialised = true;
 
-    const int numOpCodes = oxLogger.getVstNumOpCodes(group);
+    const int numOpCodes = logger.getVstNumOpCodes(group);
     int x = 0;
     int y = 0;
     for (int opCode = 0; opCode < numOpCodes; ++opCode)
@@ -28,7 +29,7 @@ void OXVstOpCodeListComponent::init()
             x += kColumnPitch;
             y = 0;
         }
-        auto* row = new OXVstOpCodeComponent(group, opCode);
+        auto* row = new OXVstOpCodeComponent(logger, group, opCode);
         row->setBounds(x, y, OXVstOpCodeComponent::kWidth, OXVstOpCodeComponent::kHeight);
         y += OXVstOpCodeComponent::kHeight;
         addAndMakeVisible(row);
@@ -40,16 +41,4 @@ void OXVstOpCodeListComponent::updateGUI()
 {
     for (auto* row : rows)
         row->updateGUI();
-}
-
-void OXVstOpCodeListComponent::setOpCodesEnableState(bool enabled)
-{
-    for (auto* row : rows)
-        row->setEnabledState(enabled);
-}
-
-void OXVstOpCodeListComponent::toggleOpCodesEnableState()
-{
-    for (auto* row : rows)
-        row->toggleEnabledState();
 }

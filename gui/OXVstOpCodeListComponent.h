@@ -11,7 +11,8 @@ class OXVstOpCodeListComponent : public juce::Component
 public:
     static constexpr int kColumnPitch = 282;
 
-    explicit OXVstOpCodeListComponent(OXLogger::vstOpCodeGroup group);
+    // The logger must outlive the page.
+    OXVstOpCodeListComponent(OXLogger& logger, OXLogger::vstOpCodeGroup group);
     ~OXVstOpCodeListComponent() override;
 
     // Builds the rows on the first call, once the page has its final size; later calls do
@@ -19,16 +20,13 @@ public:
     virtual void init();
     virtual void updateGUI();
 
-    void setOpCodesEnableState(bool enabled);
-    void toggleOpCodesEnableState();
-
     bool isInitialised() const noexcept { return initialised; }
-    OXLogger::vstOpCodeGroup getGroup() const noexcept { return group; }
     int getNumRows() const noexcept { return rows.size(); }
     OXVstOpCodeComponent* getRow(int opCode) const noexcept { return rows[opCode]; }
 
 private:
     bool initialised = false;
+    OXLogger& logger;
     OXLogger::vstOpCodeGroup group;
     // Entry i is the row of opcode i; the rows are owned as children.
     juce::Array<OXVstOpCodeComponent*> rows;

@@ -12,13 +12,13 @@ constexpr int kTitleBarHeight = 28;
 constexpr int kMinimiseDelayMs = 200;
 } // namespace
 
-OXWindow::OXWindow(const AEffect& shownEffect)
-    : juce::DialogWindow("Oplexa - " + oxLogger.moduleName, oxBackColor, false)
+OXWindow::OXWindow(const AEffect& shownEffect, OXLogger& logger)
+    : juce::DialogWindow("Oplexa - " + logger.moduleName, oxBackColor, false)
 {
     setTitleBarHeight(kTitleBarHeight);
     setLookAndFeel(&lookAndFeel);
 
-    setContentOwned(new OXContentComponent(shownEffect), false);
+    setContentOwned(new OXContentComponent(shownEffect, logger), false);
     centreWithSize(kWidth, kHeight);
     getContent()->init();
     setVisible(true);

@@ -8,6 +8,7 @@
 
 struct AEffect;
 class OXContentComponent;
+class OXLogger;
 
 class OXWindow : public juce::DialogWindow, public juce::Timer
 {
@@ -16,8 +17,8 @@ public:
     static constexpr int kHeight = 666;
 
     // Builds the whole window and leaves it visible; the timer is started by the creator. The
-    // record shown on the AEffect page must outlive the window.
-    explicit OXWindow(const AEffect& shownEffect);
+    // record shown on the AEffect page and the logger it acts on must outlive the window.
+    OXWindow(const AEffect& shownEffect, OXLogger& logger);
     ~OXWindow() override;
 
     // The user cannot close the window: it lives until the hosted plug-in is closed.
@@ -28,7 +29,6 @@ public:
     juce::BorderSize<int> getBorderThickness() override;
 
     OXContentComponent* getContent() const;
-    juce::Button* getMinimiseButton() const noexcept { return lookAndFeel.minimiseButton; }
 
 private:
     // The title-bar button is rebuilt whenever the look changes; each new one is wired again.

@@ -1,6 +1,6 @@
 // The reports the forwarders make around every call. These run on the host's audio and
-// UI threads and on the hosted plug-in's threads, often several at once: count with two
-// relaxed increments, test the switches, and only then build a line on the stack.
+// UI threads and on the hosted plug-in's threads, often several at once: count with one
+// relaxed increment, test the switches, and only then build a line on the stack.
 #include "logger/CallFormat.h"
 #include "logger/OXLogger.h"
 #include "logger/StructureDecoder.h"
@@ -9,20 +9,21 @@ namespace
 {
 constexpr auto relaxed = std::memory_order_relaxed;
 
-DynamicDebugInfo& function(VstFunctionIndex index) noexcept
+DynamicDebugInfo& function(OXLogger& logger, VstFunctionIndex index) noexcept
 {
-    return OpCodeGroupsInfo[OXLogger::vstAEffectFunctions].logInfo[index];
+    return logger.logInfo(OXLogger::vstAEffectFunctions)[index];
 }
 
-// The two directions of opcode calls differ only in their row of the group table.
-constexpr const OpCodeGroupInfo& dispatcherPath = OpCodeGroupsInfo[OXLogger::vstDispatcherOpCodes];
-constexpr const OpCodeGroupInfo& audioMasterPath =
-    OpCodeGroupsInfo[OXLogger::vstAudioMasterOpCodes];
+// The two directions of opcode calls differ only in their row of the group table and in the
+// logger's records of that group. The group is a template argument, so that finding the
+// records is a fixed offset from the logger.
+using Group = OXLogger::vstOpCodeGroup;
 
-bool opCodeEnabled(const OXLogger& logger, const OpCodeGroupInfo& path, long opCode) noexcept
+template <Group group> bool opCodeEnabled(OXLogger& logger, long opCode) noexcept
 {
-    return logger.loggingActive.load(relaxed) && function(path.function).isEnabled() &&
-           path.logInfo[opCode].isEnabled();
+    constexpr const OpCodeGroupInfo& path = OpCodeGroupsInfo[group];
+    return logger.loggingActive.load(relaxed) && function(logger, path.function).isEnabled() &&
+           logger.logInfo(group)[opCode].isEnabled();
 }
 
 // Out of line, so that the counting path saves no registers for the line and its details.
@@ -37,15 +38,17 @@ bool opCodeEnabled(const OXLogger& logger, const OpCodeGroupInfo& path, long opC
     reportCallDetails(logger, path.function, opCode, value, ptr);
 }
 
-void reportCall(OXLogger& logger, const OpCodeGroupInfo& path, long opCode, long index, long value,
-                void* ptr, float opt) noexcept
+template <Group group>
+void reportCall(OXLogger& logger, long opCode, long index, long value, void* ptr,
+                float opt) noexcept
 {
+    constexpr const OpCodeGroupInfo& path = OpCodeGroupsInfo[group];
     if (!path.contains(opCode))
         return;
     // The function's count is the sum of these (see getVstOpCodeCount): one locked increment
     // is most of what a call costs while logging is stopped.
-    path.logInfo[opCode].increment();
-    if (!opCodeEnabled(logger, path, opCode))
+    logger.logInfo(group)[opCode].increment();
+    if (!opCodeEnabled<group>(logger, opCode))
         return;
     writeCallLines(logger, path, opCode, index, value, ptr, opt);
 }
@@ -60,12 +63,13 @@ void reportCall(OXLogger& logger, const OpCodeGroupInfo& path, long opCode, long
     reportReturnDetails(logger, path.function, opCode, ptr, result);
 }
 
-void reportReturn(OXLogger& logger, const OpCodeGroupInfo& path, long opCode, void* ptr,
-                  long result) noexcept
+template <Group group>
+void reportReturn(OXLogger& logger, long opCode, void* ptr, long result) noexcept
 {
+    constexpr const OpCodeGroupInfo& path = OpCodeGroupsInfo[group];
     if (!path.contains(opCode) || !hasReturnLine(path.catalogue[opCode]))
         return;
-    if (!logger.logReturnParameters.load(relaxed) || !opCodeEnabled(logger, path, opCode))
+    if (!logger.logReturnParameters.load(relaxed) || !opCodeEnabled<group>(logger, opCode))
         return;
     writeReturnLines(logger, path, opCode, ptr, result);
 }
@@ -73,7 +77,7 @@ void reportReturn(OXLogger& logger, const OpCodeGroupInfo& path, long opCode, vo
 void reportProcess(OXLogger& logger, VstFunctionIndex index, const void* inputs,
                    const void* outputs, long sampleFrames) noexcept
 {
-    DynamicDebugInfo& record = function(index);
+    DynamicDebugInfo& record = function(logger, index);
     record.increment();
     if (!logger.loggingActive.load(relaxed) || !record.isEnabled())
         return;
@@ -96,22 +100,22 @@ void reportProcess(OXLogger& logger, VstFunctionIndex index, const void* inputs,
 
 void OXLogger::logVstDispatcher(long opCode, long index, long value, void* ptr, float opt) noexcept
 {
-    reportCall(*this, dispatcherPath, opCode, index, value, ptr, opt);
+    reportCall<OXLogger::vstDispatcherOpCodes>(*this, opCode, index, value, ptr, opt);
 }
 
 void OXLogger::logVstDispatcherReturn(long opCode, void* ptr, long result) noexcept
 {
-    reportReturn(*this, dispatcherPath, opCode, ptr, result);
+    reportReturn<OXLogger::vstDispatcherOpCodes>(*this, opCode, ptr, result);
 }
 
 void OXLogger::logVstAudioMaster(long opCode, long index, long value, void* ptr, float opt) noexcept
 {
-    reportCall(*this, audioMasterPath, opCode, index, value, ptr, opt);
+    reportCall<OXLogger::vstAudioMasterOpCodes>(*this, opCode, index, value, ptr, opt);
 }
 
 void OXLogger::logVstAudioMasterReturn(long opCode, void* ptr, long result) noexcept
 {
-    reportReturn(*this, audioMasterPath, opCode, ptr, result);
+    reportReturn<OXLogger::vstAudioMasterOpCodes>(*this, opCode, ptr, result);
 }
 
 void OXLogger::logVstProcess(float** inputs, float** outputs, long sampleFrames,
@@ -128,7 +132,7 @@ void OXLogger::logVstProcessDoubleReplacing(double** inputs, double** outputs,
 
 void OXLogger::logVstSetParameter(long index, float parameter) noexcept
 {
-    DynamicDebugInfo& record = function(fnSetParameter);
+    DynamicDebugInfo& record = function(*this, fnSetParameter);
     record.increment();
     if (!loggingActive.load(relaxed) || !record.isEnabled())
         return;
@@ -148,7 +152,7 @@ void OXLogger::logVstSetParameter(long index, float parameter) noexcept
 
 void OXLogger::logVstGetParameter(long index) noexcept
 {
-    DynamicDebugInfo& record = function(fnGetParameter);
+    DynamicDebugInfo& record = function(*this, fnGetParameter);
     record.increment();
     if (!loggingActive.load(relaxed) || !record.isEnabled())
         return;
@@ -167,7 +171,7 @@ void OXLogger::logVstGetParameter(long index) noexcept
 void OXLogger::logVstGetParameterReturn(float value) noexcept
 {
     if (!logReturnParameters.load(relaxed) || !loggingActive.load(relaxed) ||
-        !function(fnGetParameter).isEnabled())
+        !function(*this, fnGetParameter).isEnabled())
         return;
     LineBuffer line;
     beginLine(line);

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 namespace
 {
@@ -14,7 +15,8 @@ constexpr size_t kPrefixWithoutName = 13 + 19 + 1;
 // Room kept for a message however long the module's name is; a longer name cuts the line.
 constexpr size_t kMinBudget = 128;
 
-const char* const kGroupTitles[kNumOpCodeGroups] = {"functions", "dispatcher", "audioMaster"};
+const char* const kGroupTitles[] = {"functions", "dispatcher", "audioMaster"};
+static_assert(std::size(kGroupTitles) == kNumOpCodeGroups);
 
 size_t messageBudget(const OXLogger& logger) noexcept
 {

@@ -2,25 +2,6 @@
 
 #include "logger/OXLogger.h"
 
-DynamicDebugInfo vstFunctionsLogInfo[kNumVstFunctions];
-DynamicDebugInfo vstDispatcherLogInfo[kNumDispatcherOpCodes];
-DynamicDebugInfo vstAudioMasterLogInfo[kNumAudioMasterOpCodes];
-
-void initLogInfo(DynamicDebugInfo* records, int n) noexcept
-{
-    for (int i = 0; i < n; ++i)
-    {
-        records[i].resetCount();
-        records[i].setEnabled(true);
-    }
-}
-
-void initLogCounters(DynamicDebugInfo* records, int n) noexcept
-{
-    for (int i = 0; i < n; ++i)
-        records[i].resetCount();
-}
-
 namespace
 {
 const OpCodeGroupInfo* groupInfo(OXLogger::vstOpCodeGroup group) noexcept
@@ -30,10 +11,21 @@ const OpCodeGroupInfo* groupInfo(OXLogger::vstOpCodeGroup group) noexcept
 }
 
 // The system passes only valid pairs; anything else reads a record that does not exist.
-DynamicDebugInfo* record(OXLogger::vstOpCodeGroup group, long opCode) noexcept
+template <typename Logger> auto* record(Logger& logger, OXLogger::vstOpCodeGroup group, long opCode)
 {
     const OpCodeGroupInfo* info = groupInfo(group);
-    return info != nullptr && info->contains(opCode) ? &info->logInfo[opCode] : nullptr;
+    return info != nullptr && info->contains(opCode) ? &logger.logInfo(group)[opCode] : nullptr;
+}
+
+// Calls action on every record of every group, in the group table's order.
+template <typename Action> void forEachRecord(OXLogger& logger, Action action) noexcept
+{
+    for (int g = 0; g < kNumOpCodeGroups; ++g)
+    {
+        DynamicDebugInfo* records = logger.logInfo(static_cast<OXLogger::vstOpCodeGroup>(g));
+        for (int i = 0; i < OpCodeGroupsInfo[g].numOpCodes; ++i)
+            action(records[i]);
+    }
 }
 } // namespace
 
@@ -51,22 +43,18 @@ int OXLogger::getVstNumOpCodes(vstOpCodeGroup group) const noexcept
 
 void OXLogger::setVstOpCodeEnabled(bool enabled, vstOpCodeGroup group, long opCode) noexcept
 {
-    if (DynamicDebugInfo* info = record(group, opCode))
+    if (DynamicDebugInfo* info = record(*this, group, opCode))
         info->setEnabled(enabled);
 }
 
 void OXLogger::setVstOpCodesEnabled(bool enabled) noexcept
 {
-    for (const OpCodeGroupInfo& group : OpCodeGroupsInfo)
-        for (int i = 0; i < group.numOpCodes; ++i)
-            group.logInfo[i].setEnabled(enabled);
+    forEachRecord(*this, [enabled](DynamicDebugInfo& info) { info.setEnabled(enabled); });
 }
 
 void OXLogger::toggleVstOpCodesEnabled() noexcept
 {
-    for (const OpCodeGroupInfo& group : OpCodeGroupsInfo)
-        for (int i = 0; i < group.numOpCodes; ++i)
-            group.logInfo[i].setEnabled(!group.logInfo[i].isEnabled());
+    forEachRecord(*this, [](DynamicDebugInfo& info) { info.setEnabled(!info.isEnabled()); });
 }
 
 long OXLogger::getVstOpCodeCount(vstOpCodeGroup group, long opCode) const noexcept
@@ -75,25 +63,25 @@ long OXLogger::getVstOpCodeCount(vstOpCodeGroup group, long opCode) const noexce
     // the sum, wrapping like each counter does.
     if (group == vstAEffectFunctions && (opCode == fnDispatcher || opCode == fnAudioMaster))
     {
-        const OpCodeGroupInfo& calls =
-            OpCodeGroupsInfo[opCode == fnDispatcher ? vstDispatcherOpCodes : vstAudioMasterOpCodes];
+        const vstOpCodeGroup callsGroup =
+            opCode == fnDispatcher ? vstDispatcherOpCodes : vstAudioMasterOpCodes;
+        const DynamicDebugInfo* calls = logInfo(callsGroup);
         uint32_t sum = 0;
-        for (int i = 0; i < calls.numOpCodes; ++i)
-            sum += calls.logInfo[i].count.load(std::memory_order_relaxed);
+        for (int i = 0; i < OpCodeGroupsInfo[callsGroup].numOpCodes; ++i)
+            sum += calls[i].count.load(std::memory_order_relaxed);
         return static_cast<int32_t>(sum);
     }
-    const DynamicDebugInfo* info = record(group, opCode);
+    const DynamicDebugInfo* info = record(*this, group, opCode);
     return info != nullptr ? info->getCount() : 0;
 }
 
 bool OXLogger::isVstOpCodeEnabled(vstOpCodeGroup group, long opCode) const noexcept
 {
-    const DynamicDebugInfo* info = record(group, opCode);
+    const DynamicDebugInfo* info = record(*this, group, opCode);
     return info != nullptr && info->isEnabled();
 }
 
 void OXLogger::resetVstOpCodeCounters() noexcept
 {
-    for (const OpCodeGroupInfo& group : OpCodeGroupsInfo)
-        initLogCounters(group.logInfo, group.numOpCodes);
+    forEachRecord(*this, [](DynamicDebugInfo& info) { info.resetCount(); });
 }

@@ -1,8 +1,7 @@
-// Per-opcode counters and logging switches, shared by every calling thread without a lock.
-// OXLogger's members that read and set them are defined in CountersAndSwitches.cpp.
+// One opcode's counter and logging switch, shared by every calling thread without a lock.
+// Each OXLogger owns one per opcode; its members that read and set them are defined in
+// CountersAndSwitches.cpp.
 #pragma once
-
-#include "logger/OpCodeCatalogue.h"
 
 #include <atomic>
 #include <cstdint>
@@ -23,10 +22,3 @@ struct DynamicDebugInfo
     void increment() noexcept { count.fetch_add(1, std::memory_order_relaxed); }
     void resetCount() noexcept { count.store(0, std::memory_order_relaxed); }
 };
-
-extern DynamicDebugInfo vstFunctionsLogInfo[kNumVstFunctions];
-extern DynamicDebugInfo vstDispatcherLogInfo[kNumDispatcherOpCodes];
-extern DynamicDebugInfo vstAudioMasterLogInfo[kNumAudioMasterOpCodes];
-
-void initLogInfo(DynamicDebugInfo* records, int n) noexcept;
-void initLogCounters(DynamicDebugInfo* records, int n) noexcept;

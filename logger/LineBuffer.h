@@ -53,7 +53,6 @@ public:
 
     const char* c_str() const noexcept { return text; }
     size_t length() const noexcept { return used; }
-    bool wasCut() const noexcept { return cut; }
 
     // The line's prefix (time, thread, module) ends here and its message begins.
     void markMessageStart() noexcept { messageStart = used; }

@@ -4,8 +4,17 @@
 
 namespace
 {
-const char* const kDetailFlagNames[] = {"logParameters", "logReturnParameters", "logTime",
-                                        "decodeStructures", "logSummary"};
+// Name and flag in one row, so that the two can never drift apart.
+struct DetailFlag
+{
+    const char* name;
+    std::atomic<bool> OXLogger::*flag;
+};
+constexpr DetailFlag kDetailFlags[] = {{"logParameters", &OXLogger::logParameters},
+                                       {"logReturnParameters", &OXLogger::logReturnParameters},
+                                       {"logTime", &OXLogger::logTime},
+                                       {"decodeStructures", &OXLogger::decodeStructures},
+                                       {"logSummary", &OXLogger::logSummary}};
 
 // Attribute names match without regard to case, like tag names.
 int intAttribute(const juce::XmlElement& element, const char* name)
@@ -16,7 +25,8 @@ int intAttribute(const juce::XmlElement& element, const char* name)
     return -1;
 }
 
-void loadGroup(const juce::XmlElement& groupElement, const OpCodeGroupInfo& group)
+void loadGroup(const juce::XmlElement& groupElement, const OpCodeGroupInfo& group,
+               DynamicDebugInfo* records)
 {
     for (const auto* opCode : groupElement.getChildIterator())
     {
@@ -27,7 +37,7 @@ void loadGroup(const juce::XmlElement& groupElement, const OpCodeGroupInfo& grou
             continue;
         const int enabled = intAttribute(*opCode, "enabled");
         if (enabled >= 0)
-            group.logInfo[index].setEnabled(enabled != 0);
+            records[index].setEnabled(enabled != 0);
     }
 }
 } // namespace
@@ -35,39 +45,35 @@ void loadGroup(const juce::XmlElement& groupElement, const OpCodeGroupInfo& grou
 void OXLogger::saveState(juce::XmlElement& element) const
 {
     element.deleteAllChildElements();
-    for (const OpCodeGroupInfo& group : OpCodeGroupsInfo)
+    for (int g = 0; g < kNumOpCodeGroups; ++g)
     {
+        const OpCodeGroupInfo& group = OpCodeGroupsInfo[g];
+        const DynamicDebugInfo* records = logInfo(static_cast<vstOpCodeGroup>(g));
         auto* groupElement = element.createNewChildElement(group.groupName);
         for (int i = 0; i < group.numOpCodes; ++i)
         {
             auto* opCode = groupElement->createNewChildElement("opCode");
             opCode->setAttribute("index", i);
             opCode->setAttribute("name", group.name(i));
-            opCode->setAttribute("enabled", group.logInfo[i].isEnabled() ? "1" : "0");
+            opCode->setAttribute("enabled", records[i].isEnabled() ? "1" : "0");
         }
     }
     auto* parameters = element.createNewChildElement("Parameters");
-    const std::atomic<bool>* flags[] = {&logParameters, &logReturnParameters, &logTime,
-                                        &decodeStructures, &logSummary};
-    for (size_t i = 0; i < std::size(flags); ++i)
-        parameters->setAttribute(kDetailFlagNames[i], *flags[i] ? "1" : "0");
+    for (const DetailFlag& detail : kDetailFlags)
+        parameters->setAttribute(detail.name, (this->*detail.flag) ? "1" : "0");
 }
 
 void OXLogger::loadState(const juce::XmlElement& element)
 {
-    for (const OpCodeGroupInfo& group : OpCodeGroupsInfo)
-        if (const auto* groupElement = element.getChildByName(group.groupName))
-            loadGroup(*groupElement, group);
+    for (int g = 0; g < kNumOpCodeGroups; ++g)
+        if (const auto* groupElement = element.getChildByName(OpCodeGroupsInfo[g].groupName))
+            loadGroup(*groupElement, OpCodeGroupsInfo[g], logInfo(static_cast<vstOpCodeGroup>(g)));
 
     if (const auto* parameters = element.getChildByName("Parameters"))
-    {
-        std::atomic<bool>* flags[] = {&logParameters, &logReturnParameters, &logTime,
-                                      &decodeStructures, &logSummary};
-        for (size_t i = 0; i < std::size(flags); ++i)
+        for (const DetailFlag& detail : kDetailFlags)
         {
-            const int value = intAttribute(*parameters, kDetailFlagNames[i]);
+            const int value = intAttribute(*parameters, detail.name);
             if (value >= 0)
-                flags[i]->store(value != 0);
+                (this->*detail.flag).store(value != 0);
         }
-    }
 }

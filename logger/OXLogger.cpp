@@ -4,8 +4,6 @@
 
 #include <ctime>
 
-OXLogger oxLogger;
-
 namespace
 {
 // The local hour and minute of the last second a line was stamped in, packed with that second.
@@ -51,8 +49,8 @@ void OXLogger::init(const juce::String& name)
     decodeStructures = false;
     logSummary = false;
     moduleName = name;
-    for (const OpCodeGroupInfo& group : OpCodeGroupsInfo)
-        initLogInfo(group.logInfo, group.numOpCodes);
+    setVstOpCodesEnabled(true);
+    resetVstOpCodeCounters();
     openLogSink();
     juce::Logger::setCurrentLogger(this);
 }

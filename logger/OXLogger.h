@@ -1,9 +1,11 @@
-// The one logger: counts every forwarded call, formats the lines that are switched on,
-// and keeps the switches in the settings file. Its members live in OXLogger.cpp (line output),
-// CountersAndSwitches.cpp (catalogue, counters and switches), CallReports.cpp (call and return
-// reports) and LoggerSettings.cpp (the switches and flags in the settings file).
+// A logger per hosted plug-in: counts every forwarded call in its own counters, formats the
+// lines that are switched on, and keeps the switches in the settings file. Its members live in
+// OXLogger.cpp (line output), CountersAndSwitches.cpp (catalogue, counters and switches),
+// CallReports.cpp (call and return reports) and LoggerSettings.cpp (the switches and flags in the
+// settings file).
 #pragma once
 
+#include "logger/CountersAndSwitches.h"
 #include "logger/LineBuffer.h"
 #include "logger/OpCodeGroups.h"
 
@@ -20,6 +22,7 @@ public:
         vstDispatcherOpCodes = 1,
         vstAudioMasterOpCodes = 2,
     };
+    static_assert(vstAudioMasterOpCodes + 1 == kNumOpCodeGroups, "a row per group");
 
     OXLogger() = default;
     ~OXLogger() override;
@@ -47,6 +50,25 @@ public:
     long getVstOpCodeCount(vstOpCodeGroup group, long opCode) const noexcept;
     bool isVstOpCodeEnabled(vstOpCodeGroup group, long opCode) const noexcept;
     void resetVstOpCodeCounters() noexcept;
+
+    // This logger's counters and switches of group, one per opcode; null for no group.
+    DynamicDebugInfo* logInfo(vstOpCodeGroup group) noexcept
+    {
+        switch (group)
+        {
+        case vstAEffectFunctions:
+            return functionsLogInfo;
+        case vstDispatcherOpCodes:
+            return dispatcherLogInfo;
+        case vstAudioMasterOpCodes:
+            return audioMasterLogInfo;
+        }
+        return nullptr;
+    }
+    const DynamicDebugInfo* logInfo(vstOpCodeGroup group) const noexcept
+    {
+        return const_cast<OXLogger*>(this)->logInfo(group);
+    }
 
     // Call and return reports from the forwarders. They run on the host's and the hosted
     // plug-in's threads: count first, and format only when a line will be written.
@@ -76,7 +98,9 @@ public:
     std::atomic<bool> logSummary{false};
 
 private:
+    DynamicDebugInfo functionsLogInfo[kNumVstFunctions];
+    DynamicDebugInfo dispatcherLogInfo[kNumDispatcherOpCodes];
+    DynamicDebugInfo audioMasterLogInfo[kNumAudioMasterOpCodes];
+
     JUCE_DECLARE_NON_COPYABLE(OXLogger)
 };
-
-extern OXLogger oxLogger;

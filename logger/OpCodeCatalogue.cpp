@@ -1,6 +1,11 @@
 #include "logger/OpCodeCatalogue.h"
 
-const char* const vstFunctionNames[kNumVstFunctions] = {
+#include "vst/VstInterface.h"
+
+#include <cstddef>
+#include <type_traits>
+
+constexpr const char* vstFunctionNames[kNumVstFunctions] = {
     "dispatcher",
     "audioMaster",
     "process",
@@ -11,7 +16,7 @@ const char* const vstFunctionNames[kNumVstFunctions] = {
 };
 
 // name, returnLabel, indexLabel, valueLabel, ptrIsReturned, ptrKind, ptrLabel, optLabel
-const VstOpCodeInfo effOpCodes[kNumDispatcherOpCodes] = {
+constexpr VstOpCodeInfo effOpCodes[kNumDispatcherOpCodes] = {
     {"Open", nullptr, nullptr, nullptr, false, ptrNone, nullptr, nullptr},                 // 0
     {"Close", nullptr, nullptr, nullptr, false, ptrNone, nullptr, nullptr},                // 1
     {"SetProgram", nullptr, nullptr, "program", false, ptrNone, nullptr, nullptr},         // 2
@@ -106,7 +111,7 @@ const VstOpCodeInfo effOpCodes[kNumDispatcherOpCodes] = {
 };
 
 // Opcode 5 has no call of its own, yet it is counted, switched and saved like the others.
-const VstOpCodeInfo audioMasterOpCodes[kNumAudioMasterOpCodes] = {
+constexpr VstOpCodeInfo audioMasterOpCodes[kNumAudioMasterOpCodes] = {
     {"Automate", nullptr, "index", nullptr, false, ptrNone, nullptr, "value"},                // 0
     {"Version", "version", nullptr, nullptr, false, ptrNone, nullptr, nullptr},               // 1
     {"CurrentId", "Unique ID", nullptr, nullptr, false, ptrNone, nullptr, nullptr},           // 2
@@ -164,3 +169,26 @@ const VstOpCodeInfo audioMasterOpCodes[kNumAudioMasterOpCodes] = {
     {"GetInputSpeakerArrangement", "speakerArrangement", nullptr, nullptr, false, ptrNone, nullptr,
      nullptr}, // 49
 };
+
+namespace
+{
+// A table shorter than its count would be filled up with unnamed entries.
+template <typename Entry, size_t N> constexpr bool everyEntryNamed(const Entry (&table)[N])
+{
+    for (const Entry& entry : table)
+        if constexpr (std::is_pointer_v<Entry>)
+        {
+            if (entry == nullptr)
+                return false;
+        }
+        else if (entry.name == nullptr)
+            return false;
+    return true;
+}
+} // namespace
+
+static_assert(everyEntryNamed(vstFunctionNames));
+static_assert(everyEntryNamed(effOpCodes));
+static_assert(everyEntryNamed(audioMasterOpCodes));
+static_assert(effStopProcess < kNumDispatcherOpCodes && effEditKeyUp < kNumDispatcherOpCodes);
+static_assert(audioMasterEndEdit < kNumAudioMasterOpCodes);

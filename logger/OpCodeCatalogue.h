@@ -55,6 +55,7 @@ enum VstFunctionIndex : int
     fnGetParameter = 5,
     fnProcessDoubleReplacing = 6,
 };
+static_assert(fnProcessDoubleReplacing + 1 == kNumVstFunctions);
 
 extern const char* const vstFunctionNames[kNumVstFunctions];
 extern const VstOpCodeInfo effOpCodes[kNumDispatcherOpCodes];

@@ -1,16 +1,14 @@
-// The three opcode groups in one table: size, name, counters and switches, catalogue, and how a
-// call of the group is reported. Names, range checks, counting, the settings file and both call
-// directions read it; nothing else describes the groups.
+// The three opcode groups in one table: size, name, catalogue, and how a call of the group is
+// reported. Names, range checks, the settings file and both call directions read it; nothing
+// else describes the groups. The counters and switches belong to each logger (OXLogger::logInfo).
 #pragma once
 
-#include "logger/CountersAndSwitches.h"
 #include "logger/OpCodeCatalogue.h"
 
 struct OpCodeGroupInfo
 {
     int numOpCodes;
     const char* groupName; // also the element name in the settings file
-    DynamicDebugInfo* logInfo;
     // Dispatcher and audioMaster opcodes have catalogue entries; the record's functions only
     // have names.
     const VstOpCodeInfo* catalogue;
@@ -38,10 +36,8 @@ constexpr int kNumOpCodeGroups = 3;
 // Indexed by OXLogger::vstOpCodeGroup. Every walk over all groups goes through this table, in
 // this order.
 inline constexpr OpCodeGroupInfo OpCodeGroupsInfo[kNumOpCodeGroups] = {
-    {kNumVstFunctions, "vstAEffectFunctions", vstFunctionsLogInfo, nullptr, vstFunctionNames, "",
-     fnDispatcher, false},
-    {kNumDispatcherOpCodes, "vstDispatcherOpCodes", vstDispatcherLogInfo, effOpCodes, nullptr,
-     "eff", fnDispatcher, true},
-    {kNumAudioMasterOpCodes, "vstAudioMasterOpCodes", vstAudioMasterLogInfo, audioMasterOpCodes,
-     nullptr, "audioMaster", fnAudioMaster, false},
+    {kNumVstFunctions, "vstAEffectFunctions", nullptr, vstFunctionNames, "", fnDispatcher, false},
+    {kNumDispatcherOpCodes, "vstDispatcherOpCodes", effOpCodes, nullptr, "eff", fnDispatcher, true},
+    {kNumAudioMasterOpCodes, "vstAudioMasterOpCodes", audioMasterOpCodes, nullptr, "audioMaster",
+     fnAudioMaster, false},
 };

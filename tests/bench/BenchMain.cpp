@@ -83,7 +83,7 @@ std::vector<SummaryRow> summaryRows(bool loggingOn, bool decode)
                         "formatCallLine:CanDo"});
         rows.push_back({"writeLogLine, one finished line (the write call alone)", "on", direct,
                         "writeLogLine", 1});
-        rows.push_back({"oxLogger.logVstDispatcher, line to the log (no call made)", "on", direct,
+        rows.push_back({"OXLogger::logVstDispatcher, line to the log (no call made)", "on", direct,
                         "logVstDispatcher:GetVendorVersion", 1});
     }
     rows.push_back({"write(2) of one line to /dev/null (the floor)", "-", direct, kFloor, 1});

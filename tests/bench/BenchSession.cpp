@@ -55,13 +55,14 @@ void closePlugin(AEffect* effect)
 // Written by the project's own settings writer, so the layout is the one the module reads.
 void writeSwitches(const std::string& file, const std::string& folder, bool loggingOn, bool decode)
 {
-    oxLogger.decodeStructures = decode;
-    oxLogger.setVstOpCodesEnabled(loggingOn);
+    OXLogger logger;
+    logger.decodeStructures = decode;
+    logger.setVstOpCodesEnabled(loggingOn);
     // Return lines on in both cases: with them off the return reports skip the switch test.
-    oxLogger.logParameters = true;
-    oxLogger.logReturnParameters = true;
-    oxLogger.logTime = false;
-    if (!writeSettings(juce::File(file), juce::File(folder), oxLogger))
+    logger.logParameters = true;
+    logger.logReturnParameters = true;
+    logger.logTime = false;
+    if (!writeSettings(juce::File(file), juce::File(folder), logger))
         throw std::runtime_error("cannot write " + file);
 }
 

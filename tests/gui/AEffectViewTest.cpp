@@ -13,6 +13,7 @@ class AEffectView : public ::testing::Test
 protected:
     void SetUp() override
     {
+        logger.init("TestPlugin");
         std::memset(static_cast<void*>(&shown), 0, sizeof shown);
         shown.magic = kEffectMagic;
         shown.numInputs = 2;
@@ -25,7 +26,8 @@ protected:
     juce::String shownText() const { return view.getTextEditor()->getText(); }
 
     AEffect shown{};
-    OXVstAEffectComponent view{shown};
+    OXLogger logger;
+    OXVstAEffectComponent view{shown, logger};
 };
 } // namespace
 
@@ -52,8 +54,8 @@ TEST_F(AEffectView, RowsInRecordOrderCountTheSevenFunctions)
     for (int y = 0; y < 7; ++y)
         EXPECT_EQ(view.getRow(rows[y])->getY(), 16 * y) << "function " << rows[y];
     view.updateGUI();
-    oxLogger.resetVstOpCodeCounters();
-    oxLogger.logVstGetParameter(0);
+    logger.resetVstOpCodeCounters();
+    logger.logVstGetParameter(0);
     EXPECT_EQ(view.getRow(5)->getShownCount(), 0);
     PeerHost host(view);
     host.peer().repaints.clear();

@@ -16,7 +16,7 @@ const AEffect shownRecord{};
 class TestContent : public OXContentComponent
 {
 public:
-    TestContent() : OXContentComponent(shownRecord) {}
+    explicit TestContent(OXLogger& testLogger) : OXContentComponent(shownRecord, testLogger) {}
 
     juce::StringArray openedPages;
 
@@ -39,12 +39,7 @@ class ContentComponent : public ::testing::Test
 protected:
     void SetUp() override
     {
-        oxLogger.loggingActive = true;
-        oxLogger.logParameters = true;
-        oxLogger.logReturnParameters = true;
-        oxLogger.logTime = false;
-        oxLogger.setVstOpCodesEnabled(true);
-        oxLogger.resetVstOpCodeCounters();
+        logger.init("TestPlugin");
         // As the window does it: sized first, then laid out.
         content.setSize(768, 632);
         content.init();
@@ -65,7 +60,8 @@ protected:
 
     void click(const juce::String& name) { peer().click(control(name).getBounds().getCentre()); }
 
-    TestContent content;
+    OXLogger logger;
+    TestContent content{logger};
     std::unique_ptr<PeerHost> host;
 };
 } // namespace
@@ -74,11 +70,11 @@ TEST_F(ContentComponent, TwoClicksOnTheLoggingButtonRestoreStopLogging)
 {
     click("Stop Logging");
     auto& button = control("Start Logging");
-    EXPECT_FALSE(oxLogger.loggingActive);
+    EXPECT_FALSE(logger.loggingActive);
     EXPECT_EQ(button.getButtonText(), "Start Logging");
 
     click("Start Logging");
-    EXPECT_TRUE(oxLogger.loggingActive);
+    EXPECT_TRUE(logger.loggingActive);
     EXPECT_EQ(&control("Stop Logging"), &button);
     EXPECT_EQ(button.getButtonText(), "Stop Logging");
 }
@@ -97,7 +93,7 @@ TEST_F(ContentComponent, TimeButtonLogsTheElapsedTimeAndRestarts)
     EXPECT_TRUE(shown == "0" || shown.endsWith(" ms")) << shown;
 
     // Written even while logging is stopped.
-    oxLogger.loggingActive = false;
+    logger.loggingActive = false;
     click("TimeButton");
     EXPECT_EQ(LogCapture::takeNewLines().size(), 1);
 }
@@ -110,18 +106,18 @@ TEST_F(ContentComponent, EachCheckBoxSwitchesOnlyItsOwnFlag)
         {"Log Return Parameters", &OXLogger::logReturnParameters},
         {"Log Time", &OXLogger::logTime},
     };
-    oxLogger.setVstOpCodeEnabled(false, OXLogger::vstDispatcherOpCodes, 3);
+    logger.setVstOpCodeEnabled(false, OXLogger::vstDispatcherOpCodes, 3);
     for (const auto& [name, flag] : boxes)
     {
         std::vector<std::pair<Flag, bool>> before;
         for (const Flag other : {&OXLogger::loggingActive, &OXLogger::logParameters,
                                  &OXLogger::logReturnParameters, &OXLogger::logTime})
-            before.emplace_back(other, (oxLogger.*other).load());
+            before.emplace_back(other, (logger.*other).load());
         click(name);
         for (const auto& [other, was] : before)
-            EXPECT_EQ((oxLogger.*other).load(), other == flag ? !was : was) << name;
-        EXPECT_FALSE(oxLogger.isVstOpCodeEnabled(OXLogger::vstDispatcherOpCodes, 3)) << name;
-        EXPECT_TRUE(oxLogger.isVstOpCodeEnabled(OXLogger::vstDispatcherOpCodes, 4)) << name;
+            EXPECT_EQ((logger.*other).load(), other == flag ? !was : was) << name;
+        EXPECT_FALSE(logger.isVstOpCodeEnabled(OXLogger::vstDispatcherOpCodes, 3)) << name;
+        EXPECT_TRUE(logger.isVstOpCodeEnabled(OXLogger::vstDispatcherOpCodes, 4)) << name;
     }
 }
 

@@ -1,7 +1,5 @@
-// One process per test binary: JUCE's message manager and the logger are process-wide.
+// One process per test binary: JUCE's message manager and the log sink are process-wide.
 #include "tests/gui/LogCapture.h"
-
-#include "logger/OXLogger.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +14,5 @@ int main(int argc, char** argv)
     setenv("DISPLAY", ":no-display", 0);
     LogCapture::install();
     juce::ScopedJuceInitialiser_GUI juce;
-    oxLogger.init("TestPlugin");
     return RUN_ALL_TESTS();
 }

@@ -1,5 +1,4 @@
 #include "gui/OXVstOpCodeListComponent.h"
-#include "logger/CountersAndSwitches.h"
 #include "logger/OXLogger.h"
 #include "tests/gui/PixelProbe.h"
 #include "tests/gui/RecordingPeer.h"
@@ -13,19 +12,17 @@ using Group = OXLogger::vstOpCodeGroup;
 class OpCodeList : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        oxLogger.setVstOpCodesEnabled(true);
-        oxLogger.resetVstOpCodeCounters();
-    }
+    void SetUp() override { logger.init("TestPlugin"); }
 
-    static std::unique_ptr<OXVstOpCodeListComponent> makeList(Group group, int height)
+    std::unique_ptr<OXVstOpCodeListComponent> makeList(Group group, int height)
     {
-        auto list = std::make_unique<OXVstOpCodeListComponent>(group);
+        auto list = std::make_unique<OXVstOpCodeListComponent>(logger, group);
         list->setSize(560, height);
         list->init();
         return list;
     }
+
+    OXLogger logger;
 };
 
 const juce::Rectangle<int> nameArea(14, 0, 60, 16);
@@ -38,7 +35,7 @@ TEST_F(OpCodeList, PageOf624FillsColumnsOf39)
     for (const Group group : {OXLogger::vstDispatcherOpCodes, OXLogger::vstAudioMasterOpCodes})
     {
         auto list = makeList(group, 624);
-        const int n = oxLogger.getVstNumOpCodes(group);
+        const int n = logger.getVstNumOpCodes(group);
         ASSERT_EQ(list->getNumRows(), n);
         ASSERT_EQ(list->getNumChildComponents(), n);
         for (int i = 0; i < n; ++i)
@@ -74,8 +71,8 @@ TEST_F(OpCodeList, RowPixelsShowLampNameAndCountInTheDocumentedColours)
     };
     for (const auto& c : cases)
     {
-        oxLogger.setVstOpCodeEnabled(c.logged, OXLogger::vstDispatcherOpCodes, 2);
-        vstDispatcherLogInfo[2].count.store(c.count);
+        logger.setVstOpCodeEnabled(c.logged, OXLogger::vstDispatcherOpCodes, 2);
+        logger.logInfo(OXLogger::vstDispatcherOpCodes)[2].count.store(c.count);
         auto list = makeList(OXLogger::vstDispatcherOpCodes, 624);
         const juce::Image image = PixelProbe::render(*list->getRow(2));
         EXPECT_COLOUR(image.getPixelAt(lampCentre.x, lampCentre.y), juce::Colour(c.lamp))
@@ -99,14 +96,14 @@ TEST_F(OpCodeList, ClickWithAnyButtonTogglesTheRowsSwitch)
     auto& peer = host.peer();
     const auto* row = list->getRow(20);
     peer.click(row->getBounds().getCentre(), juce::ModifierKeys::middleButtonModifier);
-    EXPECT_FALSE(oxLogger.isVstOpCodeEnabled(OXLogger::vstDispatcherOpCodes, 20));
+    EXPECT_FALSE(logger.isVstOpCodeEnabled(OXLogger::vstDispatcherOpCodes, 20));
     EXPECT_NE(std::find(peer.repaints.begin(), peer.repaints.end(), row->getBounds()),
               peer.repaints.end());
 
     peer.click(list->getRow(45)->getBounds().getCentre());
-    EXPECT_FALSE(oxLogger.isVstOpCodeEnabled(OXLogger::vstDispatcherOpCodes, 45));
-    oxLogger.setVstOpCodesEnabled(true);
+    EXPECT_FALSE(logger.isVstOpCodeEnabled(OXLogger::vstDispatcherOpCodes, 45));
+    logger.setVstOpCodesEnabled(true);
     peer.click({281, row->getBounds().getCentreY()});
     for (int i = 0; i < 77; ++i)
-        EXPECT_TRUE(oxLogger.isVstOpCodeEnabled(OXLogger::vstDispatcherOpCodes, i));
+        EXPECT_TRUE(logger.isVstOpCodeEnabled(OXLogger::vstDispatcherOpCodes, i));
 }

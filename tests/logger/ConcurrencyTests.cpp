@@ -17,7 +17,7 @@ namespace
 constexpr int kThreads = 8;
 constexpr int kCallsPerThread = 4000;
 
-void makeCalls(int thread)
+void makeCalls(OXLogger& logger, int thread)
 {
     char text[] = "sendVstEvents";
     for (int i = 0; i < kCallsPerThread; ++i)
@@ -25,19 +25,19 @@ void makeCalls(int thread)
         switch ((i + thread) % 4)
         {
         case 0:
-            oxLogger.logVstDispatcher(effCanDo, 0, 0, text, 0.0f);
-            oxLogger.logVstDispatcherReturn(effCanDo, text, 1);
+            logger.logVstDispatcher(effCanDo, 0, 0, text, 0.0f);
+            logger.logVstDispatcherReturn(effCanDo, text, 1);
             break;
         case 1:
-            oxLogger.logVstProcess(nullptr, nullptr, 64, true);
+            logger.logVstProcess(nullptr, nullptr, 64, true);
             break;
         case 2:
-            oxLogger.logVstAudioMaster(audioMasterGetTime, 0, 0, nullptr, 0.0f);
-            oxLogger.logVstAudioMasterReturn(audioMasterGetTime, nullptr, 0);
+            logger.logVstAudioMaster(audioMasterGetTime, 0, 0, nullptr, 0.0f);
+            logger.logVstAudioMasterReturn(audioMasterGetTime, nullptr, 0);
             break;
         default:
-            oxLogger.logVstGetParameter(thread);
-            oxLogger.logVstGetParameterReturn(0.5f);
+            logger.logVstGetParameter(thread);
+            logger.logVstGetParameterReturn(0.5f);
             break;
         }
     }
@@ -47,34 +47,34 @@ void makeCalls(int thread)
 
 TEST(Concurrency, CountersLoseNoUpdateWhileOnlyCounting)
 {
-    oxLogger.init("Test.so");
-    oxLogger.loggingActive = false;
+    OXLogger logger;
+    logger.init("Test.so");
+    logger.loggingActive = false;
     constexpr int kCalls = 4000000;
     // All threads start together, so they overlap however the machine schedules them.
     std::atomic<int> ready{0};
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
         threads.emplace_back(
-            [&ready]
+            [&ready, &logger]
             {
                 ++ready;
                 while (ready < kThreads)
                     std::this_thread::yield();
                 for (int i = 0; i < kCalls; ++i)
                 {
-                    oxLogger.logVstDispatcher(effGetVendorVersion, 0, 0, nullptr, 0.0f);
-                    oxLogger.logVstAudioMaster(audioMasterIdle, 0, 0, nullptr, 0.0f);
+                    logger.logVstDispatcher(effGetVendorVersion, 0, 0, nullptr, 0.0f);
+                    logger.logVstAudioMaster(audioMasterIdle, 0, 0, nullptr, 0.0f);
                 }
             });
     for (auto& thread : threads)
         thread.join();
-    oxLogger.loggingActive = true;
+    logger.loggingActive = true;
     const int total = kThreads * kCalls;
-    EXPECT_EQ(oxLogger.getVstOpCodeCount(OXLogger::vstDispatcherOpCodes, effGetVendorVersion),
-              total);
-    EXPECT_EQ(oxLogger.getVstOpCodeCount(OXLogger::vstAEffectFunctions, fnDispatcher), total);
-    EXPECT_EQ(oxLogger.getVstOpCodeCount(OXLogger::vstAudioMasterOpCodes, audioMasterIdle), total);
-    EXPECT_EQ(oxLogger.getVstOpCodeCount(OXLogger::vstAEffectFunctions, fnAudioMaster), total);
+    EXPECT_EQ(logger.getVstOpCodeCount(OXLogger::vstDispatcherOpCodes, effGetVendorVersion), total);
+    EXPECT_EQ(logger.getVstOpCodeCount(OXLogger::vstAEffectFunctions, fnDispatcher), total);
+    EXPECT_EQ(logger.getVstOpCodeCount(OXLogger::vstAudioMasterOpCodes, audioMasterIdle), total);
+    EXPECT_EQ(logger.getVstOpCodeCount(OXLogger::vstAEffectFunctions, fnAudioMaster), total);
 }
 
 TEST(Concurrency, SwitchingAndResettingWhileThreadsCallStaysWhole)
@@ -82,22 +82,23 @@ TEST(Concurrency, SwitchingAndResettingWhileThreadsCallStaysWhole)
     TempFolder folder;
     const std::string path = folder.file("log.txt");
     setenv("OPLEXA_LOG_FILE", path.c_str(), 1);
-    oxLogger.init("Test.so");
+    OXLogger logger;
+    logger.init("Test.so");
     std::atomic<bool> done{false};
     std::thread window(
         [&]
         {
             for (int i = 0; i < 2000; ++i)
             {
-                oxLogger.setVstOpCodeEnabled(i % 2 == 0, OXLogger::vstDispatcherOpCodes, effCanDo);
+                logger.setVstOpCodeEnabled(i % 2 == 0, OXLogger::vstDispatcherOpCodes, effCanDo);
                 if (i % 2 == 0)
-                    oxLogger.toggleVstOpCodesEnabled();
+                    logger.toggleVstOpCodesEnabled();
                 else
-                    oxLogger.setVstOpCodesEnabled(true);
+                    logger.setVstOpCodesEnabled(true);
                 if (i % 7 == 0)
-                    oxLogger.resetVstOpCodeCounters();
-                oxLogger.logParameters = i % 3 != 0;
-                oxLogger.loggingActive = i % 5 != 0;
+                    logger.resetVstOpCodeCounters();
+                logger.logParameters = i % 3 != 0;
+                logger.loggingActive = i % 5 != 0;
                 std::this_thread::yield();
             }
             done = true;
@@ -106,10 +107,10 @@ TEST(Concurrency, SwitchingAndResettingWhileThreadsCallStaysWhole)
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
         threads.emplace_back(
-            [&done, t]
+            [&done, &logger, t]
             {
                 do
-                    makeCalls(t);
+                    makeCalls(logger, t);
                 while (!done);
             });
     for (auto& thread : threads)

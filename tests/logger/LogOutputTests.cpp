@@ -33,9 +33,10 @@ std::string threadPrefix()
 TEST(LogOutput, MessagesAreWrittenUnchangedEvenWhileLoggingIsStopped)
 {
     LogFile file;
-    oxLogger.init("Oplexa.so");
-    oxLogger.loggingActive = false;
-    oxLogger.log("100% sure %s %d");
+    OXLogger logger;
+    logger.init("Oplexa.so");
+    logger.loggingActive = false;
+    logger.log("100% sure %s %d");
     juce::Logger::writeToLog("through JUCE's logger");
     EXPECT_EQ(file.lines(),
               (std::vector<std::string>{threadPrefix() + "Oplexa.so:100% sure %s %d",
@@ -45,10 +46,11 @@ TEST(LogOutput, MessagesAreWrittenUnchangedEvenWhileLoggingIsStopped)
 TEST(LogOutput, OverlongLineIsCutToOneWholeLine)
 {
     LogFile file;
-    oxLogger.init("Oplexa.so");
+    OXLogger logger;
+    logger.init("Oplexa.so");
     const std::string message(3000, 'm');
-    oxLogger.log(message.c_str());
-    oxLogger.log("next");
+    logger.log(message.c_str());
+    logger.log("next");
     const std::string text = file.text();
     const auto lines = file.lines();
     ASSERT_EQ(lines.size(), 2u);
@@ -61,8 +63,9 @@ TEST(LogOutput, UnopenableLogFileFallsBackToStandardOutput)
 {
     setenv("OPLEXA_LOG_FILE", "/nonexistent-folder/oplexa.log", 1);
     testing::internal::CaptureStdout();
-    oxLogger.init("Oplexa.so");
-    oxLogger.log("still here");
+    OXLogger logger;
+    logger.init("Oplexa.so");
+    logger.log("still here");
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("Oplexa could not open the log file /nonexistent-folder/oplexa.log"),
               std::string::npos);

@@ -19,6 +19,17 @@ std::vector<bool> switches(const OXLogger& logger)
     return result;
 }
 
+// Every switch, then every count.
+std::vector<long> switchesAndCounts(const OXLogger& logger)
+{
+    const std::vector<bool> on = switches(logger);
+    std::vector<long> result(on.begin(), on.end());
+    for (int g = 0; g < 3; ++g)
+        for (int i = 0; i < logger.getVstNumOpCodes(static_cast<Group>(g)); ++i)
+            result.push_back(logger.getVstOpCodeCount(static_cast<Group>(g), i));
+    return result;
+}
+
 void apply(const std::string& document, juce::File& lastDir, OXLogger& logger)
 {
     applySettings(document.data(), document.size(), lastDir, logger);
@@ -58,6 +69,33 @@ TEST(LoggerState, MalformedPiecesAreSkippedOneByOne)
     EXPECT_TRUE(logger.logParameters);
     EXPECT_TRUE(logger.logReturnParameters);
     EXPECT_TRUE(logger.logTime);
+}
+
+TEST(LoggerState, TwoLoggersCountAndSwitchApart)
+{
+    CapturingLogger changed;
+    CapturingLogger other;
+    other.logVstDispatcher(effOpen, 0, 0, nullptr, 0.0f);
+    other.logVstSetParameter(0, 0.5f);
+    const std::vector<long> otherBefore = switchesAndCounts(other);
+    // Each step changes something in its own logger.
+    void (*const steps[])(OXLogger&) = {
+        [](OXLogger& l) { l.logVstDispatcher(effOpen, 0, 0, nullptr, 0.0f); },
+        [](OXLogger& l) { l.logVstAudioMaster(audioMasterIdle, 0, 0, nullptr, 0.0f); },
+        [](OXLogger& l) { l.logVstProcess(nullptr, nullptr, 1, true); },
+        [](OXLogger& l) { l.setVstOpCodeEnabled(false, OXLogger::vstDispatcherOpCodes, effOpen); },
+        [](OXLogger& l) { l.toggleVstOpCodesEnabled(); },
+        [](OXLogger& l) { l.resetVstOpCodeCounters(); },
+        [](OXLogger& l) { l.setVstOpCodesEnabled(false); },
+        [](OXLogger& l) { l.init("Other.so"); },
+    };
+    for (size_t i = 0; i < std::size(steps); ++i)
+    {
+        const std::vector<long> changedBefore = switchesAndCounts(changed);
+        steps[i](changed);
+        EXPECT_NE(switchesAndCounts(changed), changedBefore) << "step " << i;
+        EXPECT_EQ(switchesAndCounts(other), otherBefore) << "step " << i;
+    }
 }
 
 TEST(LoggerState, NamesInCapitalsAreAccepted)

@@ -10,8 +10,6 @@
 //   OPLEXA_PROBE_REPORT=FILE                     state summary, written at Close and at unload
 //   OPLEXA_PROBE_PROGRAMS, _PARAMS, _INPUTS, _OUTPUTS, _FLAGS, _UNIQUEID, _VERSION, _DELAY
 //                                                the record's fields (numbers, 0x.. allowed)
-//   OPLEXA_PROBE_OPEN_PROGRAMS, OPLEXA_PROBE_OPEN_FLAGS
-//                                                numPrograms/flags the record takes at Open
 //   OPLEXA_PROBE_CALLS=CALL;CALL;...             audioMaster calls the probe makes, each
 //       WHEN:OPCODE[,INDEX[,VALUE[,OPT]]][#BUFFERSIZE|=TEXT]
 //       WHEN is entry, process, setParameter or a dispatcher opcode number (during that call);
@@ -140,16 +138,11 @@ extern "C"
         uint64_t sequence;
     };
 
-    // Called on the probe's lifecycle events: "entry" (before the entry point returns), "open",
-    // "close" (after the probe handled Close, before it returns), "unload" (module unloading).
-    typedef void (*ProbeEventHook)(const char* event, uint64_t sequence, void* user);
-
     // --- configuration ---
     void probe_reset(void); // defaults, counters, records and the event sequence back to zero
     void probe_set_entry_mode(int32_t mode);
     void probe_set_shape(const ProbeShape* shape); // also changes the live record now
     void probe_get_default_shape(ProbeShape* shape);
-    void probe_set_shape_after_open(const ProbeShape* shape);   // applied at Open; null: none
     int32_t probe_add_master_call(const ProbeMasterCall* call); // 0 when the list is full
     void probe_set_text(int32_t opcode, const char* text);      // null: the default text
     void probe_set_result(int32_t opcode, VstIntPtr result);
@@ -157,7 +150,6 @@ extern "C"
     void probe_set_rect(int16_t top, int16_t left, int16_t bottom, int16_t right);
     void probe_set_null_rect(int32_t on); // EditGetRect hands out a null rectangle pointer
     void probe_set_report_path(const char* path);
-    void probe_set_event_hook(ProbeEventHook hook, void* user); // null: none
     // Dispatcher calls of opcode with a ptr get these size bytes copied to ptr and return 1 (for
     // GetSpeakerArrangement to value too); null bytes: no more.
     void probe_set_fill(int32_t opcode, const void* bytes, int32_t size);
@@ -190,7 +182,6 @@ extern "C"
         void (*setEntryMode)(int32_t);
         void (*setShape)(const ProbeShape*);
         void (*getDefaultShape)(ProbeShape*);
-        void (*setShapeAfterOpen)(const ProbeShape*);
         int32_t (*addMasterCall)(const ProbeMasterCall*);
         void (*setText)(int32_t, const char*);
         void (*setResult)(int32_t, VstIntPtr);
@@ -216,7 +207,6 @@ extern "C"
         uint64_t (*closeSequence)(void);
         int64_t (*callsAfterClose)(void);
         uint64_t (*sequenceMark)(void);
-        void (*setEventHook)(ProbeEventHook, void*);
         void (*setFill)(int32_t, const void*, int32_t);
     };
 

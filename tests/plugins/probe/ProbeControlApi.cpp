@@ -48,15 +48,6 @@ extern "C"
             *shape = defaultShape();
     }
 
-    void probe_set_shape_after_open(const ProbeShape* shape)
-    {
-        std::lock_guard<std::mutex> lock(state().mutex);
-        if (shape != nullptr)
-            state().shapeAfterOpen = *shape;
-        else
-            state().shapeAfterOpen.reset();
-    }
-
     int32_t probe_add_master_call(const ProbeMasterCall* call)
     {
         ProbeState& s = state();
@@ -117,12 +108,6 @@ extern "C"
     {
         std::lock_guard<std::mutex> lock(state().mutex);
         state().reportPath = path != nullptr ? path : "";
-    }
-
-    void probe_set_event_hook(ProbeEventHook hook, void* user)
-    {
-        state().eventHookUser.store(user);
-        state().eventHook.store(hook);
     }
 
     void probe_set_fill(int32_t opcode, const void* bytes, int32_t size)
@@ -264,7 +249,6 @@ extern "C"
             probe_set_entry_mode,
             probe_set_shape,
             probe_get_default_shape,
-            probe_set_shape_after_open,
             probe_add_master_call,
             probe_set_text,
             probe_set_result,
@@ -290,7 +274,6 @@ extern "C"
             probe_close_sequence,
             probe_calls_after_close,
             probe_sequence_mark,
-            probe_set_event_hook,
             probe_set_fill,
         };
         return &api;

@@ -151,11 +151,6 @@ VstIntPtr handle(int32_t opcode, int32_t index, VstIntPtr value, void* ptr, Prob
     {
         std::lock_guard<std::mutex> lock(s.mutex);
         s.open.store(true);
-        if (s.shapeAfterOpen)
-        {
-            s.shape = *s.shapeAfterOpen;
-            applyShape(s.shape);
-        }
         return 0;
     }
     case effSetProgram:
@@ -265,15 +260,12 @@ VstIntPtr dispatcher(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr v
         std::lock_guard<std::mutex> lock(s.mutex);
         s.lastDispatch[static_cast<size_t>(slot)] = call;
     }
-    if (opcode == effOpen)
-        announce("open", call.sequenceOut);
     if (opcode == effClose)
     {
         s.closed.store(true);
         s.open.store(false);
         s.closeSequence.store(call.sequenceOut);
         writeReportFile("close");
-        announce("close", call.sequenceOut);
     }
     return result;
 }

@@ -161,13 +161,6 @@ void readEnvironment()
     readShapeField("OPLEXA_PROBE_UNIQUEID", s.shape.uniqueID);
     readShapeField("OPLEXA_PROBE_VERSION", s.shape.version);
     readShapeField("OPLEXA_PROBE_DELAY", s.shape.initialDelay);
-    if (std::getenv("OPLEXA_PROBE_OPEN_PROGRAMS") || std::getenv("OPLEXA_PROBE_OPEN_FLAGS"))
-    {
-        ProbeShape after = s.shape;
-        readShapeField("OPLEXA_PROBE_OPEN_PROGRAMS", after.numPrograms);
-        readShapeField("OPLEXA_PROBE_OPEN_FLAGS", after.flags);
-        s.shapeAfterOpen = after;
-    }
 
     readCalls(s);
     readRect(s);

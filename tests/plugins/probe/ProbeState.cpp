@@ -59,15 +59,7 @@ ProbeState::ProbeState()
 ProbeState::~ProbeState()
 {
     unloadSequence.store(nextSequence());
-    announce("unload", unloadSequence.load());
     writeReportFile("unload");
-}
-
-void announce(const char* event, uint64_t sequence)
-{
-    ProbeState& s = state();
-    if (const ProbeEventHook hook = s.eventHook.load())
-        hook(event, sequence, s.eventHookUser.load());
 }
 
 void ProbeState::reset()
@@ -75,7 +67,6 @@ void ProbeState::reset()
     std::lock_guard<std::mutex> lock(mutex);
     entryMode = kProbeEntryNormal;
     shape = defaultShape();
-    shapeAfterOpen.reset();
     masterCalls.clear();
     for (auto& text : texts)
         text.reset();
@@ -87,8 +78,6 @@ void ProbeState::reset()
         fill.clear();
     reportPath.clear();
     environmentRead = false;
-    eventHook.store(nullptr);
-    eventHookUser.store(nullptr);
 
     std::memset(&record, 0, sizeof(record));
     audioMaster.store(nullptr);
@@ -270,7 +259,6 @@ AEffect* enter(audioMasterCallback audioMaster, const char* entryName)
     s.closed.store(false);
     s.closeSequence.store(0);
     makeMasterCalls(kProbeAtEntry);
-    announce("entry", nextSequence());
     if (mode == kProbeEntryThrow)
         throw std::runtime_error("the probe's entry point throws");
     return mode == kProbeEntryNull ? nullptr : &s.record;

@@ -37,7 +37,6 @@ struct ProbeState
     // Configuration.
     int32_t entryMode = kProbeEntryNormal;
     ProbeShape shape{};
-    std::optional<ProbeShape> shapeAfterOpen;
     std::vector<MasterCallRequest> masterCalls;
     std::array<std::optional<std::string>, kProbeMaxOpcode + 1> texts;
     std::array<std::optional<VstIntPtr>, kProbeMaxOpcode + 1> results;
@@ -46,8 +45,6 @@ struct ProbeState
     std::array<std::vector<unsigned char>, kProbeMaxOpcode + 1> fills;
     std::string reportPath;
     bool environmentRead = false;
-    std::atomic<ProbeEventHook> eventHook{nullptr};
-    std::atomic<void*> eventHookUser{nullptr};
 
     // The plug-in.
     AEffect record{};
@@ -87,9 +84,6 @@ ProbeShape defaultShape();
 // Puts shape into the live record (counts, flags, id, version, delay).
 void applyShape(const ProbeShape& shape);
 void fillRecord(int32_t magic);
-
-// Tells the hook, if one is set, about event, which took sequence number sequence.
-void announce(const char* event, uint64_t sequence);
 
 // Counts a call of function and notes its effect pointer and calls after Close.
 void noteCall(int32_t function, AEffect* effect);
