@@ -19,7 +19,7 @@
 //   OPLEXA_PROBE_TEXT_<opcode>=TEXT              text written for a string opcode
 //   OPLEXA_PROBE_RESULT_<opcode>=N               result returned for a dispatcher opcode
 //   OPLEXA_PROBE_RECT=top,left,bottom,right|null what EditGetRect hands out
-//   OPLEXA_PROBE_PROCESS_SLEEP_MS=N, _CLOSE_SLEEP_MS=N  process(Replacing) or Close take N ms
+//   OPLEXA_PROBE_PROCESS_SLEEP_MS=N, _CLOSE_SLEEP_MS=N  process(Replacing) or Close run N ms
 //   OPLEXA_PROBE_WORKER=1                        a thread running probe code from Open to Close
 //   OPLEXA_PROBE_ABORT_AFTER_CLOSE=1             a call after Close aborts with a message
 //   OPLEXA_PROBE_HANG_OPCODE=N                   that dispatcher opcode never returns

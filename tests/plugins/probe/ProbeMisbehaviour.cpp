@@ -1,4 +1,4 @@
-// What the misbehaviour switches do. Everything here runs the probe's own code on purpose for
+// What the misbehaviour switches do. Everything here keeps the probe's own code running for
 // as long as possible, so that a host or proxy that unloads the probe too early is caught in it.
 #include "tests/plugins/probe/ProbeState.h"
 
@@ -34,38 +34,42 @@ std::thread* worker = nullptr;
 std::atomic<bool> workerStop{false};
 std::atomic<int64_t> workerTicks{0};
 
+// Runs rather than sleeps, yielding the processor: a thread asleep in the probe when it is
+// unloaded may not wake before the process ends, a running one is caught at once.
+void keepBusy(int32_t ms)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end)
+        std::this_thread::yield();
+}
+
 void work()
 {
     while (!workerStop.load())
     {
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        keepBusy(1);
         workerTicks.fetch_add(1);
     }
-}
-
-void sleepMs(int32_t ms)
-{
-    if (ms > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 } // namespace
 
 void sleepInProcess()
 {
-    sleepMs(state().misbehaviour.processSleepMs);
+    keepBusy(state().misbehaviour.processSleepMs);
 }
 
 void misbehaveInDispatcher(int32_t opcode)
 {
     const Misbehaviour& m = state().misbehaviour;
-    if (opcode == m.crashOpcode)
+    // A negative switch means none: hosts and tests dispatch negative opcodes too.
+    if (m.crashOpcode >= 0 && opcode == m.crashOpcode)
     {
         if (m.crashWithAbort)
             std::abort();
         std::raise(SIGSEGV);
     }
-    while (opcode == m.hangOpcode)
-        sleepMs(1000);
+    while (m.hangOpcode >= 0 && opcode == m.hangOpcode)
+        std::this_thread::sleep_for(std::chrono::seconds(1));
     if (opcode == effOpen && m.worker && worker == nullptr)
     {
         workerStop.store(false);
@@ -73,7 +77,7 @@ void misbehaveInDispatcher(int32_t opcode)
     }
     if (opcode == effClose)
     {
-        sleepMs(m.closeSleepMs);
+        keepBusy(m.closeSleepMs);
         if (worker != nullptr)
         {
             workerStop.store(true);

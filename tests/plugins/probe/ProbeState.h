@@ -112,7 +112,7 @@ void makeMasterCalls(int32_t when);
 int dispatchSlot(int32_t opcode);
 void copyText(char (&target)[kProbeTextSize], const char* text);
 
-// The misbehaviour switches' effects: a sleep, the worker thread, a hang or a crash where asked.
+// The misbehaviour switches' effects: slow calls, the worker thread, a hang or a crash.
 void sleepInProcess();
 void misbehaveInDispatcher(int32_t opcode);
 [[noreturn]] void throwOwnError();
