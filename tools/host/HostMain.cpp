@@ -6,8 +6,10 @@
 #include "tools/host/PluginSession.h"
 #include "tools/host/RecordFields.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 using namespace host;
 
@@ -113,6 +115,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "oplexa-host: cannot write %s\n", options.logPath.c_str());
         return kExitUsage;
     }
+    // A real host's own shutdown takes a while, and its other threads and the plug-in's run on
+    // meanwhile: registered before any module, this ends exit() 50 ms after the modules' exit
+    // handlers, so that a thread still running code they unloaded is caught.
+    if (options.exitWithoutClose || options.exitDuringProcess)
+        std::atexit([] { std::this_thread::sleep_for(std::chrono::milliseconds(50)); });
     hostState().sampleRate = options.sampleRate;
     hostState().blockSize = options.blockSize;
 

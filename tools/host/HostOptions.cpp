@@ -73,6 +73,16 @@ const Option kOptions[] = {
      }},
     {"--entry-twice", nullptr, "call the entry point again once it returned a record",
      [](HostOptions& o, const char*) { return o.entryTwice = true; }},
+    {"--exit-during-process", nullptr, "after the blocks: exit(0) while another thread processes",
+     [](HostOptions& o, const char*) { return o.exitDuringProcess = true; }},
+    {"--close-during-process", nullptr, "another thread processes during Close and 200 ms after",
+     [](HostOptions& o, const char*) { return o.closeDuringProcess = true; }},
+    {"--fork-child-exit", nullptr, "after the blocks: fork, the child calls exit(0), 10 s wait",
+     [](HostOptions& o, const char*) { return o.forkChildExit = true; }},
+    {"--entry-during-close", "MS", "another thread calls the entry point MS ms into Close",
+     [](HostOptions& o, const char* v) { return parseInt(v, 0, 60000, o.entryDuringCloseMs); }},
+    {"--entry-during-entry", "MS", "another thread calls it MS ms into the first entry call",
+     [](HostOptions& o, const char* v) { return parseInt(v, 0, 60000, o.entryDuringEntryMs); }},
     {"--usage", nullptr, "after each cycle: 'usage: cycle N rss_kb K threads T' on stderr",
      [](HostOptions& o, const char*) { return o.usage = true; }},
     {"--help", nullptr, "this text on standard output, exit code 0",
@@ -98,9 +108,10 @@ std::string buildUsage()
         left.resize(26, ' ');
         text += left + option.help + "\n";
     }
-    return text + "exit codes: 0 done, 1 bad command line, 2 module not loadable, 3 no entry "
-                  "point,\n  4 entry point returned null, 5 record unusable (wrong magic, no "
-                  "dispatcher),\n  6 output files not writable\n";
+    return text +
+           "exit codes: 0 done, 1 bad command line, 2 module not loadable, 3 no entry "
+           "point,\n  4 entry point returned null, 5 record unusable (wrong magic, no "
+           "dispatcher),\n  6 output files not writable, 7 the forked child failed or hung\n";
 }
 } // namespace
 

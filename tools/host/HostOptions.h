@@ -16,6 +16,13 @@ struct HostOptions
     bool exitWithoutClose = false;
     // Calls the entry point a second time after the first returned, as some scanners do.
     bool entryTwice = false;
+    // Races at a session's end: exit(0) or Close while another thread processes, a forked child
+    // that calls exit(0), a second thread calling the entry point during Close or the entry.
+    bool exitDuringProcess = false;
+    bool closeDuringProcess = false;
+    bool forkChildExit = false;
+    int entryDuringCloseMs = -1;
+    int entryDuringEntryMs = -1;
     // Writes the process's resident memory and thread count after every cycle.
     bool usage = false;
     std::string audioPath;
@@ -41,6 +48,7 @@ enum HostExitCode
     kExitNullRecord = 4,
     kExitBadRecord = 5, // wrong magic or no dispatcher
     kExitOutputFailed = 6,
+    kExitChildFailed = 7, // the forked child crashed, failed or hung
 };
 
 const char* usageText();

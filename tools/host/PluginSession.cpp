@@ -1,11 +1,17 @@
 #include "tools/host/PluginSession.h"
 
 #include "tools/host/AudioMaster.h"
+#include "tools/host/ConcurrentCalls.h"
 #include "tools/host/HostLog.h"
 #include "tools/host/HostOpcodes.h"
 #include "tools/host/PluginCaller.h"
 #include "tools/host/PluginInspection.h"
 #include "tools/host/RecordFields.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <optional>
+#include <thread>
 
 namespace host
 {
@@ -23,12 +29,24 @@ bool usableChannels(const AEffect& record)
     return true;
 }
 
-AEffect* callEntry(VstPluginMainProc entry, const char* entryName, HostExitCode& failure)
+AEffect* callEntry(VstPluginMainProc entry, const char* entryName, const HostOptions& options,
+                   HostExitCode& failure)
 {
     hostState().effect.store(nullptr);
     advanceTime(0.0);
     hostLog().line("calling entry point %s", entryName);
-    AEffect* effect = entry(hostAudioMaster);
+    std::optional<DelayedEntryCall> second;
+    if (options.entryDuringEntryMs >= 0)
+        second.emplace(entry, options.entryDuringEntryMs);
+    AEffect* effect = nullptr;
+    try
+    {
+        effect = entry(hostAudioMaster);
+    }
+    catch (...)
+    {
+        hostLog().problem("error: the entry point %s threw an exception", entryName);
+    }
     hostLog().line("entry point %s returned %p", entryName, static_cast<void*>(effect));
     if (effect == nullptr)
     {
@@ -52,13 +70,30 @@ AEffect* callEntry(VstPluginMainProc entry, const char* entryName, HostExitCode&
     }
     return effect;
 }
+
+// Close, with the races the options ask for around it.
+void closeSession(PluginCaller& plugin, VstPluginMainProc entry, const HostOptions& options)
+{
+    std::optional<BackgroundAudio> audio;
+    if (options.closeDuringProcess)
+    {
+        audio.emplace(&plugin.record());
+        audio->waitUntilInside();
+    }
+    std::optional<DelayedEntryCall> second;
+    if (options.entryDuringCloseMs >= 0)
+        second.emplace(entry, options.entryDuringCloseMs);
+    plugin.close();
+    if (audio)
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+}
 } // namespace
 
 HostExitCode runSession(VstPluginMainProc entry, const char* entryName, const HostOptions& options,
                         FILE* audio, SessionReport& report)
 {
     HostExitCode failure = kExitOk;
-    AEffect* effect = callEntry(entry, entryName, failure);
+    AEffect* effect = callEntry(entry, entryName, options, failure);
     if (effect == nullptr)
         return failure;
     hostState().effect.store(effect);
@@ -104,11 +139,20 @@ HostExitCode runSession(VstPluginMainProc entry, const char* entryName, const Ho
     }
     if (!options.recordFieldsPath.empty())
         recordFields().write(*effect, "after the sweep");
+    if (options.exitDuringProcess)
+    {
+        BackgroundAudio lateAudio(effect);
+        lateAudio.waitUntilInside();
+        hostLog().line("exit(0) while another thread is inside processReplacing");
+        std::exit(kExitOk);
+    }
+    if (options.forkChildExit && result == kExitOk)
+        result = runForkedChildExit();
     plugin.dispatch(effStopProcess);
     plugin.dispatch(effMainsChanged, 0, 0);
     reportRecord(report, *effect, "before close");
     if (options.close)
-        plugin.close();
+        closeSession(plugin, entry, options);
     return result;
 }
 } // namespace host

@@ -58,6 +58,7 @@ bool validParam(int32_t index)
 void process(AEffect* effect, float** inputs, float** outputs, int32_t sampleFrames)
 {
     noteProcess(kProbeProcess, effect, inputs, outputs, sampleFrames);
+    sleepInProcess();
     render(inputs, outputs, sampleFrames, false);
     makeMasterCalls(kProbeInProcess);
 }
@@ -65,6 +66,7 @@ void process(AEffect* effect, float** inputs, float** outputs, int32_t sampleFra
 void processReplacing(AEffect* effect, float** inputs, float** outputs, int32_t sampleFrames)
 {
     noteProcess(kProbeProcessReplacing, effect, inputs, outputs, sampleFrames);
+    sleepInProcess();
     render(inputs, outputs, sampleFrames, true);
     makeMasterCalls(kProbeInProcess);
 }

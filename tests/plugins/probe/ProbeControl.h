@@ -6,7 +6,7 @@
 //
 // Out of process (through oplexa-host) the probe reads these environment variables at its
 // first entry after loading or after probe_reset():
-//   OPLEXA_PROBE_MODE=normal|null|badmagic|throw what the entry point returns
+//   OPLEXA_PROBE_MODE=normal|null|badmagic|throw|throwown   what the entry point returns
 //   OPLEXA_PROBE_REPORT=FILE                     state summary, written at Close and at unload
 //   OPLEXA_PROBE_PROGRAMS, _PARAMS, _INPUTS, _OUTPUTS, _FLAGS, _UNIQUEID, _VERSION, _DELAY
 //                                                the record's fields (numbers, 0x.. allowed)
@@ -17,6 +17,11 @@
 //   OPLEXA_PROBE_TEXT_<opcode>=TEXT              text written for a string opcode
 //   OPLEXA_PROBE_RESULT_<opcode>=N               result returned for a dispatcher opcode
 //   OPLEXA_PROBE_RECT=top,left,bottom,right|null what EditGetRect hands out
+//   OPLEXA_PROBE_PROCESS_SLEEP_MS=N, _CLOSE_SLEEP_MS=N  process(Replacing) or Close run N ms
+//   OPLEXA_PROBE_WORKER=1                        a thread running probe code from Open to Close
+//   OPLEXA_PROBE_ABORT_AFTER_CLOSE=1             a call after Close aborts with a message
+//   OPLEXA_PROBE_HANG_OPCODE=N                   that dispatcher opcode never returns
+//   OPLEXA_PROBE_CRASH_OPCODE=N, OPLEXA_PROBE_CRASH=segv|abort   that one crashes, as said
 #pragma once
 
 #include "vst/VstInterface.h"
@@ -33,7 +38,8 @@ extern "C"
         kProbeEntryNormal = 0,
         kProbeEntryNull = 1,     // the entry point returns null
         kProbeEntryBadMagic = 2, // the record's magic is not 'VstP'
-        kProbeEntryThrow = 3     // the entry point throws a C++ exception
+        kProbeEntryThrow = 3,    // the entry point throws a C++ exception
+        kProbeEntryThrowOwn = 4  // one of a class the probe defines
     };
 
     // The functions whose calls the probe records.

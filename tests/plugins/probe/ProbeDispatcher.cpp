@@ -235,6 +235,7 @@ VstIntPtr dispatcher(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr v
     noteCall(kProbeDispatcher, effect);
     const int slot = dispatchSlot(opcode);
     s.dispatchCounts[static_cast<size_t>(slot)].fetch_add(1);
+    misbehaveInDispatcher(opcode);
 
     ProbeDispatchCall call{};
     call.effect = effect;

@@ -22,7 +22,7 @@ bool parseNumber(const std::string& text, long long& out)
     return errno == 0 && end != nullptr && *end == '\0';
 }
 
-void readShapeField(const char* name, int32_t& field)
+void readNumberVariable(const char* name, int32_t& field)
 {
     long long value = 0;
     if (const char* text = std::getenv(name); text != nullptr && parseNumber(text, value))
@@ -147,20 +147,36 @@ void readEnvironment()
             s.entryMode = kProbeEntryBadMagic;
         else if (std::strcmp(mode, "throw") == 0)
             s.entryMode = kProbeEntryThrow;
+        else if (std::strcmp(mode, "throwown") == 0)
+            s.entryMode = kProbeEntryThrowOwn;
         else
             s.entryMode = kProbeEntryNormal;
     }
     if (const char* path = std::getenv("OPLEXA_PROBE_REPORT"))
         s.reportPath = path;
 
-    readShapeField("OPLEXA_PROBE_PROGRAMS", s.shape.numPrograms);
-    readShapeField("OPLEXA_PROBE_PARAMS", s.shape.numParams);
-    readShapeField("OPLEXA_PROBE_INPUTS", s.shape.numInputs);
-    readShapeField("OPLEXA_PROBE_OUTPUTS", s.shape.numOutputs);
-    readShapeField("OPLEXA_PROBE_FLAGS", s.shape.flags);
-    readShapeField("OPLEXA_PROBE_UNIQUEID", s.shape.uniqueID);
-    readShapeField("OPLEXA_PROBE_VERSION", s.shape.version);
-    readShapeField("OPLEXA_PROBE_DELAY", s.shape.initialDelay);
+    readNumberVariable("OPLEXA_PROBE_PROGRAMS", s.shape.numPrograms);
+    readNumberVariable("OPLEXA_PROBE_PARAMS", s.shape.numParams);
+    readNumberVariable("OPLEXA_PROBE_INPUTS", s.shape.numInputs);
+    readNumberVariable("OPLEXA_PROBE_OUTPUTS", s.shape.numOutputs);
+    readNumberVariable("OPLEXA_PROBE_FLAGS", s.shape.flags);
+    readNumberVariable("OPLEXA_PROBE_UNIQUEID", s.shape.uniqueID);
+    readNumberVariable("OPLEXA_PROBE_VERSION", s.shape.version);
+    readNumberVariable("OPLEXA_PROBE_DELAY", s.shape.initialDelay);
+
+    Misbehaviour& m = s.misbehaviour;
+    readNumberVariable("OPLEXA_PROBE_PROCESS_SLEEP_MS", m.processSleepMs);
+    readNumberVariable("OPLEXA_PROBE_CLOSE_SLEEP_MS", m.closeSleepMs);
+    readNumberVariable("OPLEXA_PROBE_HANG_OPCODE", m.hangOpcode);
+    readNumberVariable("OPLEXA_PROBE_CRASH_OPCODE", m.crashOpcode);
+    int32_t on = 0;
+    readNumberVariable("OPLEXA_PROBE_WORKER", on);
+    m.worker = on != 0;
+    on = 0;
+    readNumberVariable("OPLEXA_PROBE_ABORT_AFTER_CLOSE", on);
+    m.abortAfterClose = on != 0;
+    const char* crash = std::getenv("OPLEXA_PROBE_CRASH");
+    m.crashWithAbort = crash != nullptr && std::strcmp(crash, "abort") == 0;
 
     readCalls(s);
     readRect(s);

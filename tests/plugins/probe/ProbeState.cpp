@@ -1,6 +1,8 @@
 #include "tests/plugins/probe/ProbeState.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
@@ -78,6 +80,7 @@ void ProbeState::reset()
         fill.clear();
     reportPath.clear();
     environmentRead = false;
+    misbehaviour = Misbehaviour{};
 
     std::memset(&record, 0, sizeof(record));
     audioMaster.store(nullptr);
@@ -172,8 +175,14 @@ void noteCall(int32_t function, AEffect* effect)
     s.lastEffects[f].store(effect);
     if (effect != &s.record)
         s.foreignCounts[f].fetch_add(1);
-    if (s.closed.load())
-        s.callsAfterClose.fetch_add(1);
+    if (!s.closed.load())
+        return;
+    s.callsAfterClose.fetch_add(1);
+    if (s.misbehaviour.abortAfterClose)
+    {
+        std::fprintf(stderr, "probe: a call of function %d arrived after Close\n", function);
+        std::abort();
+    }
 }
 
 void makeMasterCalls(int32_t when)
@@ -261,6 +270,8 @@ AEffect* enter(audioMasterCallback audioMaster, const char* entryName)
     makeMasterCalls(kProbeAtEntry);
     if (mode == kProbeEntryThrow)
         throw std::runtime_error("the probe's entry point throws");
+    if (mode == kProbeEntryThrowOwn)
+        throwOwnError();
     return mode == kProbeEntryNull ? nullptr : &s.record;
 }
 } // namespace probe

@@ -27,6 +27,18 @@ struct MasterCallRequest
     bool hasText = false;
 };
 
+// Switches that make the probe misbehave on purpose, for the tests of hard endings.
+struct Misbehaviour
+{
+    int32_t processSleepMs = 0; // process and processReplacing take this long
+    int32_t closeSleepMs = 0;   // and Close this long
+    bool worker = false;        // a thread of the probe's own runs from Open to Close
+    bool abortAfterClose = false;
+    int32_t hangOpcode = -1;  // this dispatcher opcode never returns
+    int32_t crashOpcode = -1; // this one crashes the process
+    bool crashWithAbort = false;
+};
+
 struct ProbeState
 {
     ProbeState();
@@ -45,6 +57,7 @@ struct ProbeState
     std::array<std::vector<unsigned char>, kProbeMaxOpcode + 1> fills;
     std::string reportPath;
     bool environmentRead = false;
+    Misbehaviour misbehaviour;
 
     // The plug-in.
     AEffect record{};
@@ -92,6 +105,11 @@ void makeMasterCalls(int32_t when);
 
 int dispatchSlot(int32_t opcode);
 void copyText(char (&target)[kProbeTextSize], const char* text);
+
+// The misbehaviour switches' effects: slow calls, the worker thread, a hang or a crash.
+void sleepInProcess();
+void misbehaveInDispatcher(int32_t opcode);
+[[noreturn]] void throwOwnError();
 
 // Reads the OPLEXA_PROBE_* variables once per load or reset.
 void readEnvironment();

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Hard endings of a session, through Oplexa hosting the probe and, as the reference, with the
+# probe loaded directly by the same host: exit() or Close while other threads still run the
+# plug-in's code, a forked child's exit(), entry point calls during Close or during the file
+# chooser, an exception of the plug-in's own type. Without a display and on a private X server.
+#   hard_endings.sh [--with-display]    OPLEXA_ENDING_RUNS: runs of each case (default 2)
+. "$(dirname "$0")/common.sh"
+: "${OPLEXA_PROBE:?}"
+runs=${OPLEXA_ENDING_RUNS:-2}
+export OPLEXA_PLUGIN=$OPLEXA_PROBE OPLEXA_LOG_FILE=$WORK/oplexa.log
+unloaded="Unloaded $OPLEXA_PROBE\$"
+refused="exiting VST main function with NULL since we are already hosting a plugin"
+quick_null="second entry point call returned null after [0-9]{1,3} ms"
+
+# One case a line: NAME|PROBE VARIABLES|HOST OPTIONS|STATUS|PATTERNS|DIRECT STATUS|LIMIT. Through
+# Oplexa each run ends with STATUS within LIMIT seconds and every &-separated PATTERN is in the
+# output or Oplexa's log; directly it ends with DIRECT STATUS. 4: the host got no record, 124:
+# the time limit ended the run (the chooser stays open).
+cases="exit() inside processReplacing|OPLEXA_PROBE_PROCESS_SLEEP_MS=20|--exit-during-process|0|exit\(0\) while|0|30
+exit() while the plug-in's worker runs|OPLEXA_PROBE_WORKER=1|--exit-without-close|0||0|30
+a forked child calls exit()||--fork-child-exit|0||0|30
+Close while another thread processes|OPLEXA_PROBE_PROCESS_SLEEP_MS=300 OPLEXA_PROBE_ABORT_AFTER_CLOSE=1|--close-during-process|0|$unloaded|0|30
+entry point called during the plug-in's Close|OPLEXA_PROBE_CLOSE_SLEEP_MS=300|--entry-during-close 100|0|$refused&$quick_null&$unloaded|0|30
+entry point called as the plug-in's Close returns|OPLEXA_PROBE_CLOSE_SLEEP_MS=300|--entry-during-close 305|0|$refused&$quick_null&$unloaded|0|30
+entry point throws the plug-in's own type|OPLEXA_PROBE_MODE=throwown||4|returned no record|4|30"
+chooser_case="entry point called while the chooser is open|OPLEXA_PLUGIN=|--entry-during-entry 1000|124|$quick_null|0|6"
+
+hard_endings() {
+    local name variables options status patterns direct limit module want run got pattern clean where
+    while IFS='|' read -r name variables options status patterns direct limit; do
+        for module in "$MODULE" "$OPLEXA_PROBE"; do
+            want=$status
+            # Directly, the host's own late calls do reach the probe; through Oplexa they must not.
+            [ "$module" = "$MODULE" ] ||
+                { want=$direct; variables=${variables//OPLEXA_PROBE_ABORT_AFTER_CLOSE=1/}; }
+            clean=0
+            for run in $(seq "$runs"); do
+                : > "$WORK/oplexa.log"
+                # shellcheck disable=SC2086 # the variables and options are word lists
+                (cd "$WORK" && env $variables timeout "$limit" "$OPLEXA_HOST" --blocks 2 $options \
+                    "$module" > "$WORK/out.txt" 2>&1)
+                got=$?
+                [ "$got" -eq "$want" ] || break
+                [ "$module" = "$OPLEXA_PROBE" ] || while read -r -d '&' pattern; do
+                    grep -Eq -e "$pattern" "$WORK/out.txt" "$WORK/oplexa.log" ||
+                        { echo "missing: $pattern"; break 2; }
+                done <<< "$patterns&"
+                clean=$run
+            done
+            [ "$got" -le 128 ] || got="$got (SIG$(kill -l $((got - 128))))"
+            where=$([ "$module" = "$MODULE" ] && echo "through Oplexa" || echo directly)
+            check "$mode, $where: $name, $clean of $runs runs clean (the last: status $got)" \
+                [ "$clean" -eq "$runs" ]
+            [ "$clean" -eq "$runs" ] || tail -n 3 "$WORK/out.txt"
+        done
+    done
+}
+
+if [ "${1:-}" = --with-display ]; then
+    mode="with a display"
+    hard_endings <<< "$cases
+$chooser_case"
+    finish
+    exit
+fi
+
+mode="without a display"
+unset DISPLAY
+hard_endings <<< "$cases"
+timeout 1500 "$WITH_DISPLAY" bash "$0" --with-display
+status=$?
+if [ $status -eq 77 ]; then
+    echo "skipped: with a display, Xvfb or openbox is not installed"
+else
+    check "with a display: every hard ending is clean" [ $status -eq 0 ]
+fi
+finish
