@@ -185,8 +185,16 @@ struct StaticDestructor
     void* object;
 };
 
+// The process that started Oplexa's threads; 0 before.
+std::atomic<int> owningProcess{0};
+
 void destroyStatic(void* data)
 {
+    // A forked child has none of Oplexa's threads; its statics (JUCE's among them) describe the
+    // parent's, and destroying them would wait for threads that are not there.
+    const int owner = owningProcess.load();
+    if (owner != 0 && owner != getpid())
+        return;
     runEnding(Ending::exit);
     const auto* registered = static_cast<StaticDestructor*>(data);
     registered->destructor(registered->object);
@@ -202,6 +210,7 @@ void onModuleEnding(void (*function)(Ending) noexcept) noexcept
         ~ExitMarker() {}
     } marker;
     (void)marker;
+    owningProcess = getpid();
     endingHook = function;
 }
 
