@@ -24,6 +24,7 @@ void endWithoutClose() noexcept
         vstEffect = nullptr;
         unloadPlugin();
         messageThread::stop();
+        oxLogger.stopOutput();
     }
     catch (...)
     {
@@ -52,12 +53,14 @@ void startOplexa()
     messageThread::start();
     getModuleFileName();
     oxLogger.init(dllPath.getFileName());
+    const SettingsFiles settings = settingsFiles();
+    // The settings name the log's destination, so they come before the first line.
+    readSettings(settings.read, lastDir, oxLogger);
+    oxLogger.startOutput(settings.read.getParentDirectory());
     oxLogger.log(("Oplexa - " + dllPath.getFullPathName()).toRawUTF8());
     oxLogger.log(juce::Time::getCurrentTime().toString(true, true, true, false).toRawUTF8());
-    const SettingsFiles settings = settingsFiles();
     if (settings.write != juce::File())
         oxLogger.log(settingsLine(settings).toRawUTF8());
-    readSettings(settings.read, lastDir, oxLogger);
 }
 
 void stopOplexa()
@@ -69,4 +72,5 @@ void stopOplexa()
     closeMonitorWindow();
     unloadPlugin();
     messageThread::stop();
+    oxLogger.stopOutput();
 }

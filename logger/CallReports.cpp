@@ -2,6 +2,7 @@
 // UI threads and on the hosted plug-in's threads, often several at once: count with two
 // relaxed increments, test the switches, and only then build a line on the stack.
 #include "logger/CallFormat.h"
+#include "logger/LogSink.h"
 #include "logger/OXLogger.h"
 #include "logger/StructureDecoder.h"
 
@@ -73,6 +74,7 @@ void reportReturn(OXLogger& logger, const OpCodeGroupInfo& path, long opCode, vo
 void reportProcess(OXLogger& logger, VstFunctionIndex index, const void* inputs,
                    const void* outputs, long sampleFrames) noexcept
 {
+    markProcessThread();
     DynamicDebugInfo& record = function(index);
     record.increment();
     if (!logger.loggingActive.load(relaxed) || !record.isEnabled())

@@ -6,14 +6,21 @@ namespace
 {
 const char* const kDetailFlagNames[] = {"logParameters", "logReturnParameters", "logTime",
                                         "decodeStructures", "logSummary"};
+const char* const kOutputAttributeNames[] = {"logFile", "logWrites", "logQueueKB"};
+
+const juce::String* findAttribute(const juce::XmlElement& element, const char* name)
+{
+    for (int i = 0; i < element.getNumAttributes(); ++i)
+        if (element.getAttributeName(i).equalsIgnoreCase(name))
+            return &element.getAttributeValue(i);
+    return nullptr;
+}
 
 // Attribute names match without regard to case, like tag names.
 int intAttribute(const juce::XmlElement& element, const char* name)
 {
-    for (int i = 0; i < element.getNumAttributes(); ++i)
-        if (element.getAttributeName(i).equalsIgnoreCase(name))
-            return element.getAttributeValue(i).getIntValue();
-    return -1;
+    const juce::String* value = findAttribute(element, name);
+    return value != nullptr ? value->getIntValue() : -1;
 }
 
 void loadGroup(const juce::XmlElement& groupElement, const OpCodeGroupInfo& group)
@@ -51,6 +58,10 @@ void OXLogger::saveState(juce::XmlElement& element) const
                                         &decodeStructures, &logSummary};
     for (size_t i = 0; i < std::size(flags); ++i)
         parameters->setAttribute(kDetailFlagNames[i], *flags[i] ? "1" : "0");
+    // Only what the file had, as it had it.
+    for (const char* name : kOutputAttributeNames)
+        if (const juce::var* value = outputAttributes.getVarPointer(name))
+            parameters->setAttribute(name, value->toString());
 }
 
 void OXLogger::loadState(const juce::XmlElement& element)
@@ -59,8 +70,12 @@ void OXLogger::loadState(const juce::XmlElement& element)
         if (const auto* groupElement = element.getChildByName(group.groupName))
             loadGroup(*groupElement, group);
 
+    outputAttributes.clear();
     if (const auto* parameters = element.getChildByName("Parameters"))
     {
+        for (const char* name : kOutputAttributeNames)
+            if (const juce::String* value = findAttribute(*parameters, name))
+                outputAttributes.set(name, *value);
         std::atomic<bool>* flags[] = {&logParameters, &logReturnParameters, &logTime,
                                       &decodeStructures, &logSummary};
         for (size_t i = 0; i < std::size(flags); ++i)

@@ -53,7 +53,6 @@ void OXLogger::init(const juce::String& name)
     moduleName = name;
     for (const OpCodeGroupInfo& group : OpCodeGroupsInfo)
         initLogInfo(group.logInfo, group.numOpCodes);
-    openLogSink();
     juce::Logger::setCurrentLogger(this);
 }
 
@@ -86,7 +85,7 @@ void OXLogger::beginLine(LineBuffer& line) const noexcept
 void OXLogger::writeLine(LineBuffer& line) noexcept
 {
     const size_t length = line.finishLine();
-    writeLogLine(line.c_str(), length);
+    sendLogLine(line.c_str(), length);
 }
 
 void OXLogger::log(const char* message)

@@ -1,7 +1,8 @@
 // The one logger: counts every forwarded call, formats the lines that are switched on,
 // and keeps the switches in the settings file. Its members live in OXLogger.cpp (line output),
 // CountersAndSwitches.cpp (catalogue, counters and switches), CallReports.cpp (call and return
-// reports) and LoggerSettings.cpp (the switches and flags in the settings file).
+// reports), LoggerSettings.cpp (the switches and flags in the settings file) and LogOutput.cpp
+// (where the lines go).
 #pragma once
 
 #include "logger/LineBuffer.h"
@@ -37,6 +38,13 @@ public:
     virtual void writeLine(LineBuffer& line) noexcept;
 
     void init(const juce::String& name);
+
+    // Opens the log file (OPLEXA_LOG_FILE, else the logFile attribute, a relative path taken
+    // from settingsFolder) and starts the writer thread unless logWrites is "direct". Lines
+    // logged before are written directly to standard output.
+    void startOutput(const juce::File& settingsFolder);
+    // Writes the queued lines, stops the writer thread and closes the log file.
+    void stopOutput() noexcept;
 
     // Catalogue, counters and switches.
     juce::String getVstOpCodeName(vstOpCodeGroup group, long opCode) const;
@@ -74,6 +82,9 @@ public:
     // Off unless the settings file switches them on; the window has no control for them.
     std::atomic<bool> decodeStructures{false};
     std::atomic<bool> logSummary{false};
+    // logFile, logWrites and logQueueKB as the settings file spelled them, when it had them;
+    // read when the output starts.
+    juce::NamedValueSet outputAttributes;
 
 private:
     JUCE_DECLARE_NON_COPYABLE(OXLogger)
