@@ -72,9 +72,8 @@ void startLogOutput(const LogOutputOptions& options, LogWriter::BeginLine beginL
     sinkFd.store(fd, std::memory_order_relaxed);
     if (options.direct)
         return;
-    output = std::make_unique<QueuedOutput>(options.queueBytes, fd,
-                                            fd == STDOUT_FILENO ? "standard output" : options.file,
-                                            beginLine);
+    output = std::make_unique<QueuedOutput>(
+        options.queueBytes, fd, fd == STDOUT_FILENO ? "standard output" : options.file, beginLine);
     output->writer.start();
     activeOutput.store(output.get(), std::memory_order_release);
 }

@@ -63,7 +63,9 @@ LogWriter::LogWriter(LogQueue& lineQueue, int destinationFd, std::string destina
     : queue(lineQueue), fd(destinationFd), destination(std::move(destinationName)),
       begin(beginLine), batchBytes(kPipeBatchBytes)
 {
-    struct stat status{};
+    struct stat status
+    {
+    };
     if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode))
         batchBytes = kFileBatchBytes;
 }
