@@ -24,7 +24,9 @@ AEffect* refuse()
     std::call_once(
         named,
         [] { moduleLogger.moduleName = juce::File(platform::ownModulePath()).getFileName(); });
-    openLogSink();
+    // The starting session opens the log right after reading its settings.
+    for (int waited = 0; waited < 500 && !logOutputStarted(); ++waited)
+        platform::sleepMilliseconds(1);
     moduleLogger.log(refusal);
     return nullptr;
 }

@@ -8,6 +8,7 @@
 #include "bridge/Session.h"
 #include "bridge/SessionRegistry.h"
 #include "bridge/SettingsFile.h"
+#include "logger/LogSink.h"
 
 #include <chrono>
 
@@ -73,6 +74,7 @@ void endWithoutClose(platform::Ending ending) noexcept
     {
         sessionsUsingProcessParts = 0;
         stopMessageThread();
+        stopLogOutput();
     }
     lock.unlock();
 }
@@ -93,6 +95,7 @@ void releaseProcessParts() noexcept
     if (sessionsUsingProcessParts == 0 || --sessionsUsingProcessParts > 0)
         return;
     stopMessageThread();
+    stopLogOutput();
 }
 
 void startOplexa(Session& session)
@@ -101,12 +104,19 @@ void startOplexa(Session& session)
     OXLogger& logger = session.oxLogger;
     getModuleFileName();
     logger.init(dllPath.getFileName());
+    // The settings name where the log goes, so they are read before the first line; the start
+    // lines still go out as before the settings applied, without the time of day.
+    const SettingsFiles settings = settingsFiles();
+    readSettings(settings.read, session.lastDir, logger);
+    if (!logOutputStarted())
+        logger.startOutput(settings.read.getParentDirectory());
+    const bool logTime = logger.logTime.exchange(false);
     logger.log(("Oplexa - " + dllPath.getFullPathName()).toRawUTF8());
     logger.log(juce::Time::getCurrentTime().toString(true, true, true, false).toRawUTF8());
-    const SettingsFiles settings = settingsFiles();
     if (settings.write != juce::File())
         logger.log(settingsLine(settings).toRawUTF8());
-    readSettings(settings.read, session.lastDir, logger);
+    logger.log(("Log lines go to " + juce::String(logDestination())).toRawUTF8());
+    logger.logTime = logTime;
 }
 
 void saveSettings(Session& session)

@@ -30,10 +30,10 @@ void followFloat(float& proxy, const float& hosted) noexcept
 // The data fields a host reads lie in three runs of whole words: numPrograms to numOutputs,
 // initialDelay to object, uniqueID and version. flags shares its word with padding.
 using Word = uint64_t __attribute__((may_alias));
-constexpr size_t kWords[] = {offsetof(AEffect, numPrograms) / 8, offsetof(AEffect, numInputs) / 8,
-                             offsetof(AEffect, initialDelay) / 8,
-                             offsetof(AEffect, offQualities) / 8, offsetof(AEffect, object) / 8,
-                             offsetof(AEffect, uniqueID) / 8};
+constexpr size_t kWords[] = {
+    offsetof(AEffect, numPrograms) / 8,  offsetof(AEffect, numInputs) / 8,
+    offsetof(AEffect, initialDelay) / 8, offsetof(AEffect, offQualities) / 8,
+    offsetof(AEffect, object) / 8,       offsetof(AEffect, uniqueID) / 8};
 static_assert(offsetof(AEffect, numPrograms) % 8 == 0 && offsetof(AEffect, numInputs) == 48 &&
               offsetof(AEffect, initialDelay) % 8 == 0 && offsetof(AEffect, offQualities) == 88 &&
               offsetof(AEffect, object) == 96 && offsetof(AEffect, uniqueID) % 8 == 0);

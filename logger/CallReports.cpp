@@ -2,6 +2,7 @@
 // UI threads and on the hosted plug-in's threads, often several at once: count with one
 // relaxed increment, test the switches, and only then build a line on the stack.
 #include "logger/CallFormat.h"
+#include "logger/LogSink.h"
 #include "logger/OXLogger.h"
 #include "logger/StructureDecoder.h"
 
@@ -77,6 +78,7 @@ void reportReturn(OXLogger& logger, long opCode, void* ptr, long result) noexcep
 void reportProcess(OXLogger& logger, VstFunctionIndex index, const void* inputs,
                    const void* outputs, long sampleFrames) noexcept
 {
+    markProcessThread();
     DynamicDebugInfo& record = function(logger, index);
     record.increment();
     if (!logger.loggingActive.load(relaxed) || !record.isEnabled())

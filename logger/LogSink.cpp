@@ -3,56 +3,132 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
-#include <mutex>
+#include <memory>
 #include <unistd.h>
 
 namespace
 {
-// Set once on the host's thread at start-up, before any forwarded call can log.
-std::atomic<int> sinkFd{STDOUT_FILENO};
+// A thread that is not an audio thread may wait this long for room before its line is dropped.
+constexpr int kRoomWaitMs = 100;
 
-void openNamedFile() noexcept;
+struct QueuedOutput
+{
+    QueuedOutput(size_t queueBytes, int fd, const std::string& name, LogWriter::BeginLine begin)
+        : queue(queueBytes), writer(queue, fd, name, begin)
+    {
+    }
+    LogQueue queue;
+    LogWriter writer;
+};
+
+// Started and stopped on the host's thread that starts and ends the session, never at once.
+std::atomic<int> sinkFd{STDOUT_FILENO};
+std::atomic<QueuedOutput*> activeOutput{nullptr};
+std::unique_ptr<QueuedOutput> output;
+std::atomic<bool> started{false};
+// Set with the output, read only while it runs.
+std::string destinationName = "standard output";
+
+__attribute__((tls_model("initial-exec"))) thread_local bool onProcessThread = false;
+
+bool waitForRoom(QueuedOutput& queued, const char* line, size_t length) noexcept
+{
+    if (onProcessThread)
+        return false;
+    for (int waited = 0; waited < kRoomWaitMs; ++waited)
+    {
+        queued.writer.notify();
+        const timespec pause{0, 1000000};
+        nanosleep(&pause, nullptr);
+        if (queued.queue.tryPush(line, length))
+            return true;
+    }
+    return false;
+}
+
+int openDestination(const std::string& file) noexcept
+{
+    if (file.empty())
+        return STDOUT_FILENO;
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd >= 0)
+        return fd;
+    char line[1024];
+    const int n = std::snprintf(line, sizeof line,
+                                "Oplexa could not open the log file %s (%s); logging to "
+                                "standard output\n",
+                                file.c_str(), std::strerror(errno));
+    if (n > 0)
+        writeLogLine(line, static_cast<size_t>(n) < sizeof line ? static_cast<size_t>(n)
+                                                                : sizeof line - 1);
+    return STDOUT_FILENO;
+}
 } // namespace
 
-void openLogSink() noexcept
+void startLogOutput(const LogOutputOptions& options, LogWriter::BeginLine beginLine)
 {
-    // Every thread that logs first waits for the file to be open.
-    static std::once_flag opened;
+    stopLogOutput();
+    const int fd = openDestination(options.file);
+    sinkFd.store(fd, std::memory_order_relaxed);
+    destinationName = fd == STDOUT_FILENO ? "standard output" : options.file;
+    if (options.direct)
+    {
+        started = true;
+        return;
+    }
+    output = std::make_unique<QueuedOutput>(
+        options.queueBytes, fd, fd == STDOUT_FILENO ? "standard output" : options.file, beginLine);
+    output->writer.start();
+    activeOutput.store(output.get(), std::memory_order_release);
+    started = true;
+}
+
+bool logOutputStarted() noexcept
+{
+    return started;
+}
+
+std::string logDestination()
+{
+    return destinationName + (activeOutput.load() == nullptr ? " (written directly)" : "");
+}
+
+void stopLogOutput() noexcept
+{
+    started = false;
     try
     {
-        std::call_once(opened, openNamedFile);
+        activeOutput.store(nullptr, std::memory_order_release);
+        if (output != nullptr)
+            output->writer.stop();
+        output.reset();
     }
     catch (...)
     {
     }
+    const int fd = sinkFd.exchange(STDOUT_FILENO, std::memory_order_relaxed);
+    if (fd != STDOUT_FILENO)
+        ::close(fd);
 }
 
-namespace
+void sendLogLine(const char* line, size_t length) noexcept
 {
-void openNamedFile() noexcept
-{
-    const char* name = std::getenv("OPLEXA_LOG_FILE");
-    if (name == nullptr || *name == '\0')
-        return;
-    const int fd = ::open(name, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0)
+    QueuedOutput* queued = activeOutput.load(std::memory_order_acquire);
+    if (queued == nullptr)
     {
-        char line[1024];
-        const int n = std::snprintf(line, sizeof line,
-                                    "Oplexa could not open the log file %s (%s); logging to "
-                                    "standard output\n",
-                                    name, std::strerror(errno));
-        if (n > 0)
-            writeLogLine(line, static_cast<size_t>(n) < sizeof line ? static_cast<size_t>(n)
-                                                                    : sizeof line - 1);
+        writeLogLine(line, length);
         return;
     }
-    sinkFd.store(fd, std::memory_order_relaxed);
+    if (!queued->queue.tryPush(line, length) && !waitForRoom(*queued, line, length))
+    {
+        queued->queue.countDropped();
+        return;
+    }
+    queued->writer.notify();
 }
-} // namespace
 
 void writeLogLine(const char* line, size_t length) noexcept
 {
@@ -69,4 +145,9 @@ void writeLogLine(const char* line, size_t length) noexcept
         line += written;
         length -= static_cast<size_t>(written);
     }
+}
+
+void markProcessThread() noexcept
+{
+    onProcessThread = true;
 }

@@ -15,14 +15,21 @@ constexpr DetailFlag kDetailFlags[] = {{"logParameters", &OXLogger::logParameter
                                        {"logTime", &OXLogger::logTime},
                                        {"decodeStructures", &OXLogger::decodeStructures},
                                        {"logSummary", &OXLogger::logSummary}};
+const char* const kOutputAttributeNames[] = {"logFile", "logWrites", "logQueueKB"};
+
+const juce::String* findAttribute(const juce::XmlElement& element, const char* name)
+{
+    for (int i = 0; i < element.getNumAttributes(); ++i)
+        if (element.getAttributeName(i).equalsIgnoreCase(name))
+            return &element.getAttributeValue(i);
+    return nullptr;
+}
 
 // Attribute names match without regard to case, like tag names.
 int intAttribute(const juce::XmlElement& element, const char* name)
 {
-    for (int i = 0; i < element.getNumAttributes(); ++i)
-        if (element.getAttributeName(i).equalsIgnoreCase(name))
-            return element.getAttributeValue(i).getIntValue();
-    return -1;
+    const juce::String* value = findAttribute(element, name);
+    return value != nullptr ? value->getIntValue() : -1;
 }
 
 void loadGroup(const juce::XmlElement& groupElement, const OpCodeGroupInfo& group,
@@ -61,6 +68,10 @@ void OXLogger::saveState(juce::XmlElement& element) const
     auto* parameters = element.createNewChildElement("Parameters");
     for (const DetailFlag& detail : kDetailFlags)
         parameters->setAttribute(detail.name, (this->*detail.flag) ? "1" : "0");
+    // Only what the file had, as it had it.
+    for (const char* name : kOutputAttributeNames)
+        if (const juce::var* value = outputAttributes.getVarPointer(name))
+            parameters->setAttribute(name, value->toString());
 }
 
 void OXLogger::loadState(const juce::XmlElement& element)
@@ -69,11 +80,17 @@ void OXLogger::loadState(const juce::XmlElement& element)
         if (const auto* groupElement = element.getChildByName(OpCodeGroupsInfo[g].groupName))
             loadGroup(*groupElement, OpCodeGroupsInfo[g], logInfo(static_cast<vstOpCodeGroup>(g)));
 
+    outputAttributes.clear();
     if (const auto* parameters = element.getChildByName("Parameters"))
+    {
+        for (const char* name : kOutputAttributeNames)
+            if (const juce::String* value = findAttribute(*parameters, name))
+                outputAttributes.set(name, *value);
         for (const DetailFlag& detail : kDetailFlags)
         {
             const int value = intAttribute(*parameters, detail.name);
             if (value >= 0)
                 (this->*detail.flag).store(value != 0);
         }
+    }
 }

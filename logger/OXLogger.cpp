@@ -51,13 +51,17 @@ void OXLogger::init(const juce::String& name)
     moduleName = name;
     setVstOpCodesEnabled(true);
     resetVstOpCodeCounters();
-    openLogSink();
     juce::Logger::setCurrentLogger(this);
 }
 
 void OXLogger::beginLine(LineBuffer& line) const noexcept
 {
-    if (logTime.load(std::memory_order_relaxed))
+    beginNamedLine(line, moduleName.toRawUTF8(), logTime.load(std::memory_order_relaxed));
+}
+
+void OXLogger::beginNamedLine(LineBuffer& line, const char* name, bool withTime) noexcept
+{
+    if (withTime)
     {
         const juce::Time now = juce::Time::getCurrentTime();
         int hours = 0;
@@ -76,7 +80,7 @@ void OXLogger::beginLine(LineBuffer& line) const noexcept
     line.appendChar('(');
     line.appendHex(reinterpret_cast<uintptr_t>(juce::Thread::getCurrentThreadId()));
     line.appendLiteral(") ");
-    line.appendText(moduleName.toRawUTF8());
+    line.appendText(name);
     line.appendChar(':');
     line.markMessageStart();
 }
@@ -84,7 +88,7 @@ void OXLogger::beginLine(LineBuffer& line) const noexcept
 void OXLogger::writeLine(LineBuffer& line) noexcept
 {
     const size_t length = line.finishLine();
-    writeLogLine(line.c_str(), length);
+    sendLogLine(line.c_str(), length);
 }
 
 void OXLogger::log(const char* message)

@@ -1,8 +1,8 @@
 // A logger per hosted plug-in: counts every forwarded call in its own counters, formats the
 // lines that are switched on, and keeps the switches in the settings file. Its members live in
 // OXLogger.cpp (line output), CountersAndSwitches.cpp (catalogue, counters and switches),
-// CallReports.cpp (call and return reports) and LoggerSettings.cpp (the switches and flags in the
-// settings file).
+// CallReports.cpp (call and return reports), LoggerSettings.cpp (the switches and flags in the
+// settings file) and LogOutput.cpp (where the lines go).
 #pragma once
 
 #include "logger/CountersAndSwitches.h"
@@ -37,9 +37,18 @@ public:
     // when logTime is on, thread, module name and colon) and marks where the message starts;
     // append the message, then writeLine writes the whole line with one call.
     void beginLine(LineBuffer& line) const noexcept;
+    static void beginNamedLine(LineBuffer& line, const char* name, bool withTime) noexcept;
     virtual void writeLine(LineBuffer& line) noexcept;
 
     void init(const juce::String& name);
+
+    // Opens the log file (OPLEXA_LOG_FILE, else the logFile attribute, a relative path taken
+    // from settingsFolder) and starts the writer thread unless logWrites is "direct". Lines
+    // logged before are written directly to standard output. The output serves every logger of
+    // the process; the writer's own lines carry this logger's name as it is now.
+    void startOutput(const juce::File& settingsFolder);
+    // Writes the queued lines, stops the writer thread and closes the log file.
+    void stopOutput() noexcept;
 
     // Catalogue, counters and switches.
     juce::String getVstOpCodeName(vstOpCodeGroup group, long opCode) const;
@@ -96,6 +105,9 @@ public:
     // Off unless the settings file switches them on; the window has no control for them.
     std::atomic<bool> decodeStructures{false};
     std::atomic<bool> logSummary{false};
+    // logFile, logWrites and logQueueKB as the settings file spelled them, when it had them;
+    // read when the output starts.
+    juce::NamedValueSet outputAttributes;
 
 private:
     DynamicDebugInfo functionsLogInfo[kNumVstFunctions];

@@ -50,10 +50,11 @@ TEST(LoadFailure, EachWayLoadingFailsHasItsLinesAndHostsNothing)
         AEffect* effect = oplexa.start();
         EXPECT_EQ(effect, nullptr) << c.what;
         std::vector<std::string> lines = oplexa.messages();
-        ASSERT_GE(lines.size(), 3u);
+        ASSERT_GE(lines.size(), 4u);
         EXPECT_EQ(lines[0], "Oplexa - " + oplexa.modulePath());
         EXPECT_EQ(lines[2], "Settings file " + oplexa.settingsFile());
-        lines.erase(lines.begin(), lines.begin() + 3);
+        EXPECT_EQ(lines[3], "Log lines go to " + oplexa.folder().file("log.txt"));
+        lines.erase(lines.begin(), lines.begin() + 4);
         if (!lines.empty() && lines[0].rfind("Failed to load " + missing, 0) == 0)
             lines[0] = "Failed to load " + missing; // dlerror's reason follows
         EXPECT_EQ(lines, c.lines) << c.what;
@@ -76,7 +77,7 @@ TEST(LoadFailure, EachWayLoadingFailsHasItsLinesAndHostsNothing)
             (*probe)->setEntryMode(kProbeEntryNormal);
             AEffect* proxy = oplexa.start();
             ASSERT_NE(proxy, nullptr);
-            EXPECT_EQ(oplexa.messages().at(5), "Oplexa - " + oplexa.modulePath());
+            EXPECT_EQ(oplexa.messages().at(6), "Oplexa - " + oplexa.modulePath());
             EXPECT_EQ(proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f), 0);
             EXPECT_TRUE((*probe)->isClosed());
         }

@@ -1,4 +1,6 @@
 // One process per test binary: JUCE's message manager and the log sink are process-wide.
+#include "logger/LogSink.h"
+#include "logger/OXLogger.h"
 #include "tests/gui/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +15,12 @@ int main(int argc, char** argv)
     // need none name one that no server answers.
     setenv("DISPLAY", ":no-display", 0);
     LogCapture::install();
+    // Lines written by the calling thread, so that each is in the file when its click returns.
+    OXLogger output;
+    output.outputAttributes.set("logWrites", "direct");
+    output.startOutput(juce::File());
     juce::ScopedJuceInitialiser_GUI juce;
-    return RUN_ALL_TESTS();
+    const int status = RUN_ALL_TESTS();
+    stopLogOutput();
+    return status;
 }

@@ -63,7 +63,7 @@ AEffect* OplexaUnderTest::start()
 
 std::vector<std::string> OplexaUnderTest::lines() const
 {
-    return readLines(temp.file("log.txt"));
+    return readSettledLines(temp.file("log.txt"));
 }
 
 std::vector<std::string> OplexaUnderTest::messages() const

@@ -1,5 +1,8 @@
 #include "tests/support/TestFiles.h"
 
+#include <chrono>
+#include <thread>
+
 #include <cstdlib>
 #include <dlfcn.h>
 #include <fstream>
@@ -52,4 +55,18 @@ LoadedModule::~LoadedModule()
 void* LoadedModule::symbol(const char* name) const
 {
     return dlsym(handle, name);
+}
+
+std::vector<std::string> readSettledLines(const std::string& path)
+{
+    std::vector<std::string> lines = readLines(path);
+    for (int waited = 0; waited < 3000; waited += 20)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::vector<std::string> now = readLines(path);
+        if (now == lines && waited >= 40)
+            break;
+        lines = std::move(now);
+    }
+    return lines;
 }

@@ -21,6 +21,9 @@ private:
 
 std::string readFile(const std::string& path);
 std::vector<std::string> readLines(const std::string& path);
+// The lines of a log that a writer thread is still appending to, once it has stood still for a
+// moment (at most a few seconds): lines reach the file a few milliseconds after their call.
+std::vector<std::string> readSettledLines(const std::string& path);
 
 // A module loaded with dlopen as hosts load plug-ins; throws when it can't be loaded.
 class LoadedModule

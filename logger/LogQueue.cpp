@@ -1,0 +1,141 @@
+#include "logger/LogQueue.h"
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace
+{
+size_t roundedCapacity(size_t requested) noexcept
+{
+    size_t capacity = LogQueue::kMinimumCapacity;
+    while (capacity < requested && capacity < (size_t{1} << 40))
+        capacity <<= 1;
+    return capacity;
+}
+
+uint32_t loadCommit(const uint32_t* header) noexcept
+{
+    return __atomic_load_n(header, __ATOMIC_ACQUIRE);
+}
+} // namespace
+
+LogQueue::LogQueue(size_t capacityBytes)
+    : words(new uint64_t[roundedCapacity(capacityBytes) / 8]()),
+      bytes(reinterpret_cast<char*>(words.get())), size(roundedCapacity(capacityBytes)),
+      mask(size - 1)
+{
+}
+
+bool LogQueue::tryPush(const char* line, size_t length) noexcept
+{
+    if (length == 0 || length > size / 4)
+        return false;
+    const uint64_t need = recordSize(length);
+    uint64_t position = head.load(std::memory_order_relaxed);
+    uint64_t padding = 0;
+    for (;;)
+    {
+        const uint64_t offset = position & mask;
+        padding = offset + need > size ? size - offset : 0;
+        // Acquire: the consumer has read and zeroed everything before tail.
+        if (position + padding + need - tail.load(std::memory_order_acquire) > size)
+            return false;
+        if (head.compare_exchange_weak(position, position + padding + need,
+                                       std::memory_order_relaxed, std::memory_order_relaxed))
+            break;
+    }
+    if (padding != 0)
+    {
+        uint32_t* pad = headerAt(position);
+        pad[1] = static_cast<uint32_t>(padding) | kPadding;
+        __atomic_store_n(pad, 1u, __ATOMIC_RELEASE);
+        position += padding;
+    }
+    uint32_t* header = headerAt(position);
+    header[1] = static_cast<uint32_t>(length);
+    std::memcpy(header + 2, line, length);
+    __atomic_store_n(header, 1u, __ATOMIC_RELEASE);
+    return true;
+}
+
+LogQueue::Batch LogQueue::peek(iovec* iov, size_t maxLines, size_t maxBytes) const noexcept
+{
+    Batch batch;
+    uint64_t position = tail.load(std::memory_order_relaxed);
+    while (batch.lines < maxLines)
+    {
+        const uint32_t* header = headerAt(position);
+        if (loadCommit(header) == 0)
+            break;
+        const uint32_t length = header[1];
+        if ((length & kPadding) != 0)
+        {
+            position += length & ~kPadding;
+            continue;
+        }
+        if (batch.lines > 0 && batch.bytes + length > maxBytes)
+            break;
+        iov[batch.lines].iov_base = const_cast<uint32_t*>(header + 2);
+        iov[batch.lines].iov_len = length;
+        ++batch.lines;
+        batch.bytes += length;
+        position += recordSize(length);
+    }
+    batch.end = position;
+    return batch;
+}
+
+void LogQueue::release(uint64_t end) noexcept
+{
+    // Zeroed, so that a header not yet published reads as zero on the next lap.
+    const uint64_t start = tail.load(std::memory_order_relaxed);
+    uint64_t position = start;
+    while (position < end)
+    {
+        const uint64_t offset = position & mask;
+        const uint64_t piece = end - position < size - offset ? end - position : size - offset;
+        std::memset(bytes + offset, 0, piece);
+        position += piece;
+    }
+    tail.store(end, std::memory_order_release);
+}
+
+bool LogQueue::hasPublished() const noexcept
+{
+    return loadCommit(headerAt(tail.load(std::memory_order_relaxed))) != 0;
+}
+
+bool LogQueue::isEmpty() const noexcept
+{
+    return head.load(std::memory_order_acquire) == tail.load(std::memory_order_relaxed);
+}
+
+size_t LogQueue::drainTo(int fd) noexcept
+{
+    size_t written = 0;
+    iovec iov[64];
+    for (;;)
+    {
+        const Batch batch = peek(iov, 64, SIZE_MAX);
+        if (batch.end == tail.load(std::memory_order_relaxed))
+            return written;
+        for (size_t i = 0; i < batch.lines; ++i)
+        {
+            const char* text = static_cast<const char*>(iov[i].iov_base);
+            size_t left = iov[i].iov_len;
+            while (left > 0)
+            {
+                const ssize_t n = ::write(fd, text, left);
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n <= 0)
+                    break;
+                text += n;
+                left -= static_cast<size_t>(n);
+            }
+        }
+        written += batch.lines;
+        release(batch.end);
+    }
+}

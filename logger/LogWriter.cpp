@@ -1,0 +1,257 @@
+#include "logger/LogWriter.h"
+
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <linux/futex.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace
+{
+constexpr size_t kBatchLines = 64;
+// A pipe takes a write of up to PIPE_BUF bytes whole once poll calls it writable, so a
+// destination that stops reading can never block the writer in write(2) past the stop limit.
+constexpr size_t kPipeBatchBytes = PIPE_BUF;
+constexpr size_t kFileBatchBytes = 256 * 1024;
+// While idle polls stay under this, the writer looks every millisecond; then it sleeps.
+constexpr int kIdlePollsBeforeSleep = 50;
+
+int64_t nowNs() noexcept
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+void sleepMs(long ms) noexcept
+{
+    const timespec pause{0, ms * 1000000};
+    nanosleep(&pause, nullptr);
+}
+
+long futex(std::atomic<uint32_t>& word, int operation, uint32_t value,
+           const timespec* timeout) noexcept
+{
+    return syscall(SYS_futex, reinterpret_cast<uint32_t*>(&word), operation, value, timeout,
+                   nullptr, 0);
+}
+
+void writeToStandardError(const char* text) noexcept
+{
+    size_t left = std::strlen(text);
+    while (left > 0)
+    {
+        const ssize_t n = ::write(STDERR_FILENO, text, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        text += n;
+        left -= static_cast<size_t>(n);
+    }
+}
+} // namespace
+
+LogWriter::LogWriter(LogQueue& lineQueue, int destinationFd, std::string destinationName,
+                     BeginLine beginLine)
+    : queue(lineQueue), fd(destinationFd), destination(std::move(destinationName)),
+      begin(beginLine), batchBytes(kPipeBatchBytes)
+{
+    struct stat status
+    {
+    };
+    if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode))
+        batchBytes = kFileBatchBytes;
+}
+
+LogWriter::~LogWriter()
+{
+    stop();
+}
+
+void LogWriter::start()
+{
+    thread = std::thread([this] { run(); });
+}
+
+void LogWriter::stop(std::chrono::milliseconds drainLimit)
+{
+    if (!thread.joinable())
+        return;
+    deadlineNs.store(nowNs() + std::chrono::nanoseconds(drainLimit).count(),
+                     std::memory_order_relaxed);
+    stopping.store(true, std::memory_order_release);
+    asleep.store(0, std::memory_order_relaxed);
+    futex(asleep, FUTEX_WAKE_PRIVATE, 1, nullptr);
+    thread.join();
+}
+
+void LogWriter::notify() noexcept
+{
+    // Pairs with the fence in sleepUntilNotified: either this sees the writer asleep, or the
+    // writer sees the line just published.
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    if (asleep.load(std::memory_order_relaxed) != 0 &&
+        asleep.exchange(0, std::memory_order_relaxed) != 0)
+        futex(asleep, FUTEX_WAKE_PRIVATE, 1, nullptr);
+}
+
+bool LogWriter::pastDeadline() const noexcept
+{
+    return stopping.load(std::memory_order_acquire) &&
+           nowNs() >= deadlineNs.load(std::memory_order_relaxed);
+}
+
+void LogWriter::sleepUntilNotified() noexcept
+{
+    asleep.store(1, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    if (!queue.hasPublished() && !stopping.load(std::memory_order_acquire))
+    {
+        const timespec limit{1, 0};
+        futex(asleep, FUTEX_WAIT_PRIVATE, 1, &limit);
+    }
+    asleep.store(0, std::memory_order_relaxed);
+}
+
+void LogWriter::run() noexcept
+{
+    // A reader that closed the pipe ends this destination, not the host.
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+
+    int idlePolls = 0;
+    for (;;)
+    {
+        const bool finishing = stopping.load(std::memory_order_acquire);
+        const size_t lines = writeBatch();
+        writeDroppedLine();
+        if (lines > 0)
+        {
+            idlePolls = 0;
+            // A short batch: let lines gather for the next one.
+            if (lines < kBatchLines)
+                sleepMs(1);
+            continue;
+        }
+        if (finishing && !queue.hasPublished())
+            break;
+        if (++idlePolls < kIdlePollsBeforeSleep)
+            sleepMs(1);
+        else
+            sleepUntilNotified();
+    }
+    if (timedOut)
+    {
+        char text[256];
+        std::snprintf(text, sizeof text,
+                      "Oplexa dropped %llu log lines: %s accepted nothing until the log stopped\n",
+                      static_cast<unsigned long long>(lostAtTimeout), destination.c_str());
+        writeToStandardError(text);
+    }
+}
+
+size_t LogWriter::writeBatch() noexcept
+{
+    iovec iov[kBatchLines];
+    const LogQueue::Batch batch = queue.peek(iov, kBatchLines, batchBytes);
+    if (batch.lines > 0 && (failed || !writeAll(iov, batch.lines)))
+    {
+        // Counted as lost: their bytes, or the rest of them, never reached the destination.
+        lost.fetch_add(batch.lines, std::memory_order_relaxed);
+        if (timedOut)
+            lostAtTimeout += batch.lines;
+    }
+    queue.release(batch.end);
+    return batch.lines;
+}
+
+void LogWriter::writeDroppedLine() noexcept
+{
+    const uint64_t dropped = queue.takeDropped();
+    if (dropped == 0)
+        return;
+    if (failed || timedOut)
+    {
+        lost.fetch_add(dropped, std::memory_order_relaxed);
+        lostAtTimeout += timedOut ? dropped : 0;
+        return;
+    }
+    LineBuffer line;
+    begin(line);
+    line.append(kDroppedFormat, static_cast<unsigned long long>(dropped));
+    iovec iov{const_cast<char*>(line.c_str()), line.finishLine()};
+    writeAll(&iov, 1);
+}
+
+bool LogWriter::waitWritable() noexcept
+{
+    for (;;)
+    {
+        if (timedOut || pastDeadline())
+        {
+            timedOut = true;
+            return false;
+        }
+        pollfd target{fd, POLLOUT, 0};
+        const int ready = poll(&target, 1, 100);
+        if (ready > 0 || (ready < 0 && errno != EINTR))
+            return true; // the write that follows reports any fault
+    }
+}
+
+bool LogWriter::writeAll(iovec* iov, size_t count) noexcept
+{
+    if (failed || timedOut)
+        return false;
+    while (count > 0)
+    {
+        if (!waitWritable())
+            return false;
+        const ssize_t written = ::writev(fd, iov, static_cast<int>(count));
+        if (written < 0)
+        {
+            if (errno == EINTR || errno == EAGAIN)
+                continue;
+            fail(errno);
+            return false;
+        }
+        if (written == 0)
+        {
+            fail(EIO);
+            return false;
+        }
+        // Partial: go on from the first byte not written.
+        size_t done = static_cast<size_t>(written);
+        while (count > 0 && done >= iov->iov_len)
+        {
+            done -= iov->iov_len;
+            ++iov;
+            --count;
+        }
+        if (count > 0)
+        {
+            iov->iov_base = static_cast<char*>(iov->iov_base) + done;
+            iov->iov_len -= done;
+        }
+    }
+    return true;
+}
+
+void LogWriter::fail(int error) noexcept
+{
+    failed = true;
+    char text[1024];
+    std::snprintf(text, sizeof text,
+                  "Oplexa stopped writing log lines to %s (%s); later lines are dropped\n",
+                  destination.c_str(), std::strerror(error));
+    writeToStandardError(text);
+}

@@ -1,0 +1,196 @@
+// The writer thread against real destinations that misbehave: a closed pipe, a full device, a
+// non-blocking pipe read slowly, a reader that pauses. The process lives, producers never wait,
+// lines arrive whole and in order or are counted.
+#include "logger/LogWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fcntl.h>
+#include <regex>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+namespace
+{
+using Clock = std::chrono::steady_clock;
+
+void beginTestLine(LineBuffer& line)
+{
+    line.appendLiteral("(w) test:");
+    line.markMessageStart();
+}
+
+std::string numberedLine(int number)
+{
+    return "line " + std::to_string(number) + ' ' +
+           std::string(static_cast<size_t>(number % 200), '.') + '\n';
+}
+
+struct Pipe
+{
+    Pipe() { EXPECT_EQ(pipe(fds), 0); }
+    ~Pipe()
+    {
+        closeEnd(0);
+        closeEnd(1);
+    }
+    void closeEnd(int end)
+    {
+        if (fds[end] >= 0)
+            close(fds[end]);
+        fds[end] = -1;
+    }
+    std::string readAll(int pauseUsEvery4k = 0)
+    {
+        std::string text;
+        char buffer[4096];
+        for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;)
+        {
+            text.append(buffer, static_cast<size_t>(n));
+            if (pauseUsEvery4k > 0)
+                std::this_thread::sleep_for(std::chrono::microseconds(pauseUsEvery4k));
+        }
+        return text;
+    }
+    int fds[2] = {-1, -1};
+};
+
+// Pushes count lines as fast as it can; returns the longest push and how many were refused.
+std::pair<Clock::duration, int> pushLines(LogQueue& queue, LogWriter& writer, int count)
+{
+    Clock::duration slowest{};
+    int refused = 0;
+    for (int i = 0; i < count; ++i)
+    {
+        const std::string line = numberedLine(i);
+        const auto start = Clock::now();
+        if (queue.tryPush(line.data(), line.size()))
+            writer.notify();
+        else
+        {
+            queue.countDropped();
+            ++refused;
+        }
+        slowest = std::max(slowest, Clock::now() - start);
+    }
+    return {slowest, refused};
+}
+} // namespace
+
+TEST(LogWriter, FailedDestinationsCostOneLineOnStandardErrorAndTheProcessLives)
+{
+    struct Case
+    {
+        const char* name;
+        const char* error;
+    };
+    for (const Case& c :
+         {Case{"closed pipe", "Broken pipe"}, Case{"/dev/full", "No space left on device"}})
+    {
+        Pipe pipe;
+        pipe.closeEnd(0);
+        const int fd =
+            std::string(c.name) == "/dev/full" ? open("/dev/full", O_WRONLY) : pipe.fds[1];
+        LogQueue queue(LogQueue::kMinimumCapacity);
+        LogWriter writer(queue, fd, c.name, beginTestLine);
+        testing::internal::CaptureStderr();
+        writer.start();
+        pushLines(queue, writer, 300);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        pushLines(queue, writer, 300);
+        writer.stop();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  std::string("Oplexa stopped writing log lines to ") + c.name + " (" + c.error +
+                      "); later lines are dropped\n");
+        EXPECT_EQ(writer.linesLost(), 600u) << c.name;
+        if (fd != pipe.fds[1])
+            close(fd);
+    }
+}
+
+TEST(LogWriter, ANonBlockingPipeReadSlowlyGetsEveryLineWholeAndInOrder)
+{
+    Pipe pipe;
+    fcntl(pipe.fds[1], F_SETFL, fcntl(pipe.fds[1], F_GETFL) | O_NONBLOCK);
+    LogQueue queue(4096 * 1024);
+    LogWriter writer(queue, pipe.fds[1], "pipe", beginTestLine);
+    writer.start();
+    std::string expected;
+    for (int i = 0; i < 20000; ++i)
+        expected += numberedLine(i);
+    EXPECT_EQ(pushLines(queue, writer, 20000).second, 0);
+    std::thread stopper(
+        [&]
+        {
+            writer.stop(std::chrono::seconds(60));
+            pipe.closeEnd(1);
+        });
+    EXPECT_EQ(pipe.readAll(300), expected);
+    stopper.join();
+}
+
+TEST(LogWriter, APausedReaderNeverBlocksProducersAndDropsAreReportedInOrder)
+{
+    Pipe pipe;
+    LogQueue queue(LogQueue::kMinimumCapacity);
+    LogWriter writer(queue, pipe.fds[1], "pipe", beginTestLine);
+    writer.start();
+    const auto [slowest, refused] = pushLines(queue, writer, 20000);
+    EXPECT_LT(slowest, std::chrono::milliseconds(5));
+    ASSERT_GT(refused, 0);
+    std::thread stopper(
+        [&]
+        {
+            writer.stop(std::chrono::seconds(60));
+            pipe.closeEnd(1);
+        });
+    const std::string text = pipe.readAll();
+    stopper.join();
+    // Each line arrives whole and in order, or is counted in the next report of drops.
+    int delivered = 0;
+    int last = -1;
+    int reported = 0;
+    const std::regex droppedLine(R"(\(w\) test:Dropped (\d+) log lines: the log queue was full)");
+    std::smatch match;
+    for (size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1)
+    {
+        const std::string line = text.substr(at, end + 1 - at);
+        const std::string withoutNewline = text.substr(at, end - at);
+        if (std::regex_match(withoutNewline, match, droppedLine))
+            reported += std::stoi(match[1]);
+        else
+        {
+            const int number = std::stoi(line.substr(5));
+            ASSERT_GT(number, last);
+            ASSERT_EQ(line, numberedLine(number));
+            last = number;
+            ++delivered;
+        }
+    }
+    EXPECT_EQ(reported, refused);
+    EXPECT_EQ(delivered + reported, 20000);
+}
+
+TEST(LogWriter, StopGivesUpOnADestinationThatAcceptsNothing)
+{
+    Pipe pipe;
+    LogQueue queue(LogQueue::kMinimumCapacity);
+    LogWriter writer(queue, pipe.fds[1], "pipe", beginTestLine);
+    writer.start();
+    // Enough to fill the pipe, then the queue.
+    pushLines(queue, writer, 2000);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const int refused = pushLines(queue, writer, 2000).second;
+    testing::internal::CaptureStderr();
+    const auto start = Clock::now();
+    writer.stop(std::chrono::milliseconds(300));
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
+    const std::string error = testing::internal::GetCapturedStderr();
+    const uint64_t lost = writer.linesLost();
+    EXPECT_GT(lost, 0u);
+    EXPECT_EQ(error, "Oplexa dropped " + std::to_string(lost) +
+                         " log lines: pipe accepted nothing until the log stopped\n");
+    EXPECT_GT(refused, 0);
+}
