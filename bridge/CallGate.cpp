@@ -8,7 +8,6 @@ namespace
 {
 constexpr auto relaxed = std::memory_order_relaxed;
 constexpr int kSlots = 1024;
-constexpr uint64_t kGateBits = (uint64_t{1} << 48) - 1;
 
 Slot slots[kSlots];
 
@@ -67,20 +66,19 @@ bool shut(Gate& gate, bool insideCall, int timeoutMs, int32_t& stuckCall) noexce
     const Slot* own = threadSlot;
     // Calls of this very thread further out (Close itself, or a call Close came from) stay.
     const int ownCalls = own == nullptr && insideCall ? 1 : 0;
-    const uint64_t gateBits = markOf(&gate, 0);
     for (int waited = 0;; ++waited)
     {
         uint64_t inside = 0;
         for (const Slot& slot : slots)
             if (const uint64_t mark = slot.mark.load(std::memory_order_acquire);
-                &slot != own && (mark & kGateBits) == gateBits)
+                &slot != own && gateOf(mark) == &gate)
                 inside = mark;
         const bool unslottedInside = gate.unslotted.load(std::memory_order_acquire) > ownCalls;
         if (inside == 0 && !unslottedInside)
             return true;
         if (waited >= timeoutMs)
         {
-            stuckCall = inside != 0 ? static_cast<int16_t>(inside >> 48) : -1;
+            stuckCall = inside != 0 ? callOf(inside) : -1;
             return false;
         }
         platform::sleepMilliseconds(1);

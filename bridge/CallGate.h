@@ -15,6 +15,8 @@ struct Gate
     std::atomic<bool> shut{false};
     // Calls of threads that found no free slot (more threads than slots).
     std::atomic<int> unslotted{0};
+    // The session the gate belongs to.
+    const void* owner = nullptr;
 };
 
 // One cache line per thread, so that audio threads don't share one. The mark packs the gate a
@@ -32,6 +34,16 @@ constexpr uint64_t markOf(const Gate* gate, int32_t call) noexcept
 {
     return static_cast<uint64_t>(static_cast<uint16_t>(call)) << 48 |
            reinterpret_cast<uintptr_t>(gate);
+}
+
+// The gate and the call a mark names; null for no mark.
+inline const Gate* gateOf(uint64_t mark) noexcept
+{
+    return reinterpret_cast<const Gate*>(mark & ((uint64_t{1} << 48) - 1));
+}
+inline int32_t callOf(uint64_t mark) noexcept
+{
+    return static_cast<int16_t>(mark >> 48);
 }
 
 // Once per process, before the first call can pass.

@@ -1,6 +1,7 @@
 #include "bridge/Lifecycle.h"
 
 #include "bridge/CallGate.h"
+#include "bridge/CrashReport.h"
 #include "bridge/MessageThread.h"
 #include "bridge/MonitorWindow.h"
 #include "bridge/Platform.h"
@@ -35,22 +36,31 @@ juce::String settingsLine(const SettingsFiles& settings)
     return line;
 }
 
-void stopMessageThread() noexcept
+// Where someone chained a handler of Oplexa's, the handler must stay reachable.
+void keepLoadedFor(const char* handler) noexcept
+{
+    if (lastSession == nullptr)
+        return;
+    const bool kept = platform::keepModuleLoaded();
+    lastSession->oxLogger.log(
+        (juce::String(kept ? "Oplexa stays loaded: its " : "Oplexa could not stay loaded: its ") +
+         handler + " was chained by another handler")
+            .toRawUTF8());
+}
+
+void stopProcessThreads(bool exiting) noexcept
 {
     try
     {
-        if (messageThread::stop() || lastSession == nullptr)
-            return;
-        // Someone chained Oplexa's X error filter: it must stay reachable.
-        const bool kept = platform::keepModuleLoaded();
-        lastSession->oxLogger.log(
-            kept ? "Oplexa stays loaded: its X error handler was chained by another handler"
-                 : "Oplexa could not stay loaded although its X error handler was chained by "
-                   "another handler");
+        if (!platform::removeCrashHandler())
+            keepLoadedFor("crash handler");
+        if (!messageThread::stop())
+            keepLoadedFor("X error handler");
     }
     catch (...)
     {
     }
+    stopLogOutput(exiting);
 }
 
 // The host unloads the module or exits without closing every plug-in. In a forked child none
@@ -73,8 +83,7 @@ void endWithoutClose(platform::Ending ending) noexcept
     if (sessionsUsingProcessParts > 0)
     {
         sessionsUsingProcessParts = 0;
-        stopMessageThread();
-        stopLogOutput();
+        stopProcessThreads(ending == platform::Ending::exit);
     }
     lock.unlock();
 }
@@ -88,14 +97,14 @@ void acquireProcessParts()
     platform::onModuleEnding(endWithoutClose);
     callGate::prepare();
     messageThread::start();
+    platform::installCrashHandler(reportCrash);
 }
 
 void releaseProcessParts() noexcept
 {
     if (sessionsUsingProcessParts == 0 || --sessionsUsingProcessParts > 0)
         return;
-    stopMessageThread();
-    stopLogOutput();
+    stopProcessThreads(false);
 }
 
 void startOplexa(Session& session)

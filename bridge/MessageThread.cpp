@@ -1,6 +1,7 @@
 #include "bridge/MessageThread.h"
 
 #include "bridge/Platform.h"
+#include "logger/AlternateSignalStack.h"
 
 #include <juce_events/juce_events.h>
 
@@ -18,6 +19,7 @@ bool filtersXErrors = false;
 
 void run()
 {
+    const AlternateSignalStack signalStack;
     juce::initialiseJuce_GUI();
     juce::MessageManager::getInstance()->setCurrentThreadAsMessageThread();
     {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <dlfcn.h>
+#include <iterator>
 #include <linux/membarrier.h>
 #include <new>
 #include <pwd.h>
@@ -253,6 +254,73 @@ void sleepMilliseconds(int milliseconds) noexcept
     while (nanosleep(&time, &time) != 0 && errno == EINTR)
     {
     }
+}
+
+namespace
+{
+constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
+constexpr const char* kCrashSignalNames[] = {"SIGSEGV", "SIGBUS", "SIGILL", "SIGFPE", "SIGABRT"};
+static_assert(std::size(kCrashSignals) == std::size(kCrashSignalNames));
+struct sigaction previousActions[std::size(kCrashSignals)];
+std::atomic<void (*)(int) noexcept> crashReport{nullptr};
+
+int crashSignalIndex(int signal) noexcept
+{
+    for (size_t i = 0; i < std::size(kCrashSignals); ++i)
+        if (kCrashSignals[i] == signal)
+            return static_cast<int>(i);
+    return -1;
+}
+
+// Only async-signal-safe calls from here on.
+void onCrash(int signal, siginfo_t* info, void*)
+{
+    const int index = crashSignalIndex(signal);
+    if (const auto report = crashReport.exchange(nullptr))
+        report(signal);
+    if (index >= 0)
+        sigaction(signal, &previousActions[index], nullptr);
+    // A fault comes again when the instruction runs again; a sent signal must be sent again.
+    if (info == nullptr || info->si_code <= 0)
+        raise(signal);
+}
+} // namespace
+
+void installCrashHandler(void (*report)(int signal) noexcept) noexcept
+{
+    crashReport = report;
+    struct sigaction action
+    {
+    };
+    action.sa_sigaction = onCrash;
+    action.sa_flags = SA_SIGINFO | SA_ONSTACK;
+    sigemptyset(&action.sa_mask);
+    for (size_t i = 0; i < std::size(kCrashSignals); ++i)
+        sigaction(kCrashSignals[i], &action, &previousActions[i]);
+}
+
+bool removeCrashHandler() noexcept
+{
+    crashReport = nullptr;
+    bool ours = true;
+    for (size_t i = 0; i < std::size(kCrashSignals); ++i)
+    {
+        struct sigaction current
+        {
+        };
+        sigaction(kCrashSignals[i], nullptr, &current);
+        if ((current.sa_flags & SA_SIGINFO) != 0 && current.sa_sigaction == onCrash)
+            sigaction(kCrashSignals[i], &previousActions[i], nullptr);
+        else
+            ours = false;
+    }
+    return ours;
+}
+
+const char* signalName(int signal) noexcept
+{
+    const int index = crashSignalIndex(signal);
+    return index >= 0 ? kCrashSignalNames[index] : "a signal";
 }
 
 std::string environment(const char* name) noexcept

@@ -75,6 +75,16 @@ bool processBarrier() noexcept;
 // Sleeps the calling thread for about that many milliseconds.
 void sleepMilliseconds(int milliseconds) noexcept;
 
+// Oplexa's handler for the signals of a crash (SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT): it
+// calls report, puts the handler that was there before back and hands the signal on to it, so
+// that a crash stays a crash with the same status. On the host's alternate stack, if it has one.
+void installCrashHandler(void (*report)(int signal) noexcept) noexcept;
+// False when someone else has replaced the handler meanwhile: it stays installed, and this
+// module must then stay mapped.
+bool removeCrashHandler() noexcept;
+// "SIGSEGV" and the like.
+const char* signalName(int signal) noexcept;
+
 // An environment variable's value, or an empty text when it is unset.
 std::string environment(const char* name) noexcept;
 

@@ -1,31 +1,27 @@
 #include "bridge/Session.h"
 
+#include "bridge/CallNames.h"
 #include "bridge/Lifecycle.h"
 #include "bridge/MonitorWindow.h"
 #include "bridge/PluginLoader.h"
 #include "bridge/SessionRegistry.h"
-#include "logger/OpCodeGroups.h"
 
 namespace
 {
 // How long Close waits for host calls still inside the plug-in.
 constexpr int kCloseWaitMs = 2000;
 
-// "effProcessEvents", "processReplacing": the name of a call number the gate keeps.
 juce::String callName(int32_t call)
 {
-    if (call >= 0 && call < kNumVstFunctions)
-        return vstFunctionNames[call];
-    const int32_t opcode = call - callGate::kDispatcherCalls;
-    const OpCodeGroupInfo& dispatcher = OpCodeGroupsInfo[OXLogger::vstDispatcherOpCodes];
-    if (call >= callGate::kDispatcherCalls && dispatcher.contains(opcode))
-        return juce::String(dispatcher.prefix) + dispatcher.name(opcode);
-    return "dispatcher opcode " + juce::String(opcode);
+    LineBuffer line;
+    appendCallName(line, call);
+    return line.c_str();
 }
 } // namespace
 
 Session::Session()
 {
+    gate.owner = this;
     proxyEffect.session = this;
     clearProxy(proxyEffect);
 }

@@ -96,7 +96,7 @@ std::string logDestination()
     return destinationName + (activeOutput.load() == nullptr ? " (written directly)" : "");
 }
 
-void stopLogOutput() noexcept
+void stopLogOutput(bool keepDestination) noexcept
 {
     started = false;
     try
@@ -109,6 +109,8 @@ void stopLogOutput() noexcept
     catch (...)
     {
     }
+    if (keepDestination)
+        return;
     const int fd = sinkFd.exchange(STDOUT_FILENO, std::memory_order_relaxed);
     if (fd != STDOUT_FILENO)
         ::close(fd);
@@ -150,4 +152,11 @@ void writeLogLine(const char* line, size_t length) noexcept
 void markProcessThread() noexcept
 {
     onProcessThread = true;
+}
+
+void writeQueuedAndLineAfterCrash(const char* line, size_t length) noexcept
+{
+    if (QueuedOutput* queued = activeOutput.load(std::memory_order_acquire))
+        queued->queue.drainTo(sinkFd.load(std::memory_order_relaxed));
+    writeLogLine(line, length);
 }

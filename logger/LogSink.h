@@ -18,8 +18,9 @@ struct LogOutputOptions
 // When the file can't be opened, one line on standard output says so and lines go there.
 void startLogOutput(const LogOutputOptions& options, LogWriter::BeginLine beginLine);
 // Writes what the queue holds, stops the writer and closes the file. Lines sent afterwards are
-// written directly to standard output.
-void stopLogOutput() noexcept;
+// written directly to standard output; or, with keepDestination (the process is exiting and
+// other threads may still log), directly to the same destination.
+void stopLogOutput(bool keepDestination = false) noexcept;
 // From the end of startLogOutput to the start of stopLogOutput.
 bool logOutputStarted() noexcept;
 // "standard output", or the log file's path, with " (written directly)" for direct output.
@@ -32,3 +33,7 @@ void writeLogLine(const char* line, size_t length) noexcept;
 
 // Called on every process call: such a thread never waits for room in the queue.
 void markProcessThread() noexcept;
+
+// After a crash, from the signal handler: writes what the queue holds, then the line, with
+// async-signal-safe calls only.
+void writeQueuedAndLineAfterCrash(const char* line, size_t length) noexcept;

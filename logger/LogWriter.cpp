@@ -1,5 +1,7 @@
 #include "logger/LogWriter.h"
 
+#include "logger/AlternateSignalStack.h"
+
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -127,6 +129,7 @@ void LogWriter::run() noexcept
     sigemptyset(&pipeSignal);
     sigaddset(&pipeSignal, SIGPIPE);
     pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+    const AlternateSignalStack signalStack;
 
     int idlePolls = 0;
     for (;;)

@@ -15,17 +15,25 @@ quick_null="second entry point call returned null after [0-9]{1,3} ms"
 # starts a session of its own: either way it returns, and the first plug-in is unloaded.
 returned="second entry point call returned"
 
+crash="OPLEXA_PROBE_CRASH_OPCODE=45 OPLEXA_PROBE_CRASH"
+
 # One case a line: NAME|PROBE VARIABLES|HOST OPTIONS|STATUS|PATTERNS|DIRECT STATUS|LIMIT. Through
 # Oplexa each run ends with STATUS within LIMIT seconds and every &-separated PATTERN is in the
 # output or Oplexa's log; directly it ends with DIRECT STATUS. 4: the host got no record, 124:
-# the time limit ended the run (the chooser stays open).
+# the time limit ended the run (the chooser stays open, a call never returns), 134 and 139: the
+# process died of SIGABRT or SIGSEGV, as it does without Oplexa.
 cases="exit() inside processReplacing|OPLEXA_PROBE_PROCESS_SLEEP_MS=20|--exit-during-process|0|exit\(0\) while|0|30
 exit() while the plug-in's worker runs|OPLEXA_PROBE_WORKER=1|--exit-without-close|0||0|30
 a forked child calls exit()||--fork-child-exit|0||0|30
 Close while another thread processes|OPLEXA_PROBE_PROCESS_SLEEP_MS=300 OPLEXA_PROBE_ABORT_AFTER_CLOSE=1|--close-during-process|0|$unloaded|0|30
 entry point called during the plug-in's Close|OPLEXA_PROBE_CLOSE_SLEEP_MS=300|--entry-during-close 100|0|$refused&$quick_null&$unloaded|0|30
 entry point called as the plug-in's Close returns|OPLEXA_PROBE_CLOSE_SLEEP_MS=300|--entry-during-close 305|0|$returned&$unloaded|0|30
-entry point throws the plug-in's own type|OPLEXA_PROBE_MODE=throwown||4|returned no record|4|30"
+entry point throws the plug-in's own type|OPLEXA_PROBE_MODE=throwown||4|returned no record|4|30
+a crash inside a call, log in a file|$crash=segv||139|:effGetEffectName&Crash: SIGSEGV inside effGetEffectName|139|30
+an abort inside a call, log on a pipe|$crash=abort OPLEXA_LOG_FILE=||134|:effGetEffectName&Crash: SIGABRT inside effGetEffectName|134|30
+a call that throws the plug-in's own type|$crash=throw||0|Caught an exception in effGetEffectName: the probe's own error|134|30
+a call that never returns|OPLEXA_PROBE_HANG_OPCODE=45||124|:effGetEffectName|124|3
+Close while a call hangs|OPLEXA_PROBE_PROCESS_SLEEP_MS=4000|--close-during-process|0|Still inside processReplacing after 2 seconds at Close|0|30"
 chooser_case="entry point called while the chooser is open|OPLEXA_PLUGIN=|--entry-during-entry 1000|124|$quick_null|0|6"
 
 hard_endings() {

@@ -42,6 +42,8 @@ void BackgroundAudio::run()
         inside_.store(true);
         plugin_.process(buffers_.inputs(), buffers_.outputs(), buffers_.frames());
         inside_.store(false);
+        // As an audio thread waits for the next period.
+        sleepMs(1);
     }
 }
 

@@ -79,6 +79,8 @@ void closeSession(PluginCaller& plugin, VstPluginMainProc entry, const HostOptio
     {
         audio.emplace(&plugin.record());
         audio->waitUntilInside();
+        // Well into the call, past its first steps.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     std::optional<DelayedEntryCall> second;
     if (options.entryDuringCloseMs >= 0)

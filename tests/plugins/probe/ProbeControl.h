@@ -21,7 +21,7 @@
 //   OPLEXA_PROBE_WORKER=1                        a thread running probe code from Open to Close
 //   OPLEXA_PROBE_ABORT_AFTER_CLOSE=1             a call after Close aborts with a message
 //   OPLEXA_PROBE_HANG_OPCODE=N                   that dispatcher opcode never returns
-//   OPLEXA_PROBE_CRASH_OPCODE=N, OPLEXA_PROBE_CRASH=segv|abort   that one crashes, as said
+//   OPLEXA_PROBE_CRASH_OPCODE=N, OPLEXA_PROBE_CRASH=segv|abort|throw   that one crashes, as said
 #pragma once
 
 #include "vst/VstInterface.h"

@@ -177,6 +177,7 @@ void readEnvironment()
     m.abortAfterClose = on != 0;
     const char* crash = std::getenv("OPLEXA_PROBE_CRASH");
     m.crashWithAbort = crash != nullptr && std::strcmp(crash, "abort") == 0;
+    m.crashWithThrow = crash != nullptr && std::strcmp(crash, "throw") == 0;
 
     readCalls(s);
     readRect(s);

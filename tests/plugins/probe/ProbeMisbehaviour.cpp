@@ -66,6 +66,8 @@ void misbehaveInDispatcher(int32_t opcode)
     {
         if (m.crashWithAbort)
             std::abort();
+        if (m.crashWithThrow)
+            throw ProbeOwnError();
         std::raise(SIGSEGV);
     }
     while (m.hangOpcode >= 0 && opcode == m.hangOpcode)

@@ -37,6 +37,7 @@ struct Misbehaviour
     int32_t hangOpcode = -1;  // this dispatcher opcode never returns
     int32_t crashOpcode = -1; // this one crashes the process
     bool crashWithAbort = false;
+    bool crashWithThrow = false; // throws the probe's own type instead
 };
 
 struct ProbeState

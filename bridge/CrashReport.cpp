@@ -1,0 +1,34 @@
+#include "bridge/CrashReport.h"
+
+#include "bridge/CallGate.h"
+#include "bridge/CallNames.h"
+#include "bridge/Platform.h"
+#include "bridge/Session.h"
+#include "bridge/SessionRegistry.h"
+#include "logger/LogSink.h"
+
+void reportCrash(int signal) noexcept
+{
+    const callGate::Slot* slot = callGate::threadSlot;
+    const uint64_t mark = slot != nullptr ? slot->mark.load(std::memory_order_relaxed) : 0;
+    const auto* gate = callGate::gateOf(mark);
+    const Session* session =
+        gate != nullptr ? static_cast<const Session*>(gate->owner) : registry::busySession();
+    LineBuffer line;
+    // No time of day: localtime is not safe in a signal handler.
+    OXLogger::beginNamedLine(
+        line, session != nullptr ? session->oxLogger.moduleName.toRawUTF8() : "Oplexa", false);
+    line.appendLiteral("Crash: ");
+    line.appendText(platform::signalName(signal));
+    if (gate != nullptr)
+    {
+        line.appendLiteral(" inside ");
+        appendCallName(line, callGate::callOf(mark));
+    }
+    else
+    {
+        line.appendLiteral(" outside any call to the plugin");
+    }
+    const size_t length = line.finishLine();
+    writeQueuedAndLineAfterCrash(line.c_str(), length);
+}
