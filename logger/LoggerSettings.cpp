@@ -16,6 +16,14 @@ int intAttribute(const juce::XmlElement& element, const char* name)
     return -1;
 }
 
+juce::String textAttribute(const juce::XmlElement& element, const char* name)
+{
+    for (int i = 0; i < element.getNumAttributes(); ++i)
+        if (element.getAttributeName(i).equalsIgnoreCase(name))
+            return element.getAttributeValue(i);
+    return {};
+}
+
 void loadGroup(const juce::XmlElement& groupElement, const OpCodeGroupInfo& group)
 {
     for (const auto* opCode : groupElement.getChildIterator())
@@ -51,6 +59,10 @@ void OXLogger::saveState(juce::XmlElement& element) const
                                         &decodeStructures, &logSummary};
     for (size_t i = 0; i < std::size(flags); ++i)
         parameters->setAttribute(kDetailFlagNames[i], *flags[i] ? "1" : "0");
+    if (recordFolder.isNotEmpty())
+        parameters->setAttribute("recordFolder", recordFolder);
+    if (recordOutputs.isNotEmpty())
+        parameters->setAttribute("recordOutputs", recordOutputs);
 }
 
 void OXLogger::loadState(const juce::XmlElement& element)
@@ -69,5 +81,7 @@ void OXLogger::loadState(const juce::XmlElement& element)
             if (value >= 0)
                 flags[i]->store(value != 0);
         }
+        recordFolder = textAttribute(*parameters, "recordFolder");
+        recordOutputs = textAttribute(*parameters, "recordOutputs");
     }
 }

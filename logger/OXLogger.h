@@ -74,6 +74,9 @@ public:
     // Off unless the settings file switches them on; the window has no control for them.
     std::atomic<bool> decodeStructures{false};
     std::atomic<bool> logSummary{false};
+    // Recording: the folder, and "full" for whole outputs; kept only when the file has them.
+    juce::String recordFolder;
+    juce::String recordOutputs;
 
 private:
     JUCE_DECLARE_NON_COPYABLE(OXLogger)

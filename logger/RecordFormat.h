@@ -1,0 +1,76 @@
+// The recording file, shared by the module that writes it and oplexa-host that reads it: a CBOR
+// sequence (RFC 8742). The first item is the header array
+//   ["OPLEXA-REC", version, plug-in path, instance, start time "YYYYMMDD-HHMMSS", fullOutputs]
+// and every item after it a record [payload byte string, XXH32 of the payload]. Payloads:
+//   call   [0, thread, role, function, opcode, index, value, opt, ptr, mxcsr, beginNs, data]
+//   return [1, thread, role, function, opcode, result, endNs, data]
+//   gap    [2, dropped records]
+//   end    [3]
+// data is an array of byte strings (and, for process returns, output hashes); what it holds for
+// each call is listed in README.md, "Record and replay".
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace recfmt
+{
+constexpr const char kMagic[] = "OPLEXA-REC";
+constexpr uint64_t kVersion = 1;
+constexpr const char kFileExtension[] = ".oplexarec";
+
+enum RecordKind : uint8_t
+{
+    kCall = 0,
+    kReturn = 1,
+    kGap = 2,
+    kEnd = 3,
+};
+
+enum ThreadRole : uint8_t
+{
+    kRoleMain = 0,  // the thread that made the first call
+    kRoleAudio = 1, // the thread that processes audio
+    kRoleOther = 2,
+};
+
+const char* roleName(uint64_t role) noexcept;
+
+// CBOR items into a fixed span, never past its end: ok() is false once one did not fit.
+class Writer
+{
+public:
+    Writer(uint8_t* at, size_t size) noexcept : begin_(at), at_(at), end_(at + size) {}
+
+    void uint(uint64_t value) noexcept;
+    void integer(int64_t value) noexcept;
+    void single(float value) noexcept;
+    void boolean(bool value) noexcept;
+    void array(size_t count) noexcept;
+    void bytes(const void* data, size_t size) noexcept;
+    void text(const char* data, size_t size) noexcept;
+
+    size_t size() const noexcept { return static_cast<size_t>(at_ - begin_); }
+    bool ok() const noexcept { return ok_; }
+
+private:
+    void advance(size_t written) noexcept;
+    uint8_t* room(size_t size) noexcept;
+
+    uint8_t* begin_;
+    uint8_t* at_;
+    uint8_t* end_;
+    bool ok_ = true;
+};
+
+// The most a record adds around its payload: array, byte string head and checksum.
+constexpr size_t kWrapOverhead = 16;
+// Writes [payload, XXH32(payload)] to out; 0 when out is too small. Async-signal-safe.
+size_t wrapRecord(const uint8_t* payload, size_t size, uint8_t* out, size_t outSize) noexcept;
+uint32_t checksum(const uint8_t* payload, size_t size) noexcept;
+// XXH3 64 of one output channel.
+uint64_t outputHash(const void* samples, size_t bytes) noexcept;
+
+// Editor opcodes: replay skips them, as it has no window to give.
+bool isEditorOpcode(int32_t opcode) noexcept;
+} // namespace recfmt
