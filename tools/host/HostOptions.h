@@ -24,10 +24,12 @@ struct HostOptions
     std::string recordFieldsPath;
     bool setParams = false;
     bool quiet = false;
-    // Fixed: no test, script or benchmark needs others.
     int blockSize = 512;
     double sampleRate = 44100.0;
     bool notes = false;
+    // A recording to replay (modulePath, when given, replaces the recorded plug-in) or print.
+    std::string replayPath;
+    std::string printPath;
     bool help = false;
 };
 
@@ -41,6 +43,9 @@ enum HostExitCode
     kExitNullRecord = 4,
     kExitBadRecord = 5, // wrong magic or no dispatcher
     kExitOutputFailed = 6,
+    kExitDiverged = 7,   // a replayed call came out otherwise than recorded
+    kExitUnreadable = 8, // the recording is damaged, of another version, missing or has gaps
+    kExitEndsEarly = 9,  // the recording ends without its end marker
 };
 
 const char* usageText();

@@ -27,8 +27,7 @@ void writeFields(SessionReport& file, const AEffect& record, const char* when)
               when, record.numPrograms, record.numParams, record.numInputs, record.numOutputs,
               static_cast<uint32_t>(record.flags), record.initialDelay, record.realQualities,
               record.offQualities, static_cast<double>(record.ioRatio), nullOrSet(record.object),
-              static_cast<uint32_t>(record.uniqueID), record.version,
-              doubleProcessing(record));
+              static_cast<uint32_t>(record.uniqueID), record.version, doubleProcessing(record));
 }
 } // namespace
 
