@@ -147,9 +147,64 @@ void readHeader(const cbor_item_t* item, Header& header, Recording& recording)
     header.pluginPath = toText(f[2]);
     header.instance = toUint(f[3]);
     header.startTime = toText(f[4]);
-    if (!cbor_isa_float_ctrl(f[5]) || !cbor_float_ctrl_is_ctrl(f[5]))
+    if (!cbor_isa_float_ctrl(f[5]) || cbor_float_get_width(f[5]) != CBOR_FLOAT_0 ||
+        !cbor_is_bool(f[5]))
         throw BadField{};
     header.fullOutputs = cbor_get_bool(f[5]);
+}
+
+// One item's heads walked without building it. libcbor allocates what an array head claims
+// before it looks for the elements, so an item is only loaded once it is known to be whole.
+enum class Walk
+{
+    whole,
+    cut,
+    bad,
+};
+
+Walk walkItem(const uint8_t* data, size_t size, size_t& at, int depth)
+{
+    if (depth > 8)
+        return Walk::bad;
+    if (at >= size)
+        return Walk::cut;
+    const uint8_t major = data[at] >> 5;
+    const uint8_t info = data[at] & 31;
+    ++at;
+    if (info > 27 || major == 5 || major == 6) // nor indefinite lengths, maps or tags
+        return Walk::bad;
+    uint64_t argument = info;
+    if (info >= 24 && info <= 27)
+    {
+        const size_t length = size_t{1} << (info - 24);
+        if (size - at < length)
+            return Walk::cut;
+        argument = 0;
+        for (size_t i = 0; i < length; ++i)
+            argument = argument << 8 | data[at++];
+    }
+    if (major == 2 || major == 3)
+    {
+        if (argument > size - at)
+            return Walk::cut;
+        at += argument;
+    }
+    else if (major == 4)
+    {
+        // Each element takes a byte at least.
+        if (argument > size - at)
+            return Walk::cut;
+        for (uint64_t i = 0; i < argument; ++i)
+            if (const Walk walk = walkItem(data, size, at, depth + 1); walk != Walk::whole)
+                return walk;
+    }
+    return Walk::whole;
+}
+
+Walk checkWhole(const uint8_t* data, size_t size)
+{
+    size_t at = 0;
+    return walkItem(data, size, at, 0);
 }
 
 // A file that still ends with the end marker was not cut short: a record that runs past its
@@ -182,11 +237,12 @@ void readRecording(const uint8_t* data, size_t size, Recording& recording)
                  number == 0 ? "the file is empty" : "the file ends without the end marker");
             return;
         }
+        const Walk walk = checkWhole(data + at, size - at);
         cbor_load_result loaded{};
-        const Item item(cbor_load(data + at, size - at, &loaded));
+        const Item item(walk == Walk::whole ? cbor_load(data + at, size - at, &loaded) : nullptr);
         if (item == nullptr)
         {
-            const bool cut = loaded.error.code == CBOR_ERR_NOTENOUGHDATA && !marked;
+            const bool cut = walk == Walk::cut && !marked;
             stop(recording, cut ? Ending::truncated : Ending::damaged, number,
                  cut ? "the file ends inside it" : "it is not valid CBOR");
             return;
@@ -212,7 +268,9 @@ void readRecording(const uint8_t* data, size_t size, Recording& recording)
                 return;
             }
             cbor_load_result inner{};
-            const Item fields(cbor_load(payload.data(), payload.size(), &inner));
+            const Item fields(checkWhole(payload.data(), payload.size()) == Walk::whole
+                                  ? cbor_load(payload.data(), payload.size(), &inner)
+                                  : nullptr);
             if (fields == nullptr || inner.read != payload.size())
                 throw BadField{};
             Record record;
