@@ -31,4 +31,6 @@ void reportCrash(int signal) noexcept
     }
     const size_t length = line.finishLine();
     writeQueuedAndLineAfterCrash(line.c_str(), length);
+    // Recordings hold every call up to and including the one that crashed.
+    registry::forEverySession([](Session& each) noexcept { each.recorder.drainAfterCrash(); });
 }

@@ -9,6 +9,7 @@
 // would read past the proxy otherwise.
 #include "bridge/Forwarders.h"
 
+#include "bridge/RecordHooks.h"
 #include "bridge/Session.h"
 #include "bridge/SessionRegistry.h"
 #include "logger/CountSummary.h"
@@ -124,6 +125,7 @@ VstIntPtr closeSession(Session& session, AEffect* hosted, int32_t index, VstIntP
         reportCaught(session, OXLogger::vstDispatcherOpCodes, effClose, nullptr);
     }
     session.oxLogger.logVstDispatcherReturn(effClose, ptr, result);
+    OPLEXA_RECORD(session, opcodeReturn, fnDispatcher, effClose, value, ptr, result);
     writeCountSummary(session.oxLogger);
     session.afterClose();
     return result;
@@ -136,23 +138,25 @@ VstIntPtr proxyDispatcher(AEffect* effect, int32_t opcode, int32_t index, VstInt
     Session* session = sessionOf(effect);
     if (session == nullptr)
         return 0;
-    return guarded(*session, OXLogger::vstDispatcherOpCodes, opcode,
-                   [&]() -> VstIntPtr
-                   {
-                       const callGate::Pass pass(session->gate,
-                                                 callGate::kDispatcherCalls + opcode);
-                       session->oxLogger.logVstDispatcher(opcode, index, value, ptr, opt);
-                       AEffect* hosted = session->vstEffect.load(relaxed);
-                       if (!pass.open() || hosted == nullptr || hosted->dispatcher == nullptr)
-                           return 0;
-                       if (opcode == effClose)
-                           return closeSession(*session, hosted, index, value, ptr, opt);
-                       const VstIntPtr result =
-                           dispatchToHosted(*session, hosted, opcode, index, value, ptr, opt);
-                       mirrorRecord(session->proxyEffect, *hosted);
-                       session->oxLogger.logVstDispatcherReturn(opcode, ptr, result);
-                       return result;
-                   });
+    return guarded(
+        *session, OXLogger::vstDispatcherOpCodes, opcode,
+        [&]() -> VstIntPtr
+        {
+            const callGate::Pass pass(session->gate, callGate::kDispatcherCalls + opcode);
+            session->oxLogger.logVstDispatcher(opcode, index, value, ptr, opt);
+            AEffect* hosted = session->vstEffect.load(relaxed);
+            if (!pass.open() || hosted == nullptr || hosted->dispatcher == nullptr)
+                return 0;
+            OPLEXA_RECORD(*session, opcodeCall, fnDispatcher, opcode, index, value, ptr, opt);
+            if (opcode == effClose)
+                return closeSession(*session, hosted, index, value, ptr, opt);
+            const VstIntPtr result =
+                dispatchToHosted(*session, hosted, opcode, index, value, ptr, opt);
+            OPLEXA_RECORD(*session, opcodeReturn, fnDispatcher, opcode, value, ptr, result);
+            mirrorRecord(session->proxyEffect, *hosted);
+            session->oxLogger.logVstDispatcherReturn(opcode, ptr, result);
+            return result;
+        });
 }
 
 // The three process functions: the host's audio thread, mostly.
@@ -167,8 +171,14 @@ void proxyProcess(AEffect* effect, float** inputs, float** outputs, int32_t samp
                 const callGate::Pass pass(session->gate, fnProcess);
                 session->oxLogger.logVstProcess(inputs, outputs, sampleFrames, false);
                 AEffect* hosted = session->vstEffect.load(relaxed);
-                if (pass.open() && hosted != nullptr && hosted->process != nullptr)
-                    hosted->process(hosted, inputs, outputs, sampleFrames);
+                if (!pass.open() || hosted == nullptr || hosted->process == nullptr)
+                    return;
+                OPLEXA_RECORD(*session, processCall, *hosted, fnProcess,
+                              reinterpret_cast<void**>(inputs), reinterpret_cast<void**>(outputs),
+                              sampleFrames, sizeof(float));
+                hosted->process(hosted, inputs, outputs, sampleFrames);
+                OPLEXA_RECORD(*session, processReturn, *hosted, fnProcess,
+                              reinterpret_cast<void**>(outputs), sampleFrames, sizeof(float));
             });
 }
 
@@ -183,8 +193,14 @@ void proxyProcessReplacing(AEffect* effect, float** inputs, float** outputs, int
                 const callGate::Pass pass(session->gate, fnProcessReplacing);
                 session->oxLogger.logVstProcess(inputs, outputs, sampleFrames, true);
                 AEffect* hosted = session->vstEffect.load(relaxed);
-                if (pass.open() && hosted != nullptr && hosted->processReplacing != nullptr)
-                    hosted->processReplacing(hosted, inputs, outputs, sampleFrames);
+                if (!pass.open() || hosted == nullptr || hosted->processReplacing == nullptr)
+                    return;
+                OPLEXA_RECORD(*session, processCall, *hosted, fnProcessReplacing,
+                              reinterpret_cast<void**>(inputs), reinterpret_cast<void**>(outputs),
+                              sampleFrames, sizeof(float));
+                hosted->processReplacing(hosted, inputs, outputs, sampleFrames);
+                OPLEXA_RECORD(*session, processReturn, *hosted, fnProcessReplacing,
+                              reinterpret_cast<void**>(outputs), sampleFrames, sizeof(float));
             });
 }
 
@@ -201,8 +217,14 @@ void proxyProcessDoubleReplacing(AEffect* effect, double** inputs, double** outp
                 const callGate::Pass pass(session->gate, fnProcessDoubleReplacing);
                 session->oxLogger.logVstProcessDoubleReplacing(inputs, outputs, sampleFrames);
                 AEffect* hosted = session->vstEffect.load(relaxed);
-                if (pass.open() && hosted != nullptr && hosted->processDoubleReplacing != nullptr)
-                    hosted->processDoubleReplacing(hosted, inputs, outputs, sampleFrames);
+                if (!pass.open() || hosted == nullptr || hosted->processDoubleReplacing == nullptr)
+                    return;
+                OPLEXA_RECORD(*session, processCall, *hosted, fnProcessDoubleReplacing,
+                              reinterpret_cast<void**>(inputs), reinterpret_cast<void**>(outputs),
+                              sampleFrames, sizeof(double));
+                hosted->processDoubleReplacing(hosted, inputs, outputs, sampleFrames);
+                OPLEXA_RECORD(*session, processReturn, *hosted, fnProcessDoubleReplacing,
+                              reinterpret_cast<void**>(outputs), sampleFrames, sizeof(double));
             });
 }
 
@@ -220,7 +242,9 @@ void proxySetParameter(AEffect* effect, int32_t index, float value)
                 AEffect* hosted = session->vstEffect.load(relaxed);
                 if (!pass.open() || hosted == nullptr || hosted->setParameter == nullptr)
                     return;
+                OPLEXA_RECORD(*session, parameter, fnSetParameter, false, index, value);
                 hosted->setParameter(hosted, index, value);
+                OPLEXA_RECORD(*session, parameter, fnSetParameter, true, index, 0.0f);
                 mirrorRecord(session->proxyEffect, *hosted);
             });
 }
@@ -238,7 +262,9 @@ float proxyGetParameter(AEffect* effect, int32_t index)
                        AEffect* hosted = session->vstEffect.load(relaxed);
                        if (!pass.open() || hosted == nullptr || hosted->getParameter == nullptr)
                            return 0.0f;
+                       OPLEXA_RECORD(*session, parameter, fnGetParameter, false, index, 0.0f);
                        const float value = hosted->getParameter(hosted, index);
+                       OPLEXA_RECORD(*session, parameter, fnGetParameter, true, index, value);
                        session->oxLogger.logVstGetParameterReturn(value);
                        return value;
                    });
@@ -254,22 +280,25 @@ VstIntPtr proxyAudioMaster(AEffect* effect, int32_t opcode, int32_t index, VstIn
     Session* session = registry::sessionOfCallback(effect);
     if (session == nullptr)
         return 0;
-    return guarded(*session, OXLogger::vstAudioMasterOpCodes, opcode,
-                   [&]() -> VstIntPtr
-                   {
-                       session->oxLogger.logVstAudioMaster(opcode, index, value, ptr, opt);
-                       const audioMasterCallback host = session->vstAudioMaster.load(relaxed);
-                       if (host == nullptr)
-                           return 0;
-                       AEffect* proxy = nullptr;
-                       if (effect != nullptr)
-                       {
-                           proxy = &session->proxyEffect;
-                           if (const AEffect* hosted = session->vstEffect.load(relaxed))
-                               mirrorRecord(*proxy, *hosted);
-                       }
-                       const VstIntPtr result = host(proxy, opcode, index, value, ptr, opt);
-                       session->oxLogger.logVstAudioMasterReturn(opcode, ptr, result);
-                       return result;
-                   });
+    return guarded(
+        *session, OXLogger::vstAudioMasterOpCodes, opcode,
+        [&]() -> VstIntPtr
+        {
+            session->oxLogger.logVstAudioMaster(opcode, index, value, ptr, opt);
+            const audioMasterCallback host = session->vstAudioMaster.load(relaxed);
+            if (host == nullptr)
+                return 0;
+            OPLEXA_RECORD(*session, opcodeCall, fnAudioMaster, opcode, index, value, ptr, opt);
+            AEffect* proxy = nullptr;
+            if (effect != nullptr)
+            {
+                proxy = &session->proxyEffect;
+                if (const AEffect* hosted = session->vstEffect.load(relaxed))
+                    mirrorRecord(*proxy, *hosted);
+            }
+            const VstIntPtr result = host(proxy, opcode, index, value, ptr, opt);
+            OPLEXA_RECORD(*session, opcodeReturn, fnAudioMaster, opcode, value, ptr, result);
+            session->oxLogger.logVstAudioMasterReturn(opcode, ptr, result);
+            return result;
+        });
 }

@@ -138,6 +138,7 @@ void saveSettings(Session& session)
 
 void stopOplexa(Session& session, bool unload)
 {
+    session.recorder.stop(true);
     // Written while the window and the hosted module still exist.
     saveSettings(session);
     closeMonitorWindow(session);

@@ -4,6 +4,7 @@
 
 #include "bridge/Forwarders.h"
 #include "bridge/MessageThread.h"
+#include "bridge/Recorder.h"
 #include "bridge/Session.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -94,6 +95,7 @@ AEffect* loadVstPlugin(Session& session, audioMasterCallback audioMaster)
     session.lastDir = chosen.getParentDirectory();
     session.path = chosen.getFullPathName();
     session.oxLogger.moduleName = chosen.getFileName();
+    startRecording(session);
 
     const char* entryName = "";
     const VstPluginMainProc pluginMain = getVstPluginMain(session, &entryName);

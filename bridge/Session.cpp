@@ -92,6 +92,7 @@ void Session::endWithoutClose(platform::Ending ending) noexcept
         {
             // The process is ending: the plug-in's code may still run on other threads, and
             // host threads may still call the proxy, so the plug-in stays as it is.
+            recorder.stop(false);
             saveSettings(*this);
             closeMonitorWindow(*this);
             return;

@@ -7,6 +7,7 @@
 #include "bridge/CallGate.h"
 #include "bridge/Platform.h"
 #include "bridge/ProxyRecord.h"
+#include "bridge/Recorder.h"
 #include "logger/OXLogger.h"
 
 #include <juce_core/juce_core.h>
@@ -37,6 +38,7 @@ public:
     std::atomic<audioMasterCallback> vstAudioMaster{nullptr};
     OXLogger oxLogger;
     callGate::Gate gate;
+    Recorder recorder;
 
     // The hosted module, its resources and its file, from the choice to the unload.
     platform::ModuleHandle vstBundle = nullptr;

@@ -53,6 +53,12 @@ Session* busySession() noexcept
     return busy.load();
 }
 
+void forEverySession(void (*function)(Session&) noexcept) noexcept
+{
+    for (Entry* entry = sessions.load(); entry != nullptr; entry = entry->next)
+        function(entry->session);
+}
+
 std::vector<Session*> liveSessions()
 {
     std::vector<Session*> live;

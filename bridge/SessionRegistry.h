@@ -20,6 +20,8 @@ Session* sessionToStart();
 Session* busySession() noexcept;
 // The sessions that are not idle. Under the lock.
 std::vector<Session*> liveSessions();
+// Every session, without the lock and without allocating: for a crash handler.
+void forEverySession(void (*function)(Session&) noexcept) noexcept;
 
 // The session a callback of a hosted plug-in belongs to: the one whose plug-in has that record,
 // else the one starting on this thread (a plug-in calls back from inside its entry point, before

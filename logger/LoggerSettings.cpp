@@ -32,6 +32,14 @@ int intAttribute(const juce::XmlElement& element, const char* name)
     return value != nullptr ? value->getIntValue() : -1;
 }
 
+juce::String textAttribute(const juce::XmlElement& element, const char* name)
+{
+    for (int i = 0; i < element.getNumAttributes(); ++i)
+        if (element.getAttributeName(i).equalsIgnoreCase(name))
+            return element.getAttributeValue(i);
+    return {};
+}
+
 void loadGroup(const juce::XmlElement& groupElement, const OpCodeGroupInfo& group,
                DynamicDebugInfo* records)
 {
@@ -72,6 +80,10 @@ void OXLogger::saveState(juce::XmlElement& element) const
     for (const char* name : kOutputAttributeNames)
         if (const juce::var* value = outputAttributes.getVarPointer(name))
             parameters->setAttribute(name, value->toString());
+    if (recordFolder.isNotEmpty())
+        parameters->setAttribute("recordFolder", recordFolder);
+    if (recordOutputs.isNotEmpty())
+        parameters->setAttribute("recordOutputs", recordOutputs);
 }
 
 void OXLogger::loadState(const juce::XmlElement& element)
@@ -92,5 +104,7 @@ void OXLogger::loadState(const juce::XmlElement& element)
             if (value >= 0)
                 (this->*detail.flag).store(value != 0);
         }
+        recordFolder = textAttribute(*parameters, "recordFolder");
+        recordOutputs = textAttribute(*parameters, "recordOutputs");
     }
 }

@@ -108,6 +108,9 @@ public:
     // logFile, logWrites and logQueueKB as the settings file spelled them, when it had them;
     // read when the output starts.
     juce::NamedValueSet outputAttributes;
+    // Recording: the folder, and "full" for whole outputs; kept only when the file has them.
+    juce::String recordFolder;
+    juce::String recordOutputs;
 
 private:
     DynamicDebugInfo functionsLogInfo[kNumVstFunctions];

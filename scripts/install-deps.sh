@@ -5,11 +5,11 @@ set -euo pipefail
 
 packages=(
     g++ cmake make pkg-config ccache dpkg-dev file
-    juce-modules-source
+    juce-modules-source libcbor-dev libxxhash-dev
     libgtest-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev
     xvfb xauth openbox xdotool imagemagick x11-utils fonts-dejavu-core
-    dpf-plugins-vst lsp-plugins-vst ardour qtractor muse
+    dpf-plugins-vst lsp-plugins-vst zam-plugins dragonfly-reverb-vst ardour qtractor muse
 )
 
 missing=()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, builds with warnings as errors, runs the test suite,
 # then runs it again under AddressSanitizer with UndefinedBehaviorSanitizer, the concurrency
-# tests under ThreadSanitizer, and the settings fuzzer for a bounded time.
+# tests under ThreadSanitizer, and the settings and recording fuzzers for a bounded time.
 #   scripts/test.sh [--quick]     --quick: the plain build and its tests only
 # Test runs that mostly wait (windows on Xvfb, real plug-ins) overlap the next build, so the
 # two cores stay busy.
@@ -82,6 +82,21 @@ else
         echo "fuzzer: $(grep -oE '^#[0-9]+' build-fuzz/fuzz.log | tail -1 | tr -d '#') inputs, no crash"
     else
         tail -40 build-fuzz/fuzz.log
+        status=1
+    fi
+
+    stage "recording fuzzer (libFuzzer)"
+    mkdir -p build-fuzz/recordings
+    cp tests/fuzz/recordings/* build-fuzz/recordings/ 2>/dev/null
+    timeout 600 build-fuzz/tests/fuzz/oplexa_recording_fuzzer \
+        -max_total_time="${OPLEXA_FUZZ_SECONDS:-60}" -timeout=30 -rss_limit_mb=2048 \
+        -artifact_prefix=build-fuzz/ build-fuzz/recordings \
+        > build-fuzz/recording-fuzz.log 2>&1
+    fuzz_status=$?
+    if [ $fuzz_status -eq 0 ] || [ $fuzz_status -eq 124 ]; then
+        echo "recording fuzzer: $(grep -oE '^#[0-9]+' build-fuzz/recording-fuzz.log | tail -1 | tr -d '#') inputs, no crash"
+    else
+        tail -40 build-fuzz/recording-fuzz.log
         status=1
     fi
 fi

@@ -86,6 +86,8 @@ std::vector<SummaryRow> summaryRows(bool loggingOn, bool decode)
         rows.push_back({"OXLogger::logVstDispatcher, line to the log (no call made)", "on", direct,
                         "logVstDispatcher:GetVendorVersion", 1});
     }
+    rows.push_back({"recording a processReplacing, 64 frames stereo (vs copying its inputs)", "-",
+                    "recording:copyInputs64", "recording:processReplacing64"});
     rows.push_back({"write(2) of one line to /dev/null (the floor)", "-", direct, kFloor, 1});
     rows.push_back({"write(2) of one line to a regular file", "-", direct, "writeFloor:file", 1});
     return rows;
@@ -124,6 +126,7 @@ int run(int argc, char** argv)
     registerForwardingBenchmarks(*session);
     // The floor in every run, so that their tables line up.
     registerWriteFloorBenchmarks(session->scratchFolder() + "/floor.txt");
+    registerRecordingBenchmarks();
     if (options.loggingOn && !options.decode)
         registerLoggerBenchmarks();
 
@@ -135,6 +138,7 @@ int run(int argc, char** argv)
                  "written x one write(2) to /dev/null in this run); added x writes = (measured - "
                  "direct) / the same\n";
     reporter.printTable(std::cout, summaryRows(options.loggingOn, options.decode), kFloor);
+    printRecordingFileSize(std::cout);
     return 0;
 }
 } // namespace

@@ -1,6 +1,7 @@
 // The measured calls, registered with Google Benchmark under the names the summary pairs up.
 #pragma once
 
+#include <iosfwd>
 #include <string>
 
 class BenchSession;
@@ -15,3 +16,8 @@ void registerLoggerBenchmarks();
 
 // One write(2) of a log line to /dev/null and to a regular file: the floor of a logged line.
 void registerWriteFloorBenchmarks(const std::string& regularFile);
+
+// Recording a processReplacing of 64 stereo frames on the calling thread, and copying its
+// inputs; and the file size of one minute of such blocks.
+void registerRecordingBenchmarks();
+void printRecordingFileSize(std::ostream& out);

@@ -5,6 +5,7 @@
 #include "tools/host/PluginModule.h"
 #include "tools/host/PluginSession.h"
 #include "tools/host/RecordFields.h"
+#include "tools/host/Replay.h"
 
 #include <chrono>
 #include <cstdio>
@@ -132,7 +133,10 @@ int main(int argc, char** argv)
         return kExitOutputFailed;
     }
 
-    HostExitCode result = runCycles(options, audio.get(), report);
+    if (!options.printPath.empty())
+        return printRecording(options);
+    HostExitCode result = options.replayPath.empty() ? runCycles(options, audio.get(), report)
+                                                     : replayRecording(options, audio.get());
     const bool closed = report.close() && audio.close() && recordFields().close();
     if (!closed && result == kExitOk)
     {

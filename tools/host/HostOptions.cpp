@@ -18,6 +18,16 @@ bool parseInt(const char* text, int low, int high, int& out)
     return true;
 }
 
+bool parseRate(const char* text, double& out)
+{
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !(value >= 1000.0 && value <= 1536000.0))
+        return false;
+    out = value;
+    return true;
+}
+
 bool setPath(std::string& path, const char* value)
 {
     path = value;
@@ -39,6 +49,14 @@ const Option kOptions[] = {
      [](HostOptions& o, const char* v) { return parseInt(v, 0, 10000000, o.blocks); }},
     {"--cycles", "N", "load/session/close cycles in one process (default 1)",
      [](HostOptions& o, const char* v) { return parseInt(v, 1, 1000000, o.cycles); }},
+    {"--rate", "HZ", "sample rate (default 44100)",
+     [](HostOptions& o, const char* v) { return parseRate(v, o.sampleRate); }},
+    {"--block-size", "N", "frames per block (default 512)",
+     [](HostOptions& o, const char* v) { return parseInt(v, 1, 65536, o.blockSize); }},
+    {"--replay", "FILE", "replay a recording (on MODULE.so when given) and compare it",
+     [](HostOptions& o, const char* v) { return setPath(o.replayPath, v); }},
+    {"--print", "FILE", "write a recording as log lines on standard output",
+     [](HostOptions& o, const char* v) { return setPath(o.printPath, v); }},
     {"--write-audio", "FILE", "raw float32 output of every block, channel after channel",
      [](HostOptions& o, const char* v) { return setPath(o.audioPath, v); }},
     {"--report", "FILE", "stable text report of the record, names, parameters, chunk",
@@ -108,10 +126,10 @@ std::string buildUsage()
         left.resize(26, ' ');
         text += left + option.help + "\n";
     }
-    return text +
-           "exit codes: 0 done, 1 bad command line, 2 module not loadable, 3 no entry "
-           "point,\n  4 entry point returned null, 5 record unusable (wrong magic, no "
-           "dispatcher),\n  6 output files not writable, 7 the forked child failed or hung\n";
+    return text + "exit codes: 0 done, 1 bad command line, 2 module not loadable, 3 no entry "
+                  "point,\n  4 entry point returned null, 5 record unusable (wrong magic, no "
+                  "dispatcher),\n  6 output files not writable, 7 replay diverged, 8 recording "
+                  "unreadable,\n  9 recording ends early, 10 the forked child failed or hung\n";
 }
 } // namespace
 
@@ -157,7 +175,7 @@ bool parseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
             return false;
         }
     }
-    if (options.help)
+    if (options.help || !options.printPath.empty() || !options.replayPath.empty())
         return true;
     if (options.modulePath.empty())
     {

@@ -31,10 +31,12 @@ struct HostOptions
     std::string recordFieldsPath;
     bool setParams = false;
     bool quiet = false;
-    // Fixed: no test, script or benchmark needs others.
     int blockSize = 512;
     double sampleRate = 44100.0;
     bool notes = false;
+    // A recording to replay (modulePath, when given, replaces the recorded plug-in) or print.
+    std::string replayPath;
+    std::string printPath;
     bool help = false;
 };
 
@@ -48,7 +50,10 @@ enum HostExitCode
     kExitNullRecord = 4,
     kExitBadRecord = 5, // wrong magic or no dispatcher
     kExitOutputFailed = 6,
-    kExitChildFailed = 7, // the forked child crashed, failed or hung
+    kExitDiverged = 7,   // a replayed call came out otherwise than recorded
+    kExitUnreadable = 8, // the recording is damaged, of another version, missing or has gaps
+    kExitEndsEarly = 9,  // the recording ends without its end marker
+    kExitChildFailed = 10, // the forked child crashed, failed or hung
 };
 
 const char* usageText();

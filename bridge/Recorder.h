@@ -1,0 +1,67 @@
+// Records one session's calls to a file for oplexa-host --replay. Calling threads only encode
+// into the ring (see logger/RecordCapture.h); a writer thread of the recorder's own wraps the
+// records and writes them. Off, it costs the forwarders one relaxed load and branch.
+#pragma once
+
+#include "logger/RecordCapture.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+
+class OXLogger;
+class Session;
+
+class Recorder
+{
+public:
+    Recorder();
+    ~Recorder();
+    Recorder(const Recorder&) = delete;
+    Recorder& operator=(const Recorder&) = delete;
+
+    bool on() const noexcept { return active_.load(std::memory_order_relaxed); }
+    bool fullOutputs() const noexcept { return fullOutputs_; }
+    RecordRing& ring() noexcept { return *ring_; }
+    // The calling thread's number and role; processing marks the audio thread.
+    capture::Thread thread(bool processing) noexcept;
+
+    // Opens a new file in folder and starts the writer; says so, or why not, in the log.
+    void start(OXLogger& logger, const std::string& folder, const std::string& pluginPath,
+               bool fullOutputs);
+    // Writes what is left, and the end marker when the session ended properly.
+    void stop(bool properEnd) noexcept;
+    // For a crash handler: what the writer has not taken yet, raw. Async-signal-safe.
+    size_t drainTo(int fd) const noexcept;
+    // The same, into the recording's own file.
+    void drainAfterCrash() const noexcept;
+
+private:
+    bool openFile(const std::string& folder, const std::string& pluginPath);
+    bool writeAll(const uint8_t* data, size_t size) noexcept;
+    void writeRecord(const uint8_t* payload, size_t size);
+    void pump();
+    void fail(const char* reason) noexcept;
+
+    std::unique_ptr<RecordRing> ring_;
+    std::atomic<bool> active_{false};
+    std::atomic<bool> running_{false};
+    std::atomic<uint32_t> generation_{0};
+    std::atomic<uint32_t> nextThread_{0};
+    std::atomic<uint32_t> firstThread_{0};
+    std::atomic<uint32_t> audioThread_{0};
+    bool fullOutputs_ = false;
+    bool failed_ = false;
+    int fd_ = -1;
+    uint64_t droppedReported_ = 0;
+    OXLogger* logger_ = nullptr;
+    std::string startTime_;
+    std::thread writer_;
+    std::unique_ptr<uint8_t[]> wrapped_;
+    size_t wrappedSize_ = 0;
+};
+
+// From the environment (OPLEXA_RECORD) or the settings (recordFolder); once the plug-in's path is
+// known and before its entry point runs.
+void startRecording(Session& session);

@@ -1,0 +1,316 @@
+#include "logger/RecordCapture.h"
+
+#include "logger/RecordFormat.h"
+#include "vst/VstStructures.h"
+
+#include <cstring>
+#include <ctime>
+#include <xmmintrin.h>
+
+namespace capture
+{
+namespace
+{
+constexpr size_t kMaxText = 4096;
+constexpr int32_t kMaxEvents = 4096;
+constexpr int32_t kMaxSysex = 1 << 20;
+constexpr int32_t kMaxSpeakers = 64;
+constexpr int kMaxChannels = 64;
+// Room for the fields around the data: array heads, numbers, the float and the times.
+constexpr size_t kFieldBytes = 128;
+
+// The data pass runs twice: once to measure, once to encode.
+struct Measure
+{
+    size_t bytes = 0;
+    size_t items = 0;
+    void span(const void*, size_t size) noexcept
+    {
+        bytes += size + 9;
+        ++items;
+    }
+    void hash(uint64_t) noexcept
+    {
+        bytes += 9;
+        ++items;
+    }
+};
+
+struct Encode
+{
+    recfmt::Writer& writer;
+    void span(const void* data, size_t size) noexcept { writer.bytes(data, size); }
+    void hash(uint64_t value) noexcept { writer.uint(value); }
+};
+
+template <typename Sink> void text(Sink& sink, const void* ptr) noexcept
+{
+    if (ptr != nullptr)
+        sink.span(ptr, strnlen(static_cast<const char*>(ptr), kMaxText));
+}
+
+template <typename Sink> void arrangement(Sink& sink, const void* ptr) noexcept
+{
+    if (ptr == nullptr)
+    {
+        sink.span(nullptr, 0);
+        return;
+    }
+    int32_t channels = static_cast<const VstSpeakerArrangement*>(ptr)->numChannels;
+    channels = channels < 0 ? 0 : channels > kMaxSpeakers ? kMaxSpeakers : channels;
+    sink.span(ptr, 8 + sizeof(VstSpeakerProperties) * static_cast<size_t>(channels));
+}
+
+// Each event's own bytes; a SysEx event is followed by its dump.
+template <typename Sink> void events(Sink& sink, const void* ptr) noexcept
+{
+    if (ptr == nullptr)
+        return;
+    const auto* list = static_cast<const VstEvents*>(ptr);
+    const int32_t count = list->numEvents < 0 ? 0 : list->numEvents;
+    for (int32_t i = 0; i < count && i < kMaxEvents; ++i)
+    {
+        const VstEvent* event = list->events[i];
+        if (event == nullptr)
+        {
+            sink.span(nullptr, 0);
+            continue;
+        }
+        if (event->type != kVstEventSysEx)
+        {
+            sink.span(event, sizeof(VstEvent));
+            continue;
+        }
+        const auto* sysex = reinterpret_cast<const VstMidiSysexEvent*>(event);
+        sink.span(sysex, sizeof(VstMidiSysexEvent));
+        const int32_t dumpBytes = sysex->dumpBytes;
+        sink.span(sysex->dump, sysex->dump == nullptr || dumpBytes <= 0 || dumpBytes > kMaxSysex
+                                   ? 0
+                                   : static_cast<size_t>(dumpBytes));
+    }
+}
+
+const VstOpCodeInfo* infoOf(VstFunctionIndex function, int32_t opcode) noexcept
+{
+    if (function == fnDispatcher && opcode >= 0 && opcode < kNumDispatcherOpCodes)
+        return &effOpCodes[opcode];
+    if (function == fnAudioMaster && opcode >= 0 && opcode < kNumAudioMasterOpCodes)
+        return &audioMasterOpCodes[opcode];
+    return nullptr;
+}
+
+template <typename Sink>
+void callData(Sink& sink, VstFunctionIndex function, int32_t opcode, VstIntPtr value,
+              void* ptr) noexcept
+{
+    const VstOpCodeInfo* info = infoOf(function, opcode);
+    if (info == nullptr)
+        return;
+    if (info->ptrKind == ptrString && !info->ptrIsReturned)
+        text(sink, ptr);
+    else if (info->ptrKind == ptrEvents)
+        events(sink, ptr);
+    else if (function == fnDispatcher && opcode == effSetChunk && ptr != nullptr && value > 0 &&
+             value < (VstIntPtr{1} << 30))
+        sink.span(ptr, static_cast<size_t>(value));
+    else if (function == fnDispatcher && opcode == effSetSpeakerArrangement)
+    {
+        arrangement(sink, reinterpret_cast<const void*>(value));
+        arrangement(sink, ptr);
+    }
+}
+
+template <typename Sink>
+void returnData(Sink& sink, VstFunctionIndex function, int32_t opcode, VstIntPtr value, void* ptr,
+                VstIntPtr result) noexcept
+{
+    const VstOpCodeInfo* info = infoOf(function, opcode);
+    if (info == nullptr)
+        return;
+    if (info->ptrKind == ptrString && info->ptrIsReturned)
+        text(sink, ptr);
+    else if (function == fnAudioMaster)
+    {
+        if (opcode == audioMasterGetTime && result != 0)
+            sink.span(reinterpret_cast<const void*>(result), sizeof(VstTimeInfo));
+        else if (opcode == 41 && result != 0) // GetDirectory hands back its text
+            text(sink, reinterpret_cast<const void*>(result));
+    }
+    else if (opcode == effGetChunk && ptr != nullptr && result > 0 && result < (VstIntPtr{1} << 30))
+    {
+        if (const void* chunk = *static_cast<void* const*>(ptr))
+            sink.span(chunk, static_cast<size_t>(result));
+    }
+    else if ((opcode == effGetInputProperties || opcode == effGetOutputProperties) &&
+             ptr != nullptr)
+        sink.span(ptr, sizeof(VstPinProperties));
+    else if (opcode == effGetParameterProperties && ptr != nullptr)
+        sink.span(ptr, sizeof(VstParameterProperties));
+    else if (opcode == effGetSpeakerArrangement && value != 0 && ptr != nullptr)
+    {
+        arrangement(sink, *reinterpret_cast<void* const*>(value));
+        arrangement(sink, *static_cast<void* const*>(ptr));
+    }
+}
+
+int clampChannels(int channels) noexcept
+{
+    return channels < 0 ? 0 : channels > kMaxChannels ? kMaxChannels : channels;
+}
+
+// Reserves, lets fill write the fields and data, and publishes what was written.
+template <typename Fill> void put(RecordRing& ring, size_t bound, Fill&& fill) noexcept
+{
+    RecordRing::Slot slot;
+    if (!ring.reserve(bound, slot))
+        return;
+    recfmt::Writer writer(slot.payload, slot.room);
+    fill(writer);
+    ring.publish(slot, writer.ok() ? writer.size() : 0);
+}
+
+void callHead(recfmt::Writer& w, Thread thread, VstFunctionIndex function, int32_t opcode,
+              int32_t index, VstIntPtr value, const void* ptr, float opt) noexcept
+{
+    w.array(12);
+    w.uint(recfmt::kCall);
+    w.uint(thread.number);
+    w.uint(thread.role);
+    w.uint(static_cast<uint64_t>(function));
+    w.integer(opcode);
+    w.integer(index);
+    w.integer(value);
+    w.single(opt);
+    w.uint(reinterpret_cast<uintptr_t>(ptr));
+    w.uint(_mm_getcsr());
+    w.uint(monotonicNs());
+}
+
+void returnHead(recfmt::Writer& w, Thread thread, VstFunctionIndex function,
+                int32_t opcode) noexcept
+{
+    w.array(8);
+    w.uint(recfmt::kReturn);
+    w.uint(thread.number);
+    w.uint(thread.role);
+    w.uint(static_cast<uint64_t>(function));
+    w.integer(opcode);
+}
+} // namespace
+
+uint64_t monotonicNs() noexcept
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<uint64_t>(now.tv_sec) * 1000000000u + static_cast<uint64_t>(now.tv_nsec);
+}
+
+void opcodeCall(RecordRing& ring, Thread thread, VstFunctionIndex function, int32_t opcode,
+                int32_t index, VstIntPtr value, void* ptr, float opt) noexcept
+{
+    Measure measure;
+    callData(measure, function, opcode, value, ptr);
+    put(ring, kFieldBytes + measure.bytes,
+        [&](recfmt::Writer& w)
+        {
+            callHead(w, thread, function, opcode, index, value, ptr, opt);
+            w.array(measure.items);
+            Encode encode{w};
+            callData(encode, function, opcode, value, ptr);
+        });
+}
+
+void opcodeReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, int32_t opcode,
+                  VstIntPtr value, void* ptr, VstIntPtr result) noexcept
+{
+    Measure measure;
+    returnData(measure, function, opcode, value, ptr, result);
+    put(ring, kFieldBytes + measure.bytes,
+        [&](recfmt::Writer& w)
+        {
+            returnHead(w, thread, function, opcode);
+            w.integer(result);
+            w.uint(monotonicNs());
+            w.array(measure.items);
+            Encode encode{w};
+            returnData(encode, function, opcode, value, ptr, result);
+        });
+}
+
+void processCall(RecordRing& ring, Thread thread, VstFunctionIndex function, void* const* inputs,
+                 void* const* outputs, int32_t frames, int numInputs, int numOutputs,
+                 size_t sampleBytes) noexcept
+{
+    numInputs = inputs == nullptr ? 0 : clampChannels(numInputs);
+    numOutputs = outputs == nullptr ? 0 : clampChannels(numOutputs);
+    const size_t channelBytes = frames > 0 ? static_cast<size_t>(frames) * sampleBytes : 0;
+    // process() adds to its outputs: what they held goes in too.
+    const int outputsIn = function == fnProcess ? numOutputs : 0;
+    uint64_t inPlace = 0;
+    for (int c = 0; c < numInputs && c < numOutputs; ++c)
+        if (inputs[c] == outputs[c])
+            inPlace |= uint64_t{1} << c;
+    const size_t bound =
+        kFieldBytes + static_cast<size_t>(numInputs + outputsIn) * (channelBytes + 9);
+    put(ring, bound,
+        [&](recfmt::Writer& w)
+        {
+            callHead(w, thread, function, numOutputs, numInputs, frames, inputs, 0.0f);
+            w.array(static_cast<size_t>(2 + numInputs + outputsIn));
+            w.uint(inPlace);
+            w.uint(static_cast<uint64_t>(numOutputs));
+            for (int c = 0; c < numInputs; ++c)
+                w.bytes(inputs[c], inputs[c] != nullptr ? channelBytes : 0);
+            for (int c = 0; c < outputsIn; ++c)
+                w.bytes(outputs[c], outputs[c] != nullptr ? channelBytes : 0);
+        });
+}
+
+void processReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, void* const* outputs,
+                   int32_t frames, int numOutputs, size_t sampleBytes, bool fullOutputs) noexcept
+{
+    numOutputs = outputs == nullptr ? 0 : clampChannels(numOutputs);
+    const size_t channelBytes = frames > 0 ? static_cast<size_t>(frames) * sampleBytes : 0;
+    const size_t perChannel = fullOutputs ? channelBytes + 9 : 9;
+    put(ring, kFieldBytes + static_cast<size_t>(numOutputs) * perChannel,
+        [&](recfmt::Writer& w)
+        {
+            returnHead(w, thread, function, numOutputs);
+            w.integer(0);
+            w.uint(monotonicNs());
+            w.array(static_cast<size_t>(numOutputs));
+            for (int c = 0; c < numOutputs; ++c)
+            {
+                const size_t bytes = outputs[c] != nullptr ? channelBytes : 0;
+                if (fullOutputs)
+                    w.bytes(outputs[c], bytes);
+                else
+                    w.uint(recfmt::outputHash(outputs[c], bytes));
+            }
+        });
+}
+
+void parameterCall(RecordRing& ring, Thread thread, VstFunctionIndex function, int32_t index,
+                   float value) noexcept
+{
+    put(ring, kFieldBytes,
+        [&](recfmt::Writer& w)
+        {
+            callHead(w, thread, function, 0, index, 0, nullptr, value);
+            w.array(0);
+        });
+}
+
+void parameterReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, int32_t index,
+                     float result) noexcept
+{
+    put(ring, kFieldBytes,
+        [&](recfmt::Writer& w)
+        {
+            returnHead(w, thread, function, index);
+            w.single(result);
+            w.uint(monotonicNs());
+            w.array(0);
+        });
+}
+} // namespace capture

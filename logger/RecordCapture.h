@@ -1,0 +1,34 @@
+// Encodes a live call into the recording ring on the calling thread: the arguments, the data
+// the call carries (read only as far as the callee reads it), the time and the thread's MXCSR.
+// Nothing here locks, allocates or waits; a record that finds no room is dropped and counted.
+#pragma once
+
+#include "logger/OpCodeCatalogue.h"
+#include "logger/RecordRing.h"
+#include "vst/VstInterface.h"
+
+namespace capture
+{
+struct Thread
+{
+    uint32_t number;
+    uint8_t role;
+};
+
+void opcodeCall(RecordRing& ring, Thread thread, VstFunctionIndex function, int32_t opcode,
+                int32_t index, VstIntPtr value, void* ptr, float opt) noexcept;
+void opcodeReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, int32_t opcode,
+                  VstIntPtr value, void* ptr, VstIntPtr result) noexcept;
+// Buffers of float or double samples; sampleBytes tells which.
+void processCall(RecordRing& ring, Thread thread, VstFunctionIndex function, void* const* inputs,
+                 void* const* outputs, int32_t frames, int numInputs, int numOutputs,
+                 size_t sampleBytes) noexcept;
+void processReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, void* const* outputs,
+                   int32_t frames, int numOutputs, size_t sampleBytes, bool fullOutputs) noexcept;
+void parameterCall(RecordRing& ring, Thread thread, VstFunctionIndex function, int32_t index,
+                   float value) noexcept;
+void parameterReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, int32_t index,
+                     float result) noexcept;
+
+uint64_t monotonicNs() noexcept;
+} // namespace capture

@@ -1,0 +1,139 @@
+// The recording file, shared by the module that writes it and oplexa-host that reads it: a CBOR
+// sequence (RFC 8742). The first item is the header array
+//   ["OPLEXA-REC", version, plug-in path, instance, start time "YYYYMMDD-HHMMSS", fullOutputs]
+// and every item after it a record [payload byte string, XXH32 of the payload]. Payloads:
+//   call   [0, thread, role, function, opcode, index, value, opt, ptr, mxcsr, beginNs, data]
+//   return [1, thread, role, function, opcode, result, endNs, data]
+//   gap    [2, dropped records]
+//   end    [3]
+// data is an array of byte strings (and, for process returns, output hashes); what it holds for
+// each call is listed in README.md, "Record and replay".
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace recfmt
+{
+constexpr const char kMagic[] = "OPLEXA-REC";
+constexpr uint64_t kVersion = 1;
+constexpr const char kFileExtension[] = ".oplexarec";
+
+enum RecordKind : uint8_t
+{
+    kCall = 0,
+    kReturn = 1,
+    kGap = 2,
+    kEnd = 3,
+};
+
+enum ThreadRole : uint8_t
+{
+    kRoleMain = 0,  // the thread that made the first call
+    kRoleAudio = 1, // the thread that processes audio
+    kRoleOther = 2,
+};
+
+const char* roleName(uint64_t role) noexcept;
+
+// CBOR items into a fixed span, never past its end: ok() is false once one did not fit. Inline,
+// for the calling thread: the heads are a few stores, where libcbor's encoders were most of a
+// recorded call's cost. The writer thread and the reader use libcbor.
+class Writer
+{
+public:
+    Writer(uint8_t* at, size_t size) noexcept : begin_(at), at_(at), end_(at + size) {}
+
+    void uint(uint64_t value) noexcept { head(0, value); }
+    void integer(int64_t value) noexcept
+    {
+        if (value >= 0)
+            head(0, static_cast<uint64_t>(value));
+        else
+            head(1, static_cast<uint64_t>(-(value + 1)));
+    }
+    void single(float value) noexcept
+    {
+        uint32_t bits = 0;
+        __builtin_memcpy(&bits, &value, sizeof bits);
+        if (uint8_t* at = room(5))
+        {
+            at[0] = 0xFA;
+            store(at + 1, bits, 4);
+        }
+    }
+    void boolean(bool value) noexcept
+    {
+        if (uint8_t* at = room(1))
+            at[0] = value ? 0xF5 : 0xF4;
+    }
+    void array(size_t count) noexcept { head(4, count); }
+    void bytes(const void* data, size_t size) noexcept { content(2, data, size); }
+    void text(const char* data, size_t size) noexcept { content(3, data, size); }
+
+    size_t size() const noexcept { return static_cast<size_t>(at_ - begin_); }
+    bool ok() const noexcept { return ok_; }
+
+private:
+    static void store(uint8_t* at, uint64_t value, size_t length) noexcept
+    {
+        for (size_t i = 0; i < length; ++i)
+            at[i] = static_cast<uint8_t>(value >> (8 * (length - 1 - i)));
+    }
+    void head(uint8_t major, uint64_t value) noexcept
+    {
+        const auto type = static_cast<uint8_t>(major << 5);
+        const size_t length = value < 24            ? 0
+                              : value <= 0xFF       ? 1
+                              : value <= 0xFFFF     ? 2
+                              : value <= 0xFFFFFFFF ? 4
+                                                    : 8;
+        uint8_t* at = room(1 + length);
+        if (at == nullptr)
+            return;
+        if (length == 0)
+        {
+            at[0] = static_cast<uint8_t>(type | value);
+            return;
+        }
+        at[0] = static_cast<uint8_t>(type | (length == 1   ? 24
+                                             : length == 2 ? 25
+                                             : length == 4 ? 26
+                                                           : 27));
+        store(at + 1, value, length);
+    }
+    void content(uint8_t major, const void* data, size_t size) noexcept
+    {
+        head(major, size);
+        if (uint8_t* at = room(size); at != nullptr && size > 0)
+            __builtin_memcpy(at, data, size);
+    }
+    uint8_t* room(size_t size) noexcept
+    {
+        if (!ok_ || static_cast<size_t>(end_ - at_) < size)
+        {
+            ok_ = false;
+            return nullptr;
+        }
+        uint8_t* at = at_;
+        at_ += size;
+        return at;
+    }
+
+    uint8_t* begin_;
+    uint8_t* at_;
+    uint8_t* end_;
+    bool ok_ = true;
+};
+
+// The most a record adds around its payload: array, byte string head and checksum.
+constexpr size_t kWrapOverhead = 16;
+// Writes [payload, XXH32(payload)] to out; 0 when out is too small. Async-signal-safe.
+size_t wrapRecord(const uint8_t* payload, size_t size, uint8_t* out, size_t outSize) noexcept;
+uint32_t checksum(const uint8_t* payload, size_t size) noexcept;
+// XXH3 64 of one output channel.
+uint64_t outputHash(const void* samples, size_t bytes) noexcept;
+
+// Editor opcodes: replay skips them, as it has no window to give.
+bool isEditorOpcode(int32_t opcode) noexcept;
+} // namespace recfmt

@@ -1,0 +1,103 @@
+#include "logger/RecordRing.h"
+
+#include "logger/RecordFormat.h"
+
+#include <cbor/encoding.h>
+#include <cstring>
+#include <unistd.h>
+
+RecordRing::RecordRing(size_t capacity)
+    : bytes_(new uint8_t[capacity]()), capacity_(capacity), mask_(capacity - 1)
+{
+}
+
+void RecordRing::reset() noexcept
+{
+    std::memset(bytes_.get(), 0, capacity_);
+    head_.store(0);
+    tail_.store(0);
+    dropped_.store(0);
+}
+
+bool RecordRing::reserve(size_t payloadBytes, Slot& slot) noexcept
+{
+    const size_t slotBytes = (sizeof(Header) + payloadBytes + 15) & ~size_t{15};
+    if (slotBytes > capacity_ / 4)
+    {
+        dropped_.fetch_add(1, std::memory_order_relaxed);
+        return false;
+    }
+    uint64_t head = head_.load(std::memory_order_relaxed);
+    uint64_t padding = 0;
+    do
+    {
+        const uint64_t toEnd = capacity_ - (head & mask_);
+        padding = toEnd < slotBytes ? toEnd : 0;
+        if (head + padding + slotBytes - tail_.load(std::memory_order_acquire) > capacity_)
+        {
+            dropped_.fetch_add(1, std::memory_order_relaxed);
+            return false;
+        }
+    } while (
+        !head_.compare_exchange_weak(head, head + padding + slotBytes, std::memory_order_relaxed));
+    if (padding > 0)
+    {
+        Header* skip = headerAt(head);
+        skip->slotBytes = static_cast<uint32_t>(padding);
+        skip->payloadBytes = 0;
+        skip->state.store(kPadding, std::memory_order_release);
+        head += padding;
+    }
+    Header* header = headerAt(head);
+    header->slotBytes = static_cast<uint32_t>(slotBytes);
+    slot.payload = reinterpret_cast<uint8_t*>(header + 1);
+    slot.room = slotBytes - sizeof(Header);
+    slot.position = head;
+    return true;
+}
+
+void RecordRing::publish(const Slot& slot, size_t used) noexcept
+{
+    Header* header = headerAt(slot.position);
+    header->payloadBytes = static_cast<uint32_t>(used);
+    header->state.store(kPublished, std::memory_order_release);
+}
+
+// Cleared whole: a later slot's header may fall anywhere inside this one.
+void RecordRing::release(uint64_t position, uint32_t slotBytes) noexcept
+{
+    std::memset(bytes_.get() + (position & mask_), 0, slotBytes);
+}
+
+size_t RecordRing::drainTo(int fd) const noexcept
+{
+    size_t written = 0;
+    uint64_t at = tail_.load(std::memory_order_acquire);
+    const uint64_t end = head_.load(std::memory_order_acquire);
+    uint8_t wrapped[64];
+    while (at != end)
+    {
+        const Header* header = headerAt(at);
+        const uint32_t state = header->state.load(std::memory_order_acquire);
+        if (state != kPublished && state != kPadding)
+            break;
+        if (state == kPublished && header->payloadBytes > 0)
+        {
+            // The wrapping's head, the payload in place, then its checksum: nothing is copied.
+            const auto* payload = reinterpret_cast<const uint8_t*>(header + 1);
+            const size_t size = header->payloadBytes;
+            // libcbor's encoders only write to the buffer given: safe in a signal handler.
+            const size_t arrayBytes = cbor_encode_array_start(2, wrapped, 32);
+            const size_t stringHeadBytes =
+                cbor_encode_bytestring_start(size, wrapped + arrayBytes, 31);
+            recfmt::Writer sum(wrapped + 32, 32);
+            sum.uint(recfmt::checksum(payload, size));
+            if (write(fd, wrapped, arrayBytes + stringHeadBytes) < 0 ||
+                write(fd, payload, size) < 0 || write(fd, wrapped + 32, sum.size()) < 0)
+                break;
+            written += arrayBytes + stringHeadBytes + size + sum.size();
+        }
+        at += header->slotBytes;
+    }
+    return written;
+}

@@ -1,0 +1,90 @@
+// A bounded byte ring of variable-length records with many producers and one consumer. A
+// calling thread reserves room, encodes its record in place and publishes it: no lock, no
+// allocation, no waiting; when the ring is full the record is dropped and counted. Records are
+// already encoded payloads, so the ring can be written out raw at any time, even from a signal
+// handler after a crash (drainTo).
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+class RecordRing
+{
+public:
+    // capacity: a power of two, in bytes; allocated here, once.
+    explicit RecordRing(size_t capacity);
+
+    struct Slot
+    {
+        uint8_t* payload = nullptr;
+        size_t room = 0;
+        uint64_t position = 0;
+    };
+
+    // Room for up to payloadBytes; false (and one more dropped record) when the ring is full.
+    bool reserve(size_t payloadBytes, Slot& slot) noexcept;
+    // Makes the first used bytes of a reserved slot visible to the consumer; 0 publishes a
+    // record that the consumer skips.
+    void publish(const Slot& slot, size_t used) noexcept;
+
+    // The consumer: hands every published record in order to take(payload, size) and frees it;
+    // stops at the first record still being written. Returns the number taken.
+    template <typename Take> size_t consume(Take&& take);
+
+    // Writes every published record not yet consumed, wrapped as in the file, to fd with
+    // write(2) only. Async-signal-safe; the ring is left as it was. Returns the bytes written.
+    size_t drainTo(int fd) const noexcept;
+
+    uint64_t dropped() const noexcept { return dropped_.load(std::memory_order_relaxed); }
+    // Forgets everything; only while no producer and no consumer runs.
+    void reset() noexcept;
+
+private:
+    struct alignas(16) Header
+    {
+        std::atomic<uint32_t> state; // 0 free or being written, 1 published, 2 padding
+        uint32_t slotBytes;
+        uint32_t payloadBytes;
+        uint32_t unused;
+    };
+    static constexpr uint32_t kPublished = 1;
+    static constexpr uint32_t kPadding = 2;
+
+    Header* headerAt(uint64_t position) const noexcept
+    {
+        return reinterpret_cast<Header*>(bytes_.get() + (position & mask_));
+    }
+    void release(uint64_t position, uint32_t slotBytes) noexcept;
+
+    std::unique_ptr<uint8_t[]> bytes_;
+    size_t capacity_;
+    uint64_t mask_;
+    alignas(64) std::atomic<uint64_t> head_{0};
+    alignas(64) std::atomic<uint64_t> tail_{0};
+    alignas(64) std::atomic<uint64_t> dropped_{0};
+};
+
+template <typename Take> size_t RecordRing::consume(Take&& take)
+{
+    size_t taken = 0;
+    uint64_t tail = tail_.load(std::memory_order_relaxed);
+    while (tail != head_.load(std::memory_order_acquire))
+    {
+        Header* header = headerAt(tail);
+        const uint32_t state = header->state.load(std::memory_order_acquire);
+        if (state != kPublished && state != kPadding)
+            break;
+        const uint32_t slotBytes = header->slotBytes;
+        if (state == kPublished && header->payloadBytes > 0)
+        {
+            take(reinterpret_cast<const uint8_t*>(header + 1), size_t{header->payloadBytes});
+            ++taken;
+        }
+        release(tail, slotBytes);
+        tail += slotBytes;
+        tail_.store(tail, std::memory_order_release);
+    }
+    return taken;
+}

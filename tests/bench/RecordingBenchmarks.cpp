@@ -1,0 +1,90 @@
+// The recording's cost on the calling thread, set against copying the same input buffers, and
+// the size of the file a minute of audio makes.
+#include "logger/RecordCapture.h"
+#include "logger/RecordFormat.h"
+#include "tests/bench/CallBenchmarks.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <ostream>
+#include <vector>
+
+namespace
+{
+constexpr int kFrames = 64;
+constexpr int kChannels = 2;
+constexpr capture::Thread kAudioThread{1, 1};
+
+struct StereoBlock
+{
+    std::vector<float> samples = std::vector<float>(kFrames * kChannels * 2, 0.25f);
+    void* inputs[kChannels] = {samples.data(), samples.data() + kFrames};
+    void* outputs[kChannels] = {samples.data() + 2 * kFrames, samples.data() + 3 * kFrames};
+};
+
+void copyInputs(benchmark::State& state)
+{
+    StereoBlock block;
+    std::vector<float> copy(kFrames * kChannels);
+    for (auto _ : state)
+    {
+        for (int c = 0; c < kChannels; ++c)
+            std::memcpy(copy.data() + c * kFrames, block.inputs[c], kFrames * sizeof(float));
+        benchmark::ClobberMemory();
+    }
+}
+
+void recordProcessReplacing(benchmark::State& state)
+{
+    StereoBlock block;
+    // The writer's part, outside the timing: it empties the ring every kBatch calls.
+    constexpr int kBatch = 512;
+    RecordRing ring(size_t{1} << 20);
+    int calls = 0;
+    for (auto _ : state)
+    {
+        capture::processCall(ring, kAudioThread, fnProcessReplacing, block.inputs, block.outputs,
+                             kFrames, kChannels, kChannels, sizeof(float));
+        capture::processReturn(ring, kAudioThread, fnProcessReplacing, block.outputs, kFrames,
+                               kChannels, sizeof(float), false);
+        benchmark::ClobberMemory();
+        if (++calls == kBatch)
+        {
+            state.PauseTiming();
+            ring.consume([](const uint8_t*, size_t) {});
+            calls = 0;
+            state.ResumeTiming();
+        }
+    }
+    state.counters["dropped"] = static_cast<double>(ring.dropped());
+}
+
+} // namespace
+
+void registerRecordingBenchmarks()
+{
+    benchmark::RegisterBenchmark("recording:copyInputs64", copyInputs);
+    benchmark::RegisterBenchmark("recording:processReplacing64", recordProcessReplacing);
+}
+
+void printRecordingFileSize(std::ostream& out)
+{
+    constexpr int kBlocks = 60 * 48000 / kFrames;
+    StereoBlock block;
+    RecordRing ring(size_t{16} << 20);
+    size_t bytes = 0;
+    std::vector<uint8_t> wrapped(1 << 16);
+    for (int i = 0; i < kBlocks; ++i)
+    {
+        capture::processCall(ring, kAudioThread, fnProcessReplacing, block.inputs, block.outputs,
+                             kFrames, kChannels, kChannels, sizeof(float));
+        capture::processReturn(ring, kAudioThread, fnProcessReplacing, block.outputs, kFrames,
+                               kChannels, sizeof(float), false);
+        ring.consume(
+            [&](const uint8_t* payload, size_t size)
+            { bytes += recfmt::wrapRecord(payload, size, wrapped.data(), wrapped.size()); });
+    }
+    out << "recording file, one minute of stereo 48 kHz in 64-frame blocks with output hashes: "
+        << static_cast<double>(bytes) / 1e6 << " MB (at most 35 MB)\n";
+}

@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Sessions recorded through Oplexa from oplexa-host and replayed: against the same plug-in they
+# replay identically, against another one they diverge, and damaged, cut or foreign files end
+# the replay with their own exit code and one line that names the record.
+. "$(dirname "$0")/common.sh"
+need /usr/lib/vst/MVerb-vst.so
+HOSTED=(env DISPLAY='' "$OPLEXA_HOST" --quiet --blocks 6)
+
+# record NAME PLUGIN [HOST OPTIONS...]: the session's log in $WORK/NAME.log, its file in $WORK/NAME/
+record() {
+    local name=$1 plugin=$2
+    shift 2
+    mkdir -p "$WORK/$name"
+    OPLEXA_RECORD=${RECORD_TO:-$WORK/$name} OPLEXA_PLUGIN=$plugin OPLEXA_LOG_FILE="$WORK/$name.log" \
+        "${HOSTED[@]}" "$@" "$MODULE" > /dev/null 2>&1
+}
+recording() { ls "$WORK/$1"/*.oplexarec 2> /dev/null | head -1; }
+# replays FILE [PLUGIN] [OPTIONS]; its problem lines in $WORK/replay.err
+replay() {
+    local file=$1
+    shift
+    DISPLAY='' "$OPLEXA_HOST" --quiet --replay "$file" "$@" > /dev/null 2> "$WORK/replay.err"
+}
+
+# plug-in | host options | another plug-in the replay must diverge on
+rows=(
+    "/usr/lib/vst/MVerb-vst.so|--params|/usr/lib/vst/MaGigaverb-vst.so"
+    "/usr/lib/vst/MaGigaverb-vst.so||/usr/lib/vst/MaFreeverb-vst.so"
+    "/usr/lib/vst/Kars-vst.so|--notes|/usr/lib/vst/Nekobi-vst.so"
+    "/usr/lib/vst/lsp-plugins/compressor-stereo.so||/usr/lib/vst/lsp-plugins/compressor-mono.so"
+    "/usr/lib/vst/ZamComp-vst.so|--params|/usr/lib/vst/ZamCompX2-vst.so"
+    "/usr/lib/lxvst/DragonflyRoomReverb-vst.so||/usr/lib/lxvst/DragonflyPlateReverb-vst.so"
+)
+n=0
+for row in "${rows[@]}"; do
+    IFS='|' read -r plugin options other <<< "$row"
+    [ -e "$plugin" ] || { echo "skipped: $plugin is not installed"; continue; }
+    n=$((n + 1))
+    # shellcheck disable=SC2086
+    record "r$n" "$plugin" $options --write-audio "$WORK/r$n.raw"
+    file=$(recording "r$n")
+    name=$(basename "$plugin")
+    check "$name: the log names the file" grep -qF "Recording to $file" "$WORK/r$n.log"
+    check "$name: the file is named after the plug-in, instance and time" \
+        grep -qE "/$name#1-[0-9]{8}-[0-9]{6}\.oplexarec\$" <<< "$file"
+    replay "$file" --write-audio "$WORK/p$n.raw"
+    check "$name: replays identically (exit 0)" [ $? -eq 0 ]
+    check "$name: replayed audio is the recorded session's" cmp -s "$WORK/r$n.raw" "$WORK/p$n.raw"
+    replay "$file" "$other"
+    code=$?
+    check "$name: diverges on $(basename "$other") (exit 7)" [ $code -eq 7 ]
+    check "$name: the divergence names call, opcode, expected and got" \
+        grep -qE "diverged at call [0-9]+ \([a-zA-Z]+.*expected .*, got " "$WORK/replay.err"
+done
+
+# Damage to the MVerb recording: file | expected exit code | text of the line
+file=$(recording r1)
+size=$(stat -c %s "$file")
+head -c $((size * 2 / 3)) "$file" > "$WORK/cut.rec"
+damage() { # damage OFFSET [BYTES]: changes the bytes at OFFSET in a copy
+    cp "$file" "$WORK/damaged-$1.rec"
+    printf "${2:-\\x5a\\xa5\\x17}" | dd of="$WORK/damaged-$1.rec" bs=1 seek="$1" conv=notrunc status=none
+}
+damage $((size / 3))
+damage $((size / 2))
+damage 12 '\x02' # the format version
+cases=(
+    "$WORK/cut.rec|9|ends early at record"
+    "$WORK/damaged-$((size / 3)).rec|8|is unreadable"
+    "$WORK/damaged-$((size / 2)).rec|8|is unreadable"
+    "$WORK/damaged-12.rec|8|format version"
+    "$WORK/missing.rec|8|cannot open"
+)
+for row in "${cases[@]}"; do
+    IFS='|' read -r damaged code text <<< "$row"
+    replay "$damaged"
+    got=$?
+    [ "$code" = 8 ] && [ $got -eq 7 ] && got=8 # damage that falls in audio data may diverge
+    check "$(basename "$damaged") gives exit $code" [ $got -eq "$code" ]
+    check "$(basename "$damaged") says '$text' in one line" \
+        [ "$(grep -cF "$text" "$WORK/replay.err")" -eq 1 ]
+done
+
+# A session that ends without Close leaves no end marker: everything is replayed, then 9.
+record ended /usr/lib/vst/MVerb-vst.so --exit-without-close
+replay "$(recording ended)"
+check "a session ended by exit replays up to its end (exit 9)" [ $? -eq 9 ]
+
+# recordFolder and recordOutputs="full" from the settings file: divergences name the sample.
+echo "<Oplexa><Logger><Parameters recordFolder=\"$WORK/full\" recordOutputs=\"full\"/></Logger></Oplexa>" \
+    > "$WORK/Oplexa.xml"
+mkdir -p "$WORK/full"
+OPLEXA_PLUGIN=/usr/lib/vst/MVerb-vst.so OPLEXA_LOG_FILE="$WORK/full.log" "${HOSTED[@]}" "$MODULE" \
+    > /dev/null 2>&1
+replay "$(recording full)"
+check "full outputs replay identically" [ $? -eq 0 ]
+check "the settings file keeps recordFolder" grep -q "recordFolder=\"$WORK/full\"" "$WORK/Oplexa.xml"
+replay "$(recording full)" /usr/lib/vst/MaGigaverb-vst.so
+check "full outputs diverge on another reverb (exit 7)" [ $? -eq 7 ]
+rm "$WORK/Oplexa.xml"
+
+# A folder that cannot be written stops the recording with one line; the session goes on.
+RECORD_TO=/proc/oplexa-none record unwritable /usr/lib/vst/MVerb-vst.so
+check "an unwritable folder leaves the session running" [ $? -eq 0 ]
+check "and says so in one line" [ "$(grep -c 'Recording stopped: ' "$WORK/unwritable.log")" -eq 1 ]
+
+# With recording on or off the log's lines are the same, but for the line naming the file.
+OPLEXA_PLUGIN=/usr/lib/vst/MVerb-vst.so OPLEXA_LOG_FILE="$WORK/off.log" "${HOSTED[@]}" --params \
+    "$MODULE" > /dev/null 2>&1
+same() { sed -e 's/^([0-9A-F]*) //' -e 's/0x[0-9a-f]*/PTR/g' -e '2d' -e '/^Oplexa.so:Oplexa - /d' -e '/Recording to /d' "$1"; }
+check "log lines are byte-identical with recording on and off" \
+    cmp -s <(same "$WORK/r1.log") <(same "$WORK/off.log")
+finish

@@ -1,0 +1,118 @@
+// The recording ring with many producers and a consumer at once: every record arrives whole
+// and in each thread's order, or is counted as dropped; what a crash-time drain writes reads
+// back as a recording. The ThreadSanitizer build runs these too.
+#include "logger/RecordCapture.h"
+#include "logger/RecordFormat.h"
+#include "logger/RecordReader.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <thread>
+#include <vector>
+
+namespace
+{
+constexpr int kProducers = 4;
+constexpr int kCallsEach = 20000;
+
+// A header and the end marker around wrapped records make a file the reader takes.
+std::vector<uint8_t> asFile(const std::vector<uint8_t>& records)
+{
+    std::vector<uint8_t> file(64);
+    recfmt::Writer header(file.data(), file.size());
+    header.array(6);
+    header.text("OPLEXA-REC", 10);
+    header.uint(recfmt::kVersion);
+    header.text("x.so", 4);
+    header.uint(1);
+    header.text("t", 1);
+    header.boolean(false);
+    file.resize(header.size());
+    file.insert(file.end(), records.begin(), records.end());
+    const uint8_t end[] = {0x81, recfmt::kEnd};
+    uint8_t wrapped[32];
+    file.insert(file.end(), wrapped, wrapped + recfmt::wrapRecord(end, 2, wrapped, 32));
+    return file;
+}
+
+TEST(RecordRing, ProducersAndAConsumerAtOnceLoseNothingUncountedAndKeepEachThreadsOrder)
+{
+    RecordRing ring(size_t{1} << 16);
+    std::atomic<int> running{kProducers};
+    std::vector<uint8_t> records;
+    std::thread consumer(
+        [&]
+        {
+            std::vector<uint8_t> wrapped(1 << 12);
+            auto take = [&](const uint8_t* payload, size_t size)
+            {
+                const size_t bytes =
+                    recfmt::wrapRecord(payload, size, wrapped.data(), wrapped.size());
+                records.insert(records.end(), wrapped.begin(),
+                               wrapped.begin() + static_cast<long>(bytes));
+            };
+            while (running.load() > 0)
+                ring.consume(take);
+            ring.consume(take);
+        });
+    std::vector<std::thread> producers;
+    for (uint32_t t = 1; t <= kProducers; ++t)
+        producers.emplace_back(
+            [&ring, &running, t]
+            {
+                // Records of many sizes, so that slots start anywhere in earlier ones.
+                char text[128];
+                for (int i = 0; i < kCallsEach; ++i)
+                {
+                    std::memset(text, 'a', sizeof text);
+                    text[i % 100] = '\0';
+                    capture::opcodeCall(ring, {t, 2}, fnDispatcher, effCanDo, i, 0, text, 0.0f);
+                }
+                --running;
+            });
+    for (std::thread& producer : producers)
+        producer.join();
+    consumer.join();
+
+    recfmt::Recording recording;
+    const std::vector<uint8_t> file = asFile(records);
+    recfmt::readRecording(file.data(), file.size(), recording);
+    ASSERT_EQ(recording.ending, recfmt::Ending::complete) << recording.problem;
+    std::map<uint32_t, int> last;
+    for (const recfmt::Record& record : recording.records)
+    {
+        ASSERT_EQ(record.bytes.size(), 1u);
+        EXPECT_EQ(record.bytes[0].size(), static_cast<size_t>(record.index % 100));
+        auto [at, first] = last.emplace(record.thread, record.index);
+        EXPECT_TRUE(first || record.index > at->second) << "thread " << record.thread;
+        at->second = record.index;
+    }
+    EXPECT_EQ(recording.records.size() + ring.dropped(), size_t{kProducers * kCallsEach});
+}
+
+TEST(RecordRing, ADrainWritesWhatTheWriterHasNotTakenAsRecords)
+{
+    RecordRing ring(size_t{1} << 16);
+    for (int i = 0; i < 10; ++i)
+        capture::parameterCall(ring, {1, 0}, fnSetParameter, i, 0.25f);
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    const size_t written = ring.drainTo(fileno(file));
+    std::vector<uint8_t> drained(written);
+    std::rewind(file);
+    ASSERT_EQ(std::fread(drained.data(), 1, written, file), written);
+    std::fclose(file);
+
+    recfmt::Recording recording;
+    const std::vector<uint8_t> whole = asFile(drained);
+    recfmt::readRecording(whole.data(), whole.size(), recording);
+    ASSERT_EQ(recording.ending, recfmt::Ending::complete) << recording.problem;
+    ASSERT_EQ(recording.records.size(), 10u);
+    EXPECT_EQ(recording.records[9].index, 9);
+    EXPECT_EQ(ring.consume([](const uint8_t*, size_t) {}), 10u); // the drain took nothing
+}
+} // namespace

@@ -1,0 +1,192 @@
+// Replays a recording: loads the plug-in, makes the recorded host calls in recorded order, each
+// on a replay thread standing for the recorded thread that made it, and stops at the first
+// call whose outcome differs. The first problem met decides the exit code.
+#include "tools/host/Replay.h"
+
+#include "logger/RecordReader.h"
+#include "tools/host/AudioMaster.h"
+#include "tools/host/HostLog.h"
+#include "tools/host/PluginModule.h"
+#include "tools/host/ReplayAnswers.h"
+#include "tools/host/ReplayCalls.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <set>
+#include <thread>
+
+namespace host
+{
+namespace
+{
+// Takes turns: the recorded thread of the call at the cursor makes it, the others wait.
+class TurnTaking
+{
+public:
+    TurnTaking(ReplayScript& script, ReplayCaller& caller) : script_(script), caller_(caller) {}
+
+    void run(uint32_t recordedThread)
+    {
+        ReplayThread self;
+        self.recorded = recordedThread;
+        setReplayThread(&self);
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;)
+        {
+            turn_.wait(lock,
+                       [&]
+                       {
+                           return stopped_ || cursor_ == script_.calls.size() ||
+                                  script_.calls[cursor_].call->thread == recordedThread;
+                       });
+            if (stopped_ || cursor_ == script_.calls.size())
+                break;
+            HostCall& call = script_.calls[cursor_];
+            lock.unlock();
+            self.current = &call;
+            self.cursor = 0;
+            const std::string difference = caller_.make(call);
+            self.current = nullptr;
+            lock.lock();
+            if (!difference.empty())
+            {
+                stopped_ = true;
+                divergence_ = "call " + std::to_string(call.ordinal) + " (" +
+                              callName(call.call->function, call.call->opcode) +
+                              ", recorded thread " + std::to_string(recordedThread) +
+                              "): " + difference;
+            }
+            else
+                ++cursor_;
+            turn_.notify_all();
+        }
+        setReplayThread(nullptr);
+    }
+
+    const std::string& divergence() const { return divergence_; }
+    size_t made() const { return cursor_; }
+
+private:
+    ReplayScript& script_;
+    ReplayCaller& caller_;
+    std::mutex mutex_;
+    std::condition_variable turn_;
+    size_t cursor_ = 0;
+    bool stopped_ = false;
+    std::string divergence_;
+};
+
+HostExitCode unreadable(const std::string& file, const std::string& problem)
+{
+    hostLog().problem("replay: %s is unreadable: %s", file.c_str(), problem.c_str());
+    return kExitUnreadable;
+}
+
+AEffect* openPlugin(PluginModule& module, const std::string& path)
+{
+    if (!module.load(path))
+    {
+        hostLog().problem("replay: cannot load %s: %s", path.c_str(), module.error().c_str());
+        return nullptr;
+    }
+    const VstPluginMainProc entry = module.findEntryPoint();
+    AEffect* effect = entry != nullptr ? entry(replayAudioMaster) : nullptr;
+    if (effect == nullptr || effect->magic != kEffectMagic || effect->dispatcher == nullptr)
+    {
+        hostLog().problem("replay: %s gives no usable VST 2 record", path.c_str());
+        return nullptr;
+    }
+    return effect;
+}
+
+void reportLeftOut(const ReplayScript& script)
+{
+    if (!script.skippedEditorCalls.empty())
+    {
+        std::string list;
+        for (const std::string& call : script.skippedEditorCalls)
+            list += (list.empty() ? "" : ", ") + call;
+        hostLog().problem("replay: editor calls skipped: %s", list.c_str());
+    }
+    const std::string unrecorded = unrecordedCallbacks();
+    if (!unrecorded.empty())
+        hostLog().problem("replay: audioMaster calls not in the recording, answered by "
+                          "oplexa-host: %s",
+                          unrecorded.c_str());
+}
+} // namespace
+
+HostExitCode replayRecording(const HostOptions& options, FILE* audio)
+{
+    recfmt::Recording recording;
+    if (!recfmt::readRecordingFile(options.replayPath, recording))
+        return unreadable(options.replayPath, recording.problem);
+    if (recording.stopRecord == 0 && recording.ending != recfmt::Ending::complete)
+        return unreadable(options.replayPath, recording.problem.empty()
+                                                  ? "its header is damaged"
+                                                  : "the header: " + recording.problem);
+    if (recording.hasGap)
+        return unreadable(options.replayPath,
+                          "calls were dropped while recording (the recording has gaps), so it "
+                          "cannot be replayed");
+    ReplayScript script;
+    buildScript(recording, script);
+    setReplayScript(&script);
+    hostState().sampleRate = options.sampleRate;
+    hostState().blockSize = options.blockSize;
+    const std::string plugin =
+        options.modulePath.empty() ? recording.header.pluginPath : options.modulePath;
+    hostLog().line("replaying %s (%zu records) with %s", options.replayPath.c_str(),
+                   recording.records.size(), plugin.c_str());
+
+    PluginModule module;
+    ReplayThread entryThread;
+    entryThread.recorded = script.entryThread;
+    setReplayThread(&entryThread);
+    AEffect* effect = openPlugin(module, plugin);
+    setReplayThread(nullptr);
+    if (effect == nullptr)
+        return kExitLoadFailed;
+    hostState().effect = effect;
+
+    ReplayCaller caller(effect, audio, recording.header.fullOutputs);
+    TurnTaking turns(script, caller);
+    std::set<uint32_t> threads;
+    for (const HostCall& call : script.calls)
+        threads.insert(call.call->thread);
+    threads.erase(script.entryThread);
+    std::vector<std::thread> others;
+    for (const uint32_t thread : threads)
+        others.emplace_back([&turns, thread] { turns.run(thread); });
+    turns.run(script.entryThread);
+    for (std::thread& thread : others)
+        thread.join();
+    reportLeftOut(script);
+    if (!caller.closed())
+        module.release();
+    if (!caller.audioWritten())
+        return kExitOutputFailed;
+
+    if (!turns.divergence().empty())
+    {
+        hostLog().problem("replay: diverged at %s", turns.divergence().c_str());
+        return kExitDiverged;
+    }
+    if (recording.ending == recfmt::Ending::damaged)
+    {
+        hostLog().problem("replay: record %zu is unreadable (%s); the %zu host calls before it "
+                          "replayed identically",
+                          recording.stopRecord, recording.problem.c_str(), turns.made());
+        return kExitUnreadable;
+    }
+    if (recording.ending == recfmt::Ending::truncated)
+    {
+        hostLog().problem("replay: the recording ends early at record %zu (%s), without the end "
+                          "marker; the %zu host calls before replayed identically",
+                          recording.stopRecord, recording.problem.c_str(), turns.made());
+        return kExitEndsEarly;
+    }
+    hostLog().line("replay: %zu host calls replayed identically", turns.made());
+    return kExitOk;
+}
+} // namespace host

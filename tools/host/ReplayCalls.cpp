@@ -1,0 +1,273 @@
+#include "tools/host/ReplayCalls.h"
+
+#include "logger/OpCodeCatalogue.h"
+#include "logger/RecordFormat.h"
+#include "vst/VstStructures.h"
+
+#include <cinttypes>
+#include <cstring>
+#include <vector>
+#include <xmmintrin.h>
+
+namespace host
+{
+namespace
+{
+using Bytes = std::vector<uint8_t>;
+constexpr size_t kScratchBytes = 1 << 16;
+
+// Recorded structures, copied to storage the plug-in may keep pointers into for the call.
+struct CallStorage
+{
+    std::vector<Bytes> blocks;
+    std::vector<uint8_t> scratch = std::vector<uint8_t>(kScratchBytes, 0);
+    void* copy(const Bytes& bytes, size_t atLeast = 0)
+    {
+        blocks.emplace_back(std::max(bytes.size(), atLeast) + 1, 0);
+        std::memcpy(blocks.back().data(), bytes.data(), bytes.size());
+        return blocks.back().data();
+    }
+};
+
+void* events(const recfmt::Record& call, CallStorage& storage)
+{
+    std::vector<void*> list;
+    for (size_t i = 0; i < call.bytes.size(); ++i)
+    {
+        auto* event =
+            static_cast<VstEvent*>(storage.copy(call.bytes[i], sizeof(VstMidiSysexEvent)));
+        if (event->type == kVstEventSysEx && i + 1 < call.bytes.size())
+            reinterpret_cast<VstMidiSysexEvent*>(event)->dump =
+                static_cast<const uint8_t*>(storage.copy(call.bytes[++i]));
+        list.push_back(event);
+    }
+    Bytes head(16 + sizeof(void*) * (list.size() + 2), 0);
+    const auto count = static_cast<int32_t>(list.size());
+    std::memcpy(head.data(), &count, sizeof count);
+    if (!list.empty())
+        std::memcpy(head.data() + 16, list.data(), sizeof(void*) * list.size());
+    return storage.copy(head);
+}
+
+std::string quoted(const Bytes& bytes)
+{
+    return "\"" + std::string(bytes.begin(), bytes.end()) + "\"";
+}
+
+std::string number(double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.9g", value);
+    return text;
+}
+
+// Results that are addresses in the recording process differ by nature.
+bool resultComparable(int32_t opcode)
+{
+    return opcode != 37 && opcode != 54 && opcode != 22;
+}
+} // namespace
+
+std::string ReplayCaller::make(const HostCall& call)
+{
+    _mm_setcsr(call.call->mxcsr);
+    switch (call.call->function)
+    {
+    case fnDispatcher:
+        return dispatch(call);
+    case fnProcess:
+    case fnProcessReplacing:
+    case fnProcessDoubleReplacing:
+        return process(call);
+    default:
+        return parameter(call);
+    }
+}
+
+std::string ReplayCaller::dispatch(const HostCall& call)
+{
+    const recfmt::Record& in = *call.call;
+    const int32_t opcode = in.opcode;
+    const VstOpCodeInfo* info =
+        opcode >= 0 && opcode < kNumDispatcherOpCodes ? &effOpCodes[opcode] : nullptr;
+    CallStorage storage;
+    VstIntPtr value = static_cast<VstIntPtr>(in.value);
+    void* ptr = in.ptr == 0 ? nullptr : storage.scratch.data();
+    void* chunk = nullptr;
+    void* arrangements[2] = {nullptr, nullptr};
+    const bool textIn = info != nullptr && info->ptrKind == ptrString && !info->ptrIsReturned;
+    if (ptr != nullptr && textIn && !in.bytes.empty())
+        ptr = storage.copy(in.bytes[0]);
+    else if (opcode == effSetChunk && !in.bytes.empty())
+        ptr = storage.copy(in.bytes[0]);
+    else if (opcode == effGetChunk)
+        ptr = &chunk;
+    else if (opcode == effProcessEvents && ptr != nullptr)
+        ptr = events(in, storage);
+    else if (opcode == effSetSpeakerArrangement && in.bytes.size() == 2)
+    {
+        value = in.bytes[0].empty() ? 0 : reinterpret_cast<VstIntPtr>(storage.copy(in.bytes[0]));
+        ptr = in.bytes[1].empty() ? nullptr : storage.copy(in.bytes[1]);
+    }
+    else if (opcode == effGetSpeakerArrangement)
+    {
+        value = reinterpret_cast<VstIntPtr>(&arrangements[0]);
+        ptr = &arrangements[1];
+    }
+    const VstIntPtr result = effect_->dispatcher(effect_, opcode, in.index, value, ptr, in.opt);
+    closed_ = opcode == effClose;
+    if (call.ret == nullptr)
+        return {};
+    const recfmt::Record& out = *call.ret;
+    if (resultComparable(opcode) && result != out.result)
+        return "expected result " + std::to_string(out.result) + ", got " + std::to_string(result);
+    if (info != nullptr && info->ptrKind == ptrString && info->ptrIsReturned && ptr != nullptr &&
+        !out.bytes.empty())
+    {
+        const auto* text = static_cast<const char*>(ptr);
+        const Bytes got(text, text + strnlen(text, kScratchBytes - 1));
+        if (got != out.bytes[0])
+            return "expected " + quoted(out.bytes[0]) + ", got " + quoted(got);
+    }
+    if (opcode == effGetChunk && !out.bytes.empty() && chunk != nullptr && result > 0)
+    {
+        const auto* bytes = static_cast<const uint8_t*>(chunk);
+        if (Bytes(bytes, bytes + result) != out.bytes[0])
+            return "expected the recorded chunk of " + std::to_string(out.bytes[0].size()) +
+                   " bytes, got other bytes";
+    }
+    return {};
+}
+
+std::string ReplayCaller::process(const HostCall& call)
+{
+    const recfmt::Record& in = *call.call;
+    const bool isDouble = in.function == fnProcessDoubleReplacing;
+    const size_t sampleBytes = isDouble ? sizeof(double) : sizeof(float);
+    const int32_t frames = static_cast<int32_t>(in.value);
+    const int numInputs = in.index;
+    const int numOutputs = in.opcode;
+    const size_t channelBytes = frames > 0 ? static_cast<size_t>(frames) * sampleBytes : 0;
+    const uint64_t inPlace = in.numbers.empty() ? 0 : in.numbers[0];
+    if (numInputs < 0 || numOutputs < 0 || in.bytes.size() < static_cast<size_t>(numInputs))
+        return "the recorded call is incomplete";
+    std::vector<Bytes> channels;
+    std::vector<void*> inputs;
+    std::vector<void*> outputs;
+    channels.reserve(static_cast<size_t>(numInputs + numOutputs));
+    for (int c = 0; c < numInputs; ++c)
+    {
+        channels.emplace_back(in.bytes[static_cast<size_t>(c)]);
+        channels.back().resize(channelBytes);
+        inputs.push_back(channels.back().data());
+    }
+    for (int c = 0; c < numOutputs; ++c)
+    {
+        if (c < 64 && (inPlace >> c & 1) != 0 && c < numInputs)
+        {
+            outputs.push_back(inputs[static_cast<size_t>(c)]);
+            continue;
+        }
+        const size_t recorded = static_cast<size_t>(numInputs + c);
+        channels.emplace_back(
+            in.function == fnProcess && recorded < in.bytes.size() ? in.bytes[recorded] : Bytes());
+        channels.back().resize(channelBytes);
+        outputs.push_back(channels.back().data());
+    }
+    ++blocks_;
+    if (in.function == fnProcessDoubleReplacing && effect_->processDoubleReplacing != nullptr)
+        effect_->processDoubleReplacing(effect_, reinterpret_cast<double**>(inputs.data()),
+                                        reinterpret_cast<double**>(outputs.data()), frames);
+    else if (in.function == fnProcessReplacing && effect_->processReplacing != nullptr)
+        effect_->processReplacing(effect_, reinterpret_cast<float**>(inputs.data()),
+                                  reinterpret_cast<float**>(outputs.data()), frames);
+    else if (in.function == fnProcess && effect_->process != nullptr)
+        effect_->process(effect_, reinterpret_cast<float**>(inputs.data()),
+                         reinterpret_cast<float**>(outputs.data()), frames);
+    else
+        return "the plug-in has no " + callName(in.function, 0);
+    if (audio_ != nullptr)
+        for (void* channel : outputs)
+            for (int32_t i = 0; i < frames; ++i)
+            {
+                const float sample = isDouble ? static_cast<float>(static_cast<double*>(channel)[i])
+                                              : static_cast<float*>(channel)[i];
+                audioWritten_ =
+                    std::fwrite(&sample, sizeof sample, 1, audio_) == 1 && audioWritten_;
+            }
+    return call.ret == nullptr ? std::string()
+                               : compareOutputs(call, outputs.data(), channelBytes, sampleBytes);
+}
+
+std::string ReplayCaller::compareOutputs(const HostCall& call, void* const* outputs,
+                                         size_t channelBytes, size_t sampleBytes)
+{
+    const recfmt::Record& out = *call.ret;
+    const int numOutputs = call.call->opcode;
+    const std::string where = "block " + std::to_string(blocks_) + " channel ";
+    const size_t recorded = fullOutputs_ ? out.bytes.size() : out.numbers.size();
+    if (recorded != static_cast<size_t>(numOutputs))
+        return "expected " + std::to_string(recorded) + " output channels, got " +
+               std::to_string(numOutputs);
+    for (size_t c = 0; c < recorded; ++c)
+    {
+        const auto* got = static_cast<const uint8_t*>(outputs[c]);
+        if (!fullOutputs_)
+        {
+            const uint64_t hash = recfmt::outputHash(got, channelBytes);
+            if (hash != out.numbers[c])
+            {
+                char text[96];
+                std::snprintf(text, sizeof text,
+                              "expected output hash %016" PRIx64 ", got %016" PRIx64,
+                              out.numbers[c], hash);
+                return where + std::to_string(c) + ": " + text;
+            }
+            continue;
+        }
+        const Bytes& expected = out.bytes[c];
+        for (size_t i = 0; i * sampleBytes < channelBytes; ++i)
+        {
+            const uint8_t* a = expected.data() + i * sampleBytes;
+            const uint8_t* b = got + i * sampleBytes;
+            if ((i + 1) * sampleBytes > expected.size() || std::memcmp(a, b, sampleBytes) == 0)
+                continue;
+            double want = 0;
+            double have = 0;
+            if (sampleBytes == sizeof(float))
+            {
+                float x = 0, y = 0;
+                std::memcpy(&x, a, sizeof x);
+                std::memcpy(&y, b, sizeof y);
+                want = x;
+                have = y;
+            }
+            else
+            {
+                std::memcpy(&want, a, sizeof want);
+                std::memcpy(&have, b, sizeof have);
+            }
+            return where + std::to_string(c) + " sample " + std::to_string(i) + ": expected " +
+                   number(want) + ", got " + number(have);
+        }
+    }
+    return {};
+}
+
+std::string ReplayCaller::parameter(const HostCall& call)
+{
+    const recfmt::Record& in = *call.call;
+    if (in.function == fnSetParameter)
+    {
+        effect_->setParameter(effect_, in.index, in.opt);
+        return {};
+    }
+    const float value = effect_->getParameter(effect_, in.index);
+    if (call.ret == nullptr)
+        return {};
+    if (std::memcmp(&value, &call.ret->floatResult, sizeof value) != 0)
+        return "expected " + number(static_cast<double>(call.ret->floatResult)) + ", got " +
+               number(static_cast<double>(value));
+    return {};
+}
+} // namespace host

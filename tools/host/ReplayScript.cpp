@@ -1,0 +1,86 @@
+#include "tools/host/ReplayScript.h"
+
+#include "logger/OpCodeCatalogue.h"
+#include "logger/RecordFormat.h"
+
+#include <set>
+
+namespace host
+{
+namespace
+{
+// What a thread is inside: a host call, a callback, or a call replay leaves out.
+struct Frame
+{
+    HostCall* host = nullptr;
+    Callback* callback = nullptr;
+};
+} // namespace
+
+std::string callName(int function, int32_t opcode)
+{
+    if (function == fnDispatcher)
+        return opcode >= 0 && opcode < kNumDispatcherOpCodes
+                   ? std::string("eff") + effOpCodes[opcode].name
+                   : "dispatcher opcode " + std::to_string(opcode);
+    if (function == fnAudioMaster)
+        return opcode >= 0 && opcode < kNumAudioMasterOpCodes
+                   ? std::string("audioMaster") + audioMasterOpCodes[opcode].name
+                   : "audioMaster opcode " + std::to_string(opcode);
+    return function >= 0 && function < kNumVstFunctions ? vstFunctionNames[function] : "?";
+}
+
+void buildScript(const recfmt::Recording& recording, ReplayScript& script)
+{
+    std::set<uint32_t> hostThreads;
+    for (const recfmt::Record& record : recording.records)
+        if (record.kind == recfmt::kCall && record.function != fnAudioMaster)
+            hostThreads.insert(record.thread);
+    std::map<uint32_t, std::vector<Frame>> stacks;
+    std::deque<Callback> leftOut;
+    size_t ordinal = 0;
+    bool first = true;
+    for (const recfmt::Record& record : recording.records)
+    {
+        std::vector<Frame>& stack = stacks[record.thread];
+        if (record.kind == recfmt::kReturn)
+        {
+            if (stack.empty())
+                continue;
+            Frame& top = stack.back();
+            (top.host != nullptr ? top.host->ret : top.callback->ret) = &record;
+            stack.pop_back();
+            continue;
+        }
+        if (record.kind != recfmt::kCall)
+            continue;
+        ++ordinal;
+        if (first)
+            script.entryThread = record.thread;
+        first = false;
+        if (record.function != fnAudioMaster)
+        {
+            if (record.function == fnDispatcher && recfmt::isEditorOpcode(record.opcode))
+            {
+                script.skippedEditorCalls.push_back(callName(record.function, record.opcode) +
+                                                    " (call " + std::to_string(ordinal) + ")");
+                leftOut.emplace_back();
+                stack.push_back({nullptr, &leftOut.back()});
+                continue;
+            }
+            script.calls.push_back({ordinal, &record, nullptr, {}});
+            stack.push_back({&script.calls.back(), nullptr});
+            continue;
+        }
+        HostCall* inside = nullptr;
+        for (auto frame = stack.rbegin(); frame != stack.rend() && inside == nullptr; ++frame)
+            inside = frame->host;
+        std::deque<Callback>& list = inside != nullptr ? inside->callbacks
+                                     : hostThreads.count(record.thread)
+                                         ? script.loose[record.thread]
+                                         : script.foreign;
+        list.push_back({&record, nullptr, false});
+        stack.push_back({nullptr, &list.back()});
+    }
+}
+} // namespace host

@@ -1,0 +1,45 @@
+// A recording arranged for replay: the host calls in recorded order, each with the plug-in's
+// callbacks made inside it on the same thread, and the callbacks made outside any host call.
+#pragma once
+
+#include "logger/RecordReader.h"
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace host
+{
+struct Callback
+{
+    const recfmt::Record* call = nullptr;
+    const recfmt::Record* ret = nullptr;
+    bool used = false;
+};
+
+struct HostCall
+{
+    size_t ordinal = 0; // 1-based among all call records, as --print numbers them
+    const recfmt::Record* call = nullptr;
+    const recfmt::Record* ret = nullptr; // null when the recording ends inside the call
+    std::deque<Callback> callbacks;
+};
+
+struct ReplayScript
+{
+    // Deques: frames keep pointers into them while they grow.
+    std::deque<HostCall> calls;
+    // Per recorded thread that makes host calls: its callbacks outside them (the entry point's).
+    std::map<uint32_t, std::deque<Callback>> loose;
+    // Callbacks of the plug-in's own threads.
+    std::deque<Callback> foreign;
+    uint32_t entryThread = 0;
+    std::vector<std::string> skippedEditorCalls;
+};
+
+void buildScript(const recfmt::Recording& recording, ReplayScript& script);
+
+// "effGetParamDisplay", "processReplacing", "audioMasterGetTime".
+std::string callName(int function, int32_t opcode);
+} // namespace host
