@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# 20,000 logged processReplacing calls through the module while standard output misbehaves: a
+# reader that pauses, a non-blocking pipe read slowly, a pipe closed before the first line, a
+# log file on a full device. The calls never wait for the reader, the host lives on, and every
+# line that arrives arrives whole.
+. "$(dirname "$0")/common.sh"
+: "${OPLEXA_DEMO:?}"
+unset DISPLAY
+BLOCKS=20000
+WHOLE_CALL='^\([0-9A-F]+\) oplexa-demo-gain\.so:processReplacing\(inputs:0x[0-9a-f]+, outputs:0x[0-9a-f]+, sampleFrames:512\)$'
+WHOLE_LINE='^\([0-9A-F]+\) (Oplexa|oplexa-demo-gain)\.so:'
+
+# Sets the pipe that is standard output non-blocking (for the reader too), then runs the command.
+nonblocking() { perl -MFcntl -e 'fcntl(STDOUT, F_SETFL, fcntl(STDOUT, F_GETFL, 0) | O_NONBLOCK) or die; exec @ARGV' -- "$@"; }
+# Reads 4 KB a millisecond.
+slow_cat() { perl -e '$| = 1; while (sysread(STDIN, $b, 4096)) { print $b; select(undef, undef, undef, 0.001) }'; }
+
+run_host() { # NAME LOGFILE WRAPPER
+    local name=$1 logfile=$2 wrapper=$3
+    $wrapper timeout 120 env OPLEXA_PLUGIN="$OPLEXA_DEMO" ${logfile:+OPLEXA_LOG_FILE=$logfile} \
+        "$OPLEXA_HOST" --quiet --blocks $BLOCKS --slowest-process "$MODULE" 2> "$WORK/$name.err"
+    echo $? > "$WORK/$name.status"
+}
+
+# A reader that sleeps PAUSE seconds, notes whether every call had returned, then reads all.
+read_after() { # NAME PAUSE READER
+    sleep "$2"
+    cp "$WORK/$1.err" "$WORK/$1.before"
+    $3 > "$WORK/$1.out"
+}
+
+#     name         log file   standard output  pause  calls logged  Oplexa lines on stderr
+cases=(
+    "paused        -          pipe              2      $BLOCKS       0"
+    "slow_reader   -          nonblocking       1      $BLOCKS       0"
+    "closed_pipe   -          closed            0      0             1"
+    "full_device   /dev/full  pipe              0      0             1"
+)
+for row in "${cases[@]}"; do
+    read -r name logfile output pause calls errors <<< "$row"
+    [ "$logfile" = - ] && logfile=
+    case $output in
+    pipe) run_host "$name" "$logfile" "" | read_after "$name" "$pause" cat ;;
+    nonblocking) run_host "$name" "$logfile" nonblocking | read_after "$name" "$pause" slow_cat ;;
+    closed) { sleep 0.5; run_host "$name" "$logfile" ""; } | true ;;
+    esac
+    status=$(cat "$WORK/$name.status")
+    check "$name: the host ends with status 0 (got $status)" [ "$status" -eq 0 ]
+    check "$name: $(grep -h 'slowest' "$WORK/$name.err")" grep -q '^slowest process call' "$WORK/$name.err"
+    got=$(grep -c '^Oplexa ' "$WORK/$name.err")
+    check "$name: $errors line(s) from Oplexa on standard error (got $got)" [ "$got" -eq "$errors" ]
+    [ "$calls" -eq 0 ] && continue
+    check "$name: every call had returned before the reader read again" \
+        grep -q '^slowest process call' "$WORK/$name.before"
+    got=$(grep -cE "$WHOLE_CALL" "$WORK/$name.out")
+    check "$name: $calls whole processReplacing lines (got $got)" [ "$got" -eq "$calls" ]
+    got=$(grep -cvE "$WHOLE_LINE" "$WORK/$name.out")
+    check "$name: no line cut or mixed with another (got $got)" [ "$got" -eq 0 ]
+done
+finish
