@@ -29,15 +29,18 @@ read_after() { # NAME PAUSE READER
     $3 > "$WORK/$1.out"
 }
 
-#     name         log file   standard output  pause  calls logged  Oplexa lines on stderr
+# The one line Oplexa may write on standard error, after "Oplexa stopped writing log lines to ".
+#     name        | log file  | standard output | pause | calls logged | line on standard error
 cases=(
-    "paused        -          pipe              2      $BLOCKS       0"
-    "slow_reader   -          nonblocking       1      $BLOCKS       0"
-    "closed_pipe   -          closed            0      0             1"
-    "full_device   /dev/full  pipe              0      0             1"
+    "paused       | -         | pipe            | 2     | $BLOCKS      | -"
+    "slow_reader  | -         | nonblocking     | 1     | $BLOCKS      | -"
+    "closed_pipe  | -         | closed          | 0     | 0            | standard output (Broken pipe)"
+    "full_device  | /dev/full | pipe            | 0     | 0            | /dev/full (No space left on device)"
 )
 for row in "${cases[@]}"; do
-    read -r name logfile output pause calls errors <<< "$row"
+    IFS='|' read -r name logfile output pause calls error <<< "${row// |/|}"
+    name=${name// /} logfile=${logfile// /} output=${output// /} pause=${pause// /} calls=${calls// /}
+    error=${error# }
     [ "$logfile" = - ] && logfile=
     case $output in
     pipe) run_host "$name" "$logfile" "" | read_after "$name" "$pause" cat ;;
@@ -47,8 +50,10 @@ for row in "${cases[@]}"; do
     status=$(cat "$WORK/$name.status")
     check "$name: the host ends with status 0 (got $status)" [ "$status" -eq 0 ]
     check "$name: $(grep -h 'slowest' "$WORK/$name.err")" grep -q '^slowest process call' "$WORK/$name.err"
-    got=$(grep -c '^Oplexa ' "$WORK/$name.err")
-    check "$name: $errors line(s) from Oplexa on standard error (got $got)" [ "$got" -eq "$errors" ]
+    expected=
+    [ "$error" = - ] || expected="Oplexa stopped writing log lines to $error; later lines are dropped"
+    got=$(grep '^Oplexa ' "$WORK/$name.err")
+    check "$name: on standard error from Oplexa: '$expected' (got '$got')" [ "$got" = "$expected" ]
     [ "$calls" -eq 0 ] && continue
     check "$name: every call had returned before the reader read again" \
         grep -q '^slowest process call' "$WORK/$name.before"
