@@ -22,9 +22,13 @@ run_host() { # NAME LOGFILE WRAPPER
     echo $? > "$WORK/$name.status"
 }
 
-# A reader that sleeps PAUSE seconds, notes whether every call had returned, then reads all.
+# A reader that reads nothing until every call returned (the host says how long the slowest
+# took) or PAUSE seconds passed, notes which, then reads all.
 read_after() { # NAME PAUSE READER
-    sleep "$2"
+    for ((tenths = 0; tenths < $2 * 10; tenths++)); do
+        grep -q '^slowest process call' "$WORK/$1.err" && break
+        sleep 0.1
+    done
     cp "$WORK/$1.err" "$WORK/$1.before"
     $3 > "$WORK/$1.out"
 }
@@ -32,8 +36,8 @@ read_after() { # NAME PAUSE READER
 # The one line Oplexa may write on standard error, after "Oplexa stopped writing log lines to ".
 #     name        | log file  | standard output | pause | calls logged | line on standard error
 cases=(
-    "paused       | -         | pipe            | 2     | $BLOCKS      | -"
-    "slow_reader  | -         | nonblocking     | 1     | $BLOCKS      | -"
+    "paused       | -         | pipe            | 20    | $BLOCKS      | -"
+    "slow_reader  | -         | nonblocking     | 20    | $BLOCKS      | -"
     "closed_pipe  | -         | closed          | 0     | 0            | standard output (Broken pipe)"
     "full_device  | /dev/full | pipe            | 0     | 0            | /dev/full (No space left on device)"
 )
