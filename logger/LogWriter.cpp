@@ -140,8 +140,9 @@ void LogWriter::run() noexcept
         if (lines > 0)
         {
             idlePolls = 0;
-            // A short batch: let lines gather for the next one.
-            if (lines < kBatchLines)
+            // The queue ran dry: let lines gather for the next batch. A batch cut short by the
+            // byte limit (a pipe's takes PIPE_BUF) goes on at once.
+            if (lines < kBatchLines && !queue.hasPublished())
                 sleepMs(1);
             continue;
         }

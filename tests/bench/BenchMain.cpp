@@ -1,11 +1,15 @@
 // oplexa_bench: the cost of Oplexa's forwarding and logging, against the same calls made
 // directly on the plug-in, all measured in this one process.
 //
-//   oplexa_bench [--logging=off|on] [--decode] [--check-logging] [Google Benchmark flags]
+//   oplexa_bench [--logging=off|on] [--decode] [--writes=direct] [--check-logging]
+//                [Google Benchmark flags]
+//   oplexa_bench --throughput
 //
 // off: every switch off in the settings file, so each forwarded call only counts and tests
 // its switch. on: every switch and the parameter details on, lines to /dev/null; this mode
 // also measures the logger's own steps. --decode (with logging on) decodes the structures too.
+// Lines go through the log queue to the writer thread unless --writes=direct sets logWrites.
+// --throughput measures how many lines a second the writer thread keeps up with instead.
 // Before measuring, one call of each kind is checked in the log: always when stopped (nothing to
 // write), and with logging on only under
 // --check-logging, which writes the lines to a file instead of /dev/null.
@@ -14,6 +18,7 @@
 #include "tests/bench/BenchSession.h"
 #include "tests/bench/CallBenchmarks.h"
 #include "tests/bench/SummaryReporter.h"
+#include "tests/bench/WriterThroughput.h"
 
 #include <benchmark/benchmark.h>
 
@@ -30,6 +35,8 @@ struct BenchOptions
     bool loggingOn = false;
     bool checkLogging = false;
     bool decode = false;
+    bool directWrites = false;
+    bool throughput = false;
 };
 
 // Takes this program's own flags out of argv, leaving Google Benchmark's.
@@ -47,6 +54,10 @@ bool takeOptions(int& argc, char** argv, BenchOptions& options)
             options.checkLogging = true;
         else if (arg == "--decode")
             options.decode = true;
+        else if (arg == "--writes=direct")
+            options.directWrites = true;
+        else if (arg == "--throughput")
+            options.throughput = true;
         else
             argv[kept++] = argv[i];
     }
@@ -58,9 +69,12 @@ bool takeOptions(int& argc, char** argv, BenchOptions& options)
 // The write floor every logged figure is also set against (one write(2) of a line).
 const std::string kFloor = "writeFloor:/dev/null";
 
-std::vector<SummaryRow> summaryRows(bool loggingOn, bool decode)
+std::vector<SummaryRow> summaryRows(bool loggingOn, bool decode, bool directWrites)
 {
-    const std::string logging = !loggingOn ? "stopped" : decode ? "on, decoded" : "on";
+    const std::string logging = std::string(!loggingOn ? "stopped"
+                                            : decode   ? "on, decoded"
+                                                       : "on") +
+                                (loggingOn ? directWrites ? ", direct" : ", queued" : "");
     // With logging on, dispatcher and getParameter write a call and a return line.
     const int lines = loggingOn ? 2 : 0;
     // Rows with no direct counterpart are set against a direct dispatcher call for scale.
@@ -75,7 +89,7 @@ std::vector<SummaryRow> summaryRows(bool loggingOn, bool decode)
          "dispatcher:ProcessEvents/oplexa", decode ? lines + 3 : lines,
          true}, // count and two events
     };
-    if (loggingOn && !decode)
+    if (loggingOn && !decode && !directWrites)
     {
         rows.push_back({"formatCallLine effGetVendorVersion (no call made)", "-", direct,
                         "formatCallLine:GetVendorVersion"});
@@ -83,8 +97,8 @@ std::vector<SummaryRow> summaryRows(bool loggingOn, bool decode)
                         "formatCallLine:CanDo"});
         rows.push_back({"writeLogLine, one finished line (the write call alone)", "on", direct,
                         "writeLogLine", 1});
-        rows.push_back({"OXLogger::logVstDispatcher, line to the log (no call made)", "on", direct,
-                        "logVstDispatcher:GetVendorVersion", 1});
+        rows.push_back({"OXLogger::logVstDispatcher, line to the log queue (no call made)", "on",
+                        direct, "logVstDispatcher:GetVendorVersion", 1});
     }
     rows.push_back({"recording a processReplacing, 64 frames stereo (vs copying its inputs)", "-",
                     "recording:copyInputs64", "recording:processReplacing64"});
@@ -98,10 +112,12 @@ int run(int argc, char** argv)
     BenchOptions options;
     if (!takeOptions(argc, argv, options))
     {
-        std::cerr << "usage: oplexa_bench [--logging=off|on] [--check-logging] [benchmark "
-                     "flags]\n";
+        std::cerr << "usage: oplexa_bench [--logging=off|on] [--decode] [--writes=direct] "
+                     "[--check-logging] [benchmark flags] | --throughput\n";
         return 2;
     }
+    if (options.throughput)
+        return runWriterThroughput(std::cout) ? 0 : 1;
     // A file in the session's folder when stopped or checked; lines written during the
     // measurement would only grow it.
     const std::string logFile =
@@ -111,7 +127,8 @@ int run(int argc, char** argv)
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 2;
 
-    const auto session = std::make_unique<BenchSession>(options.loggingOn, logFile, options.decode);
+    const auto session = std::make_unique<BenchSession>(options.loggingOn, logFile, options.decode,
+                                                        options.directWrites);
     const std::string problem = session->checkLogging();
     if (!problem.empty())
     {
@@ -120,24 +137,26 @@ int run(int argc, char** argv)
     }
     std::cout << "Oplexa.so hosting the demo gain, logging "
               << (options.loggingOn ? "on" : "stopped (every switch off)")
-              << (options.decode ? ", structures decoded" : "") << ", log to " << session->logFile()
-              << std::endl;
+              << (options.decode ? ", structures decoded" : "")
+              << (options.directWrites ? ", written directly" : ", through the log queue")
+              << ", log to " << session->logFile() << std::endl;
 
     registerForwardingBenchmarks(*session);
     // The floor in every run, so that their tables line up.
     registerWriteFloorBenchmarks(session->scratchFolder() + "/floor.txt");
     registerRecordingBenchmarks();
-    if (options.loggingOn && !options.decode)
+    if (options.loggingOn && !options.decode && !options.directWrites)
         registerLoggerBenchmarks();
 
     SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    std::cout << "\nCPU time per call; ratio = measured / direct; x writes = measured / (lines "
-                 "written x one write(2) to /dev/null in this run); added x writes = (measured - "
-                 "direct) / the same\n";
-    reporter.printTable(std::cout, summaryRows(options.loggingOn, options.decode), kFloor);
+    std::cout << "\nCPU time per call on the calling thread; ratio = measured / direct; x write = "
+                 "measured / one write(2) of a line to /dev/null in this run; added x write = "
+                 "(measured - direct) / the same\n";
+    reporter.printTable(
+        std::cout, summaryRows(options.loggingOn, options.decode, options.directWrites), kFloor);
     printRecordingFileSize(std::cout);
     return 0;
 }

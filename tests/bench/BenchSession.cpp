@@ -53,9 +53,12 @@ void closePlugin(AEffect* effect)
 }
 
 // Written by the project's own settings writer, so the layout is the one the module reads.
-void writeSwitches(const std::string& file, const std::string& folder, bool loggingOn, bool decode)
+void writeSwitches(const std::string& file, const std::string& folder, bool loggingOn, bool decode,
+                   bool directWrites)
 {
     OXLogger logger;
+    if (directWrites)
+        logger.outputAttributes.set("logWrites", "direct");
     logger.decodeStructures = decode;
     logger.setVstOpCodesEnabled(loggingOn);
     // Return lines on in both cases: with them off the return reports skip the switch test.
@@ -94,7 +97,8 @@ BenchAudio::BenchAudio() : inputs{input[0], input[1]}, outputs{output[0], output
     }
 }
 
-BenchSession::BenchSession(bool logging, const std::string& logFile, bool decoding)
+BenchSession::BenchSession(bool logging, const std::string& logFile, bool decoding,
+                           bool directWrites)
     : loggingOn(logging), decode(decoding)
 {
     char pattern[] = "/tmp/oplexa-bench-XXXXXX";
@@ -107,7 +111,7 @@ BenchSession::BenchSession(bool logging, const std::string& logFile, bool decodi
         const std::string module = folder + "/Oplexa.so";
         if (symlink(OPLEXA_MODULE_PATH, module.c_str()) != 0)
             throw std::runtime_error("cannot link " + module);
-        writeSwitches(folder + "/Oplexa.xml", folder, loggingOn, decode);
+        writeSwitches(folder + "/Oplexa.xml", folder, loggingOn, decode, directWrites);
         setenv("OPLEXA_LOG_FILE", log.c_str(), 1);
         setenv("OPLEXA_PLUGIN", OPLEXA_DEMO_PATH, 1);
         // The window and its refresh are measured elsewhere.
@@ -153,6 +157,10 @@ std::string BenchSession::checkLogging()
     proxy->dispatcher(proxy, effGetVendorVersion, 0, 0, nullptr, 0.0f);
     VstEvents none{};
     proxy->dispatcher(proxy, effProcessEvents, 0, 0, &none, 0.0f);
+    // Close writes what the queue holds before it returns.
+    closePlugin(proxy);
+    proxy = nullptr;
+    proxy = startPlugin(oplexaHandle, "Oplexa.so");
     if (!isRegularFile(log))
         return {};
     if ((readText(log).find("  events: 0") != std::string::npos) != (loggingOn && decode))

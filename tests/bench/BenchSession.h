@@ -14,8 +14,9 @@ class BenchSession
 {
 public:
     // logFile empty: the log goes to a file in the session's folder.
-    // decode: the structures are decoded too (with logging on).
-    BenchSession(bool loggingOn, const std::string& logFile, bool decode = false);
+    // decode: the structures are decoded too (with logging on). directWrites: logWrites="direct",
+    // each line written by the calling thread instead of going through the log queue.
+    BenchSession(bool loggingOn, const std::string& logFile, bool decode, bool directWrites);
     ~BenchSession();
     BenchSession(const BenchSession&) = delete;
     BenchSession& operator=(const BenchSession&) = delete;
@@ -26,9 +27,10 @@ public:
     // The session's own folder, removed with it.
     const std::string& scratchFolder() const { return folder; }
 
-    // Makes one call of each measured kind through Oplexa and checks that the log shows
-    // them exactly when logging is on. Empty when fine; a log that is not a regular file
-    // (such as /dev/null) can't be read and passes.
+    // Makes one call of each measured kind through Oplexa, closes it so that every queued line
+    // is written, hosts the demo anew, and checks that the log shows the calls exactly when
+    // logging is on. Empty when fine; a log that is not a regular file (such as /dev/null)
+    // can't be read and passes.
     std::string checkLogging();
 
 private:

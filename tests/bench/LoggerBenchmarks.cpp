@@ -65,8 +65,10 @@ void registerWriteFloorBenchmarks(const std::string& regularFile)
 
 void registerLoggerBenchmarks()
 {
-    // Every switch on, parameters on; lines go to OPLEXA_LOG_FILE like the module's.
+    // Every switch on, parameters on; lines go through this process's own log queue to
+    // OPLEXA_LOG_FILE like the module's.
     benchLogger.init("Oplexa.so");
+    benchLogger.startOutput(juce::File());
     benchmark::RegisterBenchmark("formatCallLine:GetVendorVersion", formatLine,
                                  static_cast<int>(effGetVendorVersion), nullptr);
     benchmark::RegisterBenchmark("formatCallLine:CanDo", formatLine, static_cast<int>(effCanDo),

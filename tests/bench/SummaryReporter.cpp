@@ -42,8 +42,8 @@ bool SummaryReporter::printTable(std::ostream& out, const std::vector<SummaryRow
     const auto floorTime = nanoseconds.find(floor);
     const bool withFloor = floorTime != nanoseconds.end();
     out << "| call | logging | direct ns | measured ns | ratio |"
-        << (withFloor ? " x writes | added x writes |" : "")
-        << "\n| --- | --- | ---: | ---: | ---: |" << (withFloor ? " ---: | ---: |" : "") << "\n";
+        << (withFloor ? " x write | added x write |" : "") << "\n| --- | --- | ---: | ---: | ---: |"
+        << (withFloor ? " ---: | ---: |" : "") << "\n";
     for (const SummaryRow& row : rows)
     {
         const auto baseline = nanoseconds.find(row.baseline);
@@ -58,7 +58,7 @@ bool SummaryReporter::printTable(std::ostream& out, const std::vector<SummaryRow
             << number(measured->second / baseline->second, "%.2f") << " |";
         if (withFloor)
         {
-            const double writes = row.lines * floorTime->second;
+            const double writes = floorTime->second;
             out << " " << (row.lines > 0 ? number(measured->second / writes, "%.2f") : "-") << " | "
                 << (row.lines > 0 && row.forwarded
                         ? number((measured->second - baseline->second) / writes, "%.2f")

@@ -25,10 +25,10 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override;
 
     // A markdown table: call, logging, baseline ns, measured ns, measured / baseline, and, when
-    // the benchmark named floor ran, measured / (its lines x floor): the cost of a logged call
-    // as a multiple of the writes it cannot avoid, and for forwarded calls also what Oplexa
-    // adds, (measured - direct) / (lines x floor). False when a benchmark of a row did not run
-    // (filtered out or failed); its row is left out.
+    // the benchmark named floor ran and the row logs lines, measured / floor: the calling
+    // thread's cost of a logged call as a multiple of one write(2) of a line, and for forwarded
+    // calls also what Oplexa adds, (measured - direct) / floor. False when a benchmark of a row
+    // did not run (filtered out or failed); its row is left out.
     bool printTable(std::ostream& out, const std::vector<SummaryRow>& rows,
                     const std::string& floor = {}) const;
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Runs oplexa_bench with logging stopped, with logging on, and with logging on and the
-# structures decoded (one process each: the module takes its logging state at start-up) and
-# prints one table of CPU ns per call, each set against the direct call measured in the same
-# process.
+# Runs oplexa_bench with logging stopped, with logging on through the log queue, with logging on
+# and each line written directly by the calling thread, and with the structures decoded too (one
+# process each: the module takes its logging state at start-up) and prints one table of CPU ns
+# per call, each set against the direct call measured in the same process; then the lines a
+# second the writer thread keeps up with.
 #
 #   tests/bench/run-bench.sh [BUILD_DIR] [extra Google Benchmark flags]
 #
@@ -25,14 +26,24 @@ flags=(--benchmark_repetitions=5 --benchmark_min_time=0.2
 outputs=$(mktemp -d /tmp/oplexa-run-bench-XXXXXX)
 trap 'rm -rf "$outputs"' EXIT
 
-for mode in off on decode; do
-    mode_flags=(--logging="${mode/decode/on}")
-    [[ $mode == decode ]] && mode_flags+=(--decode)
+modes=(off on direct decode)
+for mode in "${modes[@]}"; do
+    mode_flags=(--logging=on)
+    case $mode in
+    off) mode_flags=(--logging=off) ;;
+    direct) mode_flags+=(--writes=direct) ;;
+    decode) mode_flags+=(--decode) ;;
+    esac
     echo "== oplexa_bench ${mode_flags[*]}"
     "$bench" "${mode_flags[@]}" "${flags[@]}" "$@" | tee "$outputs/$mode.txt"
     echo
 done
 
+echo "== oplexa_bench --throughput"
+"$bench" --throughput | tee "$outputs/throughput.txt"
+echo
+
 echo "== Summary (CPU ns per call, median of the repetitions; ratio = measured / direct)"
-# Both runs print the same table header; keep the first one.
-awk '/^\|/ && !seen[$0]++' "$outputs/off.txt" "$outputs/on.txt" "$outputs/decode.txt"
+# Every run prints the same table header; keep the first one.
+(cd "$outputs" && awk '/^\|/ && !seen[$0]++' "${modes[@]/%/.txt}")
+cat "$outputs/throughput.txt"

@@ -1,4 +1,5 @@
-// The log ring on its own: many producers, order, wrap-around, drops and the signal-safe drain.
+// The log ring on its own: many producers, order, wrap-around and the signal-safe drain. A full
+// ring and its count of drops are tried with the writer (LogWriterTests.cpp).
 // The ThreadSanitizer build runs these too.
 #include "logger/LogQueue.h"
 
@@ -104,22 +105,6 @@ TEST(LogQueue, ALineMeetsTheEndAtEveryOffset)
         EXPECT_EQ(popAll(queue), (std::vector<std::string>{longLine, "after\n"})) << before;
         EXPECT_TRUE(queue.isEmpty());
     }
-}
-
-TEST(LogQueue, AFullQueueRefusesAndCountsUntilRoomIsMade)
-{
-    LogQueue queue(LogQueue::kMinimumCapacity);
-    const std::string line(120, 'a'); // a 128-byte record
-    size_t pushed = 0;
-    while (queue.tryPush(line.data(), line.size()))
-        ++pushed;
-    EXPECT_EQ(pushed, queue.capacity() / 128);
-    queue.countDropped();
-    queue.countDropped();
-    EXPECT_EQ(queue.takeDropped(), 2u);
-    EXPECT_EQ(queue.takeDropped(), 0u);
-    EXPECT_EQ(popAll(queue).size(), pushed);
-    EXPECT_TRUE(queue.tryPush(line.data(), line.size()));
 }
 
 namespace

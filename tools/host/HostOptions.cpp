@@ -103,6 +103,8 @@ const Option kOptions[] = {
      [](HostOptions& o, const char* v) { return parseInt(v, 0, 60000, o.entryDuringEntryMs); }},
     {"--usage", nullptr, "after each cycle: 'usage: cycle N rss_kb K threads T' on stderr",
      [](HostOptions& o, const char*) { return o.usage = true; }},
+    {"--slowest-process", nullptr, "after the blocks: 'slowest process call: U us (block B)'",
+     [](HostOptions& o, const char*) { return o.slowestProcess = true; }},
     {"--help", nullptr, "this text on standard output, exit code 0",
      [](HostOptions& o, const char*) { return o.help = true; }},
 };

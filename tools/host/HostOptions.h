@@ -25,6 +25,8 @@ struct HostOptions
     int entryDuringEntryMs = -1;
     // Writes the process's resident memory and thread count after every cycle.
     bool usage = false;
+    // Writes the longest a process call of the blocks took, on standard error.
+    bool slowestProcess = false;
     std::string audioPath;
     std::string reportPath;
     std::string logPath;

@@ -5,6 +5,8 @@
 #include "tools/host/HostLog.h"
 #include "tools/host/NoteSequence.h"
 
+#include <chrono>
+
 namespace host
 {
 bool processBlocks(PluginCaller& plugin, const HostOptions& options, int inputs, int outputs,
@@ -12,6 +14,8 @@ bool processBlocks(PluginCaller& plugin, const HostOptions& options, int inputs,
 {
     AudioBuffers buffers(inputs, outputs, options.blockSize);
     bool written = true;
+    std::chrono::steady_clock::duration slowest{};
+    int slowestBlock = -1;
     for (int block = 0; block < options.blocks; ++block)
     {
         const int64_t firstFrame = static_cast<int64_t>(block) * options.blockSize;
@@ -19,7 +23,14 @@ bool processBlocks(PluginCaller& plugin, const HostOptions& options, int inputs,
         buffers.prepare(firstFrame, options.sampleRate);
         if (options.notes)
             sendNotes(plugin, block, options.blockSize);
+        const auto callStart = std::chrono::steady_clock::now();
         plugin.process(buffers.inputs(), buffers.outputs(), buffers.frames());
+        const auto took = std::chrono::steady_clock::now() - callStart;
+        if (took > slowest)
+        {
+            slowest = took;
+            slowestBlock = block;
+        }
         hostLog().line("%s(inputs=%d, outputs=%d, frames=%d) block %d",
                        plugin.canReplace() ? "processReplacing" : "process", inputs, outputs,
                        buffers.frames(), block);
@@ -27,6 +38,11 @@ bool processBlocks(PluginCaller& plugin, const HostOptions& options, int inputs,
         if (audio != nullptr)
             written = buffers.writeOutputs(audio) && written;
     }
+    if (options.slowestProcess)
+        std::fprintf(stderr, "slowest process call: %lld us (block %d)\n",
+                     static_cast<long long>(
+                         std::chrono::duration_cast<std::chrono::microseconds>(slowest).count()),
+                     slowestBlock);
     report.line("audio: %s blocks=%d frames=%d inputs=%d outputs=%d fnv1a=%016llx",
                 plugin.canReplace() ? "processReplacing" : "process", options.blocks,
                 options.blockSize, inputs, outputs,
