@@ -53,24 +53,22 @@ AEffect* startSession(Session& session, audioMasterCallback audioMaster)
     return nullptr;
 }
 
-// Idle, starting, hosting, closing: a call that finds another session starting, hosting or
-// closing is refused at once, and never waits for another thread's chooser or teardown.
+// Each call starts a session of its own: idle, starting, hosting, closing. The registry's lock
+// is held only while the session changes state, so a call never waits for another one's chooser
+// or teardown; with singleInstance="1" a second live session is refused.
 AEffect* hostPlugin(audioMasterCallback audioMaster)
 {
     std::timed_mutex& lifecycle = registry::lifecycle();
-    // A plug-in that calls this entry point from its own (Oplexa chosen to host itself) would
-    // otherwise try the lock this thread holds.
-    if (registry::startingOnThisThread())
-        return refuse();
-    std::unique_lock<std::timed_mutex> lock(lifecycle, std::try_to_lock);
-    if (!lock.owns_lock())
-        return refuse();
-    Session* session = registry::sessionToStart();
-    if (session == nullptr)
-        return refuse();
-    session->state = Session::State::starting;
-    acquireProcessParts();
+    Session* session = nullptr;
+    {
+        const std::lock_guard<std::timed_mutex> lock(lifecycle);
+        session = registry::sessionToStart(singleInstanceWanted());
+        if (session == nullptr)
+            return refuse();
+        acquireProcessParts();
+    }
     AEffect* proxy = startSession(*session, audioMaster);
+    const std::lock_guard<std::timed_mutex> lock(lifecycle);
     if (proxy == nullptr)
     {
         session->state = Session::State::idle;

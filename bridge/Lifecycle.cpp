@@ -16,6 +16,7 @@
 namespace
 {
 int sessionsUsingProcessParts = 0;
+std::atomic<bool> onlyOneSession{false};
 // The process that started the parts; a forked child shares none of its threads.
 int partsProcess = 0;
 // The last session that logged, for the lines of the process-wide parts.
@@ -74,8 +75,10 @@ void endWithoutClose(platform::Ending ending) noexcept
         return;
     try
     {
+        // Sessions still starting or already closing are their own threads' to finish.
         for (Session* session : registry::liveSessions())
-            session->endWithoutClose(ending);
+            if (session->state == Session::State::hosting)
+                session->endWithoutClose(ending);
     }
     catch (...)
     {
@@ -112,11 +115,13 @@ void startOplexa(Session& session)
     lastSession = &session;
     OXLogger& logger = session.oxLogger;
     getModuleFileName();
-    logger.init(dllPath.getFileName());
+    logger.init(dllPath.getFileName() + session.nameSuffix());
     // The settings name where the log goes, so they are read before the first line; the start
     // lines still go out as before the settings applied, without the time of day.
     const SettingsFiles settings = settingsFiles();
     readSettings(settings.read, session.lastDir, logger);
+    const juce::var* single = logger.outputAttributes.getVarPointer("singleInstance");
+    onlyOneSession = single != nullptr && single->toString().trim() == "1";
     if (!logOutputStarted())
         logger.startOutput(settings.read.getParentDirectory());
     const bool logTime = logger.logTime.exchange(false);
@@ -126,6 +131,11 @@ void startOplexa(Session& session)
         logger.log(settingsLine(settings).toRawUTF8());
     logger.log(("Log lines go to " + juce::String(logDestination())).toRawUTF8());
     logger.logTime = logTime;
+}
+
+bool singleInstanceWanted() noexcept
+{
+    return onlyOneSession;
 }
 
 void saveSettings(Session& session)

@@ -15,5 +15,8 @@ void stopOplexa(Session& session, bool unload);
 void acquireProcessParts();
 void releaseProcessParts() noexcept;
 
+// singleInstance="1" in the settings file last read: a second session is refused.
+bool singleInstanceWanted() noexcept;
+
 // The settings as they are now, written atomically; a line says so when that fails.
 void saveSettings(Session& session);

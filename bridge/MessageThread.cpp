@@ -65,6 +65,12 @@ void call(const std::function<void()>& function)
         const_cast<std::function<void()>*>(&function));
 }
 
+void post(std::function<void()> function)
+{
+    if (thread.joinable())
+        juce::MessageManager::callAsync(std::move(function));
+}
+
 bool stop()
 {
     if (!thread.joinable())

@@ -10,6 +10,8 @@ namespace messageThread
 void start();
 // Runs the function on the message thread and waits for it; exceptions stay on that thread.
 void call(const std::function<void()>& function);
+// Runs the function on the message thread later; nothing when the thread is not running.
+void post(std::function<void()> function);
 // Stops the loop, joins the message thread and shuts JUCE's GUI support down on this thread.
 // False when Oplexa's X error filter could not be taken out (see platform::stopFilteringXErrors).
 bool stop();

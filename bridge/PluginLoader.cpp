@@ -9,6 +9,10 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
 juce::File dllPath;
 
 namespace
@@ -18,11 +22,65 @@ juce::String chooserTitle()
     return dllPath.getFileNameWithoutExtension() + " - Please select the plugin to log...";
 }
 
-// The user's choice: OPLEXA_PLUGIN stands for it, else the modal chooser, if there is a display.
+// OPLEXA_PLUGIN may list plug-ins separated by ':': the session started K-th takes the K-th,
+// and the last one stands for every later session.
+juce::String pluginFromEnvironment(const Session& session)
+{
+    const juce::StringArray list = juce::StringArray::fromTokens(
+        juce::String::fromUTF8(platform::environment("OPLEXA_PLUGIN").c_str()), ":", "");
+    if (list.isEmpty())
+        return {};
+    return list[std::min(session.startOrder, list.size() - 1)];
+}
+
+// The answer of one session's chooser, handed from the message thread to the session's own.
+struct ChooserAnswer
+{
+    std::mutex mutex;
+    std::condition_variable answered;
+    bool done = false;
+    juce::File file;
+};
+
+// Each session's chooser runs on the message thread without a modal loop of its own, so that
+// several sessions can choose at once; each entry call waits for its own answer only, and gives
+// up when the message thread stops (the host is going).
+bool browseForPlugin(Session& session, juce::File& chosen)
+{
+    auto answer = std::make_shared<ChooserAnswer>();
+    messageThread::post(
+        [answer, title = chooserTitle(), folder = session.lastDir]
+        {
+            auto chooser = std::make_shared<juce::FileChooser>(title, folder, "*.so");
+            chooser->launchAsync(juce::FileBrowserComponent::openMode |
+                                     juce::FileBrowserComponent::canSelectFiles,
+                                 [answer, chooser](const juce::FileChooser& done) mutable
+                                 {
+                                     {
+                                         const std::lock_guard<std::mutex> lock(answer->mutex);
+                                         answer->file = done.getResult();
+                                         answer->done = true;
+                                     }
+                                     answer->answered.notify_all();
+                                     // Released after this callback, by the message loop.
+                                     juce::MessageManager::callAsync(
+                                         [keep = std::move(chooser)] {});
+                                 });
+        });
+    std::unique_lock<std::mutex> lock(answer->mutex);
+    while (!answer->answered.wait_for(lock, std::chrono::milliseconds(100),
+                                      [&] { return answer->done; }))
+        if (!messageThread::isRunning())
+            return false;
+    chosen = answer->file;
+    return chosen != juce::File();
+}
+
+// The user's choice: OPLEXA_PLUGIN stands for it, else the chooser, if there is a display.
 bool choosePlugin(Session& session, juce::File& chosen)
 {
-    const std::string fromEnvironment = platform::environment("OPLEXA_PLUGIN");
-    if (!fromEnvironment.empty())
+    const juce::String fromEnvironment = pluginFromEnvironment(session);
+    if (fromEnvironment.isNotEmpty())
     {
         chosen = juce::File::getCurrentWorkingDirectory().getChildFile(fromEnvironment);
         return true;
@@ -33,16 +91,7 @@ bool choosePlugin(Session& session, juce::File& chosen)
                              "the plugin to log");
         return false;
     }
-    bool accepted = false;
-    messageThread::call(
-        [&]
-        {
-            juce::FileChooser chooser(chooserTitle(), session.lastDir, "*.so");
-            accepted = chooser.browseForFileToOpen();
-            if (accepted)
-                chosen = chooser.getResult();
-        });
-    return accepted;
+    return browseForPlugin(session, chosen);
 }
 
 AEffect* failLoading(Session& session)
@@ -127,6 +176,9 @@ VstPluginMainProc getVstPluginMain(Session& session, const char** entryName)
         return nullptr;
     }
     session.bundleRes = platform::openResources(session.vstBundle);
+    // This very module, under its own name or another path to it, is never hosted.
+    if (platform::isOwnModule(session.vstBundle))
+        return nullptr;
     return platform::findEntryPoint(session.vstBundle, entryName);
 }
 

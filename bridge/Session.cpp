@@ -26,6 +26,11 @@ Session::Session()
     clearProxy(proxyEffect);
 }
 
+juce::String Session::nameSuffix() const
+{
+    return instance > 1 ? "#" + juce::String(instance) : juce::String();
+}
+
 AEffect* Session::start(audioMasterCallback audioMaster)
 {
     callStuck = false;
@@ -48,8 +53,10 @@ AEffect* Session::start(audioMasterCallback audioMaster)
 
 void Session::beforeClose() noexcept
 {
-    registry::lifecycle().lock();
-    state = State::closing;
+    {
+        const std::lock_guard<std::timed_mutex> lock(registry::lifecycle());
+        state = State::closing;
+    }
     int32_t stuck = 0;
     if (!callGate::shut(gate, true, kCloseWaitMs, stuck))
     {
@@ -78,9 +85,9 @@ void Session::afterClose() noexcept
     {
     }
     clearProxy(proxyEffect);
+    const std::lock_guard<std::timed_mutex> lock(registry::lifecycle());
     state = State::idle;
     releaseProcessParts();
-    registry::lifecycle().unlock();
 }
 
 void Session::endWithoutClose(platform::Ending ending) noexcept

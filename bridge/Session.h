@@ -53,6 +53,12 @@ public:
 
     // Changed under the registry's lock; read without it for refusals.
     std::atomic<State> state{State::idle};
+    // The smallest number no other live session held at the start; 1 has no suffix in the log.
+    int instance = 1;
+    // How many sessions of this module started before this one.
+    int startOrder = 0;
+    // "#2" after the names in the log for every instance but the first.
+    juce::String nameSuffix() const;
 
     // The whole start: logger, settings, chooser, loading, proxy and window. Null when no
     // plug-in was hosted; the session is then idle again.

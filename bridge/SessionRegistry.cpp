@@ -17,6 +17,7 @@ struct Entry
 };
 std::atomic<Entry*> sessions{nullptr};
 std::atomic<Session*> busy{nullptr};
+int startsSoFar = 0;
 thread_local Session* startingHere __attribute__((tls_model("initial-exec"))) = nullptr;
 } // namespace
 
@@ -26,14 +27,24 @@ std::timed_mutex& lifecycle() noexcept
     return mutex;
 }
 
-Session* sessionToStart()
+Session* sessionToStart(bool onlyOne)
 {
     Session* idle = nullptr;
+    // Bit n: number n+1 is held by a live session.
+    std::vector<bool> held;
     for (Entry* entry = sessions.load(); entry != nullptr; entry = entry->next)
     {
-        if (entry->session.state != Session::State::idle)
+        Session& session = entry->session;
+        if (session.state == Session::State::idle)
+        {
+            idle = &session;
+            continue;
+        }
+        if (onlyOne)
             return nullptr;
-        idle = &entry->session;
+        if (held.size() < static_cast<size_t>(session.instance))
+            held.resize(static_cast<size_t>(session.instance));
+        held[static_cast<size_t>(session.instance - 1)] = true;
     }
     if (idle == nullptr)
     {
@@ -41,8 +52,22 @@ Session* sessionToStart()
         sessions.store(entry);
         idle = &entry->session;
     }
+    int number = 1;
+    while (static_cast<size_t>(number) <= held.size() && held[static_cast<size_t>(number - 1)])
+        ++number;
+    idle->instance = number;
+    idle->startOrder = startsSoFar++;
+    idle->state = Session::State::starting;
     busy.store(idle);
     return idle;
+}
+
+bool anyLiveSession() noexcept
+{
+    for (Entry* entry = sessions.load(); entry != nullptr; entry = entry->next)
+        if (entry->session.state != Session::State::idle)
+            return true;
+    return false;
 }
 
 Session* busySession() noexcept

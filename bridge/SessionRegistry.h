@@ -1,5 +1,4 @@
-// The module's sessions. Starting and taking down a session hold the registry's lock from
-// beginning to end; no forwarded call ever takes it.
+// The module's sessions, any number at once. No forwarded call ever takes the registry's lock.
 #pragma once
 
 #include <mutex>
@@ -10,12 +9,14 @@ struct AEffect;
 
 namespace registry
 {
-// Held through start-up and teardown. Endings wait for it only for a while.
+// Held while sessions change state and the process-wide parts start or stop; never through a
+// chooser or a plug-in's call. Endings wait for it only for a while.
 std::timed_mutex& lifecycle() noexcept;
 
-// An idle session to start, reused or new; null when another session is busy (this module
-// hosts one plug-in at a time). Under the lock.
-Session* sessionToStart();
+// An idle session to start, reused or new, with the smallest instance number no live session
+// holds; null when onlyOne and another session is live. Under the lock.
+Session* sessionToStart(bool onlyOne);
+bool anyLiveSession() noexcept;
 // The session whose lines a refused entry call goes to: a busy one, or null.
 Session* busySession() noexcept;
 // The sessions that are not idle. Under the lock.

@@ -15,7 +15,8 @@ constexpr DetailFlag kDetailFlags[] = {{"logParameters", &OXLogger::logParameter
                                        {"logTime", &OXLogger::logTime},
                                        {"decodeStructures", &OXLogger::decodeStructures},
                                        {"logSummary", &OXLogger::logSummary}};
-const char* const kOutputAttributeNames[] = {"logFile", "logWrites", "logQueueKB"};
+const char* const kOutputAttributeNames[] = {"logFile", "logWrites", "logQueueKB",
+                                            "singleInstance"};
 
 const juce::String* findAttribute(const juce::XmlElement& element, const char* name)
 {

@@ -105,8 +105,8 @@ public:
     // Off unless the settings file switches them on; the window has no control for them.
     std::atomic<bool> decodeStructures{false};
     std::atomic<bool> logSummary{false};
-    // logFile, logWrites and logQueueKB as the settings file spelled them, when it had them;
-    // read when the output starts.
+    // logFile, logWrites, logQueueKB and singleInstance as the settings file spelled them, when
+    // it had them; read when the output and a session start.
     juce::NamedValueSet outputAttributes;
     // Recording: the folder, and "full" for whole outputs; kept only when the file has them.
     juce::String recordFolder;
