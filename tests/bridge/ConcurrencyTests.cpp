@@ -1,19 +1,23 @@
 // Eight threads calling through the proxy record at once: the hosted plug-in gets every call,
-// and the log holds exactly one whole line per call.
+// and the log holds exactly one whole line per call. Instances started, used and closed on
+// many threads at once keep to themselves.
 #include "tests/support/OplexaUnderTest.h"
 #include "tests/support/Probe.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <map>
 #include <regex>
 #include <thread>
 
-TEST(BridgeConcurrency, TwoThreadsCallingTheEntryPointAtOnceHostExactlyOnce)
+TEST(BridgeConcurrency, TwoThreadsCallingTheEntryPointAtOnceHostExactlyOnceWhenSingleInstance)
 {
     Probe probe;
     OplexaUnderTest oplexa(probe.path());
+    std::ofstream(oplexa.settingsFile())
+        << R"(<Oplexa><Logger><Parameters singleInstance="1"/></Logger></Oplexa>)";
     constexpr int kRounds = 20;
     for (int round = 0; round < kRounds; ++round)
     {
@@ -96,4 +100,112 @@ TEST(BridgeConcurrency, EightThreadsThroughTheProxyGiveWholeLinesThatAddUp)
     ASSERT_EQ(kinds.size(), 5u);
     for (const auto& [kind, count] : kinds)
         EXPECT_EQ(count, perKind) << kind;
+}
+
+namespace
+{
+// Calls on one instance as a host makes them around its blocks, each thread with its own buffers.
+void useInstance(AEffect* proxy, int blocks)
+{
+    float buffer[2][16] = {};
+    float* channels[] = {buffer[0], buffer[1]};
+    proxy->dispatcher(proxy, effOpen, 0, 0, nullptr, 0.0f);
+    proxy->dispatcher(proxy, effMainsChanged, 0, 1, nullptr, 0.0f);
+    for (int block = 0; block < blocks; ++block)
+    {
+        proxy->setParameter(proxy, 0, 0.5f);
+        proxy->processReplacing(proxy, channels, channels, 16);
+    }
+    proxy->dispatcher(proxy, effMainsChanged, 0, 0, nullptr, 0.0f);
+}
+
+// Log lines of the demo plug-in's instances that hold what, by instance number.
+std::map<int, int64_t> linesPerInstance(const OplexaUnderTest& oplexa, const std::string& what)
+{
+    const std::regex named(R"(\([0-9A-F]+\) oplexa-demo-gain\.so(#(\d+))?:)" + what + ".*");
+    std::map<int, int64_t> counts;
+    std::smatch match;
+    for (const std::string& line : oplexa.lines())
+        if (std::regex_match(line, match, named))
+            ++counts[match[2].matched ? std::stoi(match[2].str()) : 1];
+    return counts;
+}
+} // namespace
+
+TEST(BridgeConcurrency, EightThreadsStartAndCloseInstancesAtOnce)
+{
+    OplexaUnderTest oplexa(OPLEXA_DEMO_PATH);
+    constexpr int kThreads = 8;
+    constexpr int kRounds = 4;
+    std::atomic<int> refused{0};
+    for (int round = 0; round < kRounds; ++round)
+    {
+        std::atomic<int> waiting{kThreads};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < kThreads; ++t)
+            threads.emplace_back(
+                [&]
+                {
+                    --waiting;
+                    while (waiting.load() > 0)
+                        std::this_thread::yield();
+                    AEffect* proxy = oplexa.start();
+                    if (proxy == nullptr)
+                    {
+                        ++refused;
+                        return;
+                    }
+                    useInstance(proxy, 10);
+                    proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f);
+                });
+        for (auto& thread : threads)
+            thread.join();
+    }
+    EXPECT_EQ(refused.load(), 0);
+    // Numbers are the smallest free ones, so never above the instances alive at once.
+    int64_t closed = 0;
+    for (const auto& [number, count] : linesPerInstance(oplexa, "effClose"))
+    {
+        EXPECT_LE(number, kThreads);
+        closed += count;
+    }
+    EXPECT_EQ(closed, kThreads * kRounds);
+    int64_t processed = 0;
+    for (const auto& [number, count] : linesPerInstance(oplexa, R"(processReplacing\()"))
+        processed += count;
+    EXPECT_EQ(processed, kThreads * kRounds * 10);
+}
+
+TEST(BridgeConcurrency, TwoThreadsUseTheirInstancesWhileAThirdStartsAndClosesOthers)
+{
+    OplexaUnderTest oplexa(OPLEXA_DEMO_PATH);
+    AEffect* first = oplexa.start();
+    AEffect* second = oplexa.start();
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    ASSERT_NE(first, second);
+    constexpr int kBlocks = 1000;
+    constexpr int kOthers = 30;
+    std::thread firstUser(useInstance, first, kBlocks);
+    std::thread secondUser(useInstance, second, kBlocks);
+    std::thread starter(
+        [&]
+        {
+            for (int i = 0; i < kOthers; ++i)
+                if (AEffect* other = oplexa.start())
+                {
+                    useInstance(other, 1);
+                    other->dispatcher(other, effClose, 0, 0, nullptr, 0.0f);
+                }
+        });
+    firstUser.join();
+    secondUser.join();
+    starter.join();
+    for (AEffect* proxy : {first, second})
+        proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f);
+    // While 1 and 2 are alive, every other instance is number 3.
+    const std::map<int, int64_t> expected{{1, kBlocks}, {2, kBlocks}, {3, kOthers}};
+    EXPECT_EQ(linesPerInstance(oplexa, R"(processReplacing\()"), expected);
+    EXPECT_EQ(linesPerInstance(oplexa, "effClose"),
+              (std::map<int, int64_t>{{1, 1}, {2, 1}, {3, kOthers}}));
 }

@@ -23,11 +23,11 @@ AudioBuffers::AudioBuffers(int inputs, int outputs, int32_t frames)
     outputPointers_.push_back(nullptr);
 }
 
-void AudioBuffers::prepare(int64_t firstFrame, double sampleRate)
+void AudioBuffers::prepare(int64_t firstFrame, double sampleRate, int variant)
 {
     for (size_t c = 0; c < inputChannels_.size(); ++c)
         fillTestSignal(inputChannels_[c].data(), frames_, static_cast<int>(c), firstFrame,
-                       sampleRate);
+                       sampleRate, variant);
     for (auto& channel : outputChannels_)
         std::fill(channel.begin(), channel.end(), 0.0f);
 }

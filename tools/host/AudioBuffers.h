@@ -15,7 +15,7 @@ public:
     AudioBuffers(int inputs, int outputs, int32_t frames);
 
     // Next block of the test signal into the inputs; outputs cleared, because process adds.
-    void prepare(int64_t firstFrame, double sampleRate);
+    void prepare(int64_t firstFrame, double sampleRate, int variant = 0);
 
     float** inputs() { return inputPointers_.data(); }
     float** outputs() { return outputPointers_.data(); }

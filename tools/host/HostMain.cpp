@@ -2,6 +2,7 @@
 #include "tools/host/AudioMaster.h"
 #include "tools/host/HostLog.h"
 #include "tools/host/HostOptions.h"
+#include "tools/host/InstanceSet.h"
 #include "tools/host/PluginModule.h"
 #include "tools/host/PluginSession.h"
 #include "tools/host/RecordFields.h"
@@ -79,7 +80,9 @@ HostExitCode runCycles(const HostOptions& options, FILE* audio, SessionReport& r
         }
         hostLog().line("cycle %d: entry point %s", cycle, module.entryName());
         report.line("cycle %d", cycle);
-        const HostExitCode result = runSession(entry, module.entryName(), options, audio, report);
+        const HostExitCode result =
+            options.instances > 1 ? runInstances(entry, module.entryName(), options)
+                                  : runSession(entry, module.entryName(), options, audio, report);
         if (result != kExitOk)
             return result;
         if (options.exitWithoutClose)
@@ -126,7 +129,8 @@ int main(int argc, char** argv)
 
     SessionReport report;
     OutputFile audio;
-    if (!report.open(options.reportPath) || !audio.open(options.audioPath) ||
+    if (!report.open(options.reportPath) ||
+        !audio.open(options.instances > 1 ? "" : options.audioPath) ||
         !recordFields().open(options.recordFieldsPath))
     {
         hostLog().problem("error: cannot create the output files");

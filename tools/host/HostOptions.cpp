@@ -28,6 +28,16 @@ bool parseRate(const char* text, double& out)
     return true;
 }
 
+// "reverse", "random" or "random:SEED".
+bool parseCloseOrder(const char* text, HostOptions& options)
+{
+    const std::string order = text;
+    options.randomCloseOrder = order.rfind("random", 0) == 0;
+    if (order == "reverse" || order == "random")
+        return true;
+    return order.rfind("random:", 0) == 0 && parseInt(text + 7, 0, 2147483647, options.closeSeed);
+}
+
 bool setPath(std::string& path, const char* value)
 {
     path = value;
@@ -49,6 +59,10 @@ const Option kOptions[] = {
      [](HostOptions& o, const char* v) { return parseInt(v, 0, 10000000, o.blocks); }},
     {"--cycles", "N", "load/session/close cycles in one process (default 1)",
      [](HostOptions& o, const char* v) { return parseInt(v, 1, 1000000, o.cycles); }},
+    {"--instances", "N", "instances at once through the module, blocks by turns (default 1)",
+     [](HostOptions& o, const char* v) { return parseInt(v, 1, 1000, o.instances); }},
+    {"--close-order", "ORDER", "reverse (default), random or random:SEED, which is printed",
+     [](HostOptions& o, const char* v) { return parseCloseOrder(v, o); }},
     {"--rate", "HZ", "sample rate (default 44100)",
      [](HostOptions& o, const char* v) { return parseRate(v, o.sampleRate); }},
     {"--block-size", "N", "frames per block (default 512)",
@@ -57,7 +71,9 @@ const Option kOptions[] = {
      [](HostOptions& o, const char* v) { return setPath(o.replayPath, v); }},
     {"--print", "FILE", "write a recording as log lines on standard output",
      [](HostOptions& o, const char* v) { return setPath(o.printPath, v); }},
-    {"--write-audio", "FILE", "raw float32 output of every block, channel after channel",
+    {"--write-audio", "FILE",
+     "raw float32 output of every block, channel after channel;\n"
+     "                          FILE.K for instance K with --instances",
      [](HostOptions& o, const char* v) { return setPath(o.audioPath, v); }},
     {"--report", "FILE", "stable text report of the record, names, parameters, chunk",
      [](HostOptions& o, const char* v) { return setPath(o.reportPath, v); }},

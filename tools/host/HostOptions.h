@@ -10,6 +10,11 @@ struct HostOptions
     std::string modulePath;
     int blocks = 16;
     int cycles = 1;
+    // Instances hosted at once through the module, closed in reverse or in a random order
+    // (from closeSeed, or from the clock when it is negative).
+    int instances = 1;
+    bool randomCloseOrder = false;
+    int closeSeed = -1;
     // Endings without Close: dlclose, exit() or a return from main with the module loaded.
     bool close = true;
     bool unload = true;
@@ -52,9 +57,9 @@ enum HostExitCode
     kExitNullRecord = 4,
     kExitBadRecord = 5, // wrong magic or no dispatcher
     kExitOutputFailed = 6,
-    kExitDiverged = 7,   // a replayed call came out otherwise than recorded
-    kExitUnreadable = 8, // the recording is damaged, of another version, missing or has gaps
-    kExitEndsEarly = 9,  // the recording ends without its end marker
+    kExitDiverged = 7,     // a replayed call came out otherwise than recorded
+    kExitUnreadable = 8,   // the recording is damaged, of another version, missing or has gaps
+    kExitEndsEarly = 9,    // the recording ends without its end marker
     kExitChildFailed = 10, // the forked child crashed, failed or hung
 };
 

@@ -29,6 +29,26 @@ bool usableChannels(const AEffect& record)
     return true;
 }
 
+// Close, with the races the options ask for around it.
+void closeSession(PluginCaller& plugin, VstPluginMainProc entry, const HostOptions& options)
+{
+    std::optional<BackgroundAudio> audio;
+    if (options.closeDuringProcess)
+    {
+        audio.emplace(&plugin.record());
+        audio->waitUntilInside();
+        // Well into the call, past its first steps.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    std::optional<DelayedEntryCall> second;
+    if (options.entryDuringCloseMs >= 0)
+        second.emplace(entry, options.entryDuringCloseMs);
+    plugin.close();
+    if (audio)
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+}
+} // namespace
+
 AEffect* callEntry(VstPluginMainProc entry, const char* entryName, const HostOptions& options,
                    HostExitCode& failure)
 {
@@ -70,26 +90,6 @@ AEffect* callEntry(VstPluginMainProc entry, const char* entryName, const HostOpt
     }
     return effect;
 }
-
-// Close, with the races the options ask for around it.
-void closeSession(PluginCaller& plugin, VstPluginMainProc entry, const HostOptions& options)
-{
-    std::optional<BackgroundAudio> audio;
-    if (options.closeDuringProcess)
-    {
-        audio.emplace(&plugin.record());
-        audio->waitUntilInside();
-        // Well into the call, past its first steps.
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    std::optional<DelayedEntryCall> second;
-    if (options.entryDuringCloseMs >= 0)
-        second.emplace(entry, options.entryDuringCloseMs);
-    plugin.close();
-    if (audio)
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-}
-} // namespace
 
 HostExitCode runSession(VstPluginMainProc entry, const char* entryName, const HostOptions& options,
                         FILE* audio, SessionReport& report)

@@ -9,6 +9,11 @@
 
 namespace host
 {
+// Calls the entry point (with the races the options ask for); null with failure set when the
+// record it returned is missing or unusable.
+AEffect* callEntry(VstPluginMainProc entry, const char* entryName, const HostOptions& options,
+                   HostExitCode& failure);
+
 // Returns kExitOk or the exit code of the failure.
 HostExitCode runSession(VstPluginMainProc entry, const char* entryName, const HostOptions& options,
                         FILE* audio, SessionReport& report);

@@ -6,6 +6,9 @@ namespace host
 {
 namespace
 {
+// Keeps the noise of one variant's channels apart from the next variant's.
+constexpr int kMaxVariantChannels = 1024;
+
 // Noise from the frame index alone, so a block's input does not depend on earlier blocks.
 float noiseAt(int64_t frame, int channel)
 {
@@ -20,9 +23,9 @@ float noiseAt(int64_t frame, int channel)
 } // namespace
 
 void fillTestSignal(float* samples, int32_t frames, int channel, int64_t firstFrame,
-                    double sampleRate)
+                    double sampleRate, int variant)
 {
-    const double frequency = 220.0 * (channel + 1);
+    const double frequency = 220.0 * (channel + 1) + 55.0 * variant;
     const double twoPi = 6.283185307179586;
     for (int32_t i = 0; i < frames; ++i)
     {
@@ -30,7 +33,8 @@ void fillTestSignal(float* samples, int32_t frames, int channel, int64_t firstFr
         // fmod keeps the phase small, so long runs stay as exact as short ones.
         const double phase = std::fmod(static_cast<double>(frame) * frequency / sampleRate, 1.0);
         const double sine = 0.5 * std::sin(twoPi * phase);
-        samples[i] = static_cast<float>(sine) + 0.01f * noiseAt(frame, channel);
+        samples[i] = static_cast<float>(sine) +
+                     0.01f * noiseAt(frame, channel + kMaxVariantChannels * variant);
     }
 }
 } // namespace host

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# A real host with two instances: a headless Ardour session on the Dummy backend with two tracks,
+# each with Oplexa, which hosts another plug-in for each through the ':' list. It rolls, saves
+# and closes cleanly, and the log has both instances' audio and endings.
+. "$(dirname "$0")/common.sh"
+first=/usr/lib/vst/MVerb-vst.so
+second=/usr/lib/vst/MaFreeverb-vst.so
+need "$first"
+need "$second"
+need /usr/bin/ardour7-lua
+if sanitized; then
+    echo "skipped: Ardour can't load a sanitizer build of the module"
+    exit 77
+fi
+# A folder of its own on Ardour's search path: Oplexa is the only VST 2 plug-in there.
+mkdir "$WORK/vst"
+ln -s "$OPLEXA_MODULE" "$WORK/vst/Oplexa.so"
+export HOME=$WORK LXVST_PATH=$WORK/vst VST_PATH=$WORK/vst OPLEXA_PLUGIN=$first:$second
+unset DISPLAY
+
+# Ardour knows VST 2 plug-ins from the cache its scanner writes, in a process of its own.
+OPLEXA_LOG_FILE=$WORK/scan.log LD_LIBRARY_PATH=/usr/lib/ardour7 timeout 120 \
+    /usr/lib/ardour7/ardour-vst-scanner -f "$WORK/vst/Oplexa.so" > "$WORK/scan.txt" 2>&1
+check "Ardour's scanner found Oplexa hosting MVerb" grep -q "Found Plugin: .* MVerb" "$WORK/scan.txt"
+
+OPLEXA_LOG_FILE=$WORK/log timeout 300 ardour7-lua "$(dirname "$0")/ardour_session.lua" "$WORK" \
+    MVerb 3 > "$WORK/out.txt" 2>&1
+status=$?
+rolled=$(sed -n 's/^rolled to sample //p' "$WORK/out.txt")
+check "the session rolled to sample ${rolled:-none} and closed (status $status)" \
+    [ "$status/${rolled:-0}/$(grep -c '^closed$' "$WORK/out.txt")" = "0/${rolled:-none}/1" ]
+# instance NAME: its processReplacing lines, Close and unload
+instance() {
+    local blocks closes unloads
+    blocks=$(grep -c ") $1:processReplacing(" "$WORK/log")
+    closes=$(grep -c ") $1:effClose" "$WORK/log")
+    unloads=$(grep -c ") $1:Unloaded " "$WORK/log")
+    check "$1: $blocks blocks, $closes Close, $unloads unload" [ "$blocks" -gt 50 -a "$closes/$unloads" = 1/1 ]
+}
+instance "$(basename "$first")"
+instance "$(basename "$second")#2"
+check "no instance was refused" [ "$(grep -c 'already hosting' "$WORK/log")" -eq 0 ]
+finish

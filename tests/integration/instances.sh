@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Many instances through one loaded module, all open at once: each one's audio equals a direct
+# run's, its log lines carry its number, its counts are its own, and every close order is clean;
+# without a display and on a private X server. Then the ':' list of plug-ins, singleInstance and
+# the refusal to host Oplexa itself.
+#   instances.sh [--with-display]
+. "$(dirname "$0")/common.sh"
+reverb=/usr/lib/vst/MVerb-vst.so
+compressor=/usr/lib/vst/lsp-plugins/compressor-stereo.so
+need "$reverb"
+need "$compressor"
+blocks=5
+run() { # run NAME INSTANCES ORDER MODULE: the host, its status in $WORK/NAME.status
+    timeout 300 "$OPLEXA_HOST" --instances "$2" --blocks $blocks --quiet --close-order "$3" \
+        --write-audio "$WORK/$1" "$4" > "$WORK/$1.out" 2>&1
+    echo $? > "$WORK/$1.status"
+}
+
+# hosted PLUGIN INSTANCES ORDER: per instance, audio as direct, inputs apart, lines named
+# NAME (instance 1) or NAME#K, processReplacing once a block, Close once.
+hosted() {
+    local plugin=$1 n=$2 order=$3 name k tag same=0 counted=0 closed=0 apart
+    name=$(basename "$plugin")
+    rm -f "$WORK"/direct* "$WORK"/oplexa* "$WORK/log"
+    run direct "$n" "$order" "$plugin"
+    OPLEXA_PLUGIN=$plugin OPLEXA_LOG_FILE=$WORK/log run oplexa "$n" "$order" "$MODULE"
+    for k in $(seq "$n"); do
+        tag=$name
+        [ "$k" -gt 1 ] && tag="$name#$k"
+        cmp -s "$WORK/direct.$k" "$WORK/oplexa.$k" && same=$((same + 1))
+        [ "$(grep -c ") $tag:processReplacing(" "$WORK/log")" -eq $blocks ] && counted=$((counted + 1))
+        [ "$(grep -c ") $tag:effClose" "$WORK/log")" -eq 1 ] && closed=$((closed + 1))
+    done
+    apart=$(md5sum "$WORK"/direct.[0-9]* | cut -c1-32 | sort -u | wc -l)
+    check "$mode: $n x $name, close $order: status $(cat "$WORK/oplexa.status"), audio as direct \
+$same/$n, apart $apart/$n, processReplacing x$blocks $counted/$n, closed $closed/$n" \
+        [ "$(cat "$WORK/direct.status" "$WORK/oplexa.status" | tr -d '\n')/$same/$apart/$counted/$closed" \
+        = "00/$n/$n/$n/$n" ]
+}
+
+table() {
+    while read -r plugin n order; do hosted "$plugin" "$n" "$order"; done <<TABLE
+$reverb 2 reverse
+$reverb 8 random
+$compressor 2 random
+$compressor 8 reverse
+TABLE
+}
+
+if [ "${1:-}" = --with-display ]; then
+    mode="with a display"
+    table
+    finish
+    exit
+fi
+mode="without a display"
+unset DISPLAY
+table
+
+# listed TEXT STATUS SETTINGS PLUGINS: three instances of the ':' list PLUGINS end with STATUS
+# and the log has TEXT; SETTINGS is the settings file's content.
+listed() {
+    local status found=absent
+    rm -f "$WORK/log" "$WORK/Oplexa.xml"
+    [ -z "$3" ] || echo "$3" > "$WORK/Oplexa.xml"
+    OPLEXA_PLUGIN=$4 OPLEXA_LOG_FILE=$WORK/log run list 3 reverse "$MODULE"
+    status=$(cat "$WORK/list.status")
+    grep -qF "$1" "$WORK/log" && found=there
+    check "$4 ${3:+with $3}: status $status (expected $2), '$1' $found" \
+        [ "$status/$found" = "$2/there" ]
+}
+cp "$OPLEXA_MODULE" "$WORK/Copy.so" # another file: a module of its own, with instances of its own
+while IFS='|' read -r text status settings plugins; do
+    listed "$text" "$status" "$settings" "$plugins"
+done <<TABLE
+$(basename "$compressor")#2:effOpen|0||$reverb:$compressor
+$(basename "$compressor")#3:effOpen|0||$reverb:$compressor
+already hosting a plugin|4|<Oplexa><Logger><Parameters singleInstance="1"/></Logger></Oplexa>|$reverb
+Oplexa can't host itself: |4||$OPLEXA_MODULE
+Oplexa can't host itself: |4||$MODULE
+Copy.so#2:effOpen|0||$reverb:$WORK/Copy.so
+TABLE
+
+timeout 1500 "$WITH_DISPLAY" bash "$0" --with-display
+status=$?
+if [ $status -eq 77 ]; then
+    echo "skipped: with a display, Xvfb or openbox is not installed"
+else
+    check "with a display: every instance is as direct" [ $status -eq 0 ]
+fi
+finish
