@@ -3,6 +3,7 @@
 #include "bridge/Platform.h"
 #include "bridge/Session.h"
 #include "logger/RecordFormat.h"
+#include "logger/TickClock.h"
 
 #include <cerrno>
 #include <chrono>
@@ -103,13 +104,17 @@ void Recorder::start(OXLogger& logger, const std::string& folder, const std::str
 
     uint8_t header[4096];
     recfmt::Writer writer(header, sizeof header);
-    writer.array(6);
+    writer.array(9);
     writer.text(recfmt::kMagic, std::strlen(recfmt::kMagic));
     writer.uint(recfmt::kVersion);
     writer.text(pluginPath.data(), pluginPath.size());
     writer.uint(1);
     writer.text(startTime_.data(), startTime_.size());
     writer.boolean(fullOutputs);
+    const tickclock::Calibration clock = tickclock::calibrate();
+    writer.uint(clock.ticks);
+    writer.uint(clock.ns);
+    writer.uint(clock.ticksPerSecond);
     if (!writer.ok() || !writeAll(header, writer.size()))
     {
         fail(writer.ok() ? std::strerror(errno) : "the plug-in's path is too long");
@@ -193,6 +198,12 @@ void Recorder::writeRecord(const uint8_t* payload, size_t size)
 {
     if (fd_ < 0)
         return;
+    if (!fullOutputs_)
+        if (const size_t hashed = recfmt::hashOutputs(payload, size, hashed_, sizeof hashed_))
+        {
+            payload = hashed_;
+            size = hashed;
+        }
     if (wrappedSize_ < size + recfmt::kWrapOverhead)
     {
         wrappedSize_ = size + recfmt::kWrapOverhead;

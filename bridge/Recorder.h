@@ -60,6 +60,8 @@ private:
     std::thread writer_;
     std::unique_ptr<uint8_t[]> wrapped_;
     size_t wrappedSize_ = 0;
+    // A process return with its outputs hashed: the fields and at most 64 hashes.
+    uint8_t hashed_[1024];
 };
 
 // From the environment (OPLEXA_RECORD) or the settings (recordFolder); once the plug-in's path is

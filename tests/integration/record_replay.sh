@@ -63,7 +63,7 @@ damage() { # damage OFFSET [BYTES]: changes the bytes at OFFSET in a copy
 }
 damage $((size / 3))
 damage $((size / 2))
-damage 12 '\x02' # the format version
+damage 12 '\x03' # the format version
 cases=(
     "$WORK/cut.rec|9|ends early at record"
     "$WORK/damaged-$((size / 3)).rec|8|is unreadable"
