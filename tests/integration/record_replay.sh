@@ -107,6 +107,17 @@ for row in "45|effGetEffectName" "72|effStopProcess"; do
     check "$name: the mended probe replays it to its end (exit 9)" [ $? -eq 9 ]
 done
 
+# A host of another make (Python's ctypes, its own signal, block size and parameter values)
+# records a session that oplexa-host replays identically.
+mkdir -p "$WORK/py"
+OPLEXA_RECORD=$WORK/py OPLEXA_PLUGIN=/usr/lib/vst/MVerb-vst.so OPLEXA_LOG_FILE=$WORK/py.log \
+    python3 "$(dirname "$0")/ctypes_host.py" "$MODULE"
+check "the ctypes host's session runs (exit 0)" [ $? -eq 0 ]
+check "its recording holds its 40 blocks of 300 frames" [ "$("$OPLEXA_HOST" --print \
+    "$(recording py)" | grep -c 'processReplacing(inputs: 2, outputs: 2, sampleFrames: 300)')" -eq 40 ]
+replay "$(recording py)"
+check "and replays identically in oplexa-host (exit 0)" [ $? -eq 0 ]
+
 # recordFolder and recordOutputs="full" from the settings file: divergences name the sample.
 echo "<Oplexa><Logger><Parameters recordFolder=\"$WORK/full\" recordOutputs=\"full\"/></Logger></Oplexa>" \
     > "$WORK/Oplexa.xml"
