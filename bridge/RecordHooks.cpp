@@ -32,7 +32,7 @@ void processReturn(Session& session, const AEffect& hosted, VstFunctionIndex fun
 {
     Recorder& recorder = session.recorder;
     capture::processReturn(recorder.ring(), recorder.thread(true), function, outputs, frames,
-                           hosted.numOutputs, sampleBytes, recorder.fullOutputs());
+                           hosted.numOutputs, sampleBytes);
 }
 
 void parameter(Session& session, VstFunctionIndex function, bool isReturn, int32_t index,

@@ -3,6 +3,7 @@
 #include "bridge/Platform.h"
 #include "bridge/Session.h"
 #include "logger/RecordFormat.h"
+#include "logger/TickClock.h"
 
 #include <cerrno>
 #include <chrono>
@@ -15,6 +16,7 @@ namespace
 {
 constexpr size_t kRingBytes = size_t{16} << 20;
 constexpr auto kWriterPause = std::chrono::milliseconds(2);
+constexpr int kCrashWaitMs = 500;
 
 struct ThreadNumber
 {
@@ -89,6 +91,7 @@ void Recorder::start(OXLogger& logger, const std::string& folder, const std::str
     stop(false);
     logger_ = &logger;
     failed_ = false;
+    crashed_ = false;
     if (!openFile(folder, pluginPath))
         return;
     if (ring_ == nullptr)
@@ -103,13 +106,17 @@ void Recorder::start(OXLogger& logger, const std::string& folder, const std::str
 
     uint8_t header[4096];
     recfmt::Writer writer(header, sizeof header);
-    writer.array(6);
+    writer.array(9);
     writer.text(recfmt::kMagic, std::strlen(recfmt::kMagic));
     writer.uint(recfmt::kVersion);
     writer.text(pluginPath.data(), pluginPath.size());
     writer.uint(1);
     writer.text(startTime_.data(), startTime_.size());
     writer.boolean(fullOutputs);
+    const tickclock::Calibration clock = tickclock::calibrate();
+    writer.uint(clock.ticks);
+    writer.uint(clock.ns);
+    writer.uint(clock.ticksPerSecond);
     if (!writer.ok() || !writeAll(header, writer.size()))
     {
         fail(writer.ok() ? std::strerror(errno) : "the plug-in's path is too long");
@@ -157,8 +164,16 @@ size_t Recorder::drainTo(int fd) const noexcept
     return ring_ != nullptr ? ring_->drainTo(fd) : 0;
 }
 
-void Recorder::drainAfterCrash() const noexcept
+void Recorder::drainAfterCrash() noexcept
 {
+    // The writer thread still runs: let it finish the records it took (each leaves the ring once
+    // written) and stop, so that the drain neither repeats a record nor splits one with its own.
+    crashed_.store(true);
+    for (int waited = 0; writing_.load() && waited < kCrashWaitMs; ++waited)
+    {
+        const timespec pause{0, 1000000};
+        nanosleep(&pause, nullptr);
+    }
     if (fd_ >= 0)
         drainTo(fd_);
 }
@@ -193,6 +208,12 @@ void Recorder::writeRecord(const uint8_t* payload, size_t size)
 {
     if (fd_ < 0)
         return;
+    if (!fullOutputs_)
+        if (const size_t hashed = recfmt::hashOutputs(payload, size, hashed_, sizeof hashed_))
+        {
+            payload = hashed_;
+            size = hashed;
+        }
     if (wrappedSize_ < size + recfmt::kWrapOverhead)
     {
         wrappedSize_ = size + recfmt::kWrapOverhead;
@@ -204,6 +225,14 @@ void Recorder::writeRecord(const uint8_t* payload, size_t size)
 }
 
 void Recorder::pump()
+{
+    writing_.store(true);
+    if (!crashed_.load())
+        pumpRecords();
+    writing_.store(false);
+}
+
+void Recorder::pumpRecords()
 {
     ring_->consume([this](const uint8_t* payload, size_t size) { writeRecord(payload, size); });
     const uint64_t dropped = ring_->dropped();

@@ -34,19 +34,23 @@ public:
     void stop(bool properEnd) noexcept;
     // For a crash handler: what the writer has not taken yet, raw. Async-signal-safe.
     size_t drainTo(int fd) const noexcept;
-    // The same, into the recording's own file.
-    void drainAfterCrash() const noexcept;
+    // The same, into the recording's own file, once the writer thread has stopped writing.
+    void drainAfterCrash() noexcept;
 
 private:
     bool openFile(const std::string& folder, const std::string& pluginPath);
     bool writeAll(const uint8_t* data, size_t size) noexcept;
     void writeRecord(const uint8_t* payload, size_t size);
     void pump();
+    void pumpRecords();
     void fail(const char* reason) noexcept;
 
     std::unique_ptr<RecordRing> ring_;
     std::atomic<bool> active_{false};
     std::atomic<bool> running_{false};
+    // Sequentially consistent, the two of them: the writer and a crash each see the other's.
+    std::atomic<bool> writing_{false};
+    std::atomic<bool> crashed_{false};
     std::atomic<uint32_t> generation_{0};
     std::atomic<uint32_t> nextThread_{0};
     std::atomic<uint32_t> firstThread_{0};
@@ -60,6 +64,8 @@ private:
     std::thread writer_;
     std::unique_ptr<uint8_t[]> wrapped_;
     size_t wrappedSize_ = 0;
+    // A process return with its outputs hashed: the fields and at most 64 hashes.
+    uint8_t hashed_[1024];
 };
 
 // From the environment (OPLEXA_RECORD) or the settings (recordFolder); once the plug-in's path is

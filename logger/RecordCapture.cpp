@@ -1,10 +1,10 @@
 #include "logger/RecordCapture.h"
 
 #include "logger/RecordFormat.h"
+#include "logger/TickClock.h"
 #include "vst/VstStructures.h"
 
 #include <cstring>
-#include <ctime>
 #include <xmmintrin.h>
 
 namespace capture
@@ -181,9 +181,9 @@ void callHead(recfmt::Writer& w, Thread thread, VstFunctionIndex function, int32
     w.integer(index);
     w.integer(value);
     w.single(opt);
-    w.uint(reinterpret_cast<uintptr_t>(ptr));
+    w.uint64(reinterpret_cast<uintptr_t>(ptr));
     w.uint(_mm_getcsr());
-    w.uint(monotonicNs());
+    w.uint64(tickclock::now());
 }
 
 void returnHead(recfmt::Writer& w, Thread thread, VstFunctionIndex function,
@@ -197,13 +197,6 @@ void returnHead(recfmt::Writer& w, Thread thread, VstFunctionIndex function,
     w.integer(opcode);
 }
 } // namespace
-
-uint64_t monotonicNs() noexcept
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<uint64_t>(now.tv_sec) * 1000000000u + static_cast<uint64_t>(now.tv_nsec);
-}
 
 void opcodeCall(RecordRing& ring, Thread thread, VstFunctionIndex function, int32_t opcode,
                 int32_t index, VstIntPtr value, void* ptr, float opt) noexcept
@@ -230,7 +223,7 @@ void opcodeReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, in
         {
             returnHead(w, thread, function, opcode);
             w.integer(result);
-            w.uint(monotonicNs());
+            w.uint64(tickclock::now());
             w.array(measure.items);
             Encode encode{w};
             returnData(encode, function, opcode, value, ptr, result);
@@ -267,26 +260,19 @@ void processCall(RecordRing& ring, Thread thread, VstFunctionIndex function, voi
 }
 
 void processReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, void* const* outputs,
-                   int32_t frames, int numOutputs, size_t sampleBytes, bool fullOutputs) noexcept
+                   int32_t frames, int numOutputs, size_t sampleBytes) noexcept
 {
     numOutputs = outputs == nullptr ? 0 : clampChannels(numOutputs);
     const size_t channelBytes = frames > 0 ? static_cast<size_t>(frames) * sampleBytes : 0;
-    const size_t perChannel = fullOutputs ? channelBytes + 9 : 9;
-    put(ring, kFieldBytes + static_cast<size_t>(numOutputs) * perChannel,
+    put(ring, kFieldBytes + static_cast<size_t>(numOutputs) * (channelBytes + 9),
         [&](recfmt::Writer& w)
         {
             returnHead(w, thread, function, numOutputs);
             w.integer(0);
-            w.uint(monotonicNs());
+            w.uint64(tickclock::now());
             w.array(static_cast<size_t>(numOutputs));
             for (int c = 0; c < numOutputs; ++c)
-            {
-                const size_t bytes = outputs[c] != nullptr ? channelBytes : 0;
-                if (fullOutputs)
-                    w.bytes(outputs[c], bytes);
-                else
-                    w.uint(recfmt::outputHash(outputs[c], bytes));
-            }
+                w.bytes(outputs[c], outputs[c] != nullptr ? channelBytes : 0);
         });
 }
 
@@ -309,7 +295,7 @@ void parameterReturn(RecordRing& ring, Thread thread, VstFunctionIndex function,
         {
             returnHead(w, thread, function, index);
             w.single(result);
-            w.uint(monotonicNs());
+            w.uint64(tickclock::now());
             w.array(0);
         });
 }

@@ -1,6 +1,7 @@
 // Encodes a live call into the recording ring on the calling thread: the arguments, the data
-// the call carries (read only as far as the callee reads it), the time and the thread's MXCSR.
-// Nothing here locks, allocates or waits; a record that finds no room is dropped and counted.
+// the call carries (read only as far as the callee reads it), the time in ticks and the thread's
+// MXCSR. Nothing here locks, allocates or waits; a record that finds no room is dropped and
+// counted.
 #pragma once
 
 #include "logger/OpCodeCatalogue.h"
@@ -23,12 +24,11 @@ void opcodeReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, in
 void processCall(RecordRing& ring, Thread thread, VstFunctionIndex function, void* const* inputs,
                  void* const* outputs, int32_t frames, int numInputs, int numOutputs,
                  size_t sampleBytes) noexcept;
+// The outputs go in whole; the writer hashes them unless the recording keeps them in full.
 void processReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, void* const* outputs,
-                   int32_t frames, int numOutputs, size_t sampleBytes, bool fullOutputs) noexcept;
+                   int32_t frames, int numOutputs, size_t sampleBytes) noexcept;
 void parameterCall(RecordRing& ring, Thread thread, VstFunctionIndex function, int32_t index,
                    float value) noexcept;
 void parameterReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, int32_t index,
                      float result) noexcept;
-
-uint64_t monotonicNs() noexcept;
 } // namespace capture

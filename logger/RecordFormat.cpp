@@ -37,6 +37,66 @@ size_t wrapRecord(const uint8_t* payload, size_t size, uint8_t* out, size_t outS
     return sum == 0 ? 0 : at + sum;
 }
 
+bool isProcessFunction(uint64_t function) noexcept
+{
+    return function == 2 || function == 3 || function == 6;
+}
+
+namespace
+{
+bool readHead(const uint8_t*& at, const uint8_t* end, uint8_t& major, uint64_t& value) noexcept
+{
+    if (at >= end)
+        return false;
+    major = static_cast<uint8_t>(*at >> 5);
+    const uint8_t info = *at++ & 31;
+    if (info < 24)
+    {
+        value = info;
+        return true;
+    }
+    const size_t length = info <= 27 ? size_t{1} << (info - 24) : 9;
+    if (length > 8 || static_cast<size_t>(end - at) < length)
+        return false;
+    value = 0;
+    for (size_t i = 0; i < length; ++i)
+        value = value << 8 | *at++;
+    return true;
+}
+} // namespace
+
+size_t hashOutputs(const uint8_t* payload, size_t size, uint8_t* out, size_t outSize) noexcept
+{
+    const uint8_t* at = payload;
+    const uint8_t* end = payload + size;
+    uint8_t major = 0;
+    uint64_t value = 0;
+    // [1, thread, role, function, opcode, result, endTicks, data]: the seven numbers first.
+    uint64_t fields[7] = {};
+    if (!readHead(at, end, major, value) || major != 4 || value != 8)
+        return 0;
+    for (uint64_t& field : fields)
+        if (!readHead(at, end, major, field) || major > 1)
+            return 0;
+    if (fields[0] != kReturn || !isProcessFunction(fields[3]) || !readHead(at, end, major, value) ||
+        major != 4 || value > 64)
+        return 0;
+    const auto prefix = static_cast<size_t>(at - payload);
+    if (outSize < prefix)
+        return 0;
+    std::memcpy(out, payload, prefix);
+    Writer writer(out + prefix, outSize - prefix);
+    for (uint64_t c = 0; c < value; ++c)
+    {
+        uint64_t bytes = 0;
+        if (!readHead(at, end, major, bytes) || major != 2 || bytes > static_cast<size_t>(end - at))
+            return 0;
+        writer.uint(outputHash(at, bytes));
+        at += bytes;
+    }
+    return at == end && writer.ok() ? prefix + writer.size() : 0;
+}
+
 bool isEditorOpcode(int32_t opcode) noexcept
 {
     return (opcode >= 13 && opcode <= 21) || opcode == 59 || opcode == 60;

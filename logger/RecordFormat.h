@@ -1,13 +1,15 @@
 // The recording file, shared by the module that writes it and oplexa-host that reads it: a CBOR
 // sequence (RFC 8742). The first item is the header array
-//   ["OPLEXA-REC", version, plug-in path, instance, start time "YYYYMMDD-HHMMSS", fullOutputs]
+//   ["OPLEXA-REC", version, plug-in path, instance, start time "YYYYMMDD-HHMMSS", fullOutputs,
+//    ticks, ns, ticks per second]
 // and every item after it a record [payload byte string, XXH32 of the payload]. Payloads:
-//   call   [0, thread, role, function, opcode, index, value, opt, ptr, mxcsr, beginNs, data]
-//   return [1, thread, role, function, opcode, result, endNs, data]
+//   call   [0, thread, role, function, opcode, index, value, opt, ptr, mxcsr, beginTicks, data]
+//   return [1, thread, role, function, opcode, result, endTicks, data]
 //   gap    [2, dropped records]
 //   end    [3]
-// data is an array of byte strings (and, for process returns, output hashes); what it holds for
-// each call is listed in README.md, "Record and replay".
+// Times are time-stamp counter ticks (logger/TickClock.h); the header's three numbers turn them
+// into monotonic nanoseconds. data is an array of byte strings (and, for process returns, output
+// hashes); what it holds for each call is listed in README.md, "Record and replay".
 #pragma once
 
 #include <cstddef>
@@ -16,7 +18,7 @@
 namespace recfmt
 {
 constexpr const char kMagic[] = "OPLEXA-REC";
-constexpr uint64_t kVersion = 1;
+constexpr uint64_t kVersion = 2;
 constexpr const char kFileExtension[] = ".oplexarec";
 
 enum RecordKind : uint8_t
@@ -45,6 +47,16 @@ public:
     Writer(uint8_t* at, size_t size) noexcept : begin_(at), at_(at), end_(at + size) {}
 
     void uint(uint64_t value) noexcept { head(0, value); }
+    // Always nine bytes: no branches for numbers that are seldom small (times, pointers).
+    void uint64(uint64_t value) noexcept
+    {
+        if (uint8_t* at = room(9))
+        {
+            at[0] = 0x1B;
+            value = __builtin_bswap64(value);
+            __builtin_memcpy(at + 1, &value, 8);
+        }
+    }
     void integer(int64_t value) noexcept
     {
         if (value >= 0)
@@ -133,6 +145,11 @@ size_t wrapRecord(const uint8_t* payload, size_t size, uint8_t* out, size_t outS
 uint32_t checksum(const uint8_t* payload, size_t size) noexcept;
 // XXH3 64 of one output channel.
 uint64_t outputHash(const void* samples, size_t bytes) noexcept;
+bool isProcessFunction(uint64_t function) noexcept;
+// The calling thread copies a process return's outputs; the writer thread hashes them here. Writes
+// the record to out with each channel replaced by its hash; 0 when payload is no process return
+// with outputs in full, or out is too small.
+size_t hashOutputs(const uint8_t* payload, size_t size, uint8_t* out, size_t outSize) noexcept;
 
 // Editor opcodes: replay skips them, as it has no window to give.
 bool isEditorOpcode(int32_t opcode) noexcept;

@@ -137,13 +137,13 @@ void readHeader(const cbor_item_t* item, Header& header, Recording& recording)
         toText(cbor_array_handle(item)[0]) != kMagic)
         throw BadField{};
     header.version = toUint(cbor_array_handle(item)[1]);
-    if (header.version != kVersion)
+    if (header.version != kVersion && header.version != 1)
     {
         recording.problem = "format version " + std::to_string(header.version) +
                             ", this oplexa-host reads version " + std::to_string(kVersion);
         return;
     }
-    cbor_item_t* const* f = arrayOf(item, 6);
+    cbor_item_t* const* f = arrayOf(item, header.version == 1 ? 6 : 9);
     header.pluginPath = toText(f[2]);
     header.instance = toUint(f[3]);
     header.startTime = toText(f[4]);
@@ -151,6 +151,20 @@ void readHeader(const cbor_item_t* item, Header& header, Recording& recording)
         !cbor_is_bool(f[5]))
         throw BadField{};
     header.fullOutputs = cbor_get_bool(f[5]);
+    if (header.version > 1)
+        header.clock = {toUint(f[6]), toUint(f[7]), toUint(f[8])};
+}
+
+// Ticks to nanoseconds; outputs that a crash wrote before the writer hashed them, hashed.
+void settle(const Header& header, Record& record)
+{
+    record.timeNs = tickclock::toNs(record.timeNs, header.clock);
+    if (record.kind != kReturn || !isProcessFunction(static_cast<uint64_t>(record.function)) ||
+        header.fullOutputs)
+        return;
+    for (const std::vector<uint8_t>& channel : record.bytes)
+        record.numbers.push_back(outputHash(channel.data(), channel.size()));
+    record.bytes.clear();
 }
 
 // One item's heads walked without building it. libcbor allocates what an array head claims
@@ -276,6 +290,7 @@ void readRecording(const uint8_t* data, size_t size, Recording& recording)
             Record record;
             record.number = number;
             readPayload(fields.get(), record);
+            settle(recording.header, record);
             if (record.kind == kEnd)
             {
                 recording.ending = Ending::complete;

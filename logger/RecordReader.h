@@ -2,6 +2,8 @@
 // it stops: at the end marker, at the first damaged record, or where the file ends early.
 #pragma once
 
+#include "logger/TickClock.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -39,6 +41,8 @@ struct Header
     uint64_t instance = 0;
     std::string startTime;
     bool fullOutputs = false;
+    // Version 1 wrote nanoseconds: no rate, no conversion.
+    tickclock::Calibration clock;
 };
 
 enum class Ending

@@ -47,7 +47,7 @@ void recordProcessReplacing(benchmark::State& state)
         capture::processCall(ring, kAudioThread, fnProcessReplacing, block.inputs, block.outputs,
                              kFrames, kChannels, kChannels, sizeof(float));
         capture::processReturn(ring, kAudioThread, fnProcessReplacing, block.outputs, kFrames,
-                               kChannels, sizeof(float), false);
+                               kChannels, sizeof(float));
         benchmark::ClobberMemory();
         if (++calls == kBatch)
         {
@@ -75,15 +75,25 @@ void printRecordingFileSize(std::ostream& out)
     RecordRing ring(size_t{16} << 20);
     size_t bytes = 0;
     std::vector<uint8_t> wrapped(1 << 16);
+    uint8_t hashed[1024];
     for (int i = 0; i < kBlocks; ++i)
     {
         capture::processCall(ring, kAudioThread, fnProcessReplacing, block.inputs, block.outputs,
                              kFrames, kChannels, kChannels, sizeof(float));
         capture::processReturn(ring, kAudioThread, fnProcessReplacing, block.outputs, kFrames,
-                               kChannels, sizeof(float), false);
+                               kChannels, sizeof(float));
         ring.consume(
             [&](const uint8_t* payload, size_t size)
-            { bytes += recfmt::wrapRecord(payload, size, wrapped.data(), wrapped.size()); });
+            {
+                // As the writer thread does: outputs hashed before the record is written.
+                if (const size_t shorter =
+                        recfmt::hashOutputs(payload, size, hashed, sizeof hashed))
+                {
+                    payload = hashed;
+                    size = shorter;
+                }
+                bytes += recfmt::wrapRecord(payload, size, wrapped.data(), wrapped.size());
+            });
     }
     out << "recording file, one minute of stereo 48 kHz in 64-frame blocks with output hashes: "
         << static_cast<double>(bytes) / 1e6 << " MB (at most 35 MB)\n";

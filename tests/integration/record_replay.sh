@@ -63,7 +63,7 @@ damage() { # damage OFFSET [BYTES]: changes the bytes at OFFSET in a copy
 }
 damage $((size / 3))
 damage $((size / 2))
-damage 12 '\x02' # the format version
+damage 12 '\x03' # the format version
 cases=(
     "$WORK/cut.rec|9|ends early at record"
     "$WORK/damaged-$((size / 3)).rec|8|is unreadable"
@@ -85,6 +85,38 @@ done
 record ended /usr/lib/vst/MVerb-vst.so --exit-without-close
 replay "$(recording ended)"
 check "a session ended by exit replays up to its end (exit 9)" [ $? -eq 9 ]
+
+# A crash inside a call: the recording holds every call of the session up to the crashing one (as
+# the probe without the crash makes them), its replay crashes there again, and the mended probe
+# replays it to its end (exit 9). crashing opcode | its name
+: "${OPLEXA_PROBE:?}"
+calls() { "$OPLEXA_HOST" --print "$1" | sed -n 's/^#[0-9]* t[0-9]* [a-z]*: \([A-Za-z]*\).*/\1/p'; }
+record mended "$OPLEXA_PROBE"
+calls "$(recording mended)" > "$WORK/mended.calls"
+for row in "45|effGetEffectName" "72|effStopProcess"; do
+    IFS='|' read -r opcode name <<< "$row"
+    crashing() { OPLEXA_PROBE_CRASH_OPCODE=$opcode OPLEXA_PROBE_CRASH=segv "$@"; }
+    crashing record "crash$opcode" "$OPLEXA_PROBE"
+    check "$name: the session crashes (status 139)" [ $? -eq 139 ]
+    file=$(recording "crash$opcode")
+    check "$name: recorded every call up to and including it" cmp -s <(calls "$file") \
+        <(sed "/^$name\$/q" "$WORK/mended.calls")
+    crashing replay "$file"
+    check "$name: its replay crashes there again (status 139)" [ $? -eq 139 ]
+    replay "$file"
+    check "$name: the mended probe replays it to its end (exit 9)" [ $? -eq 9 ]
+done
+
+# A host of another make (Python's ctypes, its own signal, block size and parameter values)
+# records a session that oplexa-host replays identically.
+mkdir -p "$WORK/py"
+OPLEXA_RECORD=$WORK/py OPLEXA_PLUGIN=/usr/lib/vst/MVerb-vst.so OPLEXA_LOG_FILE=$WORK/py.log \
+    python3 "$(dirname "$0")/ctypes_host.py" "$MODULE"
+check "the ctypes host's session runs (exit 0)" [ $? -eq 0 ]
+check "its recording holds its 40 blocks of 300 frames" [ "$("$OPLEXA_HOST" --print \
+    "$(recording py)" | grep -c 'processReplacing(inputs: 2, outputs: 2, sampleFrames: 300)')" -eq 40 ]
+replay "$(recording py)"
+check "and replays identically in oplexa-host (exit 0)" [ $? -eq 0 ]
 
 # recordFolder and recordOutputs="full" from the settings file: divergences name the sample.
 echo "<Oplexa><Logger><Parameters recordFolder=\"$WORK/full\" recordOutputs=\"full\"/></Logger></Oplexa>" \

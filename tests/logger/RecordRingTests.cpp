@@ -24,13 +24,15 @@ std::vector<uint8_t> asFile(const std::vector<uint8_t>& records)
 {
     std::vector<uint8_t> file(64);
     recfmt::Writer header(file.data(), file.size());
-    header.array(6);
+    header.array(9);
     header.text("OPLEXA-REC", 10);
     header.uint(recfmt::kVersion);
     header.text("x.so", 4);
     header.uint(1);
     header.text("t", 1);
     header.boolean(false);
+    for (int i = 0; i < 3; ++i)
+        header.uint(0);
     file.resize(header.size());
     file.insert(file.end(), records.begin(), records.end());
     const uint8_t end[] = {0x81, recfmt::kEnd};
