@@ -147,15 +147,17 @@ check "and outlined" near "$(pixel aeffect-1 6 70)" cedbe3
 # processReplacing's switch (row 3) as the settings file beside the module holds it.
 settings="$shots/module/Oplexa.xml"
 saved() { echo "grep -q 'name=\"processReplacing\" enabled=\"$1\"' '$settings'"; }
+saved_in_2s() { wait_for "$(saved "$1")" 16 && kill -0 "$host_pid"; }
+# JUCE writes a new file and renames it over the old one: a reader never sees half a file.
+saved_by_rename() { saved_in_2s "$1" && [ "$(stat -c %i "$settings")" != "$inode" ]; }
 click_at $((px + 100)) "$(row_lamp_y 3)"
 check "within 2 s of the click the settings file holds it, the session still running" \
-    eval 'wait_for "$(saved 0)" 16 && kill -0 $host_pid'
+    saved_in_2s 0
 inode=$(stat -c %i "$settings" 2>/dev/null)
 shoot switched-off
 check "a click on a row switches its lamp off" near "$(pixel switched-off $((px + 7)) "$(row_lamp_y 3)")" fdf1d4
 click_at $((px + 100)) "$(row_lamp_y 3)" 3
-check "and the switch back, through a new file renamed over the old one" \
-    eval 'wait_for "$(saved 1)" 16 && [ "$(stat -c %i "$settings")" != "$inode" ]'
+check "and the switch back, through a new file renamed over the old one" saved_by_rename 1
 shoot switched-on
 check "a right click switches it on again" near "$(pixel switched-on $((px + 7)) "$(row_lamp_y 3)")" e5b780
 check "the row under the pointer takes the hover colour" near "$(pixel switched-on $((px + 200)) $((py + 50)))" e5e2da
@@ -224,7 +226,7 @@ host_pid=$!
 wait_for "xdotool search --name '^$title\$'" 200
 place "$(find_window)"
 click_at $((px + 100)) "$(row_lamp_y 3)"
-check "a third session: the click is saved within 2 s" wait_for "$(saved 0)" 16
+check "a third session: the click is saved within 2 s" saved_in_2s 0
 kill -KILL "$host_pid"
 wait "$host_pid" 2>/dev/null
 check "and is still there after SIGKILL, in a whole file" \
