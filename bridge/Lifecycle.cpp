@@ -122,8 +122,12 @@ void startOplexa(Session& session)
     readSettings(settings.read, session.lastDir, logger);
     const juce::var* single = logger.outputAttributes.getVarPointer("singleInstance");
     onlyOneSession = single != nullptr && single->toString().trim() == "1";
-    if (!logOutputStarted())
-        logger.startOutput(settings.read.getParentDirectory());
+    {
+        // The first session of the process starts the output that every session shares.
+        const std::lock_guard<std::timed_mutex> lock(registry::lifecycle());
+        if (!logOutputStarted())
+            logger.startOutput(settings.read.getParentDirectory());
+    }
     const bool logTime = logger.logTime.exchange(false);
     logger.log(("Oplexa - " + dllPath.getFullPathName()).toRawUTF8());
     logger.log(juce::Time::getCurrentTime().toString(true, true, true, false).toRawUTF8());

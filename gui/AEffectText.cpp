@@ -3,11 +3,17 @@
 #include <cstdio>
 
 const FlagInfo flagInfos[kNumFlagInfos] = {
-    {0x1, "effFlagsHasEditor"},     {0x2, "effFlagsHasClip"},
-    {0x4, "effFlagsHasVu"},         {0x8, "effFlagsCanMono"},
-    {0x10, "effFlagsCanReplacing"}, {0x20, "effFlagsProgramChunks"},
-    {0x100, "effFlagsIsSynth"},     {0x200, "effFlagsNoSoundInStop"},
-    {0x400, "effFlagsExtIsAsync"},  {0x800, "effFlagsExtHasBuffer"},
+    {0x1, "effFlagsHasEditor"},
+    {0x2, "effFlagsHasClip"},
+    {0x4, "effFlagsHasVu"},
+    {0x8, "effFlagsCanMono"},
+    {0x10, "effFlagsCanReplacing"},
+    {0x20, "effFlagsProgramChunks"},
+    {0x100, "effFlagsIsSynth"},
+    {0x200, "effFlagsNoSoundInStop"},
+    {0x400, "effFlagsExtIsAsync"},
+    {0x800, "effFlagsExtHasBuffer"},
+    {0x1000, "effFlagsCanDoubleReplacing"},
 };
 
 namespace

@@ -13,7 +13,7 @@ struct FlagInfo
     const char* name;
 };
 
-constexpr int kNumFlagInfos = 10;
+constexpr int kNumFlagInfos = 11;
 extern const FlagInfo flagInfos[kNumFlagInfos];
 
 // Four characters from the most significant byte down, a zero byte as a blank.

@@ -33,7 +33,8 @@ TEST(AEffectText, WholeRecordReadsFieldByField)
     effect.numParams = 4;
     effect.numInputs = 2;
     effect.numOutputs = 2;
-    effect.flags = effFlagsHasEditor | effFlagsCanReplacing | effFlagsProgramChunks;
+    effect.flags = effFlagsHasEditor | effFlagsCanReplacing | effFlagsProgramChunks |
+                   effFlagsCanDoubleReplacing;
     effect.resvd1 = -5;
     effect.resvd2 = 7;
     effect.initialDelay = 64;
@@ -50,10 +51,11 @@ TEST(AEffectText, WholeRecordReadsFieldByField)
                                                      "numParams: 4\n"
                                                      "numInputs: 2\n"
                                                      "numOutputs: 2\n"
-                                                     "flags: 0x31\n"
+                                                     "flags: 0x1031\n"
                                                      "\t\t\t\teffFlagsHasEditor\n"
                                                      "\t\t\t\teffFlagsCanReplacing\n"
                                                      "\t\t\t\teffFlagsProgramChunks\n"
+                                                     "\t\t\t\teffFlagsCanDoubleReplacing\n"
                                                      "resvd1: -5\n"
                                                      "resvd2: 7\n"
                                                      "initialDelay: 64\n"
@@ -88,7 +90,7 @@ TEST(AEffectText, EdgeValuesFieldByField)
          "0xabcdef"},
         // Bits without a name show in the number only.
         {[](AEffect& e) { e.flags = 0x40; }, "flags", "0x40"},
-        {[](AEffect& e) { e.flags = static_cast<int32_t>(0xfffff000u); }, "flags", "0xfffff000"},
+        {[](AEffect& e) { e.flags = static_cast<int32_t>(0xffffe000u); }, "flags", "0xffffe000"},
     };
     for (const auto& c : cases)
     {

@@ -118,11 +118,15 @@ if [ -z "$wid" ]; then
     echo "0 passed, 1 failed"
     exit 1
 fi
-xdotool windowactivate --sync "$wid" 2>/dev/null
-sleep 1
-eval "$(xdotool getwindowgeometry --shell "$wid")"
-wx=$X
-wy=$Y
+# Brings window $1 to the front and takes its place on the screen as wx, wy.
+place() {
+    xdotool windowactivate --sync "$1" 2>/dev/null
+    sleep 1
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    wx=$X
+    wy=$Y
+}
+place "$wid"
 check "774 x 666" [ "$WIDTH" = 774 ] && [ "$HEIGHT" = 666 ]
 
 shoot aeffect-1
@@ -140,10 +144,20 @@ check "the selected tab in the page's colour, with no line to the page" near "$(
 check "the other tabs in their own colour" near "$(pixel aeffect-1 20 85)" e8e8e8
 check "and outlined" near "$(pixel aeffect-1 6 70)" cedbe3
 
+# processReplacing's switch (row 3) as the settings file beside the module holds it.
+settings="$shots/module/Oplexa.xml"
+saved() { echo "grep -q 'name=\"processReplacing\" enabled=\"$1\"' '$settings'"; }
+saved_in_2s() { wait_for "$(saved "$1")" 16 && kill -0 "$host_pid"; }
+# JUCE writes a new file and renames it over the old one: a reader never sees half a file.
+saved_by_rename() { saved_in_2s "$1" && [ "$(stat -c %i "$settings")" != "$inode" ]; }
 click_at $((px + 100)) "$(row_lamp_y 3)"
+check "within 2 s of the click the settings file holds it, the session still running" \
+    saved_in_2s 0
+inode=$(stat -c %i "$settings" 2>/dev/null)
 shoot switched-off
 check "a click on a row switches its lamp off" near "$(pixel switched-off $((px + 7)) "$(row_lamp_y 3)")" fdf1d4
 click_at $((px + 100)) "$(row_lamp_y 3)" 3
+check "and the switch back, through a new file renamed over the old one" saved_by_rename 1
 shoot switched-on
 check "a right click switches it on again" near "$(pixel switched-on $((px + 7)) "$(row_lamp_y 3)")" e5b780
 check "the row under the pointer takes the hover colour" near "$(pixel switched-on $((px + 200)) $((py + 50)))" e5e2da
@@ -195,10 +209,7 @@ check "a second hosting shows a new window" wait_for \
     "xdotool search --name '^$title\$' | grep -vx '$wid'" 600
 wid2=$(xdotool search --name "^$title\$" 2>/dev/null | grep -vx "$wid" | head -n 1)
 if [ -n "$wid2" ]; then
-    sleep 1
-    eval "$(xdotool getwindowgeometry --shell "$wid2")"
-    wx=$X
-    wy=$Y
+    place "$wid2"
     shoot second-hosting
     check "the second window opens on the AEffect page" near "$(pixel second-hosting $((px + 7)) "$(row_lamp_y 0)")" e5b780
 fi
@@ -207,6 +218,19 @@ wait "$host_pid"
 rc=$?
 check "the host finishes both sessions" [ "$rc" = 0 ]
 check "no window is left" [ -z "$(find_window)" ]
+
+# A host killed with no ending at all: what was clicked is on disk already.
+OPLEXA_PLUGIN="$plugin" OPLEXA_LOG_FILE=/dev/null "$host" --quiet --blocks "$blocks" "$module" \
+    >/dev/null 2>&1 &
+host_pid=$!
+wait_for "xdotool search --name '^$title\$'" 200
+place "$(find_window)"
+click_at $((px + 100)) "$(row_lamp_y 3)"
+check "a third session: the click is saved within 2 s" saved_in_2s 0
+kill -KILL "$host_pid"
+wait "$host_pid" 2>/dev/null
+check "and is still there after SIGKILL, in a whole file" \
+    sh -c "$(saved 0) && grep -q '</Oplexa>' '$settings'"
 
 echo "screenshots in $shots"
 echo "$passed passed, $failed failed"

@@ -51,7 +51,7 @@ endings() {
         "$host --unload-without-close '$MODULE'"
     ending "exit() without Close" "" none "$host --exit-without-close '$MODULE'"
     ending "return from main without Close" "" none "$host --return-without-close '$MODULE'"
-    ending "entry point twice, then exit()" "already hosting" none \
+    ending "entry point twice, then exit()" "MaFreeverb-vst.so#2:" none \
         "$host --entry-twice --exit-without-close '$MODULE'"
     scanner "Ardour's scanner" "$ardour" "Found Plugin" \
         "LD_LIBRARY_PATH=/usr/lib/ardour7 HOME='$WORK' $ardour -f '$MODULE'"
