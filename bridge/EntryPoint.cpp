@@ -1,6 +1,7 @@
 #include "bridge/EntryPoint.h"
 
 #include "bridge/Lifecycle.h"
+#include "bridge/PluginLoader.h"
 #include "bridge/Session.h"
 #include "bridge/SessionRegistry.h"
 #include "logger/LogSink.h"
@@ -62,11 +63,14 @@ AEffect* hostPlugin(audioMasterCallback audioMaster)
     Session* session = nullptr;
     {
         const std::lock_guard<std::timed_mutex> lock(lifecycle);
+        getModuleFileName();
         session = registry::sessionToStart(singleInstanceWanted());
-        if (session == nullptr)
-            return refuse();
-        acquireProcessParts();
+        if (session != nullptr)
+            acquireProcessParts();
     }
+    // Outside the lock: a starting session takes it to open the log the refusal goes to.
+    if (session == nullptr)
+        return refuse();
     AEffect* proxy = startSession(*session, audioMaster);
     const std::lock_guard<std::timed_mutex> lock(lifecycle);
     if (proxy == nullptr)

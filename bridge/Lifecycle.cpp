@@ -16,7 +16,6 @@
 namespace
 {
 int sessionsUsingProcessParts = 0;
-std::atomic<bool> onlyOneSession{false};
 // The process that started the parts; a forked child shares none of its threads.
 int partsProcess = 0;
 // The last session that logged, for the lines of the process-wide parts.
@@ -114,14 +113,11 @@ void startOplexa(Session& session)
 {
     lastSession = &session;
     OXLogger& logger = session.oxLogger;
-    getModuleFileName();
     logger.init(dllPath.getFileName() + session.nameSuffix());
     // The settings name where the log goes, so they are read before the first line; the start
     // lines still go out as before the settings applied, without the time of day.
     const SettingsFiles settings = settingsFiles();
     readSettings(settings.read, session.lastDir, logger);
-    const juce::var* single = logger.outputAttributes.getVarPointer("singleInstance");
-    onlyOneSession = single != nullptr && single->toString().trim() == "1";
     {
         // The first session of the process starts the output that every session shares.
         const std::lock_guard<std::timed_mutex> lock(registry::lifecycle());
@@ -137,9 +133,15 @@ void startOplexa(Session& session)
     logger.logTime = logTime;
 }
 
-bool singleInstanceWanted() noexcept
+bool singleInstanceWanted()
 {
-    return onlyOneSession;
+    if (!registry::anyLiveSession())
+        return false;
+    OXLogger settings;
+    juce::File ignored;
+    readSettings(settingsFiles().read, ignored, settings);
+    const juce::var* single = settings.outputAttributes.getVarPointer("singleInstance");
+    return single != nullptr && single->toString().trim() == "1";
 }
 
 void saveSettings(Session& session)

@@ -15,8 +15,9 @@ void stopOplexa(Session& session, bool unload);
 void acquireProcessParts();
 void releaseProcessParts() noexcept;
 
-// singleInstance="1" in the settings file last read: a second session is refused.
-bool singleInstanceWanted() noexcept;
+// singleInstance="1" in the settings file while a session is live: the next one is refused.
+// Under the registry's lock.
+bool singleInstanceWanted();
 
 // The settings as they are now, written atomically; a line says so when that fails.
 void saveSettings(Session& session);

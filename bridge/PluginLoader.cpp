@@ -52,20 +52,19 @@ bool browseForPlugin(Session& session, juce::File& chosen)
         [answer, title = chooserTitle(), folder = session.lastDir]
         {
             auto chooser = std::make_shared<juce::FileChooser>(title, folder, "*.so");
-            chooser->launchAsync(juce::FileBrowserComponent::openMode |
-                                     juce::FileBrowserComponent::canSelectFiles,
-                                 [answer, chooser](const juce::FileChooser& done) mutable
-                                 {
-                                     {
-                                         const std::lock_guard<std::mutex> lock(answer->mutex);
-                                         answer->file = done.getResult();
-                                         answer->done = true;
-                                     }
-                                     answer->answered.notify_all();
-                                     // Released after this callback, by the message loop.
-                                     juce::MessageManager::callAsync(
-                                         [keep = std::move(chooser)] {});
-                                 });
+            chooser->launchAsync(
+                juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles,
+                [answer, chooser](const juce::FileChooser& done) mutable
+                {
+                    {
+                        const std::lock_guard<std::mutex> lock(answer->mutex);
+                        answer->file = done.getResult();
+                        answer->done = true;
+                    }
+                    answer->answered.notify_all();
+                    // Released after this callback, by the message loop.
+                    juce::MessageManager::callAsync([keep = std::move(chooser)] {});
+                });
         });
     std::unique_lock<std::mutex> lock(answer->mutex);
     while (!answer->answered.wait_for(lock, std::chrono::milliseconds(100),
@@ -143,11 +142,17 @@ AEffect* loadVstPlugin(Session& session, audioMasterCallback audioMaster)
     }
     session.lastDir = chosen.getParentDirectory();
     session.path = chosen.getFullPathName();
-    session.oxLogger.moduleName = chosen.getFileName();
+    session.oxLogger.moduleName = chosen.getFileName() + session.nameSuffix();
     startRecording(session);
 
     const char* entryName = "";
     const VstPluginMainProc pluginMain = getVstPluginMain(session, &entryName);
+    if (pluginMain == nullptr && session.vstBundle != nullptr &&
+        platform::isOwnModule(session.vstBundle))
+    {
+        session.oxLogger.log(("Oplexa can't host itself: " + session.path).toRawUTF8());
+        return failLoading(session);
+    }
     if (pluginMain == nullptr)
     {
         session.oxLogger.log("Failed to get VST main function");

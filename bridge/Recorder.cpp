@@ -67,7 +67,8 @@ bool Recorder::openFile(const std::string& folder, const std::string& pluginPath
     localtime_r(&now, &local);
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
     startTime_ = stamp;
-    const std::string stem = folder + "/" + baseName(pluginPath) + "#1-" + stamp;
+    const std::string stem =
+        folder + "/" + baseName(pluginPath) + "#" + std::to_string(instance_) + "-" + stamp;
     for (int attempt = 1; attempt < 1000; ++attempt)
     {
         const std::string path =
@@ -86,9 +87,10 @@ bool Recorder::openFile(const std::string& folder, const std::string& pluginPath
 }
 
 void Recorder::start(OXLogger& logger, const std::string& folder, const std::string& pluginPath,
-                     bool fullOutputs)
+                     int instance, bool fullOutputs)
 {
     stop(false);
+    instance_ = instance;
     logger_ = &logger;
     failed_ = false;
     crashed_ = false;
@@ -110,7 +112,7 @@ void Recorder::start(OXLogger& logger, const std::string& folder, const std::str
     writer.text(recfmt::kMagic, std::strlen(recfmt::kMagic));
     writer.uint(recfmt::kVersion);
     writer.text(pluginPath.data(), pluginPath.size());
-    writer.uint(1);
+    writer.uint(static_cast<uint64_t>(instance_));
     writer.text(startTime_.data(), startTime_.size());
     writer.boolean(fullOutputs);
     const tickclock::Calibration clock = tickclock::calibrate();
@@ -257,6 +259,6 @@ void startRecording(Session& session)
         folder = session.oxLogger.recordFolder.toStdString();
     if (folder.empty())
         return;
-    session.recorder.start(session.oxLogger, folder, session.path.toStdString(),
+    session.recorder.start(session.oxLogger, folder, session.path.toStdString(), session.instance,
                            session.oxLogger.recordOutputs.equalsIgnoreCase("full"));
 }

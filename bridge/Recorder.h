@@ -29,7 +29,7 @@ public:
 
     // Opens a new file in folder and starts the writer; says so, or why not, in the log.
     void start(OXLogger& logger, const std::string& folder, const std::string& pluginPath,
-               bool fullOutputs);
+               int instance, bool fullOutputs);
     // Writes what is left, and the end marker when the session ended properly.
     void stop(bool properEnd) noexcept;
     // For a crash handler: what the writer has not taken yet, raw. Async-signal-safe.
@@ -56,6 +56,7 @@ private:
     std::atomic<uint32_t> firstThread_{0};
     std::atomic<uint32_t> audioThread_{0};
     bool fullOutputs_ = false;
+    int instance_ = 1;
     bool failed_ = false;
     int fd_ = -1;
     uint64_t droppedReported_ = 0;

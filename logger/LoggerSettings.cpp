@@ -16,7 +16,7 @@ constexpr DetailFlag kDetailFlags[] = {{"logParameters", &OXLogger::logParameter
                                        {"decodeStructures", &OXLogger::decodeStructures},
                                        {"logSummary", &OXLogger::logSummary}};
 const char* const kOutputAttributeNames[] = {"logFile", "logWrites", "logQueueKB",
-                                            "singleInstance"};
+                                             "singleInstance"};
 
 const juce::String* findAttribute(const juce::XmlElement& element, const char* name)
 {

@@ -58,6 +58,7 @@ unset DISPLAY
 table
 
 # listed TEXT STATUS SETTINGS PLUGINS: three instances of the ':' list PLUGINS end with STATUS
+# (the copy of Oplexa takes the list from its own start: its first instance hosts the first)
 # and the log has TEXT; SETTINGS is the settings file's content.
 listed() {
     local status found=absent
@@ -78,7 +79,7 @@ $(basename "$compressor")#3:effOpen|0||$reverb:$compressor
 already hosting a plugin|4|<Oplexa><Logger><Parameters singleInstance="1"/></Logger></Oplexa>|$reverb
 Oplexa can't host itself: |4||$OPLEXA_MODULE
 Oplexa can't host itself: |4||$MODULE
-Copy.so#2:effOpen|0||$reverb:$WORK/Copy.so
+Copy.so#2:effOpen|0||$reverb:$WORK/Copy.so:$reverb
 TABLE
 
 timeout 1500 "$WITH_DISPLAY" bash "$0" --with-display
