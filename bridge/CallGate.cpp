@@ -20,7 +20,7 @@ bool claim(Slot& slot, int owner, bool takeOver) noexcept
 }
 } // namespace
 
-thread_local Slot* threadSlot __attribute__((tls_model("initial-exec"))) = nullptr;
+__thread Slot* threadSlot __attribute__((tls_model("initial-exec"))) = nullptr;
 std::atomic<bool> callsFence{true};
 
 Slot* claimSlot() noexcept

@@ -50,7 +50,8 @@ inline int32_t callOf(uint64_t mark) noexcept
 void prepare() noexcept;
 
 // Initial-exec: a dlopen'ed module's dynamic TLS would allocate on a thread's first call.
-extern thread_local Slot* threadSlot __attribute__((tls_model("initial-exec")));
+// __thread, not thread_local: it never needs initialising, so no access checks for it.
+extern __thread Slot* threadSlot __attribute__((tls_model("initial-exec")));
 // Without a process-wide barrier every call fences on its own.
 extern std::atomic<bool> callsFence;
 // A thread's first call claims a free slot, or one whose thread has ended; null when none is

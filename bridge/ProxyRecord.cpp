@@ -27,29 +27,6 @@ void followFloat(float& proxy, const float& hosted) noexcept
     followField(reinterpret_cast<int32_t&>(proxy), reinterpret_cast<const int32_t&>(hosted));
 }
 
-// The data fields a host reads lie in three runs of whole words: numPrograms to numOutputs,
-// initialDelay to object, uniqueID and version. flags shares its word with padding.
-using Word = uint64_t __attribute__((may_alias));
-constexpr size_t kWords[] = {
-    offsetof(AEffect, numPrograms) / 8,  offsetof(AEffect, numInputs) / 8,
-    offsetof(AEffect, initialDelay) / 8, offsetof(AEffect, offQualities) / 8,
-    offsetof(AEffect, object) / 8,       offsetof(AEffect, uniqueID) / 8};
-static_assert(offsetof(AEffect, numPrograms) % 8 == 0 && offsetof(AEffect, numInputs) == 48 &&
-              offsetof(AEffect, initialDelay) % 8 == 0 && offsetof(AEffect, offQualities) == 88 &&
-              offsetof(AEffect, object) == 96 && offsetof(AEffect, uniqueID) % 8 == 0);
-
-// The common case on the call path: nothing changed.
-bool sameRecord(const AEffect& proxy, const AEffect& hosted) noexcept
-{
-    const auto* ours = reinterpret_cast<const Word*>(&proxy);
-    const auto* theirs = reinterpret_cast<const Word*>(&hosted);
-    uint64_t difference = static_cast<uint32_t>(loadField(hosted.flags) ^ proxy.flags);
-    for (const size_t word : kWords)
-        difference |= __atomic_load_n(&theirs[word], __ATOMIC_RELAXED) ^ ours[word];
-    const bool doubles = loadField(hosted.processDoubleReplacing) != nullptr;
-    return difference == 0 && doubles == (proxy.processDoubleReplacing != nullptr);
-}
-
 void setFunctions(AEffect& proxy) noexcept
 {
     proxy.dispatcher = proxyDispatcher;
@@ -68,10 +45,8 @@ void fillProxy(AEffect& proxy, const AEffect& hosted) noexcept
     mirrorRecord(proxy, hosted);
 }
 
-void mirrorRecord(AEffect& proxy, const AEffect& hosted) noexcept
+void followRecord(AEffect& proxy, const AEffect& hosted) noexcept
 {
-    if (sameRecord(proxy, hosted))
-        return;
     followField(proxy.numPrograms, hosted.numPrograms);
     followField(proxy.numParams, hosted.numParams);
     followField(proxy.numInputs, hosted.numInputs);

@@ -5,6 +5,9 @@
 
 #include "vst/VstInterface.h"
 
+#include <cstddef>
+#include <cstdint>
+
 class Session;
 
 struct ProxyRecord : AEffect
@@ -17,7 +20,43 @@ struct ProxyRecord : AEffect
 void fillProxy(AEffect& proxy, const AEffect& hosted) noexcept;
 // Brings the data fields a host reads up to date with the hosted record, storing only those that
 // changed: the plug-in may change them on any of its threads, the host reads them on any of its.
-void mirrorRecord(AEffect& proxy, const AEffect& hosted) noexcept;
+// On the call path the common case, nothing changed, is a few loads and compares inline.
+inline void mirrorRecord(AEffect& proxy, const AEffect& hosted) noexcept;
+// The slow part: the fields that changed, one by one.
+void followRecord(AEffect& proxy, const AEffect& hosted) noexcept;
+namespace proxyRecordDetail
+{
+// The data fields a host reads lie in three runs of whole words: numPrograms to numOutputs,
+// initialDelay to object, uniqueID and version. flags shares its word with padding.
+using Word = uint64_t __attribute__((may_alias));
+constexpr size_t kWords[] = {offsetof(AEffect, numPrograms) / 8, offsetof(AEffect, numInputs) / 8,
+                             offsetof(AEffect, initialDelay) / 8,
+                             offsetof(AEffect, offQualities) / 8, offsetof(AEffect, object) / 8,
+                             offsetof(AEffect, uniqueID) / 8};
+static_assert(offsetof(AEffect, numPrograms) % 8 == 0 && offsetof(AEffect, numInputs) == 48 &&
+              offsetof(AEffect, initialDelay) % 8 == 0 && offsetof(AEffect, offQualities) == 88 &&
+              offsetof(AEffect, object) == 96 && offsetof(AEffect, uniqueID) % 8 == 0);
+} // namespace proxyRecordDetail
+
+inline bool sameRecord(const AEffect& proxy, const AEffect& hosted) noexcept
+{
+    using namespace proxyRecordDetail;
+    const auto* ours = reinterpret_cast<const Word*>(&proxy);
+    const auto* theirs = reinterpret_cast<const Word*>(&hosted);
+    uint64_t difference =
+        static_cast<uint32_t>(__atomic_load_n(&hosted.flags, __ATOMIC_RELAXED) ^ proxy.flags);
+    for (const size_t word : kWords)
+        difference |= __atomic_load_n(&theirs[word], __ATOMIC_RELAXED) ^ ours[word];
+    const bool doubles = __atomic_load_n(&hosted.processDoubleReplacing, __ATOMIC_RELAXED) != nullptr;
+    return difference == 0 && doubles == (proxy.processDoubleReplacing != nullptr);
+}
+
+inline void mirrorRecord(AEffect& proxy, const AEffect& hosted) noexcept
+{
+    if (!sameRecord(proxy, hosted))
+        followRecord(proxy, hosted);
+}
+
 // Back to a record with Oplexa's functions and nothing else, so that nothing stale (the last
 // host's own fields above all) is ever handed out again.
 void clearProxy(AEffect& proxy) noexcept;
