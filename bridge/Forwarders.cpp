@@ -159,73 +159,55 @@ VstIntPtr proxyDispatcher(AEffect* effect, int32_t opcode, int32_t index, VstInt
         });
 }
 
-// The three process functions: the host's audio thread, mostly.
-void proxyProcess(AEffect* effect, float** inputs, float** outputs, int32_t sampleFrames)
+namespace
+{
+// The three process functions differ only in the record's function they call and the samples'
+// type. The host's audio thread, mostly; only hosts that process in double precision call the
+// third.
+template <VstFunctionIndex function, auto field, typename Sample>
+void forwardProcess(AEffect* effect, Sample** inputs, Sample** outputs, int32_t sampleFrames)
 {
     Session* session = sessionOf(effect);
     if (session == nullptr)
         return;
-    guarded(*session, OXLogger::vstAEffectFunctions, fnProcess,
+    guarded(*session, OXLogger::vstAEffectFunctions, function,
             [&]
             {
-                const callGate::Pass pass(session->gate, fnProcess);
-                session->oxLogger.logVstProcess(inputs, outputs, sampleFrames, false);
+                const callGate::Pass pass(session->gate, function);
+                if constexpr (function == fnProcessDoubleReplacing)
+                    session->oxLogger.logVstProcessDoubleReplacing(inputs, outputs, sampleFrames);
+                else
+                    session->oxLogger.logVstProcess(inputs, outputs, sampleFrames,
+                                                    function == fnProcessReplacing);
                 AEffect* hosted = session->vstEffect.load(relaxed);
-                if (!pass.open() || hosted == nullptr || hosted->process == nullptr)
+                if (!pass.open() || hosted == nullptr || hosted->*field == nullptr)
                     return;
-                OPLEXA_RECORD(*session, processCall, *hosted, fnProcess,
+                OPLEXA_RECORD(*session, processCall, *hosted, function,
                               reinterpret_cast<void**>(inputs), reinterpret_cast<void**>(outputs),
-                              sampleFrames, sizeof(float));
-                hosted->process(hosted, inputs, outputs, sampleFrames);
-                OPLEXA_RECORD(*session, processReturn, *hosted, fnProcess,
-                              reinterpret_cast<void**>(outputs), sampleFrames, sizeof(float));
+                              sampleFrames, sizeof(Sample));
+                (hosted->*field)(hosted, inputs, outputs, sampleFrames);
+                OPLEXA_RECORD(*session, processReturn, *hosted, function,
+                              reinterpret_cast<void**>(outputs), sampleFrames, sizeof(Sample));
             });
+}
+} // namespace
+
+void proxyProcess(AEffect* effect, float** inputs, float** outputs, int32_t sampleFrames)
+{
+    forwardProcess<fnProcess, &AEffect::process>(effect, inputs, outputs, sampleFrames);
 }
 
 void proxyProcessReplacing(AEffect* effect, float** inputs, float** outputs, int32_t sampleFrames)
 {
-    Session* session = sessionOf(effect);
-    if (session == nullptr)
-        return;
-    guarded(*session, OXLogger::vstAEffectFunctions, fnProcessReplacing,
-            [&]
-            {
-                const callGate::Pass pass(session->gate, fnProcessReplacing);
-                session->oxLogger.logVstProcess(inputs, outputs, sampleFrames, true);
-                AEffect* hosted = session->vstEffect.load(relaxed);
-                if (!pass.open() || hosted == nullptr || hosted->processReplacing == nullptr)
-                    return;
-                OPLEXA_RECORD(*session, processCall, *hosted, fnProcessReplacing,
-                              reinterpret_cast<void**>(inputs), reinterpret_cast<void**>(outputs),
-                              sampleFrames, sizeof(float));
-                hosted->processReplacing(hosted, inputs, outputs, sampleFrames);
-                OPLEXA_RECORD(*session, processReturn, *hosted, fnProcessReplacing,
-                              reinterpret_cast<void**>(outputs), sampleFrames, sizeof(float));
-            });
+    forwardProcess<fnProcessReplacing, &AEffect::processReplacing>(effect, inputs, outputs,
+                                                                   sampleFrames);
 }
 
-// Only hosts that process in double precision call it.
 void proxyProcessDoubleReplacing(AEffect* effect, double** inputs, double** outputs,
                                  int32_t sampleFrames)
 {
-    Session* session = sessionOf(effect);
-    if (session == nullptr)
-        return;
-    guarded(*session, OXLogger::vstAEffectFunctions, fnProcessDoubleReplacing,
-            [&]
-            {
-                const callGate::Pass pass(session->gate, fnProcessDoubleReplacing);
-                session->oxLogger.logVstProcessDoubleReplacing(inputs, outputs, sampleFrames);
-                AEffect* hosted = session->vstEffect.load(relaxed);
-                if (!pass.open() || hosted == nullptr || hosted->processDoubleReplacing == nullptr)
-                    return;
-                OPLEXA_RECORD(*session, processCall, *hosted, fnProcessDoubleReplacing,
-                              reinterpret_cast<void**>(inputs), reinterpret_cast<void**>(outputs),
-                              sampleFrames, sizeof(double));
-                hosted->processDoubleReplacing(hosted, inputs, outputs, sampleFrames);
-                OPLEXA_RECORD(*session, processReturn, *hosted, fnProcessDoubleReplacing,
-                              reinterpret_cast<void**>(outputs), sampleFrames, sizeof(double));
-            });
+    forwardProcess<fnProcessDoubleReplacing, &AEffect::processDoubleReplacing>(
+        effect, inputs, outputs, sampleFrames);
 }
 
 // Hosts call this from the audio thread for automation and from the UI thread for edits.

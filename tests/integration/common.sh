@@ -27,3 +27,14 @@ need() { [ -e "$1" ] || { echo "skipped: $1 is not installed"; exit 77; }; }
 WITH_DISPLAY="$(cd "$(dirname "${BASH_SOURCE[0]}")/../gui" && pwd)/with_display.sh"
 # True for a sanitizer build of the module, which programs built without them can't load.
 sanitized() { ldd "$OPLEXA_MODULE" | grep -q libasan; }
+# Runs this script again on a private X server with --with-display; WHAT names what its checks
+# show in the one check that stands for them here.
+again_with_display() {
+    timeout 1500 "$WITH_DISPLAY" bash "$0" --with-display
+    local status=$?
+    if [ $status -eq 77 ]; then
+        echo "skipped: with a display, Xvfb or openbox is not installed"
+    else
+        check "with a display: $1" [ $status -eq 0 ]
+    fi
+}

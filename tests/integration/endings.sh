@@ -71,11 +71,5 @@ fi
 mode="without a display"
 unset DISPLAY
 endings
-timeout 1500 "$WITH_DISPLAY" bash "$0" --with-display
-status=$?
-if [ $status -eq 77 ]; then
-    echo "skipped: with a display, Xvfb or openbox is not installed"
-else
-    check "with a display: every ending is clean" [ $status -eq 0 ]
-fi
+again_with_display "every ending is clean"
 finish

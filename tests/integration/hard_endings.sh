@@ -77,11 +77,5 @@ fi
 mode="without a display"
 unset DISPLAY
 hard_endings <<< "$cases"
-timeout 1500 "$WITH_DISPLAY" bash "$0" --with-display
-status=$?
-if [ $status -eq 77 ]; then
-    echo "skipped: with a display, Xvfb or openbox is not installed"
-else
-    check "with a display: every hard ending is clean" [ $status -eq 0 ]
-fi
+again_with_display "every hard ending is clean"
 finish

@@ -82,11 +82,5 @@ Oplexa can't host itself: |4||$MODULE
 Copy.so#2:effOpen|0||$reverb:$WORK/Copy.so:$reverb
 TABLE
 
-timeout 1500 "$WITH_DISPLAY" bash "$0" --with-display
-status=$?
-if [ $status -eq 77 ]; then
-    echo "skipped: with a display, Xvfb or openbox is not installed"
-else
-    check "with a display: every instance is as direct" [ $status -eq 0 ]
-fi
+again_with_display "every instance is as direct"
 finish
