@@ -26,28 +26,36 @@ inline void mirrorRecord(AEffect& proxy, const AEffect& hosted) noexcept;
 void followRecord(AEffect& proxy, const AEffect& hosted) noexcept;
 namespace proxyRecordDetail
 {
-// The data fields a host reads lie in three runs of whole words: numPrograms to numOutputs,
-// initialDelay to object, uniqueID and version. flags shares its word with padding.
 using Word = uint64_t __attribute__((may_alias));
-constexpr size_t kWords[] = {offsetof(AEffect, numPrograms) / 8, offsetof(AEffect, numInputs) / 8,
-                             offsetof(AEffect, initialDelay) / 8,
-                             offsetof(AEffect, offQualities) / 8, offsetof(AEffect, object) / 8,
-                             offsetof(AEffect, uniqueID) / 8};
-static_assert(offsetof(AEffect, numPrograms) % 8 == 0 && offsetof(AEffect, numInputs) == 48 &&
-              offsetof(AEffect, initialDelay) % 8 == 0 && offsetof(AEffect, offQualities) == 88 &&
-              offsetof(AEffect, object) == 96 && offsetof(AEffect, uniqueID) % 8 == 0);
+template <size_t offset>
+uint64_t wordDifference(const AEffect& proxy, const AEffect& hosted) noexcept
+{
+    static_assert(offset % 8 == 0);
+    const auto* theirs =
+        reinterpret_cast<const Word*>(reinterpret_cast<const char*>(&hosted) + offset);
+    const auto* ours =
+        reinterpret_cast<const Word*>(reinterpret_cast<const char*>(&proxy) + offset);
+    return __atomic_load_n(theirs, __ATOMIC_RELAXED) ^ *ours;
+}
 } // namespace proxyRecordDetail
 
+// The data fields a host reads lie in three runs of whole words: numPrograms to numOutputs,
+// initialDelay to object, uniqueID and version; flags shares its word with padding.
 inline bool sameRecord(const AEffect& proxy, const AEffect& hosted) noexcept
 {
     using namespace proxyRecordDetail;
-    const auto* ours = reinterpret_cast<const Word*>(&proxy);
-    const auto* theirs = reinterpret_cast<const Word*>(&hosted);
-    uint64_t difference =
-        static_cast<uint32_t>(__atomic_load_n(&hosted.flags, __ATOMIC_RELAXED) ^ proxy.flags);
-    for (const size_t word : kWords)
-        difference |= __atomic_load_n(&theirs[word], __ATOMIC_RELAXED) ^ ours[word];
-    const bool doubles = __atomic_load_n(&hosted.processDoubleReplacing, __ATOMIC_RELAXED) != nullptr;
+    static_assert(offsetof(AEffect, numInputs) == 48 && offsetof(AEffect, realQualities) == 84 &&
+                  offsetof(AEffect, ioRatio) == 92 && offsetof(AEffect, version) == 116);
+    const uint64_t difference =
+        static_cast<uint32_t>(__atomic_load_n(&hosted.flags, __ATOMIC_RELAXED) ^ proxy.flags) |
+        wordDifference<offsetof(AEffect, numPrograms)>(proxy, hosted) |
+        wordDifference<offsetof(AEffect, numInputs)>(proxy, hosted) |
+        wordDifference<offsetof(AEffect, initialDelay)>(proxy, hosted) |
+        wordDifference<offsetof(AEffect, offQualities)>(proxy, hosted) |
+        wordDifference<offsetof(AEffect, object)>(proxy, hosted) |
+        wordDifference<offsetof(AEffect, uniqueID)>(proxy, hosted);
+    const bool doubles =
+        __atomic_load_n(&hosted.processDoubleReplacing, __ATOMIC_RELAXED) != nullptr;
     return difference == 0 && doubles == (proxy.processDoubleReplacing != nullptr);
 }
 
