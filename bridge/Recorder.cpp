@@ -18,14 +18,24 @@ constexpr size_t kRingBytes = size_t{16} << 20;
 constexpr auto kWriterPause = std::chrono::milliseconds(2);
 constexpr int kCrashWaitMs = 500;
 
+// A thread's number in each of the last few recordings it called into. A host thread often serves
+// several instances in turn (Ardour runs a mono plug-in twice on a stereo track); one cached number
+// would be renumbered at every switch, and the replay would see a new thread each time.
 struct ThreadNumber
 {
-    const Recorder* owner;
-    uint32_t generation;
+    uint32_t recording; // 0: free
     uint32_t number;
 };
+constexpr uint32_t kThreadSlots = 8;
+struct ThreadNumbers
+{
+    ThreadNumber slots[kThreadSlots];
+    uint32_t next;
+};
 // Initial-exec: a dlopen'ed module's dynamic TLS would allocate on a thread's first call.
-thread_local ThreadNumber threadNumber __attribute__((tls_model("initial-exec"))) = {nullptr, 0, 0};
+thread_local ThreadNumbers threadNumbers __attribute__((tls_model("initial-exec"))) = {};
+// Numbers recordings across the process, so that a slot never outlives its recording's meaning.
+std::atomic<uint32_t> recordingsStarted{0};
 
 std::string baseName(const std::string& path)
 {
@@ -43,10 +53,17 @@ Recorder::~Recorder()
 
 capture::Thread Recorder::thread(bool processing) noexcept
 {
-    const uint32_t generation = generation_.load(std::memory_order_relaxed);
-    if (threadNumber.owner != this || threadNumber.generation != generation)
-        threadNumber = {this, generation, nextThread_.fetch_add(1, std::memory_order_relaxed) + 1};
-    const uint32_t number = threadNumber.number;
+    const uint32_t recording = generation_.load(std::memory_order_relaxed);
+    ThreadNumber* mine = nullptr;
+    for (uint32_t i = 0; i < kThreadSlots && mine == nullptr; ++i)
+        if (threadNumbers.slots[i].recording == recording)
+            mine = &threadNumbers.slots[i];
+    if (mine == nullptr)
+    {
+        mine = &threadNumbers.slots[threadNumbers.next++ % kThreadSlots];
+        *mine = {recording, nextThread_.fetch_add(1, std::memory_order_relaxed) + 1};
+    }
+    const uint32_t number = mine->number;
     uint32_t none = 0;
     if (firstThread_.load(std::memory_order_relaxed) == 0)
         firstThread_.compare_exchange_strong(none, number, std::memory_order_relaxed);
@@ -104,7 +121,7 @@ void Recorder::start(OXLogger& logger, const std::string& folder, const std::str
     nextThread_ = 0;
     firstThread_ = 0;
     audioThread_ = 0;
-    generation_.fetch_add(1);
+    generation_ = recordingsStarted.fetch_add(1) + 1;
 
     uint8_t header[4096];
     recfmt::Writer writer(header, sizeof header);
