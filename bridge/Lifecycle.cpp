@@ -16,6 +16,8 @@
 namespace
 {
 int sessionsUsingProcessParts = 0;
+// A call stayed inside a plug-in at Close: it returns through this module, which stays loaded.
+bool sessionStuck = false;
 // The process that started the parts; a forked child shares none of its threads.
 int partsProcess = 0;
 // The last session that logged, for the lines of the process-wide parts.
@@ -87,6 +89,10 @@ void endWithoutClose(platform::Ending ending) noexcept
         sessionsUsingProcessParts = 0;
         stopProcessThreads(ending == platform::Ending::exit);
     }
+    // Unloaded, the module's code can't run any more, and nothing of the sessions is needed;
+    // at exit() the host's threads may still call the proxies.
+    if (ending == platform::Ending::unload && !registry::anyLiveSession() && !sessionStuck)
+        registry::releaseSessions();
     lock.unlock();
 }
 } // namespace
@@ -100,6 +106,12 @@ void acquireProcessParts()
     callGate::prepare();
     messageThread::start();
     platform::installCrashHandler(reportCrash);
+}
+
+void keepLoadedForStuckCall() noexcept
+{
+    sessionStuck = true;
+    platform::keepModuleLoaded();
 }
 
 void releaseProcessParts() noexcept

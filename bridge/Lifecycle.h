@@ -14,6 +14,8 @@ void stopOplexa(Session& session, bool unload);
 // The message thread and its X error filter, and the ending hooks. Under the registry's lock.
 void acquireProcessParts();
 void releaseProcessParts() noexcept;
+// A call is still inside a plug-in after Close: it will return through Oplexa's code.
+void keepLoadedForStuckCall() noexcept;
 
 // singleInstance="1" in the settings file while a session is live: the next one is refused.
 // Under the registry's lock.

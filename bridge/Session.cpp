@@ -61,6 +61,7 @@ void Session::beforeClose() noexcept
     if (!callGate::shut(gate, true, kCloseWaitMs, stuck))
     {
         callStuck = true;
+        keepLoadedForStuckCall();
         try
         {
             oxLogger.log(("Still inside " + callName(stuck) + " after 2 seconds at Close; " + path +

@@ -78,6 +78,18 @@ Session* busySession() noexcept
     return busy.load();
 }
 
+void releaseSessions() noexcept
+{
+    Entry* entry = sessions.exchange(nullptr);
+    busy = nullptr;
+    while (entry != nullptr)
+    {
+        Entry* next = entry->next;
+        delete entry;
+        entry = next;
+    }
+}
+
 void forEverySession(void (*function)(Session&) noexcept) noexcept
 {
     for (Entry* entry = sessions.load(); entry != nullptr; entry = entry->next)

@@ -21,6 +21,9 @@ bool anyLiveSession() noexcept;
 Session* busySession() noexcept;
 // The sessions that are not idle. Under the lock.
 std::vector<Session*> liveSessions();
+// Frees every session, when the module is unloaded and no code of it can run any more. Under the
+// lock.
+void releaseSessions() noexcept;
 // Every session, without the lock and without allocating: for a crash handler.
 void forEverySession(void (*function)(Session&) noexcept) noexcept;
 
