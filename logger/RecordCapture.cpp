@@ -158,18 +158,26 @@ int clampChannels(int channels) noexcept
     return channels < 0 ? 0 : channels > kMaxChannels ? kMaxChannels : channels;
 }
 
-// Reserves, lets fill write the fields and data, and publishes what was written.
+// Reserves, lets fill write the record and publishes the bytes it says it used (0 when the
+// data did not fit). The bound covers the fixed fields, so they go in unchecked.
 template <typename Fill> void put(RecordRing& ring, size_t bound, Fill&& fill) noexcept
 {
     RecordRing::Slot slot;
     if (!ring.reserve(bound, slot))
         return;
-    recfmt::Writer writer(slot.payload, slot.room);
-    fill(writer);
-    ring.publish(slot, writer.ok() ? writer.size() : 0);
+    recfmt::UncheckedWriter fields(slot.payload, slot.room);
+    ring.publish(slot, fill(fields));
 }
 
-void callHead(recfmt::Writer& w, Thread thread, VstFunctionIndex function, int32_t opcode,
+// Data whose size was measured before may have changed since (a text, an event list): checked.
+template <typename Data> size_t checkedData(recfmt::UncheckedWriter& fields, Data&& data) noexcept
+{
+    recfmt::Writer writer(fields.end(), static_cast<size_t>(fields.limit() - fields.end()));
+    data(writer);
+    return writer.ok() ? fields.size() + writer.size() : 0;
+}
+
+void callHead(recfmt::UncheckedWriter& w, Thread thread, VstFunctionIndex function, int32_t opcode,
               int32_t index, VstIntPtr value, const void* ptr, float opt) noexcept
 {
     w.array(12);
@@ -186,7 +194,7 @@ void callHead(recfmt::Writer& w, Thread thread, VstFunctionIndex function, int32
     w.uint64(tickclock::now());
 }
 
-void returnHead(recfmt::Writer& w, Thread thread, VstFunctionIndex function,
+void returnHead(recfmt::UncheckedWriter& w, Thread thread, VstFunctionIndex function,
                 int32_t opcode) noexcept
 {
     w.array(8);
@@ -204,12 +212,16 @@ void opcodeCall(RecordRing& ring, Thread thread, VstFunctionIndex function, int3
     Measure measure;
     callData(measure, function, opcode, value, ptr);
     put(ring, kFieldBytes + measure.bytes,
-        [&](recfmt::Writer& w)
+        [&](recfmt::UncheckedWriter& w)
         {
             callHead(w, thread, function, opcode, index, value, ptr, opt);
             w.array(measure.items);
-            Encode encode{w};
-            callData(encode, function, opcode, value, ptr);
+            return checkedData(w,
+                               [&](recfmt::Writer& data)
+                               {
+                                   Encode encode{data};
+                                   callData(encode, function, opcode, value, ptr);
+                               });
         });
 }
 
@@ -219,14 +231,18 @@ void opcodeReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, in
     Measure measure;
     returnData(measure, function, opcode, value, ptr, result);
     put(ring, kFieldBytes + measure.bytes,
-        [&](recfmt::Writer& w)
+        [&](recfmt::UncheckedWriter& w)
         {
             returnHead(w, thread, function, opcode);
             w.integer(result);
             w.uint64(tickclock::now());
             w.array(measure.items);
-            Encode encode{w};
-            returnData(encode, function, opcode, value, ptr, result);
+            return checkedData(w,
+                               [&](recfmt::Writer& data)
+                               {
+                                   Encode encode{data};
+                                   returnData(encode, function, opcode, value, ptr, result);
+                               });
         });
 }
 
@@ -246,7 +262,7 @@ void processCall(RecordRing& ring, Thread thread, VstFunctionIndex function, voi
     const size_t bound =
         kFieldBytes + static_cast<size_t>(numInputs + outputsIn) * (channelBytes + 9);
     put(ring, bound,
-        [&](recfmt::Writer& w)
+        [&](recfmt::UncheckedWriter& w)
         {
             callHead(w, thread, function, numOutputs, numInputs, frames, inputs, 0.0f);
             w.array(static_cast<size_t>(2 + numInputs + outputsIn));
@@ -256,6 +272,7 @@ void processCall(RecordRing& ring, Thread thread, VstFunctionIndex function, voi
                 w.bytes(inputs[c], inputs[c] != nullptr ? channelBytes : 0);
             for (int c = 0; c < outputsIn; ++c)
                 w.bytes(outputs[c], outputs[c] != nullptr ? channelBytes : 0);
+            return w.size();
         });
 }
 
@@ -265,7 +282,7 @@ void processReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, v
     numOutputs = outputs == nullptr ? 0 : clampChannels(numOutputs);
     const size_t channelBytes = frames > 0 ? static_cast<size_t>(frames) * sampleBytes : 0;
     put(ring, kFieldBytes + static_cast<size_t>(numOutputs) * (channelBytes + 9),
-        [&](recfmt::Writer& w)
+        [&](recfmt::UncheckedWriter& w)
         {
             returnHead(w, thread, function, numOutputs);
             w.integer(0);
@@ -273,6 +290,7 @@ void processReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, v
             w.array(static_cast<size_t>(numOutputs));
             for (int c = 0; c < numOutputs; ++c)
                 w.bytes(outputs[c], outputs[c] != nullptr ? channelBytes : 0);
+            return w.size();
         });
 }
 
@@ -280,10 +298,11 @@ void parameterCall(RecordRing& ring, Thread thread, VstFunctionIndex function, i
                    float value) noexcept
 {
     put(ring, kFieldBytes,
-        [&](recfmt::Writer& w)
+        [&](recfmt::UncheckedWriter& w)
         {
             callHead(w, thread, function, 0, index, 0, nullptr, value);
             w.array(0);
+            return w.size();
         });
 }
 
@@ -291,12 +310,13 @@ void parameterReturn(RecordRing& ring, Thread thread, VstFunctionIndex function,
                      float result) noexcept
 {
     put(ring, kFieldBytes,
-        [&](recfmt::Writer& w)
+        [&](recfmt::UncheckedWriter& w)
         {
             returnHead(w, thread, function, index);
             w.single(result);
             w.uint64(tickclock::now());
             w.array(0);
+            return w.size();
         });
 }
 } // namespace capture

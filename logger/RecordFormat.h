@@ -40,11 +40,12 @@ const char* roleName(uint64_t role) noexcept;
 
 // CBOR items into a fixed span, never past its end: ok() is false once one did not fit. Inline,
 // for the calling thread: the heads are a few stores, where libcbor's encoders were most of a
-// recorded call's cost. The writer thread and the reader use libcbor.
-class Writer
+// recorded call's cost. The writer thread and the reader use libcbor. Unchecked, it skips the
+// room checks: only for items whose sizes were counted into the span beforehand and cannot change.
+template <bool kChecked> class BasicWriter
 {
 public:
-    Writer(uint8_t* at, size_t size) noexcept : begin_(at), at_(at), end_(at + size) {}
+    BasicWriter(uint8_t* at, size_t size) noexcept : begin_(at), at_(at), end_(at + size) {}
 
     void uint(uint64_t value) noexcept { head(0, value); }
     // Always nine bytes: no branches for numbers that are seldom small (times, pointers).
@@ -85,6 +86,8 @@ public:
 
     size_t size() const noexcept { return static_cast<size_t>(at_ - begin_); }
     bool ok() const noexcept { return ok_; }
+    uint8_t* end() const noexcept { return at_; }
+    uint8_t* limit() const noexcept { return end_; }
 
 private:
     static void store(uint8_t* at, uint64_t value, size_t length) noexcept
@@ -122,7 +125,7 @@ private:
     }
     uint8_t* room(size_t size) noexcept
     {
-        if (!ok_ || static_cast<size_t>(end_ - at_) < size)
+        if (kChecked && (!ok_ || static_cast<size_t>(end_ - at_) < size))
         {
             ok_ = false;
             return nullptr;
@@ -137,6 +140,8 @@ private:
     uint8_t* end_;
     bool ok_ = true;
 };
+using Writer = BasicWriter<true>;
+using UncheckedWriter = BasicWriter<false>;
 
 // The most a record adds around its payload: array, byte string head and checksum.
 constexpr size_t kWrapOverhead = 16;

@@ -66,6 +66,51 @@ private:
     alignas(64) std::atomic<uint64_t> dropped_{0};
 };
 
+// Inline: they are most of a recorded call's own work, on the calling thread.
+inline bool RecordRing::reserve(size_t payloadBytes, Slot& slot) noexcept
+{
+    const size_t slotBytes = (sizeof(Header) + payloadBytes + 15) & ~size_t{15};
+    if (slotBytes > capacity_ / 4)
+    {
+        dropped_.fetch_add(1, std::memory_order_relaxed);
+        return false;
+    }
+    uint64_t head = head_.load(std::memory_order_relaxed);
+    uint64_t padding = 0;
+    do
+    {
+        const uint64_t toEnd = capacity_ - (head & mask_);
+        padding = toEnd < slotBytes ? toEnd : 0;
+        if (head + padding + slotBytes - tail_.load(std::memory_order_acquire) > capacity_)
+        {
+            dropped_.fetch_add(1, std::memory_order_relaxed);
+            return false;
+        }
+    } while (
+        !head_.compare_exchange_weak(head, head + padding + slotBytes, std::memory_order_relaxed));
+    if (padding > 0)
+    {
+        Header* skip = headerAt(head);
+        skip->slotBytes = static_cast<uint32_t>(padding);
+        skip->payloadBytes = 0;
+        skip->state.store(kPadding, std::memory_order_release);
+        head += padding;
+    }
+    Header* header = headerAt(head);
+    header->slotBytes = static_cast<uint32_t>(slotBytes);
+    slot.payload = reinterpret_cast<uint8_t*>(header + 1);
+    slot.room = slotBytes - sizeof(Header);
+    slot.position = head;
+    return true;
+}
+
+inline void RecordRing::publish(const Slot& slot, size_t used) noexcept
+{
+    Header* header = headerAt(slot.position);
+    header->payloadBytes = static_cast<uint32_t>(used);
+    header->state.store(kPublished, std::memory_order_release);
+}
+
 template <typename Take> size_t RecordRing::consume(Take&& take)
 {
     size_t taken = 0;

@@ -7,10 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -116,5 +118,78 @@ TEST(RecordRing, ADrainWritesWhatTheWriterHasNotTakenAsRecords)
     ASSERT_EQ(recording.records.size(), 10u);
     EXPECT_EQ(recording.records[9].index, 9);
     EXPECT_EQ(ring.consume([](const uint8_t*, size_t) {}), 10u); // the drain took nothing
+}
+// A process record's room is counted before its buffers are copied in unchecked: every shape
+// must fit its count and read back whole.
+TEST(RecordRing, ProcessRecordsOfEveryShapeFitTheirRoomAndReadBackWhole)
+{
+    struct Shape
+    {
+        VstFunctionIndex function;
+        int channels;
+        int32_t frames;
+        size_t sampleBytes;
+        bool nullBuffers;
+    };
+    const Shape shapes[] = {
+        {fnProcessReplacing, 2, 64, sizeof(float), false},
+        {fnProcess, 2, 64, sizeof(float), false}, // what the outputs held goes in too
+        {fnProcessDoubleReplacing, 80, 1024, sizeof(double), false}, // clamped to 64 channels
+        {fnProcessReplacing, 3, 1, sizeof(float), true},
+        {fnProcessReplacing, 1, 0, sizeof(float), false},
+        {fnProcessReplacing, 1, -5, sizeof(float), false},
+    };
+    std::vector<double> samples(size_t{80} * 1024 * 2);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<double>(i);
+    for (const Shape& shape : shapes)
+    {
+        std::vector<void*> buffers(size_t{80} * 2);
+        for (size_t c = 0; c < buffers.size(); ++c)
+            buffers[c] = shape.nullBuffers ? nullptr : samples.data() + c * 1024;
+        RecordRing ring(size_t{1} << 22);
+        capture::processCall(ring, {1, 1}, shape.function, buffers.data(), buffers.data() + 80,
+                             shape.frames, shape.channels, shape.channels, shape.sampleBytes);
+        capture::processReturn(ring, {1, 1}, shape.function, buffers.data() + 80, shape.frames,
+                               shape.channels, shape.sampleBytes);
+        std::vector<uint8_t> records;
+        std::vector<uint8_t> wrapped(size_t{1} << 20);
+        ring.consume(
+            [&](const uint8_t* payload, size_t size)
+            {
+                const size_t bytes =
+                    recfmt::wrapRecord(payload, size, wrapped.data(), wrapped.size());
+                records.insert(records.end(), wrapped.begin(),
+                               wrapped.begin() + static_cast<long>(bytes));
+            });
+        recfmt::Recording recording;
+        const std::vector<uint8_t> file = asFile(records);
+        recfmt::readRecording(file.data(), file.size(), recording);
+        const std::string shapeName = std::to_string(shape.function) + "/" +
+                                      std::to_string(shape.channels) + "/" +
+                                      std::to_string(shape.frames);
+        ASSERT_EQ(recording.ending, recfmt::Ending::complete) << shapeName << recording.problem;
+        ASSERT_EQ(recording.records.size(), 2u) << shapeName;
+        const size_t channels = static_cast<size_t>(std::min(shape.channels, 64));
+        const size_t channelBytes = shape.nullBuffers || shape.frames <= 0
+                                        ? 0
+                                        : static_cast<size_t>(shape.frames) * shape.sampleBytes;
+        const recfmt::Record& call = recording.records[0];
+        const recfmt::Record& back = recording.records[1];
+        EXPECT_EQ(call.bytes.size(), shape.function == fnProcess ? 2 * channels : channels)
+            << shapeName;
+        for (const std::vector<uint8_t>& channel : call.bytes)
+            EXPECT_EQ(channel.size(), channelBytes) << shapeName;
+        // The reader hashes outputs that come unhashed, as a crash's drain leaves them.
+        EXPECT_EQ(back.numbers.size(), channels) << shapeName;
+        ASSERT_GT(channels, 0u) << shapeName;
+        EXPECT_EQ(back.numbers.back(),
+                  recfmt::outputHash(
+                      shape.nullBuffers ? nullptr : samples.data() + (80 + channels - 1) * 1024,
+                      channelBytes))
+            << shapeName;
+        EXPECT_EQ(call.value, shape.frames) << shapeName;
+        EXPECT_EQ(ring.dropped(), 0u) << shapeName;
+    }
 }
 } // namespace
