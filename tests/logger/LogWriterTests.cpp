@@ -52,15 +52,13 @@ struct Pipe
     int fds[2] = {-1, -1};
 };
 
-// Pushes count lines as fast as it can; returns the longest push and how many were refused.
-std::pair<Clock::duration, int> pushLines(LogQueue& queue, LogWriter& writer, int count)
+// Pushes count lines as fast as it can; returns how many were refused.
+int pushLines(LogQueue& queue, LogWriter& writer, int count)
 {
-    Clock::duration slowest{};
     int refused = 0;
     for (int i = 0; i < count; ++i)
     {
         const std::string line = numberedLine(i);
-        const auto start = Clock::now();
         if (queue.tryPush(line.data(), line.size()))
             writer.notify();
         else
@@ -68,9 +66,8 @@ std::pair<Clock::duration, int> pushLines(LogQueue& queue, LogWriter& writer, in
             queue.countDropped();
             ++refused;
         }
-        slowest = std::max(slowest, Clock::now() - start);
     }
-    return {slowest, refused};
+    return refused;
 }
 } // namespace
 
@@ -80,8 +77,9 @@ TEST(LogWriter, APausedReaderNeverBlocksProducersAndDropsAreReportedInOrder)
     LogQueue queue(LogQueue::kMinimumCapacity);
     LogWriter writer(queue, pipe.fds[1], "pipe", beginTestLine);
     writer.start();
-    const auto [slowest, refused] = pushLines(queue, writer, 20000);
-    EXPECT_LT(slowest, std::chrono::milliseconds(5));
+    // Nothing reads the pipe until every line is pushed: a producer that waited for the reader
+    // would never get here.
+    const int refused = pushLines(queue, writer, 20000);
     ASSERT_GT(refused, 0);
     std::thread stopper(
         [&]
@@ -125,7 +123,7 @@ TEST(LogWriter, StopGivesUpOnADestinationThatAcceptsNothing)
     // Enough to fill the pipe, then the queue.
     pushLines(queue, writer, 2000);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    const int refused = pushLines(queue, writer, 2000).second;
+    const int refused = pushLines(queue, writer, 2000);
     testing::internal::CaptureStderr();
     const auto start = Clock::now();
     writer.stop(std::chrono::milliseconds(300));
