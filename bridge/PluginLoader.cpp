@@ -205,6 +205,9 @@ void unloadPlugin(Session& session)
 
 void getModuleFileName()
 {
+    // Found once: sessions read it without the registry's lock afterwards.
+    if (dllPath != juce::File())
+        return;
     const std::string own = platform::ownModulePath();
     // The loader reports the path the host passed to dlopen, which may be relative.
     if (!own.empty())
