@@ -66,7 +66,7 @@ AEffect* hostPlugin(audioMasterCallback audioMaster)
         getModuleFileName();
         session = registry::sessionToStart(singleInstanceWanted());
         if (session != nullptr)
-            acquireProcessParts();
+            acquireProcessParts(*session);
     }
     // Outside the lock: a starting session takes it to open the log the refusal goes to.
     if (session == nullptr)

@@ -21,7 +21,7 @@ bool sessionStuck = false;
 // The process that started the parts; a forked child shares none of its threads.
 int partsProcess = 0;
 // The last session that logged, for the lines of the process-wide parts.
-Session* lastSession = nullptr;
+std::atomic<Session*> lastSession{nullptr};
 
 SettingsFiles settingsFiles()
 {
@@ -41,10 +41,11 @@ juce::String settingsLine(const SettingsFiles& settings)
 // Where someone chained a handler of Oplexa's, the handler must stay reachable.
 void keepLoadedFor(const char* handler) noexcept
 {
-    if (lastSession == nullptr)
+    Session* session = lastSession.load();
+    if (session == nullptr)
         return;
     const bool kept = platform::keepModuleLoaded();
-    lastSession->oxLogger.log(
+    session->oxLogger.log(
         (juce::String(kept ? "Oplexa stays loaded: its " : "Oplexa could not stay loaded: its ") +
          handler + " was chained by another handler")
             .toRawUTF8());
@@ -101,10 +102,12 @@ void endWithoutClose(platform::Ending ending) noexcept
 }
 } // namespace
 
-void acquireProcessParts()
+void acquireProcessParts(Session& session)
 {
     if (sessionsUsingProcessParts++ > 0)
         return;
+    // What JUCE itself logs goes to the first session's log.
+    juce::Logger::setCurrentLogger(&session.oxLogger);
     partsProcess = platform::processId();
     platform::onModuleEnding(endWithoutClose);
     callGate::prepare();
@@ -123,13 +126,14 @@ void releaseProcessParts() noexcept
     if (sessionsUsingProcessParts == 0 || --sessionsUsingProcessParts > 0)
         return;
     stopProcessThreads(false);
+    juce::Logger::setCurrentLogger(nullptr);
 }
 
 void startOplexa(Session& session)
 {
     lastSession = &session;
     OXLogger& logger = session.oxLogger;
-    logger.init(dllPath.getFileName() + session.nameSuffix());
+    logger.init(dllPath.getFileName() + session.nameSuffix(), false);
     // The settings name where the log goes, so they are read before the first line; the start
     // lines still go out as before the settings applied, without the time of day.
     const SettingsFiles settings = settingsFiles();

@@ -12,7 +12,7 @@ void startOplexa(Session& session);
 void stopOplexa(Session& session, bool unload);
 
 // The message thread and its X error filter, and the ending hooks. Under the registry's lock.
-void acquireProcessParts();
+void acquireProcessParts(Session& session);
 void releaseProcessParts() noexcept;
 // A call is still inside a plug-in after Close: it will return through Oplexa's code.
 void keepLoadedForStuckCall() noexcept;

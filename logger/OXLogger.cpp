@@ -40,7 +40,7 @@ OXLogger::~OXLogger()
         juce::Logger::setCurrentLogger(nullptr);
 }
 
-void OXLogger::init(const juce::String& name)
+void OXLogger::init(const juce::String& name, bool becomeJuceLogger)
 {
     logReturnParameters = true;
     logTime = false;
@@ -51,7 +51,8 @@ void OXLogger::init(const juce::String& name)
     moduleName = name;
     setVstOpCodesEnabled(true);
     resetVstOpCodeCounters();
-    juce::Logger::setCurrentLogger(this);
+    if (becomeJuceLogger)
+        juce::Logger::setCurrentLogger(this);
 }
 
 void OXLogger::beginLine(LineBuffer& line) const noexcept

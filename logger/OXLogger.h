@@ -40,7 +40,9 @@ public:
     static void beginNamedLine(LineBuffer& line, const char* name, bool withTime) noexcept;
     virtual void writeLine(LineBuffer& line) noexcept;
 
-    void init(const juce::String& name);
+    // Switches on as a new session starts; unless told otherwise it also becomes JUCE's logger,
+    // which is one per process (the bridge makes that choice under its own lock).
+    void init(const juce::String& name, bool becomeJuceLogger = true);
 
     // Opens the log file (OPLEXA_LOG_FILE, else the logFile attribute, a relative path taken
     // from settingsFolder) and starts the writer thread unless logWrites is "direct". Lines

@@ -48,6 +48,10 @@ TEST(BridgeConcurrency, EightThreadsThroughTheProxyGiveWholeLinesThatAddUp)
 {
     Probe probe;
     OplexaUnderTest oplexa(probe.path());
+    // Room for every line however slowly the writer runs (under ThreadSanitizer, say): the
+    // callers that process audio would otherwise drop lines rather than wait.
+    std::ofstream(oplexa.settingsFile())
+        << R"(<Oplexa><Logger><Parameters logQueueKB="65536"/></Logger></Oplexa>)";
     AEffect* proxy = oplexa.start();
     ASSERT_NE(proxy, nullptr);
     const size_t startLines = oplexa.lines().size();
