@@ -38,3 +38,6 @@ again_with_display() {
         check "with a display: $1" [ $status -eq 0 ]
     fi
 }
+# True when STATUS is a crash of status CRASH (139, 134); under the sanitizers, whose own handler
+# takes the signal on after Oplexa's and ends the process its own way, any death by a signal.
+crashed_with() { if sanitized; then [ "$1" -gt 128 ]; else [ "$1" -eq "$2" ]; fi; }

@@ -50,7 +50,8 @@ hard_endings() {
                 (cd "$WORK" && env $variables timeout "$limit" "$OPLEXA_HOST" --blocks 2 $options \
                     "$module" > "$WORK/out.txt" 2>&1)
                 got=$?
-                [ "$got" -eq "$want" ] || break
+                if [ "$want" -gt 128 ]; then crashed_with "$got" "$want"; else [ "$got" -eq "$want" ]; fi ||
+                    break
                 [ "$module" = "$OPLEXA_PROBE" ] || while read -r -d '&' pattern; do
                     grep -Eq -e "$pattern" "$WORK/out.txt" "$WORK/oplexa.log" ||
                         { echo "missing: $pattern"; break 2; }
