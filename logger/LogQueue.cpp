@@ -1,11 +1,21 @@
 #include "logger/LogQueue.h"
 
+#include <new>
+#include <sys/mman.h>
+
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
 
 namespace
 {
+uint64_t* mapWords(size_t bytes)
+{
+    void* pages = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (pages == MAP_FAILED)
+        throw std::bad_alloc();
+    return static_cast<uint64_t*>(pages);
+}
 size_t roundedCapacity(size_t requested) noexcept
 {
     size_t capacity = LogQueue::kMinimumCapacity;
@@ -21,7 +31,7 @@ uint32_t loadCommit(const uint32_t* header) noexcept
 } // namespace
 
 LogQueue::LogQueue(size_t capacityBytes)
-    : words(new uint64_t[roundedCapacity(capacityBytes) / 8]()),
+    : words(mapWords(roundedCapacity(capacityBytes)), Unmap{roundedCapacity(capacityBytes)}),
       bytes(reinterpret_cast<char*>(words.get())), size(roundedCapacity(capacityBytes)),
       mask(size - 1)
 {
@@ -138,4 +148,9 @@ size_t LogQueue::drainTo(int fd) noexcept
         written += batch.lines;
         release(batch.end);
     }
+}
+
+void LogQueue::Unmap::operator()(uint64_t* words) const noexcept
+{
+    munmap(words, bytes);
 }

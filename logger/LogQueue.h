@@ -57,7 +57,14 @@ private:
     }
     static uint64_t recordSize(size_t length) noexcept { return 8 + ((length + 7) & ~size_t{7}); }
 
-    std::unique_ptr<uint64_t[]> words; // 8-byte aligned storage
+    // Pages of its own, given back whole when the queue goes: a heap block this large would
+    // stay in the process after the last session.
+    struct Unmap
+    {
+        size_t bytes;
+        void operator()(uint64_t* words) const noexcept;
+    };
+    std::unique_ptr<uint64_t[], Unmap> words;
     char* bytes;
     size_t size;
     uint64_t mask;
