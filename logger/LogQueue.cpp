@@ -49,7 +49,15 @@ bool LogQueue::tryPush(const char* line, size_t length) noexcept
         const uint64_t offset = position & mask;
         padding = offset + need > size ? size - offset : 0;
         // Acquire: the consumer has read and zeroed everything before tail.
-        if (position + padding + need - tail.load(std::memory_order_acquire) > size)
+        const uint64_t consumed = tail.load(std::memory_order_acquire);
+        // Other producers and the consumer may both have moved on since head was read: a tail
+        // past it means only that this head is stale, not that the queue is full.
+        if (consumed > position)
+        {
+            position = head.load(std::memory_order_relaxed);
+            continue;
+        }
+        if (position + padding + need - consumed > size)
             return false;
         if (head.compare_exchange_weak(position, position + padding + need,
                                        std::memory_order_relaxed, std::memory_order_relaxed))

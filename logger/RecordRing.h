@@ -77,17 +77,26 @@ inline bool RecordRing::reserve(size_t payloadBytes, Slot& slot) noexcept
     }
     uint64_t head = head_.load(std::memory_order_relaxed);
     uint64_t padding = 0;
-    do
+    for (;;)
     {
         const uint64_t toEnd = capacity_ - (head & mask_);
         padding = toEnd < slotBytes ? toEnd : 0;
-        if (head + padding + slotBytes - tail_.load(std::memory_order_acquire) > capacity_)
+        const uint64_t consumed = tail_.load(std::memory_order_acquire);
+        // A tail past the head read means that head is stale, not that the ring is full.
+        if (consumed > head)
+        {
+            head = head_.load(std::memory_order_relaxed);
+            continue;
+        }
+        if (head + padding + slotBytes - consumed > capacity_)
         {
             dropped_.fetch_add(1, std::memory_order_relaxed);
             return false;
         }
-    } while (
-        !head_.compare_exchange_weak(head, head + padding + slotBytes, std::memory_order_relaxed));
+        if (head_.compare_exchange_weak(head, head + padding + slotBytes,
+                                        std::memory_order_relaxed))
+            break;
+    }
     if (padding > 0)
     {
         Header* skip = headerAt(head);

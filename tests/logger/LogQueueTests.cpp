@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include <csignal>
 #include <mutex>
 #include <string>
@@ -84,6 +86,35 @@ TEST_P(LogQueueProducers, EveryLineLeavesOnceWholeInReservationOrder)
 }
 
 INSTANTIATE_TEST_SUITE_P(Both, LogQueueProducers, testing::Bool());
+
+// With room for every line, no push is ever refused, however the consumer's progress and the
+// other producers' reservations interleave with a producer's own.
+TEST(LogQueue, APushIsRefusedOnlyWhenTheQueueIsFull)
+{
+    constexpr int kThreads = 8;
+    constexpr int kLines = 20000;
+    LogQueue queue(16 * 1024 * 1024);
+    std::atomic<int> refused{0};
+    std::atomic<int> running{kThreads};
+    std::vector<std::thread> producers;
+    for (int t = 0; t < kThreads; ++t)
+        producers.emplace_back(
+            [&, t]
+            {
+                for (int i = 0; i < kLines; ++i)
+                {
+                    const std::string line = numberedLine(t, i);
+                    if (!queue.tryPush(line.data(), line.size()))
+                        ++refused;
+                }
+                --running;
+            });
+    while (running > 0)
+        popAll(queue);
+    for (std::thread& producer : producers)
+        producer.join();
+    EXPECT_EQ(refused, 0);
+}
 
 TEST(LogQueue, ALineMeetsTheEndAtEveryOffset)
 {
