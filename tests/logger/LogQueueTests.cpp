@@ -93,7 +93,7 @@ TEST(LogQueue, APushIsRefusedOnlyWhenTheQueueIsFull)
 {
     constexpr int kThreads = 8;
     constexpr int kLines = 20000;
-    LogQueue queue(16 * 1024 * 1024);
+    LogQueue queue(64 * 1024 * 1024); // more than every line together
     std::atomic<int> refused{0};
     std::atomic<int> running{kThreads};
     std::vector<std::thread> producers;
