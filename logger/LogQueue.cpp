@@ -158,7 +158,7 @@ size_t LogQueue::drainTo(int fd) noexcept
     }
 }
 
-void LogQueue::Unmap::operator()(uint64_t* words) const noexcept
+void LogQueue::Unmap::operator()(uint64_t* pages) const noexcept
 {
-    munmap(words, bytes);
+    munmap(pages, bytes);
 }

@@ -62,7 +62,7 @@ private:
     struct Unmap
     {
         size_t bytes;
-        void operator()(uint64_t* words) const noexcept;
+        void operator()(uint64_t* pages) const noexcept;
     };
     std::unique_ptr<uint64_t[], Unmap> words;
     char* bytes;
