@@ -28,14 +28,15 @@ bool parseRate(const char* text, double& out)
     return true;
 }
 
-// "reverse", "random" or "random:SEED".
+// "reverse", "random" or "random:N", N choosing one shuffle.
 bool parseCloseOrder(const char* text, HostOptions& options)
 {
     const std::string order = text;
     options.randomCloseOrder = order.rfind("random", 0) == 0;
     if (order == "reverse" || order == "random")
         return true;
-    return order.rfind("random:", 0) == 0 && parseInt(text + 7, 0, 2147483647, options.closeSeed);
+    return order.rfind("random:", 0) == 0 &&
+           parseInt(text + 7, 0, 2147483647, options.closeShuffle);
 }
 
 bool setPath(std::string& path, const char* value)
@@ -61,7 +62,8 @@ const Option kOptions[] = {
      [](HostOptions& o, const char* v) { return parseInt(v, 1, 1000000, o.cycles); }},
     {"--instances", "N", "instances at once through the module, blocks by turns (default 1)",
      [](HostOptions& o, const char* v) { return parseInt(v, 1, 1000, o.instances); }},
-    {"--close-order", "ORDER", "reverse (default), random or random:SEED, which is printed",
+    {"--close-order", "ORDER",
+     "reverse (default), random or random:N (N picks the shuffle; printed)",
      [](HostOptions& o, const char* v) { return parseCloseOrder(v, o); }},
     {"--rate", "HZ", "sample rate (default 44100)",
      [](HostOptions& o, const char* v) { return parseRate(v, o.sampleRate); }},

@@ -11,10 +11,10 @@ struct HostOptions
     int blocks = 16;
     int cycles = 1;
     // Instances hosted at once through the module, closed in reverse or in a random order
-    // (from closeSeed, or from the clock when it is negative).
+    // (from closeShuffle, or from the clock when it is negative).
     int instances = 1;
     bool randomCloseOrder = false;
-    int closeSeed = -1;
+    int closeShuffle = -1;
     // Endings without Close: dlclose, exit() or a return from main with the module loaded.
     bool close = true;
     bool unload = true;

@@ -98,17 +98,17 @@ std::vector<size_t> closeOrder(size_t count, const HostOptions& options)
     std::iota(order.rbegin(), order.rend(), size_t{0});
     if (!options.randomCloseOrder)
         return order;
-    const unsigned seed =
-        options.closeSeed >= 0
-            ? static_cast<unsigned>(options.closeSeed)
+    const unsigned shuffle =
+        options.closeShuffle >= 0
+            ? static_cast<unsigned>(options.closeShuffle)
             : static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
-    std::mt19937 random(seed);
+    std::mt19937 random(shuffle);
     std::shuffle(order.begin(), order.end(), random);
     std::string shown;
     for (const size_t position : order)
         shown += " " + std::to_string(position + 1);
     // On standard error also when quiet, so that a failing order can be run again.
-    std::fprintf(stderr, "close order random:%u:%s\n", seed, shown.c_str());
+    std::fprintf(stderr, "close order random:%u:%s\n", shuffle, shown.c_str());
     return order;
 }
 } // namespace

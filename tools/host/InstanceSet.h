@@ -1,6 +1,6 @@
 // Several instances hosted at once through one loaded module, as a DAW with the same plug-in
 // on many tracks: one entry-point call each, blocks processed by turns, then Close in reverse
-// or in a seeded random order.
+// or in a random order that can be picked again by its number.
 #pragma once
 
 #include "tools/host/HostOptions.h"
