@@ -36,9 +36,14 @@ shown_cycles() {
     check "threads after cycle $settled and after the last are as many ($(usage $settled 7), $(usage "$shown" 7))" \
         [ "$(usage $settled 7)" = "$(usage "$shown" 7)" -a -n "$(usage "$shown" 7)" ]
     # The sanitizer's quarantine keeps freed memory resident, so only a plain build is measured.
+    # A leak grows in both quarters of the run after the heap settled; a cache that JUCE fills
+    # once, at a time that depends on the machine's pace, grows in one of them only.
     if ! sanitized; then
-        check "resident memory after cycle $settled and after the last within 1 MB ($(usage $settled 5), $(usage "$shown" 5) kB)" \
-            [ "$(usage "$shown" 5)" -le $(($(usage $settled 5) + 1024)) ]
+        local middle=$(((settled + shown) / 2)) first second
+        first=$(($(usage $middle 5) - $(usage $settled 5)))
+        second=$(($(usage "$shown" 5) - $(usage $middle 5)))
+        check "resident memory grows in at most one of cycles $settled-$middle and $middle-$shown, by at most 1.5 MB ($first, $second kB)" \
+            [ $((first < second ? first : second)) -le 256 -a $((first > second ? first : second)) -le 1536 ]
     fi
     check "no sanitizer report in $what" [ "$(grep -c 'Sanitizer' "$WORK/shown.err")" -eq 0 ]
 }
