@@ -95,3 +95,47 @@ void formatReturnLine(LineBuffer& line, const char* prefix, const VstOpCodeInfo&
     appendLabel(line, info.ptrLabel);
     line.appendPointer(ptr);
 }
+
+void formatProcessLine(LineBuffer& line, VstFunctionIndex function, const void* inputs,
+                       const void* outputs, long sampleFrames, bool withParameters) noexcept
+{
+    line.appendText(vstFunctionNames[function]);
+    if (!withParameters)
+        return;
+    line.appendLiteral("(inputs:");
+    line.appendPointer(inputs);
+    line.appendLiteral(", outputs:");
+    line.appendPointer(outputs);
+    line.appendLiteral(", sampleFrames:");
+    line.appendDecimal(sampleFrames);
+    line.appendChar(')');
+}
+
+void formatSetParameterLine(LineBuffer& line, long index, float parameter,
+                            bool withParameters) noexcept
+{
+    line.appendLiteral("setParameter");
+    if (!withParameters)
+        return;
+    line.appendLiteral("(index: ");
+    line.appendDecimal(index);
+    line.appendLiteral(", parameter: ");
+    line.appendFixed(static_cast<double>(parameter));
+    line.appendChar(')');
+}
+
+void formatGetParameterLine(LineBuffer& line, long index, bool withParameters) noexcept
+{
+    line.appendLiteral("getParameter");
+    if (!withParameters)
+        return;
+    line.appendLiteral("(index: ");
+    line.appendDecimal(index);
+    line.appendChar(')');
+}
+
+void formatGetParameterReturnLine(LineBuffer& line, float value) noexcept
+{
+    line.appendLiteral("getParameter returned ");
+    line.appendFixed(static_cast<double>(value));
+}

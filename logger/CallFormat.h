@@ -18,3 +18,11 @@ inline bool hasReturnLine(const VstOpCodeInfo& info) noexcept
 {
     return info.returnLabel != nullptr || info.ptrIsReturned;
 }
+
+// The other functions of the record: process calls, setParameter and getParameter.
+void formatProcessLine(LineBuffer& line, VstFunctionIndex function, const void* inputs,
+                       const void* outputs, long sampleFrames, bool withParameters) noexcept;
+void formatSetParameterLine(LineBuffer& line, long index, float parameter,
+                            bool withParameters) noexcept;
+void formatGetParameterLine(LineBuffer& line, long index, bool withParameters) noexcept;
+void formatGetParameterReturnLine(LineBuffer& line, float value) noexcept;

@@ -10,6 +10,55 @@ namespace
 {
 constexpr auto relaxed = std::memory_order_relaxed;
 
+class LoggerLines final : public detail::DetailLines
+{
+public:
+    explicit LoggerLines(OXLogger& logger) noexcept : logger_(logger) {}
+    void write(const char* message) noexcept override { logger_.log(message); }
+
+private:
+    OXLogger& logger_;
+};
+
+// A return report does not get the call's value, which GetSpeakerArrangement hands its input
+// arrangement back through; the call leaves it here for the return on the same thread.
+// Initial-exec: a module's dynamic TLS would allocate on a thread's first use.
+struct PendingArrangement
+{
+    const void* ptr;
+    long value;
+};
+__attribute__((tls_model("initial-exec"))) thread_local PendingArrangement pendingArrangement{
+    nullptr, 0};
+
+void reportCallDetails(OXLogger& logger, VstFunctionIndex function, long opCode, long value,
+                       void* ptr) noexcept
+{
+    if (!logger.decodeStructures.load(relaxed))
+        return;
+    if (function == fnDispatcher && opCode == effGetSpeakerArrangement)
+        pendingArrangement = {ptr, value};
+    if (!decodesCall(function, opCode))
+        return;
+    LoggerLines lines(logger);
+    decodeCall(lines, function, opCode, value, ptr);
+}
+
+void reportReturnDetails(OXLogger& logger, VstFunctionIndex function, long opCode, void* ptr,
+                         long result) noexcept
+{
+    if (!decodesReturn(function, opCode) || !logger.decodeStructures.load(relaxed))
+        return;
+    long value = 0;
+    if (function == fnDispatcher && opCode == effGetSpeakerArrangement)
+    {
+        value = pendingArrangement.ptr == ptr ? pendingArrangement.value : 0;
+        pendingArrangement = {nullptr, 0};
+    }
+    LoggerLines lines(logger);
+    decodeReturn(lines, function, opCode, value, ptr, result);
+}
+
 DynamicDebugInfo& function(OXLogger& logger, VstFunctionIndex index) noexcept
 {
     return logger.logInfo(OXLogger::vstAEffectFunctions)[index];
@@ -85,17 +134,8 @@ void reportProcess(OXLogger& logger, VstFunctionIndex index, const void* inputs,
         return;
     LineBuffer line;
     logger.beginLine(line);
-    line.appendText(vstFunctionNames[index]);
-    if (logger.logParameters.load(relaxed))
-    {
-        line.appendLiteral("(inputs:");
-        line.appendPointer(inputs);
-        line.appendLiteral(", outputs:");
-        line.appendPointer(outputs);
-        line.appendLiteral(", sampleFrames:");
-        line.appendDecimal(sampleFrames);
-        line.appendChar(')');
-    }
+    formatProcessLine(line, index, inputs, outputs, sampleFrames,
+                      logger.logParameters.load(relaxed));
     logger.writeLine(line);
 }
 } // namespace
@@ -140,15 +180,7 @@ void OXLogger::logVstSetParameter(long index, float parameter) noexcept
         return;
     LineBuffer line;
     beginLine(line);
-    line.appendLiteral("setParameter");
-    if (logParameters.load(relaxed))
-    {
-        line.appendLiteral("(index: ");
-        line.appendDecimal(index);
-        line.appendLiteral(", parameter: ");
-        line.appendFixed(static_cast<double>(parameter));
-        line.appendChar(')');
-    }
+    formatSetParameterLine(line, index, parameter, logParameters.load(relaxed));
     writeLine(line);
 }
 
@@ -160,13 +192,7 @@ void OXLogger::logVstGetParameter(long index) noexcept
         return;
     LineBuffer line;
     beginLine(line);
-    line.appendLiteral("getParameter");
-    if (logParameters.load(relaxed))
-    {
-        line.appendLiteral("(index: ");
-        line.appendDecimal(index);
-        line.appendChar(')');
-    }
+    formatGetParameterLine(line, index, logParameters.load(relaxed));
     writeLine(line);
 }
 
@@ -177,7 +203,6 @@ void OXLogger::logVstGetParameterReturn(float value) noexcept
         return;
     LineBuffer line;
     beginLine(line);
-    line.appendLiteral("getParameter returned ");
-    line.appendFixed(static_cast<double>(value));
+    formatGetParameterReturnLine(line, value);
     writeLine(line);
 }

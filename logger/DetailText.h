@@ -9,6 +9,16 @@
 
 namespace detail
 {
+// Where detail lines go: the log, or oplexa-host's printout of a recording.
+class DetailLines
+{
+public:
+    virtual void write(const char* message) noexcept = 0;
+
+protected:
+    ~DetailLines() = default;
+};
+
 // Bytes in upper-case hex, each after a blank, then " …" when more than shown were given.
 void appendHex(LineBuffer& line, const unsigned char* bytes, size_t shown, size_t given) noexcept;
 

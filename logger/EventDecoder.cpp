@@ -109,19 +109,19 @@ void appendEvent(LineBuffer& line, const void* event) noexcept
 }
 } // namespace
 
-void decodeEvents(OXLogger& logger, const void* list) noexcept
+void decodeEvents(DetailLines& out, const void* list) noexcept
 {
     LineBuffer line;
     if (list == nullptr)
     {
         line.append("  events: null pointer");
-        logger.log(line.c_str());
+        out.write(line.c_str());
         return;
     }
     int32_t count = 0;
     std::memcpy(&count, list, sizeof(count));
     line.append(count < 0 ? "  events: negative count %d" : "  events: %d", count);
-    logger.log(line.c_str());
+    out.write(line.c_str());
     const long shown = count < kMaxShown ? count : kMaxShown;
     const auto* slots = static_cast<const char*>(list) + offsetof(VstEvents, events);
     for (long i = 0; i < shown; ++i)
@@ -134,13 +134,13 @@ void decodeEvents(OXLogger& logger, const void* list) noexcept
             eventLine.append("null pointer");
         else
             appendEvent(eventLine, event);
-        logger.log(eventLine.c_str());
+        out.write(eventLine.c_str());
     }
     if (count > shown)
     {
         LineBuffer more;
         more.append("  … %ld more", count - shown);
-        logger.log(more.c_str());
+        out.write(more.c_str());
     }
 }
 } // namespace detail

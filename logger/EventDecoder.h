@@ -1,10 +1,10 @@
 // Detail lines for the events of effProcessEvents and audioMasterProcessEvents.
 #pragma once
 
-#include "logger/OXLogger.h"
+#include "logger/DetailText.h"
 
 namespace detail
 {
 // The events list of ProcessEvents, in both directions.
-void decodeEvents(OXLogger& logger, const void* list) noexcept;
+void decodeEvents(DetailLines& out, const void* list) noexcept;
 } // namespace detail

@@ -56,25 +56,25 @@ void appendLabels(LineBuffer& line, const char (&label)[64], const char (&shortL
 }
 
 // A property or arrangement the plug-in did not hand out is not read.
-bool filled(OXLogger& logger, const char* what, const void* ptr, long result) noexcept
+bool filled(DetailLines& out, const char* what, const void* ptr, long result) noexcept
 {
     if (ptr != nullptr && result != 0)
         return true;
     LineBuffer line;
     line.append("  %s: %s", what, ptr == nullptr ? "null pointer" : "not filled (result 0)");
-    logger.log(line.c_str());
+    out.write(line.c_str());
     return false;
 }
 } // namespace
 
-void decodeArrangement(OXLogger& logger, const char* which, const void* ptr) noexcept
+void decodeArrangement(DetailLines& out, const char* which, const void* ptr) noexcept
 {
     LineBuffer line;
     line.append("  %s arrangement: ", which);
     if (ptr == nullptr)
     {
         line.append("null pointer");
-        logger.log(line.c_str());
+        out.write(line.c_str());
         return;
     }
     int32_t head[2];
@@ -83,7 +83,7 @@ void decodeArrangement(OXLogger& logger, const char* which, const void* ptr) noe
     if (head[1] < 0)
     {
         line.append(", negative channel count %d", head[1]);
-        logger.log(line.c_str());
+        out.write(line.c_str());
         return;
     }
     line.append(", %d channel%s%s", head[1], head[1] == 1 ? "" : "s", head[1] > 0 ? ":" : "");
@@ -99,21 +99,21 @@ void decodeArrangement(OXLogger& logger, const char* which, const void* ptr) noe
     }
     if (head[1] > shown)
         line.append(" … %ld more", head[1] - shown);
-    logger.log(line.c_str());
+    out.write(line.c_str());
 }
 
-void decodeArrangementsAt(OXLogger& logger, const void* inputAt, const void* outputAt,
+void decodeArrangementsAt(DetailLines& out, const void* inputAt, const void* outputAt,
                           long result) noexcept
 {
-    if (!filled(logger, "arrangements", outputAt, result))
+    if (!filled(out, "arrangements", outputAt, result))
         return;
-    decodeArrangement(logger, "input", storedAt(inputAt));
-    decodeArrangement(logger, "output", storedAt(outputAt));
+    decodeArrangement(out, "input", storedAt(inputAt));
+    decodeArrangement(out, "output", storedAt(outputAt));
 }
 
-void decodePin(OXLogger& logger, const void* ptr, long result) noexcept
+void decodePin(DetailLines& out, const void* ptr, long result) noexcept
 {
-    if (!filled(logger, "pin", ptr, result))
+    if (!filled(out, "pin", ptr, result))
         return;
     const auto pin = copyOf<VstPinProperties>(ptr);
     LineBuffer line;
@@ -125,12 +125,12 @@ void decodePin(OXLogger& logger, const void* ptr, long result) noexcept
         line.append(" arrangement=");
         appendNamed(line, nameAt(kArrangementTypes, pin.arrangementType + 2L), pin.arrangementType);
     }
-    logger.log(line.c_str());
+    out.write(line.c_str());
 }
 
-void decodeParameter(OXLogger& logger, const void* ptr, long result) noexcept
+void decodeParameter(DetailLines& out, const void* ptr, long result) noexcept
 {
-    if (!filled(logger, "parameter", ptr, result))
+    if (!filled(out, "parameter", ptr, result))
         return;
     const auto p = copyOf<VstParameterProperties>(ptr);
     LineBuffer line;
@@ -152,7 +152,7 @@ void decodeParameter(OXLogger& logger, const void* ptr, long result) noexcept
         appendLabel(line, " categoryLabel", p.categoryLabel);
         line.append(" parametersInCategory=%d", p.numParametersInCategory);
     }
-    logger.log(line.c_str());
+    out.write(line.c_str());
 }
 
 } // namespace detail

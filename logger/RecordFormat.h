@@ -18,7 +18,8 @@
 namespace recfmt
 {
 constexpr const char kMagic[] = "OPLEXA-REC";
-constexpr uint64_t kVersion = 2;
+// 3: process calls carry the outputs pointer, effEditGetRect returns its rectangle.
+constexpr uint64_t kVersion = 3;
 constexpr const char kFileExtension[] = ".oplexarec";
 
 enum RecordKind : uint8_t

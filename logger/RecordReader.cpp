@@ -137,10 +137,10 @@ void readHeader(const cbor_item_t* item, Header& header, Recording& recording)
         toText(cbor_array_handle(item)[0]) != kMagic)
         throw BadField{};
     header.version = toUint(cbor_array_handle(item)[1]);
-    if (header.version != kVersion && header.version != 1)
+    if (header.version < 1 || header.version > kVersion)
     {
         recording.problem = "format version " + std::to_string(header.version) +
-                            ", this oplexa-host reads version " + std::to_string(kVersion);
+                            ", this oplexa-host reads versions 1 to " + std::to_string(kVersion);
         return;
     }
     cbor_item_t* const* f = arrayOf(item, header.version == 1 ? 6 : 9);

@@ -1,5 +1,4 @@
-// Which structure each call and return carries; the chunk, time info, process level and
-// language decoders, and what the decoders share.
+// The chunk, time info, process level and language decoders, and the choice of decoder.
 #include "logger/StructureDecoder.h"
 #include "logger/DetailText.h"
 #include "logger/EventDecoder.h"
@@ -38,22 +37,8 @@ constexpr FlagName kTimeFlags[] = {
     {kVstClockValid, "clockValid"},
 };
 
-// GetSpeakerArrangement hands its input arrangement back through value, which the return
-// report does not get; the call leaves it here for the return on the same thread.
-struct PendingArrangement
-{
-    const void* ptr;
-    long value;
-};
-thread_local PendingArrangement pendingArrangement{nullptr, 0};
-
-void writeLine(OXLogger& logger, const LineBuffer& line) noexcept
-{
-    logger.log(line.c_str());
-}
-
 // The data pointer is read only when there are bytes to show.
-void decodeBytes(OXLogger& logger, const char* what, const void* const* dataAt, long size) noexcept
+void decodeBytes(DetailLines& out, const char* what, const void* const* dataAt, long size) noexcept
 {
     LineBuffer line;
     line.append("  %s: ", what);
@@ -72,17 +57,17 @@ void decodeBytes(OXLogger& logger, const char* what, const void* const* dataAt, 
         appendHex(line, static_cast<const unsigned char*>(*dataAt),
                   given < kBytesShown ? given : kBytesShown, given);
     }
-    writeLine(logger, line);
+    out.write(line.c_str());
 }
 
-void decodeTime(OXLogger& logger, long result) noexcept
+void decodeTime(DetailLines& out, long result) noexcept
 {
     LineBuffer line;
     line.append("  time: ");
     if (result == 0)
     {
         line.append("none (null pointer)");
-        writeLine(logger, line);
+        out.write(line.c_str());
         return;
     }
     const auto time = copyOf<VstTimeInfo>(reinterpret_cast<const void*>(result));
@@ -109,66 +94,67 @@ void decodeTime(OXLogger& logger, long result) noexcept
         line.append(" samplesToNextClock=%d", time.samplesToNextClock);
     line.append(" flags=");
     appendFlags(line, flags, kTimeFlags, std::size(kTimeFlags));
-    writeLine(logger, line);
+    out.write(line.c_str());
 }
 
-void decodeNamed(OXLogger& logger, const char* what, const char* name, long result) noexcept
+void decodeNamed(DetailLines& out, const char* what, const char* name, long result) noexcept
 {
     LineBuffer line;
     if (name != nullptr)
         line.append("  %s: %s", what, name);
     else
         line.append("  %s: %ld (not a known value)", what, result);
-    writeLine(logger, line);
+    out.write(line.c_str());
 }
 } // namespace
 
-void decodeCall(OXLogger& logger, VstFunctionIndex function, long opCode, long value,
+void decodeCall(DetailLines& out, VstFunctionIndex function, long opCode, long value,
                 void* ptr) noexcept
 {
-    if (function == fnAudioMaster || opCode == effProcessEvents)
-        decodeEvents(logger, ptr);
-    else if (opCode == effSetChunk)
-        decodeBytes(logger, "chunk", &ptr, value);
-    else if (opCode == effSetSpeakerArrangement)
+    switch (carriedIn(function, opCode))
     {
-        decodeArrangement(logger, "input", reinterpret_cast<const void*>(value));
-        decodeArrangement(logger, "output", ptr);
+    case Carried::events:
+        decodeEvents(out, ptr);
+        break;
+    case Carried::chunkIn:
+        decodeBytes(out, "chunk", &ptr, value);
+        break;
+    case Carried::arrangements:
+        decodeArrangement(out, "input", reinterpret_cast<const void*>(value));
+        decodeArrangement(out, "output", ptr);
+        break;
+    default:
+        break;
     }
-    else if (opCode == effGetSpeakerArrangement)
-        pendingArrangement = {ptr, value};
 }
 
-void decodeReturn(OXLogger& logger, VstFunctionIndex function, long opCode, void* ptr,
+void decodeReturn(DetailLines& out, VstFunctionIndex function, long opCode, long value, void* ptr,
                   long result) noexcept
 {
-    if (function == fnAudioMaster)
+    switch (carriedOut(function, opCode))
     {
-        if (opCode == audioMasterGetTime)
-            decodeTime(logger, result);
-        else if (opCode == audioMasterGetCurrentProcessLevel)
-            decodeNamed(logger, "process level", nameAt(kProcessLevels, result), result);
-        else
-            decodeNamed(logger, "language", nameAt(kLanguages, result), result);
-        return;
-    }
-    switch (opCode)
-    {
-    case effGetChunk:
-        decodeBytes(logger, "chunk", static_cast<const void* const*>(ptr), result);
+    case Carried::timeInfo:
+        decodeTime(out, result);
         break;
-    case effGetInputProperties:
-    case effGetOutputProperties:
-        decodePin(logger, ptr, result);
+    case Carried::processLevel:
+        decodeNamed(out, "process level", nameAt(kProcessLevels, result), result);
         break;
-    case effGetParameterProperties:
-        decodeParameter(logger, ptr, result);
+    case Carried::language:
+        decodeNamed(out, "language", nameAt(kLanguages, result), result);
         break;
-    default: // effGetSpeakerArrangement
-    {
-        const long input = pendingArrangement.ptr == ptr ? pendingArrangement.value : 0;
-        pendingArrangement = {nullptr, 0};
-        decodeArrangementsAt(logger, reinterpret_cast<const void*>(input), ptr, result);
-    }
+    case Carried::chunkOut:
+        decodeBytes(out, "chunk", static_cast<const void* const*>(ptr), result);
+        break;
+    case Carried::pinProperties:
+        decodePin(out, ptr, result);
+        break;
+    case Carried::parameterProperties:
+        decodeParameter(out, ptr, result);
+        break;
+    case Carried::arrangementsAt:
+        decodeArrangementsAt(out, reinterpret_cast<const void*>(value), ptr, result);
+        break;
+    default:
+        break;
     }
 }

@@ -1,47 +1,29 @@
 // Detail lines that show what a call's structures hold (MIDI events, time info, speaker
 // arrangements, chunks, pin and parameter properties), written right after the call or return
-// line they belong to while decodeStructures is on. They read only what the callee reads.
+// line they belong to. They read only what the callee reads. Free of JUCE: the log writes them
+// for live calls, oplexa-host for recorded ones.
 #pragma once
 
-#include "logger/OXLogger.h"
-#include "logger/OpCodeCatalogue.h"
-#include "vst/VstStructures.h"
+#include "logger/CarriedData.h"
+#include "logger/DetailText.h"
 
-// The few opcodes with something to decode; every other call costs nothing more.
+// The few calls with something to decode; every other call costs nothing more.
 constexpr bool decodesCall(VstFunctionIndex function, long opCode) noexcept
 {
-    if (function == fnAudioMaster)
-        return opCode == audioMasterProcessEvents;
-    return opCode == effSetChunk || opCode == effProcessEvents ||
-           opCode == effSetSpeakerArrangement || opCode == effGetSpeakerArrangement;
+    const Carried carried = carriedIn(function, opCode);
+    return carried == Carried::chunkIn || carried == Carried::events ||
+           carried == Carried::arrangements;
 }
 
 constexpr bool decodesReturn(VstFunctionIndex function, long opCode) noexcept
 {
-    if (function == fnAudioMaster)
-        return opCode == audioMasterGetTime || opCode == audioMasterGetCurrentProcessLevel ||
-               opCode == audioMasterGetLanguage;
-    return opCode == effGetChunk || opCode == effGetInputProperties ||
-           opCode == effGetOutputProperties || opCode == effGetParameterProperties ||
-           opCode == effGetSpeakerArrangement;
+    const Carried carried = carriedOut(function, opCode);
+    return carried != Carried::nothing && carried != Carried::rectangle &&
+           carried != Carried::directoryText;
 }
 
-void decodeCall(OXLogger& logger, VstFunctionIndex function, long opCode, long value,
+void decodeCall(detail::DetailLines& out, VstFunctionIndex function, long opCode, long value,
                 void* ptr) noexcept;
-void decodeReturn(OXLogger& logger, VstFunctionIndex function, long opCode, void* ptr,
-                  long result) noexcept;
-
-// Called right after a call or return line was written.
-inline void reportCallDetails(OXLogger& logger, VstFunctionIndex function, long opCode, long value,
-                              void* ptr) noexcept
-{
-    if (decodesCall(function, opCode) && logger.decodeStructures.load(std::memory_order_relaxed))
-        decodeCall(logger, function, opCode, value, ptr);
-}
-
-inline void reportReturnDetails(OXLogger& logger, VstFunctionIndex function, long opCode, void* ptr,
-                                long result) noexcept
-{
-    if (decodesReturn(function, opCode) && logger.decodeStructures.load(std::memory_order_relaxed))
-        decodeReturn(logger, function, opCode, ptr, result);
-}
+// value is the call's: GetSpeakerArrangement hands its input arrangement back through it.
+void decodeReturn(detail::DetailLines& out, VstFunctionIndex function, long opCode, long value,
+                  void* ptr, long result) noexcept;

@@ -199,4 +199,5 @@ enum VstStructureOpcode : int32_t
     effGetParameterProperties = 56,
     effGetSpeakerArrangement = 69,
     audioMasterGetLanguage = 38,
+    audioMasterGetDirectory = 41,
 };

@@ -12,8 +12,10 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <regex>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -85,6 +87,36 @@ long number(const void* pointer)
 bool isDetail(const std::string& message)
 {
     return message.rfind("  ", 0) == 0;
+}
+
+// The lines of the call and return reports: what a recording of the session prints too.
+bool isCallReport(const std::string& message)
+{
+    for (const char* start : {"eff", "audioMaster", "process", "setParameter", "getParameter"})
+        if (message.rfind(start, 0) == 0)
+            return true;
+    return isDetail(message) && message.rfind("  summary ", 0) != 0;
+}
+
+// oplexa-host's printout of the one recording in folder, as messages, without the lines only
+// a recording has (the thread's floating-point mode, output hashes).
+Lines printedMessages(const std::string& folder)
+{
+    const std::string command =
+        std::string(OPLEXA_HOST_PATH) + " --print " + folder + "/*.oplexarec";
+    Lines messages;
+    FILE* printed = popen(command.c_str(), "r");
+    char line[2048];
+    while (printed != nullptr && std::fgets(line, sizeof line, printed) != nullptr)
+    {
+        const std::string text(line, std::strcspn(line, "\n"));
+        const std::string message = messageOf(text);
+        if (message != text && message.rfind("  mxcsr: ", 0) != 0 &&
+            message.rfind("  outputs: ", 0) != 0)
+            messages.push_back(message);
+    }
+    EXPECT_EQ(printed != nullptr ? pclose(printed) : -1, 0) << command;
+    return messages;
 }
 
 // The settings file with these Parameters attributes; null: no file.
@@ -269,8 +301,13 @@ TEST(DecodedStructures, EachStructureFromKnownBytesAndPlainLinesUnchanged)
                   "  process level: 9 (not a known value)", "  language: 0 (not a known value)"),
     };
 
-    // Without the attributes, with them off, with them on: the same calls each time.
+    // Without the attributes, with them off, with them on: the same calls each time. The last run
+    // is recorded too, and the recording printed gives the log's very lines.
     OplexaUnderTest oplexa(probe.path());
+    const std::string recordings = oplexa.folder().file("recordings");
+    ASSERT_EQ(mkdir(recordings.c_str(), 0700), 0);
+    const std::string recorded =
+        "decodeStructures=\"1\" logSummary=\"1\" recordFolder=\"" + recordings + "\" ";
     const Lines summary = {
         "  summary functions: dispatcher=19 audioMaster=12",
         "  summary dispatcher: effClose=1 effGetVu=3 effGetChunk=2 effSetChunk=3 "
@@ -279,10 +316,11 @@ TEST(DecodedStructures, EachStructureFromKnownBytesAndPlainLinesUnchanged)
         "  summary audioMaster: audioMasterGetTime=3 audioMasterProcessEvents=3 "
         "audioMasterGetCurrentProcessLevel=3 audioMasterGetLanguage=3"};
     std::vector<Lines> runs;
-    for (const char* parameters : {"", "decodeStructures=\"0\" logSummary=\"0\" ",
-                                   "decodeStructures=\"1\" logSummary=\"1\" "})
+    for (const char* parameters :
+         {"", "decodeStructures=\"0\" logSummary=\"0\" ", recorded.c_str()})
     {
         writeSettings(oplexa, *parameters != '\0' ? parameters : nullptr);
+        const size_t runFrom = oplexa.messages().size();
         ASSERT_NE(proxy = oplexa.start(), nullptr);
         const bool on = std::strstr(parameters, "\"1\"") != nullptr;
         runs.emplace_back();
@@ -314,6 +352,13 @@ TEST(DecodedStructures, EachStructureFromKnownBytesAndPlainLinesUnchanged)
         EXPECT_TRUE(std::regex_search(readFile(oplexa.settingsFile()),
                                       std::regex(on ? R"(decodeStructures="1"\s+logSummary="1")"
                                                     : R"(decodeStructures="0"\s+logSummary="0")")));
+        if (on)
+        {
+            Lines reports;
+            std::copy_if(messages.begin() + static_cast<long>(runFrom), messages.end(),
+                         std::back_inserter(reports), isCallReport);
+            EXPECT_EQ(printedMessages(recordings), reports);
+        }
     }
     EXPECT_EQ(runs[0], runs[1]);
     EXPECT_EQ(runs[0], runs[2]);

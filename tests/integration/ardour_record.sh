@@ -38,10 +38,10 @@ for row in "${rows[@]}"; do
     for file in "${files[@]}"; do
         what=$(basename "$file" | sed 's/-[0-9]\{8\}-.*//')
         "$OPLEXA_HOST" --print "$file" > "$WORK/print.txt"
-        threads=$(sed -n 's/^#[0-9]* t\([0-9]*\) .*/\1/p' "$WORK/print.txt" | sort -u | wc -l)
+        threads=$(sed -n 's/^#[0-9]* [0-9.]* (t\([0-9]*\) .*/\1/p' "$WORK/print.txt" | sort -u | wc -l)
         check "$what: $threads recorded threads, not one per change of instance" [ "$threads" -le 8 ]
         check "$what: opened and closed on the same recorded thread" [ "$(grep -E \
-            '^#[0-9]+ t[0-9]+ [a-z]+: eff(Open|Close) ' "$WORK/print.txt" | cut -d' ' -f2 | uniq |
+            '^#[0-9]+ [0-9.]+ \(t[0-9]+ [a-z]+\) [^:]*:eff(Open|Close) ' "$WORK/print.txt" | cut -d' ' -f3 | uniq |
             wc -l)" -eq 1 ]
         check "$what: a setParameter and blocks of audio" grep -q "setParameter(index: 0" \
             "$WORK/print.txt"

@@ -6,6 +6,7 @@
 #include "tools/host/PluginModule.h"
 #include "tools/host/PluginSession.h"
 #include "tools/host/RecordFields.h"
+#include "tools/host/RecordPrint.h"
 #include "tools/host/Replay.h"
 
 #include <chrono>

@@ -1,18 +1,20 @@
-// oplexa-host --print: a recording as Oplexa's call and return lines, formatted by the logger's
-// own CallFormat; each line starts with the call number, the recorded thread and its role.
-// The structures are shown by a short equivalent of the logger's decoders (which need JUCE):
-// sizes, events, time info, and the output hashes of each block.
-#include "tools/host/Replay.h"
+// oplexa-host --print: every recorded call as the lines Oplexa's log gives it with every lamp on,
+// parameters and return values shown and structures decoded, made by the logger's own
+// formatting and decoders from the recorded data. Where the log's prefix has the time of day
+// and the thread's handle, these have the time since the first record and the recorded thread
+// with its role; call lines start with the number the replay names calls by.
+#include "tools/host/RecordPrint.h"
 
 #include "logger/CallFormat.h"
 #include "logger/RecordFormat.h"
-#include "logger/RecordReader.h"
+#include "logger/StructureDecoder.h"
 #include "tools/host/HostLog.h"
-#include "vst/VstStructures.h"
+#include "tools/host/RecordedStructures.h"
 
 #include <cinttypes>
-#include <cstring>
 #include <map>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace host
@@ -21,127 +23,209 @@ namespace
 {
 using recfmt::Record;
 
-const char* prefixOf(int function)
+class PrintedLines final : public detail::DetailLines
+{
+public:
+    PrintedLines(FILE* out, std::string prefix) : out_(out), prefix_(std::move(prefix)) {}
+
+    // A line begun with the prefix, for the caller to add its message to.
+    void begin(LineBuffer& line, const char* before = "") const noexcept
+    {
+        line.appendText(before);
+        line.appendText(prefix_.c_str());
+        line.markMessageStart();
+    }
+    void finish(LineBuffer& line) const noexcept
+    {
+        const size_t length = line.finishLine();
+        std::fwrite(line.c_str(), 1, length, out_);
+    }
+    void write(const char* message) noexcept override
+    {
+        LineBuffer line;
+        begin(line);
+        line.appendText(message);
+        finish(line);
+    }
+
+private:
+    FILE* out_;
+    std::string prefix_;
+};
+
+const char* prefixOf(VstFunctionIndex function)
 {
     return function == fnDispatcher ? "eff" : "audioMaster";
 }
 
-const VstOpCodeInfo* infoOf(const Record& record)
+bool isOpcodeFunction(int function)
 {
-    if (record.function == fnDispatcher && record.opcode >= 0 &&
-        record.opcode < kNumDispatcherOpCodes)
-        return &effOpCodes[record.opcode];
-    if (record.function == fnAudioMaster && record.opcode >= 0 &&
-        record.opcode < kNumAudioMasterOpCodes)
-        return &audioMasterOpCodes[record.opcode];
-    return nullptr;
+    return function == fnDispatcher || function == fnAudioMaster;
 }
 
-// A recorded text, terminated, for the formatter.
-std::string textOf(const Record& record)
+void* recordedPointer(uint64_t value)
 {
-    return record.bytes.empty() ? std::string()
-                                : std::string(record.bytes[0].begin(), record.bytes[0].end());
+    return reinterpret_cast<void*>(static_cast<uintptr_t>(value));
 }
 
-void printDetails(const Record& record)
+class Printer
 {
-    const bool isCall = record.kind == recfmt::kCall;
-    if (record.function >= fnProcess && record.function != fnSetParameter &&
-        record.function != fnGetParameter)
+public:
+    Printer(FILE* out, const recfmt::Recording& recording) : out_(out)
     {
-        if (!isCall)
-            for (size_t c = 0; c < record.numbers.size(); ++c)
-                std::printf("  output %zu: xxh3 %016" PRIx64 "\n", c, record.numbers[c]);
-        for (size_t c = 0; !isCall && c < record.bytes.size(); ++c)
-            std::printf("  output %zu: %zu bytes\n", c, record.bytes[c].size());
-        return;
+        const std::string& path = recording.header.pluginPath;
+        name_ = path.substr(path.find_last_of('/') + 1);
+        if (recording.header.instance > 1)
+            name_ += "#" + std::to_string(recording.header.instance);
+        if (!recording.records.empty())
+            firstNs_ = recording.records.front().timeNs;
     }
-    if (record.function == fnAudioMaster && record.opcode == audioMasterGetTime && !isCall &&
-        !record.bytes.empty() && record.bytes[0].size() >= sizeof(VstTimeInfo))
+
+    void call(const Record& record);
+    void ret(const Record& record);
+
+private:
+    struct OpenCall
     {
-        VstTimeInfo time;
-        std::memcpy(&time, record.bytes[0].data(), sizeof time);
-        std::printf("  time: samplePos=%.10g sampleRate=%.10g ppqPos=%.10g tempo=%.10g flags=%X\n",
-                    time.samplePos, time.sampleRate, time.ppqPos, time.tempo,
-                    static_cast<unsigned>(time.flags));
-        return;
-    }
-    const VstOpCodeInfo* info = infoOf(record);
-    if (info == nullptr || info->ptrKind == ptrString)
-        return;
-    for (size_t i = 0; i < record.bytes.size(); ++i)
-    {
-        const std::vector<uint8_t>& bytes = record.bytes[i];
-        std::printf("  %s %zu: %zu bytes:", info->ptrKind == ptrEvents ? "event" : "data", i,
-                    bytes.size());
-        for (size_t b = 0; b < bytes.size() && b < 16; ++b)
-            std::printf(" %02X", bytes[b]);
-        std::printf("%s\n", bytes.size() > 16 ? " ..." : "");
-    }
+        const Record* call;
+        std::unique_ptr<RecordedStructures> structures;
+    };
+
+    PrintedLines lines(const Record& record) const;
+    void showMxcsr(PrintedLines& lines, const Record& record);
+
+    FILE* out_;
+    std::string name_;
+    uint64_t firstNs_ = 0;
+    size_t ordinal_ = 0;
+    std::map<uint32_t, std::vector<OpenCall>> open_;
+    std::map<uint32_t, uint32_t> mxcsr_;
+};
+
+PrintedLines Printer::lines(const Record& record) const
+{
+    const uint64_t ns = record.timeNs >= firstNs_ ? record.timeNs - firstNs_ : 0;
+    char prefix[96];
+    std::snprintf(prefix, sizeof prefix, "%" PRIu64 ".%09" PRIu64 " (t%u %s) ", ns / 1000000000,
+                  ns % 1000000000, record.thread, recfmt::roleName(record.role));
+    return PrintedLines(out_, prefix + name_ + ":");
 }
 
-void printCall(const Record& record, size_t ordinal)
+// The log does not show a thread's floating-point mode; the printout does where its controls
+// change (not its sticky exception flags).
+void Printer::showMxcsr(PrintedLines& lines, const Record& record)
 {
-    std::printf("#%zu t%u %s: ", ordinal, record.thread, recfmt::roleName(record.role));
+    constexpr uint32_t kControls = ~0x3Fu;
+    const auto known = mxcsr_.find(record.thread);
+    if (known != mxcsr_.end() && (known->second & kControls) == (record.mxcsr & kControls))
+        return;
+    mxcsr_[record.thread] = record.mxcsr;
     LineBuffer line;
-    if (const VstOpCodeInfo* info = infoOf(record))
-    {
-        std::string text = textOf(record);
-        void* ptr = reinterpret_cast<void*>(static_cast<uintptr_t>(record.ptr));
-        if (info->ptrKind == ptrString && !info->ptrIsReturned && ptr != nullptr)
-            ptr = text.data();
-        formatCallLine(line, prefixOf(record.function), *info, record.index,
-                       static_cast<long>(record.value), ptr, record.opt, true);
-    }
-    else if (record.function == fnSetParameter || record.function == fnGetParameter)
-        line.append("%s(index: %d%s", vstFunctionNames[record.function], record.index,
-                    record.function == fnSetParameter ? ", parameter: " : ")");
-    else if (record.function >= 0 && record.function < kNumVstFunctions &&
-             record.function != fnDispatcher && record.function != fnAudioMaster)
-        line.append("%s(inputs: %d, outputs: %d, sampleFrames: %ld)",
-                    vstFunctionNames[record.function], record.index, record.opcode,
-                    static_cast<long>(record.value));
-    else
-        line.append("%s opcode %d", prefixOf(record.function), record.opcode);
-    if (record.function == fnSetParameter)
-    {
-        line.appendFixed(static_cast<double>(record.opt));
-        line.appendChar(')');
-    }
-    std::printf("%s (mxcsr %04X)\n", line.c_str(), record.mxcsr);
-    printDetails(record);
+    line.append("  mxcsr: %04X%s%s", record.mxcsr, record.mxcsr & 0x8000 ? " flush-to-zero" : "",
+                record.mxcsr & 0x0040 ? " denormals-are-zero" : "");
+    lines.write(line.c_str());
 }
 
-void printReturn(const Record& record, const Record* call)
+void Printer::call(const Record& record)
 {
-    std::printf("   t%u %s: ", record.thread, recfmt::roleName(record.role));
+    PrintedLines printed = lines(record);
+    const std::string number = "#" + std::to_string(++ordinal_) + " ";
+    OpenCall open{&record, std::make_unique<RecordedStructures>()};
+    const auto function = static_cast<VstFunctionIndex>(record.function);
     LineBuffer line;
-    if (const VstOpCodeInfo* info = infoOf(record))
+    printed.begin(line, number.c_str());
+    const VstOpCodeInfo* info = opCodeInfo(function, record.opcode);
+    CallArguments arguments;
+    if (info != nullptr)
     {
-        std::string text = textOf(record);
-        void* ptr =
-            call != nullptr ? reinterpret_cast<void*>(static_cast<uintptr_t>(call->ptr)) : nullptr;
-        if (info->ptrKind == ptrString && info->ptrIsReturned)
-            ptr = text.data();
-        formatReturnLine(line, prefixOf(record.function), *info, ptr,
-                         static_cast<long>(record.result), false);
+        arguments = open.structures->callArguments(record);
+        const bool textIn = info->ptrKind == ptrString && !info->ptrIsReturned;
+        formatCallLine(line, prefixOf(function), *info, record.index,
+                       static_cast<long>(record.value),
+                       textIn ? arguments.ptr : recordedPointer(record.ptr), record.opt, true);
     }
-    else if (record.resultIsFloat)
-    {
-        line.append("%s returned ", vstFunctionNames[record.function]);
-        line.appendFixed(static_cast<double>(record.floatResult));
-    }
+    else if (isOpcodeFunction(function) || function < 0 || function >= kNumVstFunctions)
+        line.append("%s opcode %d",
+                    function >= 0 && function < kNumVstFunctions ? vstFunctionNames[function]
+                                                                 : "function",
+                    record.opcode);
+    else if (function == fnSetParameter)
+        formatSetParameterLine(line, record.index, record.opt, true);
+    else if (function == fnGetParameter)
+        formatGetParameterLine(line, record.index, true);
     else
-        line.append("%s returned", record.function >= 0 && record.function < kNumVstFunctions
-                                       ? vstFunctionNames[record.function]
-                                       : "?");
-    const uint64_t took =
-        call != nullptr && record.timeNs >= call->timeNs ? record.timeNs - call->timeNs : 0;
-    std::printf("%s (%" PRIu64 " ns)\n", line.c_str(), took);
-    printDetails(record);
+        formatProcessLine(line, function, recordedPointer(record.ptr),
+                          recordedPointer(record.numbers.size() > 2 ? record.numbers[2] : 0),
+                          static_cast<long>(record.value), true);
+    printed.finish(line);
+    if (info != nullptr && decodesCall(function, record.opcode))
+        decodeCall(printed, function, record.opcode, static_cast<long>(arguments.value),
+                   arguments.ptr);
+    showMxcsr(printed, record);
+    open_[record.thread].push_back(std::move(open));
+}
+
+void Printer::ret(const Record& record)
+{
+    std::vector<OpenCall>& stack = open_[record.thread];
+    if (stack.empty())
+        return;
+    const OpenCall open = std::move(stack.back());
+    stack.pop_back();
+    const Record& call = *open.call;
+    PrintedLines printed = lines(record);
+    const auto function = static_cast<VstFunctionIndex>(call.function);
+    LineBuffer line;
+    if (function == fnGetParameter)
+    {
+        printed.begin(line);
+        formatGetParameterReturnLine(line, record.floatResult);
+        printed.finish(line);
+        return;
+    }
+    if (recfmt::isProcessFunction(static_cast<uint64_t>(function)))
+    {
+        // Not in the log: what the recording keeps of the outputs.
+        line.append("  outputs:");
+        for (uint64_t hash : record.numbers)
+            line.append(" xxh3 %016" PRIx64, hash);
+        for (const std::vector<uint8_t>& channel : record.bytes)
+            line.append(" %zu bytes", channel.size());
+        printed.write(line.c_str());
+        return;
+    }
+    const VstOpCodeInfo* info = opCodeInfo(function, call.opcode);
+    if (info == nullptr || !hasReturnLine(*info))
+        return;
+    const CallArguments arguments = open.structures->returnArguments(call, record);
+    const bool rectangle = info->ptrKind == ptrRectOut && function == fnDispatcher;
+    const bool rectangleRecorded = rectangle && !record.bytes.empty();
+    const bool textOut = info->ptrKind == ptrString && info->ptrIsReturned;
+    printed.begin(line);
+    formatReturnLine(line, prefixOf(function), *info,
+                     textOut || rectangleRecorded ? arguments.ptr : recordedPointer(call.ptr),
+                     static_cast<long>(record.result), rectangleRecorded);
+    printed.finish(line);
+    if (decodesReturn(function, call.opcode))
+        decodeReturn(printed, function, call.opcode, static_cast<long>(arguments.value),
+                     arguments.ptr, static_cast<long>(arguments.result));
 }
 } // namespace
+
+void printRecords(const recfmt::Recording& recording, FILE* out)
+{
+    Printer printer(out, recording);
+    for (const Record& record : recording.records)
+    {
+        if (record.kind == recfmt::kCall)
+            printer.call(record);
+        else if (record.kind == recfmt::kReturn)
+            printer.ret(record);
+        else if (record.kind == recfmt::kGap)
+            std::fprintf(out, "gap: %" PRIu64 " records dropped: the recording queue was full\n",
+                         record.dropped);
+    }
+}
 
 HostExitCode printRecording(const HostOptions& options)
 {
@@ -156,26 +240,7 @@ HostExitCode printRecording(const HostOptions& options)
                 ", outputs %s\n",
                 header.pluginPath.c_str(), header.instance, header.startTime.c_str(),
                 header.version, header.fullOutputs ? "in full" : "as hashes");
-    std::map<uint32_t, std::vector<const Record*>> open;
-    size_t ordinal = 0;
-    for (const Record& record : recording.records)
-    {
-        std::vector<const Record*>& stack = open[record.thread];
-        if (record.kind == recfmt::kCall)
-        {
-            printCall(record, ++ordinal);
-            stack.push_back(&record);
-        }
-        else if (record.kind == recfmt::kReturn)
-        {
-            printReturn(record, stack.empty() ? nullptr : stack.back());
-            if (!stack.empty())
-                stack.pop_back();
-        }
-        else if (record.kind == recfmt::kGap)
-            std::printf("gap: %" PRIu64 " records dropped: the recording queue was full\n",
-                        record.dropped);
-    }
+    printRecords(recording, stdout);
     if (recording.ending == recfmt::Ending::complete)
     {
         std::printf("end of the recording\n");

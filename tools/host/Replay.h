@@ -1,4 +1,4 @@
-// oplexa-host --replay FILE [PLUGIN.so] and --print FILE.
+// oplexa-host --replay FILE [PLUGIN.so].
 #pragma once
 
 #include "tools/host/HostOptions.h"
@@ -8,5 +8,4 @@
 namespace host
 {
 HostExitCode replayRecording(const HostOptions& options, FILE* audio);
-HostExitCode printRecording(const HostOptions& options);
 } // namespace host

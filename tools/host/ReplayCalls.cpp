@@ -1,5 +1,7 @@
 #include "tools/host/ReplayCalls.h"
 
+#include "tools/host/RecordedStructures.h"
+
 #include "logger/OpCodeCatalogue.h"
 #include "logger/RecordFormat.h"
 #include "vst/VstStructures.h"
@@ -14,40 +16,6 @@ namespace host
 namespace
 {
 using Bytes = std::vector<uint8_t>;
-constexpr size_t kScratchBytes = 1 << 16;
-
-// Recorded structures, copied to storage the plug-in may keep pointers into for the call.
-struct CallStorage
-{
-    std::vector<Bytes> blocks;
-    std::vector<uint8_t> scratch = std::vector<uint8_t>(kScratchBytes, 0);
-    void* copy(const Bytes& bytes, size_t atLeast = 0)
-    {
-        blocks.emplace_back(std::max(bytes.size(), atLeast) + 1, 0);
-        std::memcpy(blocks.back().data(), bytes.data(), bytes.size());
-        return blocks.back().data();
-    }
-};
-
-void* events(const recfmt::Record& call, CallStorage& storage)
-{
-    std::vector<void*> list;
-    for (size_t i = 0; i < call.bytes.size(); ++i)
-    {
-        auto* event =
-            static_cast<VstEvent*>(storage.copy(call.bytes[i], sizeof(VstMidiSysexEvent)));
-        if (event->type == kVstEventSysEx && i + 1 < call.bytes.size())
-            reinterpret_cast<VstMidiSysexEvent*>(event)->dump =
-                static_cast<const uint8_t*>(storage.copy(call.bytes[++i]));
-        list.push_back(event);
-    }
-    Bytes head(16 + sizeof(void*) * (list.size() + 2), 0);
-    const auto count = static_cast<int32_t>(list.size());
-    std::memcpy(head.data(), &count, sizeof count);
-    if (!list.empty())
-        std::memcpy(head.data() + 16, list.data(), sizeof(void*) * list.size());
-    return storage.copy(head);
-}
 
 std::string quoted(const Bytes& bytes)
 {
@@ -90,31 +58,11 @@ std::string ReplayCaller::dispatch(const HostCall& call)
     const int32_t opcode = in.opcode;
     const VstOpCodeInfo* info =
         opcode >= 0 && opcode < kNumDispatcherOpCodes ? &effOpCodes[opcode] : nullptr;
-    CallStorage storage;
-    VstIntPtr value = static_cast<VstIntPtr>(in.value);
-    void* ptr = in.ptr == 0 ? nullptr : storage.scratch.data();
-    void* chunk = nullptr;
-    void* arrangements[2] = {nullptr, nullptr};
-    const bool textIn = info != nullptr && info->ptrKind == ptrString && !info->ptrIsReturned;
-    if (ptr != nullptr && textIn && !in.bytes.empty())
-        ptr = storage.copy(in.bytes[0]);
-    else if (opcode == effSetChunk && !in.bytes.empty())
-        ptr = storage.copy(in.bytes[0]);
-    else if (opcode == effGetChunk)
-        ptr = &chunk;
-    else if (opcode == effProcessEvents && ptr != nullptr)
-        ptr = events(in, storage);
-    else if (opcode == effSetSpeakerArrangement && in.bytes.size() == 2)
-    {
-        value = in.bytes[0].empty() ? 0 : reinterpret_cast<VstIntPtr>(storage.copy(in.bytes[0]));
-        ptr = in.bytes[1].empty() ? nullptr : storage.copy(in.bytes[1]);
-    }
-    else if (opcode == effGetSpeakerArrangement)
-    {
-        value = reinterpret_cast<VstIntPtr>(&arrangements[0]);
-        ptr = &arrangements[1];
-    }
-    const VstIntPtr result = effect_->dispatcher(effect_, opcode, in.index, value, ptr, in.opt);
+    RecordedStructures structures;
+    const CallArguments arguments = structures.callArguments(in);
+    void* const ptr = arguments.ptr;
+    const VstIntPtr result =
+        effect_->dispatcher(effect_, opcode, in.index, arguments.value, ptr, in.opt);
     closed_ = opcode == effClose;
     if (call.ret == nullptr)
         return {};
@@ -125,10 +73,11 @@ std::string ReplayCaller::dispatch(const HostCall& call)
         !out.bytes.empty())
     {
         const auto* text = static_cast<const char*>(ptr);
-        const Bytes got(text, text + strnlen(text, kScratchBytes - 1));
+        const Bytes got(text, text + strnlen(text, RecordedStructures::kScratchBytes - 1));
         if (got != out.bytes[0])
             return "expected " + quoted(out.bytes[0]) + ", got " + quoted(got);
     }
+    const void* chunk = structures.storedChunk();
     if (opcode == effGetChunk && !out.bytes.empty() && chunk != nullptr && result > 0)
     {
         const auto* bytes = static_cast<const uint8_t*>(chunk);

@@ -1,0 +1,14 @@
+// oplexa-host --print FILE: a recording as Oplexa's log lines.
+#pragma once
+
+#include "logger/RecordReader.h"
+#include "tools/host/HostOptions.h"
+
+#include <cstdio>
+
+namespace host
+{
+HostExitCode printRecording(const HostOptions& options);
+// The records' lines, as far as they were read.
+void printRecords(const recfmt::Recording& recording, FILE* out);
+} // namespace host
