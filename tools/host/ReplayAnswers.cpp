@@ -1,6 +1,6 @@
 #include "tools/host/ReplayAnswers.h"
 
-#include "logger/OpCodeCatalogue.h"
+#include "logger/CarriedData.h"
 #include "tools/host/AudioMaster.h"
 
 #include <algorithm>
@@ -17,7 +17,6 @@ thread_local ReplayThread* thisThread = nullptr;
 std::mutex lock;
 std::map<std::string, int> unrecorded;
 
-constexpr int32_t kGetDirectory = 41;
 constexpr size_t kHostStringBytes = 64;
 
 // The next recorded call with this opcode from cursor on; the calls skipped over are gone.
@@ -43,7 +42,8 @@ VstIntPtr answerFrom(const Callback& callback, int32_t opcode, void* ptr)
 {
     const recfmt::Record& ret = *callback.ret;
     const std::vector<uint8_t>* data = ret.bytes.empty() ? nullptr : &ret.bytes[0];
-    if (opcode == audioMasterGetTime)
+    const Carried carried = carriedOut(fnAudioMaster, opcode);
+    if (carried == Carried::timeInfo)
     {
         thread_local VstTimeInfo time;
         if (ret.result == 0 || data == nullptr)
@@ -52,7 +52,7 @@ VstIntPtr answerFrom(const Callback& callback, int32_t opcode, void* ptr)
         std::memcpy(&time, data->data(), std::min(data->size(), sizeof time));
         return reinterpret_cast<VstIntPtr>(&time);
     }
-    if (opcode == kGetDirectory)
+    if (carried == Carried::directoryText)
     {
         thread_local std::string directory;
         if (ret.result == 0 || data == nullptr)
