@@ -7,7 +7,8 @@
 #include <unistd.h>
 
 RecordRing::RecordRing(size_t capacity)
-    : bytes_(new uint8_t[capacity]()), capacity_(capacity), mask_(capacity - 1)
+    : bytes_(new uint8_t[capacity]()), capacity_(capacity), mask_(capacity - 1),
+      near_(capacity / 16), limit_(capacity)
 {
 }
 
@@ -16,13 +17,15 @@ void RecordRing::reset() noexcept
     std::memset(bytes_.get(), 0, capacity_);
     head_.store(0);
     tail_.store(0);
+    limit_.store(capacity_);
     dropped_.store(0);
 }
 
-// Cleared whole: a later slot's header may fall anywhere inside this one.
-void RecordRing::release(uint64_t position, uint32_t slotBytes) noexcept
+// Everything outside the records being written or taken stays clear: a later slot's header may
+// fall anywhere inside this one.
+void RecordRing::release(uint64_t position, uint32_t bytes) noexcept
 {
-    std::memset(bytes_.get() + (position & mask_), 0, slotBytes);
+    std::memset(bytes_.get() + (position & mask_), 0, bytes);
 }
 
 size_t RecordRing::drainTo(int fd) const noexcept

@@ -56,12 +56,15 @@ private:
     {
         return reinterpret_cast<Header*>(bytes_.get() + (position & mask_));
     }
-    void release(uint64_t position, uint32_t slotBytes) noexcept;
+    void release(uint64_t position, uint32_t bytes) noexcept;
 
     std::unique_ptr<uint8_t[]> bytes_;
     size_t capacity_;
     uint64_t mask_;
+    uint64_t near_;
     alignas(64) std::atomic<uint64_t> head_{0};
+    // The producers' copy of the consumer's tail plus the capacity: where room ends.
+    std::atomic<uint64_t> limit_;
     alignas(64) std::atomic<uint64_t> tail_{0};
     alignas(64) std::atomic<uint64_t> dropped_{0};
 };
@@ -79,22 +82,41 @@ inline bool RecordRing::reserve(size_t payloadBytes, Slot& slot) noexcept
     uint64_t padding = 0;
     for (;;)
     {
-        const uint64_t toEnd = capacity_ - (head & mask_);
-        padding = toEnd < slotBytes ? toEnd : 0;
-        const uint64_t consumed = tail_.load(std::memory_order_acquire);
-        // A tail past the head read means that head is stale, not that the ring is full.
-        if (consumed > head)
+        const uint64_t offset = head & mask_;
+        const uint64_t toEnd = capacity_ - offset;
+        const bool wraps = toEnd < slotBytes;
+        uint64_t limit = limit_.load(std::memory_order_acquire);
+        // Past the near part the ring starts over while it holds little: as long as the
+        // consumer keeps up, records then land on lines used a moment ago, not on ones left a
+        // lap before, out of the near caches.
+        const bool past = offset >= near_;
+        const bool little = head + capacity_ <= limit + near_ / 4;
+        padding = wraps || (past && little) ? toEnd : 0;
+        uint64_t end = head + padding + slotBytes;
+        // The consumer's tail is read only when the last one read leaves too little room (or
+        // may hide that the ring could start over): its line is the consumer's, and a read of
+        // it would mostly miss.
+        if (end > limit || (past && !little))
         {
-            head = head_.load(std::memory_order_relaxed);
-            continue;
+            limit = tail_.load(std::memory_order_acquire) + capacity_;
+            limit_.store(limit, std::memory_order_release);
+            if (!wraps && past && head + capacity_ <= limit + near_ / 4)
+            {
+                padding = toEnd;
+                end = head + padding + slotBytes;
+            }
+            if (end > limit && !wraps)
+            {
+                padding = 0;
+                end = head + slotBytes;
+            }
+            if (end > limit)
+            {
+                dropped_.fetch_add(1, std::memory_order_relaxed);
+                return false;
+            }
         }
-        if (head + padding + slotBytes - consumed > capacity_)
-        {
-            dropped_.fetch_add(1, std::memory_order_relaxed);
-            return false;
-        }
-        if (head_.compare_exchange_weak(head, head + padding + slotBytes,
-                                        std::memory_order_relaxed))
+        if (head_.compare_exchange_weak(head, end, std::memory_order_relaxed))
             break;
     }
     if (padding > 0)
@@ -124,19 +146,26 @@ template <typename Take> size_t RecordRing::consume(Take&& take)
 {
     size_t taken = 0;
     uint64_t tail = tail_.load(std::memory_order_relaxed);
-    while (tail != head_.load(std::memory_order_acquire))
+    // Read once: the producers' line stays theirs while the records up to it are taken.
+    const uint64_t head = head_.load(std::memory_order_acquire);
+    while (tail != head)
     {
         Header* header = headerAt(tail);
         const uint32_t state = header->state.load(std::memory_order_acquire);
         if (state != kPublished && state != kPadding)
             break;
         const uint32_t slotBytes = header->slotBytes;
-        if (state == kPublished && header->payloadBytes > 0)
+        const uint32_t payloadBytes = header->payloadBytes;
+        if (state == kPublished && payloadBytes > 0)
         {
-            take(reinterpret_cast<const uint8_t*>(header + 1), size_t{header->payloadBytes});
+            take(reinterpret_cast<const uint8_t*>(header + 1), size_t{payloadBytes});
             ++taken;
         }
-        release(tail, slotBytes);
+        // Only what the producer wrote: the rest of the slot is still clear. A record given up
+        // may have written anywhere in its room.
+        release(tail, state == kPadding  ? uint32_t{sizeof(Header)}
+                      : payloadBytes > 0 ? uint32_t{sizeof(Header)} + payloadBytes
+                                         : slotBytes);
         tail += slotBytes;
         tail_.store(tail, std::memory_order_release);
     }
