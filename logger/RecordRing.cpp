@@ -7,25 +7,20 @@
 #include <unistd.h>
 
 RecordRing::RecordRing(size_t capacity)
-    : bytes_(new uint8_t[capacity]()), capacity_(capacity), mask_(capacity - 1),
-      near_(capacity / 16), limit_(capacity)
+    : bytes_(new uint8_t[capacity]()),
+      states_(new std::atomic<uint8_t>[capacity / sizeof(Header)]()), capacity_(capacity),
+      mask_(capacity - 1), near_(capacity / 16), limit_(capacity)
 {
 }
 
 void RecordRing::reset() noexcept
 {
-    std::memset(bytes_.get(), 0, capacity_);
+    for (size_t i = 0; i < capacity_ / sizeof(Header); ++i)
+        states_[i].store(0, std::memory_order_relaxed);
     head_.store(0);
     tail_.store(0);
     limit_.store(capacity_);
     dropped_.store(0);
-}
-
-// Everything outside the records being written or taken stays clear: a later slot's header may
-// fall anywhere inside this one.
-void RecordRing::release(uint64_t position, uint32_t bytes) noexcept
-{
-    std::memset(bytes_.get() + (position & mask_), 0, bytes);
 }
 
 size_t RecordRing::drainTo(int fd) const noexcept
@@ -36,10 +31,10 @@ size_t RecordRing::drainTo(int fd) const noexcept
     uint8_t wrapped[64];
     while (at != end)
     {
-        const Header* header = headerAt(at);
-        const uint32_t state = header->state.load(std::memory_order_acquire);
+        const uint8_t state = stateAt(at).load(std::memory_order_acquire);
         if (state != kPublished && state != kPadding)
             break;
+        const Header* header = headerAt(at);
         if (state == kPublished && header->payloadBytes > 0)
         {
             // The wrapping's head, the payload in place, then its checksum: nothing is copied.

@@ -44,21 +44,27 @@ public:
 private:
     struct alignas(16) Header
     {
-        std::atomic<uint32_t> state; // 0 free or being written, 1 published, 2 padding
         uint32_t slotBytes;
         uint32_t payloadBytes;
-        uint32_t unused;
+        uint64_t unused;
     };
-    static constexpr uint32_t kPublished = 1;
-    static constexpr uint32_t kPadding = 2;
+    // A slot's state lives apart from the ring, one byte for each 16 bytes of it: payload bytes
+    // never land there, so the consumer clears the one byte of each slot it takes and leaves
+    // the ring's lines alone; the producer's next lap finds them unowned by the consumer.
+    static constexpr uint8_t kPublished = 1;
+    static constexpr uint8_t kPadding = 2;
 
     Header* headerAt(uint64_t position) const noexcept
     {
         return reinterpret_cast<Header*>(bytes_.get() + (position & mask_));
     }
-    void release(uint64_t position, uint32_t bytes) noexcept;
+    std::atomic<uint8_t>& stateAt(uint64_t position) const noexcept
+    {
+        return states_[(position & mask_) / sizeof(Header)];
+    }
 
     std::unique_ptr<uint8_t[]> bytes_;
+    std::unique_ptr<std::atomic<uint8_t>[]> states_;
     size_t capacity_;
     uint64_t mask_;
     uint64_t near_;
@@ -124,7 +130,7 @@ inline bool RecordRing::reserve(size_t payloadBytes, Slot& slot) noexcept
         Header* skip = headerAt(head);
         skip->slotBytes = static_cast<uint32_t>(padding);
         skip->payloadBytes = 0;
-        skip->state.store(kPadding, std::memory_order_release);
+        stateAt(head).store(kPadding, std::memory_order_release);
         head += padding;
     }
     Header* header = headerAt(head);
@@ -139,7 +145,7 @@ inline void RecordRing::publish(const Slot& slot, size_t used) noexcept
 {
     Header* header = headerAt(slot.position);
     header->payloadBytes = static_cast<uint32_t>(used);
-    header->state.store(kPublished, std::memory_order_release);
+    stateAt(slot.position).store(kPublished, std::memory_order_release);
 }
 
 template <typename Take> size_t RecordRing::consume(Take&& take)
@@ -150,22 +156,18 @@ template <typename Take> size_t RecordRing::consume(Take&& take)
     const uint64_t head = head_.load(std::memory_order_acquire);
     while (tail != head)
     {
-        Header* header = headerAt(tail);
-        const uint32_t state = header->state.load(std::memory_order_acquire);
+        std::atomic<uint8_t>& stateOfSlot = stateAt(tail);
+        const uint8_t state = stateOfSlot.load(std::memory_order_acquire);
         if (state != kPublished && state != kPadding)
             break;
+        const Header* header = headerAt(tail);
         const uint32_t slotBytes = header->slotBytes;
-        const uint32_t payloadBytes = header->payloadBytes;
-        if (state == kPublished && payloadBytes > 0)
+        if (state == kPublished && header->payloadBytes > 0)
         {
-            take(reinterpret_cast<const uint8_t*>(header + 1), size_t{payloadBytes});
+            take(reinterpret_cast<const uint8_t*>(header + 1), size_t{header->payloadBytes});
             ++taken;
         }
-        // Only what the producer wrote: the rest of the slot is still clear. A record given up
-        // may have written anywhere in its room.
-        release(tail, state == kPadding  ? uint32_t{sizeof(Header)}
-                      : payloadBytes > 0 ? uint32_t{sizeof(Header)} + payloadBytes
-                                         : slotBytes);
+        stateOfSlot.store(0, std::memory_order_relaxed);
         tail += slotBytes;
         tail_.store(tail, std::memory_order_release);
     }

@@ -75,8 +75,8 @@ TEST(RecordRing, ARingItsConsumerKeepsEmptyStaysInItsNearPartAndAFullOneRecovers
     EXPECT_EQ(ring.dropped(), 1u);
 }
 
-// The consumer clears only what a record wrote; one given up may have written its whole room,
-// where later headers fall. Bytes that look like a published header must not be taken.
+// The consumer clears nothing in the ring, and a record given up may have written its whole room,
+// where later headers fall: bytes that look like a published header must not be taken.
 TEST(RecordRing, ARecordGivenUpLeavesNothingALaterHeaderCouldBeTakenFor)
 {
     RecordRing ring(size_t{1} << 16);
