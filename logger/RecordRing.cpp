@@ -9,7 +9,8 @@
 RecordRing::RecordRing(size_t capacity)
     : bytes_(new uint8_t[capacity]()),
       states_(new std::atomic<uint8_t>[capacity / sizeof(Header)]()), capacity_(capacity),
-      mask_(capacity - 1), near_(capacity / 16), limit_(capacity)
+      mask_(capacity - 1), restartAt_(capacity / 4 + capacity / 8), little_(capacity / 16),
+      limit_(capacity)
 {
 }
 

@@ -67,7 +67,8 @@ private:
     std::unique_ptr<std::atomic<uint8_t>[]> states_;
     size_t capacity_;
     uint64_t mask_;
-    uint64_t near_;
+    uint64_t restartAt_;
+    uint64_t little_;
     alignas(64) std::atomic<uint64_t> head_{0};
     // The producers' copy of the consumer's tail plus the capacity: where room ends.
     std::atomic<uint64_t> limit_;
@@ -92,11 +93,13 @@ inline bool RecordRing::reserve(size_t payloadBytes, Slot& slot) noexcept
         const uint64_t toEnd = capacity_ - offset;
         const bool wraps = toEnd < slotBytes;
         uint64_t limit = limit_.load(std::memory_order_acquire);
-        // Past the near part the ring starts over while it holds little: as long as the
-        // consumer keeps up, records then land on lines used a moment ago, not on ones left a
-        // lap before, out of the near caches.
-        const bool past = offset >= near_;
-        const bool little = head + capacity_ <= limit + near_ / 4;
+        // Past its first part the ring starts over, for a small slot while it holds little: as
+        // long as the consumer keeps up, records then land on lines used a moment ago, not on
+        // ones left a lap before, out of the near caches. Until the consumer passes the
+        // padding, the room is what lies before its tail; after this slot, at least a quarter
+        // of the ring is left, the largest slot.
+        const bool past = offset >= restartAt_ && slotBytes <= little_;
+        const bool little = head + capacity_ <= limit + little_;
         padding = wraps || (past && little) ? toEnd : 0;
         uint64_t end = head + padding + slotBytes;
         // The consumer's tail is read only when the last one read leaves too little room (or
@@ -106,7 +109,7 @@ inline bool RecordRing::reserve(size_t payloadBytes, Slot& slot) noexcept
         {
             limit = tail_.load(std::memory_order_acquire) + capacity_;
             limit_.store(limit, std::memory_order_release);
-            if (!wraps && past && head + capacity_ <= limit + near_ / 4)
+            if (!wraps && past && head + capacity_ <= limit + little_)
             {
                 padding = toEnd;
                 end = head + padding + slotBytes;
