@@ -218,7 +218,21 @@ void callHead(recfmt::UncheckedWriter& w, Thread thread, VstFunctionIndex functi
     w.single(opt);
     w.uint64(reinterpret_cast<uintptr_t>(ptr));
     w.uint(_mm_getcsr());
-    w.uint64(tickclock::now());
+}
+
+// Room for a time read later. A process record reads it after copying its buffers: rdtsc's
+// microcode then runs while their stores drain instead of adding its own 7 ns. A call's time is
+// still taken before the call; a return's end then includes copying its outputs.
+uint8_t* timeToCome(recfmt::UncheckedWriter& w) noexcept
+{
+    uint8_t* at = w.end();
+    w.uint64(0);
+    return at;
+}
+
+void timeNow(uint8_t* at) noexcept
+{
+    recfmt::UncheckedWriter(at, 9).uint64(tickclock::now());
 }
 
 void returnHead(recfmt::UncheckedWriter& w, Thread thread, VstFunctionIndex function,
@@ -242,6 +256,7 @@ void opcodeCall(RecordRing& ring, Thread thread, VstFunctionIndex function, int3
         [&](recfmt::UncheckedWriter& w)
         {
             callHead(w, thread, function, opcode, index, value, ptr, opt);
+            w.uint64(tickclock::now());
             w.array(measure.items);
             return checkedData(w,
                                [&](recfmt::Writer& data)
@@ -292,6 +307,7 @@ void processCall(RecordRing& ring, Thread thread, VstFunctionIndex function, voi
         [&](recfmt::UncheckedWriter& w)
         {
             callHead(w, thread, function, numOutputs, numInputs, frames, inputs, 0.0f);
+            uint8_t* begin = timeToCome(w);
             w.array(static_cast<size_t>(3 + numInputs + outputsIn));
             w.uint(inPlace);
             w.uint(static_cast<uint64_t>(numOutputs));
@@ -300,6 +316,7 @@ void processCall(RecordRing& ring, Thread thread, VstFunctionIndex function, voi
                 w.bytes(inputs[c], inputs[c] != nullptr ? channelBytes : 0);
             for (int c = 0; c < outputsIn; ++c)
                 w.bytes(outputs[c], outputs[c] != nullptr ? channelBytes : 0);
+            timeNow(begin);
             return w.size();
         });
 }
@@ -314,10 +331,11 @@ void processReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, v
         {
             returnHead(w, thread, function, numOutputs);
             w.integer(0);
-            w.uint64(tickclock::now());
+            uint8_t* end = timeToCome(w);
             w.array(static_cast<size_t>(numOutputs));
             for (int c = 0; c < numOutputs; ++c)
                 w.bytes(outputs[c], outputs[c] != nullptr ? channelBytes : 0);
+            timeNow(end);
             return w.size();
         });
 }
@@ -329,6 +347,7 @@ void parameterCall(RecordRing& ring, Thread thread, VstFunctionIndex function, i
         [&](recfmt::UncheckedWriter& w)
         {
             callHead(w, thread, function, 0, index, 0, nullptr, value);
+            w.uint64(tickclock::now());
             w.array(0);
             return w.size();
         });

@@ -7,22 +7,21 @@
 #include <unistd.h>
 
 RecordRing::RecordRing(size_t capacity)
-    : bytes_(new uint8_t[capacity]()), capacity_(capacity), mask_(capacity - 1)
+    : bytes_(new uint8_t[capacity]()),
+      states_(new std::atomic<uint8_t>[capacity / sizeof(Header)]()), capacity_(capacity),
+      mask_(capacity - 1), restartAt_(capacity / 4 + capacity / 8), little_(capacity / 16),
+      limit_(capacity)
 {
 }
 
 void RecordRing::reset() noexcept
 {
-    std::memset(bytes_.get(), 0, capacity_);
+    for (size_t i = 0; i < capacity_ / sizeof(Header); ++i)
+        states_[i].store(0, std::memory_order_relaxed);
     head_.store(0);
     tail_.store(0);
+    limit_.store(capacity_);
     dropped_.store(0);
-}
-
-// Cleared whole: a later slot's header may fall anywhere inside this one.
-void RecordRing::release(uint64_t position, uint32_t slotBytes) noexcept
-{
-    std::memset(bytes_.get() + (position & mask_), 0, slotBytes);
 }
 
 size_t RecordRing::drainTo(int fd) const noexcept
@@ -33,10 +32,10 @@ size_t RecordRing::drainTo(int fd) const noexcept
     uint8_t wrapped[64];
     while (at != end)
     {
-        const Header* header = headerAt(at);
-        const uint32_t state = header->state.load(std::memory_order_acquire);
+        const uint8_t state = stateAt(at).load(std::memory_order_acquire);
         if (state != kPublished && state != kPadding)
             break;
+        const Header* header = headerAt(at);
         if (state == kPublished && header->payloadBytes > 0)
         {
             // The wrapping's head, the payload in place, then its checksum: nothing is copied.

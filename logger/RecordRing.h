@@ -44,24 +44,34 @@ public:
 private:
     struct alignas(16) Header
     {
-        std::atomic<uint32_t> state; // 0 free or being written, 1 published, 2 padding
         uint32_t slotBytes;
         uint32_t payloadBytes;
-        uint32_t unused;
+        uint64_t unused;
     };
-    static constexpr uint32_t kPublished = 1;
-    static constexpr uint32_t kPadding = 2;
+    // A slot's state lives apart from the ring, one byte for each 16 bytes of it: payload bytes
+    // never land there, so the consumer clears the one byte of each slot it takes and leaves
+    // the ring's lines alone; the producer's next lap finds them unowned by the consumer.
+    static constexpr uint8_t kPublished = 1;
+    static constexpr uint8_t kPadding = 2;
 
     Header* headerAt(uint64_t position) const noexcept
     {
         return reinterpret_cast<Header*>(bytes_.get() + (position & mask_));
     }
-    void release(uint64_t position, uint32_t slotBytes) noexcept;
+    std::atomic<uint8_t>& stateAt(uint64_t position) const noexcept
+    {
+        return states_[(position & mask_) / sizeof(Header)];
+    }
 
     std::unique_ptr<uint8_t[]> bytes_;
+    std::unique_ptr<std::atomic<uint8_t>[]> states_;
     size_t capacity_;
     uint64_t mask_;
+    uint64_t restartAt_;
+    uint64_t little_;
     alignas(64) std::atomic<uint64_t> head_{0};
+    // The producers' copy of the consumer's tail plus the capacity: where room ends.
+    std::atomic<uint64_t> limit_;
     alignas(64) std::atomic<uint64_t> tail_{0};
     alignas(64) std::atomic<uint64_t> dropped_{0};
 };
@@ -79,22 +89,43 @@ inline bool RecordRing::reserve(size_t payloadBytes, Slot& slot) noexcept
     uint64_t padding = 0;
     for (;;)
     {
-        const uint64_t toEnd = capacity_ - (head & mask_);
-        padding = toEnd < slotBytes ? toEnd : 0;
-        const uint64_t consumed = tail_.load(std::memory_order_acquire);
-        // A tail past the head read means that head is stale, not that the ring is full.
-        if (consumed > head)
+        const uint64_t offset = head & mask_;
+        const uint64_t toEnd = capacity_ - offset;
+        const bool wraps = toEnd < slotBytes;
+        uint64_t limit = limit_.load(std::memory_order_acquire);
+        // Past its first part the ring starts over, for a small slot while it holds little: as
+        // long as the consumer keeps up, records then land on lines used a moment ago, not on
+        // ones left a lap before, out of the near caches. Until the consumer passes the
+        // padding, the room is what lies before its tail; after this slot, at least a quarter
+        // of the ring is left, the largest slot.
+        const bool past = offset >= restartAt_ && slotBytes <= little_;
+        const bool little = head + capacity_ <= limit + little_;
+        padding = wraps || (past && little) ? toEnd : 0;
+        uint64_t end = head + padding + slotBytes;
+        // The consumer's tail is read only when the last one read leaves too little room (or
+        // may hide that the ring could start over): its line is the consumer's, and a read of
+        // it would mostly miss.
+        if (end > limit || (past && !little))
         {
-            head = head_.load(std::memory_order_relaxed);
-            continue;
+            limit = tail_.load(std::memory_order_acquire) + capacity_;
+            limit_.store(limit, std::memory_order_release);
+            if (!wraps && past && head + capacity_ <= limit + little_)
+            {
+                padding = toEnd;
+                end = head + padding + slotBytes;
+            }
+            if (end > limit && !wraps)
+            {
+                padding = 0;
+                end = head + slotBytes;
+            }
+            if (end > limit)
+            {
+                dropped_.fetch_add(1, std::memory_order_relaxed);
+                return false;
+            }
         }
-        if (head + padding + slotBytes - consumed > capacity_)
-        {
-            dropped_.fetch_add(1, std::memory_order_relaxed);
-            return false;
-        }
-        if (head_.compare_exchange_weak(head, head + padding + slotBytes,
-                                        std::memory_order_relaxed))
+        if (head_.compare_exchange_weak(head, end, std::memory_order_relaxed))
             break;
     }
     if (padding > 0)
@@ -102,7 +133,7 @@ inline bool RecordRing::reserve(size_t payloadBytes, Slot& slot) noexcept
         Header* skip = headerAt(head);
         skip->slotBytes = static_cast<uint32_t>(padding);
         skip->payloadBytes = 0;
-        skip->state.store(kPadding, std::memory_order_release);
+        stateAt(head).store(kPadding, std::memory_order_release);
         head += padding;
     }
     Header* header = headerAt(head);
@@ -117,26 +148,29 @@ inline void RecordRing::publish(const Slot& slot, size_t used) noexcept
 {
     Header* header = headerAt(slot.position);
     header->payloadBytes = static_cast<uint32_t>(used);
-    header->state.store(kPublished, std::memory_order_release);
+    stateAt(slot.position).store(kPublished, std::memory_order_release);
 }
 
 template <typename Take> size_t RecordRing::consume(Take&& take)
 {
     size_t taken = 0;
     uint64_t tail = tail_.load(std::memory_order_relaxed);
-    while (tail != head_.load(std::memory_order_acquire))
+    // Read once: the producers' line stays theirs while the records up to it are taken.
+    const uint64_t head = head_.load(std::memory_order_acquire);
+    while (tail != head)
     {
-        Header* header = headerAt(tail);
-        const uint32_t state = header->state.load(std::memory_order_acquire);
+        std::atomic<uint8_t>& stateOfSlot = stateAt(tail);
+        const uint8_t state = stateOfSlot.load(std::memory_order_acquire);
         if (state != kPublished && state != kPadding)
             break;
+        const Header* header = headerAt(tail);
         const uint32_t slotBytes = header->slotBytes;
         if (state == kPublished && header->payloadBytes > 0)
         {
             take(reinterpret_cast<const uint8_t*>(header + 1), size_t{header->payloadBytes});
             ++taken;
         }
-        release(tail, slotBytes);
+        stateOfSlot.store(0, std::memory_order_relaxed);
         tail += slotBytes;
         tail_.store(tail, std::memory_order_release);
     }

@@ -6,8 +6,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <cstring>
 #include <ostream>
+#include <thread>
 #include <vector>
 
 namespace
@@ -38,10 +40,32 @@ void copyInputs(benchmark::State& state)
 void recordProcessReplacing(benchmark::State& state)
 {
     StereoBlock block;
-    // The writer's part, outside the timing: it empties the ring every kBatch calls.
-    constexpr int kBatch = 512;
-    RecordRing ring(size_t{1} << 20);
+    // As in a session: a writer thread takes the records out and reads them, from a ring of the
+    // session's size, while the calling thread goes on. It is started every kBatch calls and
+    // lags one batch behind; only waiting for it is outside the timing.
+    constexpr int kBatch = 64;
+    RecordRing ring(size_t{16} << 20);
+    std::atomic<int> batches{0};
+    std::atomic<int> taken{0};
+    std::thread writer(
+        [&]
+        {
+            uint32_t sum = 0;
+            for (int batch = 1;; ++batch)
+            {
+                int started = 0;
+                while ((started = batches.load(std::memory_order_acquire)) >= 0 && started < batch)
+                    std::this_thread::yield();
+                if (started < 0)
+                    break;
+                ring.consume([&](const uint8_t* payload, size_t size)
+                             { sum += recfmt::checksum(payload, size); });
+                taken.store(batch, std::memory_order_release);
+            }
+            benchmark::DoNotOptimize(sum);
+        });
     int calls = 0;
+    int batch = 0;
     for (auto _ : state)
     {
         capture::processCall(ring, kAudioThread, fnProcessReplacing, block.inputs, block.outputs,
@@ -52,11 +76,15 @@ void recordProcessReplacing(benchmark::State& state)
         if (++calls == kBatch)
         {
             state.PauseTiming();
-            ring.consume([](const uint8_t*, size_t) {});
+            while (taken.load(std::memory_order_acquire) < batch)
+                std::this_thread::yield();
+            batches.store(++batch, std::memory_order_release);
             calls = 0;
             state.ResumeTiming();
         }
     }
+    batches.store(-1, std::memory_order_release);
+    writer.join();
     state.counters["dropped"] = static_cast<double>(ring.dropped());
 }
 

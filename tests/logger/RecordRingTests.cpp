@@ -43,6 +43,91 @@ std::vector<uint8_t> asFile(const std::vector<uint8_t>& records)
     return file;
 }
 
+// Writes a record of size bytes, each byte its value; false when it was dropped.
+bool put(RecordRing& ring, size_t size, uint8_t value)
+{
+    RecordRing::Slot slot;
+    if (!ring.reserve(size, slot))
+        return false;
+    std::memset(slot.payload, value, size);
+    ring.publish(slot, size);
+    return true;
+}
+
+TEST(RecordRing, ARingItsConsumerKeepsEmptyStaysInItsNearPartAndAFullOneRecovers)
+{
+    constexpr size_t kCapacity = size_t{1} << 16;
+    RecordRing ring(kCapacity);
+    for (int i = 0; i < 1000; ++i)
+    {
+        RecordRing::Slot slot;
+        ASSERT_TRUE(ring.reserve(100, slot));
+        EXPECT_LT(slot.position % kCapacity, kCapacity / 2) << "record " << i;
+        ring.publish(slot, 100);
+        ring.consume([](const uint8_t*, size_t) {});
+    }
+    int kept = 0;
+    while (put(ring, 4000, 1))
+        ++kept;
+    EXPECT_EQ(kept, 16);
+    EXPECT_EQ(ring.consume([](const uint8_t*, size_t) {}), size_t(kept));
+    EXPECT_TRUE(put(ring, 4000, 2)); // the room the consumer freed is seen
+    EXPECT_EQ(ring.dropped(), 1u);
+}
+
+// Starting over leaves only the room before the consumer's tail until it passes the padding:
+// whatever the ring held then, the largest record must still fit.
+TEST(RecordRing, WhenTheRingStartsOverTheLargestRecordStillFits)
+{
+    constexpr size_t kCapacity = size_t{1} << 16;
+    for (int every : {1, 7, 20, 40}) // backlogs of up to 5 KB
+    {
+        RecordRing ring(kCapacity);
+        size_t last = 0;
+        int startsOver = 0;
+        for (int i = 1; i <= 5000 && startsOver < 3; ++i)
+        {
+            RecordRing::Slot slot;
+            ASSERT_TRUE(ring.reserve(100, slot));
+            ring.publish(slot, 100);
+            if (slot.position % kCapacity < last)
+            {
+                ++startsOver;
+                EXPECT_TRUE(put(ring, kCapacity / 4 - 16, 4)) << "every " << every;
+            }
+            last = slot.position % kCapacity;
+            if (i % every == 0)
+                ring.consume([](const uint8_t*, size_t) {});
+        }
+        EXPECT_EQ(startsOver, 3) << "every " << every;
+    }
+}
+
+// The consumer clears nothing in the ring, and a record given up may have written its whole room,
+// where later headers fall: bytes that look like a published header must not be taken.
+TEST(RecordRing, ARecordGivenUpLeavesNothingALaterHeaderCouldBeTakenFor)
+{
+    RecordRing ring(size_t{1} << 16);
+    const uint32_t published[4] = {1, 16, 8, 0};
+    for (size_t size : {16000, 16000, 16000, 16000, 1456}) // the whole ring
+    {
+        RecordRing::Slot slot;
+        ASSERT_TRUE(ring.reserve(size, slot));
+        for (size_t at = 0; at + sizeof published <= slot.room; at += sizeof published)
+            std::memcpy(slot.payload + at, published, sizeof published);
+        ring.publish(slot, 0);
+    }
+    EXPECT_EQ(ring.consume([](const uint8_t*, size_t) {}), 0u);
+    ASSERT_TRUE(put(ring, 16, 3));
+    RecordRing::Slot open;
+    ASSERT_TRUE(ring.reserve(16, open));
+    std::vector<uint8_t> first;
+    EXPECT_EQ(ring.consume([&](const uint8_t* payload, size_t size)
+                           { first.assign(payload, payload + size); }),
+              1u);
+    EXPECT_EQ(first, std::vector<uint8_t>(16, 3));
+}
+
 TEST(RecordRing, ProducersAndAConsumerAtOnceLoseNothingUncountedAndKeepEachThreadsOrder)
 {
     RecordRing ring(size_t{1} << 16);
