@@ -1,5 +1,5 @@
-// The recording's cost on the calling thread, set against copying the same input buffers, and
-// the size of the file a minute of audio makes.
+// The recording's cost on the calling thread, set against copying the same input buffers and
+// against the least any recording must do, and the size of the file a minute of audio makes.
 #include "logger/RecordCapture.h"
 #include "logger/RecordFormat.h"
 #include "tests/bench/CallBenchmarks.h"
@@ -88,12 +88,66 @@ void recordProcessReplacing(benchmark::State& state)
     state.counters["dropped"] = static_cast<double>(ring.dropped());
 }
 
+// The least any recording does with a block: its inputs and outputs copied to memory that
+// another thread then reads, arranged as the recording's ring is (16 MB, read one batch
+// behind). Nothing is encoded, reserved or timed.
+void handOverBuffers(benchmark::State& state)
+{
+    StereoBlock block;
+    constexpr int kBatch = 64;
+    constexpr size_t kBlockBytes = 2 * kChannels * kFrames * sizeof(float);
+    constexpr size_t kBatchBytes = kBatch * kBlockBytes;
+    std::vector<uint8_t> area(size_t{16} << 20);
+    const size_t batchesInArea = area.size() / kBatchBytes;
+    std::atomic<int> batches{0};
+    std::atomic<int> taken{0};
+    std::thread reader(
+        [&]
+        {
+            uint32_t sum = 0;
+            for (int batch = 1;; ++batch)
+            {
+                int started = 0;
+                while ((started = batches.load(std::memory_order_acquire)) >= 0 && started < batch)
+                    std::this_thread::yield();
+                if (started < 0)
+                    break;
+                const size_t from = static_cast<size_t>(batch - 1) % batchesInArea * kBatchBytes;
+                sum += recfmt::checksum(area.data() + from, kBatchBytes);
+                taken.store(batch, std::memory_order_release);
+            }
+            benchmark::DoNotOptimize(sum);
+        });
+    int calls = 0;
+    int batch = 0;
+    for (auto _ : state)
+    {
+        uint8_t* slot = area.data() + static_cast<size_t>(batch) % batchesInArea * kBatchBytes +
+                        static_cast<size_t>(calls) * kBlockBytes;
+        for (void* const* buffers : {block.inputs, block.outputs})
+            for (int c = 0; c < kChannels; ++c, slot += kFrames * sizeof(float))
+                std::memcpy(slot, buffers[c], kFrames * sizeof(float));
+        benchmark::ClobberMemory();
+        if (++calls == kBatch)
+        {
+            state.PauseTiming();
+            while (taken.load(std::memory_order_acquire) < batch)
+                std::this_thread::yield();
+            batches.store(++batch, std::memory_order_release);
+            calls = 0;
+            state.ResumeTiming();
+        }
+    }
+    batches.store(-1, std::memory_order_release);
+    reader.join();
+}
 } // namespace
 
 void registerRecordingBenchmarks()
 {
     benchmark::RegisterBenchmark("recording:copyInputs64", copyInputs);
     benchmark::RegisterBenchmark("recording:processReplacing64", recordProcessReplacing);
+    benchmark::RegisterBenchmark("recording:handOverBuffers64", handOverBuffers);
 }
 
 void printRecordingFileSize(std::ostream& out)
