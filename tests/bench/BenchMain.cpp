@@ -104,6 +104,8 @@ std::vector<SummaryRow> summaryRows(bool loggingOn, bool decode, bool directWrit
                     "recording:copyInputs64", "recording:processReplacing64"});
     rows.push_back({"its buffers handed to another thread, nothing else (vs copying its inputs)",
                     "-", "recording:copyInputs64", "recording:handOverBuffers64"});
+    rows.push_back({"recording it (vs copying its inputs to memory another thread reads)", "-",
+                    "recording:handOverInputs64", "recording:processReplacing64"});
     rows.push_back({"write(2) of one line to /dev/null (the floor)", "-", direct, kFloor, 1});
     rows.push_back({"write(2) of one line to a regular file", "-", direct, "writeFloor:file", 1});
     return rows;

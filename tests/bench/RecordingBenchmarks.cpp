@@ -88,14 +88,14 @@ void recordProcessReplacing(benchmark::State& state)
     state.counters["dropped"] = static_cast<double>(ring.dropped());
 }
 
-// The least any recording does with a block: its inputs and outputs copied to memory that
-// another thread then reads, arranged as the recording's ring is (16 MB, read one batch
-// behind). Nothing is encoded, reserved or timed.
-void handOverBuffers(benchmark::State& state)
+// The least any recording does with a block: its inputs (and, with outputs, its outputs) copied
+// to memory that another thread then reads, arranged as the recording's ring is (16 MB, read one
+// batch behind). Nothing is encoded, reserved or timed.
+template <bool kOutputs> void handOverBuffers(benchmark::State& state)
 {
     StereoBlock block;
     constexpr int kBatch = 64;
-    constexpr size_t kBlockBytes = 2 * kChannels * kFrames * sizeof(float);
+    constexpr size_t kBlockBytes = (kOutputs ? 2 : 1) * kChannels * kFrames * sizeof(float);
     constexpr size_t kBatchBytes = kBatch * kBlockBytes;
     std::vector<uint8_t> area(size_t{16} << 20);
     const size_t batchesInArea = area.size() / kBatchBytes;
@@ -125,7 +125,8 @@ void handOverBuffers(benchmark::State& state)
         uint8_t* slot = area.data() + static_cast<size_t>(batch) % batchesInArea * kBatchBytes +
                         static_cast<size_t>(calls) * kBlockBytes;
         for (void* const* buffers : {block.inputs, block.outputs})
-            for (int c = 0; c < kChannels; ++c, slot += kFrames * sizeof(float))
+            for (int c = 0; c < kChannels && (kOutputs || buffers == block.inputs);
+                 ++c, slot += kFrames * sizeof(float))
                 std::memcpy(slot, buffers[c], kFrames * sizeof(float));
         benchmark::ClobberMemory();
         if (++calls == kBatch)
@@ -147,7 +148,8 @@ void registerRecordingBenchmarks()
 {
     benchmark::RegisterBenchmark("recording:copyInputs64", copyInputs);
     benchmark::RegisterBenchmark("recording:processReplacing64", recordProcessReplacing);
-    benchmark::RegisterBenchmark("recording:handOverBuffers64", handOverBuffers);
+    benchmark::RegisterBenchmark("recording:handOverInputs64", handOverBuffers<false>);
+    benchmark::RegisterBenchmark("recording:handOverBuffers64", handOverBuffers<true>);
 }
 
 void printRecordingFileSize(std::ostream& out)
