@@ -1,8 +1,10 @@
 // GCC 12 takes the room the checked encoder found for the time info (an address handed over as
 // a number) for a region of no size, and warns inside the inlined encoder, in a header: only a
 // pragma above the includes reaches it. The encoder checks that room itself.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Warray-bounds"
 #pragma GCC diagnostic ignored "-Wstringop-overflow"
+#endif
 
 #include "logger/RecordCapture.h"
 
