@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <ostream>
 #include <thread>
 #include <vector>
@@ -37,54 +38,83 @@ void copyInputs(benchmark::State& state)
     }
 }
 
+constexpr int kBatch = 64;
+
+// As a session's writer: a thread of its own that takes what the calling thread wrote, a batch of
+// kBatch calls at a time and one batch behind; only waiting for it is outside the timing.
+class BatchTaker
+{
+public:
+    // take(batch) reads batch number batch (from 1) and returns a sum of what it read.
+    explicit BatchTaker(std::function<uint32_t(int)> take) : thread_([this, take] { run(take); }) {}
+    ~BatchTaker()
+    {
+        batches_.store(-1, std::memory_order_release);
+        thread_.join();
+    }
+    // After each call: hands the batch over once it is full.
+    void called(benchmark::State& state)
+    {
+        if (++calls_ < kBatch)
+            return;
+        state.PauseTiming();
+        while (taken_.load(std::memory_order_acquire) < handed_)
+            std::this_thread::yield();
+        batches_.store(++handed_, std::memory_order_release);
+        calls_ = 0;
+        state.ResumeTiming();
+    }
+    int batch() const { return handed_; }
+    int call() const { return calls_; }
+
+private:
+    void run(const std::function<uint32_t(int)>& take)
+    {
+        uint32_t sum = 0;
+        for (int batch = 1;; ++batch)
+        {
+            int started = 0;
+            while ((started = batches_.load(std::memory_order_acquire)) >= 0 && started < batch)
+                std::this_thread::yield();
+            if (started < 0)
+                break;
+            sum += take(batch);
+            taken_.store(batch, std::memory_order_release);
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+
+    std::atomic<int> batches_{0};
+    std::atomic<int> taken_{0};
+    int handed_ = 0;
+    int calls_ = 0;
+    std::thread thread_;
+};
+
+// From a ring of the session's size, while the calling thread goes on.
 void recordProcessReplacing(benchmark::State& state)
 {
     StereoBlock block;
-    // As in a session: a writer thread takes the records out and reads them, from a ring of the
-    // session's size, while the calling thread goes on. It is started every kBatch calls and
-    // lags one batch behind; only waiting for it is outside the timing.
-    constexpr int kBatch = 64;
     RecordRing ring(size_t{16} << 20);
-    std::atomic<int> batches{0};
-    std::atomic<int> taken{0};
-    std::thread writer(
-        [&]
-        {
-            uint32_t sum = 0;
-            for (int batch = 1;; ++batch)
+    {
+        BatchTaker writer(
+            [&](int)
             {
-                int started = 0;
-                while ((started = batches.load(std::memory_order_acquire)) >= 0 && started < batch)
-                    std::this_thread::yield();
-                if (started < 0)
-                    break;
+                uint32_t sum = 0;
                 ring.consume([&](const uint8_t* payload, size_t size)
                              { sum += recfmt::checksum(payload, size); });
-                taken.store(batch, std::memory_order_release);
-            }
-            benchmark::DoNotOptimize(sum);
-        });
-    int calls = 0;
-    int batch = 0;
-    for (auto _ : state)
-    {
-        capture::processCall(ring, kAudioThread, fnProcessReplacing, block.inputs, block.outputs,
-                             kFrames, kChannels, kChannels, sizeof(float));
-        capture::processReturn(ring, kAudioThread, fnProcessReplacing, block.outputs, kFrames,
-                               kChannels, sizeof(float));
-        benchmark::ClobberMemory();
-        if (++calls == kBatch)
+                return sum;
+            });
+        for (auto _ : state)
         {
-            state.PauseTiming();
-            while (taken.load(std::memory_order_acquire) < batch)
-                std::this_thread::yield();
-            batches.store(++batch, std::memory_order_release);
-            calls = 0;
-            state.ResumeTiming();
+            capture::processCall(ring, kAudioThread, fnProcessReplacing, block.inputs,
+                                 block.outputs, kFrames, kChannels, kChannels, sizeof(float));
+            capture::processReturn(ring, kAudioThread, fnProcessReplacing, block.outputs, kFrames,
+                                   kChannels, sizeof(float));
+            benchmark::ClobberMemory();
+            writer.called(state);
         }
     }
-    batches.store(-1, std::memory_order_release);
-    writer.join();
     state.counters["dropped"] = static_cast<double>(ring.dropped());
 }
 
@@ -94,53 +124,23 @@ void recordProcessReplacing(benchmark::State& state)
 template <bool kOutputs> void handOverBuffers(benchmark::State& state)
 {
     StereoBlock block;
-    constexpr int kBatch = 64;
     constexpr size_t kBlockBytes = (kOutputs ? 2 : 1) * kChannels * kFrames * sizeof(float);
     constexpr size_t kBatchBytes = kBatch * kBlockBytes;
     std::vector<uint8_t> area(size_t{16} << 20);
     const size_t batchesInArea = area.size() / kBatchBytes;
-    std::atomic<int> batches{0};
-    std::atomic<int> taken{0};
-    std::thread reader(
-        [&]
-        {
-            uint32_t sum = 0;
-            for (int batch = 1;; ++batch)
-            {
-                int started = 0;
-                while ((started = batches.load(std::memory_order_acquire)) >= 0 && started < batch)
-                    std::this_thread::yield();
-                if (started < 0)
-                    break;
-                const size_t from = static_cast<size_t>(batch - 1) % batchesInArea * kBatchBytes;
-                sum += recfmt::checksum(area.data() + from, kBatchBytes);
-                taken.store(batch, std::memory_order_release);
-            }
-            benchmark::DoNotOptimize(sum);
-        });
-    int calls = 0;
-    int batch = 0;
+    const auto batchAt = [&](int batch)
+    { return area.data() + static_cast<size_t>(batch) % batchesInArea * kBatchBytes; };
+    BatchTaker reader([&](int batch) { return recfmt::checksum(batchAt(batch - 1), kBatchBytes); });
     for (auto _ : state)
     {
-        uint8_t* slot = area.data() + static_cast<size_t>(batch) % batchesInArea * kBatchBytes +
-                        static_cast<size_t>(calls) * kBlockBytes;
+        uint8_t* slot = batchAt(reader.batch()) + static_cast<size_t>(reader.call()) * kBlockBytes;
         for (void* const* buffers : {block.inputs, block.outputs})
             for (int c = 0; c < kChannels && (kOutputs || buffers == block.inputs);
                  ++c, slot += kFrames * sizeof(float))
                 std::memcpy(slot, buffers[c], kFrames * sizeof(float));
         benchmark::ClobberMemory();
-        if (++calls == kBatch)
-        {
-            state.PauseTiming();
-            while (taken.load(std::memory_order_acquire) < batch)
-                std::this_thread::yield();
-            batches.store(++batch, std::memory_order_release);
-            calls = 0;
-            state.ResumeTiming();
-        }
+        reader.called(state);
     }
-    batches.store(-1, std::memory_order_release);
-    reader.join();
 }
 } // namespace
 
