@@ -206,15 +206,22 @@ template <typename Data> size_t checkedData(recfmt::UncheckedWriter& fields, Dat
     return writer.ok() ? fields.size() + writer.size() : 0;
 }
 
-void callHead(recfmt::UncheckedWriter& w, Thread thread, VstFunctionIndex function, int32_t opcode,
-              int32_t index, VstIntPtr value, const void* ptr, float opt) noexcept
+// The fields every call and return record starts with.
+void recordHead(recfmt::UncheckedWriter& w, recfmt::RecordKind kind, size_t fields, Thread thread,
+                VstFunctionIndex function, int32_t opcode) noexcept
 {
-    w.array(12);
-    w.uint(recfmt::kCall);
+    w.array(fields);
+    w.uint(kind);
     w.uint(thread.number);
     w.uint(thread.role);
     w.uint(static_cast<uint64_t>(function));
     w.integer(opcode);
+}
+
+void callHead(recfmt::UncheckedWriter& w, Thread thread, VstFunctionIndex function, int32_t opcode,
+              int32_t index, VstIntPtr value, const void* ptr, float opt) noexcept
+{
+    recordHead(w, recfmt::kCall, 12, thread, function, opcode);
     w.integer(index);
     w.integer(value);
     w.single(opt);
@@ -237,16 +244,6 @@ void timeNow(uint8_t* at) noexcept
     recfmt::UncheckedWriter(at, 9).uint64(tickclock::now());
 }
 
-void returnHead(recfmt::UncheckedWriter& w, Thread thread, VstFunctionIndex function,
-                int32_t opcode) noexcept
-{
-    w.array(8);
-    w.uint(recfmt::kReturn);
-    w.uint(thread.number);
-    w.uint(thread.role);
-    w.uint(static_cast<uint64_t>(function));
-    w.integer(opcode);
-}
 } // namespace
 
 void opcodeCall(RecordRing& ring, Thread thread, VstFunctionIndex function, int32_t opcode,
@@ -277,7 +274,7 @@ void opcodeReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, in
     put(ring, kFieldBytes + measure.bytes,
         [&](recfmt::UncheckedWriter& w)
         {
-            returnHead(w, thread, function, opcode);
+            recordHead(w, recfmt::kReturn, 8, thread, function, opcode);
             w.integer(result);
             w.uint64(tickclock::now());
             w.array(measure.items);
@@ -331,7 +328,7 @@ void processReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, v
     put(ring, kFieldBytes + static_cast<size_t>(numOutputs) * (channelBytes + 9),
         [&](recfmt::UncheckedWriter& w)
         {
-            returnHead(w, thread, function, numOutputs);
+            recordHead(w, recfmt::kReturn, 8, thread, function, numOutputs);
             w.integer(0);
             uint8_t* end = timeToCome(w);
             w.array(static_cast<size_t>(numOutputs));
@@ -361,7 +358,7 @@ void parameterReturn(RecordRing& ring, Thread thread, VstFunctionIndex function,
     put(ring, kFieldBytes,
         [&](recfmt::UncheckedWriter& w)
         {
-            returnHead(w, thread, function, index);
+            recordHead(w, recfmt::kReturn, 8, thread, function, index);
             w.single(result);
             w.uint64(tickclock::now());
             w.array(0);

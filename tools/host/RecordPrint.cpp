@@ -136,10 +136,13 @@ void Printer::call(const Record& record)
     printed.begin(line, number.c_str());
     const VstOpCodeInfo* info = opCodeInfo(function, record.opcode);
     CallArguments arguments;
+    const bool decoded = info != nullptr && decodesCall(function, record.opcode);
     if (info != nullptr)
     {
-        arguments = open.structures->callArguments(record);
+        // Rebuilt only where a text or a decoder reads them.
         const bool textIn = info->ptrKind == ptrString && !info->ptrIsReturned;
+        if (textIn || decoded)
+            arguments = open.structures->callArguments(record);
         formatCallLine(line, prefixOf(function), *info, record.index,
                        static_cast<long>(record.value),
                        textIn ? arguments.ptr : recordedPointer(record.ptr), record.opt, true);
@@ -158,7 +161,7 @@ void Printer::call(const Record& record)
                           recordedPointer(record.numbers.size() > 2 ? record.numbers[2] : 0),
                           static_cast<long>(record.value), true);
     printed.finish(line);
-    if (info != nullptr && decodesCall(function, record.opcode))
+    if (decoded)
         decodeCall(printed, function, record.opcode, static_cast<long>(arguments.value),
                    arguments.ptr);
     showMxcsr(printed, record);
