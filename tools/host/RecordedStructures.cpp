@@ -68,25 +68,30 @@ void* RecordedStructures::events(const recfmt::Record& call)
 CallArguments RecordedStructures::callArguments(const recfmt::Record& call)
 {
     const auto function = static_cast<VstFunctionIndex>(call.function);
+    const bool hasPtr = call.ptr != 0;
     CallArguments arguments;
     arguments.value = static_cast<VstIntPtr>(call.value);
-    if (call.ptr == 0)
-        arguments.ptr = nullptr;
-    else if (const VstOpCodeInfo* info = opCodeInfo(function, call.opcode);
-             info != nullptr && info->ptrKind == ptrString && !info->ptrIsReturned)
-        arguments.ptr = copyAt(call.bytes, 0);
-    else
-        arguments.ptr = copy({}, kScratchBytes);
     cells_[0] = cells_[1] = nullptr;
+    switch (carriedOut(function, call.opcode))
+    {
+    case Carried::chunkOut:
+    case Carried::rectangle:
+        arguments.ptr = &cells_[1];
+        return arguments;
+    case Carried::arrangementsAt:
+        arguments.value = reinterpret_cast<VstIntPtr>(&cells_[0]);
+        arguments.ptr = &cells_[1];
+        return arguments;
+    default:
+        break;
+    }
     switch (carriedIn(function, call.opcode))
     {
     case Carried::chunkIn:
-        if (arguments.ptr != nullptr)
-            arguments.ptr = copyAt(call.bytes, 0, kBytesRead);
+        arguments.ptr = hasPtr ? copyAt(call.bytes, 0, kBytesRead) : nullptr;
         break;
     case Carried::events:
-        if (arguments.ptr != nullptr)
-            arguments.ptr = events(call);
+        arguments.ptr = hasPtr ? events(call) : nullptr;
         break;
     case Carried::arrangements:
         arguments.value =
@@ -98,20 +103,13 @@ CallArguments RecordedStructures::callArguments(const recfmt::Record& call)
                             : copyAt(call.bytes, 1, kArrangementBytes);
         break;
     default:
-        break;
-    }
-    switch (carriedOut(function, call.opcode))
-    {
-    case Carried::chunkOut:
-    case Carried::rectangle:
-        arguments.ptr = &cells_[1];
-        break;
-    case Carried::arrangementsAt:
-        arguments.value = reinterpret_cast<VstIntPtr>(&cells_[0]);
-        arguments.ptr = &cells_[1];
-        break;
-    default:
-        break;
+        if (!hasPtr)
+            break;
+        if (const VstOpCodeInfo* info = opCodeInfo(function, call.opcode);
+            info != nullptr && info->ptrKind == ptrString && !info->ptrIsReturned)
+            arguments.ptr = copyAt(call.bytes, 0);
+        else
+            arguments.ptr = copy({}, kScratchBytes);
     }
     return arguments;
 }
