@@ -158,7 +158,7 @@ bool singleInstanceWanted()
     if (!registry::anyLiveSession())
         return false;
     OXLogger settings;
-    juce::File ignored;
+    std::string ignored;
     readSettings(settingsFiles().read, ignored, settings);
     const juce::var* single = settings.outputAttributes.getVarPointer("singleInstance");
     return single != nullptr && single->toString().trim() == "1";

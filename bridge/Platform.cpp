@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
@@ -10,6 +11,7 @@
 #include <linux/membarrier.h>
 #include <new>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -84,6 +86,18 @@ ResourceRef currentResources() noexcept
 }
 
 void useResources(ResourceRef) noexcept {}
+
+std::string workingFolder()
+{
+    char buffer[PATH_MAX];
+    return getcwd(buffer, sizeof buffer) != nullptr ? std::string(buffer) : std::string();
+}
+
+bool isFolder(const std::string& path) noexcept
+{
+    struct stat status;
+    return !path.empty() && stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
 
 bool displayAvailable() noexcept
 {

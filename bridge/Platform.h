@@ -33,6 +33,10 @@ void closeResources(ModuleHandle module, ResourceRef resources) noexcept;
 ResourceRef currentResources() noexcept;
 void useResources(ResourceRef resources) noexcept;
 
+// The working folder, or an empty text; and whether path names a folder.
+std::string workingFolder();
+bool isFolder(const std::string& path) noexcept;
+
 // Whether an X display can be opened. Creating a window without one crashes inside JUCE.
 bool displayAvailable() noexcept;
 

@@ -4,6 +4,7 @@
 
 #include "bridge/Forwarders.h"
 #include "bridge/MessageThread.h"
+#include "bridge/PathText.h"
 #include "bridge/Recorder.h"
 #include "bridge/Session.h"
 
@@ -12,6 +13,8 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <vector>
 
 juce::File dllPath;
 
@@ -23,14 +26,40 @@ juce::String chooserTitle()
 }
 
 // OPLEXA_PLUGIN may list plug-ins separated by ':': the session started K-th takes the K-th,
-// and the last one stands for every later session.
-juce::String pluginFromEnvironment(const Session& session)
+// and the last one stands for every later session. An empty element (a doubled, leading or
+// trailing ':') names nothing and is skipped, so that it costs no session its plug-in.
+std::string pluginFromEnvironment(Session& session)
 {
-    const juce::StringArray list = juce::StringArray::fromTokens(
-        juce::String::fromUTF8(platform::environment("OPLEXA_PLUGIN").c_str()), ":", "");
-    if (list.isEmpty())
+    const std::string value = platform::environment("OPLEXA_PLUGIN");
+    std::vector<std::string> list;
+    bool emptyElement = false;
+    for (size_t start = 0; !value.empty() && start <= value.size();)
+    {
+        const size_t end = std::min(value.find(':', start), value.size());
+        if (end == start)
+            emptyElement = true;
+        else
+            list.push_back(value.substr(start, end - start));
+        start = end + 1;
+    }
+    if (emptyElement)
+        session.oxLogger.log("OPLEXA_PLUGIN has an empty element; it is skipped");
+    if (list.empty())
         return {};
-    return list[std::min(session.startOrder, list.size() - 1)];
+    return list[std::min(static_cast<size_t>(session.startOrder), list.size() - 1)];
+}
+
+// An absolute path from OPLEXA_PLUGIN, relative to the working folder. JUCE resolves a text
+// path as before; one that is not valid UTF-8 keeps its bytes, which JUCE would lose.
+std::string absolutePath(const std::string& path)
+{
+    const std::string workingFolder = platform::workingFolder();
+    if (!pathText::isValidUtf8(path) || !pathText::isValidUtf8(workingFolder))
+        return path[0] == '/' ? path : workingFolder + "/" + path;
+    return juce::File(juce::String::fromUTF8(workingFolder.c_str()))
+        .getChildFile(juce::String::fromUTF8(path.c_str()))
+        .getFullPathName()
+        .toStdString();
 }
 
 // The answer of one session's chooser, handed from the message thread to the session's own.
@@ -45,11 +74,12 @@ struct ChooserAnswer
 // Each session's chooser runs on the message thread without a modal loop of its own, so that
 // several sessions can choose at once; each entry call waits for its own answer only, and gives
 // up when the message thread stops (the host is going).
-bool browseForPlugin(Session& session, juce::File& chosen)
+bool browseForPlugin(Session& session, std::string& chosen)
 {
     auto answer = std::make_shared<ChooserAnswer>();
     messageThread::post(
-        [answer, title = chooserTitle(), folder = session.lastDir]
+        [answer, title = chooserTitle(),
+         folder = juce::File(juce::String::fromUTF8(session.lastDir.c_str()))]
         {
             auto chooser = std::make_shared<juce::FileChooser>(title, folder, "*.so");
             chooser->launchAsync(
@@ -71,17 +101,17 @@ bool browseForPlugin(Session& session, juce::File& chosen)
                                       [&] { return answer->done; }))
         if (!messageThread::isRunning())
             return false;
-    chosen = answer->file;
-    return chosen != juce::File();
+    chosen = answer->file.getFullPathName().toStdString();
+    return answer->file != juce::File();
 }
 
 // The user's choice: OPLEXA_PLUGIN stands for it, else the chooser, if there is a display.
-bool choosePlugin(Session& session, juce::File& chosen)
+bool choosePlugin(Session& session, std::string& chosen)
 {
-    const juce::String fromEnvironment = pluginFromEnvironment(session);
-    if (fromEnvironment.isNotEmpty())
+    const std::string fromEnvironment = pluginFromEnvironment(session);
+    if (!fromEnvironment.empty())
     {
-        chosen = juce::File::getCurrentWorkingDirectory().getChildFile(fromEnvironment);
+        chosen = absolutePath(fromEnvironment);
         return true;
     }
     if (!platform::displayAvailable())
@@ -96,7 +126,7 @@ bool choosePlugin(Session& session, juce::File& chosen)
 AEffect* failLoading(Session& session)
 {
     freeVstPlugin(session);
-    session.oxLogger.log(("Unloaded " + session.path).toRawUTF8());
+    session.oxLogger.log(("Unloaded " + pathText::printable(session.path)).toRawUTF8());
     return nullptr;
 }
 
@@ -131,18 +161,21 @@ AEffect* callEntryPoint(Session& session, VstPluginMainProc pluginMain, const ch
 AEffect* loadVstPlugin(Session& session, audioMasterCallback audioMaster)
 {
     session.vstAudioMaster = audioMaster;
-    if (!session.lastDir.isDirectory())
-        session.lastDir = juce::File::getSpecialLocation(juce::File::userHomeDirectory);
+    if (!platform::isFolder(session.lastDir))
+        session.lastDir = juce::File::getSpecialLocation(juce::File::userHomeDirectory)
+                              .getFullPathName()
+                              .toStdString();
 
-    juce::File chosen;
+    std::string chosen;
     if (!choosePlugin(session, chosen))
     {
         session.oxLogger.log("No plugin was selected");
         return nullptr;
     }
-    session.lastDir = chosen.getParentDirectory();
-    session.path = chosen.getFullPathName();
-    session.oxLogger.moduleName = chosen.getFileName() + session.nameSuffix();
+    session.lastDir = pathText::folderOf(chosen);
+    session.path = chosen;
+    session.oxLogger.moduleName =
+        pathText::printable(pathText::fileNameOf(chosen)) + session.nameSuffix();
     startRecording(session);
 
     const char* entryName = "";
@@ -150,7 +183,8 @@ AEffect* loadVstPlugin(Session& session, audioMasterCallback audioMaster)
     if (pluginMain == nullptr && session.vstBundle != nullptr &&
         platform::isOwnModule(session.vstBundle))
     {
-        session.oxLogger.log(("Oplexa can't host itself: " + session.path).toRawUTF8());
+        session.oxLogger.log(
+            ("Oplexa can't host itself: " + pathText::printable(session.path)).toRawUTF8());
         return failLoading(session);
     }
     if (pluginMain == nullptr)
@@ -171,13 +205,13 @@ AEffect* loadVstPlugin(Session& session, audioMasterCallback audioMaster)
 
 VstPluginMainProc getVstPluginMain(Session& session, const char** entryName)
 {
-    session.vstBundle = platform::openModule(session.path.toRawUTF8());
+    session.vstBundle = platform::openModule(session.path.c_str());
     if (session.vstBundle == nullptr)
     {
         const std::string reason = platform::lastModuleError();
-        session.oxLogger.log(
-            ("Failed to load " + session.path + (reason.empty() ? "" : ": ") + reason.c_str())
-                .toRawUTF8());
+        session.oxLogger.log(("Failed to load " + pathText::printable(session.path) +
+                              (reason.empty() ? "" : ": ") + pathText::printable(reason))
+                                 .toRawUTF8());
         return nullptr;
     }
     session.bundleRes = platform::openResources(session.vstBundle);
@@ -200,7 +234,7 @@ bool freeVstPlugin(Session& session)
 void unloadPlugin(Session& session)
 {
     if (freeVstPlugin(session))
-        session.oxLogger.log(("Unloaded " + session.path).toRawUTF8());
+        session.oxLogger.log(("Unloaded " + pathText::printable(session.path)).toRawUTF8());
 }
 
 void getModuleFileName()

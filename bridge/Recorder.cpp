@@ -1,5 +1,6 @@
 #include "bridge/Recorder.h"
 
+#include "bridge/PathText.h"
 #include "bridge/Platform.h"
 #include "bridge/Session.h"
 #include "logger/RecordFormat.h"
@@ -93,7 +94,7 @@ bool Recorder::openFile(const std::string& folder, const std::string& pluginPath
         fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd_ >= 0)
         {
-            logger_->log(("Recording to " + path).c_str());
+            logger_->log(("Recording to " + pathText::printable(path)).toRawUTF8());
             return true;
         }
         if (errno != EEXIST)
@@ -276,6 +277,6 @@ void startRecording(Session& session)
         folder = session.oxLogger.recordFolder.toStdString();
     if (folder.empty())
         return;
-    session.recorder.start(session.oxLogger, folder, session.path.toStdString(), session.instance,
+    session.recorder.start(session.oxLogger, folder, session.path, session.instance,
                            session.oxLogger.recordOutputs.equalsIgnoreCase("full"));
 }

@@ -13,6 +13,7 @@
 #include <juce_core/juce_core.h>
 
 #include <atomic>
+#include <string>
 
 class OXWindow;
 class SettingsKeeper;
@@ -43,9 +44,10 @@ public:
     // The hosted module, its resources and its file, from the choice to the unload.
     platform::ModuleHandle vstBundle = nullptr;
     platform::ResourceRef bundleRes = 0;
-    juce::String path;
+    // Paths as the file system's bytes, which need not be valid UTF-8.
+    std::string path;
     // The folder the chooser opens in; kept in the settings file.
-    juce::File lastDir;
+    std::string lastDir;
 
     // Touched only on the message thread.
     OXWindow* window = nullptr;

@@ -1,5 +1,6 @@
 #include "bridge/SettingsFile.h"
 
+#include "bridge/PathText.h"
 #include "bridge/SettingsSyntax.h"
 #include "logger/OXLogger.h"
 
@@ -31,7 +32,7 @@ SettingsFiles settingsFilesFor(const juce::File& module, const juce::File& confi
     return {write.existsAsFile() || !other.existsAsFile() ? write : other, write};
 }
 
-void applySettings(const void* data, size_t size, juce::File& lastDir, OXLogger& logger)
+void applySettings(const void* data, size_t size, std::string& lastDir, OXLogger& logger)
 {
     // JUCE's parser reads past the end of some malformed text and never returns from other
     // text, so only valid UTF-8 holding plain XML is handed to it. The text ends at the first
@@ -54,16 +55,23 @@ void applySettings(const void* data, size_t size, juce::File& lastDir, OXLogger&
         {
             // An element in place of the text names no folder: the chooser falls back home.
             // A relative path would name a folder under whatever the host's working folder is.
+            std::string path;
             if (!text->isTextElement())
-                lastDir = juce::File();
+                lastDir.clear();
+            else if (lastDirElement->getBoolAttribute(pathText::kEscapedAttribute))
+            {
+                if (pathText::unescape(text->getText().toStdString(), path) && !path.empty() &&
+                    path[0] == '/')
+                    lastDir = path;
+            }
             else if (juce::File::isAbsolutePath(text->getText()))
-                lastDir = juce::File(text->getText());
+                lastDir = juce::File(text->getText()).getFullPathName().toStdString();
         }
     if (const auto* loggerElement = root->getChildByName("Logger"))
         logger.loadState(*loggerElement);
 }
 
-void readSettings(const juce::File& file, juce::File& lastDir, OXLogger& logger)
+void readSettings(const juce::File& file, std::string& lastDir, OXLogger& logger)
 {
     if (file == juce::File() || !file.existsAsFile())
         return;
@@ -74,11 +82,18 @@ void readSettings(const juce::File& file, juce::File& lastDir, OXLogger& logger)
 
 namespace
 {
-juce::XmlElement settingsDocument(const juce::File& lastDir, const OXLogger& logger)
+juce::XmlElement settingsDocument(const std::string& lastDir, const OXLogger& logger)
 {
     juce::XmlElement root("Oplexa");
     auto* lastDirElement = root.createNewChildElement("LastDir");
-    lastDirElement->addTextElement(lastDir.getFullPathName());
+    // A path that is not valid UTF-8 is kept escaped, and says so; any other as it is.
+    if (pathText::isValidUtf8(lastDir))
+        lastDirElement->addTextElement(juce::String::fromUTF8(lastDir.c_str()));
+    else
+    {
+        lastDirElement->setAttribute(pathText::kEscapedAttribute, 1);
+        lastDirElement->addTextElement(pathText::escape(lastDir));
+    }
     logger.saveState(*root.createNewChildElement("Logger"));
     return root;
 }
@@ -91,12 +106,12 @@ juce::XmlElement::TextFormat settingsFormat()
 }
 } // namespace
 
-juce::String settingsText(const juce::File& lastDir, const OXLogger& logger)
+juce::String settingsText(const std::string& lastDir, const OXLogger& logger)
 {
     return settingsDocument(lastDir, logger).toString(settingsFormat());
 }
 
-bool writeSettings(const juce::File& file, const juce::File& lastDir, const OXLogger& logger)
+bool writeSettings(const juce::File& file, const std::string& lastDir, const OXLogger& logger)
 {
     if (file == juce::File() || !file.getParentDirectory().createDirectory())
         return false;

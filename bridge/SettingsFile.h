@@ -4,6 +4,8 @@
 
 #include <juce_core/juce_core.h>
 
+#include <string>
+
 class OXLogger;
 
 // X.so keeps its settings in X.xml in the same folder; an unknown module has no settings file.
@@ -20,10 +22,10 @@ struct SettingsFiles
 SettingsFiles settingsFilesFor(const juce::File& module, const juce::File& configHome);
 
 // Applies what a settings document holds; anything missing or malformed is skipped, and a
-// document that is not valid UTF-8 is skipped whole.
-void applySettings(const void* data, size_t size, juce::File& lastDir, OXLogger& logger);
-void readSettings(const juce::File& file, juce::File& lastDir, OXLogger& logger);
+// document that is not valid UTF-8 is skipped whole. lastDir is a path's bytes.
+void applySettings(const void* data, size_t size, std::string& lastDir, OXLogger& logger);
+void readSettings(const juce::File& file, std::string& lastDir, OXLogger& logger);
 // The text writeSettings writes.
-juce::String settingsText(const juce::File& lastDir, const OXLogger& logger);
+juce::String settingsText(const std::string& lastDir, const OXLogger& logger);
 // False when the file could not be written.
-bool writeSettings(const juce::File& file, const juce::File& lastDir, const OXLogger& logger);
+bool writeSettings(const juce::File& file, const std::string& lastDir, const OXLogger& logger);

@@ -65,7 +65,7 @@ void writeSwitches(const std::string& file, const std::string& folder, bool logg
     logger.logParameters = true;
     logger.logReturnParameters = true;
     logger.logTime = false;
-    if (!writeSettings(juce::File(file), juce::File(folder), logger))
+    if (!writeSettings(juce::File(file), folder, logger))
         throw std::runtime_error("cannot write " + file);
 }
 

@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static OXLogger logger;
     logger.init("Fuzz.so");
-    juce::File lastDir;
+    std::string lastDir;
     applySettings(data, size, lastDir, logger);
     return 0;
 }

@@ -101,7 +101,7 @@ TEST(LogOutputSettings, WrittenBackOnlyWhenPresentAndARelativeLogFileIsBesideThe
     unsetenv("OPLEXA_LOG_FILE");
     TempFolder folder;
     const juce::File settings(folder.file("Oplexa.xml"));
-    juce::File lastDir("/opt/vst");
+    std::string lastDir("/opt/vst");
     for (const juce::String attributes :
          {"", " LOGFILE=\"log.txt\" logWrites=\"queue\" logQueueKB=\"64\""})
     {

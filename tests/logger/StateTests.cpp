@@ -30,7 +30,7 @@ std::vector<long> switchesAndCounts(const OXLogger& logger)
     return result;
 }
 
-void apply(const std::string& document, juce::File& lastDir, OXLogger& logger)
+void apply(const std::string& document, std::string& lastDir, OXLogger& logger)
 {
     applySettings(document.data(), document.size(), lastDir, logger);
 }
@@ -126,14 +126,14 @@ TEST(SettingsFile, BadFilesChangeNothing)
     for (const std::string& document : documents)
     {
         CapturingLogger logger;
-        juce::File lastDir("/keep");
+        std::string lastDir("/keep");
         apply(document, lastDir, logger);
         if (document.find('\0') != std::string::npos && document.size() == 42)
         {
-            EXPECT_EQ(lastDir.getFullPathName(), "/tmp"); // read up to the zero byte
+            EXPECT_EQ(lastDir, "/tmp"); // read up to the zero byte
             continue;
         }
-        EXPECT_EQ(lastDir.getFullPathName(), "/keep") << document;
+        EXPECT_EQ(lastDir, "/keep") << document;
         EXPECT_EQ(switches(logger), std::vector<bool>(134, true)) << document;
     }
 }
@@ -141,14 +141,14 @@ TEST(SettingsFile, BadFilesChangeNothing)
 TEST(SettingsFile, AnElementInLastDirEmptiesItAndOldFilesSwitchTheNewFunctionOn)
 {
     CapturingLogger logger;
-    juce::File lastDir("/keep");
+    std::string lastDir("/keep");
     std::string functions; // as written before processDoubleReplacing, function 6, existed
     for (int i = 0; i < 6; ++i)
         functions += "<opCode index=\"" + std::to_string(i) + "\" enabled=\"0\"/>";
     apply("<Oplexa><LastDir><Folder>/tmp</Folder></LastDir><Logger><vstAEffectFunctions>" +
               functions + "</vstAEffectFunctions></Logger></Oplexa>",
           lastDir, logger);
-    EXPECT_EQ(lastDir, juce::File());
+    EXPECT_EQ(lastDir, "");
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(logger.isVstOpCodeEnabled(OXLogger::vstAEffectFunctions, i), i == 6) << i;
 }
@@ -156,11 +156,11 @@ TEST(SettingsFile, AnElementInLastDirEmptiesItAndOldFilesSwitchTheNewFunctionOn)
 TEST(SettingsFile, ForeignRootIsReadAndTheFileRestoresEverySwitchAndFlag)
 {
     CapturingLogger logger;
-    juce::File lastDir;
+    std::string lastDir;
     apply("<Something><LastDir>/opt/vst</LastDir><Logger><vstAEffectFunctions>"
           "<opCode index=\"2\" enabled=\"0\"/></vstAEffectFunctions></Logger></Something>",
           lastDir, logger);
-    EXPECT_EQ(lastDir.getFullPathName(), "/opt/vst");
+    EXPECT_EQ(lastDir, "/opt/vst");
     EXPECT_FALSE(logger.isVstOpCodeEnabled(OXLogger::vstAEffectFunctions, 2));
 
     for (int g = 0; g < 3; ++g)
@@ -176,7 +176,7 @@ TEST(SettingsFile, ForeignRootIsReadAndTheFileRestoresEverySwitchAndFlag)
     EXPECT_TRUE(written.contains("<Oplexa>\r\n  <LastDir>/opt/vst</LastDir>\r\n  <Logger>"));
     EXPECT_TRUE(written.contains("name=\"ThereIsNoSuchOpCode\""));
     CapturingLogger reread;
-    juce::File rereadDir;
+    std::string rereadDir;
     readSettings(file, rereadDir, reread);
     EXPECT_EQ(rereadDir, lastDir);
     EXPECT_EQ(switches(reread), switches(logger));
@@ -187,4 +187,36 @@ TEST(SettingsFile, ForeignRootIsReadAndTheFileRestoresEverySwitchAndFlag)
     file.deleteFile();
     readSettings(file, rereadDir, reread); // missing: nothing happens
     EXPECT_FALSE(writeSettings(juce::File(), lastDir, logger));
+}
+
+TEST(SettingsFile, LastDirKeepsItsBytesAndValidPathsAreWrittenAsBefore)
+{
+    const struct
+    {
+        std::string bytes;
+        const char* element; // as written
+    } cases[] = {
+        {"/opt/vst", "<LastDir>/opt/vst</LastDir>"},
+        {"/a\\xff/\\\\b/\xc3\xa9", "<LastDir>/a\\xff/\\\\b/&#233;</LastDir>"},
+        {"/tmp/x\xff\xfe", "<LastDir escaped=\"1\">/tmp/x\\xff\\xfe</LastDir>"},
+        {"/a\\xff/\xc3\xa9\xc3/\\", "<LastDir escaped=\"1\">/a\\\\xff/&#233;\\xc3/\\\\</LastDir>"},
+    };
+    for (const auto& c : cases)
+    {
+        CapturingLogger logger;
+        const juce::String written = settingsText(c.bytes, logger);
+        EXPECT_TRUE(written.contains(c.element)) << c.element;
+        std::string reread;
+        apply(written.toStdString(), reread, logger);
+        EXPECT_EQ(reread, c.bytes) << c.element;
+    }
+    // An escape that is not one the writer makes changes nothing.
+    for (const char* bad : {"/a\\x4", "/a\\q", "/a\\x00", "a\\xff"})
+    {
+        CapturingLogger logger;
+        std::string lastDir("/keep");
+        apply(std::string("<Oplexa><LastDir escaped=\"1\">") + bad + "</LastDir></Oplexa>", lastDir,
+              logger);
+        EXPECT_EQ(lastDir, "/keep") << bad;
+    }
 }
