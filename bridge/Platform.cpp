@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <csignal>
 #include <cstdlib>
@@ -113,12 +114,26 @@ bool displayAvailable() noexcept
     auto open = reinterpret_cast<OpenDisplay>(dlsym(xlib, "XOpenDisplay"));
     auto close = reinterpret_cast<CloseDisplay>(dlsym(xlib, "XCloseDisplay"));
     bool available = false;
-    if (open != nullptr && close != nullptr)
+    // A busy X server turns a connection away now and then: up to five tries, 100 ms apart,
+    // each begun within half a second of the first.
+    constexpr int kTries = 5;
+    constexpr auto kPause = std::chrono::milliseconds(100);
+    const auto last = std::chrono::steady_clock::now() + std::chrono::milliseconds(500) - kPause;
+    for (int tried = 0; open != nullptr && close != nullptr && tried < kTries; ++tried)
+    {
+        if (tried > 0)
+        {
+            if (std::chrono::steady_clock::now() > last)
+                break;
+            sleepMilliseconds(static_cast<int>(kPause.count()));
+        }
         if (void* connection = open(nullptr))
         {
             available = true;
             close(connection);
+            break;
         }
+    }
     dlclose(xlib);
     return available;
 }
