@@ -1,6 +1,7 @@
 #include "bridge/EntryPoint.h"
 
 #include "bridge/Lifecycle.h"
+#include "bridge/PathText.h"
 #include "bridge/PluginLoader.h"
 #include "bridge/Session.h"
 #include "bridge/SessionRegistry.h"
@@ -22,9 +23,12 @@ AEffect* refuse()
     }
     static OXLogger moduleLogger;
     static std::once_flag named;
-    std::call_once(
-        named,
-        [] { moduleLogger.moduleName = juce::File(platform::ownModulePath()).getFileName(); });
+    std::call_once(named,
+                   []
+                   {
+                       moduleLogger.moduleName =
+                           pathText::printable(pathText::fileNameOf(platform::ownModulePath()));
+                   });
     // The starting session opens the log right after reading its settings.
     for (int waited = 0; waited < 500 && !logOutputStarted(); ++waited)
         platform::sleepMilliseconds(1);

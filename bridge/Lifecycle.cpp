@@ -4,6 +4,7 @@
 #include "bridge/CrashReport.h"
 #include "bridge/MessageThread.h"
 #include "bridge/MonitorWindow.h"
+#include "bridge/PathText.h"
 #include "bridge/Platform.h"
 #include "bridge/PluginLoader.h"
 #include "bridge/Session.h"
@@ -133,7 +134,7 @@ void startOplexa(Session& session)
 {
     lastSession = &session;
     OXLogger& logger = session.oxLogger;
-    logger.init(dllPath.getFileName() + session.nameSuffix(), false);
+    logger.init(pathText::printable(pathText::fileNameOf(dllPath)) + session.nameSuffix(), false);
     // The settings name where the log goes, so they are read before the first line; the start
     // lines still go out as before the settings applied, without the time of day.
     const SettingsFiles settings = settingsFiles();
@@ -145,7 +146,7 @@ void startOplexa(Session& session)
             logger.startOutput(settings.read.getParentDirectory());
     }
     const bool logTime = logger.logTime.exchange(false);
-    logger.log(("Oplexa - " + dllPath.getFullPathName()).toRawUTF8());
+    logger.log(("Oplexa - " + pathText::printable(dllPath)).toRawUTF8());
     logger.log(juce::Time::getCurrentTime().toString(true, true, true, false).toRawUTF8());
     if (settings.write != juce::File())
         logger.log(settingsLine(settings).toRawUTF8());

@@ -16,13 +16,15 @@
 #include <string>
 #include <vector>
 
-juce::File dllPath;
+std::string dllPath;
 
 namespace
 {
 juce::String chooserTitle()
 {
-    return dllPath.getFileNameWithoutExtension() + " - Please select the plugin to log...";
+    const std::string name = pathText::fileNameOf(dllPath);
+    return pathText::printable(name.substr(0, name.rfind('.'))) +
+           " - Please select the plugin to log...";
 }
 
 // OPLEXA_PLUGIN may list plug-ins separated by ':': the session started K-th takes the K-th,
@@ -49,8 +51,8 @@ std::string pluginFromEnvironment(Session& session)
     return list[std::min(static_cast<size_t>(session.startOrder), list.size() - 1)];
 }
 
-// An absolute path from OPLEXA_PLUGIN, relative to the working folder. JUCE resolves a text
-// path as before; one that is not valid UTF-8 keeps its bytes, which JUCE would lose.
+// A path made absolute against the working folder. JUCE resolves a text path as before; one that
+// is not valid UTF-8 keeps its bytes, which JUCE would lose.
 std::string absolutePath(const std::string& path)
 {
     const std::string workingFolder = platform::workingFolder();
@@ -240,11 +242,10 @@ void unloadPlugin(Session& session)
 void getModuleFileName()
 {
     // Found once: sessions read it without the registry's lock afterwards.
-    if (dllPath != juce::File())
+    if (!dllPath.empty())
         return;
-    const std::string own = platform::ownModulePath();
     // The loader reports the path the host passed to dlopen, which may be relative.
+    const std::string own = platform::ownModulePath();
     if (!own.empty())
-        dllPath = juce::File::getCurrentWorkingDirectory().getChildFile(
-            juce::String::fromUTF8(own.c_str()));
+        dllPath = absolutePath(own);
 }

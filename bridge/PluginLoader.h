@@ -5,10 +5,12 @@
 
 #include <juce_core/juce_core.h>
 
+#include <string>
+
 class Session;
 
-// Oplexa's own module file; empty until getModuleFileName finds it.
-extern juce::File dllPath;
+// Oplexa's own module file, as the file system's bytes; empty until getModuleFileName finds it.
+extern std::string dllPath;
 
 // The chosen plug-in's record, or null when nothing was chosen or it failed to load.
 AEffect* loadVstPlugin(Session& session, audioMasterCallback audioMaster);

@@ -32,6 +32,18 @@ SettingsFiles settingsFilesFor(const juce::File& module, const juce::File& confi
     return {write.existsAsFile() || !other.existsAsFile() ? write : other, write};
 }
 
+SettingsFiles settingsFilesFor(const std::string& module, const juce::File& configHome)
+{
+    if (pathText::isValidUtf8(module))
+        return settingsFilesFor(juce::File(juce::String::fromUTF8(module.c_str())), configHome);
+    if (configHome == juce::File())
+        return {};
+    const std::string name = pathText::fileNameOf(module);
+    const juce::File config = configHome.getChildFile("oplexa").getChildFile(
+        pathText::printable(name.substr(0, name.rfind('.'))) + ".xml");
+    return {config, config};
+}
+
 void applySettings(const void* data, size_t size, std::string& lastDir, OXLogger& logger)
 {
     // JUCE's parser reads past the end of some malformed text and never returns from other

@@ -20,6 +20,10 @@ struct SettingsFiles
 // install), the same name in configHome/oplexa/ is written instead, if that can be. Reading
 // takes the file that will be written, or else the other one.
 SettingsFiles settingsFilesFor(const juce::File& module, const juce::File& configHome);
+// The same for a module path's bytes. JUCE can't name a folder that is not valid UTF-8, so a
+// module in one is treated as one in a folder that can't be written: its settings go to
+// configHome/oplexa/, named as the log shows its name.
+SettingsFiles settingsFilesFor(const std::string& module, const juce::File& configHome);
 
 // Applies what a settings document holds; anything missing or malformed is skipped, and a
 // document that is not valid UTF-8 is skipped whole. lastDir is a path's bytes.

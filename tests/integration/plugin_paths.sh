@@ -78,5 +78,15 @@ timeout 60 env -u OPLEXA_PLUGIN OPLEXA_LOG_FILE="$WORK/none.log" "$OPLEXA_HOST" 
     > "$WORK/host.out" 2>&1
 check "the saved folder reads back as the same bytes" cmp -s "$WORK/saved.xml" "$WORK/Oplexa.xml"
 
+# Oplexa itself in that folder: it names itself escaped and keeps its settings in the
+# configuration folder, by its name, as a module in a folder it can't write does.
+ln -s "$OPLEXA_MODULE" "$odd/Odd.so"
+timeout 60 env OPLEXA_PLUGIN="$OPLEXA_DEMO" XDG_CONFIG_HOME="$WORK/config" \
+    OPLEXA_LOG_FILE="$WORK/self.log" "$OPLEXA_HOST" --blocks 2 --quiet "$odd/Odd.so" > "$WORK/host.out" 2>&1
+check "Oplexa in a folder that is not UTF-8 hosts (status $?)" grep -q ':effOpen' "$WORK/self.log"
+check "it names itself escaped" grep -qF ") Odd.so:Oplexa - $WORK/x\\xff\\xfe/Odd.so" "$WORK/self.log"
+check "its settings are kept by its name" grep -qF "Settings file $WORK/config/oplexa/Odd.xml" "$WORK/self.log"
+check "and written there" test -s "$WORK/config/oplexa/Odd.xml"
+
 again_with_display "the display is probed again when a busy server refuses"
 finish
