@@ -129,7 +129,11 @@ void Recorder::start(OXLogger& logger, const std::string& folder, const std::str
     writer.array(9);
     writer.text(recfmt::kMagic, std::strlen(recfmt::kMagic));
     writer.uint(recfmt::kVersion);
-    writer.text(pluginPath.data(), pluginPath.size());
+    // A CBOR text must be UTF-8: a path that is not goes in as its bytes.
+    if (pathText::isValidUtf8(pluginPath))
+        writer.text(pluginPath.data(), pluginPath.size());
+    else
+        writer.bytes(pluginPath.data(), pluginPath.size());
     writer.uint(static_cast<uint64_t>(instance_));
     writer.text(startTime_.data(), startTime_.size());
     writer.boolean(fullOutputs);

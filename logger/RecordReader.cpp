@@ -144,7 +144,13 @@ void readHeader(const cbor_item_t* item, Header& header, Recording& recording)
         return;
     }
     cbor_item_t* const* f = arrayOf(item, header.version == 1 ? 6 : 9);
-    header.pluginPath = toText(f[2]);
+    if (cbor_isa_bytestring(f[2])) // a path that is not valid UTF-8
+    {
+        const std::vector<uint8_t> path = toBytes(f[2]);
+        header.pluginPath.assign(path.begin(), path.end());
+    }
+    else
+        header.pluginPath = toText(f[2]);
     header.instance = toUint(f[3]);
     header.startTime = toText(f[4]);
     if (!cbor_isa_float_ctrl(f[5]) || cbor_float_get_width(f[5]) != CBOR_FLOAT_0 ||

@@ -66,9 +66,13 @@ odd=$WORK/x$'\xff\xfe'
 mkdir "$odd"
 cp "$OPLEXA_DEMO" "$odd/gain"$'\xff'.so
 shown="$WORK/x\\xff\\xfe/gain\\xff.so"
+mkdir "$WORK/rec"
 timeout 60 env OPLEXA_PLUGIN="$odd/gain"$'\xff'.so OPLEXA_LOG_FILE="$WORK/odd.log" \
-    "$OPLEXA_HOST" --blocks 2 --quiet "$MODULE" > "$WORK/host.out" 2>&1
+    OPLEXA_RECORD="$WORK/rec" "$OPLEXA_HOST" --blocks 2 --quiet "$MODULE" > "$WORK/host.out" 2>&1
 check "hosted from a folder that is not UTF-8 (status $?)" grep -q ') gain\\xff.so:effOpen' "$WORK/odd.log"
+timeout 60 "$OPLEXA_HOST" --replay "$WORK"/rec/gain*.oplexarec > "$WORK/replay.out" 2>&1
+status=$?
+check "its recording replays with the plug-in at the recorded path (status $status)" [ $status -eq 0 ]
 check "its path is shown escaped" grep -qF "Unloaded $shown" "$WORK/odd.log"
 check "its folder is saved escaped" grep -qF "<LastDir escaped=\"1\">$WORK/x\\xff\\xfe</LastDir>" \
     "$WORK/Oplexa.xml"
