@@ -24,8 +24,9 @@ if [ "${1:-}" = --with-display ]; then
     kill $proxy
     window=shown
     grep -q 'No display to show the monitor window on' "$WORK/busy.log" && window=missing
-    check "two connections refused ($(cat "$WORK/refused" 2>/dev/null)), status $status, the window \
-$window" [ "$(cat "$WORK/refused" 2>/dev/null)/$status/$window" = 2/0/shown ]
+    refused=$(cat "$WORK/refused" 2>/dev/null)
+    check "$refused connections refused, status $status, the window $window" \
+        [ "$refused/$status/$window" = 2/0/shown ]
     finish
     exit
 fi
@@ -69,10 +70,12 @@ shown="$WORK/x\\xff\\xfe/gain\\xff.so"
 mkdir "$WORK/rec"
 timeout 60 env OPLEXA_PLUGIN="$odd/gain"$'\xff'.so OPLEXA_LOG_FILE="$WORK/odd.log" \
     OPLEXA_RECORD="$WORK/rec" "$OPLEXA_HOST" --blocks 2 --quiet "$MODULE" > "$WORK/host.out" 2>&1
-check "hosted from a folder that is not UTF-8 (status $?)" grep -q ') gain\\xff.so:effOpen' "$WORK/odd.log"
+check "hosted from a folder that is not UTF-8 (status $?)" \
+    grep -q ') gain\\xff.so:effOpen' "$WORK/odd.log"
 timeout 60 "$OPLEXA_HOST" --replay "$WORK"/rec/gain*.oplexarec > "$WORK/replay.out" 2>&1
 status=$?
-check "its recording replays with the plug-in at the recorded path (status $status)" [ $status -eq 0 ]
+check "its recording replays with the plug-in at the recorded path (status $status)" \
+    [ $status -eq 0 ]
 check "its path is shown escaped" grep -qF "Unloaded $shown" "$WORK/odd.log"
 check "its folder is saved escaped" grep -qF "<LastDir escaped=\"1\">$WORK/x\\xff\\xfe</LastDir>" \
     "$WORK/Oplexa.xml"
@@ -86,10 +89,13 @@ check "the saved folder reads back as the same bytes" cmp -s "$WORK/saved.xml" "
 # configuration folder, by its name, as a module in a folder it can't write does.
 ln -s "$OPLEXA_MODULE" "$odd/Odd.so"
 timeout 60 env OPLEXA_PLUGIN="$OPLEXA_DEMO" XDG_CONFIG_HOME="$WORK/config" \
-    OPLEXA_LOG_FILE="$WORK/self.log" "$OPLEXA_HOST" --blocks 2 --quiet "$odd/Odd.so" > "$WORK/host.out" 2>&1
+    OPLEXA_LOG_FILE="$WORK/self.log" "$OPLEXA_HOST" --blocks 2 --quiet "$odd/Odd.so" \
+    > "$WORK/host.out" 2>&1
 check "Oplexa in a folder that is not UTF-8 hosts (status $?)" grep -q ':effOpen' "$WORK/self.log"
-check "it names itself escaped" grep -qF ") Odd.so:Oplexa - $WORK/x\\xff\\xfe/Odd.so" "$WORK/self.log"
-check "its settings are kept by its name" grep -qF "Settings file $WORK/config/oplexa/Odd.xml" "$WORK/self.log"
+check "it names itself escaped" \
+    grep -qF ") Odd.so:Oplexa - $WORK/x\\xff\\xfe/Odd.so" "$WORK/self.log"
+check "its settings are kept by its name" \
+    grep -qF "Settings file $WORK/config/oplexa/Odd.xml" "$WORK/self.log"
 check "and written there" test -s "$WORK/config/oplexa/Odd.xml"
 
 again_with_display "the display is probed again when a busy server refuses"
