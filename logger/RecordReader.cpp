@@ -220,8 +220,9 @@ void checkArrangement(const Bytes& bytes)
         return;
     const auto channels = fieldAt<int32_t>(bytes, offsetof(VstSpeakerArrangement, numChannels));
     if (channels > kMaxChannels ||
-        bytes.size() < offsetof(VstSpeakerArrangement, speakers) +
-                           sizeof(VstSpeakerProperties) * static_cast<size_t>(std::max(channels, 0)))
+        bytes.size() <
+            offsetof(VstSpeakerArrangement, speakers) +
+                sizeof(VstSpeakerProperties) * static_cast<size_t>(std::max(channels, 0)))
         throw Beyond{"its speaker arrangement of " + std::to_string(channels) +
                      " channels is not all in it"};
 }
@@ -231,12 +232,12 @@ void checkEvents(const Record& record)
     for (size_t i = 0; i < record.bytes.size(); ++i)
     {
         const Bytes& event = record.bytes[i];
-        if (event.empty() || fieldAt<int32_t>(event, offsetof(VstEvent, type)) != kVstEventSysEx ||
-            i + 1 == record.bytes.size())
+        if (event.empty() || fieldAt<int32_t>(event, offsetof(VstEvent, type)) != kVstEventSysEx)
             continue;
         const auto claimed = fieldAt<int32_t>(event, offsetof(VstMidiSysexEvent, dumpBytes));
         const bool dump = fieldAt<uint64_t>(event, offsetof(VstMidiSysexEvent, dump)) != 0;
-        if (dump && claimed > 0 && record.bytes[++i].size() != static_cast<size_t>(claimed))
+        const size_t recorded = i + 1 < record.bytes.size() ? record.bytes[++i].size() : 0;
+        if (dump && claimed > 0 && recorded != static_cast<size_t>(claimed))
             throw Beyond{"its SysEx event of " + std::to_string(claimed) +
                          " bytes does not hold them"};
     }
@@ -366,7 +367,8 @@ size_t footprint(const Record& record)
     constexpr size_t kArranged = 64;
     return sizeof(Record) + kArranged +
            (record.bytes.empty() ? 0 : record.bytes.capacity() * sizeof(Bytes) + kAllocation) +
-           (record.numbers.empty() ? 0 : record.numbers.capacity() * sizeof(uint64_t) + kAllocation);
+           (record.numbers.empty() ? 0
+                                   : record.numbers.capacity() * sizeof(uint64_t) + kAllocation);
 }
 
 // A file that still ends with the end marker was not cut short: a record that runs past its

@@ -45,10 +45,12 @@ void* RecordedStructures::events(const recfmt::Record& call)
             continue;
         }
         auto* event = static_cast<VstEvent*>(copy(call.bytes[i], sizeof(VstMidiSysexEvent)));
-        if (event->type == kVstEventSysEx && i + 1 < call.bytes.size())
+        if (event->type == kVstEventSysEx)
         {
+            // The recorded pointer is never handed on, even where no dump follows.
             auto* sysex = reinterpret_cast<VstMidiSysexEvent*>(event);
-            const recfmt::Bytes& dump = call.bytes[++i];
+            const recfmt::Bytes dump =
+                i + 1 < call.bytes.size() ? call.bytes[++i] : recfmt::Bytes();
             const size_t claimed = sysex->dumpBytes > 0 ? static_cast<size_t>(sysex->dumpBytes) : 0;
             if (sysex->dump != nullptr)
                 sysex->dump = static_cast<const uint8_t*>(

@@ -80,9 +80,9 @@ void buildScript(const recfmt::Recording& recording, ReplayScript& script)
         for (auto frame = stack.rbegin(); frame != stack.rend() && inside == nullptr; ++frame)
             inside = frame->host;
         std::vector<Callback>& list = inside != nullptr ? inside->callbacks
-                                     : hostThreads.count(record.thread)
-                                         ? script.loose[record.thread]
-                                         : script.foreign;
+                                      : hostThreads.count(record.thread)
+                                          ? script.loose[record.thread]
+                                          : script.foreign;
         list.push_back({&record, nullptr, false});
         stack.push_back({nullptr, &list, list.size() - 1});
     }
