@@ -91,7 +91,7 @@ bool Recorder::openFile(const std::string& folder, const std::string& pluginPath
     {
         const std::string path =
             stem + (attempt == 1 ? "" : "-" + std::to_string(attempt)) + recfmt::kFileExtension;
-        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd_ >= 0)
         {
             logger_->log(("Recording to " + pathText::printable(path)).toRawUTF8());

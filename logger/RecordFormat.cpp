@@ -14,6 +14,13 @@ const char* roleName(uint64_t role) noexcept
     return role < 3 ? kNames[role] : "unknown";
 }
 
+uint32_t replayMxcsr(uint32_t recorded) noexcept
+{
+    constexpr uint32_t kKept = 0x6000 | 0x8000 | 0x0040; // rounding, flush-to-zero, DAZ
+    constexpr uint32_t kMasks = 0x1F80;
+    return (recorded & kKept) | kMasks;
+}
+
 uint32_t checksum(const uint8_t* payload, size_t size) noexcept
 {
     return XXH32(payload, size, 0);

@@ -39,6 +39,27 @@ enum ThreadRole : uint8_t
 
 const char* roleName(uint64_t role) noexcept;
 
+// What a reader takes from a recording, whatever the file says (README, "Record and replay"):
+// past these a record is damaged. A block's samples are its frames times its inputs and outputs.
+constexpr int64_t kMaxChannels = 1024;
+constexpr int64_t kMaxFrames = 65536;
+constexpr uint64_t kMaxBlockSamples = uint64_t{1} << 21;
+constexpr uint64_t kMaxEvents = 65536;
+// An event list's data: its count, then each event and a dump after each SysEx event.
+constexpr uint64_t kMaxDataItems = 1 + 2 * kMaxEvents;
+// The samples of all blocks together, which bound a replay's time: this many per byte of the
+// file (a block's outputs are recorded as 8-byte hashes) and this many more.
+constexpr uint64_t kSamplesPerFileByte = 256;
+constexpr uint64_t kFreeSamples = uint64_t{1} << 28;
+// Recorded threads that make host calls: each is a replay thread.
+constexpr size_t kMaxThreads = 64;
+// The records read take at most the file's size and this much more.
+constexpr size_t kRecordsSlack = size_t{32} << 20;
+
+// The MXCSR a replay sets for a recorded one: its rounding, flush-to-zero and denormals-are-zero,
+// every exception masked and no flag raised (reserved bits set would fault).
+uint32_t replayMxcsr(uint32_t recorded) noexcept;
+
 // CBOR items into a fixed span, never past its end: ok() is false once one did not fit. Inline,
 // for the calling thread: the heads are a few stores, where libcbor's encoders were most of a
 // recorded call's cost. The writer thread and the reader use libcbor. Unchecked, it skips the

@@ -1,180 +1,33 @@
 #include "logger/RecordReader.h"
 
+#include "logger/CarriedData.h"
 #include "logger/RecordFormat.h"
+#include "vst/VstStructures.h"
 
-#include <cbor.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 namespace recfmt
 {
+bool Bytes::operator==(const Bytes& other) const
+{
+    return size_ == other.size_ && (size_ == 0 || std::memcmp(data_, other.data_, size_) == 0);
+}
+
 namespace
 {
-struct ItemDeleter
-{
-    void operator()(cbor_item_t* item) const noexcept { cbor_decref(&item); }
-};
-using Item = std::unique_ptr<cbor_item_t, ItemDeleter>;
-
-// Fields of the wrong type end the reading of the record as damaged.
+// Fields of the wrong type end the reading of the record as damaged; Beyond says which limit.
 struct BadField
 {
 };
-
-uint64_t toUint(const cbor_item_t* item)
+struct Beyond
 {
-    if (!cbor_isa_uint(item))
-        throw BadField{};
-    return cbor_get_int(item);
-}
+    std::string what;
+};
 
-int64_t toInt(const cbor_item_t* item)
-{
-    if (cbor_isa_uint(item))
-        return static_cast<int64_t>(cbor_get_int(item));
-    if (cbor_isa_negint(item))
-        return -1 - static_cast<int64_t>(cbor_get_int(item));
-    throw BadField{};
-}
-
-bool isFloat(const cbor_item_t* item)
-{
-    return cbor_isa_float_ctrl(item) && cbor_float_get_width(item) == CBOR_FLOAT_32;
-}
-
-float toFloat(const cbor_item_t* item)
-{
-    if (!isFloat(item))
-        throw BadField{};
-    return cbor_float_get_float4(item);
-}
-
-std::string toText(const cbor_item_t* item)
-{
-    if (!cbor_isa_string(item) || !cbor_string_is_definite(item))
-        throw BadField{};
-    return std::string(reinterpret_cast<const char*>(cbor_string_handle(item)),
-                       cbor_string_length(item));
-}
-
-std::vector<uint8_t> toBytes(const cbor_item_t* item)
-{
-    if (!cbor_isa_bytestring(item) || !cbor_bytestring_is_definite(item))
-        throw BadField{};
-    const uint8_t* at = cbor_bytestring_handle(item);
-    return std::vector<uint8_t>(at, at + cbor_bytestring_length(item));
-}
-
-cbor_item_t* const* arrayOf(const cbor_item_t* item, size_t size)
-{
-    if (!cbor_isa_array(item) || !cbor_array_is_definite(item) || cbor_array_size(item) != size)
-        throw BadField{};
-    return cbor_array_handle(item);
-}
-
-void readData(const cbor_item_t* item, Record& record)
-{
-    if (!cbor_isa_array(item) || !cbor_array_is_definite(item))
-        throw BadField{};
-    cbor_item_t* const* items = cbor_array_handle(item);
-    for (size_t i = 0; i < cbor_array_size(item); ++i)
-    {
-        if (cbor_isa_uint(items[i]))
-            record.numbers.push_back(cbor_get_int(items[i]));
-        else
-            record.bytes.push_back(toBytes(items[i]));
-    }
-}
-
-void readPayload(const cbor_item_t* payload, Record& record)
-{
-    if (!cbor_isa_array(payload) || !cbor_array_is_definite(payload) ||
-        cbor_array_size(payload) < 1)
-        throw BadField{};
-    record.kind = static_cast<uint8_t>(toUint(cbor_array_handle(payload)[0]));
-    if (record.kind == kGap)
-    {
-        record.dropped = toUint(arrayOf(payload, 2)[1]);
-        return;
-    }
-    if (record.kind == kEnd)
-        return;
-    const bool isCall = record.kind == kCall;
-    if (!isCall && record.kind != kReturn)
-        throw BadField{};
-    cbor_item_t* const* f = arrayOf(payload, isCall ? 12 : 8);
-    record.thread = static_cast<uint32_t>(toUint(f[1]));
-    record.role = static_cast<uint8_t>(toUint(f[2]));
-    record.function = static_cast<int>(toUint(f[3]));
-    if (record.function > 6)
-        throw BadField{};
-    record.opcode = static_cast<int32_t>(toInt(f[4]));
-    if (isCall)
-    {
-        record.index = static_cast<int32_t>(toInt(f[5]));
-        record.value = toInt(f[6]);
-        record.opt = toFloat(f[7]);
-        record.ptr = toUint(f[8]);
-        record.mxcsr = static_cast<uint32_t>(toUint(f[9]));
-        record.timeNs = toUint(f[10]);
-        readData(f[11], record);
-        return;
-    }
-    record.resultIsFloat = isFloat(f[5]);
-    if (record.resultIsFloat)
-        record.floatResult = toFloat(f[5]);
-    else
-        record.result = toInt(f[5]);
-    record.timeNs = toUint(f[6]);
-    readData(f[7], record);
-}
-
-void readHeader(const cbor_item_t* item, Header& header, Recording& recording)
-{
-    if (!cbor_isa_array(item) || cbor_array_size(item) < 2 ||
-        toText(cbor_array_handle(item)[0]) != kMagic)
-        throw BadField{};
-    header.version = toUint(cbor_array_handle(item)[1]);
-    if (header.version < 1 || header.version > kVersion)
-    {
-        recording.problem = "format version " + std::to_string(header.version) +
-                            ", this oplexa-host reads versions 1 to " + std::to_string(kVersion);
-        return;
-    }
-    cbor_item_t* const* f = arrayOf(item, header.version == 1 ? 6 : 9);
-    if (cbor_isa_bytestring(f[2])) // a path that is not valid UTF-8
-    {
-        const std::vector<uint8_t> path = toBytes(f[2]);
-        header.pluginPath.assign(path.begin(), path.end());
-    }
-    else
-        header.pluginPath = toText(f[2]);
-    header.instance = toUint(f[3]);
-    header.startTime = toText(f[4]);
-    if (!cbor_isa_float_ctrl(f[5]) || cbor_float_get_width(f[5]) != CBOR_FLOAT_0 ||
-        !cbor_is_bool(f[5]))
-        throw BadField{};
-    header.fullOutputs = cbor_get_bool(f[5]);
-    if (header.version > 1)
-        header.clock = {toUint(f[6]), toUint(f[7]), toUint(f[8])};
-}
-
-// Ticks to nanoseconds; outputs that a crash wrote before the writer hashed them, hashed.
-void settle(const Header& header, Record& record)
-{
-    record.timeNs = tickclock::toNs(record.timeNs, header.clock);
-    if (record.kind != kReturn || !isProcessFunction(static_cast<uint64_t>(record.function)) ||
-        header.fullOutputs)
-        return;
-    for (const std::vector<uint8_t>& channel : record.bytes)
-        record.numbers.push_back(outputHash(channel.data(), channel.size()));
-    record.bytes.clear();
-}
-
-// One item's heads walked without building it. libcbor allocates what an array head claims
-// before it looks for the elements, so an item is only loaded once it is known to be whole.
+// One item's heads walked without reading it, to tell a cut file from a damaged one.
 enum class Walk
 {
     whole,
@@ -221,10 +74,307 @@ Walk walkItem(const uint8_t* data, size_t size, size_t& at, int depth)
     return Walk::whole;
 }
 
-Walk checkWhole(const uint8_t* data, size_t size)
+// Reads the CBOR items of one whole item in place; any other type than asked is a BadField.
+class Cursor
 {
-    size_t at = 0;
-    return walkItem(data, size, at, 0);
+public:
+    Cursor(const uint8_t* at, size_t size) : at_(at), end_(at + size) {}
+
+    bool atEnd() const { return at_ == end_; }
+    uint8_t peekMajor() const
+    {
+        if (at_ == end_)
+            throw BadField{};
+        return static_cast<uint8_t>(*at_ >> 5);
+    }
+    uint64_t uint() { return head(0); }
+    int64_t integer()
+    {
+        const uint8_t major = peekMajor();
+        const uint64_t value = head(major == 1 ? 1 : 0);
+        if (value > static_cast<uint64_t>(INT64_MAX))
+            throw BadField{};
+        return major == 1 ? -1 - static_cast<int64_t>(value) : static_cast<int64_t>(value);
+    }
+    bool isSingle() const { return at_ != end_ && *at_ == 0xFA; }
+    float single()
+    {
+        if (!isSingle() || end_ - at_ < 5)
+            throw BadField{};
+        uint32_t bits = 0;
+        for (int i = 1; i <= 4; ++i)
+            bits = bits << 8 | at_[i];
+        at_ += 5;
+        float value = 0;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
+    bool boolean()
+    {
+        if (at_ == end_ || (*at_ != 0xF4 && *at_ != 0xF5))
+            throw BadField{};
+        return *at_++ == 0xF5;
+    }
+    uint64_t array() { return head(4); }
+    Bytes bytes() { return content(2); }
+    std::string text()
+    {
+        const Bytes text = content(3);
+        return std::string(text.begin(), text.end());
+    }
+
+private:
+    uint64_t head(uint8_t major)
+    {
+        if (at_ == end_ || *at_ >> 5 != major)
+            throw BadField{};
+        const uint8_t info = *at_++ & 31;
+        if (info < 24)
+            return info;
+        if (info > 27 || static_cast<size_t>(end_ - at_) < (size_t{1} << (info - 24)))
+            throw BadField{};
+        uint64_t value = 0;
+        for (size_t i = 0; i < size_t{1} << (info - 24); ++i)
+            value = value << 8 | *at_++;
+        return value;
+    }
+    Bytes content(uint8_t major)
+    {
+        const uint64_t size = head(major);
+        if (size > static_cast<uint64_t>(end_ - at_))
+            throw BadField{};
+        const Bytes bytes(at_, static_cast<size_t>(size));
+        at_ += size;
+        return bytes;
+    }
+
+    const uint8_t* at_;
+    const uint8_t* end_;
+};
+
+void readData(Cursor& in, Record& record)
+{
+    const uint64_t count = in.array();
+    if (count > kMaxDataItems)
+        throw Beyond{"it carries " + std::to_string(count) + " data items, more than the " +
+                     std::to_string(kMaxDataItems) + " of an event list of " +
+                     std::to_string(kMaxEvents) + " events"};
+    // Counted first, so that each list takes no more than it holds.
+    Cursor counting = in;
+    size_t numbers = 0;
+    for (uint64_t i = 0; i < count; ++i)
+    {
+        if (counting.peekMajor() == 0)
+        {
+            counting.uint();
+            ++numbers;
+        }
+        else
+            counting.bytes();
+    }
+    record.numbers.reserve(numbers);
+    record.bytes.reserve(count - numbers);
+    for (uint64_t i = 0; i < count; ++i)
+    {
+        if (in.peekMajor() == 0)
+            record.numbers.push_back(in.uint());
+        else
+            record.bytes.push_back(in.bytes());
+    }
+}
+
+uint64_t blockSamples(const Record& record)
+{
+    return static_cast<uint64_t>(std::max<int64_t>(record.value, 0)) *
+           static_cast<uint64_t>(std::max<int64_t>(int64_t{record.index} + record.opcode, 1));
+}
+
+void checkProcessCall(const Record& record)
+{
+    const int64_t inputs = record.index;
+    const int64_t outputs = record.opcode;
+    if (inputs < 0 || outputs < 0 || inputs > kMaxChannels || outputs > kMaxChannels)
+        throw Beyond{"its process call has " + std::to_string(inputs) + " inputs and " +
+                     std::to_string(outputs) + " outputs, more than " +
+                     std::to_string(kMaxChannels) + " or fewer than none"};
+    if (record.value > kMaxFrames || record.value < INT32_MIN)
+        throw Beyond{"its process call has " + std::to_string(record.value) +
+                     " frames, more than " + std::to_string(kMaxFrames)};
+    if (const uint64_t samples = blockSamples(record); samples > kMaxBlockSamples)
+        throw Beyond{"its process call has " + std::to_string(samples) +
+                     " samples in its channels, more than " + std::to_string(kMaxBlockSamples)};
+}
+
+template <typename T> T fieldAt(const Bytes& bytes, size_t offset)
+{
+    T value{};
+    if (bytes.size() >= offset + sizeof value)
+        std::memcpy(&value, bytes.data() + offset, sizeof value);
+    return value;
+}
+
+// A structure the plug-in reads as far as its own counts say holds all of it.
+void checkArrangement(const Bytes& bytes)
+{
+    if (bytes.empty())
+        return;
+    const auto channels = fieldAt<int32_t>(bytes, offsetof(VstSpeakerArrangement, numChannels));
+    if (channels > kMaxChannels ||
+        bytes.size() <
+            offsetof(VstSpeakerArrangement, speakers) +
+                sizeof(VstSpeakerProperties) * static_cast<size_t>(std::max(channels, 0)))
+        throw Beyond{"its speaker arrangement of " + std::to_string(channels) +
+                     " channels is not all in it"};
+}
+
+void checkEvents(const Record& record)
+{
+    for (size_t i = 0; i < record.bytes.size(); ++i)
+    {
+        const Bytes& event = record.bytes[i];
+        if (event.empty() || fieldAt<int32_t>(event, offsetof(VstEvent, type)) != kVstEventSysEx)
+            continue;
+        const auto claimed = fieldAt<int32_t>(event, offsetof(VstMidiSysexEvent, dumpBytes));
+        const bool dump = fieldAt<uint64_t>(event, offsetof(VstMidiSysexEvent, dump)) != 0;
+        const size_t recorded = i + 1 < record.bytes.size() ? record.bytes[++i].size() : 0;
+        if (dump && claimed > 0 && recorded != static_cast<size_t>(claimed))
+            throw Beyond{"its SysEx event of " + std::to_string(claimed) +
+                         " bytes does not hold them"};
+    }
+}
+
+// What the plug-in is handed reads no further than the recording holds.
+void checkCall(const Record& record)
+{
+    const auto function = static_cast<VstFunctionIndex>(record.function);
+    if (isProcessFunction(record.function))
+    {
+        checkProcessCall(record);
+        return;
+    }
+    switch (carriedIn(function, record.opcode))
+    {
+    case Carried::chunkIn:
+        if (record.ptr != 0 && record.value > 0 &&
+            (record.bytes.empty() || record.bytes[0].size() != static_cast<uint64_t>(record.value)))
+            throw Beyond{"its chunk of " + std::to_string(record.value) +
+                         " bytes is not all in it"};
+        break;
+    case Carried::events:
+        checkEvents(record);
+        break;
+    case Carried::arrangements:
+        for (const Bytes& arrangement : record.bytes)
+            checkArrangement(arrangement);
+        break;
+    default:
+        break;
+    }
+}
+
+void readPayload(Cursor& in, Record& record)
+{
+    const uint64_t fields = in.array();
+    if (fields < 1)
+        throw BadField{};
+    record.kind = static_cast<uint8_t>(std::min<uint64_t>(in.uint(), 255));
+    if (record.kind == kGap || record.kind == kEnd)
+    {
+        if (fields != (record.kind == kGap ? 2u : 1u))
+            throw BadField{};
+        if (record.kind == kGap)
+            record.dropped = in.uint();
+        return;
+    }
+    const bool isCall = record.kind == kCall;
+    if ((!isCall && record.kind != kReturn) || fields != (isCall ? 12u : 8u))
+        throw BadField{};
+    record.thread = static_cast<uint32_t>(in.uint());
+    record.role = static_cast<uint8_t>(std::min<uint64_t>(in.uint(), 255));
+    const uint64_t function = in.uint();
+    if (function > 6)
+        throw BadField{};
+    record.function = static_cast<uint8_t>(function);
+    record.opcode = static_cast<int32_t>(in.integer());
+    if (isCall)
+    {
+        record.index = static_cast<int32_t>(in.integer());
+        record.value = in.integer();
+        record.opt = in.single();
+        record.ptr = in.uint();
+        record.mxcsr = static_cast<uint32_t>(in.uint());
+        record.timeNs = in.uint();
+        readData(in, record);
+        checkCall(record);
+        return;
+    }
+    record.resultIsFloat = in.isSingle();
+    if (record.resultIsFloat)
+        record.floatResult = in.single();
+    else
+        record.result = in.integer();
+    record.timeNs = in.uint();
+    readData(in, record);
+    if (carriedOut(static_cast<VstFunctionIndex>(record.function), record.opcode) ==
+        Carried::arrangementsAt)
+        for (const Bytes& arrangement : record.bytes)
+            checkArrangement(arrangement);
+}
+
+void readHeader(Cursor& in, Header& header, Recording& recording)
+{
+    const uint64_t fields = in.array();
+    if (fields < 2 || in.text() != kMagic)
+        throw BadField{};
+    header.version = in.uint();
+    if (header.version < 1 || header.version > kVersion)
+    {
+        recording.problem = "format version " + std::to_string(header.version) +
+                            ", this oplexa-host reads versions 1 to " + std::to_string(kVersion);
+        return;
+    }
+    if (fields != (header.version == 1 ? 6u : 9u))
+        throw BadField{};
+    if (in.peekMajor() == 2) // a path that is not valid UTF-8
+    {
+        const Bytes path = in.bytes();
+        header.pluginPath.assign(path.begin(), path.end());
+    }
+    else
+        header.pluginPath = in.text();
+    header.instance = in.uint();
+    header.startTime = in.text();
+    header.fullOutputs = in.boolean();
+    if (header.version > 1)
+    {
+        const uint64_t ticks = in.uint();
+        const uint64_t ns = in.uint();
+        header.clock = {ticks, ns, in.uint()};
+    }
+}
+
+// Ticks to nanoseconds; outputs that a crash wrote before the writer hashed them, hashed.
+void settle(const Header& header, Record& record)
+{
+    record.timeNs = tickclock::toNs(record.timeNs, header.clock);
+    if (record.kind != kReturn || !isProcessFunction(record.function) || header.fullOutputs)
+        return;
+    for (const Bytes& channel : record.bytes)
+        record.numbers.push_back(outputHash(channel.data(), channel.size()));
+    record.bytes.clear();
+    record.bytes.shrink_to_fit();
+}
+
+// What a record costs in memory kept: itself, its lists, their allocations, and the replay's
+// and the printout's arrangement of it.
+size_t footprint(const Record& record)
+{
+    constexpr size_t kAllocation = 16;
+    constexpr size_t kArranged = 64;
+    return sizeof(Record) + kArranged +
+           (record.bytes.empty() ? 0 : record.bytes.capacity() * sizeof(Bytes) + kAllocation) +
+           (record.numbers.empty() ? 0
+                                   : record.numbers.capacity() * sizeof(uint64_t) + kAllocation);
 }
 
 // A file that still ends with the end marker was not cut short: a record that runs past its
@@ -248,6 +398,10 @@ void stop(Recording& recording, Ending ending, size_t record, const std::string&
 void readRecording(const uint8_t* data, size_t size, Recording& recording)
 {
     const bool marked = endsWithEndMarker(data, size);
+    const size_t budget = size + kRecordsSlack;
+    size_t used = 0;
+    const uint64_t sampleBudget = kSamplesPerFileByte * size + kFreeSamples;
+    uint64_t samples = 0;
     size_t at = 0;
     for (size_t number = 0;; ++number)
     {
@@ -257,22 +411,22 @@ void readRecording(const uint8_t* data, size_t size, Recording& recording)
                  number == 0 ? "the file is empty" : "the file ends without the end marker");
             return;
         }
-        const Walk walk = checkWhole(data + at, size - at);
-        cbor_load_result loaded{};
-        const Item item(walk == Walk::whole ? cbor_load(data + at, size - at, &loaded) : nullptr);
-        if (item == nullptr)
+        size_t next = at;
+        const Walk walk = walkItem(data, size, next, 0);
+        if (walk != Walk::whole)
         {
             const bool cut = walk == Walk::cut && !marked;
             stop(recording, cut ? Ending::truncated : Ending::damaged, number,
                  cut ? "the file ends inside it" : "it is not valid CBOR");
             return;
         }
-        at += loaded.read;
+        Cursor item(data + at, next - at);
+        at = next;
         try
         {
             if (number == 0)
             {
-                readHeader(item.get(), recording.header, recording);
+                readHeader(item, recording.header, recording);
                 if (!recording.problem.empty())
                 {
                     recording.ending = Ending::damaged;
@@ -280,28 +434,37 @@ void readRecording(const uint8_t* data, size_t size, Recording& recording)
                 }
                 continue;
             }
-            cbor_item_t* const* wrapped = arrayOf(item.get(), 2);
-            const std::vector<uint8_t> payload = toBytes(wrapped[0]);
-            if (toUint(wrapped[1]) != checksum(payload.data(), payload.size()))
+            if (item.array() != 2)
+                throw BadField{};
+            const Bytes payload = item.bytes();
+            if (item.uint() != checksum(payload.data(), payload.size()))
             {
                 stop(recording, Ending::damaged, number, "its checksum does not match");
                 return;
             }
-            cbor_load_result inner{};
-            const Item fields(checkWhole(payload.data(), payload.size()) == Walk::whole
-                                  ? cbor_load(payload.data(), payload.size(), &inner)
-                                  : nullptr);
-            if (fields == nullptr || inner.read != payload.size())
-                throw BadField{};
+            Cursor fields(payload.data(), payload.size());
             Record record;
             record.number = number;
-            readPayload(fields.get(), record);
+            readPayload(fields, record);
+            if (!fields.atEnd())
+                throw BadField{};
             settle(recording.header, record);
             if (record.kind == kEnd)
             {
                 recording.ending = Ending::complete;
                 return;
             }
+            if (record.kind == kCall && isProcessFunction(record.function))
+                samples += blockSamples(record);
+            if (samples > sampleBudget)
+                throw Beyond{"the blocks up to it hold more than the " +
+                             std::to_string(sampleBudget) +
+                             " samples oplexa-host replays from a file of its size"};
+            used += footprint(record);
+            if (used > budget)
+                throw Beyond{"the records up to it take more than the " +
+                             std::to_string(budget >> 20) +
+                             " MB oplexa-host keeps for a file of its size"};
             recording.hasGap = recording.hasGap || record.kind == kGap;
             recording.records.push_back(std::move(record));
         }
@@ -309,6 +472,11 @@ void readRecording(const uint8_t* data, size_t size, Recording& recording)
         {
             stop(recording, Ending::damaged, number,
                  number == 0 ? "it is no Oplexa recording header" : "its fields are malformed");
+            return;
+        }
+        catch (const Beyond& beyond)
+        {
+            stop(recording, Ending::damaged, number, beyond.what);
             return;
         }
     }
@@ -323,7 +491,12 @@ bool readRecordingFile(const std::string& path, Recording& recording)
         recording.ending = Ending::damaged;
         return false;
     }
-    std::vector<uint8_t> data;
+    // Sized once from the file's length, so that it takes no more than the file.
+    std::vector<uint8_t>& data = recording.file;
+    if (std::fseek(file, 0, SEEK_END) == 0)
+        if (const long length = std::ftell(file); length > 0)
+            data.reserve(static_cast<size_t>(length));
+    std::rewind(file);
     uint8_t block[1 << 16];
     size_t got = 0;
     while ((got = std::fread(block, 1, sizeof block, file)) > 0)

@@ -1,36 +1,60 @@
 // Reads a recording (see RecordFormat.h) into memory, record by record, and says where and why
-// it stops: at the end marker, at the first damaged record, or where the file ends early.
+// it stops: at the end marker, at the first damaged record, or where the file ends early. A
+// recording comes from anyone (bug reports): every count and length is held to what the file
+// still holds and to the limits of RecordFormat.h, and the records to what its size allows.
 #pragma once
 
 #include "logger/TickClock.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
 namespace recfmt
 {
+// Bytes where the file holds them, read in place: a record costs no copy of its data.
+class Bytes
+{
+public:
+    Bytes() = default;
+    Bytes(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    Bytes(const std::vector<uint8_t>& bytes) : data_(bytes.data()), size_(bytes.size()) {}
+
+    const uint8_t* data() const { return data_; }
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    const uint8_t* begin() const { return data_; }
+    const uint8_t* end() const { return data_ + size_; }
+    bool operator==(const Bytes& other) const;
+    bool operator!=(const Bytes& other) const { return !(*this == other); }
+
+private:
+    const uint8_t* data_ = nullptr;
+    size_t size_ = 0;
+};
+
 struct Record
 {
     size_t number = 0; // 1-based, counted after the header
-    uint8_t kind = 0;
-    uint32_t thread = 0;
-    uint8_t role = 0;
-    int function = 0;
-    int32_t opcode = 0;
-    int32_t index = 0;
     int64_t value = 0;
-    float opt = 0.0f;
     uint64_t ptr = 0;
-    uint32_t mxcsr = 0;
     uint64_t timeNs = 0;
     int64_t result = 0;
-    float floatResult = 0.0f;
-    bool resultIsFloat = false;
     uint64_t dropped = 0; // gap records
+    uint32_t thread = 0;
+    int32_t opcode = 0;
+    int32_t index = 0;
+    uint32_t mxcsr = 0;
+    float opt = 0.0f;
+    float floatResult = 0.0f;
+    uint8_t kind = 0;
+    uint8_t role = 0;
+    uint8_t function = 0;
+    bool resultIsFloat = false;
     // The data array: its byte strings and its numbers, each in order.
-    std::vector<std::vector<uint8_t>> bytes;
+    std::vector<Bytes> bytes;
     std::vector<uint64_t> numbers;
 };
 
@@ -54,8 +78,10 @@ enum class Ending
 
 struct Recording
 {
+    // The file's bytes, which the records' Bytes point into (empty when the caller holds them).
+    std::vector<uint8_t> file;
     Header header;
-    std::vector<Record> records;
+    std::deque<Record> records;
     Ending ending = Ending::truncated;
     // The record the reading stopped at (0: the header) and why, unless complete.
     size_t stopRecord = 0;
@@ -63,6 +89,7 @@ struct Recording
     bool hasGap = false;
 };
 
+// data must outlive recording's records.
 void readRecording(const uint8_t* data, size_t size, Recording& recording);
 // False when the file cannot be read at all; the reason is in recording.problem.
 bool readRecordingFile(const std::string& path, Recording& recording);

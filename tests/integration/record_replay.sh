@@ -43,6 +43,7 @@ for row in "${rows[@]}"; do
     check "$name: the log names the file" grep -qF "Recording to $file" "$WORK/r$n.log"
     check "$name: the file is named after the plug-in, instance and time" \
         grep -qE "/$name#1-[0-9]{8}-[0-9]{6}\.oplexarec\$" <<< "$file"
+    check "$name: only its owner can read it (0600)" [ "$(stat -c %a "$file")" = 600 ]
     replay "$file" --write-audio "$WORK/p$n.raw"
     check "$name: replays identically (exit 0)" [ $? -eq 0 ]
     check "$name: replayed audio is the recorded session's" cmp -s "$WORK/r$n.raw" "$WORK/p$n.raw"

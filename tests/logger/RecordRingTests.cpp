@@ -263,7 +263,7 @@ TEST(RecordRing, ProcessRecordsOfEveryShapeFitTheirRoomAndReadBackWhole)
         const recfmt::Record& back = recording.records[1];
         EXPECT_EQ(call.bytes.size(), shape.function == fnProcess ? 2 * channels : channels)
             << shapeName;
-        for (const std::vector<uint8_t>& channel : call.bytes)
+        for (const recfmt::Bytes& channel : call.bytes)
             EXPECT_EQ(channel.size(), channelBytes) << shapeName;
         // The reader hashes outputs that come unhashed, as a crash's drain leaves them.
         EXPECT_EQ(back.numbers.size(), channels) << shapeName;

@@ -13,7 +13,6 @@
 
 #include <cinttypes>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -85,12 +84,6 @@ public:
     void ret(const Record& record);
 
 private:
-    struct OpenCall
-    {
-        const Record* call;
-        std::unique_ptr<RecordedStructures> structures;
-    };
-
     PrintedLines lines(const Record& record) const;
     void showMxcsr(PrintedLines& lines, const Record& record);
 
@@ -98,7 +91,8 @@ private:
     std::string name_;
     uint64_t firstNs_ = 0;
     size_t ordinal_ = 0;
-    std::map<uint32_t, std::vector<OpenCall>> open_;
+    // The calls each thread is inside: a return rebuilds what it needs on its own.
+    std::map<uint32_t, std::vector<const Record*>> open_;
     std::map<uint32_t, uint32_t> mxcsr_;
 };
 
@@ -130,7 +124,7 @@ void Printer::call(const Record& record)
 {
     PrintedLines printed = lines(record);
     const std::string number = "#" + std::to_string(++ordinal_) + " ";
-    OpenCall open{&record, std::make_unique<RecordedStructures>()};
+    RecordedStructures structures;
     const auto function = static_cast<VstFunctionIndex>(record.function);
     LineBuffer line;
     printed.begin(line, number.c_str());
@@ -142,7 +136,7 @@ void Printer::call(const Record& record)
         // Rebuilt only where a text or a decoder reads them.
         const bool textIn = info->ptrKind == ptrString && !info->ptrIsReturned;
         if (textIn || decoded)
-            arguments = open.structures->callArguments(record);
+            arguments = structures.callArguments(record);
         formatCallLine(line, prefixOf(function), *info, record.index,
                        static_cast<long>(record.value),
                        textIn ? arguments.ptr : recordedPointer(record.ptr), record.opt, true);
@@ -165,17 +159,16 @@ void Printer::call(const Record& record)
         decodeCall(printed, function, record.opcode, static_cast<long>(arguments.value),
                    arguments.ptr);
     showMxcsr(printed, record);
-    open_[record.thread].push_back(std::move(open));
+    open_[record.thread].push_back(&record);
 }
 
 void Printer::ret(const Record& record)
 {
-    std::vector<OpenCall>& stack = open_[record.thread];
+    std::vector<const Record*>& stack = open_[record.thread];
     if (stack.empty())
         return;
-    const OpenCall open = std::move(stack.back());
+    const Record& call = *stack.back();
     stack.pop_back();
-    const Record& call = *open.call;
     PrintedLines printed = lines(record);
     const auto function = static_cast<VstFunctionIndex>(call.function);
     LineBuffer line;
@@ -192,7 +185,7 @@ void Printer::ret(const Record& record)
         line.append("  outputs:");
         for (uint64_t hash : record.numbers)
             line.append(" xxh3 %016" PRIx64, hash);
-        for (const std::vector<uint8_t>& channel : record.bytes)
+        for (const recfmt::Bytes& channel : record.bytes)
             line.append(" %zu bytes", channel.size());
         printed.write(line.c_str());
         return;
@@ -200,7 +193,8 @@ void Printer::ret(const Record& record)
     const VstOpCodeInfo* info = opCodeInfo(function, call.opcode);
     if (info == nullptr || !hasReturnLine(*info))
         return;
-    const CallArguments arguments = open.structures->returnArguments(call, record);
+    RecordedStructures structures;
+    const CallArguments arguments = structures.returnArguments(call, record);
     const bool rectangle = info->ptrKind == ptrRectOut && function == fnDispatcher;
     const bool rectangleRecorded = rectangle && !record.bytes.empty();
     const bool textOut = info->ptrKind == ptrString && info->ptrIsReturned;

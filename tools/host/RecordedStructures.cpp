@@ -17,7 +17,7 @@ constexpr size_t kArrangementBytes =
     offsetof(VstSpeakerArrangement, speakers) + detail::kMaxShown * sizeof(VstSpeakerProperties);
 } // namespace
 
-void* RecordedStructures::copy(const Bytes& bytes, size_t atLeast)
+void* RecordedStructures::copy(const recfmt::Bytes& bytes, size_t atLeast)
 {
     // One more zero byte: a recorded text ends there.
     blocks_.emplace_back(std::max(bytes.size(), atLeast) + 1, 0);
@@ -26,9 +26,10 @@ void* RecordedStructures::copy(const Bytes& bytes, size_t atLeast)
     return blocks_.back().data();
 }
 
-void* RecordedStructures::copyAt(const std::vector<Bytes>& bytes, size_t index, size_t atLeast)
+void* RecordedStructures::copyAt(const std::vector<recfmt::Bytes>& bytes, size_t index,
+                                 size_t atLeast)
 {
-    return copy(index < bytes.size() ? bytes[index] : Bytes(), atLeast);
+    return copy(index < bytes.size() ? bytes[index] : recfmt::Bytes(), atLeast);
 }
 
 // Each event's bytes, a SysEx event's dump after it; the list points at the copies and has the
@@ -44,10 +45,12 @@ void* RecordedStructures::events(const recfmt::Record& call)
             continue;
         }
         auto* event = static_cast<VstEvent*>(copy(call.bytes[i], sizeof(VstMidiSysexEvent)));
-        if (event->type == kVstEventSysEx && i + 1 < call.bytes.size())
+        if (event->type == kVstEventSysEx)
         {
+            // The recorded pointer is never handed on, even where no dump follows.
             auto* sysex = reinterpret_cast<VstMidiSysexEvent*>(event);
-            const Bytes& dump = call.bytes[++i];
+            const recfmt::Bytes dump =
+                i + 1 < call.bytes.size() ? call.bytes[++i] : recfmt::Bytes();
             const size_t claimed = sysex->dumpBytes > 0 ? static_cast<size_t>(sysex->dumpBytes) : 0;
             if (sysex->dump != nullptr)
                 sysex->dump = static_cast<const uint8_t*>(
@@ -55,7 +58,7 @@ void* RecordedStructures::events(const recfmt::Record& call)
         }
         list.push_back(event);
     }
-    Bytes head(offsetof(VstEvents, events) + sizeof(void*) * (list.size() + 2), 0);
+    std::vector<uint8_t> head(offsetof(VstEvents, events) + sizeof(void*) * (list.size() + 2), 0);
     const auto recorded = call.numbers.empty() ? 0 : static_cast<int32_t>(call.numbers[0]);
     const auto count = recorded < 0 ? recorded : static_cast<int32_t>(list.size());
     std::memcpy(head.data(), &count, sizeof count);

@@ -22,8 +22,6 @@ struct CallArguments
 class RecordedStructures
 {
 public:
-    using Bytes = std::vector<uint8_t>;
-
     // The call's value and ptr with what it carried in. A ptr the callee fills points at room
     // of its own: a zeroed scratch block, or the cells that get calls store their pointers in.
     CallArguments callArguments(const recfmt::Record& call);
@@ -36,11 +34,11 @@ public:
     static constexpr size_t kScratchBytes = 1 << 16;
 
 private:
-    void* copy(const Bytes& bytes, size_t atLeast = 0);
-    void* copyAt(const std::vector<Bytes>& bytes, size_t index, size_t atLeast = 0);
+    void* copy(const recfmt::Bytes& bytes, size_t atLeast = 0);
+    void* copyAt(const std::vector<recfmt::Bytes>& bytes, size_t index, size_t atLeast = 0);
     void* events(const recfmt::Record& call);
 
-    std::deque<Bytes> blocks_;
+    std::deque<std::vector<uint8_t>> blocks_;
     void* cells_[2] = {nullptr, nullptr};
 };
 } // namespace host

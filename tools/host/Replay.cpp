@@ -3,6 +3,7 @@
 // call whose outcome differs. The first problem met decides the exit code.
 #include "tools/host/Replay.h"
 
+#include "logger/RecordFormat.h"
 #include "logger/RecordReader.h"
 #include "tools/host/AudioMaster.h"
 #include "tools/host/HostLog.h"
@@ -11,6 +12,7 @@
 #include "tools/host/ReplayCalls.h"
 
 #include <condition_variable>
+#include <map>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -19,26 +21,33 @@ namespace host
 {
 namespace
 {
-// Takes turns: the recorded thread of the call at the cursor makes it, the others wait.
+// Takes turns: the recorded thread of the call at the cursor makes it, the others wait. Only the
+// thread whose turn comes is woken: waking them all made each call cost every thread a switch.
 class TurnTaking
 {
 public:
-    TurnTaking(ReplayScript& script, ReplayCaller& caller) : script_(script), caller_(caller) {}
+    TurnTaking(ReplayScript& script, ReplayCaller& caller) : script_(script), caller_(caller)
+    {
+        turns_[script.entryThread];
+        for (const HostCall& call : script.calls)
+            turns_[call.call->thread];
+    }
 
     void run(uint32_t recordedThread)
     {
         ReplayThread self;
         self.recorded = recordedThread;
         setReplayThread(&self);
+        std::condition_variable& mine = turns_.at(recordedThread);
         std::unique_lock<std::mutex> lock(mutex_);
         for (;;)
         {
-            turn_.wait(lock,
-                       [&]
-                       {
-                           return stopped_ || cursor_ == script_.calls.size() ||
-                                  script_.calls[cursor_].call->thread == recordedThread;
-                       });
+            mine.wait(lock,
+                      [&]
+                      {
+                          return stopped_ || cursor_ == script_.calls.size() ||
+                                 script_.calls[cursor_].call->thread == recordedThread;
+                      });
             if (stopped_ || cursor_ == script_.calls.size())
                 break;
             HostCall& call = script_.calls[cursor_];
@@ -58,7 +67,11 @@ public:
             }
             else
                 ++cursor_;
-            turn_.notify_all();
+            if (stopped_ || cursor_ == script_.calls.size())
+                for (auto& [thread, turn] : turns_)
+                    turn.notify_one();
+            else if (script_.calls[cursor_].call->thread != recordedThread)
+                turns_.at(script_.calls[cursor_].call->thread).notify_one();
         }
         setReplayThread(nullptr);
     }
@@ -70,7 +83,7 @@ private:
     ReplayScript& script_;
     ReplayCaller& caller_;
     std::mutex mutex_;
-    std::condition_variable turn_;
+    std::map<uint32_t, std::condition_variable> turns_;
     size_t cursor_ = 0;
     bool stopped_ = false;
     std::string divergence_;
@@ -131,6 +144,11 @@ HostExitCode replayRecording(const HostOptions& options, FILE* audio)
                           "cannot be replayed");
     ReplayScript script;
     buildScript(recording, script);
+    if (script.threads > recfmt::kMaxThreads)
+        return unreadable(options.replayPath,
+                          std::to_string(script.threads) + " recorded threads make host calls, " +
+                              "more than the " + std::to_string(recfmt::kMaxThreads) +
+                              " oplexa-host replays");
     setReplayScript(&script);
     hostState().sampleRate = options.sampleRate;
     hostState().blockSize = options.blockSize;

@@ -20,7 +20,7 @@ std::map<std::string, int> unrecorded;
 constexpr size_t kHostStringBytes = 64;
 
 // The next recorded call with this opcode from cursor on; the calls skipped over are gone.
-Callback* take(std::deque<Callback>& list, size_t& cursor, int32_t opcode)
+Callback* take(std::vector<Callback>& list, size_t& cursor, int32_t opcode)
 {
     for (size_t i = cursor; i < list.size(); ++i)
         if (!list[i].used && list[i].call->opcode == opcode)
@@ -41,7 +41,7 @@ bool resultIsPointer(int32_t opcode)
 VstIntPtr answerFrom(const Callback& callback, int32_t opcode, void* ptr)
 {
     const recfmt::Record& ret = *callback.ret;
-    const std::vector<uint8_t>* data = ret.bytes.empty() ? nullptr : &ret.bytes[0];
+    const recfmt::Bytes* data = ret.bytes.empty() ? nullptr : &ret.bytes[0];
     const Carried carried = carriedOut(fnAudioMaster, opcode);
     if (carried == Carried::timeInfo)
     {

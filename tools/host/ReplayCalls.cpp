@@ -6,6 +6,7 @@
 #include "logger/RecordFormat.h"
 #include "vst/VstStructures.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstring>
 #include <vector>
@@ -17,7 +18,7 @@ namespace
 {
 using Bytes = std::vector<uint8_t>;
 
-std::string quoted(const Bytes& bytes)
+std::string quoted(const recfmt::Bytes& bytes)
 {
     return "\"" + std::string(bytes.begin(), bytes.end()) + "\"";
 }
@@ -29,6 +30,11 @@ std::string number(double value)
     return text;
 }
 
+int channelCount(int32_t count)
+{
+    return static_cast<int>(std::clamp<int64_t>(count, 0, recfmt::kMaxChannels));
+}
+
 // Results that are addresses in the recording process differ by nature.
 bool resultComparable(int32_t opcode)
 {
@@ -38,7 +44,7 @@ bool resultComparable(int32_t opcode)
 
 std::string ReplayCaller::make(const HostCall& call)
 {
-    _mm_setcsr(call.call->mxcsr);
+    _mm_setcsr(recfmt::replayMxcsr(call.call->mxcsr));
     switch (call.call->function)
     {
     case fnDispatcher:
@@ -73,7 +79,8 @@ std::string ReplayCaller::dispatch(const HostCall& call)
         !out.bytes.empty())
     {
         const auto* text = static_cast<const char*>(ptr);
-        const Bytes got(text, text + strnlen(text, RecordedStructures::kScratchBytes - 1));
+        const recfmt::Bytes got(reinterpret_cast<const uint8_t*>(text),
+                                strnlen(text, RecordedStructures::kScratchBytes - 1));
         if (got != out.bytes[0])
             return "expected " + quoted(out.bytes[0]) + ", got " + quoted(got);
     }
@@ -81,7 +88,7 @@ std::string ReplayCaller::dispatch(const HostCall& call)
     if (opcode == effGetChunk && !out.bytes.empty() && chunk != nullptr && result > 0)
     {
         const auto* bytes = static_cast<const uint8_t*>(chunk);
-        if (Bytes(bytes, bytes + result) != out.bytes[0])
+        if (recfmt::Bytes(bytes, static_cast<size_t>(result)) != out.bytes[0])
             return "expected the recorded chunk of " + std::to_string(out.bytes[0].size()) +
                    " bytes, got other bytes";
     }
@@ -100,29 +107,46 @@ std::string ReplayCaller::process(const HostCall& call)
     const uint64_t inPlace = in.numbers.empty() ? 0 : in.numbers[0];
     if (numInputs < 0 || numOutputs < 0 || in.bytes.size() < static_cast<size_t>(numInputs))
         return "the recorded call is incomplete";
+    // The plug-in indexes as many channels as it has, whatever the recording gave it: the ones
+    // past the recorded are silent. A null ends each list, for a plug-in that has none.
+    const int wantedInputs = std::max(numInputs, channelCount(effect_->numInputs));
+    const int wantedOutputs = std::max(numOutputs, channelCount(effect_->numOutputs));
+    const auto blockSamples = static_cast<uint64_t>(wantedInputs + wantedOutputs) *
+                              static_cast<uint64_t>(std::max(frames, 0));
+    if (blockSamples > recfmt::kMaxBlockSamples)
+        return "the plug-in's " + std::to_string(wantedInputs) + " inputs and " +
+               std::to_string(wantedOutputs) + " outputs at " + std::to_string(frames) +
+               " frames are more samples than oplexa-host replays";
     std::vector<Bytes> channels;
     std::vector<void*> inputs;
     std::vector<void*> outputs;
-    channels.reserve(static_cast<size_t>(numInputs + numOutputs));
-    for (int c = 0; c < numInputs; ++c)
+    channels.reserve(static_cast<size_t>(wantedInputs + wantedOutputs));
+    for (int c = 0; c < wantedInputs; ++c)
     {
-        channels.emplace_back(in.bytes[static_cast<size_t>(c)]);
+        const recfmt::Bytes recorded =
+            c < numInputs ? in.bytes[static_cast<size_t>(c)] : recfmt::Bytes();
+        channels.emplace_back(recorded.begin(), recorded.end());
         channels.back().resize(channelBytes);
         inputs.push_back(channels.back().data());
     }
-    for (int c = 0; c < numOutputs; ++c)
+    for (int c = 0; c < wantedOutputs; ++c)
     {
-        if (c < 64 && (inPlace >> c & 1) != 0 && c < numInputs)
+        if (c < 64 && (inPlace >> c & 1) != 0 && c < numInputs && c < numOutputs)
         {
             outputs.push_back(inputs[static_cast<size_t>(c)]);
             continue;
         }
         const size_t recorded = static_cast<size_t>(numInputs + c);
-        channels.emplace_back(
-            in.function == fnProcess && recorded < in.bytes.size() ? in.bytes[recorded] : Bytes());
+        const recfmt::Bytes given =
+            in.function == fnProcess && c < numOutputs && recorded < in.bytes.size()
+                ? in.bytes[recorded]
+                : recfmt::Bytes();
+        channels.emplace_back(given.begin(), given.end());
         channels.back().resize(channelBytes);
         outputs.push_back(channels.back().data());
     }
+    inputs.push_back(nullptr);
+    outputs.push_back(nullptr);
     ++blocks_;
     if (in.function == fnProcessDoubleReplacing && effect_->processDoubleReplacing != nullptr)
         effect_->processDoubleReplacing(effect_, reinterpret_cast<double**>(inputs.data()),
@@ -136,9 +160,10 @@ std::string ReplayCaller::process(const HostCall& call)
     else
         return "the plug-in has no " + callName(in.function, 0);
     if (audio_ != nullptr)
-        for (void* channel : outputs)
+        for (int c = 0; c < numOutputs; ++c)
             for (int32_t i = 0; i < frames; ++i)
             {
+                void* channel = outputs[static_cast<size_t>(c)];
                 const float sample = isDouble ? static_cast<float>(static_cast<double*>(channel)[i])
                                               : static_cast<float*>(channel)[i];
                 audioWritten_ =
@@ -174,7 +199,7 @@ std::string ReplayCaller::compareOutputs(const HostCall& call, void* const* outp
             }
             continue;
         }
-        const Bytes& expected = out.bytes[c];
+        const recfmt::Bytes& expected = out.bytes[c];
         for (size_t i = 0; i * sampleBytes < channelBytes; ++i)
         {
             const uint8_t* a = expected.data() + i * sampleBytes;

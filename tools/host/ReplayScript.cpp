@@ -9,11 +9,13 @@ namespace host
 {
 namespace
 {
-// What a thread is inside: a host call, a callback, or a call replay leaves out.
+// What a thread is inside: a host call, a callback (by its place: its list grows), or a call
+// replay leaves out (no list).
 struct Frame
 {
     HostCall* host = nullptr;
-    Callback* callback = nullptr;
+    std::vector<Callback>* list = nullptr;
+    size_t index = 0;
 };
 } // namespace
 
@@ -36,8 +38,8 @@ void buildScript(const recfmt::Recording& recording, ReplayScript& script)
     for (const recfmt::Record& record : recording.records)
         if (record.kind == recfmt::kCall && record.function != fnAudioMaster)
             hostThreads.insert(record.thread);
+    script.threads = hostThreads.size();
     std::map<uint32_t, std::vector<Frame>> stacks;
-    std::deque<Callback> leftOut;
     size_t ordinal = 0;
     bool first = true;
     for (const recfmt::Record& record : recording.records)
@@ -48,7 +50,10 @@ void buildScript(const recfmt::Recording& recording, ReplayScript& script)
             if (stack.empty())
                 continue;
             Frame& top = stack.back();
-            (top.host != nullptr ? top.host->ret : top.callback->ret) = &record;
+            if (top.host != nullptr)
+                top.host->ret = &record;
+            else if (top.list != nullptr)
+                (*top.list)[top.index].ret = &record;
             stack.pop_back();
             continue;
         }
@@ -64,23 +69,22 @@ void buildScript(const recfmt::Recording& recording, ReplayScript& script)
             {
                 script.skippedEditorCalls.push_back(callName(record.function, record.opcode) +
                                                     " (call " + std::to_string(ordinal) + ")");
-                leftOut.emplace_back();
-                stack.push_back({nullptr, &leftOut.back()});
+                stack.push_back({});
                 continue;
             }
             script.calls.push_back({ordinal, &record, nullptr, {}});
-            stack.push_back({&script.calls.back(), nullptr});
+            stack.push_back({&script.calls.back(), nullptr, 0});
             continue;
         }
         HostCall* inside = nullptr;
         for (auto frame = stack.rbegin(); frame != stack.rend() && inside == nullptr; ++frame)
             inside = frame->host;
-        std::deque<Callback>& list = inside != nullptr ? inside->callbacks
-                                     : hostThreads.count(record.thread)
-                                         ? script.loose[record.thread]
-                                         : script.foreign;
+        std::vector<Callback>& list = inside != nullptr ? inside->callbacks
+                                      : hostThreads.count(record.thread)
+                                          ? script.loose[record.thread]
+                                          : script.foreign;
         list.push_back({&record, nullptr, false});
-        stack.push_back({nullptr, &list.back()});
+        stack.push_back({nullptr, &list, list.size() - 1});
     }
 }
 } // namespace host

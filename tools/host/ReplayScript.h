@@ -23,7 +23,8 @@ struct HostCall
     size_t ordinal = 0; // 1-based among all call records, as --print numbers them
     const recfmt::Record* call = nullptr;
     const recfmt::Record* ret = nullptr; // null when the recording ends inside the call
-    std::deque<Callback> callbacks;
+    // A vector: most calls have none, and an empty deque takes 600 bytes.
+    std::vector<Callback> callbacks;
 };
 
 struct ReplayScript
@@ -31,11 +32,12 @@ struct ReplayScript
     // Deques: frames keep pointers into them while they grow.
     std::deque<HostCall> calls;
     // Per recorded thread that makes host calls: its callbacks outside them (the entry point's).
-    std::map<uint32_t, std::deque<Callback>> loose;
+    std::map<uint32_t, std::vector<Callback>> loose;
     // Callbacks of the plug-in's own threads.
-    std::deque<Callback> foreign;
+    std::vector<Callback> foreign;
     uint32_t entryThread = 0;
     std::vector<std::string> skippedEditorCalls;
+    size_t threads = 0; // recorded threads that make host calls
 };
 
 void buildScript(const recfmt::Recording& recording, ReplayScript& script);

@@ -1,0 +1,93 @@
+#!/usr/bin/env python3
+"""Writes recordings whose records carry valid checksums but hostile counts, lengths and sizes,
+one file per case, to the folder given: crafted_recordings.py FOLDER. Prints each file's name."""
+import ctypes
+import struct
+import sys
+
+XXH32 = ctypes.CDLL("libxxhash.so.0").XXH32
+XXH32.restype = ctypes.c_uint32
+XXH32.argtypes = [ctypes.c_char_p, ctypes.c_size_t, ctypes.c_uint32]
+
+
+def head(major, value):
+    for info, size in ((24, 1), (25, 2), (26, 4), (27, 8)):
+        if value < 24:
+            return bytes([major << 5 | value])
+        if value < 1 << (8 * size):
+            return bytes([major << 5 | info]) + value.to_bytes(size, "big")
+    raise ValueError(value)
+
+
+def item(value):
+    if isinstance(value, bool):
+        return b"\xf5" if value else b"\xf4"
+    if isinstance(value, int):
+        return head(0, value) if value >= 0 else head(1, -1 - value)
+    if isinstance(value, float):
+        return b"\xfa" + struct.pack(">f", value)
+    if isinstance(value, str):
+        return head(3, len(value.encode())) + value.encode()
+    if isinstance(value, (bytes, bytearray)):
+        return head(2, len(value)) + bytes(value)
+    if isinstance(value, Raw):
+        return value.data
+    return head(4, len(value)) + b"".join(item(v) for v in value)
+
+
+class Raw:
+    def __init__(self, data):
+        self.data = data
+
+
+def record(payload):
+    data = item(payload)
+    return item([data, XXH32(data, len(data), 0)])
+
+
+def listed(data):
+    return data if isinstance(data, Raw) else list(data)
+
+
+# call [0, thread, role, function, opcode, index, value, opt, ptr, mxcsr, ticks, data]
+def call(function, opcode=0, index=0, value=0, data=(), thread=1, mxcsr=0x1F80, ptr=0x1000):
+    return record([0, thread, 0, function, opcode, index, value, 0.5, ptr, mxcsr, 1000, listed(data)])
+
+
+def ret(function, opcode=0, result=0, data=(), thread=1):
+    return record([1, thread, 0, function, opcode, result, 2000, listed(data)])
+
+
+SET_PARAMETER, PROCESS_REPLACING, DISPATCHER = 4, 3, 0
+block = lambda frames: struct.pack("<f", 0.25) * frames
+CASES = {
+    "plain": call(SET_PARAMETER),
+    "outputs-2e31": call(PROCESS_REPLACING, 2**31 - 1, 0, 64, [0, 2**31 - 1, 0x2000]),
+    "inputs-2e31": call(PROCESS_REPLACING, 2, 2**31 - 1, 64, [0, 2, 0x2000]),
+    "mxcsr-ffffffff": call(SET_PARAMETER, mxcsr=0xFFFFFFFF),
+    "mxcsr-unmasked": call(PROCESS_REPLACING, 2, 2, 64, [0, 2, 0x2000, block(64), block(64)],
+                           mxcsr=0) + call(SET_PARAMETER, mxcsr=0),
+    "frames-2e28": call(PROCESS_REPLACING, 2, 2, 2**28, [0, 2, 0x2000, b"", b""]),
+    "channels-and-frames": call(PROCESS_REPLACING, 1024, 1024, 65536, [0, 1024, 0x2000]),
+    "outputs-1e7": call(PROCESS_REPLACING, 2, 0, 64, [0, 2, 0x2000])
+    + ret(PROCESS_REPLACING, 2, 0, Raw(head(4, 10**7) + b"\x00" * 10**7)),
+    "events-4e6": call(DISPATCHER, 25, data=Raw(head(4, 4 * 10**6 + 1) + head(0, 2**32 - 1)
+                                                + b"\x40" * (4 * 10**6))),
+    "text-2e40": call(DISPATCHER, 51, data=Raw(head(2, 2**40) + b"x" * 64)),
+    "text-24mb": call(DISPATCHER, 51, data=[b"x" * (24 << 20)]),
+    "chunk-2e40": call(DISPATCHER, 24, value=2**40, data=[b"0123456789"]),
+    "chunk-size-16mb": call(DISPATCHER, 24, value=16 << 20, data=[b"0123456789"]),
+    "thread-2e32": call(SET_PARAMETER, thread=2**32 - 1) + call(SET_PARAMETER, thread=2**64 - 1),
+    "threads-5000": b"".join(call(SET_PARAMETER, thread=t) for t in range(1, 5001)),
+    "blocks-5000": b"".join([call(PROCESS_REPLACING, 30, 2, 65536, [0, 30, 0x2000, b"", b""])] * 5000),
+    "calls-1e6": b"".join([call(SET_PARAMETER)] * 10**6),
+    "gap-2e64": record([2, 2**64 - 1]),
+    "negative-2e63": call(DISPATCHER, 1, value=Raw(b"\x3b" + b"\xff" * 8)),
+}
+
+folder = sys.argv[1]
+header = item(["OPLEXA-REC", 3, "probe.so", 1, "20261207-000000", False, 0, 0, 1000000000])
+for name, records in CASES.items():
+    with open(f"{folder}/{name}.oplexarec", "wb") as out:
+        out.write(header + records + record([3]))
+    print(name)
