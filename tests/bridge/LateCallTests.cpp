@@ -25,7 +25,10 @@ int64_t countOf(const std::vector<std::string>& lines, const std::string& line)
 TEST(LateCalls, HostCallsOnClosedRecordsReachNoLaterInstance)
 {
     Probe probe;
-    OplexaUnderTest oplexa(probe.path());
+    // The demo gain lives throughout, as in a host with other tracks: the log output stays up.
+    OplexaUnderTest oplexa(std::string(OPLEXA_DEMO_PATH) + ":" + probe.path());
+    AEffect* keeper = oplexa.start();
+    ASSERT_NE(keeper, nullptr);
     constexpr int kCycles = 100;
     constexpr size_t kDistinctInARow = 65;
     // Fewer than are kept apart, so that a call loaded just before a record is reused is not late.
@@ -60,6 +63,7 @@ TEST(LateCalls, HostCallsOnClosedRecordsReachNoLaterInstance)
     }
     done = true;
     host.join();
+    keeper->dispatcher(keeper, effClose, 0, 0, nullptr, 0.0f);
     EXPECT_EQ(probe->functionCount(kProbeProcessReplacing), 0);
     EXPECT_EQ(probe->dispatchCount(effGetVendorVersion), 0);
     EXPECT_EQ(probe->dispatchCount(effOpen), kCycles);
@@ -86,7 +90,8 @@ TEST(LateCalls, CallbacksOfAPluginThreadBelongToTheirOwnInstance)
     EXPECT_EQ(TestHost::calls().back().effect, nullptr);
     EXPECT_EQ(TestHost::calls().back().index, 7);
     const auto live = oplexa.lines();
-    const auto automate = std::find_if(live.begin(), live.end(), [](const std::string& line)
+    const auto automate = std::find_if(live.begin(), live.end(),
+                                       [](const std::string& line)
                                        { return line.find(":audioMasterAutomate ") != line.npos; });
     ASSERT_NE(automate, live.end());
     EXPECT_NE(automate->find(" oplexa-probe.so:"), std::string::npos) << *automate;
@@ -97,9 +102,9 @@ TEST(LateCalls, CallbacksOfAPluginThreadBelongToTheirOwnInstance)
         [&]
         {
             for (int i = 0; i < 20; ++i)
-                EXPECT_EQ(firstCallback(probe->getRecord(), audioMasterAutomate, i % 3, 0, nullptr,
-                                        0.5f),
-                          0);
+                EXPECT_EQ(
+                    firstCallback(probe->getRecord(), audioMasterAutomate, i % 3, 0, nullptr, 0.5f),
+                    0);
         })
         .join();
     EXPECT_EQ(TestHost::calls().size(), before);
@@ -114,8 +119,9 @@ TEST(LateCalls, CallbacksOfAPluginThreadBelongToTheirOwnInstance)
     second->dispatcher(second, effClose, 0, 0, nullptr, 0.0f);
 }
 
-// 256 live instances each hand their plug-in a callback of its own; with none left, the next
-// instance takes the callback of the instance closed longest ago, and says so.
+// 256 live instances each hand their plug-in a callback of its own. With none left the next
+// instance is refused, and once one is closed, takes the callback of the instance closed longest
+// ago, and says so.
 TEST(LateCalls, TwoHundredFiftySixLiveInstancesHaveDistinctCallbacks)
 {
     Probe probe;
@@ -129,13 +135,19 @@ TEST(LateCalls, TwoHundredFiftySixLiveInstancesHaveDistinctCallbacks)
         callbacks.push_back(probe->audioMaster());
     }
     EXPECT_EQ(std::set<audioMasterCallback>(callbacks.begin(), callbacks.end()).size(), 256u);
+    // Every callback is a live instance's: the next one is refused.
+    EXPECT_EQ(oplexa.start(), nullptr);
     live[0]->dispatcher(live[0], effClose, 0, 0, nullptr, 0.0f);
     live[0] = oplexa.start();
     ASSERT_NE(live[0], nullptr);
     EXPECT_EQ(probe->audioMaster(), callbacks[0]);
     for (AEffect* proxy : live)
         proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f);
-    EXPECT_EQ(countOf(oplexa.messages(), "Reusing the callback of a closed instance: more than "
-                                         "256 instances were started"),
+    const auto messages = oplexa.messages();
+    EXPECT_EQ(countOf(messages, "Oplexa is exiting VST main function with NULL since 256 "
+                                "instances are live"),
+              1);
+    EXPECT_EQ(countOf(messages, "Reusing the callback of a closed instance: more than "
+                                "256 instances were started"),
               1);
 }
