@@ -1,5 +1,6 @@
 #include "bridge/EntryPoint.h"
 
+#include "bridge/CallbackPool.h"
 #include "bridge/Lifecycle.h"
 #include "bridge/PluginLoader.h"
 #include "bridge/Session.h"
@@ -68,6 +69,7 @@ AEffect* hostPlugin(audioMasterCallback audioMaster)
             acquireProcessParts(*session);
     }
     // Outside the lock: a starting session takes it to open the log the refusal goes to.
+    static_assert(callbackPool::kCallbacks == 256, "the refusal names the pool's size");
     if (noCallback)
         return refuse("Oplexa is exiting VST main function with NULL since 256 instances are "
                       "live");
