@@ -1,5 +1,6 @@
 #include "bridge/EntryPoint.h"
 
+#include "bridge/CallbackPool.h"
 #include "bridge/Lifecycle.h"
 #include "bridge/PathText.h"
 #include "bridge/PluginLoader.h"
@@ -11,10 +12,8 @@ namespace
 {
 // A refused call's line goes to the hosting session's logger; while a session starts or
 // closes its logger's name changes, so the line then names this module instead.
-AEffect* refuse()
+AEffect* refuse(const char* refusal)
 {
-    static const char* const refusal =
-        "Oplexa is exiting VST main function with NULL since we are already hosting a plugin";
     Session* busy = registry::busySession();
     if (busy != nullptr && busy->state == Session::State::hosting)
     {
@@ -65,21 +64,27 @@ AEffect* hostPlugin(audioMasterCallback audioMaster)
 {
     std::timed_mutex& lifecycle = registry::lifecycle();
     Session* session = nullptr;
+    bool noCallback = false;
     {
         const std::lock_guard<std::timed_mutex> lock(lifecycle);
         getModuleFileName();
-        session = registry::sessionToStart(singleInstanceWanted());
+        session = registry::sessionToStart(singleInstanceWanted(), noCallback);
         if (session != nullptr)
             acquireProcessParts(*session);
     }
     // Outside the lock: a starting session takes it to open the log the refusal goes to.
+    static_assert(callbackPool::kCallbacks == 256, "the refusal names the pool's size");
+    if (noCallback)
+        return refuse("Oplexa is exiting VST main function with NULL since 256 instances are "
+                      "live");
     if (session == nullptr)
-        return refuse();
+        return refuse(
+            "Oplexa is exiting VST main function with NULL since we are already hosting a plugin");
     AEffect* proxy = startSession(*session, audioMaster);
     const std::lock_guard<std::timed_mutex> lock(lifecycle);
     if (proxy == nullptr)
     {
-        session->state = Session::State::idle;
+        registry::retire(*session);
         releaseProcessParts();
         return nullptr;
     }

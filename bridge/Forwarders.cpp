@@ -11,7 +11,6 @@
 
 #include "bridge/RecordHooks.h"
 #include "bridge/Session.h"
-#include "bridge/SessionRegistry.h"
 #include "logger/CountSummary.h"
 
 #include <exception>
@@ -252,35 +251,61 @@ float proxyGetParameter(AEffect* effect, int32_t index)
                    });
 }
 
-// The hosted plug-in calls this from any of its threads, also from inside its entry point
-// before its record is known. The host gets the record the plug-in meant: null for null, else
-// the session's proxy, brought up to date first so that a host handling audioMasterIOChanged
-// reads the new values.
-VstIntPtr proxyAudioMaster(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value,
-                           void* ptr, float opt)
+namespace
 {
-    Session* session = registry::sessionOfCallback(effect);
-    if (session == nullptr)
+// A closed plug-in's thread still calling back: it reaches no host, and is said once.
+VstIntPtr refuseLateCallback(Session& session, int32_t opcode) noexcept
+{
+    if (session.lateCallbackSaid.exchange(true, relaxed))
         return 0;
+    const OpCodeGroupInfo& info = OpCodeGroupsInfo[OXLogger::vstAudioMasterOpCodes];
+    LineBuffer line;
+    session.oxLogger.beginLine(line);
+    line.appendLiteral("Callback ");
+    if (info.contains(opcode))
+    {
+        line.appendText(info.prefix);
+        line.appendText(info.name(opcode));
+    }
+    else
+    {
+        line.appendLiteral("audioMaster opcode ");
+        line.appendDecimal(opcode);
+    }
+    line.appendLiteral(" after Close returned 0");
+    session.oxLogger.writeLine(line);
+    return 0;
+}
+} // namespace
+
+// The hosted plug-in calls this, through its session's own callback, from any of its threads,
+// also from inside its entry point before its record is known. The host gets the record the
+// plug-in meant: null for null, else the session's proxy, brought up to date first so that a
+// host handling audioMasterIOChanged reads the new values.
+VstIntPtr forwardCallback(Session& session, AEffect* effect, int32_t opcode, int32_t index,
+                          VstIntPtr value, void* ptr, float opt)
+{
+    if (session.callbacksEnded.load(relaxed))
+        return refuseLateCallback(session, opcode);
     return guarded(
-        *session, OXLogger::vstAudioMasterOpCodes, opcode,
+        session, OXLogger::vstAudioMasterOpCodes, opcode,
         [&]() -> VstIntPtr
         {
-            session->oxLogger.logVstAudioMaster(opcode, index, value, ptr, opt);
-            const audioMasterCallback host = session->vstAudioMaster.load(relaxed);
+            session.oxLogger.logVstAudioMaster(opcode, index, value, ptr, opt);
+            const audioMasterCallback host = session.vstAudioMaster.load(relaxed);
             if (host == nullptr)
                 return 0;
-            OPLEXA_RECORD(*session, opcodeCall, fnAudioMaster, opcode, index, value, ptr, opt);
+            OPLEXA_RECORD(session, opcodeCall, fnAudioMaster, opcode, index, value, ptr, opt);
             AEffect* proxy = nullptr;
             if (effect != nullptr)
             {
-                proxy = &session->proxyEffect;
-                if (const AEffect* hosted = session->vstEffect.load(relaxed))
+                proxy = &session.proxyEffect;
+                if (const AEffect* hosted = session.vstEffect.load(relaxed))
                     mirrorRecord(*proxy, *hosted);
             }
             const VstIntPtr result = host(proxy, opcode, index, value, ptr, opt);
-            OPLEXA_RECORD(*session, opcodeReturn, fnAudioMaster, opcode, value, ptr, result);
-            session->oxLogger.logVstAudioMasterReturn(opcode, ptr, result);
+            OPLEXA_RECORD(session, opcodeReturn, fnAudioMaster, opcode, value, ptr, result);
+            session.oxLogger.logVstAudioMasterReturn(opcode, ptr, result);
             return result;
         });
 }

@@ -1,7 +1,10 @@
-// The forwarders that fill the proxy record and the callback handed to the hosted plug-in.
+// The forwarders that fill the proxy record, and the one behind every callback handed to a
+// hosted plug-in.
 #pragma once
 
 #include "vst/VstInterface.h"
+
+class Session;
 
 VstIntPtr proxyDispatcher(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value,
                           void* ptr, float opt);
@@ -11,5 +14,5 @@ void proxyProcessDoubleReplacing(AEffect* effect, double** inputs, double** outp
                                  int32_t sampleFrames);
 void proxySetParameter(AEffect* effect, int32_t index, float value);
 float proxyGetParameter(AEffect* effect, int32_t index);
-VstIntPtr proxyAudioMaster(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value,
-                           void* ptr, float opt);
+VstIntPtr forwardCallback(Session& session, AEffect* effect, int32_t opcode, int32_t index,
+                          VstIntPtr value, void* ptr, float opt);

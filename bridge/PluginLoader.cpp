@@ -2,7 +2,7 @@
 // main_macho or dispatched "Close"; only the chooser itself runs on the message thread.
 #include "bridge/PluginLoader.h"
 
-#include "bridge/Forwarders.h"
+#include "bridge/CallbackPool.h"
 #include "bridge/MessageThread.h"
 #include "bridge/PathText.h"
 #include "bridge/Recorder.h"
@@ -142,7 +142,7 @@ AEffect* callEntryPoint(Session& session, VstPluginMainProc pluginMain, const ch
     juce::String caught;
     try
     {
-        effect = pluginMain(proxyAudioMaster);
+        effect = pluginMain(callbackPool::function(session.callback));
     }
     catch (const std::exception& exception)
     {

@@ -1,6 +1,7 @@
 #include "bridge/Session.h"
 
 #include "bridge/CallNames.h"
+#include "bridge/CallbackPool.h"
 #include "bridge/Lifecycle.h"
 #include "bridge/MonitorWindow.h"
 #include "bridge/PluginLoader.h"
@@ -37,11 +38,18 @@ AEffect* Session::start(audioMasterCallback audioMaster)
     clearProxy(proxyEffect);
     callGate::reopen(gate);
     startOplexa(*this);
+    if (callbackOfClosed)
+        oxLogger.log(("Reusing the callback of a closed instance: more than " +
+                      juce::String(callbackPool::kCallbacks) + " instances were started")
+                         .toRawUTF8());
+    lateCallbackSaid = false;
+    callbacksEnded = false;
     registry::setStartingOnThisThread(this);
     AEffect* hosted = loadVstPlugin(*this, audioMaster);
     registry::setStartingOnThisThread(nullptr);
     if (hosted == nullptr)
     {
+        callbacksEnded = true;
         stopOplexa(*this, true);
         return nullptr;
     }
@@ -76,8 +84,10 @@ void Session::beforeClose() noexcept
 
 void Session::afterClose() noexcept
 {
-    // Nothing may reach the released record once shutdown starts unloading it.
+    // Nothing may reach the released record once shutdown starts unloading it, nor the host
+    // through a callback of the closed plug-in.
     vstEffect = nullptr;
+    callbacksEnded = true;
     try
     {
         stopOplexa(*this, !callStuck);
@@ -87,7 +97,7 @@ void Session::afterClose() noexcept
     }
     clearProxy(proxyEffect);
     const std::lock_guard<std::timed_mutex> lock(registry::lifecycle());
-    state = State::idle;
+    registry::retire(*this);
     releaseProcessParts();
 }
 
@@ -122,19 +132,21 @@ void Session::endWithoutClose(platform::Ending ending) noexcept
             hosted->dispatcher(hosted, effClose, 0, 0, nullptr, 0.0f);
         }
         vstEffect = nullptr;
+        callbacksEnded = true;
         stopOplexa(*this, !callStuck);
         clearProxy(proxyEffect);
     }
     catch (...)
     {
     }
-    state = State::idle;
+    registry::retire(*this);
 }
 
 void Session::abandonStart() noexcept
 {
     registry::setStartingOnThisThread(nullptr);
     vstEffect = nullptr;
+    callbacksEnded = true;
     try
     {
         stopOplexa(*this, true);

@@ -35,8 +35,17 @@ public:
     ProxyRecord proxyEffect;
     // The hosted plug-in's own record; null while nothing is hosted.
     std::atomic<AEffect*> vstEffect{nullptr};
-    // The host's callback, handed on to by proxyAudioMaster.
+    // The host's callback, handed on to by forwardCallback.
     std::atomic<audioMasterCallback> vstAudioMaster{nullptr};
+    // The pool's callback this session hands its plug-in (see CallbackPool.h); -1 for none.
+    // Changed under the registry's lock.
+    int callback = -1;
+    // The callback was taken from a closed session, since none was free.
+    bool callbackOfClosed = false;
+    // Set once the plug-in is closed or failed to load: its callbacks return 0, and the first
+    // one says so.
+    std::atomic<bool> callbacksEnded{false};
+    std::atomic<bool> lateCallbackSaid{false};
     OXLogger oxLogger;
     callGate::Gate gate;
     Recorder recorder;
@@ -59,6 +68,8 @@ public:
     int instance = 1;
     // How many sessions of this module started before this one.
     int startOrder = 0;
+    // How many sessions ended before this one did; orders the closed ones. Under the lock.
+    uint64_t endOrder = 0;
     // "#2" after the names in the log for every instance but the first.
     juce::String nameSuffix() const;
 

@@ -1,5 +1,6 @@
 #include "bridge/SessionRegistry.h"
 
+#include "bridge/CallbackPool.h"
 #include "bridge/Session.h"
 
 #include <atomic>
@@ -18,6 +19,10 @@ struct Entry
 std::atomic<Entry*> sessions{nullptr};
 std::atomic<Session*> busy{nullptr};
 int startsSoFar = 0;
+uint64_t endsSoFar = 0;
+// Closed sessions wait this many deep, first in, first out, before one is started again: a host
+// thread still calling a closed instance's record finds it closed for the next 64 instances.
+constexpr int kQuarantine = 64;
 thread_local Session* startingHere __attribute__((tls_model("initial-exec"))) = nullptr;
 } // namespace
 
@@ -27,9 +32,35 @@ std::timed_mutex& lifecycle() noexcept
     return mutex;
 }
 
-Session* sessionToStart(bool onlyOne)
+namespace
 {
-    Session* idle = nullptr;
+// A callback of its own for session: a free one, else the one of the session closed longest ago.
+bool handCallback(Session& session)
+{
+    session.callbackOfClosed = false;
+    session.callback = callbackPool::take(session);
+    if (session.callback >= 0)
+        return true;
+    Session* oldest = nullptr;
+    for (Entry* entry = sessions.load(); entry != nullptr; entry = entry->next)
+        if (Session& closed = entry->session;
+            closed.state == Session::State::idle && closed.callback >= 0 &&
+            (oldest == nullptr || closed.endOrder < oldest->endOrder))
+            oldest = &closed;
+    if (oldest == nullptr)
+        return false;
+    std::swap(session.callback, oldest->callback);
+    callbackPool::handOver(session.callback, session);
+    session.callbackOfClosed = true;
+    return true;
+}
+} // namespace
+
+Session* sessionToStart(bool onlyOne, bool& noCallback)
+{
+    noCallback = false;
+    Session* oldestClosed = nullptr;
+    int closed = 0;
     // Bit n: number n+1 is held by a live session.
     std::vector<bool> held;
     for (Entry* entry = sessions.load(); entry != nullptr; entry = entry->next)
@@ -37,7 +68,9 @@ Session* sessionToStart(bool onlyOne)
         Session& session = entry->session;
         if (session.state == Session::State::idle)
         {
-            idle = &session;
+            ++closed;
+            if (oldestClosed == nullptr || session.endOrder < oldestClosed->endOrder)
+                oldestClosed = &session;
             continue;
         }
         if (onlyOne)
@@ -46,11 +79,25 @@ Session* sessionToStart(bool onlyOne)
             held.resize(static_cast<size_t>(session.instance));
         held[static_cast<size_t>(session.instance - 1)] = true;
     }
-    if (idle == nullptr)
+    Session* idle = closed > kQuarantine ? oldestClosed : nullptr;
+    if (idle != nullptr)
+    {
+        // Its callback goes back to the pool with it leaving the quarantine.
+        callbackPool::giveBack(idle->callback);
+        idle->callback = -1;
+    }
+    else
     {
         auto* entry = new Entry{{}, sessions.load()};
         sessions.store(entry);
         idle = &entry->session;
+    }
+    if (!handCallback(*idle))
+    {
+        // Every callback is a live session's: this one waits with the closed ones.
+        idle->endOrder = ++endsSoFar;
+        noCallback = true;
+        return nullptr;
     }
     int number = 1;
     while (static_cast<size_t>(number) <= held.size() && held[static_cast<size_t>(number - 1)])
@@ -60,6 +107,12 @@ Session* sessionToStart(bool onlyOne)
     idle->state = Session::State::starting;
     busy.store(idle);
     return idle;
+}
+
+void retire(Session& session) noexcept
+{
+    session.state = Session::State::idle;
+    session.endOrder = ++endsSoFar;
 }
 
 bool anyLiveSession() noexcept
@@ -82,6 +135,7 @@ void releaseSessions() noexcept
 {
     Entry* entry = sessions.exchange(nullptr);
     busy = nullptr;
+    callbackPool::giveBackAll();
     while (entry != nullptr)
     {
         Entry* next = entry->next;
@@ -108,18 +162,6 @@ std::vector<Session*> liveSessions()
 
 namespace registry
 {
-Session* sessionOfCallback(const AEffect* effect) noexcept
-{
-    if (effect != nullptr)
-        for (Entry* entry = sessions.load(std::memory_order_acquire); entry != nullptr;
-             entry = entry->next)
-            if (entry->session.vstEffect.load(std::memory_order_relaxed) == effect)
-                return &entry->session;
-    if (startingHere != nullptr)
-        return startingHere;
-    return busySession();
-}
-
 void setStartingOnThisThread(Session* session) noexcept
 {
     startingHere = session;

@@ -13,9 +13,13 @@ namespace registry
 // chooser or a plug-in's call. Endings wait for it only for a while.
 std::timed_mutex& lifecycle() noexcept;
 
-// An idle session to start, reused or new, with the smallest instance number no live session
-// holds; null when onlyOne and another session is live. Under the lock.
-Session* sessionToStart(bool onlyOne);
+// An idle session to start, with the smallest instance number no live session holds and a
+// callback of its own: a new one while fewer than 65 sessions are closed, else the one closed
+// longest ago. Null when onlyOne and another session is live, or when every callback is held by
+// a live session (noCallback). Under the lock.
+Session* sessionToStart(bool onlyOne, bool& noCallback);
+// The session is closed, or failed to start, and waits to be started again. Under the lock.
+void retire(Session& session) noexcept;
 bool anyLiveSession() noexcept;
 // The session whose lines a refused entry call goes to: a busy one, or null.
 Session* busySession() noexcept;
@@ -27,10 +31,6 @@ void releaseSessions() noexcept;
 // Every session, without the lock and without allocating: for a crash handler.
 void forEverySession(void (*function)(Session&) noexcept) noexcept;
 
-// The session a callback of a hosted plug-in belongs to: the one whose plug-in has that record,
-// else the one starting on this thread (a plug-in calls back from inside its entry point, before
-// its record is known), else a busy one. Without a lock, on any thread.
-Session* sessionOfCallback(const AEffect* effect) noexcept;
 // Marks the session starting on this thread, or none.
 void setStartingOnThisThread(Session* session) noexcept;
 bool startingOnThisThread() noexcept;

@@ -171,7 +171,8 @@ TEST(Hosting, CloseRunsTheHostedCloseThenShutsDownAndReturnsTheHostedResult)
     EXPECT_EQ(probe->callsAfterClose(), calls);
 }
 
-TEST(Hosting, HostsAgainAfterCloseAndOverwritesTheProxyRecord)
+// The next instance gets a record of its own: the closed one stays cleared for late callers.
+TEST(Hosting, HostsAgainAfterCloseWithAProxyRecordOfItsOwn)
 {
     Probe probe;
     OplexaUnderTest oplexa(probe.path());
@@ -187,7 +188,8 @@ TEST(Hosting, HostsAgainAfterCloseAndOverwritesTheProxyRecord)
     shape.uniqueID = 0x4f784232;
     probe->setShape(&shape);
     AEffect* second = oplexa.start();
-    ASSERT_EQ(second, first);
+    ASSERT_NE(second, first);
+    EXPECT_EQ(first->numParams, 0);
     EXPECT_EQ(second->numParams, firstParams + 3);
     EXPECT_EQ(second->uniqueID, 0x4f784232);
     const auto messages = oplexa.messages();

@@ -1,0 +1,26 @@
+// The callbacks handed to hosted plug-ins. A C callback carries no user pointer, so each session
+// hands its plug-in a function of its own from a fixed set, and the function's index names the
+// session: a callback is attributed exactly, from any thread, with a null record too.
+#pragma once
+
+#include "vst/VstInterface.h"
+
+class Session;
+
+namespace callbackPool
+{
+constexpr int kCallbacks = 256;
+
+// The function of index; each index has its own address.
+audioMasterCallback function(int index) noexcept;
+
+// Under the registry's lock. The free index that was given back longest ago, now belonging to
+// session; -1 when every one is held.
+int take(Session& session) noexcept;
+// Index now belongs to session (a held one, taken from the session that held it).
+void handOver(int index, Session& session) noexcept;
+// Index is free again: its calls return 0 and reach no session.
+void giveBack(int index) noexcept;
+// Every index is free, when the sessions are freed.
+void giveBackAll() noexcept;
+} // namespace callbackPool
