@@ -1,6 +1,7 @@
 #include "bridge/SessionRegistry.h"
 
 #include "bridge/Session.h"
+#include "logger/ThreadSlots.h"
 
 #include <atomic>
 
@@ -18,7 +19,20 @@ struct Entry
 std::atomic<Entry*> sessions{nullptr};
 std::atomic<Session*> busy{nullptr};
 int startsSoFar = 0;
-thread_local Session* startingHere __attribute__((tls_model("initial-exec"))) = nullptr;
+// The session each thread is starting, if any.
+struct Starting
+{
+    std::atomic<int> owner{0};
+    Session* session = nullptr;
+    void clear() noexcept { session = nullptr; }
+};
+threadSlots::Table<Starting, 256> startingHere;
+
+Session* startingOnThisThreadOrNull() noexcept
+{
+    const Starting* starting = startingHere.find(threadSlots::currentThread());
+    return starting != nullptr ? starting->session : nullptr;
+}
 } // namespace
 
 std::timed_mutex& lifecycle() noexcept
@@ -115,18 +129,20 @@ Session* sessionOfCallback(const AEffect* effect) noexcept
              entry = entry->next)
             if (entry->session.vstEffect.load(std::memory_order_relaxed) == effect)
                 return &entry->session;
-    if (startingHere != nullptr)
-        return startingHere;
+    if (Session* starting = startingOnThisThreadOrNull())
+        return starting;
     return busySession();
 }
 
+// A thread that finds no entry leaves the plug-in's early callbacks to busySession().
 void setStartingOnThisThread(Session* session) noexcept
 {
-    startingHere = session;
+    if (Starting* starting = startingHere.mine())
+        starting->session = session;
 }
 
 bool startingOnThisThread() noexcept
 {
-    return startingHere != nullptr;
+    return startingOnThisThreadOrNull() != nullptr;
 }
 } // namespace registry
