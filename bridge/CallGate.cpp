@@ -7,34 +7,10 @@ namespace callGate
 namespace
 {
 constexpr auto relaxed = std::memory_order_relaxed;
-constexpr int kSlots = 1024;
-
-Slot slots[kSlots];
-
-bool claim(Slot& slot, int owner, bool takeOver) noexcept
-{
-    int expected = slot.owner.load(relaxed);
-    if (expected == 0 ? takeOver : !takeOver || platform::threadRuns(expected))
-        return false;
-    return slot.owner.compare_exchange_strong(expected, owner);
-}
 } // namespace
 
-__thread Slot* threadSlot __attribute__((tls_model("initial-exec"))) = nullptr;
+Slots slots;
 std::atomic<bool> callsFence{true};
-
-Slot* claimSlot() noexcept
-{
-    const int self = platform::threadId();
-    for (const bool takeOver : {false, true})
-        for (Slot& slot : slots)
-            if (claim(slot, self, takeOver))
-            {
-                slot.mark.store(0, relaxed);
-                return threadSlot = &slot;
-            }
-    return nullptr;
-}
 
 void prepare() noexcept
 {
@@ -63,7 +39,7 @@ bool shut(Gate& gate, bool insideCall, int timeoutMs, int32_t& stuckCall) noexce
     if (!callsFence.load(relaxed) && !platform::processBarrier())
         callsFence.store(true);
     std::atomic_thread_fence(std::memory_order_seq_cst);
-    const Slot* own = threadSlot;
+    const Slot* own = slots.find(threadSlots::currentThread());
     // Calls of this very thread further out (Close itself, or a call Close came from) stay.
     const int ownCalls = own == nullptr && insideCall ? 1 : 0;
     for (int waited = 0;; ++waited)

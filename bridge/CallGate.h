@@ -4,6 +4,8 @@
 // with one process-wide barrier instead.
 #pragma once
 
+#include "logger/ThreadSlots.h"
+
 #include <atomic>
 #include <cstdint>
 
@@ -25,6 +27,7 @@ struct alignas(64) Slot
 {
     std::atomic<int> owner{0}; // the kernel's thread id, 0 while free
     std::atomic<uint64_t> mark{0};
+    void clear() noexcept { mark.store(0, std::memory_order_relaxed); }
 };
 
 // A forwarded call's number: the function's index, or 16 + the dispatcher opcode.
@@ -49,24 +52,20 @@ inline int32_t callOf(uint64_t mark) noexcept
 // Once per process, before the first call can pass.
 void prepare() noexcept;
 
-// Initial-exec: a dlopen'ed module's dynamic TLS would allocate on a thread's first call.
-// __thread, not thread_local: it never needs initialising, so no access checks for it.
-extern __thread Slot* threadSlot __attribute__((tls_model("initial-exec")));
+// A thread's first call claims a free slot, or one whose thread has ended; a thread that finds
+// none passes unslotted.
+using Slots = threadSlots::Table<Slot, 1024>;
+extern Slots slots;
 // Without a process-wide barrier every call fences on its own.
 extern std::atomic<bool> callsFence;
-// A thread's first call claims a free slot, or one whose thread has ended; null when none is
-// left.
-Slot* claimSlot() noexcept;
 
 // A call that passes through the gate, for as long as it lives; open() is false when the gate
 // is shut and the call must not reach the plug-in.
 class Pass
 {
 public:
-    Pass(Gate& passed, int32_t call) noexcept : gate(passed), slot(threadSlot)
+    Pass(Gate& passed, int32_t call) noexcept : gate(passed), slot(slots.mine())
     {
-        if (__builtin_expect(slot == nullptr, 0))
-            slot = claimSlot();
         if (__builtin_expect(slot == nullptr, 0) || callsFence.load(std::memory_order_relaxed))
         {
             enterFenced(call);

@@ -252,16 +252,6 @@ bool keepModuleLoaded() noexcept
     return dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE) != nullptr;
 }
 
-int threadId() noexcept
-{
-    return static_cast<int>(syscall(SYS_gettid));
-}
-
-bool threadRuns(int id) noexcept
-{
-    return syscall(SYS_tgkill, getpid(), id, 0) == 0 || errno != ESRCH;
-}
-
 int processId() noexcept
 {
     return static_cast<int>(getpid());

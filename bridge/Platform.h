@@ -66,9 +66,6 @@ void onModuleEnding(void (*function)(Ending) noexcept) noexcept;
 // still be reached through someone else's chain. False when the loader refused.
 bool keepModuleLoaded() noexcept;
 
-// The kernel's id of the calling thread, and whether the thread with that id still runs.
-int threadId() noexcept;
-bool threadRuns(int id) noexcept;
 int processId() noexcept;
 
 // A barrier on every thread of the process, so that plain stores of other threads made before

@@ -4,6 +4,7 @@
 #include "bridge/Platform.h"
 #include "bridge/Session.h"
 #include "logger/RecordFormat.h"
+#include "logger/ThreadSlots.h"
 #include "logger/TickClock.h"
 
 #include <cerrno>
@@ -30,11 +31,17 @@ struct ThreadNumber
 constexpr uint32_t kThreadSlots = 8;
 struct ThreadNumbers
 {
-    ThreadNumber slots[kThreadSlots];
-    uint32_t next;
+    std::atomic<int> owner{0};
+    ThreadNumber slots[kThreadSlots]{};
+    uint32_t next = 0;
+    void clear() noexcept
+    {
+        for (ThreadNumber& slot : slots)
+            slot = {};
+        next = 0;
+    }
 };
-// Initial-exec: a dlopen'ed module's dynamic TLS would allocate on a thread's first call.
-thread_local ThreadNumbers threadNumbers __attribute__((tls_model("initial-exec"))) = {};
+threadSlots::Table<ThreadNumbers, 1024> threadNumbers;
 // Numbers recordings across the process, so that a slot never outlives its recording's meaning.
 std::atomic<uint32_t> recordingsStarted{0};
 
@@ -52,19 +59,31 @@ Recorder::~Recorder()
     stop(false);
 }
 
+// The calling thread's number in this recording, given at its first call there.
+uint32_t Recorder::threadNumber() noexcept
+{
+    constexpr auto relaxed = std::memory_order_relaxed;
+    const uint32_t recording = generation_.load(relaxed);
+    ThreadNumbers* numbers = threadNumbers.mine();
+    if (numbers == nullptr)
+    {
+        uint32_t crowd = crowdThread_.load(relaxed);
+        if (const uint32_t fresh = crowd == 0 ? nextThread_.fetch_add(1, relaxed) + 1 : 0;
+            fresh != 0 && crowdThread_.compare_exchange_strong(crowd, fresh, relaxed))
+            crowd = fresh;
+        return crowd;
+    }
+    for (const ThreadNumber& slot : numbers->slots)
+        if (slot.recording == recording)
+            return slot.number;
+    ThreadNumber& slot = numbers->slots[numbers->next++ % kThreadSlots];
+    slot = {recording, nextThread_.fetch_add(1, relaxed) + 1};
+    return slot.number;
+}
+
 capture::Thread Recorder::thread(bool processing) noexcept
 {
-    const uint32_t recording = generation_.load(std::memory_order_relaxed);
-    ThreadNumber* mine = nullptr;
-    for (uint32_t i = 0; i < kThreadSlots && mine == nullptr; ++i)
-        if (threadNumbers.slots[i].recording == recording)
-            mine = &threadNumbers.slots[i];
-    if (mine == nullptr)
-    {
-        mine = &threadNumbers.slots[threadNumbers.next++ % kThreadSlots];
-        *mine = {recording, nextThread_.fetch_add(1, std::memory_order_relaxed) + 1};
-    }
-    const uint32_t number = mine->number;
+    const uint32_t number = threadNumber();
     uint32_t none = 0;
     if (firstThread_.load(std::memory_order_relaxed) == 0)
         firstThread_.compare_exchange_strong(none, number, std::memory_order_relaxed);
@@ -120,6 +139,7 @@ void Recorder::start(OXLogger& logger, const std::string& folder, const std::str
     fullOutputs_ = fullOutputs;
     droppedReported_ = 0;
     nextThread_ = 0;
+    crowdThread_ = 0;
     firstThread_ = 0;
     audioThread_ = 0;
     generation_ = recordingsStarted.fetch_add(1) + 1;

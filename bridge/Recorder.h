@@ -44,6 +44,7 @@ private:
     void pump();
     void pumpRecords();
     void fail(const char* reason) noexcept;
+    uint32_t threadNumber() noexcept;
 
     std::unique_ptr<RecordRing> ring_;
     std::atomic<bool> active_{false};
@@ -53,6 +54,8 @@ private:
     std::atomic<bool> crashed_{false};
     std::atomic<uint32_t> generation_{0};
     std::atomic<uint32_t> nextThread_{0};
+    // The one number of the threads that find no place of their own to keep theirs in.
+    std::atomic<uint32_t> crowdThread_{0};
     std::atomic<uint32_t> firstThread_{0};
     std::atomic<uint32_t> audioThread_{0};
     bool fullOutputs_ = false;

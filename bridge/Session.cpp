@@ -44,9 +44,7 @@ AEffect* Session::start(audioMasterCallback audioMaster)
                          .toRawUTF8());
     lateCallbackSaid = false;
     callbacksEnded = false;
-    registry::setStartingOnThisThread(this);
     AEffect* hosted = loadVstPlugin(*this, audioMaster);
-    registry::setStartingOnThisThread(nullptr);
     if (hosted == nullptr)
     {
         callbacksEnded = true;
@@ -144,7 +142,6 @@ void Session::endWithoutClose(platform::Ending ending) noexcept
 
 void Session::abandonStart() noexcept
 {
-    registry::setStartingOnThisThread(nullptr);
     vstEffect = nullptr;
     callbacksEnded = true;
     try

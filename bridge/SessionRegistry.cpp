@@ -23,7 +23,6 @@ uint64_t endsSoFar = 0;
 // Closed sessions wait this many deep, first in, first out, before one is started again: a host
 // thread still calling a closed instance's record finds it closed for the next 64 instances.
 constexpr int kQuarantine = 64;
-thread_local Session* startingHere __attribute__((tls_model("initial-exec"))) = nullptr;
 } // namespace
 
 std::timed_mutex& lifecycle() noexcept
@@ -157,18 +156,5 @@ std::vector<Session*> liveSessions()
         if (entry->session.state != Session::State::idle)
             live.push_back(&entry->session);
     return live;
-}
-} // namespace registry
-
-namespace registry
-{
-void setStartingOnThisThread(Session* session) noexcept
-{
-    startingHere = session;
-}
-
-bool startingOnThisThread() noexcept
-{
-    return startingHere != nullptr;
 }
 } // namespace registry

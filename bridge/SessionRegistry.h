@@ -30,8 +30,4 @@ std::vector<Session*> liveSessions();
 void releaseSessions() noexcept;
 // Every session, without the lock and without allocating: for a crash handler.
 void forEverySession(void (*function)(Session&) noexcept) noexcept;
-
-// Marks the session starting on this thread, or none.
-void setStartingOnThisThread(Session* session) noexcept;
-bool startingOnThisThread() noexcept;
 } // namespace registry

@@ -5,6 +5,7 @@
 #include "logger/LogSink.h"
 #include "logger/OXLogger.h"
 #include "logger/StructureDecoder.h"
+#include "logger/ThreadSlots.h"
 
 namespace
 {
@@ -22,22 +23,31 @@ private:
 
 // A return report does not get the call's value, which GetSpeakerArrangement hands its input
 // arrangement back through; the call leaves it here for the return on the same thread.
-// Initial-exec: a module's dynamic TLS would allocate on a thread's first use.
 struct PendingArrangement
 {
-    const void* ptr;
-    long value;
+    std::atomic<int> owner{0};
+    const void* ptr = nullptr;
+    long value = 0;
+    void clear() noexcept
+    {
+        ptr = nullptr;
+        value = 0;
+    }
 };
-__attribute__((tls_model("initial-exec"))) thread_local PendingArrangement pendingArrangement{
-    nullptr, 0};
+threadSlots::Table<PendingArrangement, 1024> pendingArrangements;
 
 void reportCallDetails(OXLogger& logger, VstFunctionIndex function, long opCode, long value,
                        void* ptr) noexcept
 {
     if (!logger.decodeStructures.load(relaxed))
         return;
-    if (function == fnDispatcher && opCode == effGetSpeakerArrangement)
-        pendingArrangement = {ptr, value};
+    PendingArrangement* pending = nullptr;
+    if (function == fnDispatcher && opCode == effGetSpeakerArrangement &&
+        (pending = pendingArrangements.mine()) != nullptr)
+    {
+        pending->ptr = ptr;
+        pending->value = value;
+    }
     if (!decodesCall(function, opCode))
         return;
     LoggerLines lines(logger);
@@ -50,10 +60,12 @@ void reportReturnDetails(OXLogger& logger, VstFunctionIndex function, long opCod
     if (!decodesReturn(function, opCode) || !logger.decodeStructures.load(relaxed))
         return;
     long value = 0;
-    if (function == fnDispatcher && opCode == effGetSpeakerArrangement)
+    PendingArrangement* pending = nullptr;
+    if (function == fnDispatcher && opCode == effGetSpeakerArrangement &&
+        (pending = pendingArrangements.find(threadSlots::currentThread())) != nullptr)
     {
-        value = pendingArrangement.ptr == ptr ? pendingArrangement.value : 0;
-        pendingArrangement = {nullptr, 0};
+        value = pending->ptr == ptr ? pending->value : 0;
+        pending->clear();
     }
     LoggerLines lines(logger);
     decodeReturn(lines, function, opCode, value, ptr, result);

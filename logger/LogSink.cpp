@@ -1,5 +1,7 @@
 #include "logger/LogSink.h"
 
+#include "logger/ThreadSlots.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -32,11 +34,18 @@ std::atomic<bool> started{false};
 // Set with the output, read only while it runs.
 std::string destinationName = "standard output";
 
-__attribute__((tls_model("initial-exec"))) thread_local bool onProcessThread = false;
+// Whether each thread has processed audio.
+struct ThreadRole
+{
+    std::atomic<int> owner{0};
+    bool processes = false;
+    void clear() noexcept { processes = false; }
+};
+threadSlots::Table<ThreadRole, 1024> roles;
 
 bool waitForRoom(QueuedOutput& queued, const char* line, size_t length) noexcept
 {
-    if (onProcessThread)
+    if (const ThreadRole* role = roles.find(threadSlots::currentThread()); role && role->processes)
         return false;
     for (int waited = 0; waited < kRoomWaitMs; ++waited)
     {
@@ -151,7 +160,9 @@ void writeLogLine(const char* line, size_t length) noexcept
 
 void markProcessThread() noexcept
 {
-    onProcessThread = true;
+    // Written once: threads next to each other in the table share a cache line.
+    if (ThreadRole* role = roles.mine(); role != nullptr && !role->processes)
+        role->processes = true;
 }
 
 void writeQueuedAndLineAfterCrash(const char* line, size_t length) noexcept

@@ -2,13 +2,15 @@
 // directly on the plug-in, all measured in this one process.
 //
 //   oplexa_bench [--logging=off|on] [--decode] [--writes=direct] [--check-logging]
-//                [Google Benchmark flags]
+//                [--compare=MODULE] [Google Benchmark flags]
 //   oplexa_bench --throughput
 //
 // off: every switch off in the settings file, so each forwarded call only counts and tests
 // its switch. on: every switch and the parameter details on, lines to /dev/null; this mode
 // also measures the logger's own steps. --decode (with logging on) decodes the structures too.
 // Lines go through the log queue to the writer thread unless --writes=direct sets logWrites.
+// --compare=MODULE also hosts the demo through another build of Oplexa.so (an older commit's),
+// so that both builds are measured in one run.
 // --throughput measures how many lines a second the writer thread keeps up with instead.
 // Before measuring, one call of each kind is checked in the log: always when stopped (nothing to
 // write), and with logging on only under
@@ -37,6 +39,7 @@ struct BenchOptions
     bool decode = false;
     bool directWrites = false;
     bool throughput = false;
+    std::string comparedModule;
 };
 
 // Takes this program's own flags out of argv, leaving Google Benchmark's.
@@ -58,6 +61,8 @@ bool takeOptions(int& argc, char** argv, BenchOptions& options)
             options.directWrites = true;
         else if (arg == "--throughput")
             options.throughput = true;
+        else if (arg.rfind("--compare=", 0) == 0)
+            options.comparedModule = arg.substr(10);
         else
             argv[kept++] = argv[i];
     }
@@ -69,7 +74,7 @@ bool takeOptions(int& argc, char** argv, BenchOptions& options)
 // The write floor every logged figure is also set against (one write(2) of a line).
 const std::string kFloor = "writeFloor:/dev/null";
 
-std::vector<SummaryRow> summaryRows(bool loggingOn, bool decode, bool directWrites)
+std::vector<SummaryRow> summaryRows(bool loggingOn, bool decode, bool directWrites, bool compared)
 {
     const std::string logging = std::string(!loggingOn ? "stopped"
                                             : decode   ? "on, decoded"
@@ -89,6 +94,15 @@ std::vector<SummaryRow> summaryRows(bool loggingOn, bool decode, bool directWrit
          "dispatcher:ProcessEvents/oplexa", decode ? lines + 3 : lines,
          true}, // count and two events
     };
+    // The same calls through the compared module.
+    const size_t forwardedRows = rows.size();
+    for (size_t i = 0; compared && i < forwardedRows; ++i)
+    {
+        SummaryRow row = rows[i];
+        row.call += " (compared module)";
+        row.measured.replace(row.measured.rfind('/'), std::string::npos, "/compared");
+        rows.push_back(row);
+    }
     if (loggingOn && !decode && !directWrites)
     {
         rows.push_back({"formatCallLine effGetVendorVersion (no call made)", "-", direct,
@@ -117,7 +131,7 @@ int run(int argc, char** argv)
     if (!takeOptions(argc, argv, options))
     {
         std::cerr << "usage: oplexa_bench [--logging=off|on] [--decode] [--writes=direct] "
-                     "[--check-logging] [benchmark flags] | --throughput\n";
+                     "[--check-logging] [--compare=MODULE] [benchmark flags] | --throughput\n";
         return 2;
     }
     if (options.throughput)
@@ -131,8 +145,8 @@ int run(int argc, char** argv)
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 2;
 
-    const auto session = std::make_unique<BenchSession>(options.loggingOn, logFile, options.decode,
-                                                        options.directWrites);
+    const auto session = std::make_unique<BenchSession>(
+        options.loggingOn, logFile, options.decode, options.directWrites, options.comparedModule);
     const std::string problem = session->checkLogging();
     if (!problem.empty())
     {
@@ -159,8 +173,10 @@ int run(int argc, char** argv)
     std::cout << "\nCPU time per call on the calling thread; ratio = measured / direct; x write = "
                  "measured / one write(2) of a line to /dev/null in this run; added x write = "
                  "(measured - direct) / the same\n";
-    reporter.printTable(
-        std::cout, summaryRows(options.loggingOn, options.decode, options.directWrites), kFloor);
+    reporter.printTable(std::cout,
+                        summaryRows(options.loggingOn, options.decode, options.directWrites,
+                                    !options.comparedModule.empty()),
+                        kFloor);
     printRecordingFileSize(std::cout);
     return 0;
 }

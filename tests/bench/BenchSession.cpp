@@ -98,7 +98,7 @@ BenchAudio::BenchAudio() : inputs{input[0], input[1]}, outputs{output[0], output
 }
 
 BenchSession::BenchSession(bool logging, const std::string& logFile, bool decoding,
-                           bool directWrites)
+                           bool directWrites, const std::string& comparedModule)
     : loggingOn(logging), decode(decoding)
 {
     char pattern[] = "/tmp/oplexa-bench-XXXXXX";
@@ -119,6 +119,16 @@ BenchSession::BenchSession(bool logging, const std::string& logFile, bool decodi
 
         oplexaHandle = openModule(module);
         proxy = startPlugin(oplexaHandle, "Oplexa.so");
+        if (!comparedModule.empty())
+        {
+            // A file of its own, or the loader would hand back the module already loaded.
+            const std::string other = folder + "/OplexaCompared.so";
+            if (symlink(comparedModule.c_str(), other.c_str()) != 0)
+                throw std::runtime_error("cannot link " + other);
+            writeSwitches(folder + "/OplexaCompared.xml", folder, loggingOn, decode, directWrites);
+            comparedHandle = openModule(other);
+            compared = startPlugin(comparedHandle, comparedModule);
+        }
         // Oplexa has the demo loaded now; this is the same loaded module, a second instance.
         demoHandle = openModule(OPLEXA_DEMO_PATH);
         plain = startPlugin(demoHandle, "the demo plug-in");
@@ -138,13 +148,13 @@ BenchSession::~BenchSession()
 void BenchSession::release()
 {
     closePlugin(plain);
+    closePlugin(compared);
     closePlugin(proxy);
-    plain = proxy = nullptr;
-    if (demoHandle != nullptr)
-        dlclose(demoHandle);
-    if (oplexaHandle != nullptr)
-        dlclose(oplexaHandle);
-    demoHandle = oplexaHandle = nullptr;
+    plain = compared = proxy = nullptr;
+    for (void* handle : {demoHandle, comparedHandle, oplexaHandle})
+        if (handle != nullptr)
+            dlclose(handle);
+    demoHandle = comparedHandle = oplexaHandle = nullptr;
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
 }

@@ -1,5 +1,6 @@
 // One benchmark process's plug-ins: the demo gain hosted through the built Oplexa.so, and a
-// second demo instance from the same loaded module, called directly as the baseline.
+// second demo instance from the same loaded module, called directly as the baseline; and
+// optionally a third hosted through another build of the module, to compare the two in one run.
 //
 // The module's logging state is fixed at start-up from the settings file beside it, so the
 // session writes that file (every switch on, or every switch off) into a folder of its own
@@ -16,13 +17,17 @@ public:
     // logFile empty: the log goes to a file in the session's folder.
     // decode: the structures are decoded too (with logging on). directWrites: logWrites="direct",
     // each line written by the calling thread instead of going through the log queue.
-    BenchSession(bool loggingOn, const std::string& logFile, bool decode, bool directWrites);
+    // comparedModule: another Oplexa.so to host the demo through as well, with the same settings.
+    BenchSession(bool loggingOn, const std::string& logFile, bool decode, bool directWrites,
+                 const std::string& comparedModule = {});
     ~BenchSession();
     BenchSession(const BenchSession&) = delete;
     BenchSession& operator=(const BenchSession&) = delete;
 
     AEffect* throughOplexa() const { return proxy; }
     AEffect* direct() const { return plain; }
+    // Null without a compared module.
+    AEffect* throughCompared() const { return compared; }
     const std::string& logFile() const { return log; }
     // The session's own folder, removed with it.
     const std::string& scratchFolder() const { return folder; }
@@ -42,8 +47,10 @@ private:
     std::string log;
     void* oplexaHandle = nullptr;
     void* demoHandle = nullptr;
+    void* comparedHandle = nullptr;
     AEffect* proxy = nullptr;
     AEffect* plain = nullptr;
+    AEffect* compared = nullptr;
 };
 
 // Stereo 64-frame buffers for processReplacing, filled with a tone.

@@ -6,8 +6,8 @@
 
 class BenchSession;
 
-// Each call made directly on the demo's record ("<call>/direct") and through Oplexa's proxy
-// record ("<call>/oplexa").
+// Each call made directly on the demo's record ("<call>/direct"), through Oplexa's proxy record
+// ("<call>/oplexa") and through the compared module's, if any ("<call>/compared").
 void registerForwardingBenchmarks(const BenchSession& session);
 
 // Building one call line, and one whole logger report written to the log (this process's own

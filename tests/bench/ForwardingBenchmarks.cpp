@@ -47,6 +47,9 @@ void registerPair(const std::string& call, Function function, const BenchSession
 {
     benchmark::RegisterBenchmark((call + "/direct").c_str(), function, session.direct());
     benchmark::RegisterBenchmark((call + "/oplexa").c_str(), function, session.throughOplexa());
+    if (session.throughCompared() != nullptr)
+        benchmark::RegisterBenchmark((call + "/compared").c_str(), function,
+                                     session.throughCompared());
 }
 } // namespace
 

@@ -5,8 +5,10 @@
 # per call, each set against the direct call measured in the same process; then the lines a
 # second the writer thread keeps up with.
 #
-#   tests/bench/run-bench.sh [BUILD_DIR] [extra Google Benchmark flags]
+#   tests/bench/run-bench.sh [BUILD_DIR] [--compare=MODULE] [extra Google Benchmark flags]
 #
+# --compare=MODULE hosts the demo through another build of Oplexa.so too (an older commit's,
+# say), in the same processes, so that the two builds meet the same load.
 # Builds nothing: build the oplexa_bench target in BUILD_DIR (default build/) first.
 set -euo pipefail
 

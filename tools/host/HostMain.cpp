@@ -91,6 +91,9 @@ HostExitCode runCycles(const HostOptions& options, FILE* audio, SessionReport& r
             // The record is still open and the module loaded: the C runtime ends them.
             std::exit(kExitOk);
         }
+        // A scanner's way: each cycle without Close loads the module anew.
+        if (!options.close && options.unload)
+            module.unload();
         if (options.usage)
             reportUsage(cycle);
     }

@@ -89,7 +89,7 @@ const Option kOptions[] = {
      [](HostOptions& o, const char*) { return o.quiet = true; }},
     {"--notes", nullptr, "send a short note sequence (ProcessEvents) in the first blocks",
      [](HostOptions& o, const char*) { return o.notes = true; }},
-    {"--unload-without-close", nullptr, "end the session without Close, then dlclose",
+    {"--unload-without-close", nullptr, "end each session without Close, then dlclose",
      [](HostOptions& o, const char*)
      {
          o.close = false;

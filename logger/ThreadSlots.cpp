@@ -1,0 +1,21 @@
+#include "logger/ThreadSlots.h"
+
+#include <cerrno>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace threadSlots
+{
+// Checked once, on the thread that loads the module.
+bool descriptorHoldsId = descriptorId() == idBySystemCall();
+
+int idBySystemCall() noexcept
+{
+    return static_cast<int>(syscall(SYS_gettid));
+}
+
+bool threadRuns(int id) noexcept
+{
+    return syscall(SYS_tgkill, getpid(), id, 0) == 0 || errno != ESRCH;
+}
+} // namespace threadSlots
