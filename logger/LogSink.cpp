@@ -13,6 +13,9 @@ namespace
 {
 // A thread that is not an audio thread may wait this long for room before its line is dropped.
 constexpr int kRoomWaitMs = 100;
+// How long stopping the output waits for threads still pushing into it; past that the output
+// is left in place rather than freed under them.
+constexpr int kProducersWaitMs = 2000;
 
 struct QueuedOutput
 {
@@ -28,6 +31,45 @@ struct QueuedOutput
 std::atomic<int> sinkFd{STDOUT_FILENO};
 std::atomic<QueuedOutput*> activeOutput{nullptr};
 std::unique_ptr<QueuedOutput> output;
+// Threads that may hold the active output: counted before they load it, so that stopping can
+// wait until none holds the one it takes away.
+alignas(64) std::atomic<int> producers{0};
+
+// Holds the active output, or null, for as long as it lives.
+class HeldOutput
+{
+public:
+    HeldOutput() noexcept
+    {
+        producers.fetch_add(1, std::memory_order_seq_cst);
+        queued = activeOutput.load(std::memory_order_seq_cst);
+        if (queued == nullptr)
+            producers.fetch_sub(1, std::memory_order_release);
+    }
+    ~HeldOutput()
+    {
+        if (queued != nullptr)
+            producers.fetch_sub(1, std::memory_order_release);
+    }
+    HeldOutput(const HeldOutput&) = delete;
+    HeldOutput& operator=(const HeldOutput&) = delete;
+    QueuedOutput* get() const noexcept { return queued; }
+
+private:
+    QueuedOutput* queued;
+};
+
+bool waitForProducers() noexcept
+{
+    for (int waited = 0; waited < kProducersWaitMs; ++waited)
+    {
+        if (producers.load(std::memory_order_acquire) == 0)
+            return true;
+        const timespec pause{0, 1000000};
+        nanosleep(&pause, nullptr);
+    }
+    return false;
+}
 std::atomic<bool> started{false};
 // Set with the output, read only while it runs.
 std::string destinationName = "standard output";
@@ -53,9 +95,17 @@ int openDestination(const std::string& file) noexcept
 {
     if (file.empty())
         return STDOUT_FILENO;
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    // A FIFO without a reader fails at once (ENXIO) instead of blocking the host's entry call;
+    // the flag is cleared again, so that writes wait for a reader as before.
+    const int fd =
+        ::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0644);
     if (fd >= 0)
+    {
+        const int flags = fcntl(fd, F_GETFL);
+        if (flags >= 0)
+            fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
         return fd;
+    }
     char line[1024];
     const int n = std::snprintf(line, sizeof line,
                                 "Oplexa could not open the log file %s (%s); logging to "
@@ -101,9 +151,13 @@ void stopLogOutput(bool keepDestination) noexcept
     started = false;
     try
     {
-        activeOutput.store(nullptr, std::memory_order_release);
+        activeOutput.store(nullptr, std::memory_order_seq_cst);
+        // A thread that took the output a moment ago may still push, waiting for room.
+        const bool unused = waitForProducers();
         if (output != nullptr)
             output->writer.stop();
+        if (!unused)
+            (void)output.release();
         output.reset();
     }
     catch (...)
@@ -118,7 +172,8 @@ void stopLogOutput(bool keepDestination) noexcept
 
 void sendLogLine(const char* line, size_t length) noexcept
 {
-    QueuedOutput* queued = activeOutput.load(std::memory_order_acquire);
+    const HeldOutput held;
+    QueuedOutput* queued = held.get();
     if (queued == nullptr)
     {
         writeLogLine(line, length);
@@ -156,7 +211,16 @@ void markProcessThread() noexcept
 
 void writeQueuedAndLineAfterCrash(const char* line, size_t length) noexcept
 {
-    if (QueuedOutput* queued = activeOutput.load(std::memory_order_acquire))
-        queued->queue.drainTo(sinkFd.load(std::memory_order_relaxed));
+    const HeldOutput held;
+    QueuedOutput* queued = held.get();
+    if (queued == nullptr)
+    {
+        writeLogLine(line, length);
+        return;
+    }
+    // The writer stops taking lines first, so that each line is written once.
+    const uint64_t from = queued->writer.holdForCrash();
+    const uint64_t end = queued->queue.writePublished(from, sinkFd.load(std::memory_order_relaxed));
     writeLogLine(line, length);
+    queued->writer.resumeAfterCrash(end);
 }
