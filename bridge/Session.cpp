@@ -76,8 +76,10 @@ void Session::beforeClose() noexcept
 
 void Session::afterClose() noexcept
 {
-    // Nothing may reach the released record once shutdown starts unloading it.
+    // Nothing may reach the released record once shutdown starts unloading it, nor the host
+    // through a callback of the closed plug-in.
     vstEffect = nullptr;
+    vstAudioMaster = nullptr;
     try
     {
         stopOplexa(*this, !callStuck);
