@@ -222,7 +222,7 @@ TEST(BridgeConcurrency, AHostCallRacingTheLastCloseFindsTheLogOutputStillThere)
     // the output.
     std::ofstream(oplexa.settingsFile())
         << R"(<Oplexa><Logger><Parameters logQueueKB="64"/></Logger></Oplexa>)";
-    constexpr int kRounds = 40;
+    constexpr int kRounds = 25;
     for (int round = 0; round < kRounds; ++round)
     {
         AEffect* proxy = oplexa.start();
