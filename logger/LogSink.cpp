@@ -31,9 +31,14 @@ struct QueuedOutput
 std::atomic<int> sinkFd{STDOUT_FILENO};
 std::atomic<QueuedOutput*> activeOutput{nullptr};
 std::unique_ptr<QueuedOutput> output;
+std::atomic<bool> started{false};
+// Set with the output, read only while it runs.
+std::string destinationName = "standard output";
 // Threads that may hold the active output: counted before they load it, so that stopping can
 // wait until none holds the one it takes away.
 alignas(64) std::atomic<int> producers{0};
+
+__attribute__((tls_model("initial-exec"))) thread_local bool onProcessThread = false;
 
 // Holds the active output, or null, for as long as it lives.
 class HeldOutput
@@ -70,15 +75,11 @@ bool waitForProducers() noexcept
     }
     return false;
 }
-std::atomic<bool> started{false};
-// Set with the output, read only while it runs.
-std::string destinationName = "standard output";
-
-__attribute__((tls_model("initial-exec"))) thread_local bool onProcessThread = false;
 
 bool waitForRoom(QueuedOutput& queued, const char* line, size_t length) noexcept
 {
-    if (onProcessThread)
+    // After a crash the writer takes nothing for a while: waiting would only slow the host.
+    if (onProcessThread || queued.writer.heldForCrash())
         return false;
     for (int waited = 0; waited < kRoomWaitMs; ++waited)
     {

@@ -38,6 +38,7 @@ public:
     // The crash handler wrote the lines up to end: the writer takes them out and goes on once
     // the process has lived on past the crash (a host that jumps out of a crashing call).
     void resumeAfterCrash(uint64_t end) noexcept;
+    bool heldForCrash() const noexcept { return crashState.load(std::memory_order_relaxed) != 0; }
 
     // Lines lost to the destination: after it failed, or at stop.
     uint64_t linesLost() const noexcept { return lost.load(std::memory_order_relaxed); }
