@@ -39,6 +39,9 @@ std::string destinationName = "standard output";
 alignas(64) std::atomic<int> producers{0};
 
 __attribute__((tls_model("initial-exec"))) thread_local bool onProcessThread = false;
+// This thread crashed and the writer holds still since: its next line shows that the process
+// lives on (its host jumped out of the crash), while a dying process never logs on it again.
+__attribute__((tls_model("initial-exec"))) thread_local bool crashedOnThisThread = false;
 
 // Holds the active output, or null, for as long as it lives.
 class HeldOutput
@@ -180,6 +183,11 @@ void sendLogLine(const char* line, size_t length) noexcept
         writeLogLine(line, length);
         return;
     }
+    if (__builtin_expect(crashedOnThisThread, false))
+    {
+        crashedOnThisThread = false;
+        queued->writer.resumeNow();
+    }
     if (!queued->queue.tryPush(line, length) && !waitForRoom(*queued, line, length))
     {
         queued->queue.countDropped();
@@ -224,4 +232,5 @@ void writeQueuedAndLineAfterCrash(const char* line, size_t length) noexcept
     const uint64_t end = queued->queue.writePublished(from, sinkFd.load(std::memory_order_relaxed));
     writeLogLine(line, length);
     queued->writer.resumeAfterCrash(end);
+    crashedOnThisThread = true;
 }

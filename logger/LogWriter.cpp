@@ -25,8 +25,9 @@ constexpr size_t kFileBatchBytes = 256 * 1024;
 constexpr int kIdlePollsBeforeSleep = 50;
 // How long the crash handler waits for the writer to finish its batch.
 constexpr int kCrashHoldWaitMs = 500;
-// A process that dies of its crash is gone long before this; one that lives on logs again.
-constexpr int64_t kResumeAfterCrashNs = 500 * 1000000LL;
+// A process that lives on after its crash logs again at the latest this long after it, even if
+// the thread that crashed never logs again.
+constexpr int64_t kResumeAfterCrashNs = 5000 * 1000000LL;
 constexpr uint32_t kCrashHold = 1;
 constexpr uint32_t kCrashHeld = 2;
 
@@ -283,6 +284,11 @@ void LogWriter::resumeAfterCrash(uint64_t end) noexcept
 {
     crashWrittenTo.store(end, std::memory_order_release);
     resumeNs.store(nowNs() + kResumeAfterCrashNs, std::memory_order_release);
+}
+
+void LogWriter::resumeNow() noexcept
+{
+    resumeNs.store(0, std::memory_order_release);
 }
 
 void LogWriter::waitOutCrash() noexcept

@@ -35,9 +35,11 @@ public:
     // moment at most (not at all when the crash is on its own thread). Returns the position
     // from which no line is the writer's.
     uint64_t holdForCrash() noexcept;
-    // The crash handler wrote the lines up to end: the writer takes them out and goes on once
-    // the process has lived on past the crash (a host that jumps out of a crashing call).
+    // The crash handler wrote the lines up to end: the writer takes them out and goes on at
+    // resumeNow, or a few seconds later, once the process has lived on past the crash (a host
+    // that jumps out of a crashing call).
     void resumeAfterCrash(uint64_t end) noexcept;
+    void resumeNow() noexcept;
     bool heldForCrash() const noexcept { return crashState.load(std::memory_order_relaxed) != 0; }
 
     // Lines lost to the destination: after it failed, or at stop.

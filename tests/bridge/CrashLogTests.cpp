@@ -73,6 +73,17 @@ void jumpOutOfCrash(int)
     }
     first.join();
     second.join();
+    // Logging goes on before Close, which would write what the queue holds anyway, and sooner
+    // than the writer's own limit.
+    proxy->dispatcher(proxy, effGetVendorVersion, 0, 0, nullptr, 0.0f);
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (readFile(getenv("OPLEXA_LOG_FILE")).find(":effGetVendorVersion returned") ==
+           std::string::npos)
+    {
+        if (std::chrono::steady_clock::now() > limit)
+            _exit(5);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f);
     _exit(0);
 }
