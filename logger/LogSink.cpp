@@ -13,9 +13,9 @@ namespace
 {
 // A thread that is not an audio thread may wait this long for room before its line is dropped.
 constexpr int kRoomWaitMs = 100;
-// How long stopping the output waits for threads still pushing into it; past that the output
-// is left in place rather than freed under them.
-constexpr int kProducersWaitMs = 2000;
+// How long stopping the output waits for threads still pushing into it or writing to the file;
+// past that the output or the file is left in place rather than freed under them.
+constexpr int kHoldersWaitMs = 2000;
 
 struct QueuedOutput
 {
@@ -34,44 +34,50 @@ std::unique_ptr<QueuedOutput> output;
 std::atomic<bool> started{false};
 // Set with the output, read only while it runs.
 std::string destinationName = "standard output";
-// Threads that may hold the active output: counted before they load it, so that stopping can
-// wait until none holds the one it takes away.
+// Threads that may hold the active output, or the log file's descriptor: counted before they
+// load it, so that stopping can wait until none holds the one it takes away.
 alignas(64) std::atomic<int> producers{0};
+alignas(64) std::atomic<int> fileWriters{0};
 
 __attribute__((tls_model("initial-exec"))) thread_local bool onProcessThread = false;
 // This thread crashed and the writer holds still since: its next line shows that the process
 // lives on (its host jumped out of the crash), while a dying process never logs on it again.
 __attribute__((tls_model("initial-exec"))) thread_local bool crashedOnThisThread = false;
 
-// Holds the active output, or null, for as long as it lives.
-class HeldOutput
+// Holds what shared held when it was counted, for as long as it lives. The value lasting is
+// never taken away, and not counted.
+template <typename T> class Held
 {
 public:
-    HeldOutput() noexcept
+    Held(const std::atomic<T>& shared, std::atomic<int>& holders, T lasting) noexcept
+        : users(holders)
     {
-        producers.fetch_add(1, std::memory_order_seq_cst);
-        queued = activeOutput.load(std::memory_order_seq_cst);
-        if (queued == nullptr)
-            producers.fetch_sub(1, std::memory_order_release);
+        users.fetch_add(1, std::memory_order_seq_cst);
+        value = shared.load(std::memory_order_seq_cst);
+        counted = value != lasting;
+        if (!counted)
+            users.fetch_sub(1, std::memory_order_release);
     }
-    ~HeldOutput()
+    ~Held()
     {
-        if (queued != nullptr)
-            producers.fetch_sub(1, std::memory_order_release);
+        if (counted)
+            users.fetch_sub(1, std::memory_order_release);
     }
-    HeldOutput(const HeldOutput&) = delete;
-    HeldOutput& operator=(const HeldOutput&) = delete;
-    QueuedOutput* get() const noexcept { return queued; }
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+    T get() const noexcept { return value; }
 
 private:
-    QueuedOutput* queued;
+    std::atomic<int>& users;
+    T value;
+    bool counted;
 };
 
-bool waitForProducers() noexcept
+bool waitUntilUnheld(const std::atomic<int>& users) noexcept
 {
-    for (int waited = 0; waited < kProducersWaitMs; ++waited)
+    for (int waited = 0; waited < kHoldersWaitMs; ++waited)
     {
-        if (producers.load(std::memory_order_acquire) == 0)
+        if (users.load(std::memory_order_acquire) == 0)
             return true;
         const timespec pause{0, 1000000};
         nanosleep(&pause, nullptr);
@@ -157,7 +163,7 @@ void stopLogOutput(bool keepDestination) noexcept
     {
         activeOutput.store(nullptr, std::memory_order_seq_cst);
         // A thread that took the output a moment ago may still push, waiting for room.
-        const bool unused = waitForProducers();
+        const bool unused = waitUntilUnheld(producers);
         if (output != nullptr)
             output->writer.stop();
         if (!unused)
@@ -169,14 +175,14 @@ void stopLogOutput(bool keepDestination) noexcept
     }
     if (keepDestination)
         return;
-    const int fd = sinkFd.exchange(STDOUT_FILENO, std::memory_order_relaxed);
-    if (fd != STDOUT_FILENO)
+    const int fd = sinkFd.exchange(STDOUT_FILENO, std::memory_order_seq_cst);
+    if (fd != STDOUT_FILENO && waitUntilUnheld(fileWriters))
         ::close(fd);
 }
 
 void sendLogLine(const char* line, size_t length) noexcept
 {
-    const HeldOutput held;
+    const Held<QueuedOutput*> held(activeOutput, producers, nullptr);
     QueuedOutput* queued = held.get();
     if (queued == nullptr)
     {
@@ -198,7 +204,8 @@ void sendLogLine(const char* line, size_t length) noexcept
 
 void writeLogLine(const char* line, size_t length) noexcept
 {
-    const int fd = sinkFd.load(std::memory_order_relaxed);
+    const Held<int> held(sinkFd, fileWriters, STDOUT_FILENO);
+    const int fd = held.get();
     while (length > 0)
     {
         const ssize_t written = ::write(fd, line, length);
@@ -220,7 +227,7 @@ void markProcessThread() noexcept
 
 void writeQueuedAndLineAfterCrash(const char* line, size_t length) noexcept
 {
-    const HeldOutput held;
+    const Held<QueuedOutput*> held(activeOutput, producers, nullptr);
     QueuedOutput* queued = held.get();
     if (queued == nullptr)
     {

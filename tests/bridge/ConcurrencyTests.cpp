@@ -229,12 +229,14 @@ TEST(BridgeConcurrency, AHostCallRacingTheLastCloseFindsTheLogOutputStillThere)
         ASSERT_NE(proxy, nullptr);
         std::atomic<bool> closed{false};
         std::atomic<int> calls{0};
+        // Read once: Close rewrites the record the late thread holds.
+        const auto dispatcher = proxy->dispatcher;
         std::thread late(
             [&]
             {
                 while (!closed.load())
                 {
-                    proxy->dispatcher(proxy, effGetVendorVersion, 0, 0, nullptr, 0.0f);
+                    dispatcher(proxy, effGetVendorVersion, 0, 0, nullptr, 0.0f);
                     ++calls;
                 }
             });
