@@ -22,7 +22,9 @@ constexpr auto relaxed = std::memory_order_relaxed;
 // The session behind a record the host passed; null for anything that is no proxy of ours.
 Session* sessionOf(AEffect* effect) noexcept
 {
-    if (effect == nullptr || effect->dispatcher != proxyDispatcher)
+    // Atomic: Close rewrites the record while late host calls read it.
+    if (effect == nullptr ||
+        __atomic_load_n(&effect->dispatcher, __ATOMIC_RELAXED) != proxyDispatcher)
         return nullptr;
     return static_cast<ProxyRecord*>(effect)->session;
 }

@@ -85,6 +85,7 @@ void Session::afterClose() noexcept
     // Nothing may reach the released record once shutdown starts unloading it, nor the host
     // through a callback of the closed plug-in.
     vstEffect = nullptr;
+    vstAudioMaster = nullptr;
     callbacksEnded = true;
     try
     {

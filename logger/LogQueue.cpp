@@ -5,10 +5,13 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <unistd.h>
 
 namespace
 {
+constexpr int kReservedWaitUs = 200000;
+
 uint64_t* mapWords(size_t bytes)
 {
     void* pages = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -129,32 +132,43 @@ bool LogQueue::isEmpty() const noexcept
     return head.load(std::memory_order_acquire) == tail.load(std::memory_order_relaxed);
 }
 
-size_t LogQueue::drainTo(int fd) noexcept
+uint64_t LogQueue::writePublished(uint64_t position, int fd) const noexcept
 {
-    size_t written = 0;
-    iovec iov[64];
+    // A line reserved before this call may still be being copied: it is waited for, a moment
+    // at most, so that the lines behind it (the crashing thread's own) are written too.
+    const uint64_t reserved = head.load(std::memory_order_acquire);
+    int waitedUs = 0;
+    // Nothing is released here, so no producer can lap what is being read.
     for (;;)
     {
-        const Batch batch = peek(iov, 64, SIZE_MAX);
-        if (batch.end == tail.load(std::memory_order_relaxed))
-            return written;
-        for (size_t i = 0; i < batch.lines; ++i)
+        const uint32_t* header = headerAt(position);
+        if (loadCommit(header) == 0)
         {
-            const char* text = static_cast<const char*>(iov[i].iov_base);
-            size_t left = iov[i].iov_len;
-            while (left > 0)
-            {
-                const ssize_t n = ::write(fd, text, left);
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n <= 0)
-                    break;
-                text += n;
-                left -= static_cast<size_t>(n);
-            }
+            if (position >= reserved || waitedUs >= kReservedWaitUs)
+                return position;
+            const timespec pause{0, 50000};
+            nanosleep(&pause, nullptr);
+            waitedUs += 50;
+            continue;
         }
-        written += batch.lines;
-        release(batch.end);
+        const uint32_t length = header[1];
+        if ((length & kPadding) != 0)
+        {
+            position += length & ~kPadding;
+            continue;
+        }
+        const char* text = reinterpret_cast<const char*>(header + 2);
+        for (size_t left = length; left > 0;)
+        {
+            const ssize_t n = ::write(fd, text, left);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            text += n;
+            left -= static_cast<size_t>(n);
+        }
+        position += recordSize(length);
     }
 }
 

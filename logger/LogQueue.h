@@ -44,9 +44,11 @@ public:
     // True when nothing is reserved that was not taken out.
     bool isEmpty() const noexcept;
 
-    // Writes every published line to fd and releases it: plain loads, stores and write(2),
-    // so that a signal handler may call it. Returns the number of lines written.
-    size_t drainTo(int fd) noexcept;
+    // The oldest position not yet released.
+    uint64_t released() const noexcept { return tail.load(std::memory_order_acquire); }
+    // Writes every line published from position on to fd without taking it out: plain loads and
+    // write(2), so that a signal handler may call it. Returns the position after the last one.
+    uint64_t writePublished(uint64_t position, int fd) const noexcept;
 
 private:
     static constexpr uint32_t kPadding = 0x80000000u;

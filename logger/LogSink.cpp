@@ -15,6 +15,9 @@ namespace
 {
 // A thread that is not an audio thread may wait this long for room before its line is dropped.
 constexpr int kRoomWaitMs = 100;
+// How long stopping the output waits for threads still pushing into it or writing to the file;
+// past that the output or the file is left in place rather than freed under them.
+constexpr int kHoldersWaitMs = 2000;
 
 struct QueuedOutput
 {
@@ -33,6 +36,10 @@ std::unique_ptr<QueuedOutput> output;
 std::atomic<bool> started{false};
 // Set with the output, read only while it runs.
 std::string destinationName = "standard output";
+// Threads that may hold the active output, or the log file's descriptor: counted before they
+// load it, so that stopping can wait until none holds the one it takes away.
+alignas(64) std::atomic<int> producers{0};
+alignas(64) std::atomic<int> fileWriters{0};
 
 // Whether each thread has processed audio.
 struct ThreadRole
@@ -43,8 +50,57 @@ struct ThreadRole
 };
 threadSlots::Table<ThreadRole, 1024> roles;
 
+// The thread that crashed while the writer holds still since, or 0: its next line shows that the
+// process lives on (its host jumped out of the crash), while a dying process never logs on it
+// again.
+std::atomic<int> crashedThread{0};
+
+// Holds what shared held when it was counted, for as long as it lives. The value lasting is
+// never taken away, and not counted.
+template <typename T> class Held
+{
+public:
+    Held(const std::atomic<T>& shared, std::atomic<int>& holders, T lasting) noexcept
+        : users(holders)
+    {
+        users.fetch_add(1, std::memory_order_seq_cst);
+        value = shared.load(std::memory_order_seq_cst);
+        counted = value != lasting;
+        if (!counted)
+            users.fetch_sub(1, std::memory_order_release);
+    }
+    ~Held()
+    {
+        if (counted)
+            users.fetch_sub(1, std::memory_order_release);
+    }
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+    T get() const noexcept { return value; }
+
+private:
+    std::atomic<int>& users;
+    T value;
+    bool counted;
+};
+
+bool waitUntilUnheld(const std::atomic<int>& users) noexcept
+{
+    for (int waited = 0; waited < kHoldersWaitMs; ++waited)
+    {
+        if (users.load(std::memory_order_acquire) == 0)
+            return true;
+        const timespec pause{0, 1000000};
+        nanosleep(&pause, nullptr);
+    }
+    return false;
+}
+
 bool waitForRoom(QueuedOutput& queued, const char* line, size_t length) noexcept
 {
+    // After a crash the writer takes nothing for a while: waiting would only slow the host.
+    if (queued.writer.heldForCrash())
+        return false;
     if (const ThreadRole* role = roles.find(threadSlots::currentThread()); role && role->processes)
         return false;
     for (int waited = 0; waited < kRoomWaitMs; ++waited)
@@ -62,9 +118,17 @@ int openDestination(const std::string& file) noexcept
 {
     if (file.empty())
         return STDOUT_FILENO;
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    // A FIFO without a reader fails at once (ENXIO) instead of blocking the host's entry call;
+    // the flag is cleared again, so that writes wait for a reader as before.
+    const int fd =
+        ::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0644);
     if (fd >= 0)
+    {
+        const int flags = fcntl(fd, F_GETFL);
+        if (flags >= 0)
+            fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
         return fd;
+    }
     char line[1024];
     const int n = std::snprintf(line, sizeof line,
                                 "Oplexa could not open the log file %s (%s); logging to "
@@ -110,9 +174,13 @@ void stopLogOutput(bool keepDestination) noexcept
     started = false;
     try
     {
-        activeOutput.store(nullptr, std::memory_order_release);
+        activeOutput.store(nullptr, std::memory_order_seq_cst);
+        // A thread that took the output a moment ago may still push, waiting for room.
+        const bool unused = waitUntilUnheld(producers);
         if (output != nullptr)
             output->writer.stop();
+        if (!unused)
+            (void)output.release();
         output.reset();
     }
     catch (...)
@@ -120,18 +188,25 @@ void stopLogOutput(bool keepDestination) noexcept
     }
     if (keepDestination)
         return;
-    const int fd = sinkFd.exchange(STDOUT_FILENO, std::memory_order_relaxed);
-    if (fd != STDOUT_FILENO)
+    const int fd = sinkFd.exchange(STDOUT_FILENO, std::memory_order_seq_cst);
+    if (fd != STDOUT_FILENO && waitUntilUnheld(fileWriters))
         ::close(fd);
 }
 
 void sendLogLine(const char* line, size_t length) noexcept
 {
-    QueuedOutput* queued = activeOutput.load(std::memory_order_acquire);
+    const Held<QueuedOutput*> held(activeOutput, producers, nullptr);
+    QueuedOutput* queued = held.get();
     if (queued == nullptr)
     {
         writeLogLine(line, length);
         return;
+    }
+    if (__builtin_expect(crashedThread.load(std::memory_order_relaxed) != 0, 0) &&
+        crashedThread.load(std::memory_order_relaxed) == threadSlots::currentThread())
+    {
+        crashedThread.store(0, std::memory_order_relaxed);
+        queued->writer.resumeNow();
     }
     if (!queued->queue.tryPush(line, length) && !waitForRoom(*queued, line, length))
     {
@@ -143,7 +218,8 @@ void sendLogLine(const char* line, size_t length) noexcept
 
 void writeLogLine(const char* line, size_t length) noexcept
 {
-    const int fd = sinkFd.load(std::memory_order_relaxed);
+    const Held<int> held(sinkFd, fileWriters, STDOUT_FILENO);
+    const int fd = held.get();
     while (length > 0)
     {
         const ssize_t written = ::write(fd, line, length);
@@ -167,7 +243,17 @@ void markProcessThread() noexcept
 
 void writeQueuedAndLineAfterCrash(const char* line, size_t length) noexcept
 {
-    if (QueuedOutput* queued = activeOutput.load(std::memory_order_acquire))
-        queued->queue.drainTo(sinkFd.load(std::memory_order_relaxed));
+    const Held<QueuedOutput*> held(activeOutput, producers, nullptr);
+    QueuedOutput* queued = held.get();
+    if (queued == nullptr)
+    {
+        writeLogLine(line, length);
+        return;
+    }
+    // The writer stops taking lines first, so that each line is written once.
+    const uint64_t from = queued->writer.holdForCrash();
+    const uint64_t end = queued->queue.writePublished(from, sinkFd.load(std::memory_order_relaxed));
     writeLogLine(line, length);
+    queued->writer.resumeAfterCrash(end);
+    crashedThread.store(threadSlots::currentThread(), std::memory_order_relaxed);
 }

@@ -19,7 +19,8 @@ struct LogOutputOptions
 void startLogOutput(const LogOutputOptions& options, LogWriter::BeginLine beginLine);
 // Writes what the queue holds, stops the writer and closes the file. Lines sent afterwards are
 // written directly to standard output; or, with keepDestination (the process is exiting and
-// other threads may still log), directly to the same destination.
+// other threads may still log), directly to the same destination. The queue and the file go
+// only once no thread still pushes into or writes to them (waited for 2 seconds at most).
 void stopLogOutput(bool keepDestination = false) noexcept;
 // From the end of startLogOutput to the start of stopLogOutput.
 bool logOutputStarted() noexcept;
@@ -34,6 +35,6 @@ void writeLogLine(const char* line, size_t length) noexcept;
 // Called on every process call: such a thread never waits for room in the queue.
 void markProcessThread() noexcept;
 
-// After a crash, from the signal handler: writes what the queue holds, then the line, with
-// async-signal-safe calls only.
+// After a crash, from the signal handler: stops the writer, writes what the queue holds, then
+// the line, with async-signal-safe calls only.
 void writeQueuedAndLineAfterCrash(const char* line, size_t length) noexcept;

@@ -23,6 +23,15 @@ constexpr size_t kPipeBatchBytes = PIPE_BUF;
 constexpr size_t kFileBatchBytes = 256 * 1024;
 // While idle polls stay under this, the writer looks every millisecond; then it sleeps.
 constexpr int kIdlePollsBeforeSleep = 50;
+// How long the crash handler waits for the writer to finish its batch.
+constexpr int kCrashHoldWaitMs = 500;
+// A process that lives on after its crash logs again at the latest this long after it, even if
+// the thread that crashed never logs again.
+constexpr int64_t kResumeAfterCrashNs = 5000 * 1000000LL;
+constexpr uint32_t kCrashHold = 1;
+constexpr uint32_t kCrashHeld = 2;
+
+__attribute__((tls_model("initial-exec"))) thread_local bool onWriterThread = false;
 
 int64_t nowNs() noexcept
 {
@@ -114,7 +123,8 @@ void LogWriter::sleepUntilNotified() noexcept
 {
     asleep.store(1, std::memory_order_relaxed);
     std::atomic_thread_fence(std::memory_order_seq_cst);
-    if (!queue.hasPublished() && !stopping.load(std::memory_order_acquire))
+    if (!queue.hasPublished() && !stopping.load(std::memory_order_acquire) &&
+        crashState.load(std::memory_order_relaxed) == 0)
     {
         const timespec limit{1, 0};
         futex(asleep, FUTEX_WAIT_PRIVATE, 1, &limit);
@@ -130,10 +140,13 @@ void LogWriter::run() noexcept
     sigaddset(&pipeSignal, SIGPIPE);
     pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
     const AlternateSignalStack signalStack;
+    onWriterThread = true;
 
     int idlePolls = 0;
     for (;;)
     {
+        if (crashState.load(std::memory_order_acquire) != 0)
+            waitOutCrash();
         const bool finishing = stopping.load(std::memory_order_acquire);
         const size_t lines = writeBatch();
         writeDroppedLine();
@@ -167,6 +180,7 @@ size_t LogWriter::writeBatch() noexcept
 {
     iovec iov[kBatchLines];
     const LogQueue::Batch batch = queue.peek(iov, kBatchLines, batchBytes);
+    takenEnd.store(batch.end, std::memory_order_release);
     if (batch.lines > 0 && (failed || !writeAll(iov, batch.lines)))
     {
         // Counted as lost: their bytes, or the rest of them, never reached the destination.
@@ -248,6 +262,45 @@ bool LogWriter::writeAll(iovec* iov, size_t count) noexcept
         }
     }
     return true;
+}
+
+uint64_t LogWriter::holdForCrash() noexcept
+{
+    crashState.store(kCrashHold, std::memory_order_seq_cst);
+    asleep.store(0, std::memory_order_relaxed);
+    futex(asleep, FUTEX_WAKE_PRIVATE, 1, nullptr);
+    if (!onWriterThread)
+        for (int waited = 0; waited < kCrashHoldWaitMs; ++waited)
+        {
+            if (crashState.load(std::memory_order_acquire) == kCrashHeld)
+                return queue.released();
+            sleepMs(1);
+        }
+    // The writer is this very thread, or still writing: its batch stays its own.
+    return takenEnd.load(std::memory_order_acquire);
+}
+
+void LogWriter::resumeAfterCrash(uint64_t end) noexcept
+{
+    crashWrittenTo.store(end, std::memory_order_release);
+    resumeNs.store(nowNs() + kResumeAfterCrashNs, std::memory_order_release);
+}
+
+void LogWriter::resumeNow() noexcept
+{
+    resumeNs.store(0, std::memory_order_release);
+}
+
+void LogWriter::waitOutCrash() noexcept
+{
+    crashState.store(kCrashHeld, std::memory_order_release);
+    while (!stopping.load(std::memory_order_acquire) &&
+           nowNs() < resumeNs.load(std::memory_order_acquire))
+        sleepMs(10);
+    const uint64_t written = crashWrittenTo.load(std::memory_order_acquire);
+    if (written > queue.released())
+        queue.release(written);
+    crashState.store(0, std::memory_order_relaxed);
 }
 
 void LogWriter::fail(int error) noexcept

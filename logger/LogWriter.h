@@ -31,6 +31,17 @@ public:
     // For producers after a line went in: one system call only when the writer sleeps.
     void notify() noexcept;
 
+    // From the crash handler, async-signal-safe: the writer stops taking lines, waited for a
+    // moment at most (not at all when the crash is on its own thread). Returns the position
+    // from which no line is the writer's.
+    uint64_t holdForCrash() noexcept;
+    // The crash handler wrote the lines up to end: the writer takes them out and goes on at
+    // resumeNow, or a few seconds later, once the process has lived on past the crash (a host
+    // that jumps out of a crashing call).
+    void resumeAfterCrash(uint64_t end) noexcept;
+    void resumeNow() noexcept;
+    bool heldForCrash() const noexcept { return crashState.load(std::memory_order_relaxed) != 0; }
+
     // Lines lost to the destination: after it failed, or at stop.
     uint64_t linesLost() const noexcept { return lost.load(std::memory_order_relaxed); }
 
@@ -46,6 +57,7 @@ private:
     void fail(int error) noexcept;
     void sleepUntilNotified() noexcept;
     bool pastDeadline() const noexcept;
+    void waitOutCrash() noexcept;
 
     LogQueue& queue;
     const int fd;
@@ -57,6 +69,12 @@ private:
     std::atomic<bool> stopping{false};
     std::atomic<int64_t> deadlineNs{INT64_MAX};
     std::atomic<uint64_t> lost{0};
+    // kCrashHold asked by the crash handler, kCrashHeld once the writer stopped taking lines.
+    std::atomic<uint32_t> crashState{0};
+    // The end of the batch the writer is writing; where it released up to when none.
+    std::atomic<uint64_t> takenEnd{0};
+    std::atomic<uint64_t> crashWrittenTo{0};
+    std::atomic<int64_t> resumeNs{INT64_MAX};
     // The writer thread's own: the destination failed; the stop limit passed.
     bool failed = false;
     bool timedOut = false;

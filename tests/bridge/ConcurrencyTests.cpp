@@ -213,3 +213,39 @@ TEST(BridgeConcurrency, TwoThreadsUseTheirInstancesWhileAThirdStartsAndClosesOth
     EXPECT_EQ(linesPerInstance(oplexa, "effClose"),
               (std::map<int, int64_t>{{1, 1}, {2, 1}, {3, kOthers}}));
 }
+
+TEST(BridgeConcurrency, AHostCallRacingTheLastCloseFindsTheLogOutputStillThere)
+{
+    Probe probe;
+    OplexaUnderTest oplexa(probe.path());
+    // The late caller fills so small a queue that it often waits for room while Close stops
+    // the output.
+    std::ofstream(oplexa.settingsFile())
+        << R"(<Oplexa><Logger><Parameters logQueueKB="64"/></Logger></Oplexa>)";
+    constexpr int kRounds = 25;
+    for (int round = 0; round < kRounds; ++round)
+    {
+        AEffect* proxy = oplexa.start();
+        ASSERT_NE(proxy, nullptr);
+        std::atomic<bool> closed{false};
+        std::atomic<int> calls{0};
+        // Read once: Close rewrites the record the late thread holds.
+        const auto dispatcher = proxy->dispatcher;
+        std::thread late(
+            [&]
+            {
+                while (!closed.load())
+                {
+                    dispatcher(proxy, effGetVendorVersion, 0, 0, nullptr, 0.0f);
+                    ++calls;
+                }
+            });
+        while (calls.load() < 2000)
+            std::this_thread::yield();
+        proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f);
+        closed = true;
+        late.join();
+    }
+    // The probe never got a call after Close.
+    EXPECT_EQ(probe->callsAfterClose(), 0);
+}

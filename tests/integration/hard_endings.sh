@@ -34,7 +34,9 @@ a crash inside a call, log in a file|$crash=segv||139|:effGetEffectName&Crash: S
 an abort inside a call, log on a pipe|$crash=abort OPLEXA_LOG_FILE=||134|:effGetEffectName&Crash: SIGABRT inside effGetEffectName|134|30
 a call that throws the plug-in's own type|$crash=throw||0|Caught an exception in effGetEffectName: the probe's own error|134|30
 a call that never returns|OPLEXA_PROBE_HANG_OPCODE=45||124|:effGetEffectName|124|3
-Close while a call hangs|OPLEXA_PROBE_PROCESS_SLEEP_MS=4000|--close-during-process|0|Still inside processReplacing after 2 seconds at Close|0|30"
+Close while a call hangs|OPLEXA_PROBE_PROCESS_SLEEP_MS=4000|--close-during-process|0|Still inside processReplacing after 2 seconds at Close|0|30
+the log file is a FIFO without a reader|OPLEXA_LOG_FILE=$WORK/fifo||0|could not open the log file $WORK/fifo \(No such device or address\); logging to standard output&:effClose|0|10"
+mkfifo "$WORK/fifo"
 # Each call has a chooser of its own: the second starts its session while the first's is open.
 chooser_case="entry point called while the chooser is open|OPLEXA_PLUGIN=|--entry-during-entry 1000|124|Oplexa.so#2:Oplexa - |0|6"
 
