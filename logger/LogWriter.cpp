@@ -1,6 +1,7 @@
 #include "logger/LogWriter.h"
 
 #include "logger/AlternateSignalStack.h"
+#include "logger/ThreadSlots.h"
 
 #include <cerrno>
 #include <climits>
@@ -30,8 +31,6 @@ constexpr int kCrashHoldWaitMs = 500;
 constexpr int64_t kResumeAfterCrashNs = 5000 * 1000000LL;
 constexpr uint32_t kCrashHold = 1;
 constexpr uint32_t kCrashHeld = 2;
-
-__attribute__((tls_model("initial-exec"))) thread_local bool onWriterThread = false;
 
 int64_t nowNs() noexcept
 {
@@ -140,7 +139,7 @@ void LogWriter::run() noexcept
     sigaddset(&pipeSignal, SIGPIPE);
     pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
     const AlternateSignalStack signalStack;
-    onWriterThread = true;
+    writerThread.store(threadSlots::currentThread(), std::memory_order_relaxed);
 
     int idlePolls = 0;
     for (;;)
@@ -269,7 +268,7 @@ uint64_t LogWriter::holdForCrash() noexcept
     crashState.store(kCrashHold, std::memory_order_seq_cst);
     asleep.store(0, std::memory_order_relaxed);
     futex(asleep, FUTEX_WAKE_PRIVATE, 1, nullptr);
-    if (!onWriterThread)
+    if (writerThread.load(std::memory_order_relaxed) != threadSlots::currentThread())
         for (int waited = 0; waited < kCrashHoldWaitMs; ++waited)
         {
             if (crashState.load(std::memory_order_acquire) == kCrashHeld)

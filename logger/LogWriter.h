@@ -71,6 +71,8 @@ private:
     std::atomic<uint64_t> lost{0};
     // kCrashHold asked by the crash handler, kCrashHeld once the writer stopped taking lines.
     std::atomic<uint32_t> crashState{0};
+    // The writer thread's kernel id, for a crash on that very thread.
+    std::atomic<int> writerThread{0};
     // The end of the batch the writer is writing; where it released up to when none.
     std::atomic<uint64_t> takenEnd{0};
     std::atomic<uint64_t> crashWrittenTo{0};
