@@ -205,12 +205,18 @@ void unloadPlugin(Session& session)
 
 void getModuleFileName()
 {
-    // Found once: sessions read it without the registry's lock afterwards.
-    if (dllPath != juce::File())
-        return;
-    const std::string own = platform::ownModulePath();
-    // The loader reports the path the host passed to dlopen, which may be relative.
-    if (!own.empty())
-        dllPath = juce::File::getCurrentWorkingDirectory().getChildFile(
-            juce::String::fromUTF8(own.c_str()));
+    // Found once, outside the registry's lock (dladdr takes the loader's, which a host that
+    // unloads Oplexa holds while Oplexa's ending waits for the registry's): sessions read it
+    // without a lock afterwards.
+    static std::once_flag found;
+    std::call_once(found,
+                   []
+                   {
+                       const std::string own = platform::ownModulePath();
+                       // The loader reports the path the host passed to dlopen, which may be
+                       // relative.
+                       if (!own.empty())
+                           dllPath = juce::File::getCurrentWorkingDirectory().getChildFile(
+                               juce::String::fromUTF8(own.c_str()));
+                   });
 }

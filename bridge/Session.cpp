@@ -86,8 +86,11 @@ void Session::afterClose() noexcept
     {
     }
     clearProxy(proxyEffect);
-    const std::lock_guard<std::timed_mutex> lock(registry::lifecycle());
-    state = State::idle;
+    {
+        const std::lock_guard<std::timed_mutex> lock(registry::lifecycle());
+        state = State::idle;
+    }
+    // The last session stops the shared parts, which writes the log's last lines.
     releaseProcessParts();
 }
 

@@ -13,6 +13,8 @@
 #include <juce_core/juce_core.h>
 
 #include <atomic>
+#include <mutex>
+#include <string>
 
 class OXWindow;
 class SettingsKeeper;
@@ -46,6 +48,10 @@ public:
     juce::String path;
     // The folder the chooser opens in; kept in the settings file.
     juce::File lastDir;
+    // The settings file's text as this session last read or wrote it: an unchanged state is not
+    // written again. Under settingsMutex, which the window's keeper and Close both take.
+    std::string settingsOnDisk;
+    std::mutex settingsMutex;
 
     // Touched only on the message thread.
     OXWindow* window = nullptr;

@@ -4,6 +4,8 @@
 
 #include <juce_core/juce_core.h>
 
+#include <string>
+
 class OXLogger;
 
 // X.so keeps its settings in X.xml in the same folder; an unknown module has no settings file.
@@ -22,8 +24,13 @@ SettingsFiles settingsFilesFor(const juce::File& module, const juce::File& confi
 // Applies what a settings document holds; anything missing or malformed is skipped, and a
 // document that is not valid UTF-8 is skipped whole.
 void applySettings(const void* data, size_t size, juce::File& lastDir, OXLogger& logger);
-void readSettings(const juce::File& file, juce::File& lastDir, OXLogger& logger);
+// Returns the file's bytes as read, empty when it is missing or can't be read.
+std::string readSettings(const juce::File& file, juce::File& lastDir, OXLogger& logger);
 // The text writeSettings writes.
 juce::String settingsText(const juce::File& lastDir, const OXLogger& logger);
+// Writes text through a temporary file renamed over the file, or, when the file is a symbolic
+// link, over the file it leads to (the temporary file goes beside that one). Nothing waits for
+// the disk. The file written, or an empty File when it could not be written.
+juce::File writeSettingsText(const juce::File& file, const juce::String& text);
 // False when the file could not be written.
 bool writeSettings(const juce::File& file, const juce::File& lastDir, const OXLogger& logger);
