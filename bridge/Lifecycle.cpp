@@ -78,8 +78,7 @@ void stopProcessThreads(bool exiting) noexcept
 
 // Endings wait for a lock only for a while. Polled rather than a timed lock, which
 // ThreadSanitizer can't follow.
-template <typename Lock>
-bool lockBefore(Lock& lock, int64_t deadline) noexcept
+template <typename Lock> bool lockBefore(Lock& lock, int64_t deadline) noexcept
 {
     while (!lock.try_lock())
     {

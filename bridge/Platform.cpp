@@ -420,8 +420,8 @@ void flushToDiskLater(const char* path) noexcept
         return;
     const std::string folderPath = std::string(path).substr(0, std::string(path).rfind('/') + 1);
     // The folder's own flush makes the rename that put the file there durable.
-    const int folder = ::open(folderPath.empty() ? "." : folderPath.c_str(),
-                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder =
+        ::open(folderPath.empty() ? "." : folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     try
     {
         const std::lock_guard<std::mutex> lock(flushesMutex);

@@ -49,8 +49,7 @@ int countFlush(Flush real, int fd)
 }
 
 // Waits for a condition, at most 10 seconds; true when it came.
-template <typename Condition>
-bool waitFor(Condition condition)
+template <typename Condition> bool waitFor(Condition condition)
 {
     for (int waited = 0; waited < 10000; ++waited)
     {
@@ -140,8 +139,9 @@ TEST(Edges, SettingsAreWrittenOnlyWhenTheyChangedOrTheFileIsMissing)
         oplexa.setPlugin(step.plugin);
         hostOnce(oplexa);
         EXPECT_EQ(inodeOf(settings) != before, step.written) << step.what;
-        EXPECT_NE(readFile(settings).find(std::filesystem::path(step.plugin).parent_path().string()),
-                  std::string::npos)
+        EXPECT_NE(
+            readFile(settings).find(std::filesystem::path(step.plugin).parent_path().string()),
+            std::string::npos)
             << step.what;
     }
 }
