@@ -197,7 +197,12 @@ void startOplexa(Session& session)
 
 bool singleInstanceWanted()
 {
-    OXLogger settings;
+    // One logger kept for this, read into by one start at a time (all would wait on the same
+    // file anyway): destroying a logger reads JUCE's current one, which the first session sets.
+    static std::mutex reading;
+    static OXLogger settings;
+    const std::lock_guard<std::mutex> lock(reading);
+    settings.outputAttributes.clear();
     juce::File ignored;
     readSettings(settingsFiles().read, ignored, settings);
     const juce::var* single = settings.outputAttributes.getVarPointer("singleInstance");
