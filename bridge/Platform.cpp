@@ -418,12 +418,13 @@ void flushToDiskLater(const char* path) noexcept
     const int file = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (file < 0)
         return;
-    const std::string folderPath = std::string(path).substr(0, std::string(path).rfind('/') + 1);
-    // The folder's own flush makes the rename that put the file there durable.
-    const int folder =
-        ::open(folderPath.empty() ? "." : folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int folder = -1;
     try
     {
+        // The folder's own flush makes the rename that put the file there durable.
+        const std::string name = path;
+        folder =
+            ::open(name.substr(0, name.rfind('/') + 1).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         const std::lock_guard<std::mutex> lock(flushesMutex);
         reapFlushes();
         flushOnItsOwnThread(file);
