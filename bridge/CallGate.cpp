@@ -42,7 +42,9 @@ bool shut(Gate& gate, bool insideCall, int timeoutMs, int32_t& stuckCall) noexce
     const Slot* own = slots.find(threadSlots::currentThread());
     // Calls of this very thread further out (Close itself, or a call Close came from) stay.
     const int ownCalls = own == nullptr && insideCall ? 1 : 0;
-    for (int waited = 0;; ++waited)
+    // By the clock: with many threads inside, a pass over the slots takes longer than its pause.
+    const int64_t deadline = platform::monotonicMilliseconds() + timeoutMs;
+    for (;;)
     {
         uint64_t inside = 0;
         for (const Slot& slot : slots)
@@ -52,7 +54,7 @@ bool shut(Gate& gate, bool insideCall, int timeoutMs, int32_t& stuckCall) noexce
         const bool unslottedInside = gate.unslotted.load(std::memory_order_acquire) > ownCalls;
         if (inside == 0 && !unslottedInside)
             return true;
-        if (waited >= timeoutMs)
+        if (platform::monotonicMilliseconds() >= deadline)
         {
             stuckCall = inside != 0 ? callOf(inside) : -1;
             return false;

@@ -57,22 +57,34 @@ AEffect* startSession(Session& session, audioMasterCallback audioMaster)
     return nullptr;
 }
 
+// An idle session turned starting, or null when singleInstance="1" refuses it. The settings file
+// is read outside the registry's lock, and only while another session is live; one that became
+// live meanwhile sends the call back to read it.
+Session* claimSession(bool& noCallback)
+{
+    bool read = false;
+    bool onlyOne = false;
+    for (;;)
+    {
+        if (!read && registry::anyLiveSession())
+        {
+            onlyOne = singleInstanceWanted();
+            read = true;
+        }
+        const std::lock_guard<std::timed_mutex> lock(registry::lifecycle());
+        if (read || !registry::anyLiveSession())
+            return registry::sessionToStart(onlyOne, noCallback);
+    }
+}
+
 // Each call starts a session of its own: idle, starting, hosting, closing. The registry's lock
-// is held only while the session changes state, so a call never waits for another one's chooser
-// or teardown; with singleInstance="1" a second live session is refused.
+// is held only while the session changes state, never across a file, the display or another
+// session's chooser or teardown; with singleInstance="1" a second live session is refused.
 AEffect* hostPlugin(audioMasterCallback audioMaster)
 {
-    std::timed_mutex& lifecycle = registry::lifecycle();
-    Session* session = nullptr;
+    getModuleFileName();
     bool noCallback = false;
-    {
-        const std::lock_guard<std::timed_mutex> lock(lifecycle);
-        getModuleFileName();
-        session = registry::sessionToStart(singleInstanceWanted(), noCallback);
-        if (session != nullptr)
-            acquireProcessParts(*session);
-    }
-    // Outside the lock: a starting session takes it to open the log the refusal goes to.
+    Session* session = claimSession(noCallback);
     static_assert(callbackPool::kCallbacks == 256, "the refusal names the pool's size");
     if (noCallback)
         return refuse("Oplexa is exiting VST main function with NULL since 256 instances are "
@@ -80,16 +92,18 @@ AEffect* hostPlugin(audioMasterCallback audioMaster)
     if (session == nullptr)
         return refuse(
             "Oplexa is exiting VST main function with NULL since we are already hosting a plugin");
+    acquireProcessParts(*session);
     AEffect* proxy = startSession(*session, audioMaster);
-    const std::lock_guard<std::timed_mutex> lock(lifecycle);
-    if (proxy == nullptr)
+    std::unique_lock<std::timed_mutex> lock(registry::lifecycle());
+    if (proxy != nullptr)
     {
-        registry::retire(*session);
-        releaseProcessParts();
-        return nullptr;
+        session->state = Session::State::hosting;
+        return proxy;
     }
-    session->state = Session::State::hosting;
-    return proxy;
+    registry::retire(*session);
+    lock.unlock();
+    releaseProcessParts();
+    return nullptr;
 }
 } // namespace
 

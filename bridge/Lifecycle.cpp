@@ -13,9 +13,19 @@
 #include "logger/LogSink.h"
 
 #include <chrono>
+#include <mutex>
+#include <string>
 
 namespace
 {
+// How long the module's unloading waits for settings files to reach the disk.
+constexpr int kFlushWaitMs = 2000;
+
+// The process-wide parts have a lock of their own, never the registry's: starting them opens the
+// display and the log file, and stopping them writes the log's last lines, which may take their
+// time while other sessions change state or close. Taken after the registry's lock, if both.
+std::mutex partsMutex;
+// Under partsMutex.
 int sessionsUsingProcessParts = 0;
 // A call stayed inside a plug-in at Close: it returns through this module, which stays loaded.
 bool sessionStuck = false;
@@ -67,6 +77,19 @@ void stopProcessThreads(bool exiting) noexcept
     stopLogOutput(exiting);
 }
 
+// Endings wait for a lock only for a while. Polled rather than a timed lock, which
+// ThreadSanitizer can't follow.
+template <typename Lock> bool lockBefore(Lock& lock, int64_t deadline) noexcept
+{
+    while (!lock.try_lock())
+    {
+        if (platform::monotonicMilliseconds() >= deadline)
+            return false;
+        platform::sleepMilliseconds(1);
+    }
+    return true;
+}
+
 // The host unloads the module or exits without closing every plug-in. In a forked child none
 // of this is Oplexa's to do; no step waits without a limit.
 void endWithoutClose(platform::Ending ending) noexcept
@@ -74,12 +97,11 @@ void endWithoutClose(platform::Ending ending) noexcept
     if (partsProcess != platform::processId())
         return;
     std::timed_mutex& lock = registry::lifecycle();
-    // Polled rather than a timed lock, which ThreadSanitizer can't follow.
-    int waited = 0;
-    for (; waited < 2000 && !lock.try_lock(); ++waited)
-        platform::sleepMilliseconds(1);
-    if (waited == 2000)
+    const int64_t deadline = platform::monotonicMilliseconds() + 2000;
+    if (!lockBefore(lock, deadline))
         return;
+    // Under the registry's lock, so that a Close on another thread (a host that exits while it
+    // closes plug-ins) waits for these endings instead of running beside them.
     try
     {
         // Sessions still starting or already closing are their own threads' to finish.
@@ -90,11 +112,19 @@ void endWithoutClose(platform::Ending ending) noexcept
     catch (...)
     {
     }
-    if (sessionsUsingProcessParts > 0)
+    if (lockBefore(partsMutex, deadline))
     {
-        sessionsUsingProcessParts = 0;
-        stopProcessThreads(ending == platform::Ending::exit);
+        if (sessionsUsingProcessParts > 0)
+        {
+            sessionsUsingProcessParts = 0;
+            stopProcessThreads(ending == platform::Ending::exit);
+        }
+        partsMutex.unlock();
     }
+    // The flushes run no code of this module, but hold a descriptor each until they end. At
+    // exit() they need no wait: the kernel writes the files back whatever becomes of them.
+    if (ending == platform::Ending::unload)
+        platform::finishFlushes(kFlushWaitMs);
     // Unloaded, the module's code can't run any more, and nothing of the sessions is needed;
     // at exit() the host's threads may still call the proxies.
     if (ending == platform::Ending::unload && !registry::anyLiveSession() && !sessionStuck)
@@ -105,6 +135,7 @@ void endWithoutClose(platform::Ending ending) noexcept
 
 void acquireProcessParts(Session& session)
 {
+    const std::lock_guard<std::mutex> lock(partsMutex);
     if (sessionsUsingProcessParts++ > 0)
         return;
     // What JUCE itself logs goes to the first session's log.
@@ -124,10 +155,17 @@ void keepLoadedForStuckCall() noexcept
 
 void releaseProcessParts() noexcept
 {
-    if (sessionsUsingProcessParts == 0 || --sessionsUsingProcessParts > 0)
-        return;
-    stopProcessThreads(false);
-    juce::Logger::setCurrentLogger(nullptr);
+    try
+    {
+        const std::lock_guard<std::mutex> lock(partsMutex);
+        if (sessionsUsingProcessParts == 0 || --sessionsUsingProcessParts > 0)
+            return;
+        stopProcessThreads(false);
+        juce::Logger::setCurrentLogger(nullptr);
+    }
+    catch (...)
+    {
+    }
 }
 
 void startOplexa(Session& session)
@@ -138,10 +176,14 @@ void startOplexa(Session& session)
     // The settings name where the log goes, so they are read before the first line; the start
     // lines still go out as before the settings applied, without the time of day.
     const SettingsFiles settings = settingsFiles();
-    readSettings(settings.read, session.lastDir, logger);
     {
-        // The first session of the process starts the output that every session shares.
-        const std::lock_guard<std::timed_mutex> lock(registry::lifecycle());
+        const std::lock_guard<std::mutex> lock(session.settingsMutex);
+        session.settingsOnDisk = readSettings(settings.read, session.lastDir, logger);
+    }
+    {
+        // The first session of the process starts the output that every session shares; the
+        // others wait for it, since their lines go there.
+        const std::lock_guard<std::mutex> lock(partsMutex);
         if (!logOutputStarted())
             logger.startOutput(settings.read.getParentDirectory());
     }
@@ -156,9 +198,12 @@ void startOplexa(Session& session)
 
 bool singleInstanceWanted()
 {
-    if (!registry::anyLiveSession())
-        return false;
-    OXLogger settings;
+    // One logger kept for this, read into by one start at a time (all would wait on the same
+    // file anyway): destroying a logger reads JUCE's current one, which the first session sets.
+    static std::mutex reading;
+    static OXLogger settings;
+    const std::lock_guard<std::mutex> lock(reading);
+    settings.outputAttributes.clear();
     std::string ignored;
     readSettings(settingsFiles().read, ignored, settings);
     const juce::var* single = settings.outputAttributes.getVarPointer("singleInstance");
@@ -168,9 +213,22 @@ bool singleInstanceWanted()
 void saveSettings(Session& session)
 {
     const juce::File settings = settingsFiles().write;
-    if (!writeSettings(settings, session.lastDir, session.oxLogger))
+    const std::lock_guard<std::mutex> lock(session.settingsMutex);
+    const juce::String text = settingsText(session.lastDir, session.oxLogger);
+    std::string bytes(text.toRawUTF8(), text.getNumBytesAsUTF8());
+    // Unchanged since this session read or wrote it: another session's later write stays.
+    if (bytes == session.settingsOnDisk && settings.existsAsFile())
+        return;
+    const juce::File written = writeSettingsText(settings, text);
+    if (written == juce::File())
+    {
         session.oxLogger.log(
             ("Failed to write logger state to " + settings.getFullPathName()).toRawUTF8());
+        return;
+    }
+    session.settingsOnDisk = std::move(bytes);
+    // The rename is done; reaching the disk is not this thread's wait.
+    platform::flushToDiskLater(written.getFullPathName().toRawUTF8());
 }
 
 void stopOplexa(Session& session, bool unload)

@@ -11,15 +11,18 @@ void startOplexa(Session& session);
 // still running inside it).
 void stopOplexa(Session& session, bool unload);
 
-// The message thread and its X error filter, and the ending hooks. Under the registry's lock.
+// The message thread and its X error filter, and the ending hooks; the first session starts
+// them, the last one's release stops them. Never under the registry's lock.
 void acquireProcessParts(Session& session);
 void releaseProcessParts() noexcept;
 // A call is still inside a plug-in after Close: it will return through Oplexa's code.
 void keepLoadedForStuckCall() noexcept;
 
-// singleInstance="1" in the settings file while a session is live: the next one is refused.
-// Under the registry's lock.
+// singleInstance="1" in the settings file: while a session is live, the next one is refused.
+// Reads the file: never under the registry's lock.
 bool singleInstanceWanted();
 
-// The settings as they are now, written atomically; a line says so when that fails.
+// The settings as they are now, written atomically when they differ from what the session last
+// read or wrote (or the file is missing), flushed to the disk on another thread; a line says so
+// when writing fails.
 void saveSettings(Session& session);

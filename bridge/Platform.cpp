@@ -8,9 +8,12 @@
 #include <cstdlib>
 #include <ctime>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <iterator>
 #include <linux/membarrier.h>
+#include <mutex>
 #include <new>
+#include <pthread.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -275,6 +278,13 @@ void sleepMilliseconds(int milliseconds) noexcept
     }
 }
 
+int64_t monotonicMilliseconds() noexcept
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
 namespace
 {
 constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
@@ -359,6 +369,124 @@ std::string userConfigFolder() noexcept
         if (const passwd* user = getpwuid(getuid()); user != nullptr && user->pw_dir != nullptr)
             home = user->pw_dir;
     return !home.empty() && home[0] == '/' ? home + "/.config" : "";
+}
+
+namespace
+{
+// A flush under way: a thread whose start routine is fsync itself, handed the descriptor.
+struct Flush
+{
+    pthread_t thread;
+    int fd = -1; // -1: the place is free
+};
+Flush flushes[32];
+std::mutex flushesMutex;
+
+// Closes the descriptors of the flushes that have ended. Under flushesMutex.
+bool reapFlushes() noexcept
+{
+    bool allEnded = true;
+    for (Flush& flush : flushes)
+        if (flush.fd >= 0)
+        {
+            if (pthread_tryjoin_np(flush.thread, nullptr) != 0)
+            {
+                allEnded = false;
+                continue;
+            }
+            ::close(flush.fd);
+            flush.fd = -1;
+        }
+    return allEnded;
+}
+
+// fsync on a thread of its own, which runs libc's fsync as its start routine (x86_64 passes the
+// pointer-sized argument in the register fsync reads its descriptor from), with every signal
+// blocked: nothing of this module ever runs there, so it may outlive the module.
+void flushOnItsOwnThread(int fd) noexcept
+{
+    Flush* place = nullptr;
+    for (Flush& flush : flushes)
+        if (flush.fd < 0)
+            place = &flush;
+    pthread_attr_t attributes;
+    sigset_t all;
+    sigfillset(&all);
+    bool started = false;
+    if (place != nullptr && pthread_attr_init(&attributes) == 0)
+    {
+        pthread_attr_setsigmask_np(&attributes, &all);
+        // Through void (*)(), the type GCC lets any function type be cast to without warning.
+        const auto routine =
+            reinterpret_cast<void* (*)(void*)>(reinterpret_cast<void (*)()>(&::fsync));
+        started = pthread_create(&place->thread, &attributes, routine,
+                                 reinterpret_cast<void*>(static_cast<intptr_t>(fd))) == 0;
+        pthread_attr_destroy(&attributes);
+    }
+    if (started)
+        place->fd = fd;
+    else
+        ::close(fd);
+}
+} // namespace
+
+void flushToDiskLater(const char* path) noexcept
+{
+    // Opened here, so that the flush is of this very file even if the path is replaced meanwhile;
+    // non-blocking, so that a FIFO put in its place can't hold the caller.
+    const int file = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file < 0)
+        return;
+    int folder = -1;
+    try
+    {
+        // The folder's own flush makes the rename that put the file there durable.
+        const std::string name = path;
+        folder =
+            ::open(name.substr(0, name.rfind('/') + 1).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const std::lock_guard<std::mutex> lock(flushesMutex);
+        reapFlushes();
+        flushOnItsOwnThread(file);
+        if (folder >= 0)
+            flushOnItsOwnThread(folder);
+    }
+    catch (...)
+    {
+        ::close(file);
+        if (folder >= 0)
+            ::close(folder);
+    }
+}
+
+bool finishFlushes(int timeoutMs) noexcept
+{
+    const int64_t deadline = monotonicMilliseconds() + timeoutMs;
+    for (;;)
+    {
+        // Polled, like every other wait at an ending.
+        if (flushesMutex.try_lock())
+        {
+            const bool ended = reapFlushes();
+            flushesMutex.unlock();
+            if (ended)
+                return true;
+        }
+        if (monotonicMilliseconds() >= deadline)
+            break;
+        sleepMilliseconds(1);
+    }
+    // Those still running end on their own; their descriptors stay open.
+    if (flushesMutex.try_lock())
+    {
+        for (Flush& flush : flushes)
+            if (flush.fd >= 0)
+            {
+                pthread_detach(flush.thread);
+                flush.fd = -1;
+            }
+        flushesMutex.unlock();
+    }
+    return false;
 }
 } // namespace platform
 

@@ -75,6 +75,8 @@ bool processBarrier() noexcept;
 
 // Sleeps the calling thread for about that many milliseconds.
 void sleepMilliseconds(int milliseconds) noexcept;
+// CLOCK_MONOTONIC in milliseconds: for waits measured by time, not by passes.
+int64_t monotonicMilliseconds() noexcept;
 
 // Oplexa's handler for the signals of a crash (SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT): it
 // calls report, puts the handler that was there before back and hands the signal on to it, so
@@ -91,4 +93,13 @@ std::string environment(const char* name) noexcept;
 
 // $XDG_CONFIG_HOME, or else ~/.config; an empty text when no absolute folder can be found.
 std::string userConfigFolder() noexcept;
+
+// Hands a file just written, and the folder that holds it, to the disk (fsync) on threads that
+// run no code of this module, so that no caller waits for the disk and an unloaded module
+// leaves nothing behind on them. Without a free place or a thread, the flush is left to the
+// kernel's own write-back.
+void flushToDiskLater(const char* path) noexcept;
+// Waits up to timeoutMs for the flushes under way and releases what they held. False when one
+// still runs: it goes on alone, and keeps its descriptor.
+bool finishFlushes(int timeoutMs) noexcept;
 } // namespace platform

@@ -241,11 +241,17 @@ void unloadPlugin(Session& session)
 
 void getModuleFileName()
 {
-    // Found once: sessions read it without the registry's lock afterwards.
-    if (!dllPath.empty())
-        return;
-    // The loader reports the path the host passed to dlopen, which may be relative.
-    const std::string own = platform::ownModulePath();
-    if (!own.empty())
-        dllPath = absolutePath(own);
+    // Found once, outside the registry's lock (dladdr takes the loader's, which a host that
+    // unloads Oplexa holds while Oplexa's ending waits for the registry's): sessions read it
+    // without a lock afterwards.
+    static std::once_flag found;
+    std::call_once(found,
+                   []
+                   {
+                       // The loader reports the path the host passed to dlopen, which may be
+                       // relative.
+                       const std::string own = platform::ownModulePath();
+                       if (!own.empty())
+                           dllPath = absolutePath(own);
+                   });
 }

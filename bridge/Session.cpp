@@ -95,8 +95,11 @@ void Session::afterClose() noexcept
     {
     }
     clearProxy(proxyEffect);
-    const std::lock_guard<std::timed_mutex> lock(registry::lifecycle());
-    registry::retire(*this);
+    {
+        const std::lock_guard<std::timed_mutex> lock(registry::lifecycle());
+        registry::retire(*this);
+    }
+    // The last session stops the shared parts, which writes the log's last lines.
     releaseProcessParts();
 }
 

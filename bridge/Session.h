@@ -13,6 +13,7 @@
 #include <juce_core/juce_core.h>
 
 #include <atomic>
+#include <mutex>
 #include <string>
 
 class OXWindow;
@@ -57,6 +58,10 @@ public:
     std::string path;
     // The folder the chooser opens in; kept in the settings file.
     std::string lastDir;
+    // The settings file's text as this session last read or wrote it: an unchanged state is not
+    // written again. Under settingsMutex, which the window's keeper and Close both take.
+    std::string settingsOnDisk;
+    std::mutex settingsMutex;
 
     // Touched only on the message thread.
     OXWindow* window = nullptr;

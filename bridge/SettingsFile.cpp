@@ -83,13 +83,15 @@ void applySettings(const void* data, size_t size, std::string& lastDir, OXLogger
         logger.loadState(*loggerElement);
 }
 
-void readSettings(const juce::File& file, std::string& lastDir, OXLogger& logger)
+std::string readSettings(const juce::File& file, std::string& lastDir, OXLogger& logger)
 {
     if (file == juce::File() || !file.existsAsFile())
-        return;
+        return {};
     juce::MemoryBlock bytes;
-    if (file.loadFileAsData(bytes))
-        applySettings(bytes.getData(), bytes.getSize(), lastDir, logger);
+    if (!file.loadFileAsData(bytes))
+        return {};
+    applySettings(bytes.getData(), bytes.getSize(), lastDir, logger);
+    return {static_cast<const char*>(bytes.getData()), bytes.getSize()};
 }
 
 namespace
@@ -123,10 +125,38 @@ juce::String settingsText(const std::string& lastDir, const OXLogger& logger)
     return settingsDocument(lastDir, logger).toString(settingsFormat());
 }
 
+namespace
+{
+// The file a chain of symbolic links ends at, which need not exist yet.
+juce::File linkTarget(juce::File file)
+{
+    for (int links = 0; links < 40 && file.isSymbolicLink(); ++links)
+        file = file.getLinkedTarget();
+    return file;
+}
+} // namespace
+
+juce::File writeSettingsText(const juce::File& file, const juce::String& text)
+{
+    if (file == juce::File())
+        return {};
+    // A settings file linked from elsewhere (a dotfiles folder, say) stays a link.
+    const juce::File target = linkTarget(file);
+    if (!target.getParentDirectory().createDirectory())
+        return {};
+    // Through a temporary file renamed over the old one: a reader never sees half a file.
+    const juce::TemporaryFile temporary(target);
+    {
+        // Unbuffered, so that a failed write shows; never flushed to the disk here: JUCE's
+        // flush() is an fsync, which can take the disk's time on a host's thread.
+        juce::FileOutputStream out(temporary.getFile(), 0);
+        if (!out.openedOk() || !out.write(text.toRawUTF8(), text.getNumBytesAsUTF8()))
+            return {};
+    }
+    return temporary.getFile().replaceFileIn(target) ? target : juce::File();
+}
+
 bool writeSettings(const juce::File& file, const std::string& lastDir, const OXLogger& logger)
 {
-    if (file == juce::File() || !file.getParentDirectory().createDirectory())
-        return false;
-    // Through a temporary file renamed over the old one: a reader never sees half a file.
-    return settingsDocument(lastDir, logger).writeTo(file, settingsFormat());
+    return writeSettingsText(file, settingsText(lastDir, logger)) != juce::File();
 }

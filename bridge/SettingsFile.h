@@ -28,8 +28,13 @@ SettingsFiles settingsFilesFor(const std::string& module, const juce::File& conf
 // Applies what a settings document holds; anything missing or malformed is skipped, and a
 // document that is not valid UTF-8 is skipped whole. lastDir is a path's bytes.
 void applySettings(const void* data, size_t size, std::string& lastDir, OXLogger& logger);
-void readSettings(const juce::File& file, std::string& lastDir, OXLogger& logger);
+// Returns the file's bytes as read, empty when it is missing or can't be read.
+std::string readSettings(const juce::File& file, std::string& lastDir, OXLogger& logger);
 // The text writeSettings writes.
 juce::String settingsText(const std::string& lastDir, const OXLogger& logger);
+// Writes text through a temporary file renamed over the file, or, when the file is a symbolic
+// link, over the file it leads to (the temporary file goes beside that one). Nothing waits for
+// the disk. The file written, or an empty File when it could not be written.
+juce::File writeSettingsText(const juce::File& file, const juce::String& text);
 // False when the file could not be written.
 bool writeSettings(const juce::File& file, const std::string& lastDir, const OXLogger& logger);

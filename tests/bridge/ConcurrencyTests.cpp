@@ -7,10 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
 #include <fstream>
 #include <map>
 #include <regex>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 TEST(BridgeConcurrency, TwoThreadsCallingTheEntryPointAtOnceHostExactlyOnceWhenSingleInstance)
 {
@@ -248,4 +252,57 @@ TEST(BridgeConcurrency, AHostCallRacingTheLastCloseFindsTheLogOutputStillThere)
     }
     // The probe never got a call after Close.
     EXPECT_EQ(probe->callsAfterClose(), 0);
+}
+
+// A start that waits on the settings file (a FIFO that nobody writes to yet, standing for a slow
+// disk or network folder) holds up no other instance's Close: no lock is held across it.
+TEST(BridgeConcurrency, AStartWaitingOnTheSettingsFileHoldsUpNoOtherInstancesClose)
+{
+    Probe probe;
+    OplexaUnderTest oplexa(probe.path());
+    AEffect* first = oplexa.start();
+    ASSERT_NE(first, nullptr);
+    const std::string fifo = oplexa.folder().file("settings.fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    std::remove(oplexa.settingsFile().c_str());
+    ASSERT_EQ(link(fifo.c_str(), oplexa.settingsFile().c_str()), 0);
+    std::atomic<AEffect*> second{nullptr};
+    std::atomic<bool> started{false};
+    std::thread starter(
+        [&]
+        {
+            second = oplexa.start();
+            started = true;
+        });
+    // A writer can open the FIFO without waiting once the start has it open; held open and
+    // silent, it keeps the start's read waiting.
+    int writer = -1;
+    for (int waited = 0; waited < 10000 && writer < 0; ++waited)
+        if ((writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK)) < 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::atomic<bool> closed{false};
+    std::thread closer(
+        [&]
+        {
+            first->dispatcher(first, effClose, 0, 0, nullptr, 0.0f);
+            closed = true;
+        });
+    for (int waited = 0; waited < 10000 && !closed; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const bool closedWhileStartWaited = closed;
+    // The start reads an empty file and goes on, as often as it opens the FIFO.
+    if (writer >= 0)
+        close(writer);
+    while (!started)
+    {
+        if (const int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0)
+            close(fd);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    closer.join();
+    starter.join();
+    EXPECT_GE(writer, 0);
+    EXPECT_TRUE(closedWhileStartWaited);
+    ASSERT_NE(second.load(), nullptr);
+    second.load()->dispatcher(second, effClose, 0, 0, nullptr, 0.0f);
 }

@@ -46,6 +46,9 @@ home=$WORK/home/.config/oplexa/Oplexa.xml
 session read-only-beside "$WORK/ro" "" "$home (read from $WORK/ro/Oplexa.xml)" yes
 switch_off "$home"
 session user-file-wins "$WORK/ro" "" "$home" no
+# A session writes only settings that changed: this one's chooser folder does.
+chmod 755 "$WORK/ro" && sed -i 's|<LastDir>.*</LastDir>|<LastDir>/</LastDir>|' "$WORK/ro/Oplexa.xml" &&
+    chmod 555 "$WORK/ro"
 session neither-writable "$WORK/ro" "$WORK/closed" "$WORK/ro/Oplexa.xml" yes \
     "Failed to write logger state to $WORK/ro/Oplexa.xml"
 finish
