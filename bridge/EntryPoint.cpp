@@ -61,14 +61,14 @@ AEffect* startSession(Session& session, audioMasterCallback audioMaster)
 // Each call starts a session of its own: idle, starting, hosting, closing. The registry's lock
 // is held only while the session changes state, so a call never waits for another one's chooser
 // or teardown; with singleInstance="1" a second live session is refused.
-AEffect* hostPlugin(audioMasterCallback audioMaster)
+AEffect* hostPlugin(audioMasterCallback audioMaster, const std::string& wrapper)
 {
     std::timed_mutex& lifecycle = registry::lifecycle();
     Session* session = nullptr;
     {
         const std::lock_guard<std::timed_mutex> lock(lifecycle);
         getModuleFileName();
-        session = registry::sessionToStart(singleInstanceWanted());
+        session = registry::sessionToStart(singleInstanceWanted(wrapper), wrapper);
         if (session != nullptr)
             acquireProcessParts(*session);
     }
@@ -93,7 +93,7 @@ VSTPluginMain(audioMasterCallback audioMaster)
 {
     try
     {
-        return hostPlugin(audioMaster);
+        return hostPlugin(audioMaster, {});
     }
     catch (...)
     {
@@ -105,4 +105,22 @@ extern "C" __attribute__((visibility("default"))) AEffect*
 main_macho(audioMasterCallback audioMaster)
 {
     return VSTPluginMain(audioMaster);
+}
+
+// A wrapper's entry: the session is named after the wrapper, keeps the wrapper's settings and
+// hosts the plug-in they name. The name carries a version, so that a wrapper never calls an
+// entry point it was not made for.
+extern "C" __attribute__((visibility("default"))) AEffect*
+oplexa_wrapper_main_v1(audioMasterCallback audioMaster, const char* wrapperPath)
+{
+    try
+    {
+        if (wrapperPath == nullptr || *wrapperPath == '\0')
+            return nullptr;
+        return hostPlugin(audioMaster, wrapperPath);
+    }
+    catch (...)
+    {
+        return nullptr;
+    }
 }

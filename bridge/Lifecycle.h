@@ -3,6 +3,8 @@
 // after the last.
 #pragma once
 
+#include <string>
+
 class Session;
 
 // Finds the module's own path, starts the session's logger and reads the settings file.
@@ -17,9 +19,9 @@ void releaseProcessParts() noexcept;
 // A call is still inside a plug-in after Close: it will return through Oplexa's code.
 void keepLoadedForStuckCall() noexcept;
 
-// singleInstance="1" in the settings file while a session is live: the next one is refused.
-// Under the registry's lock.
-bool singleInstanceWanted();
+// singleInstance="1" in the settings file of the module or wrapper while a session is live: the
+// next one is refused. Under the registry's lock.
+bool singleInstanceWanted(const std::string& wrapper);
 
 // The settings as they are now, written atomically; a line says so when that fails.
 void saveSettings(Session& session);

@@ -31,6 +31,11 @@ juce::String Session::nameSuffix() const
     return instance > 1 ? "#" + juce::String(instance) : juce::String();
 }
 
+const std::string& Session::modulePath() const
+{
+    return wrapperPath.empty() ? dllPath : wrapperPath;
+}
+
 AEffect* Session::start(audioMasterCallback audioMaster)
 {
     callStuck = false;

@@ -48,6 +48,11 @@ public:
     std::string path;
     // The folder the chooser opens in; kept in the settings file.
     std::string lastDir;
+    // The wrapper this session was started through, or empty for the module itself; it names
+    // the session, its settings file and the plug-in it hosts.
+    std::string wrapperPath;
+    // The wrapper's path, or else the module's own: the file the session is named after.
+    const std::string& modulePath() const;
 
     // Touched only on the message thread.
     OXWindow* window = nullptr;
@@ -57,7 +62,7 @@ public:
     std::atomic<State> state{State::idle};
     // The smallest number no other live session held at the start; 1 has no suffix in the log.
     int instance = 1;
-    // How many sessions of this module started before this one.
+    // How many sessions of the module itself (not of a wrapper) started before this one.
     int startOrder = 0;
     // "#2" after the names in the log for every instance but the first.
     juce::String nameSuffix() const;

@@ -27,7 +27,7 @@ std::timed_mutex& lifecycle() noexcept
     return mutex;
 }
 
-Session* sessionToStart(bool onlyOne)
+Session* sessionToStart(bool onlyOne, const std::string& wrapper)
 {
     Session* idle = nullptr;
     // Bit n: number n+1 is held by a live session.
@@ -40,6 +40,8 @@ Session* sessionToStart(bool onlyOne)
             idle = &session;
             continue;
         }
+        if (session.wrapperPath != wrapper)
+            continue;
         if (onlyOne)
             return nullptr;
         if (held.size() < static_cast<size_t>(session.instance))
@@ -56,7 +58,9 @@ Session* sessionToStart(bool onlyOne)
     while (static_cast<size_t>(number) <= held.size() && held[static_cast<size_t>(number - 1)])
         ++number;
     idle->instance = number;
-    idle->startOrder = startsSoFar++;
+    idle->wrapperPath = wrapper;
+    // Wrappers name their own plug-in and take no element of OPLEXA_PLUGIN's list.
+    idle->startOrder = wrapper.empty() ? startsSoFar++ : 0;
     idle->state = Session::State::starting;
     busy.store(idle);
     return idle;

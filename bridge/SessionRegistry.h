@@ -2,6 +2,7 @@
 #pragma once
 
 #include <mutex>
+#include <string>
 #include <vector>
 
 class Session;
@@ -13,9 +14,10 @@ namespace registry
 // chooser or a plug-in's call. Endings wait for it only for a while.
 std::timed_mutex& lifecycle() noexcept;
 
-// An idle session to start, reused or new, with the smallest instance number no live session
-// holds; null when onlyOne and another session is live. Under the lock.
-Session* sessionToStart(bool onlyOne);
+// An idle session to start for the module itself (wrapper empty) or a wrapper, reused or new,
+// with the smallest instance number no live session of the same one holds; null when onlyOne
+// and another session of the same one is live. Under the lock.
+Session* sessionToStart(bool onlyOne, const std::string& wrapper);
 bool anyLiveSession() noexcept;
 // The session whose lines a refused entry call goes to: a busy one, or null.
 Session* busySession() noexcept;

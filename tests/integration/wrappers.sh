@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# Wrappers made by `oplexa wrap`: each hosts its own plug-in with no chooser and no
+# OPLEXA_PLUGIN, keeps its own settings and name, survives a rebuilt Oplexa.so, is scanned by
+# Ardour as its plug-in, and says what is missing; and the command's answers to bad input.
+. "$(dirname "$0")/common.sh"
+: "${OPLEXA_DEMO:?}" "${OPLEXA_PROBE:?}" "${OPLEXA_BUILD:?}"
+unset DISPLAY
+OPLEXA="$OPLEXA_BUILD/tools/oplexa"
+export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/config" OPLEXA_PLUGIN="$OPLEXA_PROBE"
+mkdir -p "$HOME" "$WORK/vst"
+VST="$WORK/vst"
+demo="$VST/oplexa-demo-gain-oplexa.so"
+
+"$OPLEXA" wrap "$OPLEXA_DEMO" --into "$VST" > "$WORK/wrap.log" 2>&1
+check "oplexa wrap makes the wrapper and its settings" test -f "$demo" -a -f "${demo%.so}.xml"
+size=$(stat -c %s "$OPLEXA_BUILD/oplexa-wrapper.so")
+check "the wrapper is at most 100 KB ($size bytes, unstripped)" [ "$size" -le 102400 ]
+
+# OPLEXA_PLUGIN names the probe: a wrapper ignores it.
+"$OPLEXA_HOST" --blocks 16 --params --quiet --write-audio "$WORK/direct.raw" --report "$WORK/direct.txt" \
+    "$OPLEXA_DEMO" > /dev/null 2>&1
+"$OPLEXA_HOST" --blocks 16 --params --quiet --write-audio "$WORK/wrapped.raw" --report "$WORK/wrapped.txt" \
+    "$demo" > "$WORK/wrapped.log" 2>&1
+check "through its wrapper the demo gain runs headless" [ $? -eq 0 ]
+check "its audio is the demo gain's own" cmp -s "$WORK/direct.raw" "$WORK/wrapped.raw"
+check "its record, names and parameters are the demo gain's own" cmp -s "$WORK/direct.txt" "$WORK/wrapped.txt"
+check "its lines carry the wrapper's name" grep -q '^([0-9A-F]*) oplexa-demo-gain-oplexa.so:effOpen' "$WORK/wrapped.log"
+check "it keeps its settings beside itself" grep -q "Settings file ${demo%.so}.xml" "$WORK/wrapped.log"
+
+# An effect and an instrument in one process, each through its own wrapper.
+kars=/usr/lib/vst/Kars-vst.so
+if [ -e "$kars" ] && ! sanitized; then
+    "$OPLEXA" wrap "$kars" --into "$VST" > /dev/null 2>&1
+    sed -i 's|<Parameters |<Parameters logFile="kars.log" |' "$VST/Kars-vst-oplexa.xml"
+    python3 "$(dirname "$0")/two_wrappers.py" "$demo" "$VST/Kars-vst-oplexa.so" > "$WORK/two.log" 2>&1
+    check "two wrappers in one process host their own plug-ins" \
+        grep -q '^oplexa-demo-gain-oplexa.so: Oplexa Demo Gain 2 in 2 out' "$WORK/two.log"
+    check "the instrument through its wrapper has no inputs and one output" \
+        grep -q '^Kars-vst-oplexa.so: Kars 0 in 1 out' "$WORK/two.log"
+    check "the process holds Oplexa.so once" grep -q '^Oplexa.so mapped: 1' "$WORK/two.log"
+    check "each first instance's lines carry its own name without #K" \
+        [ "$(grep -c -e ') oplexa-demo-gain-oplexa.so:effOpen' -e ') Kars-vst-oplexa.so:effOpen' "$WORK/two.log")" -eq 2 ]
+    check "a wrapper whose settings name another log says where its lines go" \
+        grep -q "Kars-vst-oplexa.so:Log lines go to standard output, as the first session chose; this session's settings name $VST/kars.log" "$WORK/two.log"
+    check "each keeps its own settings, its plug-in still named in them" \
+        grep -q "hostedPlugin=\"$kars\"" "$VST/Kars-vst-oplexa.xml"
+    check "Kars' settings keep its own log file" grep -q 'logFile="kars.log"' "$VST/Kars-vst-oplexa.xml"
+else
+    echo "skipped: two wrappers in one process (Kars is not installed, or a sanitizer build)"
+fi
+
+# A wrapper made with an Oplexa.so elsewhere keeps working after that file is rebuilt in place.
+mkdir "$WORK/module"
+cp "$OPLEXA_MODULE" "$WORK/module/Oplexa.so"
+"$OPLEXA" wrap "$OPLEXA_PROBE" --into "$VST" --oplexa "$WORK/module/Oplexa.so" > /dev/null 2>&1
+probe="$VST/oplexa-probe-oplexa.so"
+"$OPLEXA_HOST" --blocks 2 --quiet "$probe" > "$WORK/before.log" 2>&1
+before=$?
+cp "$OPLEXA_MODULE" "$WORK/module/Oplexa.so.new" && mv "$WORK/module/Oplexa.so.new" "$WORK/module/Oplexa.so"
+"$OPLEXA_HOST" --blocks 2 --quiet "$probe" > "$WORK/after.log" 2>&1
+check "a wrapper runs before and after its Oplexa.so is rebuilt ($before, $?)" [ "$before $?" = "0 0" ]
+check "it loads the Oplexa.so it was made with" grep -q "Oplexa - $WORK/module/Oplexa.so" "$WORK/after.log"
+
+scanner=/usr/lib/ardour7/ardour-vst-scanner
+if [ -x "$scanner" ] && [ -e /usr/lib/vst/MVerb-vst.so ] && ! sanitized; then
+    "$OPLEXA" wrap /usr/lib/vst/MVerb-vst.so --into "$VST" > /dev/null 2>&1
+    direct=$(LD_LIBRARY_PATH=/usr/lib/ardour7 "$scanner" -f /usr/lib/vst/MVerb-vst.so 2>&1 | grep 'Found Plugin')
+    via=$(LD_LIBRARY_PATH=/usr/lib/ardour7 "$scanner" -f "$VST/MVerb-vst-oplexa.so" 2>&1 | grep 'Found Plugin')
+    check "Ardour's scanner finds MVerb's name and I/O through its wrapper ($via)" [ "${direct:-none}" = "$via" ]
+else
+    echo "skipped: Ardour's scanner on a wrapper (not installed, or a sanitizer build)"
+fi
+
+# What is missing is said on standard error, and the host gets null (oplexa-host's status 4).
+rm "$WORK/module/Oplexa.so"
+"$OPLEXA_HOST" --blocks 2 --quiet "$probe" > "$WORK/gone.log" 2>&1
+status=$?
+if [ -e /usr/lib/vst/Oplexa.so ] || [ -e /usr/local/lib/vst/Oplexa.so ]; then
+    check "a wrapper whose Oplexa.so is gone takes an installed one" [ $status -eq 0 ]
+else
+    check "a wrapper whose Oplexa.so is gone gets null ($status) and says so" [ $status -eq 4 ]
+    check "the line names it" grep -q "^Oplexa wrapper $probe: finds no Oplexa.so: $WORK/module/Oplexa.so is gone, and none is in /usr/lib/vst, /usr/local/lib/vst or ~/.vst" "$WORK/gone.log"
+fi
+cp "$OPLEXA_DEMO" "$WORK/gain.so"
+"$OPLEXA" wrap "$WORK/gain.so" --into "$VST" > /dev/null 2>&1 && rm "$WORK/gain.so"
+"$OPLEXA_HOST" --blocks 2 --quiet "$VST/gain-oplexa.so" > "$WORK/gone.log" 2>&1
+check "a wrapper whose plug-in is gone gets null ($?)" [ $? -eq 4 ]
+check "the line names it" grep -q "^Oplexa wrapper $VST/gain-oplexa.so: finds no plugin: $WORK/gain.so is gone" "$WORK/gone.log"
+check "oplexa list names each wrapper's plug-in and whether it is there" \
+    [ "$("$OPLEXA" list "$VST" | grep -c -e "gain.so	gone$" -e "$OPLEXA_DEMO	present$")" -eq 2 ]
+
+# The command's bad input: one line, a non-zero status, nothing changed.
+printf 'not a module' > "$WORK/text.so"
+before=$(ls -l --time-style=full-iso "$VST")
+while IFS='|' read -r what line args; do
+    # shellcheck disable=SC2086
+    "$OPLEXA" wrap $args > "$WORK/bad.log" 2>&1
+    status=$?
+    check "$what: status $status, one line" [ "$status $(wc -l < "$WORK/bad.log")" = "1 1" ]
+    check "$what: it says so" grep -q "^oplexa: $line" "$WORK/bad.log"
+done <<LIST
+a missing file|no such file: $WORK/none.so|$WORK/none.so --into $VST
+no VST 2 plug-in|not a VST 2 plug-in: $WORK/text.so|$WORK/text.so --into $VST
+Oplexa.so itself|$OPLEXA_MODULE is Oplexa itself|$OPLEXA_MODULE --into $VST
+a wrapper|$demo is a wrapper already|$demo --into $VST
+a folder that is no folder|can't write to the folder $OPLEXA_DEMO|$OPLEXA_DEMO --into $OPLEXA_DEMO
+a missing folder|can't write to the folder $WORK/none|$OPLEXA_DEMO --into $WORK/none
+no Oplexa.so|no Oplexa.so at $WORK/text.so|$OPLEXA_DEMO --into $VST --force --oplexa $WORK/text.so
+LIST
+check "bad input changed nothing" [ "$before" = "$(ls -l --time-style=full-iso "$VST")" ]
+"$OPLEXA" wrap "$OPLEXA_DEMO" --into "$VST" > "$WORK/again.log" 2>&1
+check "an existing wrapper is left alone ($?)" [ "$before" = "$(ls -l --time-style=full-iso "$VST")" ]
+check "with one line" grep -q "^$demo exists; left alone (--force replaces it)" "$WORK/again.log"
+sed -i 's|<Parameters |<Parameters logTime="1" |' "${demo%.so}.xml"
+"$OPLEXA" wrap "$WORK/none.so" "$OPLEXA_DEMO" --into "$VST" --force > "$WORK/force.log" 2>&1
+check "of a good and a bad plug-in, the status says one was bad" [ $? -ne 0 ]
+check "and the good one is wrapped" grep -q "^Wrapped $OPLEXA_DEMO as $demo" "$WORK/force.log"
+check "--force keeps the wrapper's settings" grep -q 'logTime="1"' "${demo%.so}.xml"
+mkdir "$WORK/all" && cp "$OPLEXA_DEMO" "$OPLEXA_PROBE" "$WORK/text.so" "$WORK/all/"
+"$OPLEXA" wrap --all "$WORK/all" --into "$WORK/all" > "$WORK/all.log" 2>&1
+check "--all wraps each plug-in of a folder ($?)" [ "$(ls "$WORK/all" | grep -c -- '-oplexa.so$')" -eq 2 ]
+check "and skips the rest with a line" grep -q "^Skipped not a VST 2 plug-in: $WORK/all/text.so" "$WORK/all.log"
+"$OPLEXA" unwrap "$OPLEXA_DEMO" --from "$WORK/all" > /dev/null 2>&1 &&
+    "$OPLEXA" unwrap "$WORK/all/oplexa-probe-oplexa.so" > /dev/null 2>&1
+check "unwrap, by plug-in or by wrapper, removes the wrapper and its settings ($?)" \
+    [ "$(ls "$WORK/all" | grep -c oplexa-)" -eq 2 ]
+for command in wrap list unwrap print replay; do
+    "$OPLEXA" $command --help > "$WORK/help.txt" 2>&1
+    check "oplexa $command --help ($?)" grep -q "^Usage:" "$WORK/help.txt"
+done
+finish
