@@ -32,7 +32,9 @@ kars=/usr/lib/vst/Kars-vst.so
 if [ -e "$kars" ] && ! sanitized; then
     "$OPLEXA" wrap "$kars" --into "$VST" > /dev/null 2>&1
     sed -i 's|<Parameters |<Parameters logFile="kars.log" |' "$VST/Kars-vst-oplexa.xml"
-    python3 "$(dirname "$0")/two_wrappers.py" "$demo" "$VST/Kars-vst-oplexa.so" > "$WORK/two.log" 2>&1
+    # With the module itself among them, and the demo gain's wrapper twice.
+    OPLEXA_PLUGIN="$OPLEXA_PROBE:$OPLEXA_DEMO" python3 "$(dirname "$0")/two_wrappers.py" \
+        "$demo" "$VST/Kars-vst-oplexa.so" "$MODULE" "$demo" > "$WORK/two.log" 2>&1
     check "two wrappers in one process host their own plug-ins" \
         grep -q '^oplexa-demo-gain-oplexa.so: Oplexa Demo Gain 2 in 2 out' "$WORK/two.log"
     check "the instrument through its wrapper has no inputs and one output" \
@@ -40,6 +42,9 @@ if [ -e "$kars" ] && ! sanitized; then
     check "the process holds Oplexa.so once" grep -q '^Oplexa.so mapped: 1' "$WORK/two.log"
     check "each first instance's lines carry its own name without #K" \
         [ "$(grep -c -e ') oplexa-demo-gain-oplexa.so:effOpen' -e ') Kars-vst-oplexa.so:effOpen' "$WORK/two.log")" -eq 2 ]
+    check "instances count per wrapper" grep -q ') oplexa-demo-gain-oplexa.so#2:effOpen' "$WORK/two.log"
+    check "the module itself takes the first element of OPLEXA_PLUGIN's list, numbered alone" \
+        grep -q ') oplexa-probe.so:effOpen' "$WORK/two.log"
     check "a wrapper whose settings name another log says where its lines go" \
         grep -q "Kars-vst-oplexa.so:Log lines go to standard output, as the first session chose; this session's settings name $VST/kars.log" "$WORK/two.log"
     check "each keeps its own settings, its plug-in still named in them" \
@@ -48,6 +53,14 @@ if [ -e "$kars" ] && ! sanitized; then
 else
     echo "skipped: two wrappers in one process (Kars is not installed, or a sanitizer build)"
 fi
+
+# The module itself hosts hostedPlugin when OPLEXA_PLUGIN is unset, and keeps the attribute.
+printf '<Oplexa><Logger><Parameters hostedPlugin="%s"/></Logger></Oplexa>' "$OPLEXA_DEMO" > "$WORK/Oplexa.xml"
+env -u OPLEXA_PLUGIN "$OPLEXA_HOST" --blocks 2 --quiet "$MODULE" > "$WORK/plain.log" 2>&1
+check "the module itself hosts its settings' hostedPlugin" grep -q ') oplexa-demo-gain.so:effOpen' "$WORK/plain.log"
+check "and keeps the attribute" grep -q "hostedPlugin=\"$OPLEXA_DEMO\"" "$WORK/Oplexa.xml"
+"$OPLEXA_HOST" --blocks 2 --quiet "$MODULE" > "$WORK/plain.log" 2>&1
+check "OPLEXA_PLUGIN comes before it" grep -q ') oplexa-probe.so:effOpen' "$WORK/plain.log"
 
 # A wrapper made with an Oplexa.so elsewhere keeps working after that file is rebuilt in place.
 mkdir "$WORK/module"
