@@ -83,6 +83,25 @@ if [ -x "$scanner" ] && [ -e /usr/lib/vst/MVerb-vst.so ] && ! sanitized; then
 else
     echo "skipped: Ardour's scanner on a wrapper (not installed, or a sanitizer build)"
 fi
+# qtractor's and MusE's scanners learn of the wrapper what they learn of MVerb itself.
+qtractor=/usr/lib/x86_64-linux-gnu/qtractor/qtractor_plugin_scan
+muse=/usr/bin/muse_plugin_scan
+mverb="$VST/MVerb-vst-oplexa.so"
+if [ -x "$qtractor" ] && [ -x "$muse" ] && [ -e "$mverb" ]; then
+    for file in /usr/lib/vst/MVerb-vst.so "$mverb"; do
+        printf 'VST2:%s\n' "$file" | timeout 120 "$qtractor" 2> /dev/null | grep -a '^VST|' |
+            sed "s|$file|FILE|" > "$WORK/qtractor.$(basename "$file")"
+        rm -f "$WORK/muse.xml" && touch "$WORK/muse.xml"
+        timeout 120 "$muse" -t 16 -f "$file" -o "$WORK/muse.xml" > /dev/null 2>&1
+        sed -e "s|$file|FILE|" -e "/<filetime>/d" "$WORK/muse.xml" > "$WORK/muse.$(basename "$file")"
+    done
+    check "qtractor's scanner reads MVerb through its wrapper ($(cat "$WORK/qtractor.MVerb-vst.so"))" \
+        cmp -s "$WORK/qtractor.MVerb-vst.so" "$WORK/qtractor.MVerb-vst-oplexa.so"
+    check "MusE's scanner reads MVerb through its wrapper" grep -q 'label="MVerb"' "$WORK/muse.MVerb-vst-oplexa.so"
+    check "as it reads MVerb itself, but for the file's time" cmp -s "$WORK/muse.MVerb-vst.so" "$WORK/muse.MVerb-vst-oplexa.so"
+else
+    echo "skipped: qtractor's and MusE's scanners on a wrapper (not installed, or a sanitizer build)"
+fi
 
 # What is missing is said on standard error, and the host gets null (oplexa-host's status 4).
 rm "$WORK/module/Oplexa.so"
