@@ -118,6 +118,9 @@ std::string pluginFromSettings(const Session& session)
 // the user's choice, else the settings' hostedPlugin, else the chooser, if there is a display.
 bool choosePlugin(Session& session, std::string& chosen)
 {
+    const juce::var* tag = session.oxLogger.outputAttributes.getVarPointer("tag");
+    session.tagged =
+        !session.wrapperPath.empty() && tag != nullptr && tag->toString().trim() == "1";
     if (!session.wrapperPath.empty())
     {
         chosen = pluginFromSettings(session);

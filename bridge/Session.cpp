@@ -3,6 +3,7 @@
 #include "bridge/CallNames.h"
 #include "bridge/Lifecycle.h"
 #include "bridge/MonitorWindow.h"
+#include "bridge/NameTag.h"
 #include "bridge/PluginLoader.h"
 #include "bridge/SessionRegistry.h"
 
@@ -50,6 +51,7 @@ AEffect* Session::start(audioMasterCallback audioMaster)
         stopOplexa(*this, true);
         return nullptr;
     }
+    proxyEffect.idMask = tagged ? kTaggedIdMask : 0;
     fillProxy(proxyEffect, *hosted);
     vstEffect = hosted;
     openMonitorWindow(*this);

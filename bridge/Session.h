@@ -51,6 +51,8 @@ public:
     // The wrapper this session was started through, or empty for the module itself; it names
     // the session, its settings file and the plug-in it hosts.
     std::string wrapperPath;
+    // tag="1" in a wrapper's settings: the host reads a name and ID of the wrapper's own.
+    bool tagged = false;
     // The wrapper's path, or else the module's own: the file the session is named after.
     const std::string& modulePath() const;
 

@@ -45,4 +45,22 @@ for step in new reopen; do
     done
     check "$step: no chooser was asked for" [ "$(grep -c 'chooser\|No plugin was selected' "$WORK/log")" -eq 0 ]
 done
+
+# Ardour keeps a plug-in in a session by its ID and name only, and of two files with one ID takes
+# the first it found. Tagged, MVerb's wrapper and MVerb itself (found first) live side by side.
+rm -rf "$WORK/session" "$WORK/.cache" "$WORK"/vst/*
+ln -s "$effect" "$WORK/vst/A-MVerb-vst.so"
+"$OPLEXA_BUILD/tools/oplexa" wrap --tag "$effect" --into "$WORK/vst" > /dev/null
+touch -h -d '-1 minute' "$WORK"/vst/*.so
+for file in "$WORK"/vst/*.so; do
+    LD_LIBRARY_PATH=/usr/lib/ardour7 timeout 120 /usr/lib/ardour7/ardour-vst-scanner -f "$file" > /dev/null 2>&1
+done
+for step in new reopen; do
+    : > "$WORK/log"
+    timeout 300 ardour7-lua "$lua" "$step" "$WORK" "MVerb [Oplexa]" MVerb > "$WORK/$step.txt" 2>&1
+    check "$step, tagged: both tracks have their plug-ins" \
+        [ "$(grep -c -e '^plug-in on .*: MVerb \[Oplexa\]$' -e '^plug-in on .*: MVerb$' "$WORK/$step.txt")" -eq 2 ]
+    check "$step, tagged: one MVerb runs through its wrapper" \
+        [ "$(grep -c ") MVerb-vst-oplexa.so:effClose" "$WORK/log")" -eq 1 ]
+done
 finish

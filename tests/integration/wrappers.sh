@@ -27,6 +27,14 @@ check "its record, names and parameters are the demo gain's own" cmp -s "$WORK/d
 check "its lines carry the wrapper's name" grep -q '^([0-9A-F]*) oplexa-demo-gain-oplexa.so:effOpen' "$WORK/wrapped.log"
 check "it keeps its settings beside itself" grep -q "Settings file ${demo%.so}.xml" "$WORK/wrapped.log"
 
+# Tagged, the host reads a name and ID of the wrapper's own; the log has the plug-in's.
+mkdir "$WORK/tagged"
+"$OPLEXA" wrap --tag "$OPLEXA_DEMO" --into "$WORK/tagged" > /dev/null 2>&1
+"$OPLEXA_HOST" --blocks 2 --report "$WORK/tagged.txt" "$WORK/tagged/oplexa-demo-gain-oplexa.so" > "$WORK/tagged.log" 2>&1
+check "a tagged wrapper's name ends in [Oplexa]" grep -q 'effectName: "Oplexa Demo Gain \[Oplexa\]"' "$WORK/tagged.txt"
+check "its ID has the case of its characters flipped" grep -q "uniqueID=0x6f58674e 'oXgN'" "$WORK/tagged.txt"
+check "the log has the plug-in's own name" grep -q 'effGetEffectName returned bool=1 name=Oplexa Demo Gain$' "$WORK/tagged.log"
+
 # An effect and an instrument in one process, each through its own wrapper.
 kars=/usr/lib/vst/Kars-vst.so
 if [ -e "$kars" ] && ! sanitized; then

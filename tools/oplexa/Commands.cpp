@@ -58,7 +58,7 @@ std::vector<std::string> sharedObjectsIn(const std::string& folder)
 
 // The wrapper's settings: a --force keeps what they hold and names the plug-in and module anew.
 bool writeWrapper(const std::string& prebuilt, const std::string& wrapper,
-                  const std::string& plugin, const std::string& oplexa)
+                  const std::string& plugin, const std::string& oplexa, bool tag)
 {
     std::string module;
     std::string settings;
@@ -66,6 +66,8 @@ bool writeWrapper(const std::string& prebuilt, const std::string& wrapper,
     readFile(settingsPath, settings);
     settings =
         withAttribute(withAttribute(settings, "hostedPlugin", plugin), "oplexaModule", oplexa);
+    if (tag)
+        settings = withAttribute(settings, "tag", "1");
     return readFile(prebuilt, module) && replaceFile(wrapper, module, true) &&
            replaceFile(settingsPath, settings, false);
 }
@@ -119,7 +121,7 @@ int wrap(const WrapOptions& options)
             std::printf("%s exists; left alone (--force replaces it)\n", wrapper.c_str());
             continue;
         }
-        if (!writeWrapper(built.wrapper, wrapper, path, oplexa))
+        if (!writeWrapper(built.wrapper, wrapper, path, oplexa, options.tag))
             result = problem("could not write " + wrapper);
         else
             std::printf("Wrapped %s as %s\n", path.c_str(), wrapper.c_str());

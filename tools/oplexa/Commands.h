@@ -17,6 +17,7 @@ struct WrapOptions
     std::string into;   // empty: kDefaultFolder
     std::string oplexa; // empty: this build's or installation's Oplexa.so
     bool force = false;
+    bool tag = false; // the host reads "NAME [Oplexa]" and an ID of the wrapper's own
 };
 
 int wrap(const WrapOptions& options);

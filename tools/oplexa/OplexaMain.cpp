@@ -42,6 +42,10 @@ int main(int argc, char** argv)
                      "The Oplexa.so the wrappers load (default: this build's or installation's)");
     wrap->add_flag("--force", wrapOptions.force,
                    "Replace existing wrappers (their settings are kept)");
+    wrap->add_flag("--tag", wrapOptions.tag,
+                   "Make the wrapper distinct from its plug-in for hosts that keep plug-ins by "
+                   "name and ID: the host reads \"NAME [Oplexa]\" and the ID with the case of its "
+                   "four characters flipped (tag=\"1\" in the settings)");
 
     std::string folder;
     CLI::App* list = app.add_subcommand(
