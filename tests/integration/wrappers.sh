@@ -95,7 +95,7 @@ fi
 qtractor=/usr/lib/x86_64-linux-gnu/qtractor/qtractor_plugin_scan
 muse=/usr/bin/muse_plugin_scan
 mverb="$VST/MVerb-vst-oplexa.so"
-if [ -x "$qtractor" ] && [ -x "$muse" ] && [ -e "$mverb" ]; then
+if [ -x "$qtractor" ] && [ -x "$muse" ] && [ -e "$mverb" ] && ! sanitized; then
     for file in /usr/lib/vst/MVerb-vst.so "$mverb"; do
         printf 'VST2:%s\n' "$file" | timeout 120 "$qtractor" 2> /dev/null | grep -a '^VST|' |
             sed "s|$file|FILE|" > "$WORK/qtractor.$(basename "$file")"
@@ -164,6 +164,16 @@ check "and skips the rest with a line" grep -q "^Skipped not a VST 2 plug-in: $W
     "$OPLEXA" unwrap "$WORK/all/oplexa-probe-oplexa.so" > /dev/null 2>&1
 check "unwrap, by plug-in or by wrapper, removes the wrapper and its settings ($?)" \
     [ "$(ls "$WORK/all" | grep -c oplexa-)" -eq 2 ]
+# oplexa print and replay are oplexa-host's --print and --replay.
+mkdir "$WORK/rec"
+OPLEXA_RECORD="$WORK/rec" "$OPLEXA_HOST" --blocks 4 --quiet "$demo" > /dev/null 2>&1
+recording=$(ls "$WORK"/rec/*.oplexarec)
+"$OPLEXA_HOST" --print "$recording" > "$WORK/host-print.txt" 2>&1
+"$OPLEXA" print "$recording" > "$WORK/print.txt" 2>&1
+check "oplexa print prints as oplexa-host --print" cmp -s "$WORK/host-print.txt" "$WORK/print.txt"
+check "which names the calls" grep -q ":effOpen" "$WORK/print.txt"
+"$OPLEXA" replay "$recording" --quiet > /dev/null 2>&1
+check "oplexa replay replays identically ($?)" [ $? -eq 0 ]
 for command in wrap list unwrap print replay; do
     "$OPLEXA" $command --help > "$WORK/help.txt" 2>&1
     check "oplexa $command --help ($?)" grep -q "^Usage:" "$WORK/help.txt"
