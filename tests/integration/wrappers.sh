@@ -34,6 +34,13 @@ mkdir "$WORK/tagged"
 check "a tagged wrapper's name ends in [Oplexa]" grep -q 'effectName: "Oplexa Demo Gain \[Oplexa\]"' "$WORK/tagged.txt"
 check "its ID has the case of its characters flipped" grep -q "uniqueID=0x6f58674e 'oXgN'" "$WORK/tagged.txt"
 check "the log has the plug-in's own name" grep -q 'effGetEffectName returned bool=1 name=Oplexa Demo Gain$' "$WORK/tagged.log"
+"$OPLEXA" wrap --tag "$OPLEXA_PROBE" --into "$WORK/tagged" > /dev/null 2>&1
+for row in "Probe|Probe [Oplexa]" "ABCDEFGHIJKLMNOPQRSTUV|ABCDEFGHIJKLMNOPQRSTUV [Oplexa]" \
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZ01234|ABCDEFGHIJKLMNOPQRSTUV [Oplexa]"; do
+    OPLEXA_PROBE_TEXT_45="${row%|*}" "$OPLEXA_HOST" --blocks 1 --quiet --report "$WORK/tagged.txt" \
+        "$WORK/tagged/oplexa-probe-oplexa.so" > /dev/null 2>&1
+    check "the tagged name of ${row%|*} fits 32 bytes" grep -qF "effectName: \"${row#*|}\"" "$WORK/tagged.txt"
+done
 
 # An effect and an instrument in one process, each through its own wrapper.
 kars=/usr/lib/vst/Kars-vst.so
