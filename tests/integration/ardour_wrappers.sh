@@ -29,9 +29,12 @@ check "Ardour's scanner found both plug-ins through their wrappers" \
     [ "$(grep -c -e "Found Plugin: .* MVerb$" -e "Found Plugin: .* Kars$" "$WORK/scan.txt")" -eq 2 ]
 
 lua="$(dirname "$0")/ardour_wrappers.lua"
+mkdir "$WORK/rec"
 for step in new reopen; do
     : > "$WORK/log"
-    timeout 300 ardour7-lua "$lua" "$step" "$WORK" MVerb Kars > "$WORK/$step.txt" 2>&1
+    # The reopened session is recorded, each plug-in on its own.
+    record=$([ $step = reopen ] && echo "$WORK/rec")
+    OPLEXA_RECORD=$record timeout 300 ardour7-lua "$lua" "$step" "$WORK" MVerb Kars > "$WORK/$step.txt" 2>&1
     status=$?
     check "$step: the session rolled and closed (status $status)" \
         [ "$status/$(grep -c '^closed$' "$WORK/$step.txt")" = 0/1 ]
@@ -45,6 +48,11 @@ for step in new reopen; do
     done
     check "$step: no chooser was asked for" [ "$(grep -c 'chooser\|No plugin was selected' "$WORK/log")" -eq 0 ]
 done
+for recording in "$WORK"/rec/*.oplexarec; do
+    "$OPLEXA_BUILD/tools/oplexa" replay "$recording" --quiet > /dev/null 2>&1
+    check "oplexa replay replays $(basename "$recording") identically ($?)" [ $? -eq 0 ]
+done
+check "both plug-ins were recorded" [ "$(ls "$WORK"/rec | grep -c -e '^MVerb-vst.so' -e '^Kars-vst.so')" -eq 2 ]
 
 # Ardour keeps a plug-in in a session by its ID and name only, and of two files with one ID takes
 # the first it found. Tagged, MVerb's wrapper and MVerb itself (found first) live side by side.
