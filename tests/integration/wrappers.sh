@@ -133,6 +133,12 @@ cp "$OPLEXA_DEMO" "$WORK/gain.so"
 "$OPLEXA_HOST" --blocks 2 --quiet "$VST/gain-oplexa.so" > "$WORK/gone.log" 2>&1
 check "a wrapper whose plug-in is gone gets null ($?)" [ $? -eq 4 ]
 check "the line names it" grep -q "^Oplexa wrapper $VST/gain-oplexa.so: finds no plugin: $WORK/gain.so is gone" "$WORK/gone.log"
+cp "$OPLEXA_DEMO" "$WORK/gain.so" && "$OPLEXA" wrap "$WORK/gain.so" --into "$VST" --force > /dev/null 2>&1
+sed -i "s|hostedPlugin=\"[^\"]*\"|hostedPlugin=\"$VST/gain-oplexa.so\"|" "$VST/gain-oplexa.xml"
+"$OPLEXA_HOST" --blocks 2 --quiet "$VST/gain-oplexa.so" > "$WORK/self.log" 2>&1
+check "a wrapper whose settings name itself gets null ($?)" [ $? -eq 4 ]
+check "and says so" grep -q "^Oplexa wrapper $VST/gain-oplexa.so: is asked to host itself through $VST/gain-oplexa.so" "$WORK/self.log"
+"$OPLEXA" wrap "$WORK/gain.so" --into "$VST" --force > /dev/null 2>&1 && rm "$WORK/gain.so"
 check "oplexa list names each wrapper's plug-in and whether it is there" \
     [ "$("$OPLEXA" list "$VST" | grep -c -e "gain.so	gone$" -e "$OPLEXA_DEMO	present$")" -eq 2 ]
 

@@ -87,7 +87,15 @@ AEffect* startWrapper(audioMasterCallback audioMaster)
     if (entry == nullptr)
         return missing(wrapper, "finds no wrapper entry point in", oplexa,
                        " (an Oplexa.so older than the wrapper)");
-    return entry(audioMaster, wrapper);
+    // Settings edited to name this wrapper, or one that names it back, would start sessions
+    // inside sessions without end.
+    static thread_local bool entered = false;
+    if (entered)
+        return missing(wrapper, "is asked to host itself through", plugin, "");
+    entered = true;
+    AEffect* effect = entry(audioMaster, wrapper);
+    entered = false;
+    return effect;
 }
 } // namespace
 
