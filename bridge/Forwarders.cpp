@@ -10,7 +10,6 @@
 #include "bridge/Forwarders.h"
 
 #include "bridge/NameTag.h"
-
 #include "bridge/RecordHooks.h"
 #include "bridge/Session.h"
 #include "bridge/SessionRegistry.h"
