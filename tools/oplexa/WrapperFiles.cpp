@@ -64,8 +64,9 @@ BuiltFiles builtFiles()
     char self[PATH_MAX];
     const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
     const std::string folder = length > 0 ? folderOf(std::string(self, length)) : "";
-    // The build folder's tool uses the build's own module; an installed one the installed.
-    if (folder == OPLEXA_BUILD_TOOLS_DIR)
+    // The build folder's tool (reached through any link) uses the build's own module; an
+    // installed one the installed.
+    if (folder == resolvedPath(OPLEXA_BUILD_TOOLS_DIR))
         return {OPLEXA_BUILD_DIR "/oplexa-wrapper.so", OPLEXA_BUILD_DIR "/Oplexa.so"};
     return {resolvedPath(folder + "/" OPLEXA_BIN_TO_WRAPPER "/oplexa-wrapper.so"),
             resolvedPath(folder + "/" OPLEXA_BIN_TO_VSTDIR "/Oplexa.so")};
