@@ -124,3 +124,16 @@ oplexa_wrapper_main_v1(audioMasterCallback audioMaster, const char* wrapperPath)
         return nullptr;
     }
 }
+
+extern "C" __attribute__((visibility("default"))) void
+oplexa_wrapper_unloading_v1(const char* wrapperPath)
+{
+    try
+    {
+        if (wrapperPath != nullptr && *wrapperPath != '\0')
+            endWrapperSessions(wrapperPath);
+    }
+    catch (...)
+    {
+    }
+}

@@ -198,3 +198,28 @@ void stopOplexa(Session& session, bool unload)
     if (unload)
         unloadPlugin(session);
 }
+
+void endWrapperSessions(const std::string& wrapper) noexcept
+{
+    if (platform::staticsDestroyed() || partsProcess != platform::processId())
+        return;
+    std::timed_mutex& lock = registry::lifecycle();
+    int waited = 0;
+    for (; waited < 2000 && !lock.try_lock(); ++waited)
+        platform::sleepMilliseconds(1);
+    if (waited == 2000)
+        return;
+    try
+    {
+        for (Session* session : registry::liveSessions())
+            if (session->state == Session::State::hosting && session->wrapperPath == wrapper)
+            {
+                session->endWithoutClose(platform::Ending::unload);
+                releaseProcessParts();
+            }
+    }
+    catch (...)
+    {
+    }
+    lock.unlock();
+}

@@ -16,6 +16,9 @@ void stopOplexa(Session& session, bool unload);
 // The message thread and its X error filter, and the ending hooks. Under the registry's lock.
 void acquireProcessParts(Session& session);
 void releaseProcessParts() noexcept;
+// The host unloads a wrapper without closing its sessions: each gets what it would get if the
+// host unloaded the module itself. Nothing at exit() or in a forked child.
+void endWrapperSessions(const std::string& wrapper) noexcept;
 // A call is still inside a plug-in after Close: it will return through Oplexa's code.
 void keepLoadedForStuckCall() noexcept;
 

@@ -42,6 +42,16 @@ for row in "Probe|Probe [Oplexa]" "ABCDEFGHIJKLMNOPQRSTUV|ABCDEFGHIJKLMNOPQRSTUV
     check "the tagged name of ${row%|*} fits 32 bytes" grep -qF "effectName: \"${row#*|}\"" "$WORK/tagged.txt"
 done
 
+# A host that unloads the wrapper without Close: the plug-in gets Close and is unloaded; one that
+# exits without Close leaves it alone, as with the module itself.
+for ending in unload exit; do
+    "$OPLEXA_HOST" --blocks 2 --quiet "--$ending-without-close" "$demo" > "$WORK/$ending.log" 2>&1
+    status=$?
+    sent=$(grep -c -e "Oplexa sends effClose" -e ") oplexa-demo-gain-oplexa.so:Unloaded " "$WORK/$ending.log")
+    check "$ending without Close: status $status, $sent lines of Close and unload" \
+        [ "$status/$sent" = "0/$([ $ending = unload ] && echo 2 || echo 0)" ]
+done
+
 # An effect and an instrument in one process, each through its own wrapper.
 kars=/usr/lib/vst/Kars-vst.so
 if [ -e "$kars" ] && ! sanitized; then

@@ -14,6 +14,11 @@
 namespace
 {
 using WrapperMain = AEffect* (*)(audioMasterCallback, const char*);
+using WrapperUnloading = void (*)(const char*);
+
+// What the wrapper's unloading tells the Oplexa.so that hosts its sessions, found at the entry.
+WrapperUnloading oplexaUnloading = nullptr;
+char ownPath[PATH_MAX] = "";
 
 bool isFile(const char* path)
 {
@@ -73,8 +78,7 @@ AEffect* startWrapper(audioMasterCallback audioMaster)
                        " is gone, and none is in /usr/lib/vst, /usr/local/lib/vst or ~/.vst");
     if (!isFile(plugin))
         return missing(wrapper, "finds no plugin:", plugin, " is gone");
-    // Never closed: sessions of this and other wrappers may live in it, and Oplexa ends them
-    // itself when the process exits.
+    // Never closed: sessions of other wrappers and the host's records may live in it.
     void* handle = dlopen(oplexa, RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr)
     {
@@ -93,9 +97,20 @@ AEffect* startWrapper(audioMasterCallback audioMaster)
     if (entered)
         return missing(wrapper, "is asked to host itself through", plugin, "");
     entered = true;
+    oplexaUnloading =
+        reinterpret_cast<WrapperUnloading>(dlsym(handle, "oplexa_wrapper_unloading_v1"));
+    std::snprintf(ownPath, sizeof ownPath, "%s", wrapper);
     AEffect* effect = entry(audioMaster, wrapper);
     entered = false;
     return effect;
+}
+// Oplexa.so stays loaded: other wrappers' sessions and the host's records may live in it. The
+// sessions of this wrapper end as if the host had unloaded Oplexa itself; at exit() Oplexa has
+// ended them already, and does nothing here.
+[[gnu::destructor]] void wrapperUnloading()
+{
+    if (oplexaUnloading != nullptr)
+        oplexaUnloading(ownPath);
 }
 } // namespace
 
