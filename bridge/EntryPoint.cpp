@@ -60,7 +60,7 @@ AEffect* startSession(Session& session, audioMasterCallback audioMaster)
 // An idle session turned starting, or null when singleInstance="1" refuses it. The settings file
 // is read outside the registry's lock, and only while another session is live; one that became
 // live meanwhile sends the call back to read it.
-Session* claimSession(bool& noCallback)
+Session* claimSession(const std::string& wrapper, bool& noCallback)
 {
     bool read = false;
     bool onlyOne = false;
@@ -68,23 +68,23 @@ Session* claimSession(bool& noCallback)
     {
         if (!read && registry::anyLiveSession())
         {
-            onlyOne = singleInstanceWanted();
+            onlyOne = singleInstanceWanted(wrapper);
             read = true;
         }
         const std::lock_guard<std::timed_mutex> lock(registry::lifecycle());
         if (read || !registry::anyLiveSession())
-            return registry::sessionToStart(onlyOne, noCallback);
+            return registry::sessionToStart(onlyOne, wrapper, noCallback);
     }
 }
 
 // Each call starts a session of its own: idle, starting, hosting, closing. The registry's lock
 // is held only while the session changes state, never across a file, the display or another
 // session's chooser or teardown; with singleInstance="1" a second live session is refused.
-AEffect* hostPlugin(audioMasterCallback audioMaster)
+AEffect* hostPlugin(audioMasterCallback audioMaster, const std::string& wrapper)
 {
     getModuleFileName();
     bool noCallback = false;
-    Session* session = claimSession(noCallback);
+    Session* session = claimSession(wrapper, noCallback);
     static_assert(callbackPool::kCallbacks == 256, "the refusal names the pool's size");
     if (noCallback)
         return refuse("Oplexa is exiting VST main function with NULL since 256 instances are "
@@ -112,7 +112,7 @@ VSTPluginMain(audioMasterCallback audioMaster)
 {
     try
     {
-        return hostPlugin(audioMaster);
+        return hostPlugin(audioMaster, {});
     }
     catch (...)
     {
@@ -124,4 +124,35 @@ extern "C" __attribute__((visibility("default"))) AEffect*
 main_macho(audioMasterCallback audioMaster)
 {
     return VSTPluginMain(audioMaster);
+}
+
+// A wrapper's entry: the session is named after the wrapper, keeps the wrapper's settings and
+// hosts the plug-in they name. The name carries a version, so that a wrapper never calls an
+// entry point it was not made for.
+extern "C" __attribute__((visibility("default"))) AEffect*
+oplexa_wrapper_main_v1(audioMasterCallback audioMaster, const char* wrapperPath)
+{
+    try
+    {
+        if (wrapperPath == nullptr || *wrapperPath == '\0')
+            return nullptr;
+        return hostPlugin(audioMaster, wrapperPath);
+    }
+    catch (...)
+    {
+        return nullptr;
+    }
+}
+
+extern "C" __attribute__((visibility("default"))) void
+oplexa_wrapper_unloading_v1(const char* wrapperPath)
+{
+    try
+    {
+        if (wrapperPath != nullptr && *wrapperPath != '\0')
+            endWrapperSessions(wrapperPath);
+    }
+    catch (...)
+    {
+    }
 }

@@ -9,6 +9,7 @@
 // would read past the proxy otherwise.
 #include "bridge/Forwarders.h"
 
+#include "bridge/NameTag.h"
 #include "bridge/RecordHooks.h"
 #include "bridge/Session.h"
 #include "logger/CountSummary.h"
@@ -156,6 +157,9 @@ VstIntPtr proxyDispatcher(AEffect* effect, int32_t opcode, int32_t index, VstInt
             OPLEXA_RECORD(*session, opcodeReturn, fnDispatcher, opcode, value, ptr, result);
             mirrorRecord(session->proxyEffect, *hosted);
             session->oxLogger.logVstDispatcherReturn(opcode, ptr, result);
+            // The log has the plug-in's own name; the host reads the wrapper's.
+            if (opcode == effGetEffectName && session->tagged && ptr != nullptr)
+                tagEffectName(static_cast<char*>(ptr));
             return result;
         });
 }
@@ -298,7 +302,7 @@ VstIntPtr forwardCallback(Session& session, AEffect* effect, int32_t opcode, int
             if (host == nullptr)
                 return 0;
             OPLEXA_RECORD(session, opcodeCall, fnAudioMaster, opcode, index, value, ptr, opt);
-            AEffect* proxy = nullptr;
+            ProxyRecord* proxy = nullptr;
             if (effect != nullptr)
             {
                 proxy = &session.proxyEffect;

@@ -34,10 +34,12 @@ int partsProcess = 0;
 // The last session that logged, for the lines of the process-wide parts.
 std::atomic<Session*> lastSession{nullptr};
 
-SettingsFiles settingsFiles()
+// The module's own settings, or a wrapper's.
+SettingsFiles settingsFiles(const std::string& wrapper)
 {
     return settingsFilesFor(
-        dllPath, juce::File(juce::String::fromUTF8(platform::userConfigFolder().c_str())));
+        wrapper.empty() ? dllPath : wrapper,
+        juce::File(juce::String::fromUTF8(platform::userConfigFolder().c_str())));
 }
 
 // Names both files while the one read is not the one that will be written.
@@ -47,6 +49,18 @@ juce::String settingsLine(const SettingsFiles& settings)
     if (settings.read != settings.write)
         line << " (read from " << settings.read.getFullPathName() << ")";
     return line;
+}
+
+// The log's destination is the process's, chosen by the first session's settings; a wrapper
+// whose own settings name another one says where its lines go instead.
+juce::String logDestinationLine(const Session& session, const SettingsFiles& settings)
+{
+    const juce::String destination(logDestination());
+    const juce::String named(session.oxLogger.namedDestination(settings.read.getParentDirectory()));
+    if (session.wrapperPath.empty() || named == destination)
+        return "Log lines go to " + destination;
+    return "Log lines go to " + destination + ", as the first session chose; this session's " +
+           "settings name " + named;
 }
 
 // Where someone chained a handler of Oplexa's, the handler must stay reachable.
@@ -172,10 +186,12 @@ void startOplexa(Session& session)
 {
     lastSession = &session;
     OXLogger& logger = session.oxLogger;
-    logger.init(pathText::printable(pathText::fileNameOf(dllPath)) + session.nameSuffix(), false);
+    logger.init(pathText::printable(pathText::fileNameOf(session.modulePath())) +
+                    session.nameSuffix(),
+                false);
     // The settings name where the log goes, so they are read before the first line; the start
     // lines still go out as before the settings applied, without the time of day.
-    const SettingsFiles settings = settingsFiles();
+    const SettingsFiles settings = settingsFiles(session.wrapperPath);
     {
         const std::lock_guard<std::mutex> lock(session.settingsMutex);
         session.settingsOnDisk = readSettings(settings.read, session.lastDir, logger);
@@ -192,11 +208,11 @@ void startOplexa(Session& session)
     logger.log(juce::Time::getCurrentTime().toString(true, true, true, false).toRawUTF8());
     if (settings.write != juce::File())
         logger.log(settingsLine(settings).toRawUTF8());
-    logger.log(("Log lines go to " + juce::String(logDestination())).toRawUTF8());
+    logger.log(logDestinationLine(session, settings).toRawUTF8());
     logger.logTime = logTime;
 }
 
-bool singleInstanceWanted()
+bool singleInstanceWanted(const std::string& wrapper)
 {
     // One logger kept for this, read into by one start at a time (all would wait on the same
     // file anyway): destroying a logger reads JUCE's current one, which the first session sets.
@@ -205,14 +221,14 @@ bool singleInstanceWanted()
     const std::lock_guard<std::mutex> lock(reading);
     settings.outputAttributes.clear();
     std::string ignored;
-    readSettings(settingsFiles().read, ignored, settings);
+    readSettings(settingsFiles(wrapper).read, ignored, settings);
     const juce::var* single = settings.outputAttributes.getVarPointer("singleInstance");
     return single != nullptr && single->toString().trim() == "1";
 }
 
 void saveSettings(Session& session)
 {
-    const juce::File settings = settingsFiles().write;
+    const juce::File settings = settingsFiles(session.wrapperPath).write;
     const std::lock_guard<std::mutex> lock(session.settingsMutex);
     const juce::String text = settingsText(session.lastDir, session.oxLogger);
     std::string bytes(text.toRawUTF8(), text.getNumBytesAsUTF8());
@@ -239,4 +255,29 @@ void stopOplexa(Session& session, bool unload)
     closeMonitorWindow(session);
     if (unload)
         unloadPlugin(session);
+}
+
+void endWrapperSessions(const std::string& wrapper) noexcept
+{
+    if (platform::staticsDestroyed() || partsProcess != platform::processId())
+        return;
+    std::timed_mutex& lock = registry::lifecycle();
+    int waited = 0;
+    for (; waited < 2000 && !lock.try_lock(); ++waited)
+        platform::sleepMilliseconds(1);
+    if (waited == 2000)
+        return;
+    try
+    {
+        for (Session* session : registry::liveSessions())
+            if (session->state == Session::State::hosting && session->wrapperPath == wrapper)
+            {
+                session->endWithoutClose(platform::Ending::unload);
+                releaseProcessParts();
+            }
+    }
+    catch (...)
+    {
+    }
+    lock.unlock();
 }

@@ -220,6 +220,7 @@ struct StaticDestructor
 
 // The process that started Oplexa's threads; 0 before.
 std::atomic<int> owningProcess{0};
+std::atomic<bool> exitDestroysStatics{false};
 
 void destroyStatic(void* data)
 {
@@ -228,6 +229,7 @@ void destroyStatic(void* data)
     const int owner = owningProcess.load();
     if (owner != 0 && owner != getpid())
         return;
+    exitDestroysStatics = true;
     runEnding(Ending::exit);
     const auto* registered = static_cast<StaticDestructor*>(data);
     registered->destructor(registered->object);
@@ -245,6 +247,11 @@ void onModuleEnding(void (*function)(Ending) noexcept) noexcept
     (void)marker;
     owningProcess = getpid();
     endingHook = function;
+}
+
+bool staticsDestroyed() noexcept
+{
+    return exitDestroysStatics.load();
 }
 
 bool keepModuleLoaded() noexcept

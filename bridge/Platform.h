@@ -62,6 +62,9 @@ enum class Ending
     exit
 };
 void onModuleEnding(void (*function)(Ending) noexcept) noexcept;
+// True once exit() has begun destroying this module's statics: code of the module may still be
+// called (a wrapper unloading at exit), but none of its statics may be used.
+bool staticsDestroyed() noexcept;
 // Keeps this module mapped for the rest of the process, for when a handler of its own may
 // still be reached through someone else's chain. False when the loader refused.
 bool keepModuleLoaded() noexcept;

@@ -107,13 +107,35 @@ bool browseForPlugin(Session& session, std::string& chosen)
     return answer->file != juce::File();
 }
 
-// The user's choice: OPLEXA_PLUGIN stands for it, else the chooser, if there is a display.
+// hostedPlugin="PATH" on the settings' Parameters, written by `oplexa wrap`.
+std::string pluginFromSettings(const Session& session)
+{
+    const juce::var* named = session.oxLogger.outputAttributes.getVarPointer("hostedPlugin");
+    return named != nullptr ? named->toString().trim().toStdString() : std::string();
+}
+
+// A wrapper hosts the plug-in its settings name. For the module itself OPLEXA_PLUGIN stands for
+// the user's choice, else the settings' hostedPlugin, else the chooser, if there is a display.
 bool choosePlugin(Session& session, std::string& chosen)
 {
-    const std::string fromEnvironment = pluginFromEnvironment(session);
-    if (!fromEnvironment.empty())
+    const juce::var* tag = session.oxLogger.outputAttributes.getVarPointer("tag");
+    session.tagged =
+        !session.wrapperPath.empty() && tag != nullptr && tag->toString().trim() == "1";
+    if (!session.wrapperPath.empty())
     {
-        chosen = absolutePath(fromEnvironment);
+        chosen = pluginFromSettings(session);
+        if (chosen.empty())
+            session.oxLogger.log("The wrapper's settings name no plugin to host (hostedPlugin)");
+        else
+            chosen = absolutePath(chosen);
+        return !chosen.empty();
+    }
+    std::string named = pluginFromEnvironment(session);
+    if (named.empty())
+        named = pluginFromSettings(session);
+    if (!named.empty())
+    {
+        chosen = absolutePath(named);
         return true;
     }
     if (!platform::displayAvailable())
@@ -176,8 +198,10 @@ AEffect* loadVstPlugin(Session& session, audioMasterCallback audioMaster)
     }
     session.lastDir = pathText::folderOf(chosen);
     session.path = chosen;
-    session.oxLogger.moduleName =
-        pathText::printable(pathText::fileNameOf(chosen)) + session.nameSuffix();
+    // A wrapper's lines carry the wrapper's name, the module's the plug-in's.
+    if (session.wrapperPath.empty())
+        session.oxLogger.moduleName =
+            pathText::printable(pathText::fileNameOf(chosen)) + session.nameSuffix();
     startRecording(session);
 
     const char* entryName = "";

@@ -37,15 +37,15 @@ void setFunctions(AEffect& proxy) noexcept
 }
 } // namespace
 
-void fillProxy(AEffect& proxy, const AEffect& hosted) noexcept
+void fillProxy(ProxyRecord& proxy, const AEffect& hosted) noexcept
 {
-    std::memcpy(&proxy, &hosted, sizeof(AEffect));
+    std::memcpy(static_cast<AEffect*>(&proxy), &hosted, sizeof(AEffect));
     setFunctions(proxy);
     proxy.processDoubleReplacing = nullptr;
     mirrorRecord(proxy, hosted);
 }
 
-void followRecord(AEffect& proxy, const AEffect& hosted) noexcept
+void followRecord(ProxyRecord& proxy, const AEffect& hosted) noexcept
 {
     followField(proxy.numPrograms, hosted.numPrograms);
     followField(proxy.numParams, hosted.numParams);
@@ -57,7 +57,9 @@ void followRecord(AEffect& proxy, const AEffect& hosted) noexcept
     followField(proxy.offQualities, hosted.offQualities);
     followFloat(proxy.ioRatio, hosted.ioRatio);
     followField(proxy.object, hosted.object);
-    followField(proxy.uniqueID, hosted.uniqueID);
+    const int32_t id = loadField(hosted.uniqueID) ^ static_cast<int32_t>(proxy.idMask);
+    if (loadField(proxy.uniqueID) != id)
+        __atomic_store_n(&proxy.uniqueID, id, __ATOMIC_RELAXED);
     followField(proxy.version, hosted.version);
     // Null stays null: the host must see the hosted plug-in's capability unchanged.
     const AEffectProcessDoubleProc doubles =

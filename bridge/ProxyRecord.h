@@ -13,17 +13,20 @@ class Session;
 struct ProxyRecord : AEffect
 {
     Session* session = nullptr;
+    // Flipped in the uniqueID the host reads, for a wrapper made distinct from its plug-in
+    // (0: the plug-in's own ID).
+    uint32_t idMask = 0;
 };
 
 // Copies the hosted record once and sets Oplexa's functions (processDoubleReplacing only when the
 // hosted plug-in has it).
-void fillProxy(AEffect& proxy, const AEffect& hosted) noexcept;
+void fillProxy(ProxyRecord& proxy, const AEffect& hosted) noexcept;
 // Brings the data fields a host reads up to date with the hosted record, storing only those that
 // changed: the plug-in may change them on any of its threads, the host reads them on any of its.
 // On the call path the common case, nothing changed, is a few loads and compares inline.
-inline void mirrorRecord(AEffect& proxy, const AEffect& hosted) noexcept;
+inline void mirrorRecord(ProxyRecord& proxy, const AEffect& hosted) noexcept;
 // The slow part: the fields that changed, one by one.
-void followRecord(AEffect& proxy, const AEffect& hosted) noexcept;
+void followRecord(ProxyRecord& proxy, const AEffect& hosted) noexcept;
 namespace proxyRecordDetail
 {
 using Word = uint64_t __attribute__((may_alias));
@@ -41,7 +44,7 @@ uint64_t wordDifference(const AEffect& proxy, const AEffect& hosted) noexcept
 
 // The data fields a host reads lie in three runs of whole words: numPrograms to numOutputs,
 // initialDelay to object, uniqueID and version; flags shares its word with padding.
-inline bool sameRecord(const AEffect& proxy, const AEffect& hosted) noexcept
+inline bool sameRecord(const ProxyRecord& proxy, const AEffect& hosted) noexcept
 {
     using namespace proxyRecordDetail;
     static_assert(offsetof(AEffect, numInputs) == 48 && offsetof(AEffect, realQualities) == 84 &&
@@ -53,13 +56,13 @@ inline bool sameRecord(const AEffect& proxy, const AEffect& hosted) noexcept
         wordDifference<offsetof(AEffect, initialDelay)>(proxy, hosted) |
         wordDifference<offsetof(AEffect, offQualities)>(proxy, hosted) |
         wordDifference<offsetof(AEffect, object)>(proxy, hosted) |
-        wordDifference<offsetof(AEffect, uniqueID)>(proxy, hosted);
+        (wordDifference<offsetof(AEffect, uniqueID)>(proxy, hosted) ^ proxy.idMask);
     const bool doubles =
         __atomic_load_n(&hosted.processDoubleReplacing, __ATOMIC_RELAXED) != nullptr;
     return difference == 0 && doubles == (proxy.processDoubleReplacing != nullptr);
 }
 
-inline void mirrorRecord(AEffect& proxy, const AEffect& hosted) noexcept
+inline void mirrorRecord(ProxyRecord& proxy, const AEffect& hosted) noexcept
 {
     if (!sameRecord(proxy, hosted))
         followRecord(proxy, hosted);

@@ -4,6 +4,7 @@
 #include "bridge/CallbackPool.h"
 #include "bridge/Lifecycle.h"
 #include "bridge/MonitorWindow.h"
+#include "bridge/NameTag.h"
 #include "bridge/PluginLoader.h"
 #include "bridge/SessionRegistry.h"
 
@@ -32,6 +33,11 @@ juce::String Session::nameSuffix() const
     return instance > 1 ? "#" + juce::String(instance) : juce::String();
 }
 
+const std::string& Session::modulePath() const
+{
+    return wrapperPath.empty() ? dllPath : wrapperPath;
+}
+
 AEffect* Session::start(audioMasterCallback audioMaster)
 {
     callStuck = false;
@@ -51,6 +57,7 @@ AEffect* Session::start(audioMasterCallback audioMaster)
         stopOplexa(*this, true);
         return nullptr;
     }
+    proxyEffect.idMask = tagged ? kTaggedIdMask : 0;
     fillProxy(proxyEffect, *hosted);
     vstEffect = hosted;
     openMonitorWindow(*this);

@@ -62,6 +62,13 @@ public:
     // written again. Under settingsMutex, which the window's keeper and Close both take.
     std::string settingsOnDisk;
     std::mutex settingsMutex;
+    // The wrapper this session was started through, or empty for the module itself; it names
+    // the session, its settings file and the plug-in it hosts.
+    std::string wrapperPath;
+    // tag="1" in a wrapper's settings: the host reads a name and ID of the wrapper's own.
+    bool tagged = false;
+    // The wrapper's path, or else the module's own: the file the session is named after.
+    const std::string& modulePath() const;
 
     // Touched only on the message thread.
     OXWindow* window = nullptr;
@@ -71,7 +78,7 @@ public:
     std::atomic<State> state{State::idle};
     // The smallest number no other live session held at the start; 1 has no suffix in the log.
     int instance = 1;
-    // How many sessions of this module started before this one.
+    // How many sessions of the module itself (not of a wrapper) started before this one.
     int startOrder = 0;
     // How many sessions ended before this one did; orders the closed ones. Under the lock.
     uint64_t endOrder = 0;

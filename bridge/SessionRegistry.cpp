@@ -55,7 +55,7 @@ bool handCallback(Session& session)
 }
 } // namespace
 
-Session* sessionToStart(bool onlyOne, bool& noCallback)
+Session* sessionToStart(bool onlyOne, const std::string& wrapper, bool& noCallback)
 {
     noCallback = false;
     Session* oldestClosed = nullptr;
@@ -72,6 +72,8 @@ Session* sessionToStart(bool onlyOne, bool& noCallback)
                 oldestClosed = &session;
             continue;
         }
+        if (session.wrapperPath != wrapper)
+            continue;
         if (onlyOne)
             return nullptr;
         if (held.size() < static_cast<size_t>(session.instance))
@@ -102,7 +104,9 @@ Session* sessionToStart(bool onlyOne, bool& noCallback)
     while (static_cast<size_t>(number) <= held.size() && held[static_cast<size_t>(number - 1)])
         ++number;
     idle->instance = number;
-    idle->startOrder = startsSoFar++;
+    idle->wrapperPath = wrapper;
+    // Wrappers name their own plug-in and take no element of OPLEXA_PLUGIN's list.
+    idle->startOrder = wrapper.empty() ? startsSoFar++ : 0;
     idle->state = Session::State::starting;
     busy.store(idle);
     return idle;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <mutex>
+#include <string>
 #include <vector>
 
 class Session;
@@ -13,11 +14,12 @@ namespace registry
 // chooser or a plug-in's call. Endings wait for it only for a while.
 std::timed_mutex& lifecycle() noexcept;
 
-// An idle session to start, with the smallest instance number no live session holds and a
-// callback of its own: a new one while fewer than 65 sessions are closed, else the one closed
-// longest ago. Null when onlyOne and another session is live, or when every callback is held by
-// a live session (noCallback). Under the lock.
-Session* sessionToStart(bool onlyOne, bool& noCallback);
+// An idle session to start for the module itself (wrapper empty) or a wrapper, with the smallest
+// instance number no live session of the same one holds and a callback of its own: a new one
+// while fewer than 65 sessions are closed, else the one closed longest ago. Null when onlyOne and
+// another session of the same one is live, or when every callback is held by a live session
+// (noCallback). Under the lock.
+Session* sessionToStart(bool onlyOne, const std::string& wrapper, bool& noCallback);
 // The session is closed, or failed to start, and waits to be started again. Under the lock.
 void retire(Session& session) noexcept;
 bool anyLiveSession() noexcept;

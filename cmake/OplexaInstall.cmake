@@ -1,12 +1,9 @@
 # cmake --install and the Debian package (cpack -G DEB in the build folder).
-include(GNUInstallDirs)
-# Linux hosts look for VST 2 plug-ins in /usr/lib/vst, not in the multiarch library folder.
-# A STRING, since CMake would make a relative PATH given with -D absolute.
-set(OPLEXA_INSTALL_VSTDIR lib/vst CACHE STRING "Folder of Oplexa.so, relative to the prefix")
 set(OPLEXA_INSTALL_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/oplexa)
 
 install(TARGETS Oplexa LIBRARY DESTINATION ${OPLEXA_INSTALL_VSTDIR})
-install(TARGETS oplexa-host RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS oplexa-host oplexa RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS oplexa-wrapper LIBRARY DESTINATION ${OPLEXA_INSTALL_WRAPPERDIR})
 install(FILES README.md DESTINATION ${OPLEXA_INSTALL_DOCDIR})
 # Beside the README as in the source tree, so its pictures show.
 install(DIRECTORY docs/ DESTINATION ${OPLEXA_INSTALL_DOCDIR}/docs FILES_MATCHING PATTERN "*.png")
@@ -23,7 +20,8 @@ Oplexa.so, Oplexa loads the real plug-in, and every dispatcher, audioMaster,
 process and parameter call is counted, optionally logged as one line of text,
 and forwarded unchanged. A monitor window shows the counters and switches
 the logging per opcode. The package also holds oplexa-host, a command-line
-VST 2 host.")
+VST 2 host, and the oplexa command, which makes a wrapper per plug-in that
+hosts load like the plug-in itself.")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Oplexa developers <maintainers@oplexa.example>"
     CACHE STRING "Maintainer field of the Debian package")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)

@@ -33,7 +33,7 @@ std::string logFilePath(const juce::NamedValueSet& attributes, const juce::File&
 }
 } // namespace
 
-void OXLogger::startOutput(const juce::File& settingsFolder)
+LogOutputOptions OXLogger::outputOptions(const juce::File& settingsFolder) const
 {
     LogOutputOptions options;
     options.file = logFilePath(outputAttributes, settingsFolder);
@@ -42,6 +42,19 @@ void OXLogger::startOutput(const juce::File& settingsFolder)
     if (queueKB <= 0)
         queueKB = kDefaultQueueKB;
     options.queueBytes = static_cast<size_t>(std::min(queueKB, kLargestQueueKB)) * 1024;
+    return options;
+}
+
+std::string OXLogger::namedDestination(const juce::File& settingsFolder) const
+{
+    const LogOutputOptions options = outputOptions(settingsFolder);
+    return (options.file.empty() ? std::string("standard output") : options.file) +
+           (options.direct ? " (written directly)" : "");
+}
+
+void OXLogger::startOutput(const juce::File& settingsFolder)
+{
+    const LogOutputOptions options = outputOptions(settingsFolder);
     const juce::String name = moduleName;
     const bool withTime = logTime;
     startLogOutput(options, [name, withTime](LineBuffer& line)

@@ -15,8 +15,9 @@ constexpr DetailFlag kDetailFlags[] = {{"logParameters", &OXLogger::logParameter
                                        {"logTime", &OXLogger::logTime},
                                        {"decodeStructures", &OXLogger::decodeStructures},
                                        {"logSummary", &OXLogger::logSummary}};
-const char* const kOutputAttributeNames[] = {"logFile", "logWrites", "logQueueKB",
-                                             "singleInstance"};
+// Kept as the file had them. hostedPlugin, oplexaModule and tag are written by `oplexa wrap` only.
+const char* const kOutputAttributeNames[] = {
+    "logFile", "logWrites", "logQueueKB", "singleInstance", "hostedPlugin", "oplexaModule", "tag"};
 
 const juce::String* findAttribute(const juce::XmlElement& element, const char* name)
 {

@@ -12,6 +12,9 @@
 #include <juce_core/juce_core.h>
 
 #include <atomic>
+#include <string>
+
+struct LogOutputOptions;
 
 class OXLogger : public juce::Logger
 {
@@ -49,6 +52,9 @@ public:
     // logged before are written directly to standard output. The output serves every logger of
     // the process; the writer's own lines carry this logger's name as it is now.
     void startOutput(const juce::File& settingsFolder);
+    // What these settings choose, and its name as the "Log lines go to" line gives it.
+    LogOutputOptions outputOptions(const juce::File& settingsFolder) const;
+    std::string namedDestination(const juce::File& settingsFolder) const;
     // Writes the queued lines, stops the writer thread and closes the log file.
     void stopOutput() noexcept;
 

@@ -2,20 +2,30 @@
 # cmake --install into a temporary prefix, the Debian package's fields and files, and Ardour's
 # scanner finding the module unpacked from the package (which is never installed here).
 . "$(dirname "$0")/common.sh"
-: "${OPLEXA_BUILD:?}"
-files="bin/oplexa-host
+: "${OPLEXA_BUILD:?}" "${OPLEXA_DEMO:?}"
+files="bin/oplexa
+bin/oplexa-host
+lib/oplexa/oplexa-wrapper.so
 lib/vst/Oplexa.so
 share/doc/oplexa/README.md
+share/doc/oplexa/docs/ardour-wrapper-window.png
+share/doc/oplexa/docs/ardour-wrappers.png
 share/doc/oplexa/docs/monitor-aeffect.png
 share/doc/oplexa/docs/monitor-dispatcher.png"
 
 cmake --install "$OPLEXA_BUILD" --prefix "$WORK/prefix" > "$WORK/install.log" 2>&1
 check "cmake --install succeeds" [ $? -eq 0 ]
-check "it installs the module, oplexa-host and the documentation, nothing else" \
+check "it installs the module, the wrapper, oplexa-host, oplexa and the documentation, nothing else" \
     [ "$(cd "$WORK/prefix" && find . -not -type d | sed 's|^\./||' | sort)" = "$files" ]
 "$WORK/prefix/bin/oplexa-host" --help > "$WORK/help.out" 2> "$WORK/help.err"
 check "oplexa-host --help exits 0" [ $? -eq 0 ]
 check "--help prints the usage on standard output" grep -q '^usage: oplexa-host' "$WORK/help.out"
+mkdir "$WORK/wrappers"
+"$WORK/prefix/bin/oplexa" wrap "$OPLEXA_DEMO" --into "$WORK/wrappers" > /dev/null 2>&1
+check "the installed oplexa makes wrappers of the installed module" \
+    grep -q "oplexaModule=\"$WORK/prefix/lib/vst/Oplexa.so\"" "$WORK/wrappers/oplexa-demo-gain-oplexa.xml"
+check "and of the installed wrapper" \
+    cmp -s "$WORK/prefix/lib/oplexa/oplexa-wrapper.so" "$WORK/wrappers/oplexa-demo-gain-oplexa.so"
 
 cpack --config "$OPLEXA_BUILD/CPackConfig.cmake" -B "$WORK/package" > "$WORK/cpack.log" 2>&1
 check "cpack makes the package" [ $? -eq 0 ]

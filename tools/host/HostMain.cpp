@@ -1,4 +1,6 @@
 // oplexa-host: a small command-line VST 2 host for the tests, the demo and the benchmarks.
+#include "tools/host/HostMain.h"
+
 #include "tools/host/AudioMaster.h"
 #include "tools/host/HostLog.h"
 #include "tools/host/HostOptions.h"
@@ -103,7 +105,7 @@ HostExitCode runCycles(const HostOptions& options, FILE* audio, SessionReport& r
 }
 } // namespace
 
-int main(int argc, char** argv)
+int host::hostMain(int argc, char** argv)
 {
     HostOptions options;
     std::string error;
