@@ -37,7 +37,8 @@ DISPLAY=":$(head -n 1 "$named")"
 export DISPLAY
 openbox >/dev/null 2>&1 &
 wm=$!
-wait_for openbox 100 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"'
+# A machine busy with sanitizer builds can take many seconds to start it.
+wait_for openbox 600 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"'
 "$@"
 status=$?
 stop
