@@ -8,6 +8,7 @@ bin/oplexa-host
 lib/oplexa/oplexa-wrapper.so
 lib/vst/Oplexa.so
 share/doc/oplexa/README.md
+share/doc/oplexa/docs/ardour-plugin-list.png
 share/doc/oplexa/docs/ardour-wrapper-window.png
 share/doc/oplexa/docs/ardour-wrappers.png
 share/doc/oplexa/docs/monitor-aeffect.png
