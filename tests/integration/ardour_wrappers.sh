@@ -3,28 +3,19 @@
 # and an instrument, each through its own wrapper, made without OPLEXA_PLUGIN; it rolls, is
 # saved and closed, and reopens with both wrappers hosting their plug-ins.
 . "$(dirname "$0")/common.sh"
-: "${OPLEXA_BUILD:?}"
 effect=/usr/lib/vst/MVerb-vst.so
 instrument=/usr/lib/vst/Kars-vst.so
 need "$effect"
 need "$instrument"
-need /usr/bin/ardour7-lua
-if sanitized; then
-    echo "skipped: Ardour can't load a sanitizer build of the module"
-    exit 77
-fi
+ardour_setup
 # The wrappers alone on Ardour's search path.
-mkdir "$WORK/vst"
 "$OPLEXA_BUILD/tools/oplexa" wrap "$effect" "$instrument" --into "$WORK/vst" > /dev/null
 # Ardour keeps its cache's time to the second and takes a module of that same second for one
 # changed after the scan, which it would scan again before use.
 touch -d '-1 minute' "$WORK"/vst/*.so
-export HOME=$WORK LXVST_PATH=$WORK/vst VST_PATH=$WORK/vst OPLEXA_LOG_FILE=$WORK/log
-unset DISPLAY OPLEXA_PLUGIN
-for wrapper in "$WORK"/vst/*.so; do
-    LD_LIBRARY_PATH=/usr/lib/ardour7 timeout 120 /usr/lib/ardour7/ardour-vst-scanner -f "$wrapper" \
-        >> "$WORK/scan.txt" 2>&1
-done
+export OPLEXA_LOG_FILE=$WORK/log
+unset OPLEXA_PLUGIN
+ardour_scan "$WORK"/vst/*.so > "$WORK/scan.txt"
 check "Ardour's scanner found both plug-ins through their wrappers" \
     [ "$(grep -c -e "Found Plugin: .* MVerb$" -e "Found Plugin: .* Kars$" "$WORK/scan.txt")" -eq 2 ]
 
@@ -60,9 +51,7 @@ rm -rf "$WORK/session" "$WORK/.cache" "$WORK"/vst/*
 ln -s "$effect" "$WORK/vst/A-MVerb-vst.so"
 "$OPLEXA_BUILD/tools/oplexa" wrap --tag "$effect" --into "$WORK/vst" > /dev/null
 touch -h -d '-1 minute' "$WORK"/vst/*.so
-for file in "$WORK"/vst/*.so; do
-    LD_LIBRARY_PATH=/usr/lib/ardour7 timeout 120 /usr/lib/ardour7/ardour-vst-scanner -f "$file" > /dev/null 2>&1
-done
+ardour_scan "$WORK"/vst/*.so > /dev/null
 for step in new reopen; do
     : > "$WORK/log"
     timeout 300 ardour7-lua "$lua" "$step" "$WORK" "MVerb [Oplexa]" MVerb > "$WORK/$step.txt" 2>&1

@@ -61,15 +61,6 @@ endings() {
         "touch scan.xml && $muse -t 16 -f '$MODULE' -o scan.xml && cat scan.xml"
 }
 
-if [ "${1:-}" = --with-display ]; then
-    mode="with a display"
-    endings
-    finish
-    exit
-fi
-
-mode="without a display"
-unset DISPLAY
-endings
+on_both_displays endings
 again_with_display "every ending is clean"
 finish
