@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # End to end: oplexa-host hosts a real plug-in through Oplexa.so on a private X server with
 # openbox; the script looks at the monitor window through screenshots and real clicks.
 #
@@ -6,8 +6,6 @@
 #
 # Screenshots go to $E2E_SHOTS (default BUILD_DIR/e2e-window). The window threads' CPU time is
 # measured by tests/bench/window-refresh-cost.sh.
-set -u
-
 here=$(cd "$(dirname "$0")" && pwd)
 if [ -z "${DISPLAY:-}" ]; then
     exec "$here/with_display.sh" "$0" "$@"
@@ -33,20 +31,9 @@ mkdir -p "$shots/module"
 cp "$module" "$shots/module/Oplexa.so"
 module="$shots/module/Oplexa.so"
 title="Oplexa - $(basename "$plugin")"
-
-passed=0
-failed=0
-check() { # description, then a command that succeeds when the check holds
-    what=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-        echo "ok: $what"
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $what"
-    fi
-}
+export OPLEXA_MODULE=$module OPLEXA_HOST=$host OPLEXA_BUILD=$build \
+    OPLEXA_DEMO=$build/tests/plugins/oplexa-demo-gain.so OPLEXA_PROBE=$build/tests/plugins/oplexa-probe.so
+. "$here/../integration/common.sh" --with-display # check, finish; keeps the display
 
 # Waits up to $2 tenths of a second for command $1 to succeed.
 wait_for() {
@@ -115,7 +102,7 @@ check "the window appears with the plug-in's name" wait_for "xdotool search --na
 wid=$(find_window)
 if [ -z "$wid" ]; then
     kill "$host_pid" 2>/dev/null
-    echo "0 passed, 1 failed"
+    finish
     exit 1
 fi
 # Brings window $1 to the front and takes its place on the screen as wx, wy.
@@ -233,5 +220,4 @@ check "and is still there after SIGKILL, in a whole file" \
     sh -c "$(saved 0) && grep -q '</Oplexa>' '$settings'"
 
 echo "screenshots in $shots"
-echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
+finish
