@@ -57,9 +57,12 @@ ardour_scan() {
         LD_LIBRARY_PATH=/usr/lib/ardour7 timeout 120 /usr/lib/ardour7/ardour-vst-scanner -f "$file" 2>&1
     done
 }
-# Runs COMMAND without a display, with $mode saying so; run again by again_with_display (the
-# script's first argument --with-display), runs it with a display and ends the script.
+# on_both_displays WHAT COMMAND...: COMMAND without a display, then again_with_display WHAT;
+# there (the script's first argument is --with-display) COMMAND with one, and the script ends.
+# $mode says which.
 on_both_displays() {
+    local what=$1
+    shift
     if [ "$display_argument" = --with-display ]; then
         mode="with a display"
         "$@"
@@ -68,6 +71,7 @@ on_both_displays() {
     fi
     mode="without a display"
     "$@"
+    again_with_display "$what"
 }
 # Scripts run without a display unless run again on a private X server with --with-display.
 display_argument=${1:-}

@@ -61,6 +61,5 @@ endings() {
         "touch scan.xml && $muse -t 16 -f '$MODULE' -o scan.xml && cat scan.xml"
 }
 
-on_both_displays endings
-again_with_display "every ending is clean"
+on_both_displays "every ending is clean" endings
 finish

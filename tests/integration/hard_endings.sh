@@ -72,6 +72,5 @@ hard_endings() {
 }
 
 [ "${1:-}" = --with-display ] && cases="$cases"$'\n'"$chooser_case"
-on_both_displays hard_endings <<< "$cases"
-again_with_display "every hard ending is clean"
+on_both_displays "every hard ending is clean" hard_endings <<< "$cases"
 finish

@@ -46,7 +46,7 @@ $compressor 2 random
 $compressor 8 reverse
 TABLE
 }
-on_both_displays table
+on_both_displays "every instance is as direct" table
 
 # Three instances of the ':' list PLUGINS end with STATUS (the copy of Oplexa takes the list from
 # its own start: its first instance hosts the first) and the log has TEXT; SETTINGS is the
@@ -69,6 +69,4 @@ Oplexa can't host itself: |4||$OPLEXA_MODULE
 Oplexa can't host itself: |4||$MODULE
 Copy.so#2:effOpen|0||$reverb:$WORK/Copy.so:$reverb
 TABLE
-
-again_with_display "every instance is as direct"
 finish
