@@ -9,8 +9,7 @@ check "the missing window is said once" [ "$(grep -c 'No display to show the mon
 check "the session was logged" grep -q 'processReplacing(inputs:' "$WORK/with.log"
 
 timeout 60 env -u OPLEXA_PLUGIN "$OPLEXA_HOST" --quiet "$MODULE" > "$WORK/without.log" 2>&1
-status=$?
-check "with neither, the host ends without a crash or a hang (status $status)" [ "$status" -ne 124 ] && [ "$status" -lt 128 ]
+check "with neither, the host ends without a crash or a hang (status $?)" [ $? -ne 124 -a $? -lt 128 ]
 check "with neither, the host is told there is no plug-in" grep -q 'No plugin was selected' "$WORK/without.log"
 check "with neither, one clear line says how to choose" \
     [ "$(grep -c 'set OPLEXA_PLUGIN to the plugin to log' "$WORK/without.log")" -eq 1 ]
