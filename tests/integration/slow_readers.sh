@@ -40,9 +40,7 @@ cases=(
     "full_device  | /dev/full | pipe            | 0     | 0            | /dev/full (No space left on device)"
 )
 for row in "${cases[@]}"; do
-    IFS='|' read -r name logfile output pause calls error <<< "${row// |/|}"
-    name=${name// /} logfile=${logfile// /} output=${output// /} pause=${pause// /} calls=${calls// /}
-    error=${error# }
+    IFS='|' read -r name logfile output pause calls error <<< "$(sed 's/ *| */|/g' <<< "$row")"
     [ "$logfile" = - ] && logfile=
     case $output in
     pipe) run_host "$name" "$logfile" "" | read_after "$name" "$pause" cat ;;
