@@ -22,15 +22,7 @@ status=$?
 rolled=$(sed -n 's/^rolled to sample //p' "$WORK/out.txt")
 check "the session rolled to sample ${rolled:-none} and closed (status $status)" \
     [ "$status/${rolled:-0}/$(grep -c '^closed$' "$WORK/out.txt")" = "0/${rolled:-none}/1" ]
-# instance NAME: its processReplacing lines, Close and unload
-instance() {
-    local blocks closes unloads
-    blocks=$(grep -c ") $1:processReplacing(" "$WORK/log")
-    closes=$(grep -c ") $1:effClose" "$WORK/log")
-    unloads=$(grep -c ") $1:Unloaded " "$WORK/log")
-    check "$1: $blocks blocks, $closes Close, $unloads unload" [ "$blocks" -gt 50 -a "$closes/$unloads" = 1/1 ]
-}
-instance "$(basename "$first")"
-instance "$(basename "$second")#2"
+ardour_instance "$(basename "$first")"
+ardour_instance "$(basename "$second")#2"
 check "no instance was refused" [ "$(grep -c 'already hosting' "$WORK/log")" -eq 0 ]
 finish

@@ -57,21 +57,28 @@ ardour_scan() {
         LD_LIBRARY_PATH=/usr/lib/ardour7 timeout 120 /usr/lib/ardour7/ardour-vst-scanner -f "$file" 2>&1
     done
 }
-# on_both_displays WHAT COMMAND...: COMMAND without a display, then again_with_display WHAT;
-# there (the script's first argument is --with-display) COMMAND with one, and the script ends.
+# ardour_instance NAME [STEP]: Oplexa's log in $WORK/log has NAME's audio, one Close, one unload.
+ardour_instance() {
+    local blocks closes unloads
+    blocks=$(grep -c ") $1:processReplacing(" "$WORK/log")
+    closes=$(grep -c ") $1:effClose" "$WORK/log")
+    unloads=$(grep -c ") $1:Unloaded " "$WORK/log")
+    check "${2:+$2: }$1: $blocks blocks, $closes Close, $unloads unload" \
+        [ "$blocks" -gt 50 -a "$closes/$unloads" = 1/1 ]
+}
+# on_both_displays FUNCTION WHAT: FUNCTION without a display, then again_with_display WHAT;
+# there (the script's first argument is --with-display) FUNCTION with one, and the script ends.
 # $mode says which.
 on_both_displays() {
-    local what=$1
-    shift
     if [ "$display_argument" = --with-display ]; then
         mode="with a display"
-        "$@"
+        "$1"
         finish
         exit
     fi
     mode="without a display"
-    "$@"
-    again_with_display "$what"
+    "$1"
+    again_with_display "$2"
 }
 # Scripts run without a display unless run again on a private X server with --with-display.
 display_argument=${1:-}

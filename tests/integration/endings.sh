@@ -61,5 +61,5 @@ endings() {
         "touch scan.xml && $muse -t 16 -f '$MODULE' -o scan.xml && cat scan.xml"
 }
 
-on_both_displays "every ending is clean" endings
+on_both_displays endings "every ending is clean"
 finish

@@ -72,5 +72,5 @@ hard_endings() {
 }
 
 [ "${1:-}" = --with-display ] && cases="$cases"$'\n'"$chooser_case"
-on_both_displays "every hard ending is clean" hard_endings <<< "$cases"
+on_both_displays hard_endings "every hard ending is clean" <<< "$cases"
 finish

@@ -46,7 +46,7 @@ $compressor 2 random
 $compressor 8 reverse
 TABLE
 }
-on_both_displays "every instance is as direct" table
+on_both_displays table "every instance is as direct"
 
 # Three instances of the ':' list PLUGINS end with STATUS (the copy of Oplexa takes the list from
 # its own start: its first instance hosts the first) and the log has TEXT; SETTINGS is the
