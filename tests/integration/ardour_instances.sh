@@ -7,20 +7,13 @@ first=/usr/lib/vst/MVerb-vst.so
 second=/usr/lib/vst/MaFreeverb-vst.so
 need "$first"
 need "$second"
-need /usr/bin/ardour7-lua
-if sanitized; then
-    echo "skipped: Ardour can't load a sanitizer build of the module"
-    exit 77
-fi
-# A folder of its own on Ardour's search path: Oplexa is the only VST 2 plug-in there.
-mkdir "$WORK/vst"
+ardour_setup
+# Oplexa is the only VST 2 plug-in on Ardour's search path.
 ln -s "$OPLEXA_MODULE" "$WORK/vst/Oplexa.so"
-export HOME=$WORK LXVST_PATH=$WORK/vst VST_PATH=$WORK/vst OPLEXA_PLUGIN=$first:$second
-unset DISPLAY
+export OPLEXA_PLUGIN=$first:$second
 
-# Ardour knows VST 2 plug-ins from the cache its scanner writes, in a process of its own.
-OPLEXA_LOG_FILE=$WORK/scan.log LD_LIBRARY_PATH=/usr/lib/ardour7 timeout 120 \
-    /usr/lib/ardour7/ardour-vst-scanner -f "$WORK/vst/Oplexa.so" > "$WORK/scan.txt" 2>&1
+# Ardour knows VST 2 plug-ins from the cache its scanner writes.
+OPLEXA_LOG_FILE=$WORK/scan.log ardour_scan "$WORK/vst/Oplexa.so" > "$WORK/scan.txt"
 check "Ardour's scanner found Oplexa hosting MVerb" grep -q "Found Plugin: .* MVerb" "$WORK/scan.txt"
 
 OPLEXA_LOG_FILE=$WORK/log timeout 300 ardour7-lua "$(dirname "$0")/ardour_session.lua" "$WORK" \
@@ -29,15 +22,7 @@ status=$?
 rolled=$(sed -n 's/^rolled to sample //p' "$WORK/out.txt")
 check "the session rolled to sample ${rolled:-none} and closed (status $status)" \
     [ "$status/${rolled:-0}/$(grep -c '^closed$' "$WORK/out.txt")" = "0/${rolled:-none}/1" ]
-# instance NAME: its processReplacing lines, Close and unload
-instance() {
-    local blocks closes unloads
-    blocks=$(grep -c ") $1:processReplacing(" "$WORK/log")
-    closes=$(grep -c ") $1:effClose" "$WORK/log")
-    unloads=$(grep -c ") $1:Unloaded " "$WORK/log")
-    check "$1: $blocks blocks, $closes Close, $unloads unload" [ "$blocks" -gt 50 -a "$closes/$unloads" = 1/1 ]
-}
-instance "$(basename "$first")"
-instance "$(basename "$second")#2"
+ardour_instance "$(basename "$first")"
+ardour_instance "$(basename "$second")#2"
 check "no instance was refused" [ "$(grep -c 'already hosting' "$WORK/log")" -eq 0 ]
 finish

@@ -4,15 +4,9 @@
 # it rolls, a parameter changes from Ardour's main thread, and it closes. Each instance's
 # recording replays identically in oplexa-host, on as many threads as the session had.
 . "$(dirname "$0")/common.sh"
-need /usr/bin/ardour7-lua
-if sanitized; then
-    echo "skipped: Ardour can't load a sanitizer build of the module"
-    exit 77
-fi
-mkdir "$WORK/vst" "$WORK/rec"
+ardour_setup
+mkdir "$WORK/rec"
 ln -s "$OPLEXA_MODULE" "$WORK/vst/Oplexa.so"
-export HOME=$WORK LXVST_PATH=$WORK/vst VST_PATH=$WORK/vst
-unset DISPLAY
 
 # plug-in | instances Ardour makes for the stereo track | what it adds
 rows=(
@@ -25,8 +19,7 @@ for row in "${rows[@]}"; do
     [ -e "$plugin" ] || { echo "skipped: $plugin is not installed"; continue; }
     export OPLEXA_PLUGIN=$plugin
     rm -rf "$WORK/.cache" "$WORK/session" "$WORK"/rec/*
-    OPLEXA_LOG_FILE=$WORK/scan.log LD_LIBRARY_PATH=/usr/lib/ardour7 timeout 120 \
-        /usr/lib/ardour7/ardour-vst-scanner -f "$WORK/vst/Oplexa.so" > "$WORK/scan.txt" 2>&1
+    OPLEXA_LOG_FILE=$WORK/scan.log ardour_scan "$WORK/vst/Oplexa.so" > "$WORK/scan.txt"
     name=$(sed -n 's/^.*Found Plugin: .\{6\} //p' "$WORK/scan.txt" | head -1)
     OPLEXA_RECORD=$WORK/rec OPLEXA_LOG_FILE=$WORK/log timeout 300 ardour7-lua \
         "$(dirname "$0")/ardour_record.lua" "$WORK" "$name" 3 "Sine Wave" > "$WORK/out.txt" 2>&1

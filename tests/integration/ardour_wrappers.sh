@@ -3,28 +3,19 @@
 # and an instrument, each through its own wrapper, made without OPLEXA_PLUGIN; it rolls, is
 # saved and closed, and reopens with both wrappers hosting their plug-ins.
 . "$(dirname "$0")/common.sh"
-: "${OPLEXA_BUILD:?}"
 effect=/usr/lib/vst/MVerb-vst.so
 instrument=/usr/lib/vst/Kars-vst.so
 need "$effect"
 need "$instrument"
-need /usr/bin/ardour7-lua
-if sanitized; then
-    echo "skipped: Ardour can't load a sanitizer build of the module"
-    exit 77
-fi
+ardour_setup
 # The wrappers alone on Ardour's search path.
-mkdir "$WORK/vst"
 "$OPLEXA_BUILD/tools/oplexa" wrap "$effect" "$instrument" --into "$WORK/vst" > /dev/null
 # Ardour keeps its cache's time to the second and takes a module of that same second for one
 # changed after the scan, which it would scan again before use.
 touch -d '-1 minute' "$WORK"/vst/*.so
-export HOME=$WORK LXVST_PATH=$WORK/vst VST_PATH=$WORK/vst OPLEXA_LOG_FILE=$WORK/log
-unset DISPLAY OPLEXA_PLUGIN
-for wrapper in "$WORK"/vst/*.so; do
-    LD_LIBRARY_PATH=/usr/lib/ardour7 timeout 120 /usr/lib/ardour7/ardour-vst-scanner -f "$wrapper" \
-        >> "$WORK/scan.txt" 2>&1
-done
+export OPLEXA_LOG_FILE=$WORK/log
+unset OPLEXA_PLUGIN
+ardour_scan "$WORK"/vst/*.so > "$WORK/scan.txt"
 check "Ardour's scanner found both plug-ins through their wrappers" \
     [ "$(grep -c -e "Found Plugin: .* MVerb$" -e "Found Plugin: .* Kars$" "$WORK/scan.txt")" -eq 2 ]
 
@@ -40,12 +31,8 @@ for step in new reopen; do
         [ "$status/$(grep -c '^closed$' "$WORK/$step.txt")" = 0/1 ]
     check "$step: both tracks have their plug-ins" \
         [ "$(grep -c -e '^plug-in on .*: MVerb$' -e '^plug-in on .*: Kars$' "$WORK/$step.txt")" -eq 2 ]
-    for wrapper in MVerb-vst-oplexa.so Kars-vst-oplexa.so; do
-        blocks=$(grep -c ") $wrapper:processReplacing(" "$WORK/log")
-        closes=$(grep -c ") $wrapper:effClose" "$WORK/log")
-        check "$step: $wrapper processed $blocks blocks and was closed $closes time(s)" \
-            [ "$blocks" -gt 50 -a "$closes" -eq 1 ]
-    done
+    ardour_instance MVerb-vst-oplexa.so "$step"
+    ardour_instance Kars-vst-oplexa.so "$step"
     check "$step: no chooser was asked for" [ "$(grep -c 'chooser\|No plugin was selected' "$WORK/log")" -eq 0 ]
 done
 for recording in "$WORK"/rec/*.oplexarec; do
@@ -60,9 +47,7 @@ rm -rf "$WORK/session" "$WORK/.cache" "$WORK"/vst/*
 ln -s "$effect" "$WORK/vst/A-MVerb-vst.so"
 "$OPLEXA_BUILD/tools/oplexa" wrap --tag "$effect" --into "$WORK/vst" > /dev/null
 touch -h -d '-1 minute' "$WORK"/vst/*.so
-for file in "$WORK"/vst/*.so; do
-    LD_LIBRARY_PATH=/usr/lib/ardour7 timeout 120 /usr/lib/ardour7/ardour-vst-scanner -f "$file" > /dev/null 2>&1
-done
+ardour_scan "$WORK"/vst/*.so > /dev/null
 for step in new reopen; do
     : > "$WORK/log"
     timeout 300 ardour7-lua "$lua" "$step" "$WORK" "MVerb [Oplexa]" MVerb > "$WORK/$step.txt" 2>&1

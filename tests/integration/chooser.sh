@@ -2,7 +2,6 @@
 # The real file chooser in a real X session: its title, the folder it opens in, a cancel, and a
 # plug-in chosen by typing its path, each with the settings file's LastDir afterwards.
 . "$(dirname "$0")/common.sh"
-: "${OPLEXA_DEMO:?}"
 for tool in Xvfb openbox xdotool; do
     command -v "$tool" > /dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done

@@ -1,7 +1,7 @@
 # shellcheck shell=bash
 # Shared by the integration scripts: paths come from CTest, each script works in its own folder.
 set -u
-: "${OPLEXA_MODULE:?}" "${OPLEXA_HOST:?}"
+: "${OPLEXA_MODULE:?}" "${OPLEXA_HOST:?}" "${OPLEXA_DEMO:?}" "${OPLEXA_PROBE:?}" "${OPLEXA_BUILD:?}"
 WORK=$(mktemp -d /tmp/oplexa-it-XXXXXX)
 trap 'rm -rf "$WORK"' EXIT
 failures=0
@@ -41,3 +41,45 @@ again_with_display() {
 # True when STATUS is a crash of status CRASH (139, 134); under the sanitizers, whose own handler
 # takes the signal on after Oplexa's and ends the process its own way, any death by a signal.
 crashed_with() { if sanitized; then [ "$1" -gt 128 ]; else [ "$1" -eq "$2" ]; fi; }
+# Skips the whole script for a sanitizer build, which WHO, built without them, can't load.
+plain_only() { if sanitized; then echo "skipped: $1 can't load a sanitizer build of the module"; exit 77; fi; }
+# A headless Ardour with $WORK/vst its only VST 2 folder and its own settings in $WORK.
+ardour_setup() {
+    need /usr/bin/ardour7-lua
+    plain_only Ardour
+    mkdir "$WORK/vst"
+    export HOME=$WORK LXVST_PATH=$WORK/vst VST_PATH=$WORK/vst
+}
+# Ardour's scanner on each FILE, in a process of its own as Ardour runs it; all it says on stdout.
+ardour_scan() {
+    local file
+    for file in "$@"; do
+        LD_LIBRARY_PATH=/usr/lib/ardour7 timeout 120 /usr/lib/ardour7/ardour-vst-scanner -f "$file" 2>&1
+    done
+}
+# ardour_instance NAME [STEP]: Oplexa's log in $WORK/log has NAME's audio, one Close, one unload.
+ardour_instance() {
+    local blocks closes unloads
+    blocks=$(grep -c ") $1:processReplacing(" "$WORK/log")
+    closes=$(grep -c ") $1:effClose" "$WORK/log")
+    unloads=$(grep -c ") $1:Unloaded " "$WORK/log")
+    check "${2:+$2: }$1: $blocks blocks, $closes Close, $unloads unload" \
+        [ "$blocks" -gt 50 -a "$closes/$unloads" = 1/1 ]
+}
+# on_both_displays FUNCTION WHAT: FUNCTION without a display, then again_with_display WHAT;
+# there (the script's first argument is --with-display) FUNCTION with one, and the script ends.
+# $mode says which.
+on_both_displays() {
+    if [ "$display_argument" = --with-display ]; then
+        mode="with a display"
+        "$1"
+        finish
+        exit
+    fi
+    mode="without a display"
+    "$1"
+    again_with_display "$2"
+}
+# Scripts run without a display unless run again on a private X server with --with-display.
+display_argument=${1:-}
+[ "$display_argument" = --with-display ] || unset DISPLAY

@@ -61,15 +61,5 @@ endings() {
         "touch scan.xml && $muse -t 16 -f '$MODULE' -o scan.xml && cat scan.xml"
 }
 
-if [ "${1:-}" = --with-display ]; then
-    mode="with a display"
-    endings
-    finish
-    exit
-fi
-
-mode="without a display"
-unset DISPLAY
-endings
-again_with_display "every ending is clean"
+on_both_displays endings "every ending is clean"
 finish

@@ -5,7 +5,6 @@
 # chooser, an exception of the plug-in's own type. Without a display and on a private X server.
 #   hard_endings.sh [--with-display]    OPLEXA_ENDING_RUNS: runs of each case (default 2)
 . "$(dirname "$0")/common.sh"
-: "${OPLEXA_PROBE:?}"
 runs=${OPLEXA_ENDING_RUNS:-2}
 export OPLEXA_PLUGIN=$OPLEXA_PROBE OPLEXA_LOG_FILE=$WORK/oplexa.log
 unloaded="Unloaded $OPLEXA_PROBE\$"
@@ -72,16 +71,6 @@ hard_endings() {
     done
 }
 
-if [ "${1:-}" = --with-display ]; then
-    mode="with a display"
-    hard_endings <<< "$cases
-$chooser_case"
-    finish
-    exit
-fi
-
-mode="without a display"
-unset DISPLAY
-hard_endings <<< "$cases"
-again_with_display "every hard ending is clean"
+[ "${1:-}" = --with-display ] && cases="$cases"$'\n'"$chooser_case"
+on_both_displays hard_endings "every hard ending is clean" <<< "$cases"
 finish

@@ -2,12 +2,12 @@
 # cmake --install into a temporary prefix, the Debian package's fields and files, and Ardour's
 # scanner finding the module unpacked from the package (which is never installed here).
 . "$(dirname "$0")/common.sh"
-: "${OPLEXA_BUILD:?}" "${OPLEXA_DEMO:?}"
 files="bin/oplexa
 bin/oplexa-host
 lib/oplexa/oplexa-wrapper.so
 lib/vst/Oplexa.so
 share/doc/oplexa/README.md
+share/doc/oplexa/docs/ardour-plugin-list.png
 share/doc/oplexa/docs/ardour-wrapper-window.png
 share/doc/oplexa/docs/ardour-wrappers.png
 share/doc/oplexa/docs/monitor-aeffect.png
@@ -40,14 +40,13 @@ check "it describes itself" [ "$(field Description | wc -l)" -gt 2 ]
 check "it holds the same files under /usr" \
     [ "$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort)" = "./usr/${files//$'\n'/$'\n'./usr/}" ]
 
-scanner=/usr/lib/ardour7/ardour-vst-scanner
 plugin=/usr/lib/vst/MVerb-vst.so
 # Ardour's scanner is not built with sanitizers and can't load a module that is.
-if [ -x "$scanner" ] && [ -e "$plugin" ] && ! sanitized; then
+if [ -x /usr/lib/ardour7/ardour-vst-scanner ] && [ -e "$plugin" ] && ! sanitized; then
     dpkg-deb -x "$deb" "$WORK/root"
-    export LD_LIBRARY_PATH=/usr/lib/ardour7 HOME="$WORK"
-    direct=$("$scanner" -f "$plugin" 2>&1 | grep 'Found Plugin')
-    via=$(OPLEXA_PLUGIN="$plugin" "$scanner" -f "$WORK/root/usr/lib/vst/Oplexa.so" 2>&1 | grep 'Found Plugin')
+    export HOME="$WORK"
+    direct=$(ardour_scan "$plugin" | grep 'Found Plugin')
+    via=$(OPLEXA_PLUGIN="$plugin" ardour_scan "$WORK/root/usr/lib/vst/Oplexa.so" | grep 'Found Plugin')
     check "Ardour's scanner finds the plug-in through the unpacked module ($via)" [ "${direct:-none}" = "$via" ]
 else
     echo "skipped: Ardour's scanner on the unpacked module (not installed, or a sanitizer build)"

@@ -46,33 +46,21 @@ $compressor 2 random
 $compressor 8 reverse
 TABLE
 }
+on_both_displays table "every instance is as direct"
 
-if [ "${1:-}" = --with-display ]; then
-    mode="with a display"
-    table
-    finish
-    exit
-fi
-mode="without a display"
-unset DISPLAY
-table
-
-# listed TEXT STATUS SETTINGS PLUGINS: three instances of the ':' list PLUGINS end with STATUS
-# (the copy of Oplexa takes the list from its own start: its first instance hosts the first)
-# and the log has TEXT; SETTINGS is the settings file's content.
-listed() {
-    local status found=absent
-    rm -f "$WORK/log" "$WORK/Oplexa.xml"
-    [ -z "$3" ] || echo "$3" > "$WORK/Oplexa.xml"
-    OPLEXA_PLUGIN=$4 OPLEXA_LOG_FILE=$WORK/log run list 3 reverse "$MODULE"
-    status=$(cat "$WORK/list.status")
-    grep -qF "$1" "$WORK/log" && found=there
-    check "$4 ${3:+with $3}: status $status (expected $2), '$1' $found" \
-        [ "$status/$found" = "$2/there" ]
-}
+# Three instances of the ':' list PLUGINS end with STATUS (the copy of Oplexa takes the list from
+# its own start: its first instance hosts the first) and the log has TEXT; SETTINGS is the
+# settings file's content.
 cp "$OPLEXA_MODULE" "$WORK/Copy.so" # another file: a module of its own, with instances of its own
-while IFS='|' read -r text status settings plugins; do
-    listed "$text" "$status" "$settings" "$plugins"
+while IFS='|' read -r text want settings plugins; do
+    rm -f "$WORK/log" "$WORK/Oplexa.xml"
+    [ -z "$settings" ] || echo "$settings" > "$WORK/Oplexa.xml"
+    OPLEXA_PLUGIN=$plugins OPLEXA_LOG_FILE=$WORK/log run list 3 reverse "$MODULE"
+    status=$(cat "$WORK/list.status")
+    found=absent
+    grep -qF "$text" "$WORK/log" && found=there
+    check "$plugins ${settings:+with $settings}: status $status (expected $want), '$text' $found" \
+        [ "$status/$found" = "$want/there" ]
 done <<TABLE
 $(basename "$compressor")#2:effOpen|0||$reverb:$compressor
 $(basename "$compressor")#3:effOpen|0||$reverb:$compressor
@@ -81,6 +69,4 @@ Oplexa can't host itself: |4||$OPLEXA_MODULE
 Oplexa can't host itself: |4||$MODULE
 Copy.so#2:effOpen|0||$reverb:$WORK/Copy.so:$reverb
 TABLE
-
-again_with_display "every instance is as direct"
 finish

@@ -2,8 +2,6 @@
 # One smoke run of each test partner hosted directly by oplexa-host, so that a failure in the
 # other tests points at Oplexa rather than at the host, the probe or the demo gain.
 . "$(dirname "$0")/common.sh"
-: "${OPLEXA_DEMO:?}" "${OPLEXA_PROBE:?}"
-unset DISPLAY
 
 for plugin in "$OPLEXA_DEMO" "$OPLEXA_PROBE"; do
     name=$(basename "$plugin" .so)

@@ -3,7 +3,6 @@
 # folder whose name is not valid UTF-8, and an X server that turns the first connections away.
 #   plugin_paths.sh [--with-display]
 . "$(dirname "$0")/common.sh"
-: "${OPLEXA_DEMO:?}" "${OPLEXA_PROBE:?}"
 skipped='OPLEXA_PLUGIN has an empty element; it is skipped'
 
 if [ "${1:-}" = --with-display ]; then
@@ -30,7 +29,6 @@ if [ "${1:-}" = --with-display ]; then
     finish
     exit
 fi
-unset DISPLAY
 
 # Three instances of each list: empty elements are skipped, each session says so once, the
 # K-th session hosts the K-th plug-in named and the last one stands for the rest.
@@ -73,9 +71,7 @@ timeout 60 env OPLEXA_PLUGIN="$odd/gain"$'\xff'.so OPLEXA_LOG_FILE="$WORK/odd.lo
 check "hosted from a folder that is not UTF-8 (status $?)" \
     grep -q ') gain\\xff.so:effOpen' "$WORK/odd.log"
 timeout 60 "$OPLEXA_HOST" --replay "$WORK"/rec/gain*.oplexarec > "$WORK/replay.out" 2>&1
-status=$?
-check "its recording replays with the plug-in at the recorded path (status $status)" \
-    [ $status -eq 0 ]
+check "its recording replays with the plug-in at the recorded path (status $?)" [ $? -eq 0 ]
 check "its path is shown escaped" grep -qF "Unloaded $shown" "$WORK/odd.log"
 check "its folder is saved escaped" grep -qF "<LastDir escaped=\"1\">$WORK/x\\xff\\xfe</LastDir>" \
     "$WORK/Oplexa.xml"

@@ -7,11 +7,12 @@ need /usr/lib/vst/MVerb-vst.so
 HOSTED=(env DISPLAY='' "$OPLEXA_HOST" --quiet --blocks 6)
 
 # record NAME PLUGIN [HOST OPTIONS...]: the session's log in $WORK/NAME.log, its file in $WORK/NAME/
+# or in RECORD_TO when that is set (empty: the settings file's recordFolder, if any)
 record() {
     local name=$1 plugin=$2
     shift 2
     mkdir -p "$WORK/$name"
-    OPLEXA_RECORD=${RECORD_TO:-$WORK/$name} OPLEXA_PLUGIN=$plugin OPLEXA_LOG_FILE="$WORK/$name.log" \
+    OPLEXA_RECORD=${RECORD_TO-$WORK/$name} OPLEXA_PLUGIN=$plugin OPLEXA_LOG_FILE="$WORK/$name.log" \
         "${HOSTED[@]}" "$@" "$MODULE" > /dev/null 2>&1
 }
 recording() { ls "$WORK/$1"/*.oplexarec 2> /dev/null | head -1; }
@@ -58,13 +59,11 @@ done
 file=$(recording r1)
 size=$(stat -c %s "$file")
 head -c $((size * 2 / 3)) "$file" > "$WORK/cut.rec"
-damage() { # damage OFFSET [BYTES]: changes the bytes at OFFSET in a copy
-    cp "$file" "$WORK/damaged-$1.rec"
-    printf "${2:-\\x5a\\xa5\\x17}" | dd of="$WORK/damaged-$1.rec" bs=1 seek="$1" conv=notrunc status=none
-}
-damage $((size / 3))
-damage $((size / 2))
-damage 12 '\x09' # the format version
+# Copies with the bytes at an offset changed (at 12: the format version).
+for damage in "$((size / 3))|\x5a\xa5\x17" "$((size / 2))|\x5a\xa5\x17" "12|\x09"; do
+    cp "$file" "$WORK/damaged-${damage%|*}.rec"
+    printf "${damage#*|}" | dd of="$WORK/damaged-${damage%|*}.rec" bs=1 seek="${damage%|*}" conv=notrunc status=none
+done
 cases=(
     "$WORK/cut.rec|9|ends early at record"
     "$WORK/damaged-$((size / 3)).rec|8|is unreadable"
@@ -90,7 +89,6 @@ check "a session ended by exit replays up to its end (exit 9)" [ $? -eq 9 ]
 # A crash inside a call: the recording holds every call of the session up to the crashing one (as
 # the probe without the crash makes them), its replay crashes there again, and the mended probe
 # replays it to its end (exit 9). crashing opcode | its name
-: "${OPLEXA_PROBE:?}"
 calls() { "$OPLEXA_HOST" --print "$1" | sed -n 's/^#[0-9]* [0-9.]* (t[0-9]* [a-z]*) [^:]*:\([A-Za-z]*\).*/\1/p'; }
 record mended "$OPLEXA_PROBE"
 calls "$(recording mended)" > "$WORK/mended.calls"
@@ -126,9 +124,7 @@ fi
 # recordFolder and recordOutputs="full" from the settings file: divergences name the sample.
 echo "<Oplexa><Logger><Parameters recordFolder=\"$WORK/full\" recordOutputs=\"full\"/></Logger></Oplexa>" \
     > "$WORK/Oplexa.xml"
-mkdir -p "$WORK/full"
-OPLEXA_PLUGIN=/usr/lib/vst/MVerb-vst.so OPLEXA_LOG_FILE="$WORK/full.log" "${HOSTED[@]}" "$MODULE" \
-    > /dev/null 2>&1
+RECORD_TO='' record full /usr/lib/vst/MVerb-vst.so
 replay "$(recording full)"
 check "full outputs replay identically" [ $? -eq 0 ]
 check "the settings file keeps recordFolder" grep -q "recordFolder=\"$WORK/full\"" "$WORK/Oplexa.xml"
@@ -142,8 +138,7 @@ check "an unwritable folder leaves the session running" [ $? -eq 0 ]
 check "and says so in one line" [ "$(grep -c 'Recording stopped: ' "$WORK/unwritable.log")" -eq 1 ]
 
 # With recording on or off the log's lines are the same, but for the line naming the file.
-OPLEXA_PLUGIN=/usr/lib/vst/MVerb-vst.so OPLEXA_LOG_FILE="$WORK/off.log" "${HOSTED[@]}" --params \
-    "$MODULE" > /dev/null 2>&1
+RECORD_TO='' record off /usr/lib/vst/MVerb-vst.so --params
 same() { sed -e 's/^([0-9A-F]*) //' -e 's/0x[0-9a-f]*/PTR/g' -e '2d' -e '/^Oplexa.so:Oplexa - /d' -e '/Recording to /d' -e '/Log lines go to /d' "$1"; }
 check "log lines are byte-identical with recording on and off" \
     cmp -s <(same "$WORK/r1.log") <(same "$WORK/off.log")

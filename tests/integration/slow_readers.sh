@@ -4,8 +4,6 @@
 # log file on a full device. The calls never wait for the reader, the host lives on, and every
 # line that arrives arrives whole.
 . "$(dirname "$0")/common.sh"
-: "${OPLEXA_DEMO:?}"
-unset DISPLAY
 BLOCKS=20000
 WHOLE_CALL='^\([0-9A-F]+\) oplexa-demo-gain\.so:processReplacing\(inputs:0x[0-9a-f]+, outputs:0x[0-9a-f]+, sampleFrames:512\)$'
 WHOLE_LINE='^\([0-9A-F]+\) (Oplexa|oplexa-demo-gain)\.so:'
@@ -42,9 +40,7 @@ cases=(
     "full_device  | /dev/full | pipe            | 0     | 0            | /dev/full (No space left on device)"
 )
 for row in "${cases[@]}"; do
-    IFS='|' read -r name logfile output pause calls error <<< "${row// |/|}"
-    name=${name// /} logfile=${logfile// /} output=${output// /} pause=${pause// /} calls=${calls// /}
-    error=${error# }
+    IFS='|' read -r name logfile output pause calls error <<< "$(sed 's/ *| */|/g' <<< "$row")"
     [ "$logfile" = - ] && logfile=
     case $output in
     pipe) run_host "$name" "$logfile" "" | read_after "$name" "$pause" cat ;;

@@ -8,7 +8,6 @@ plugin=/usr/lib/vst/MVerb-vst.so
 need "$plugin"
 cycles=${OPLEXA_TLS_CYCLES:-200}
 copies=${OPLEXA_TLS_COPIES:-50}
-unset DISPLAY
 
 flags=$(readelf -d "$OPLEXA_MODULE" | grep -E '\(FLAGS(_1)?\)')
 check "no STATIC_TLS flag (${flags:-no FLAGS entry})" [ -z "$(grep STATIC_TLS <<< "$flags")" ]

@@ -3,7 +3,6 @@
 # (with the probe) with a documented exit code, no signal, within twice the file's size plus
 # 64 MB over an empty replay's memory, and within the timeout.
 . "$(dirname "$0")/common.sh"
-: "${OPLEXA_PROBE:?}"
 python3 "$(dirname "$0")/crafted_recordings.py" "$WORK" > /dev/null || { echo "FAILED: generator"; exit 1; }
 
 # host OPTIONS...: status of oplexa-host; its peak memory in KB in $WORK/rss. Under the sanitizers,

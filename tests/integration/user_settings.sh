@@ -2,8 +2,6 @@
 # A module in a folder its user can't write (a system-wide install) keeps its settings in the
 # user's configuration folder; a file beside a module in a writable folder still comes first.
 . "$(dirname "$0")/common.sh"
-: "${OPLEXA_DEMO:?}"
-unset DISPLAY
 chmod 755 "$WORK"
 # Root may write anywhere, so as root the sessions run as nobody.
 as_user() { if [ "$(id -u)" -eq 0 ]; then runuser -u nobody -- "$@"; else "$@"; fi; }

@@ -3,8 +3,6 @@
 # OPLEXA_PLUGIN, keeps its own settings and name, survives a rebuilt Oplexa.so, is scanned by
 # Ardour as its plug-in, and says what is missing; and the command's answers to bad input.
 . "$(dirname "$0")/common.sh"
-: "${OPLEXA_DEMO:?}" "${OPLEXA_PROBE:?}" "${OPLEXA_BUILD:?}"
-unset DISPLAY
 OPLEXA="$OPLEXA_BUILD/tools/oplexa"
 export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/config" OPLEXA_PLUGIN="$OPLEXA_PROBE"
 mkdir -p "$HOME" "$WORK/vst"
@@ -99,33 +97,29 @@ cp "$OPLEXA_MODULE" "$WORK/module/Oplexa.so.new" && mv "$WORK/module/Oplexa.so.n
 check "a wrapper runs before and after its Oplexa.so is rebuilt ($before, $?)" [ "$before $?" = "0 0" ]
 check "it loads the Oplexa.so it was made with" grep -q "Oplexa - $WORK/module/Oplexa.so" "$WORK/after.log"
 
-scanner=/usr/lib/ardour7/ardour-vst-scanner
-if [ -x "$scanner" ] && [ -e /usr/lib/vst/MVerb-vst.so ] && ! sanitized; then
-    "$OPLEXA" wrap /usr/lib/vst/MVerb-vst.so --into "$VST" > /dev/null 2>&1
-    direct=$(LD_LIBRARY_PATH=/usr/lib/ardour7 "$scanner" -f /usr/lib/vst/MVerb-vst.so 2>&1 | grep 'Found Plugin')
-    via=$(LD_LIBRARY_PATH=/usr/lib/ardour7 "$scanner" -f "$VST/MVerb-vst-oplexa.so" 2>&1 | grep 'Found Plugin')
-    check "Ardour's scanner finds MVerb's name and I/O through its wrapper ($via)" [ "${direct:-none}" = "$via" ]
-else
-    echo "skipped: Ardour's scanner on a wrapper (not installed, or a sanitizer build)"
-fi
-# qtractor's and MusE's scanners learn of the wrapper what they learn of MVerb itself.
+# Ardour's, qtractor's and MusE's scanners learn of the wrapper what they learn of MVerb itself.
 qtractor=/usr/lib/x86_64-linux-gnu/qtractor/qtractor_plugin_scan
 muse=/usr/bin/muse_plugin_scan
 mverb="$VST/MVerb-vst-oplexa.so"
-if [ -x "$qtractor" ] && [ -x "$muse" ] && [ -e "$mverb" ] && ! sanitized; then
+if [ -x /usr/lib/ardour7/ardour-vst-scanner ] && [ -x "$qtractor" ] && [ -x "$muse" ] &&
+    [ -e /usr/lib/vst/MVerb-vst.so ] && ! sanitized; then
+    "$OPLEXA" wrap /usr/lib/vst/MVerb-vst.so --into "$VST" > /dev/null 2>&1
     for file in /usr/lib/vst/MVerb-vst.so "$mverb"; do
+        ardour_scan "$file" | grep 'Found Plugin' > "$WORK/ardour.$(basename "$file")"
         printf 'VST2:%s\n' "$file" | timeout 120 "$qtractor" 2> /dev/null | grep -a '^VST|' |
             sed "s|$file|FILE|" > "$WORK/qtractor.$(basename "$file")"
         rm -f "$WORK/muse.xml" && touch "$WORK/muse.xml"
         timeout 120 "$muse" -t 16 -f "$file" -o "$WORK/muse.xml" > /dev/null 2>&1
         sed -e "s|$file|FILE|" -e "/<filetime>/d" "$WORK/muse.xml" > "$WORK/muse.$(basename "$file")"
     done
+    check "Ardour's scanner finds MVerb's name and I/O through its wrapper ($(cat "$WORK/ardour.MVerb-vst-oplexa.so"))" \
+        [ -s "$WORK/ardour.MVerb-vst.so" -a "$(cat "$WORK/ardour.MVerb-vst.so")" = "$(cat "$WORK/ardour.MVerb-vst-oplexa.so")" ]
     check "qtractor's scanner reads MVerb through its wrapper ($(cat "$WORK/qtractor.MVerb-vst.so"))" \
         cmp -s "$WORK/qtractor.MVerb-vst.so" "$WORK/qtractor.MVerb-vst-oplexa.so"
     check "MusE's scanner reads MVerb through its wrapper" grep -q 'label="MVerb"' "$WORK/muse.MVerb-vst-oplexa.so"
     check "as it reads MVerb itself, but for the file's time" cmp -s "$WORK/muse.MVerb-vst.so" "$WORK/muse.MVerb-vst-oplexa.so"
 else
-    echo "skipped: qtractor's and MusE's scanners on a wrapper (not installed, or a sanitizer build)"
+    echo "skipped: Ardour's, qtractor's and MusE's scanners on a wrapper (not installed, or a sanitizer build)"
 fi
 
 # What is missing is said on standard error, and the host gets null (oplexa-host's status 4).
