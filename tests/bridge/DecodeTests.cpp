@@ -2,10 +2,7 @@
 // table of calls with known bytes and the lines they give, limits and null pointers included.
 // Bytes that end at an unreadable page crash the test if the decoder reads one byte too far.
 #include "tests/support/OplexaUnderTest.h"
-#include "tests/support/Probe.h"
 #include "vst/VstStructures.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdarg>
@@ -117,15 +114,6 @@ Lines printedMessages(const std::string& folder)
     }
     EXPECT_EQ(printed != nullptr ? pclose(printed) : -1, 0) << command;
     return messages;
-}
-
-// The settings file with these Parameters attributes; null: no file.
-void writeSettings(const OplexaUnderTest& oplexa, const char* parameters)
-{
-    std::remove(oplexa.settingsFile().c_str());
-    if (parameters != nullptr)
-        std::ofstream(oplexa.settingsFile())
-            << "<Oplexa><Logger><Parameters " << parameters << "/></Logger></Oplexa>";
 }
 } // namespace
 
@@ -319,9 +307,10 @@ TEST(DecodedStructures, EachStructureFromKnownBytesAndPlainLinesUnchanged)
     for (const char* parameters :
          {"", "decodeStructures=\"0\" logSummary=\"0\" ", recorded.c_str()})
     {
-        writeSettings(oplexa, *parameters != '\0' ? parameters : nullptr);
+        if (*parameters != '\0')
+            oplexa.writeParameters(parameters);
         const size_t runFrom = oplexa.messages().size();
-        ASSERT_NE(proxy = oplexa.start(), nullptr);
+        proxy = oplexa.startOrThrow();
         const bool on = std::strstr(parameters, "\"1\"") != nullptr;
         runs.emplace_back();
         for (const Row& row : table)
@@ -371,9 +360,8 @@ TEST(DecodedStructures, SummaryLinesFitTheLogLineWhateverTheNameAndTheCounts)
     ASSERT_EQ(symlink(OPLEXA_PROBE_PATH, path.c_str()), 0);
     Probe probe(path);
     OplexaUnderTest oplexa(path);
-    writeSettings(oplexa, "logSummary=\"1\" logTime=\"1\"");
-    AEffect* proxy = oplexa.start();
-    ASSERT_NE(proxy, nullptr);
+    oplexa.writeParameters("logSummary=\"1\" logTime=\"1\"");
+    AEffect* proxy = oplexa.startOrThrow();
     for (int32_t opcode = 0; opcode < 77; ++opcode)
         if (opcode != effClose)
             proxy->dispatcher(proxy, opcode, 0, 0, nullptr, 0.0f);

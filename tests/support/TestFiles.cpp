@@ -1,8 +1,6 @@
 #include "tests/support/TestFiles.h"
 
-#include <chrono>
-#include <thread>
-
+#include <algorithm>
 #include <cstdlib>
 #include <dlfcn.h>
 #include <fstream>
@@ -69,4 +67,19 @@ std::vector<std::string> readSettledLines(const std::string& path)
         lines = std::move(now);
     }
     return lines;
+}
+
+long countOf(const std::vector<std::string>& lines, const std::string& line)
+{
+    return std::count(lines.begin(), lines.end(), line);
+}
+
+bool contains(const std::vector<std::string>& lines, const std::string& line)
+{
+    return countOf(lines, line) > 0;
+}
+
+size_t indexOf(const std::vector<std::string>& lines, const std::string& line)
+{
+    return static_cast<size_t>(std::find(lines.begin(), lines.end(), line) - lines.begin());
 }

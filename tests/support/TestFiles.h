@@ -1,7 +1,9 @@
 // Temporary folders, file reading and module loading, shared by every test program.
 #pragma once
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 // A fresh folder under /tmp, removed with its contents (kept with OPLEXA_KEEP_TEST_FILES set).
@@ -24,6 +26,22 @@ std::vector<std::string> readLines(const std::string& path);
 // The lines of a log that a writer thread is still appending to, once it has stood still for a
 // moment (at most a few seconds): lines reach the file a few milliseconds after their call.
 std::vector<std::string> readSettledLines(const std::string& path);
+
+// Waits for a condition, polling every millisecond, at most timeoutMs; true when it came.
+template <typename Condition> bool waitUntil(Condition condition, int timeoutMs = 10000)
+{
+    for (int waited = 0; waited < timeoutMs; ++waited)
+    {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return condition();
+}
+
+long countOf(const std::vector<std::string>& lines, const std::string& line);
+bool contains(const std::vector<std::string>& lines, const std::string& line);
+size_t indexOf(const std::vector<std::string>& lines, const std::string& line); // size if none
 
 // A module loaded with dlopen as hosts load plug-ins; throws when it can't be loaded.
 class LoadedModule
