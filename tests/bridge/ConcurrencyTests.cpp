@@ -3,10 +3,8 @@
 // many threads at once keep to themselves.
 #include "tests/support/OplexaUnderTest.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
-#include <fstream>
 #include <map>
 #include <regex>
 #include <sys/stat.h>
@@ -21,18 +19,8 @@ TEST_F(BridgeConcurrency, TwoThreadsCallingTheEntryPointAtOnceHostExactlyOnceWhe
     constexpr int kRounds = 20;
     for (int round = 0; round < kRounds; ++round)
     {
-        std::atomic<int> waiting{2};
         AEffect* results[2] = {};
-        auto call = [&](int i)
-        {
-            --waiting;
-            while (waiting.load() > 0)
-                std::this_thread::yield();
-            results[i] = oplexa.start();
-        };
-        std::thread first(call, 0), second(call, 1);
-        first.join();
-        second.join();
+        runTogether(2, [&](int i) { results[i] = oplexa.start(); });
         ASSERT_NE(results[0] == nullptr, results[1] == nullptr) << "round " << round;
         AEffect* proxy = results[0] != nullptr ? results[0] : results[1];
         proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f);
@@ -53,31 +41,27 @@ TEST_F(BridgeConcurrency, EightThreadsThroughTheProxyGiveWholeLinesThatAddUp)
     constexpr int kThreads = 8;
     constexpr int kCalls = 1500;
 
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t)
-        threads.emplace_back(
-            [proxy, t]
-            {
-                float buffer[2][16] = {};
-                float* channels[] = {buffer[0], buffer[1]};
-                for (int i = 0; i < kCalls; ++i)
+    runTogether(kThreads,
+                [proxy](int t)
                 {
-                    switch ((i + t) % 3)
+                    float buffer[2][16] = {};
+                    float* channels[] = {buffer[0], buffer[1]};
+                    for (int i = 0; i < kCalls; ++i)
                     {
-                    case 0:
-                        proxy->dispatcher(proxy, effGetVendorVersion, 0, 0, nullptr, 0.0f);
-                        break;
-                    case 1:
-                        proxy->processReplacing(proxy, channels, channels, 16);
-                        break;
-                    default:
-                        proxy->getParameter(proxy, 0);
-                        break;
+                        switch ((i + t) % 3)
+                        {
+                        case 0:
+                            proxy->dispatcher(proxy, effGetVendorVersion, 0, 0, nullptr, 0.0f);
+                            break;
+                        case 1:
+                            proxy->processReplacing(proxy, channels, channels, 16);
+                            break;
+                        default:
+                            proxy->getParameter(proxy, 0);
+                            break;
+                        }
                     }
-                }
-            });
-    for (auto& thread : threads)
-        thread.join();
+                });
 
     constexpr int64_t perKind = kThreads * kCalls / 3;
     EXPECT_EQ(probe->dispatchCount(effGetVendorVersion), perKind);
@@ -139,26 +123,18 @@ TEST_F(BridgeConcurrency, EightThreadsStartAndCloseInstancesAtOnce)
     std::atomic<int> refused{0};
     for (int round = 0; round < kRounds; ++round)
     {
-        std::atomic<int> waiting{kThreads};
-        std::vector<std::thread> threads;
-        for (int t = 0; t < kThreads; ++t)
-            threads.emplace_back(
-                [&]
-                {
-                    --waiting;
-                    while (waiting.load() > 0)
-                        std::this_thread::yield();
-                    AEffect* proxy = oplexa.start();
-                    if (proxy == nullptr)
+        runTogether(kThreads,
+                    [&](int)
                     {
-                        ++refused;
-                        return;
-                    }
-                    useInstance(proxy, 10);
-                    proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f);
-                });
-        for (auto& thread : threads)
-            thread.join();
+                        AEffect* proxy = oplexa.start();
+                        if (proxy == nullptr)
+                        {
+                            ++refused;
+                            return;
+                        }
+                        useInstance(proxy, 10);
+                        proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f);
+                    });
     }
     EXPECT_EQ(refused.load(), 0);
     // Numbers are the smallest free ones, so never above the instances alive at once.

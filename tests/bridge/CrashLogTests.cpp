@@ -4,7 +4,6 @@
 #include "tests/support/OplexaUnderTest.h"
 
 #include <atomic>
-#include <chrono>
 #include <csetjmp>
 #include <csignal>
 #include <dlfcn.h>

@@ -2,9 +2,7 @@
 #include "logger/OpCodeCatalogue.h"
 #include "tests/support/OplexaUnderTest.h"
 
-#include <algorithm>
 #include <cstring>
-#include <fstream>
 
 using Hosting = ProbeHosted;
 
@@ -83,11 +81,9 @@ TEST_F(Hosting, ProcessDoubleReplacingGetsTheHostedRecordAndIsLoggedAndByteIdent
     EXPECT_EQ(via[1][1], 3.0 * static_cast<double>(0.3f));
     EXPECT_EQ(probe->lastEffect(kProbeProcessDoubleReplacing), hosted);
     EXPECT_EQ(probe->foreignEffectCount(kProbeProcessDoubleReplacing), 0);
-    char expected[128];
-    std::snprintf(expected, sizeof expected,
-                  "processDoubleReplacing(inputs:%p, outputs:%p, sampleFrames:3)",
-                  static_cast<void*>(inputs), static_cast<void*>(outputs));
-    EXPECT_EQ(oplexa.messages().back(), expected);
+    EXPECT_EQ(oplexa.messages().back(),
+              formatted("processDoubleReplacing(inputs:%p, outputs:%p, sampleFrames:3)",
+                        static_cast<void*>(inputs), static_cast<void*>(outputs)));
 }
 
 TEST_F(Hosting, DispatcherArgumentsAndResultPassUnchanged)
@@ -105,11 +101,10 @@ TEST_F(Hosting, DispatcherArgumentsAndResultPassUnchanged)
     EXPECT_EQ(call.ptr, &cookie);
     EXPECT_EQ(call.opt, 1.5f);
     // Integers are logged at full width.
-    char expected[128];
-    std::snprintf(expected, sizeof expected,
-                  "effVendorSpecific lArg1=-7 lArg2=%ld prtArg=%p floatArg=1.500000 ",
-                  static_cast<long>(value), static_cast<void*>(&cookie));
-    EXPECT_TRUE(contains(oplexa.messages(), expected));
+    EXPECT_TRUE(
+        contains(oplexa.messages(),
+                 formatted("effVendorSpecific lArg1=-7 lArg2=%ld prtArg=%p floatArg=1.500000 ",
+                           static_cast<long>(value), static_cast<void*>(&cookie))));
     EXPECT_TRUE(contains(oplexa.messages(), "effVendorSpecific returned long=1250999896491 "));
 }
 

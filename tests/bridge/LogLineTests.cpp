@@ -79,10 +79,9 @@ TEST_F(LogLines, ExamplesThroughTheModule)
     // A null rectangle pointer prints the caller's variable instead.
     probe->setNullRect(1);
     session.dispatch(effEditGetRect, 0, 0, &rect);
-    char expected[160];
-    std::snprintf(expected, sizeof expected, "effEditGetRect returned long=1 rect=%p",
-                  static_cast<void*>(&rect));
-    EXPECT_EQ(session.newMessages(), (Lines{"effEditGetRect ", expected}));
+    EXPECT_EQ(session.newMessages(),
+              (Lines{"effEditGetRect ", formatted("effEditGetRect returned long=1 rect=%p",
+                                                  static_cast<void*>(&rect))}));
 
     // Process lines, with the module's name and the thread in front.
     float in[2][4] = {}, out[2][4] = {};
@@ -90,8 +89,8 @@ TEST_F(LogLines, ExamplesThroughTheModule)
     float* outputs[] = {out[0], out[1]};
     session.proxy->processReplacing(session.proxy, inputs, outputs, 4);
     const Lines lines = oplexa.lines();
-    std::snprintf(expected, sizeof expected,
-                  "oplexa-probe.so:processReplacing(inputs:%p, outputs:%p, sampleFrames:4)",
+    const std::string expected =
+        formatted("oplexa-probe.so:processReplacing(inputs:%p, outputs:%p, sampleFrames:4)",
                   static_cast<void*>(inputs), static_cast<void*>(outputs));
     EXPECT_TRUE(std::regex_match(lines.back(), std::regex(R"(\([0-9A-F]+\) .*)"))) << lines.back();
     EXPECT_EQ(lines.back().substr(lines.back().find(") ") + 2), expected);

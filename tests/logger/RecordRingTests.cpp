@@ -4,6 +4,7 @@
 #include "logger/RecordCapture.h"
 #include "logger/RecordFormat.h"
 #include "logger/RecordReader.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -148,23 +149,20 @@ TEST(RecordRing, ProducersAndAConsumerAtOnceLoseNothingUncountedAndKeepEachThrea
                 ring.consume(take);
             ring.consume(take);
         });
-    std::vector<std::thread> producers;
-    for (uint32_t t = 1; t <= kProducers; ++t)
-        producers.emplace_back(
-            [&ring, &running, t]
-            {
-                // Records of many sizes, so that slots start anywhere in earlier ones.
-                char text[128];
-                for (int i = 0; i < kCallsEach; ++i)
+    runTogether(kProducers,
+                [&ring, &running](int producer)
                 {
-                    std::memset(text, 'a', sizeof text);
-                    text[i % 100] = '\0';
-                    capture::opcodeCall(ring, {t, 2}, fnDispatcher, effCanDo, i, 0, text, 0.0f);
-                }
-                --running;
-            });
-    for (std::thread& producer : producers)
-        producer.join();
+                    const auto t = static_cast<uint32_t>(producer) + 1;
+                    // Records of many sizes, so that slots start anywhere in earlier ones.
+                    char text[128];
+                    for (int i = 0; i < kCallsEach; ++i)
+                    {
+                        std::memset(text, 'a', sizeof text);
+                        text[i % 100] = '\0';
+                        capture::opcodeCall(ring, {t, 2}, fnDispatcher, effCanDo, i, 0, text, 0.0f);
+                    }
+                    --running;
+                });
     consumer.join();
 
     recfmt::Recording recording;

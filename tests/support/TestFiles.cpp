@@ -1,6 +1,8 @@
 #include "tests/support/TestFiles.h"
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>
 #include <fstream>
@@ -67,6 +69,16 @@ std::vector<std::string> readSettledLines(const std::string& path)
         lines = std::move(now);
     }
     return lines;
+}
+
+std::string formatted(const char* format, ...)
+{
+    char buffer[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    return buffer;
 }
 
 long countOf(const std::vector<std::string>& lines, const std::string& line)

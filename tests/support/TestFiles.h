@@ -1,6 +1,7 @@
 // Temporary folders, file reading and module loading, shared by every test program.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -39,6 +40,27 @@ template <typename Condition> bool waitUntil(Condition condition, int timeoutMs 
     return condition();
 }
 
+// Runs body(0) to body(count - 1), each on a thread of its own, all released at once; returns
+// when every one has returned.
+template <typename Body> void runTogether(int count, Body body)
+{
+    std::atomic<int> waiting{count};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < count; ++t)
+        threads.emplace_back(
+            [&waiting, &body, t]
+            {
+                --waiting;
+                while (waiting.load() > 0)
+                    std::this_thread::yield();
+                body(t);
+            });
+    for (std::thread& thread : threads)
+        thread.join();
+}
+
+// printf's text for format and the arguments, up to 255 bytes.
+std::string formatted(const char* format, ...);
 long countOf(const std::vector<std::string>& lines, const std::string& line);
 bool contains(const std::vector<std::string>& lines, const std::string& line);
 size_t indexOf(const std::vector<std::string>& lines, const std::string& line); // size if none
