@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <unistd.h>
 
 TempFolder::TempFolder()
 {
@@ -38,6 +39,34 @@ std::vector<std::string> readLines(const std::string& path)
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
+}
+
+Pipe::Pipe()
+{
+    if (pipe(fds) != 0)
+        throw std::runtime_error("pipe failed");
+}
+
+Pipe::~Pipe()
+{
+    closeEnd(0);
+    closeEnd(1);
+}
+
+void Pipe::closeEnd(int end)
+{
+    if (fds[end] >= 0)
+        close(fds[end]);
+    fds[end] = -1;
+}
+
+std::string Pipe::readAll()
+{
+    std::string text;
+    char buffer[4096];
+    for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<size_t>(n));
+    return text;
 }
 
 LoadedModule::LoadedModule(const std::string& path)

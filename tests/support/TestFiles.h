@@ -65,6 +65,19 @@ long countOf(const std::vector<std::string>& lines, const std::string& line);
 bool contains(const std::vector<std::string>& lines, const std::string& line);
 size_t indexOf(const std::vector<std::string>& lines, const std::string& line); // size if none
 
+// A pipe whose ends close with it; throws when pipe fails.
+class Pipe
+{
+public:
+    Pipe();
+    ~Pipe();
+    Pipe(const Pipe&) = delete;
+    Pipe& operator=(const Pipe&) = delete;
+    void closeEnd(int end);
+    std::string readAll(); // up to the end of the file
+    int fds[2] = {-1, -1};
+};
+
 // A module loaded with dlopen as hosts load plug-ins; throws when it can't be loaded.
 class LoadedModule
 {
