@@ -6,7 +6,6 @@
 #include <atomic>
 #include <csetjmp>
 #include <csignal>
-#include <dlfcn.h>
 #include <fstream>
 #include <map>
 #include <regex>
@@ -43,11 +42,7 @@ void jumpOutOfCrash(int)
     }
     setenv("OPLEXA_PROBE_CRASH_OPCODE", "45", 1);
     setenv("OPLEXA_PROBE_CRASH", "segv", 1);
-    void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
-    auto entry = handle != nullptr
-                     ? reinterpret_cast<VstPluginMainProc>(dlsym(handle, "VSTPluginMain"))
-                     : nullptr;
-    AEffect* proxy = entry != nullptr ? entry(TestHost::audioMaster) : nullptr;
+    AEffect* proxy = hostModule(module, TestHost::audioMaster).effect;
     if (proxy == nullptr)
         _exit(3);
     std::atomic<int> calls[2]{};

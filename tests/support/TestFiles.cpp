@@ -69,6 +69,25 @@ std::string Pipe::readAll()
     return text;
 }
 
+namespace
+{
+VstIntPtr versionOnly(AEffect*, int32_t opcode, int32_t, VstIntPtr, void*, float)
+{
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+} // namespace
+
+HostedModule hostModule(const std::string& path, audioMasterCallback audioMaster)
+{
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    auto entry = handle != nullptr
+                     ? reinterpret_cast<VstPluginMainProc>(dlsym(handle, "VSTPluginMain"))
+                     : nullptr;
+    AEffect* effect =
+        entry != nullptr ? entry(audioMaster != nullptr ? audioMaster : versionOnly) : nullptr;
+    return {handle, effect};
+}
+
 LoadedModule::LoadedModule(const std::string& path)
 {
     handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);

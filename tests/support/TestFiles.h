@@ -1,6 +1,8 @@
 // Temporary folders, file reading and module loading, shared by every test program.
 #pragma once
 
+#include "vst/VstInterface.h"
+
 #include <atomic>
 #include <chrono>
 #include <string>
@@ -77,6 +79,15 @@ public:
     std::string readAll(); // up to the end of the file
     int fds[2] = {-1, -1};
 };
+
+// A module opened with dlopen and its VSTPluginMain called with audioMaster (null: one that
+// answers Version only), as a host does; effect is null when a step failed, handle when dlopen did.
+struct HostedModule
+{
+    void* handle;
+    AEffect* effect;
+};
+HostedModule hostModule(const std::string& path, audioMasterCallback audioMaster = nullptr);
 
 // A module loaded with dlopen as hosts load plug-ins; throws when it can't be loaded.
 class LoadedModule
