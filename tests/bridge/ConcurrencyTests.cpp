@@ -2,91 +2,66 @@
 // and the log holds exactly one whole line per call. Instances started, used and closed on
 // many threads at once keep to themselves.
 #include "tests/support/OplexaUnderTest.h"
-#include "tests/support/Probe.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
-#include <fstream>
 #include <map>
 #include <regex>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
-TEST(BridgeConcurrency, TwoThreadsCallingTheEntryPointAtOnceHostExactlyOnceWhenSingleInstance)
+using BridgeConcurrency = ProbeHosted;
+
+TEST_F(BridgeConcurrency, TwoThreadsCallingTheEntryPointAtOnceHostExactlyOnceWhenSingleInstance)
 {
-    Probe probe;
-    OplexaUnderTest oplexa(probe.path());
-    std::ofstream(oplexa.settingsFile())
-        << R"(<Oplexa><Logger><Parameters singleInstance="1"/></Logger></Oplexa>)";
+    oplexa.writeParameters(R"(singleInstance="1")");
     constexpr int kRounds = 20;
     for (int round = 0; round < kRounds; ++round)
     {
-        std::atomic<int> waiting{2};
         AEffect* results[2] = {};
-        auto call = [&](int i)
-        {
-            --waiting;
-            while (waiting.load() > 0)
-                std::this_thread::yield();
-            results[i] = oplexa.start();
-        };
-        std::thread first(call, 0), second(call, 1);
-        first.join();
-        second.join();
+        runTogether(2, [&](int i) { results[i] = oplexa.start(); });
         ASSERT_NE(results[0] == nullptr, results[1] == nullptr) << "round " << round;
         AEffect* proxy = results[0] != nullptr ? results[0] : results[1];
         proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f);
     }
     const auto messages = oplexa.messages();
-    EXPECT_EQ(std::count(messages.begin(), messages.end(),
-                         "Oplexa is exiting VST main function with NULL since we are already "
-                         "hosting a plugin"),
+    EXPECT_EQ(countOf(messages, "Oplexa is exiting VST main function with NULL since we are "
+                                "already hosting a plugin"),
               kRounds);
 }
 
-TEST(BridgeConcurrency, EightThreadsThroughTheProxyGiveWholeLinesThatAddUp)
+TEST_F(BridgeConcurrency, EightThreadsThroughTheProxyGiveWholeLinesThatAddUp)
 {
-    Probe probe;
-    OplexaUnderTest oplexa(probe.path());
     // Room for every line however slowly the writer runs (under ThreadSanitizer, say): the
     // callers that process audio would otherwise drop lines rather than wait.
-    std::ofstream(oplexa.settingsFile())
-        << R"(<Oplexa><Logger><Parameters logQueueKB="65536"/></Logger></Oplexa>)";
-    AEffect* proxy = oplexa.start();
-    ASSERT_NE(proxy, nullptr);
+    oplexa.writeParameters(R"(logQueueKB="65536")");
+    AEffect* proxy = oplexa.startOrThrow();
     const size_t startLines = oplexa.lines().size();
     constexpr int kThreads = 8;
     constexpr int kCalls = 1500;
 
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t)
-        threads.emplace_back(
-            [proxy, t]
-            {
-                float buffer[2][16] = {};
-                float* channels[] = {buffer[0], buffer[1]};
-                for (int i = 0; i < kCalls; ++i)
+    runTogether(kThreads,
+                [proxy](int t)
                 {
-                    switch ((i + t) % 3)
+                    float buffer[2][16] = {};
+                    float* channels[] = {buffer[0], buffer[1]};
+                    for (int i = 0; i < kCalls; ++i)
                     {
-                    case 0:
-                        proxy->dispatcher(proxy, effGetVendorVersion, 0, 0, nullptr, 0.0f);
-                        break;
-                    case 1:
-                        proxy->processReplacing(proxy, channels, channels, 16);
-                        break;
-                    default:
-                        proxy->getParameter(proxy, 0);
-                        break;
+                        switch ((i + t) % 3)
+                        {
+                        case 0:
+                            proxy->dispatcher(proxy, effGetVendorVersion, 0, 0, nullptr, 0.0f);
+                            break;
+                        case 1:
+                            proxy->processReplacing(proxy, channels, channels, 16);
+                            break;
+                        default:
+                            proxy->getParameter(proxy, 0);
+                            break;
+                        }
                     }
-                }
-            });
-    for (auto& thread : threads)
-        thread.join();
+                });
 
     constexpr int64_t perKind = kThreads * kCalls / 3;
     EXPECT_EQ(probe->dispatchCount(effGetVendorVersion), perKind);
@@ -140,34 +115,26 @@ std::map<int, int64_t> linesPerInstance(const OplexaUnderTest& oplexa, const std
 }
 } // namespace
 
-TEST(BridgeConcurrency, EightThreadsStartAndCloseInstancesAtOnce)
+TEST_F(BridgeConcurrency, EightThreadsStartAndCloseInstancesAtOnce)
 {
-    OplexaUnderTest oplexa(OPLEXA_DEMO_PATH);
+    oplexa.setPlugin(OPLEXA_DEMO_PATH);
     constexpr int kThreads = 8;
     constexpr int kRounds = 4;
     std::atomic<int> refused{0};
     for (int round = 0; round < kRounds; ++round)
     {
-        std::atomic<int> waiting{kThreads};
-        std::vector<std::thread> threads;
-        for (int t = 0; t < kThreads; ++t)
-            threads.emplace_back(
-                [&]
-                {
-                    --waiting;
-                    while (waiting.load() > 0)
-                        std::this_thread::yield();
-                    AEffect* proxy = oplexa.start();
-                    if (proxy == nullptr)
+        runTogether(kThreads,
+                    [&](int)
                     {
-                        ++refused;
-                        return;
-                    }
-                    useInstance(proxy, 10);
-                    proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f);
-                });
-        for (auto& thread : threads)
-            thread.join();
+                        AEffect* proxy = oplexa.start();
+                        if (proxy == nullptr)
+                        {
+                            ++refused;
+                            return;
+                        }
+                        useInstance(proxy, 10);
+                        proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f);
+                    });
     }
     EXPECT_EQ(refused.load(), 0);
     // Numbers are the smallest free ones, so never above the instances alive at once.
@@ -184,13 +151,11 @@ TEST(BridgeConcurrency, EightThreadsStartAndCloseInstancesAtOnce)
     EXPECT_EQ(processed, kThreads * kRounds * 10);
 }
 
-TEST(BridgeConcurrency, TwoThreadsUseTheirInstancesWhileAThirdStartsAndClosesOthers)
+TEST_F(BridgeConcurrency, TwoThreadsUseTheirInstancesWhileAThirdStartsAndClosesOthers)
 {
-    OplexaUnderTest oplexa(OPLEXA_DEMO_PATH);
-    AEffect* first = oplexa.start();
-    AEffect* second = oplexa.start();
-    ASSERT_NE(first, nullptr);
-    ASSERT_NE(second, nullptr);
+    oplexa.setPlugin(OPLEXA_DEMO_PATH);
+    AEffect* first = oplexa.startOrThrow();
+    AEffect* second = oplexa.startOrThrow();
     ASSERT_NE(first, second);
     constexpr int kBlocks = 1000;
     constexpr int kOthers = 30;
@@ -218,19 +183,15 @@ TEST(BridgeConcurrency, TwoThreadsUseTheirInstancesWhileAThirdStartsAndClosesOth
               (std::map<int, int64_t>{{1, 1}, {2, 1}, {3, kOthers}}));
 }
 
-TEST(BridgeConcurrency, AHostCallRacingTheLastCloseFindsTheLogOutputStillThere)
+TEST_F(BridgeConcurrency, AHostCallRacingTheLastCloseFindsTheLogOutputStillThere)
 {
-    Probe probe;
-    OplexaUnderTest oplexa(probe.path());
     // The late caller fills so small a queue that it often waits for room while Close stops
     // the output.
-    std::ofstream(oplexa.settingsFile())
-        << R"(<Oplexa><Logger><Parameters logQueueKB="64"/></Logger></Oplexa>)";
+    oplexa.writeParameters(R"(logQueueKB="64")");
     constexpr int kRounds = 25;
     for (int round = 0; round < kRounds; ++round)
     {
-        AEffect* proxy = oplexa.start();
-        ASSERT_NE(proxy, nullptr);
+        AEffect* proxy = oplexa.startOrThrow();
         std::atomic<bool> closed{false};
         std::atomic<int> calls{0};
         // Read once: Close rewrites the record the late thread holds.
@@ -256,12 +217,9 @@ TEST(BridgeConcurrency, AHostCallRacingTheLastCloseFindsTheLogOutputStillThere)
 
 // A start that waits on the settings file (a FIFO that nobody writes to yet, standing for a slow
 // disk or network folder) holds up no other instance's Close: no lock is held across it.
-TEST(BridgeConcurrency, AStartWaitingOnTheSettingsFileHoldsUpNoOtherInstancesClose)
+TEST_F(BridgeConcurrency, AStartWaitingOnTheSettingsFileHoldsUpNoOtherInstancesClose)
 {
-    Probe probe;
-    OplexaUnderTest oplexa(probe.path());
-    AEffect* first = oplexa.start();
-    ASSERT_NE(first, nullptr);
+    AEffect* first = oplexa.startOrThrow();
     const std::string fifo = oplexa.folder().file("settings.fifo");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
     std::remove(oplexa.settingsFile().c_str());
@@ -277,9 +235,7 @@ TEST(BridgeConcurrency, AStartWaitingOnTheSettingsFileHoldsUpNoOtherInstancesClo
     // A writer can open the FIFO without waiting once the start has it open; held open and
     // silent, it keeps the start's read waiting.
     int writer = -1;
-    for (int waited = 0; waited < 10000 && writer < 0; ++waited)
-        if ((writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK)) < 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    waitUntil([&] { return (writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK)) >= 0; });
     std::atomic<bool> closed{false};
     std::thread closer(
         [&]
@@ -287,9 +243,7 @@ TEST(BridgeConcurrency, AStartWaitingOnTheSettingsFileHoldsUpNoOtherInstancesClo
             first->dispatcher(first, effClose, 0, 0, nullptr, 0.0f);
             closed = true;
         });
-    for (int waited = 0; waited < 10000 && !closed; ++waited)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    const bool closedWhileStartWaited = closed;
+    const bool closedWhileStartWaited = waitUntil([&] { return closed.load(); });
     // The start reads an empty file and goes on, as often as it opens the FIFO.
     if (writer >= 0)
         close(writer);

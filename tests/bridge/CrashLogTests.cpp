@@ -3,13 +3,9 @@
 // jumps out of the crash goes on logging. Each run is a forked child that loads Oplexa afresh.
 #include "tests/support/OplexaUnderTest.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
-#include <chrono>
 #include <csetjmp>
 #include <csignal>
-#include <dlfcn.h>
 #include <fstream>
 #include <map>
 #include <regex>
@@ -46,11 +42,7 @@ void jumpOutOfCrash(int)
     }
     setenv("OPLEXA_PROBE_CRASH_OPCODE", "45", 1);
     setenv("OPLEXA_PROBE_CRASH", "segv", 1);
-    void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
-    auto entry = handle != nullptr
-                     ? reinterpret_cast<VstPluginMainProc>(dlsym(handle, "VSTPluginMain"))
-                     : nullptr;
-    AEffect* proxy = entry != nullptr ? entry(TestHost::audioMaster) : nullptr;
+    AEffect* proxy = hostModule(module, TestHost::audioMaster).effect;
     if (proxy == nullptr)
         _exit(3);
     std::atomic<int> calls[2]{};
@@ -76,14 +68,13 @@ void jumpOutOfCrash(int)
     // Logging goes on before Close, which would write what the queue holds anyway, and sooner
     // than the writer's own limit.
     proxy->dispatcher(proxy, effGetVendorVersion, 0, 0, nullptr, 0.0f);
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    while (readFile(getenv("OPLEXA_LOG_FILE")).find(":effGetVendorVersion returned") ==
-           std::string::npos)
+    const auto logged = []
     {
-        if (std::chrono::steady_clock::now() > limit)
-            _exit(5);
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+        return readFile(getenv("OPLEXA_LOG_FILE")).find(":effGetVendorVersion returned") !=
+               std::string::npos;
+    };
+    if (!waitUntil(logged, 3000))
+        _exit(5);
     proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f);
     _exit(0);
 }
@@ -92,12 +83,8 @@ void jumpOutOfCrash(int)
 int waitFor(pid_t child)
 {
     int status = 0;
-    for (int waited = 0; waited < 60000; waited += 5)
-    {
-        if (waitpid(child, &status, WNOHANG) == child)
-            return status;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    if (waitUntil([&] { return waitpid(child, &status, WNOHANG) == child; }, 60000))
+        return status;
     kill(child, SIGKILL);
     waitpid(child, &status, 0);
     return -1;

@@ -2,15 +2,10 @@
 // table of calls with known bytes and the lines they give, limits and null pointers included.
 // Bytes that end at an unreadable page crash the test if the decoder reads one byte too far.
 #include "tests/support/OplexaUnderTest.h"
-#include "tests/support/Probe.h"
 #include "vst/VstStructures.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <cstdarg>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <iterator>
 #include <regex>
@@ -22,16 +17,6 @@ namespace
 {
 using Lines = std::vector<std::string>;
 constexpr int32_t effGetVu = 9; // the probe calls the host inside it
-
-std::string text(const char* format, ...)
-{
-    char buffer[256];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(buffer, sizeof buffer, format, args);
-    va_end(args);
-    return buffer;
-}
 
 // One page of bytes followed by an unreadable one; place() puts bytes right before the border.
 class Guarded
@@ -118,15 +103,6 @@ Lines printedMessages(const std::string& folder)
     EXPECT_EQ(printed != nullptr ? pclose(printed) : -1, 0) << command;
     return messages;
 }
-
-// The settings file with these Parameters attributes; null: no file.
-void writeSettings(const OplexaUnderTest& oplexa, const char* parameters)
-{
-    std::remove(oplexa.settingsFile().c_str());
-    if (parameters != nullptr)
-        std::ofstream(oplexa.settingsFile())
-            << "<Oplexa><Logger><Parameters " << parameters << "/></Logger></Oplexa>";
-}
 } // namespace
 
 TEST(DecodedStructures, EachStructureFromKnownBytesAndPlainLinesUnchanged)
@@ -193,21 +169,23 @@ TEST(DecodedStructures, EachStructureFromKnownBytesAndPlainLinesUnchanged)
                        TestHost::answer(audioMasterGetLanguage, language);
                        return proxy->dispatcher(proxy, effGetVu, 0, 0, nullptr, 0.0f);
                    },
-                   {"effGetVu ", text("audioMasterProcessEvents events=%p ", &one), "  events: 1",
+                   {"effGetVu ", formatted("audioMasterProcessEvents events=%p ", &one),
+                    "  events: 1",
                     "  event 0: midi 90 3C 64 delta=7 (note on, channel 1, note 60, velocity 100)",
                     "audioMasterProcessEvents returned bool=0 ", "audioMasterGetTime filter=0 ",
-                    text("audioMasterGetTime returned TimeInfo=%ld ", number(info)), timeLine,
+                    formatted("audioMasterGetTime returned TimeInfo=%ld ", number(info)), timeLine,
                     "audioMasterGetCurrentProcessLevel ",
-                    text("audioMasterGetCurrentProcessLevel returned long=%ld ", level), levelLine,
-                    "audioMasterGetLanguage ",
-                    text("audioMasterGetLanguage returned language=%ld ", language), languageLine,
-                    "effGetVu returned level=0 "}};
+                    formatted("audioMasterGetCurrentProcessLevel returned long=%ld ", level),
+                    levelLine, "audioMasterGetLanguage ",
+                    formatted("audioMasterGetLanguage returned language=%ld ", language),
+                    languageLine, "effGetVu returned level=0 "}};
     };
-    Lines longLines{text("effProcessEvents events=%p ", longList), "  events: 70"};
+    Lines longLines{formatted("effProcessEvents events=%p ", longList), "  events: 70"};
     for (int i = 0; i < 64; ++i)
-        longLines.push_back(text("  event %d: midi 90 3C 64 delta=7 (note on, channel 1, note 60, "
-                                 "velocity 100)",
-                                 i));
+        longLines.push_back(
+            formatted("  event %d: midi 90 3C 64 delta=7 (note on, channel 1, note 60, "
+                      "velocity 100)",
+                      i));
     longLines.insert(longLines.end(), {"  … 6 more", "effProcessEvents returned long=0 "});
     VstSpeakerArrangement* in = nullptr;
     VstSpeakerArrangement* out = nullptr;
@@ -216,7 +194,7 @@ TEST(DecodedStructures, EachStructureFromKnownBytesAndPlainLinesUnchanged)
 
     const std::vector<Row> table = {
         {call(effProcessEvents, 0, 0, list),
-         {text("effProcessEvents events=%p ", list), "  events: 12",
+         {formatted("effProcessEvents events=%p ", list), "  events: 12",
           "  event 0: midi 90 3C 64 delta=7 (note on, channel 1, note 60, velocity 100)",
           "  event 1: midi 80 3C 00 delta=63 (note off, channel 1, note 60, velocity 0) length=480 "
           "offset=10 detune=-5 noteOffVelocity=64 realtime",
@@ -234,10 +212,10 @@ TEST(DecodedStructures, EachStructureFromKnownBytesAndPlainLinesUnchanged)
          {"effProcessEvents events=(nil) ", "  events: null pointer",
           "effProcessEvents returned long=0 "}},
         {call(effProcessEvents, 0, 0, negative),
-         {text("effProcessEvents events=%p ", negative), "  events: negative count -1",
+         {formatted("effProcessEvents events=%p ", negative), "  events: negative count -1",
           "effProcessEvents returned long=0 "}},
         {call(effSetChunk, 0, 5, chunkAtBorder),
-         {text("effSetChunk isPreset=0 byteSize=5 data=%p ", chunkAtBorder),
+         {formatted("effSetChunk isPreset=0 byteSize=5 data=%p ", chunkAtBorder),
           "  chunk: 5 bytes: 01 02 03 04 05", "effSetChunk returned long=0 "}},
         {call(effSetChunk, 1, 4, nullptr),
          {"effSetChunk isPreset=1 byteSize=4 data=(nil) ", "  chunk: 4 bytes at a null pointer",
@@ -246,7 +224,7 @@ TEST(DecodedStructures, EachStructureFromKnownBytesAndPlainLinesUnchanged)
          {"effSetChunk isPreset=0 byteSize=-3 data=(nil) ", "  chunk: negative size -3",
           "effSetChunk returned long=0 "}},
         {call(effGetChunk, 0, 0, &data),
-         {text("effGetChunk isPreset=0 data=%p ", &data), "effGetChunk returned dataSize=20 ",
+         {formatted("effGetChunk isPreset=0 data=%p ", &data), "effGetChunk returned dataSize=20 ",
           "  chunk: 20 bytes: 4F 58 50 52 4F 42 45 31 00 00 00 3F 00 00 80 3E …"}},
         {[&]()
          {
@@ -255,32 +233,32 @@ TEST(DecodedStructures, EachStructureFromKnownBytesAndPlainLinesUnchanged)
              probe->clearResult(effGetChunk);
              return 0;
          },
-         {text("effGetChunk isPreset=0 data=%p ", &data),
+         {formatted("effGetChunk isPreset=0 data=%p ", &data),
           "effGetChunk returned dataSize=1099511627776 ",
           "  chunk: size 1099511627776 makes no sense"}},
         {call(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&mono), stereoAtBorder),
-         {text("effSetSpeakerArrangement pluginInput=%ld pluginOutput=%p ", number(&mono),
-               stereoAtBorder),
+         {formatted("effSetSpeakerArrangement pluginInput=%ld pluginOutput=%p ", number(&mono),
+                    stereoAtBorder),
           "  input arrangement: mono, 1 channel: M",
           "  output arrangement: stereo, 2 channels: L R",
           "effSetSpeakerArrangement returned bool=0 "}},
         {call(effGetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&in), &out),
-         {text("effGetSpeakerArrangement pluginInput=%ld pluginOutput=%p ", number(&in), &out),
+         {formatted("effGetSpeakerArrangement pluginInput=%ld pluginOutput=%p ", number(&in), &out),
           "effGetSpeakerArrangement returned bool=1 ", "  input " + sixLine,
           "  output " + sixLine}},
         {call(effGetSpeakerArrangement, 0, 0, nullptr),
          {"effGetSpeakerArrangement pluginInput=0 pluginOutput=(nil) ",
           "effGetSpeakerArrangement returned bool=0 ", "  arrangements: null pointer"}},
         {call(effGetInputProperties, 0, 0, &pin),
-         {text("effGetInputProperties index=0 properties=%p ", &pin),
+         {formatted("effGetInputProperties index=0 properties=%p ", &pin),
           "effGetInputProperties returned bool=1 ",
           "  pin: label=\"Left\\nIn\" shortLabel=\"LeftIn12\" flags=active|stereoPair|"
           "arrangementValid arrangement=stereo"}},
         {call(effGetOutputProperties, 1, 0, &pin),
-         {text("effGetOutputProperties index=1 properties=%p ", &pin),
+         {formatted("effGetOutputProperties index=1 properties=%p ", &pin),
           "effGetOutputProperties returned bool=0 ", "  pin: not filled (result 0)"}},
         {call(effGetParameterProperties, 2, 0, &parameter),
-         {text("effGetParameterProperties index=2 properties=%p ", &parameter),
+         {formatted("effGetParameterProperties index=2 properties=%p ", &parameter),
           "effGetParameterProperties returned bool=1 ",
           "  parameter: label=\"Cutoff\" shortLabel=\"Cut\" flags=switch|integerMinMaxValid|"
           "floatStepsValid|integerStepsValid|displayIndexValid|categoryValid|canRamp min=0 "
@@ -319,9 +297,10 @@ TEST(DecodedStructures, EachStructureFromKnownBytesAndPlainLinesUnchanged)
     for (const char* parameters :
          {"", "decodeStructures=\"0\" logSummary=\"0\" ", recorded.c_str()})
     {
-        writeSettings(oplexa, *parameters != '\0' ? parameters : nullptr);
+        if (*parameters != '\0')
+            oplexa.writeParameters(parameters);
         const size_t runFrom = oplexa.messages().size();
-        ASSERT_NE(proxy = oplexa.start(), nullptr);
+        proxy = oplexa.startOrThrow();
         const bool on = std::strstr(parameters, "\"1\"") != nullptr;
         runs.emplace_back();
         for (const Row& row : table)
@@ -371,9 +350,8 @@ TEST(DecodedStructures, SummaryLinesFitTheLogLineWhateverTheNameAndTheCounts)
     ASSERT_EQ(symlink(OPLEXA_PROBE_PATH, path.c_str()), 0);
     Probe probe(path);
     OplexaUnderTest oplexa(path);
-    writeSettings(oplexa, "logSummary=\"1\" logTime=\"1\"");
-    AEffect* proxy = oplexa.start();
-    ASSERT_NE(proxy, nullptr);
+    oplexa.writeParameters("logSummary=\"1\" logTime=\"1\"");
+    AEffect* proxy = oplexa.startOrThrow();
     for (int32_t opcode = 0; opcode < 77; ++opcode)
         if (opcode != effClose)
             proxy->dispatcher(proxy, opcode, 0, 0, nullptr, 0.0f);

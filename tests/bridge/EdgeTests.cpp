@@ -4,9 +4,6 @@
 // own fsync and fdatasync, which Oplexa's calls reach before the C library's, to see which
 // thread flushes.
 #include "tests/support/OplexaUnderTest.h"
-#include "tests/support/Probe.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
@@ -48,18 +45,6 @@ int countFlush(Flush real, int fd)
     return real(fd);
 }
 
-// Waits for a condition, at most 10 seconds; true when it came.
-template <typename Condition> bool waitFor(Condition condition)
-{
-    for (int waited = 0; waited < 10000; ++waited)
-    {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return condition();
-}
-
 // Close on this thread, watched for flushes; its duration in milliseconds.
 double closeWatched(AEffect* proxy)
 {
@@ -73,9 +58,7 @@ double closeWatched(AEffect* proxy)
 
 void hostOnce(OplexaUnderTest& oplexa)
 {
-    AEffect* proxy = oplexa.start();
-    ASSERT_NE(proxy, nullptr);
-    closeWatched(proxy);
+    closeWatched(oplexa.startOrThrow());
 }
 
 ino_t inodeOf(const std::string& path)
@@ -97,22 +80,19 @@ extern "C" __attribute__((visibility("default"))) int fdatasync(int fd)
     return countFlush(realFdatasync, fd);
 }
 
-TEST(Edges, CloseWritesTheSettingsAndLeavesTheFlushToAnotherThread)
+using Edges = ProbeHosted;
+
+TEST_F(Edges, CloseWritesTheSettingsAndLeavesTheFlushToAnotherThread)
 {
-    Probe probe;
-    OplexaUnderTest oplexa(probe.path());
-    AEffect* proxy = oplexa.start();
-    ASSERT_NE(proxy, nullptr);
+    AEffect* proxy = oplexa.startOrThrow();
     std::printf("Close took %.1f ms\n", closeWatched(proxy));
     EXPECT_NE(readFile(oplexa.settingsFile()).find("<Oplexa>"), std::string::npos);
     EXPECT_EQ(flushesOnWatchedThread.load(), 0);
-    EXPECT_TRUE(waitFor([] { return flushes.load() >= 1; }));
+    EXPECT_TRUE(waitUntil([] { return flushes.load() >= 1; }));
 }
 
-TEST(Edges, SettingsAreWrittenOnlyWhenTheyChangedOrTheFileIsMissing)
+TEST_F(Edges, SettingsAreWrittenOnlyWhenTheyChangedOrTheFileIsMissing)
 {
-    Probe probe;
-    OplexaUnderTest oplexa(probe.path());
     const std::string settings = oplexa.settingsFile();
     // The same probe from another folder: the chooser's last folder changes.
     const std::string otherFolder = oplexa.folder().file("other");
@@ -146,10 +126,8 @@ TEST(Edges, SettingsAreWrittenOnlyWhenTheyChangedOrTheFileIsMissing)
     }
 }
 
-TEST(Edges, ASymlinkedSettingsFileIsWrittenThroughToItsTarget)
+TEST_F(Edges, ASymlinkedSettingsFileIsWrittenThroughToItsTarget)
 {
-    Probe probe;
-    OplexaUnderTest oplexa(probe.path());
     const std::string settings = oplexa.settingsFile();
     const std::string folder = oplexa.folder().file("real");
     const std::string target = folder + "/kept.xml";
@@ -193,13 +171,10 @@ void* callThatHangs(void* proxy)
 // The wait for calls still inside is two seconds of the clock, however many threads are inside
 // and however long each pause over them takes. The hung calls never return, so the process ends
 // without unwinding them.
-TEST(Edges, CloseWaitsTwoSecondsByTheClockWithFifteenHundredCallsInside)
+TEST_F(Edges, CloseWaitsTwoSecondsByTheClockWithFifteenHundredCallsInside)
 {
     setenv("OPLEXA_PROBE_HANG_OPCODE", std::to_string(effGetEffectName).c_str(), 1);
-    Probe probe;
-    OplexaUnderTest oplexa(probe.path());
-    AEffect* proxy = oplexa.start();
-    ASSERT_NE(proxy, nullptr);
+    AEffect* proxy = oplexa.startOrThrow();
     constexpr int kThreads = 1500;
     pthread_attr_t attributes;
     pthread_attr_init(&attributes);
@@ -213,7 +188,7 @@ TEST(Edges, CloseWaitsTwoSecondsByTheClockWithFifteenHundredCallsInside)
         pthread_detach(thread);
     }
     ASSERT_EQ(started, kThreads);
-    ASSERT_TRUE(waitFor([&] { return probe->dispatchCount(effGetEffectName) == kThreads; }));
+    ASSERT_TRUE(waitUntil([&] { return probe->dispatchCount(effGetEffectName) == kThreads; }));
     // Sleeps on the closing thread overshoot, as on a loaded machine: counted in passes, the
     // wait would grow with them.
     prctl(PR_SET_TIMERSLACK, 2000000UL);
@@ -222,10 +197,8 @@ TEST(Edges, CloseWaitsTwoSecondsByTheClockWithFifteenHundredCallsInside)
     EXPECT_GE(took, 2000.0);
     EXPECT_LT(took, 3000.0);
     const auto messages = oplexa.messages();
-    EXPECT_NE(std::find(messages.begin(), messages.end(),
-                        "Still inside effGetEffectName after 2 seconds at Close; " + probe.path() +
-                            " stays loaded"),
-              messages.end());
+    EXPECT_TRUE(contains(messages, "Still inside effGetEffectName after 2 seconds at Close; " +
+                                       probe.path() + " stays loaded"));
     std::fflush(stdout);
     std::_Exit(::testing::Test::HasFailure() ? 1 : 0);
 }

@@ -2,33 +2,22 @@
 // plug-in's own thread on its callback, reach no other instance; every callback is its own
 // session's, also with a null record.
 #include "tests/support/OplexaUnderTest.h"
-#include "tests/support/Probe.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <set>
 #include <thread>
 
-namespace
-{
-int64_t countOf(const std::vector<std::string>& lines, const std::string& line)
-{
-    return std::count(lines.begin(), lines.end(), line);
-}
-} // namespace
-
 // A host thread keeps calling the records of the last instances after their Close while new
 // ones start: no new plug-in gets any of those calls, and 65 instances in a row each have a
 // record of their own.
-TEST(LateCalls, HostCallsOnClosedRecordsReachNoLaterInstance)
+using LateCalls = ProbeHosted;
+
+TEST_F(LateCalls, HostCallsOnClosedRecordsReachNoLaterInstance)
 {
-    Probe probe;
     // The demo gain lives throughout, as in a host with other tracks: the log output stays up.
-    OplexaUnderTest oplexa(std::string(OPLEXA_DEMO_PATH) + ":" + probe.path());
-    AEffect* keeper = oplexa.start();
-    ASSERT_NE(keeper, nullptr);
+    oplexa.setPlugin(std::string(OPLEXA_DEMO_PATH) + ":" + probe.path());
+    AEffect* keeper = oplexa.startOrThrow();
     constexpr int kCycles = 100;
     constexpr size_t kDistinctInARow = 65;
     // Fewer than are kept apart, so that a call loaded just before a record is reused is not late.
@@ -52,8 +41,7 @@ TEST(LateCalls, HostCallsOnClosedRecordsReachNoLaterInstance)
     std::vector<AEffect*> records;
     for (int cycle = 0; cycle < kCycles; ++cycle)
     {
-        AEffect* proxy = oplexa.start();
-        ASSERT_NE(proxy, nullptr);
+        AEffect* proxy = oplexa.startOrThrow();
         records.push_back(proxy);
         proxy->dispatcher(proxy, effOpen, 0, 0, nullptr, 0.0f);
         for (const int64_t seen = lateCalls.load(); cycle > 0 && lateCalls.load() < seen + 20;)
@@ -76,15 +64,11 @@ TEST(LateCalls, HostCallsOnClosedRecordsReachNoLaterInstance)
 // The probe's thread calls back with a null record while two instances live, and with its record
 // after its Close while the other one lives: the first reaches the host under its own name, the
 // others return 0, never reach the host as the other instance's, and are said once.
-TEST(LateCalls, CallbacksOfAPluginThreadBelongToTheirOwnInstance)
+TEST_F(LateCalls, CallbacksOfAPluginThreadBelongToTheirOwnInstance)
 {
-    Probe probe;
-    OplexaUnderTest oplexa(probe.path());
-    AEffect* first = oplexa.start();
+    AEffect* first = oplexa.startOrThrow();
     const audioMasterCallback firstCallback = probe->audioMaster();
-    AEffect* second = oplexa.start();
-    ASSERT_NE(first, nullptr);
-    ASSERT_NE(second, nullptr);
+    AEffect* second = oplexa.startOrThrow();
     std::thread([&] { firstCallback(nullptr, audioMasterAutomate, 7, 0, nullptr, 0.25f); }).join();
     ASSERT_FALSE(TestHost::calls().empty());
     EXPECT_EQ(TestHost::calls().back().effect, nullptr);
@@ -122,10 +106,8 @@ TEST(LateCalls, CallbacksOfAPluginThreadBelongToTheirOwnInstance)
 // 256 live instances each hand their plug-in a callback of its own. With none left the next
 // instance is refused, and once one is closed, takes the callback of the instance closed longest
 // ago, and says so.
-TEST(LateCalls, TwoHundredFiftySixLiveInstancesHaveDistinctCallbacks)
+TEST_F(LateCalls, TwoHundredFiftySixLiveInstancesHaveDistinctCallbacks)
 {
-    Probe probe;
-    OplexaUnderTest oplexa(probe.path());
     std::vector<AEffect*> live;
     std::vector<audioMasterCallback> callbacks;
     for (int i = 0; i < 256; ++i)
@@ -138,8 +120,7 @@ TEST(LateCalls, TwoHundredFiftySixLiveInstancesHaveDistinctCallbacks)
     // Every callback is a live instance's: the next one is refused.
     EXPECT_EQ(oplexa.start(), nullptr);
     live[0]->dispatcher(live[0], effClose, 0, 0, nullptr, 0.0f);
-    live[0] = oplexa.start();
-    ASSERT_NE(live[0], nullptr);
+    live[0] = oplexa.startOrThrow();
     EXPECT_EQ(probe->audioMaster(), callbacks[0]);
     for (AEffect* proxy : live)
         proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f);

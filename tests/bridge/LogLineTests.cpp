@@ -1,9 +1,6 @@
 // The example lines and gates of the call logger, as the built module writes them while it
 // hosts the probe; switches are set the way a user sets them, through the settings file.
 #include "tests/support/OplexaUnderTest.h"
-#include "tests/support/Probe.h"
-
-#include <gtest/gtest.h>
 
 #include <cstring>
 #include <fstream>
@@ -29,7 +26,7 @@ class Session
 public:
     explicit Session(OplexaUnderTest& module) : oplexa(module)
     {
-        proxy = oplexa.start();
+        proxy = oplexa.startOrThrow();
         mark();
     }
     void mark() { from = oplexa.lines().size(); }
@@ -52,18 +49,17 @@ public:
 };
 } // namespace
 
-TEST(LogLines, ExamplesThroughTheModule)
+using LogLines = ProbeHosted;
+
+TEST_F(LogLines, ExamplesThroughTheModule)
 {
-    Probe probe;
     probe->setText(effGetParamName, "Cutoff");
     probe->setRect(0, 0, 200, 300);
     probe->setResult(effEditGetRect, 1);
     probe->setResult(effGetProgram, 3);
     probe.callHostAt(effSetProgram, audioMasterAutomate, 5, 0.5f);
     probe.callHostAt(effSetProgram, 5); // the placeholder opcode
-    OplexaUnderTest oplexa(probe.path());
     Session session(oplexa);
-    ASSERT_NE(session.proxy, nullptr);
 
     session.dispatch(effSetProgram, 0, 3);
     char name[64] = {};
@@ -83,10 +79,9 @@ TEST(LogLines, ExamplesThroughTheModule)
     // A null rectangle pointer prints the caller's variable instead.
     probe->setNullRect(1);
     session.dispatch(effEditGetRect, 0, 0, &rect);
-    char expected[160];
-    std::snprintf(expected, sizeof expected, "effEditGetRect returned long=1 rect=%p",
-                  static_cast<void*>(&rect));
-    EXPECT_EQ(session.newMessages(), (Lines{"effEditGetRect ", expected}));
+    EXPECT_EQ(session.newMessages(),
+              (Lines{"effEditGetRect ", formatted("effEditGetRect returned long=1 rect=%p",
+                                                  static_cast<void*>(&rect))}));
 
     // Process lines, with the module's name and the thread in front.
     float in[2][4] = {}, out[2][4] = {};
@@ -94,23 +89,20 @@ TEST(LogLines, ExamplesThroughTheModule)
     float* outputs[] = {out[0], out[1]};
     session.proxy->processReplacing(session.proxy, inputs, outputs, 4);
     const Lines lines = oplexa.lines();
-    std::snprintf(expected, sizeof expected,
-                  "oplexa-probe.so:processReplacing(inputs:%p, outputs:%p, sampleFrames:4)",
+    const std::string expected =
+        formatted("oplexa-probe.so:processReplacing(inputs:%p, outputs:%p, sampleFrames:4)",
                   static_cast<void*>(inputs), static_cast<void*>(outputs));
     EXPECT_TRUE(std::regex_match(lines.back(), std::regex(R"(\([0-9A-F]+\) .*)"))) << lines.back();
     EXPECT_EQ(lines.back().substr(lines.back().find(") ") + 2), expected);
 }
 
-TEST(LogLines, GatesSetThroughTheSettingsFile)
+TEST_F(LogLines, GatesSetThroughTheSettingsFile)
 {
-    Probe probe;
-    OplexaUnderTest oplexa(probe.path());
     // GetProgram off, getParameter off, parameters off, return lines off.
     writeSettings(oplexa, R"(<opCode index="3" enabled="0"/>)",
                   R"(<opCode index="5" enabled="0"/>)",
                   R"(logParameters="0" logReturnParameters="0")");
     Session session(oplexa);
-    ASSERT_NE(session.proxy, nullptr);
 
     session.dispatch(effSetProgram, 0, 3);
     session.dispatch(effGetProgram);
@@ -125,14 +117,11 @@ TEST(LogLines, GatesSetThroughTheSettingsFile)
     EXPECT_EQ(probe->dispatchCount(77), 1);
 }
 
-TEST(LogLines, DispatcherFunctionSwitchSilencesEveryDispatcherLine)
+TEST_F(LogLines, DispatcherFunctionSwitchSilencesEveryDispatcherLine)
 {
-    Probe probe;
     probe.callHostAt(effGetProgram, audioMasterIdle);
-    OplexaUnderTest oplexa(probe.path());
     writeSettings(oplexa, "", R"(<opCode index="0" enabled="0"/>)", R"(logTime="1")");
     Session session(oplexa);
-    ASSERT_NE(session.proxy, nullptr);
     session.dispatch(effGetProgram);
     const Lines messages = session.newMessages();
     EXPECT_EQ(messages, (Lines{"audioMasterIdle "}));

@@ -4,7 +4,6 @@
 // reach the host's handler, and no handler may be left pointing into an unloaded module.
 //   oplexa-two-copies-host MODULE PLUGIN AB|BA     (run on a display; status 0 when all holds)
 #include "tests/support/TestFiles.h"
-#include "vst/VstInterface.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -23,11 +22,6 @@ int hostHandler(void*, void*)
     return 0;
 }
 
-VstIntPtr audioMaster(AEffect*, int32_t opcode, int32_t, VstIntPtr, void*, float)
-{
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
 template <typename Function> Function xlib(const char* name)
 {
     static void* library = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
@@ -43,29 +37,19 @@ void raiseXError(void* display)
     xlib<int (*)(void*, int)>("XSync")(display, 0);
 }
 
-struct Copy
+HostedModule host(const std::string& path)
 {
-    void* handle;
-    AEffect* effect;
-};
-
-Copy host(const std::string& path)
-{
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    auto entry = handle != nullptr
-                     ? reinterpret_cast<VstPluginMainProc>(dlsym(handle, "VSTPluginMain"))
-                     : nullptr;
-    AEffect* effect = entry != nullptr ? entry(audioMaster) : nullptr;
-    if (effect == nullptr)
+    const HostedModule copy = hostModule(path);
+    if (copy.effect == nullptr)
     {
         std::printf("could not host through %s\n", path.c_str());
         std::exit(2);
     }
-    effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
-    return {handle, effect};
+    copy.effect->dispatcher(copy.effect, effOpen, 0, 0, nullptr, 0.0f);
+    return copy;
 }
 
-void closeAndUnload(const Copy& copy)
+void closeAndUnload(const HostedModule& copy)
 {
     copy.effect->dispatcher(copy.effect, effClose, 0, 0, nullptr, 0.0f);
     dlclose(copy.handle);
@@ -87,8 +71,8 @@ int main(int argc, char** argv)
     if (display == nullptr)
         return 77;
     xlib<XErrorHandler (*)(XErrorHandler)>("XSetErrorHandler")(hostHandler);
-    const Copy a = host(folder.file("OplexaA.so"));
-    const Copy b = host(folder.file("OplexaB.so"));
+    const HostedModule a = host(folder.file("OplexaA.so"));
+    const HostedModule b = host(folder.file("OplexaB.so"));
     closeAndUnload(order == "AB" ? a : b);
     raiseXError(display);
     closeAndUnload(order == "AB" ? b : a);

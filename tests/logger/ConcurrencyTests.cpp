@@ -52,23 +52,15 @@ TEST(Concurrency, CountersLoseNoUpdateWhileOnlyCounting)
     logger.loggingActive = false;
     constexpr int kCalls = 4000000;
     // All threads start together, so they overlap however the machine schedules them.
-    std::atomic<int> ready{0};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t)
-        threads.emplace_back(
-            [&ready, &logger]
-            {
-                ++ready;
-                while (ready < kThreads)
-                    std::this_thread::yield();
-                for (int i = 0; i < kCalls; ++i)
+    runTogether(kThreads,
+                [&logger](int)
                 {
-                    logger.logVstDispatcher(effGetVendorVersion, 0, 0, nullptr, 0.0f);
-                    logger.logVstAudioMaster(audioMasterIdle, 0, 0, nullptr, 0.0f);
-                }
-            });
-    for (auto& thread : threads)
-        thread.join();
+                    for (int i = 0; i < kCalls; ++i)
+                    {
+                        logger.logVstDispatcher(effGetVendorVersion, 0, 0, nullptr, 0.0f);
+                        logger.logVstAudioMaster(audioMasterIdle, 0, 0, nullptr, 0.0f);
+                    }
+                });
     logger.loggingActive = true;
     const int total = kThreads * kCalls;
     EXPECT_EQ(logger.getVstOpCodeCount(OXLogger::vstDispatcherOpCodes, effGetVendorVersion), total);
@@ -105,17 +97,13 @@ TEST(Concurrency, SwitchingAndResettingWhileThreadsCallStaysWhole)
             done = true;
         });
     // The callers go on until the switching is over, so they meet every state it passes through.
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t)
-        threads.emplace_back(
-            [&done, &logger, t]
-            {
-                do
-                    makeCalls(logger, t);
-                while (!done);
-            });
-    for (auto& thread : threads)
-        thread.join();
+    runTogether(kThreads,
+                [&done, &logger](int t)
+                {
+                    do
+                        makeCalls(logger, t);
+                    while (!done);
+                });
     window.join();
     logger.stopOutput();
 

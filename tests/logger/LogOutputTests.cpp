@@ -22,11 +22,6 @@ public:
         oxLogger.stopOutput();
         return readLines(path);
     }
-    std::string text() const
-    {
-        oxLogger.stopOutput();
-        return readFile(path);
-    }
 
     TempFolder folder;
     std::string path = folder.file("log.txt");
@@ -73,7 +68,6 @@ TEST_P(LogOutput, OverlongLineIsCutToOneWholeLine)
     const std::string message(3000, 'm');
     oxLogger.log(message.c_str());
     oxLogger.log("next");
-    const std::string text = file.text();
     const auto lines = file.lines();
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].size() + 1, 1023u);

@@ -2,6 +2,7 @@
 // ring and its count of drops are tried with the writer (LogWriterTests.cpp).
 // The ThreadSanitizer build runs these too.
 #include "logger/LogQueue.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,6 @@
 #include <mutex>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace
@@ -152,8 +152,7 @@ void drainOnSignal(int)
 TEST(LogQueue, ASignalHandlerWritesEveryPublishedLine)
 {
     LogQueue queue(LogQueue::kMinimumCapacity);
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
+    Pipe pipe;
     std::string expected;
     for (int i = 0; i < 200; ++i)
     {
@@ -162,22 +161,13 @@ TEST(LogQueue, ASignalHandlerWritesEveryPublishedLine)
         expected += line;
     }
     crashQueue = &queue;
-    crashFd = fds[1];
+    crashFd = pipe.fds[1];
     std::signal(SIGUSR1, drainOnSignal);
-    std::thread reader(
-        [&]
-        {
-            std::string got;
-            char buffer[4096];
-            for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;)
-                got.append(buffer, static_cast<size_t>(n));
-            EXPECT_EQ(got, expected);
-        });
+    std::thread reader([&] { EXPECT_EQ(pipe.readAll(), expected); });
     raise(SIGUSR1);
     std::signal(SIGUSR1, SIG_DFL);
-    close(fds[1]);
+    pipe.closeEnd(1);
     reader.join();
-    close(fds[0]);
     // The lines stay queued until released, up to the end the handler reached.
     EXPECT_FALSE(queue.isEmpty());
     queue.release(crashEnd);

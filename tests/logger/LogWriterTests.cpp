@@ -2,6 +2,7 @@
 // lines arrive whole and in order or are counted, and stop gives up in time. A closed pipe, a full
 // device and a slow non-blocking reader are tried through the module by slow_readers.sh.
 #include "logger/LogWriter.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,6 @@
 #include <regex>
 #include <string>
 #include <thread>
-#include <unistd.h>
 
 namespace
 {
@@ -26,31 +26,6 @@ std::string numberedLine(int number)
     return "line " + std::to_string(number) + ' ' +
            std::string(static_cast<size_t>(number % 200), '.') + '\n';
 }
-
-struct Pipe
-{
-    Pipe() { EXPECT_EQ(pipe(fds), 0); }
-    ~Pipe()
-    {
-        closeEnd(0);
-        closeEnd(1);
-    }
-    void closeEnd(int end)
-    {
-        if (fds[end] >= 0)
-            close(fds[end]);
-        fds[end] = -1;
-    }
-    std::string readAll()
-    {
-        std::string text;
-        char buffer[4096];
-        for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;)
-            text.append(buffer, static_cast<size_t>(n));
-        return text;
-    }
-    int fds[2] = {-1, -1};
-};
 
 // Pushes count lines as fast as it can; returns how many were refused.
 int pushLines(LogQueue& queue, LogWriter& writer, int count)

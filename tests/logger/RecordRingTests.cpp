@@ -4,6 +4,7 @@
 #include "logger/RecordCapture.h"
 #include "logger/RecordFormat.h"
 #include "logger/RecordReader.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -21,8 +22,20 @@ namespace
 constexpr int kProducers = 4;
 constexpr int kCallsEach = 20000;
 
+// A consumer that keeps each record it takes wrapped, as the writer writes it.
+struct Wrapping
+{
+    void operator()(const uint8_t* payload, size_t size)
+    {
+        const size_t bytes = recfmt::wrapRecord(payload, size, scratch.data(), scratch.size());
+        records.insert(records.end(), scratch.begin(), scratch.begin() + static_cast<long>(bytes));
+    }
+    std::vector<uint8_t> scratch;
+    std::vector<uint8_t> records;
+};
+
 // A header and the end marker around wrapped records make a file the reader takes.
-std::vector<uint8_t> asFile(const std::vector<uint8_t>& records)
+recfmt::Recording readBack(const std::vector<uint8_t>& records)
 {
     std::vector<uint8_t> file(64);
     recfmt::Writer header(file.data(), file.size());
@@ -40,7 +53,9 @@ std::vector<uint8_t> asFile(const std::vector<uint8_t>& records)
     const uint8_t end[] = {0x81, recfmt::kEnd};
     uint8_t wrapped[32];
     file.insert(file.end(), wrapped, wrapped + recfmt::wrapRecord(end, 2, wrapped, 32));
-    return file;
+    recfmt::Recording recording;
+    recfmt::readRecording(file.data(), file.size(), recording);
+    return recording;
 }
 
 // Writes a record of size bytes, each byte its value; false when it was dropped.
@@ -132,44 +147,31 @@ TEST(RecordRing, ProducersAndAConsumerAtOnceLoseNothingUncountedAndKeepEachThrea
 {
     RecordRing ring(size_t{1} << 16);
     std::atomic<int> running{kProducers};
-    std::vector<uint8_t> records;
+    Wrapping take{std::vector<uint8_t>(1 << 12), {}};
     std::thread consumer(
         [&]
         {
-            std::vector<uint8_t> wrapped(1 << 12);
-            auto take = [&](const uint8_t* payload, size_t size)
-            {
-                const size_t bytes =
-                    recfmt::wrapRecord(payload, size, wrapped.data(), wrapped.size());
-                records.insert(records.end(), wrapped.begin(),
-                               wrapped.begin() + static_cast<long>(bytes));
-            };
             while (running.load() > 0)
                 ring.consume(take);
             ring.consume(take);
         });
-    std::vector<std::thread> producers;
-    for (uint32_t t = 1; t <= kProducers; ++t)
-        producers.emplace_back(
-            [&ring, &running, t]
-            {
-                // Records of many sizes, so that slots start anywhere in earlier ones.
-                char text[128];
-                for (int i = 0; i < kCallsEach; ++i)
+    runTogether(kProducers,
+                [&ring, &running](int producer)
                 {
-                    std::memset(text, 'a', sizeof text);
-                    text[i % 100] = '\0';
-                    capture::opcodeCall(ring, {t, 2}, fnDispatcher, effCanDo, i, 0, text, 0.0f);
-                }
-                --running;
-            });
-    for (std::thread& producer : producers)
-        producer.join();
+                    const auto t = static_cast<uint32_t>(producer) + 1;
+                    // Records of many sizes, so that slots start anywhere in earlier ones.
+                    char text[128];
+                    for (int i = 0; i < kCallsEach; ++i)
+                    {
+                        std::memset(text, 'a', sizeof text);
+                        text[i % 100] = '\0';
+                        capture::opcodeCall(ring, {t, 2}, fnDispatcher, effCanDo, i, 0, text, 0.0f);
+                    }
+                    --running;
+                });
     consumer.join();
 
-    recfmt::Recording recording;
-    const std::vector<uint8_t> file = asFile(records);
-    recfmt::readRecording(file.data(), file.size(), recording);
+    const recfmt::Recording recording = readBack(take.records);
     ASSERT_EQ(recording.ending, recfmt::Ending::complete) << recording.problem;
     std::map<uint32_t, int> last;
     for (const recfmt::Record& record : recording.records)
@@ -196,9 +198,7 @@ TEST(RecordRing, ADrainWritesWhatTheWriterHasNotTakenAsRecords)
     ASSERT_EQ(std::fread(drained.data(), 1, written, file), written);
     std::fclose(file);
 
-    recfmt::Recording recording;
-    const std::vector<uint8_t> whole = asFile(drained);
-    recfmt::readRecording(whole.data(), whole.size(), recording);
+    const recfmt::Recording recording = readBack(drained);
     ASSERT_EQ(recording.ending, recfmt::Ending::complete) << recording.problem;
     ASSERT_EQ(recording.records.size(), 10u);
     EXPECT_EQ(recording.records[9].index, 9);
@@ -237,19 +237,9 @@ TEST(RecordRing, ProcessRecordsOfEveryShapeFitTheirRoomAndReadBackWhole)
                              shape.frames, shape.channels, shape.channels, shape.sampleBytes);
         capture::processReturn(ring, {1, 1}, shape.function, buffers.data() + 80, shape.frames,
                                shape.channels, shape.sampleBytes);
-        std::vector<uint8_t> records;
-        std::vector<uint8_t> wrapped(size_t{1} << 20);
-        ring.consume(
-            [&](const uint8_t* payload, size_t size)
-            {
-                const size_t bytes =
-                    recfmt::wrapRecord(payload, size, wrapped.data(), wrapped.size());
-                records.insert(records.end(), wrapped.begin(),
-                               wrapped.begin() + static_cast<long>(bytes));
-            });
-        recfmt::Recording recording;
-        const std::vector<uint8_t> file = asFile(records);
-        recfmt::readRecording(file.data(), file.size(), recording);
+        Wrapping take{std::vector<uint8_t>(size_t{1} << 20), {}};
+        ring.consume(take);
+        const recfmt::Recording recording = readBack(take.records);
         const std::string shapeName = std::to_string(shape.function) + "/" +
                                       std::to_string(shape.channels) + "/" +
                                       std::to_string(shape.frames);

@@ -1,6 +1,8 @@
 #include "tests/support/OplexaUnderTest.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <map>
 #include <stdexcept>
 #include <unistd.h>
@@ -59,6 +61,21 @@ void OplexaUnderTest::setPlugin(const std::string& plugin)
 AEffect* OplexaUnderTest::start()
 {
     return entry(TestHost::audioMaster);
+}
+
+AEffect* OplexaUnderTest::startOrThrow()
+{
+    AEffect* proxy = start();
+    if (proxy == nullptr)
+        throw std::runtime_error("the entry point returned null");
+    return proxy;
+}
+
+void OplexaUnderTest::writeParameters(const std::string& attributes) const
+{
+    std::remove(settingsFile().c_str());
+    std::ofstream(settingsFile()) << "<Oplexa><Logger><Parameters " << attributes
+                                  << "/></Logger></Oplexa>";
 }
 
 std::vector<std::string> OplexaUnderTest::lines() const

@@ -3,8 +3,11 @@
 // runs in a process of its own (one CTest entry per test), so module state starts fresh.
 #pragma once
 
+#include "tests/support/Probe.h"
 #include "tests/support/TestFiles.h"
 #include "vst/VstInterface.h"
+
+#include <gtest/gtest.h>
 
 #include <memory>
 #include <mutex>
@@ -41,7 +44,10 @@ public:
                              const std::string& moduleName = "Oplexa.so");
     ~OplexaUnderTest();
 
-    AEffect* start(); // the entry point with TestHost's audioMaster
+    AEffect* start();        // the entry point with TestHost's audioMaster
+    AEffect* startOrThrow(); // for tests that cannot go on without a record
+    // The settings file with these Parameters attributes, replacing any link or FIFO there.
+    void writeParameters(const std::string& attributes) const;
     void setPlugin(const std::string& plugin);
 
     // Log lines without the "(thread) module:" prefix, and the whole lines as written.
@@ -60,3 +66,11 @@ private:
 
 // The message part of a log line: what follows "(thread) module:".
 std::string messageOf(const std::string& line);
+
+// The probe hosted through a module of the test's own.
+class ProbeHosted : public ::testing::Test
+{
+protected:
+    Probe probe;
+    OplexaUnderTest oplexa{probe.path()};
+};
