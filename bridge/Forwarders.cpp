@@ -9,6 +9,7 @@
 // would read past the proxy otherwise.
 #include "bridge/Forwarders.h"
 
+#include "bridge/CallNames.h"
 #include "bridge/NameTag.h"
 #include "bridge/RecordHooks.h"
 #include "bridge/Session.h"
@@ -33,23 +34,10 @@ Session* sessionOf(AEffect* effect) noexcept
 // One line naming the call an exception left, and what it said.
 void reportCaught(Session& session, int group, int32_t opcode, const char* what) noexcept
 {
-    const OpCodeGroupInfo& info = OpCodeGroupsInfo[group];
     LineBuffer line;
     session.oxLogger.beginLine(line);
     line.appendLiteral("Caught an exception in ");
-    if (group == OXLogger::vstAEffectFunctions)
-        line.appendText(vstFunctionNames[opcode]);
-    else if (info.contains(opcode))
-    {
-        line.appendText(info.prefix);
-        line.appendText(info.name(opcode));
-    }
-    else
-    {
-        line.appendText(vstFunctionNames[info.function]);
-        line.appendLiteral(" opcode ");
-        line.appendDecimal(opcode);
-    }
+    appendOpcodeName(line, group, opcode);
     line.appendLiteral(": ");
     line.appendEscapedText(what != nullptr ? what : "not a standard exception");
     session.oxLogger.writeLine(line);
@@ -264,20 +252,10 @@ VstIntPtr refuseLateCallback(Session& session, int32_t opcode) noexcept
 {
     if (session.lateCallbackSaid.exchange(true, relaxed))
         return 0;
-    const OpCodeGroupInfo& info = OpCodeGroupsInfo[OXLogger::vstAudioMasterOpCodes];
     LineBuffer line;
     session.oxLogger.beginLine(line);
     line.appendLiteral("Callback ");
-    if (info.contains(opcode))
-    {
-        line.appendText(info.prefix);
-        line.appendText(info.name(opcode));
-    }
-    else
-    {
-        line.appendLiteral("audioMaster opcode ");
-        line.appendDecimal(opcode);
-    }
+    appendOpcodeName(line, OXLogger::vstAudioMasterOpCodes, opcode);
     line.appendLiteral(" after Close returned 0");
     session.oxLogger.writeLine(line);
     return 0;
