@@ -3,9 +3,9 @@
 #include "bridge/PathText.h"
 #include "bridge/Platform.h"
 #include "bridge/Session.h"
-#include "logger/RecordFormat.h"
+#include "record/RecordFormat.h"
 #include "logger/ThreadSlots.h"
-#include "logger/TickClock.h"
+#include "record/TickClock.h"
 
 #include <cerrno>
 #include <chrono>

@@ -1,9 +1,9 @@
 // Records one session's calls to a file for oplexa-host --replay. Calling threads only encode
-// into the ring (see logger/RecordCapture.h); a writer thread of the recorder's own wraps the
+// into the ring (see record/RecordCapture.h); a writer thread of the recorder's own wraps the
 // records and writes them. Off, it costs the forwarders one relaxed load and branch.
 #pragma once
 
-#include "logger/RecordCapture.h"
+#include "record/RecordCapture.h"
 
 #include <atomic>
 #include <memory>

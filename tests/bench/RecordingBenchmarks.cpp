@@ -1,7 +1,7 @@
 // The recording's cost on the calling thread, set against copying the same input buffers and
 // against the least any recording must do, and the size of the file a minute of audio makes.
-#include "logger/RecordCapture.h"
-#include "logger/RecordFormat.h"
+#include "record/RecordCapture.h"
+#include "record/RecordFormat.h"
 #include "tests/bench/CallBenchmarks.h"
 
 #include <benchmark/benchmark.h>

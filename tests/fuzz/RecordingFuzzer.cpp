@@ -3,8 +3,8 @@
 // file's size. Mutations break the records' checksums, which would stop the reader at the
 // first one: each record's checksum is made right again before reading, so that the fuzzer
 // reaches the fields behind it.
-#include "logger/RecordFormat.h"
-#include "logger/RecordReader.h"
+#include "record/RecordFormat.h"
+#include "record/RecordReader.h"
 #include "tools/host/RecordPrint.h"
 #include "tools/host/ReplayScript.h"
 

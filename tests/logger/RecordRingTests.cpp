@@ -1,9 +1,9 @@
 // The recording ring with many producers and a consumer at once: every record arrives whole
 // and in each thread's order, or is counted as dropped; what a crash-time drain writes reads
 // back as a recording. The ThreadSanitizer build runs these too.
-#include "logger/RecordCapture.h"
-#include "logger/RecordFormat.h"
-#include "logger/RecordReader.h"
+#include "record/RecordCapture.h"
+#include "record/RecordFormat.h"
+#include "record/RecordReader.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include "tools/host/RecordPrint.h"
 
 #include "logger/CallFormat.h"
-#include "logger/RecordFormat.h"
+#include "record/RecordFormat.h"
 #include "logger/StructureDecoder.h"
 #include "tools/host/HostLog.h"
 #include "tools/host/RecordedStructures.h"

@@ -1,7 +1,7 @@
 // oplexa-host --print FILE: a recording as Oplexa's log lines.
 #pragma once
 
-#include "logger/RecordReader.h"
+#include "record/RecordReader.h"
 #include "tools/host/HostOptions.h"
 
 #include <cstdio>

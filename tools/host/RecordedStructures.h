@@ -3,7 +3,7 @@
 // is at least as large as what a reader of its type reads, whatever a damaged file holds.
 #pragma once
 
-#include "logger/RecordReader.h"
+#include "record/RecordReader.h"
 #include "vst/VstInterface.h"
 
 #include <cstdint>

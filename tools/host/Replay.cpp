@@ -3,8 +3,8 @@
 // call whose outcome differs. The first problem met decides the exit code.
 #include "tools/host/Replay.h"
 
-#include "logger/RecordFormat.h"
-#include "logger/RecordReader.h"
+#include "record/RecordFormat.h"
+#include "record/RecordReader.h"
 #include "tools/host/AudioMaster.h"
 #include "tools/host/HostLog.h"
 #include "tools/host/PluginModule.h"

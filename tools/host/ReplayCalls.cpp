@@ -3,7 +3,7 @@
 #include "tools/host/RecordedStructures.h"
 
 #include "logger/OpCodeCatalogue.h"
-#include "logger/RecordFormat.h"
+#include "record/RecordFormat.h"
 #include "vst/VstStructures.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 // callbacks made inside it on the same thread, and the callbacks made outside any host call.
 #pragma once
 
-#include "logger/RecordReader.h"
+#include "record/RecordReader.h"
 
 #include <deque>
 #include <map>

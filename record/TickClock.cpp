@@ -1,4 +1,4 @@
-#include "logger/TickClock.h"
+#include "record/TickClock.h"
 
 #include <ctime>
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "logger/OpCodeCatalogue.h"
-#include "logger/RecordRing.h"
+#include "record/RecordRing.h"
 #include "vst/VstInterface.h"
 
 namespace capture

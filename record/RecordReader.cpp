@@ -1,7 +1,7 @@
-#include "logger/RecordReader.h"
+#include "record/RecordReader.h"
 
 #include "logger/CarriedData.h"
-#include "logger/RecordFormat.h"
+#include "record/RecordFormat.h"
 #include "vst/VstStructures.h"
 
 #include <algorithm>

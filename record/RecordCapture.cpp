@@ -6,11 +6,11 @@
 #pragma GCC diagnostic ignored "-Wstringop-overflow"
 #endif
 
-#include "logger/RecordCapture.h"
+#include "record/RecordCapture.h"
 
 #include "logger/CarriedData.h"
-#include "logger/RecordFormat.h"
-#include "logger/TickClock.h"
+#include "record/RecordFormat.h"
+#include "record/TickClock.h"
 #include "vst/VstStructures.h"
 
 #include <cstring>

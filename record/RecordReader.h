@@ -4,7 +4,7 @@
 // still holds and to the limits of RecordFormat.h, and the records to what its size allows.
 #pragma once
 
-#include "logger/TickClock.h"
+#include "record/TickClock.h"
 
 #include <cstddef>
 #include <cstdint>

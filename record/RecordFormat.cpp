@@ -1,4 +1,4 @@
-#include "logger/RecordFormat.h"
+#include "record/RecordFormat.h"
 
 #include <cbor/encoding.h>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "logger/RecordRing.h"
+#include "record/RecordRing.h"
 
-#include "logger/RecordFormat.h"
+#include "record/RecordFormat.h"
 
 #include <cbor/encoding.h>
 #include <cstring>

@@ -7,7 +7,7 @@
 //   return [1, thread, role, function, opcode, result, endTicks, data]
 //   gap    [2, dropped records]
 //   end    [3]
-// Times are time-stamp counter ticks (logger/TickClock.h); the header's three numbers turn them
+// Times are time-stamp counter ticks (record/TickClock.h); the header's three numbers turn them
 // into monotonic nanoseconds. data is an array of byte strings (and, for process returns, output
 // hashes); what it holds for each call is listed in README.md, "Record and replay".
 #pragma once
