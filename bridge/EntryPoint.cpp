@@ -6,6 +6,7 @@
 #include "bridge/PluginLoader.h"
 #include "bridge/Session.h"
 #include "bridge/SessionRegistry.h"
+#include "logger/CaughtText.h"
 #include "logger/LogSink.h"
 
 namespace
@@ -39,20 +40,14 @@ AEffect* refuse(const char* refusal)
 // handler, once the exception is gone.
 AEffect* startSession(Session& session, audioMasterCallback audioMaster)
 {
-    juce::String caught;
     try
     {
         return session.start(audioMaster);
     }
-    catch (const std::exception& exception)
-    {
-        caught = exception.what();
-    }
     catch (...)
     {
-        caught = "not a standard exception";
+        logCaught(session.oxLogger, "VSTPluginMain");
     }
-    session.oxLogger.log(("Caught an exception in VSTPluginMain: " + caught).toRawUTF8());
     session.abandonStart();
     return nullptr;
 }

@@ -13,6 +13,7 @@
 #include "bridge/NameTag.h"
 #include "bridge/RecordHooks.h"
 #include "bridge/Session.h"
+#include "logger/CaughtText.h"
 #include "logger/CountSummary.h"
 
 #include <exception>
@@ -32,14 +33,14 @@ Session* sessionOf(AEffect* effect) noexcept
 }
 
 // One line naming the call an exception left, and what it said.
-void reportCaught(Session& session, int group, int32_t opcode, const char* what) noexcept
+void reportCaught(Session& session, int group, int32_t opcode) noexcept
 {
     LineBuffer line;
     session.oxLogger.beginLine(line);
     line.appendLiteral("Caught an exception in ");
     appendOpcodeName(line, group, opcode);
     line.appendLiteral(": ");
-    line.appendEscapedText(what != nullptr ? what : "not a standard exception");
+    line.appendEscapedText(caughtText());
     session.oxLogger.writeLine(line);
 }
 
@@ -53,13 +54,9 @@ auto guarded(Session& session, int group, int32_t opcode, Function function) noe
     {
         return function();
     }
-    catch (const std::exception& exception)
-    {
-        reportCaught(session, group, opcode, exception.what());
-    }
     catch (...)
     {
-        reportCaught(session, group, opcode, nullptr);
+        reportCaught(session, group, opcode);
     }
     return Result();
 }
@@ -106,13 +103,9 @@ VstIntPtr closeSession(Session& session, AEffect* hosted, int32_t index, VstIntP
     {
         result = hosted->dispatcher(hosted, effClose, index, value, ptr, opt);
     }
-    catch (const std::exception& exception)
-    {
-        reportCaught(session, OXLogger::vstDispatcherOpCodes, effClose, exception.what());
-    }
     catch (...)
     {
-        reportCaught(session, OXLogger::vstDispatcherOpCodes, effClose, nullptr);
+        reportCaught(session, OXLogger::vstDispatcherOpCodes, effClose);
     }
     session.oxLogger.logVstDispatcherReturn(effClose, ptr, result);
     OPLEXA_RECORD(session, opcodeReturn, fnDispatcher, effClose, value, ptr, result);

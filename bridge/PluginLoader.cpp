@@ -7,6 +7,7 @@
 #include "bridge/PathText.h"
 #include "bridge/Recorder.h"
 #include "bridge/Session.h"
+#include "logger/CaughtText.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -161,23 +162,15 @@ AEffect* callEntryPoint(Session& session, VstPluginMainProc pluginMain, const ch
     const platform::ResourceRef saved = platform::currentResources();
     platform::useResources(session.bundleRes);
     AEffect* effect = nullptr;
-    juce::String caught;
     try
     {
         effect = pluginMain(callbackPool::function(session.callback));
     }
-    catch (const std::exception& exception)
-    {
-        caught = exception.what();
-    }
     catch (...)
     {
-        caught = "not a standard exception";
+        logCaught(session.oxLogger, entryName);
     }
     platform::useResources(saved);
-    if (caught.isNotEmpty())
-        session.oxLogger.log(
-            ("Caught an exception in " + juce::String(entryName) + ": " + caught).toRawUTF8());
     return effect;
 }
 } // namespace
