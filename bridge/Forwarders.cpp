@@ -15,6 +15,7 @@
 #include "bridge/Session.h"
 #include "logger/CaughtText.h"
 #include "logger/CountSummary.h"
+#include "vst/OpCodeTable.h"
 
 #include <exception>
 
@@ -61,28 +62,10 @@ auto guarded(Session& session, int group, int32_t opcode, Function function) noe
     return Result();
 }
 
-// The editor opcodes run with the hosted module's resources current.
-bool switchesResources(int32_t opcode) noexcept
-{
-    switch (opcode)
-    {
-    case effEditOpen:
-    case effEditDraw:
-    case effEditMouse:
-    case effEditKey:
-    case effEditTop:
-    case effEditKeyDown:
-    case effEditKeyUp:
-        return true;
-    default:
-        return false;
-    }
-}
-
 VstIntPtr dispatchToHosted(Session& session, AEffect* hosted, int32_t opcode, int32_t index,
                            VstIntPtr value, void* ptr, float opt)
 {
-    if (!switchesResources(opcode))
+    if (!dispatcherSwitchesResources(opcode))
         return hosted->dispatcher(hosted, opcode, index, value, ptr, opt);
     const platform::ResourceRef saved = platform::currentResources();
     platform::useResources(session.bundleRes);

@@ -1,8 +1,8 @@
-// The text of call and return lines, built from an opcode's catalogue entry.
+// The text of call and return lines, built from an opcode's row of the opcode table.
 #pragma once
 
 #include "logger/LineBuffer.h"
-#include "logger/OpCodeCatalogue.h"
+#include "vst/OpCodeTable.h"
 
 // Shown instead of a text argument whose pointer is null.
 constexpr const char* kNullTextMarker = "<null>";

@@ -3,7 +3,7 @@
 // else describes the groups. The counters and switches belong to each logger (OXLogger::logInfo).
 #pragma once
 
-#include "logger/OpCodeCatalogue.h"
+#include "vst/OpCodeTable.h"
 
 struct OpCodeGroupInfo
 {

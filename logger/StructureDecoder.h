@@ -4,8 +4,8 @@
 // for live calls, oplexa-host for recorded ones.
 #pragma once
 
-#include "logger/CarriedData.h"
 #include "logger/DetailText.h"
+#include "vst/OpCodeTable.h"
 
 // The few calls with something to decode; every other call costs nothing more.
 constexpr bool decodesCall(VstFunctionIndex function, long opCode) noexcept

@@ -8,9 +8,9 @@
 
 #include "record/RecordCapture.h"
 
-#include "logger/CarriedData.h"
 #include "record/RecordFormat.h"
 #include "record/TickClock.h"
+#include "vst/OpCodeTable.h"
 #include "vst/VstStructures.h"
 
 #include <cstring>

@@ -4,8 +4,8 @@
 // counted.
 #pragma once
 
-#include "logger/OpCodeCatalogue.h"
 #include "record/RecordRing.h"
+#include "vst/OpCodeTable.h"
 #include "vst/VstInterface.h"
 
 namespace capture

@@ -1,5 +1,7 @@
 #include "record/RecordFormat.h"
 
+#include "vst/OpCodeTable.h"
+
 #include <cbor/encoding.h>
 #include <cstring>
 
@@ -106,6 +108,6 @@ size_t hashOutputs(const uint8_t* payload, size_t size, uint8_t* out, size_t out
 
 bool isEditorOpcode(int32_t opcode) noexcept
 {
-    return (opcode >= 13 && opcode <= 21) || opcode == 59 || opcode == 60;
+    return isEditorCall(opcode);
 }
 } // namespace recfmt

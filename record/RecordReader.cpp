@@ -1,7 +1,7 @@
 #include "record/RecordReader.h"
 
-#include "logger/CarriedData.h"
 #include "record/RecordFormat.h"
+#include "vst/OpCodeTable.h"
 #include "vst/VstStructures.h"
 
 #include <algorithm>
@@ -292,7 +292,7 @@ void readPayload(Cursor& in, Record& record)
     record.thread = static_cast<uint32_t>(in.uint());
     record.role = static_cast<uint8_t>(std::min<uint64_t>(in.uint(), 255));
     const uint64_t function = in.uint();
-    if (function > 6)
+    if (function >= kNumVstFunctions)
         throw BadField{};
     record.function = static_cast<uint8_t>(function);
     record.opcode = static_cast<int32_t>(in.integer());

@@ -189,15 +189,3 @@ static_assert(offsetof(VstParameterProperties, category) == 106);
 static_assert(offsetof(VstParameterProperties, numParametersInCategory) == 108);
 static_assert(offsetof(VstParameterProperties, categoryLabel) == 112);
 static_assert(offsetof(VstParameterProperties, future) == 136);
-
-// Opcodes that carry these structures, beyond those VstInterface.h names.
-enum VstStructureOpcode : int32_t
-{
-    effGetInputProperties = 33,
-    effGetOutputProperties = 34,
-    effSetSpeakerArrangement = 42,
-    effGetParameterProperties = 56,
-    effGetSpeakerArrangement = 69,
-    audioMasterGetLanguage = 38,
-    audioMasterGetDirectory = 41,
-};

@@ -16,7 +16,6 @@
 namespace
 {
 using Lines = std::vector<std::string>;
-constexpr int32_t effGetVu = 9; // the probe calls the host inside it
 
 // One page of bytes followed by an unreadable one; place() puts bytes right before the border.
 class Guarded

@@ -1,6 +1,6 @@
 // Hosting the probe through Oplexa.so: what the host and the hosted plug-in each receive.
-#include "logger/OpCodeCatalogue.h"
 #include "tests/support/OplexaUnderTest.h"
+#include "vst/OpCodeTable.h"
 
 #include <cstring>
 

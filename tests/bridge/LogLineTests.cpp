@@ -58,7 +58,7 @@ TEST_F(LogLines, ExamplesThroughTheModule)
     probe->setResult(effEditGetRect, 1);
     probe->setResult(effGetProgram, 3);
     probe.callHostAt(effSetProgram, audioMasterAutomate, 5, 0.5f);
-    probe.callHostAt(effSetProgram, 5); // the placeholder opcode
+    probe.callHostAt(effSetProgram, audioMasterThereIsNoSuchOpCode);
     Session session(oplexa);
 
     session.dispatch(effSetProgram, 0, 3);

@@ -3,6 +3,7 @@
 #include "tools/host/HostLog.h"
 #include "tools/host/HostOpcodes.h"
 #include "tools/host/RecordFields.h"
+#include "vst/VstStructures.h"
 
 #include <cmath>
 #include <cstdio>
@@ -43,9 +44,9 @@ VstIntPtr answer(int32_t opcode, void* ptr, std::string& note)
         return state.blockSize;
     case audioMasterGetCurrentProcessLevel:
         return inRealtimeCall ? kProcessLevelRealtime : kProcessLevelUser;
-    case audioMasterGetAutomationStateOpcode:
+    case audioMasterGetAutomationState:
         return kAutomationOff;
-    case audioMasterGetLanguageOpcode:
+    case audioMasterGetLanguage:
         return 1; // English
     case audioMasterGetVendorVersion:
         return kHostVendorVersion;
@@ -59,7 +60,7 @@ VstIntPtr answer(int32_t opcode, void* ptr, std::string& note)
         note = " " + quoted(text, kMaxHostString);
         return 1;
     }
-    case audioMasterIOChangedOpcode:
+    case audioMasterIOChanged:
         // A DAW re-reads the record here.
         recordFields().ioChanged(state.effect.load());
         return 0;
@@ -102,8 +103,8 @@ void advanceTime(double samplePosition)
     info.smpteOffset = 0;
     info.smpteFrameRate = 0;
     info.samplesToNextClock = 0;
-    info.flags =
-        kTransportPlaying | kNanosValid | kPpqPosValid | kTempoValid | kBarsValid | kTimeSigValid;
+    info.flags = kVstTransportPlaying | kVstNanosValid | kVstPpqPosValid | kVstTempoValid |
+                 kVstBarsValid | kVstTimeSigValid;
 }
 
 RealtimeScope::RealtimeScope()

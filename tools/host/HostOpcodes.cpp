@@ -1,15 +1,15 @@
 #include "tools/host/HostOpcodes.h"
 
-#include "logger/OpCodeCatalogue.h"
+#include "vst/OpCodeTable.h"
 
-// Names and string arguments come from the logger's catalogue: one table for the whole project.
+// Names and string arguments come from the opcode table: one table for the whole project.
 namespace host
 {
 namespace
 {
 const VstOpCodeInfo* dispatcherInfo(int32_t opcode)
 {
-    return opcode >= 0 && opcode < kNumDispatcherOpCodes ? &effOpCodes[opcode] : nullptr;
+    return opCodeInfo(fnDispatcher, opcode);
 }
 } // namespace
 
@@ -33,6 +33,7 @@ const char* dispatcherOpcodeName(int32_t opcode)
 
 const char* audioMasterOpcodeName(int32_t opcode)
 {
-    return opcode >= 0 && opcode < kNumAudioMasterOpCodes ? audioMasterOpCodes[opcode].name : "?";
+    const VstOpCodeInfo* info = opCodeInfo(fnAudioMaster, opcode);
+    return info != nullptr ? info->name : "?";
 }
 } // namespace host

@@ -91,7 +91,7 @@ void reportNames(PluginCaller& plugin, SessionReport& report)
     report.line("vendorVersion: %ld", static_cast<long>(plugin.dispatch(effGetVendorVersion)));
     report.line("vstVersion: %ld", static_cast<long>(plugin.dispatch(effGetVstVersion)));
     report.line("plugCategory: %ld", static_cast<long>(plugin.dispatch(effGetPlugCategory)));
-    report.line("tailSize: %ld", static_cast<long>(plugin.dispatch(effGetTailSizeOpcode)));
+    report.line("tailSize: %ld", static_cast<long>(plugin.dispatch(effGetTailSize)));
 
     static const char* const kCanDos[] = {"receiveVstEvents",
                                           "receiveVstMidiEvent",

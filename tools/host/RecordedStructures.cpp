@@ -1,7 +1,7 @@
 #include "tools/host/RecordedStructures.h"
 
-#include "logger/CarriedData.h"
 #include "logger/DetailText.h"
+#include "vst/OpCodeTable.h"
 #include "vst/VstStructures.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "tools/host/ReplayAnswers.h"
 
-#include "logger/CarriedData.h"
 #include "tools/host/AudioMaster.h"
+#include "vst/OpCodeTable.h"
 
 #include <algorithm>
 #include <cstring>
@@ -32,12 +32,6 @@ Callback* take(std::vector<Callback>& list, size_t& cursor, int32_t opcode)
     return nullptr;
 }
 
-// Results that are pointers into the recording host cannot be handed on.
-bool resultIsPointer(int32_t opcode)
-{
-    return opcode == 20 || opcode == 21 || opcode == 49;
-}
-
 VstIntPtr answerFrom(const Callback& callback, int32_t opcode, void* ptr)
 {
     const recfmt::Record& ret = *callback.ret;
@@ -60,14 +54,15 @@ VstIntPtr answerFrom(const Callback& callback, int32_t opcode, void* ptr)
         directory.assign(data->begin(), data->end());
         return reinterpret_cast<VstIntPtr>(directory.c_str());
     }
-    if (opcode >= 0 && opcode < kNumAudioMasterOpCodes &&
-        audioMasterOpCodes[opcode].ptrIsReturned && ptr != nullptr && data != nullptr)
+    const VstOpCodeInfo* info = opCodeInfo(fnAudioMaster, opcode);
+    if (info != nullptr && info->ptrIsReturned && ptr != nullptr && data != nullptr)
     {
         const size_t size = std::min(data->size(), kHostStringBytes - 1);
         std::memcpy(ptr, data->data(), size);
         static_cast<char*>(ptr)[size] = '\0';
     }
-    return resultIsPointer(opcode) ? 0 : static_cast<VstIntPtr>(ret.result);
+    // An address in the recording host cannot be handed on.
+    return info != nullptr && info->resultIsAddress ? 0 : static_cast<VstIntPtr>(ret.result);
 }
 } // namespace
 

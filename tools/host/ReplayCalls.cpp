@@ -2,8 +2,8 @@
 
 #include "tools/host/RecordedStructures.h"
 
-#include "logger/OpCodeCatalogue.h"
 #include "record/RecordFormat.h"
+#include "vst/OpCodeTable.h"
 #include "vst/VstStructures.h"
 
 #include <algorithm>
@@ -35,11 +35,6 @@ int channelCount(int32_t count)
     return static_cast<int>(std::clamp<int64_t>(count, 0, recfmt::kMaxChannels));
 }
 
-// Results that are addresses in the recording process differ by nature.
-bool resultComparable(int32_t opcode)
-{
-    return opcode != 37 && opcode != 54 && opcode != 22;
-}
 } // namespace
 
 std::string ReplayCaller::make(const HostCall& call)
@@ -62,8 +57,7 @@ std::string ReplayCaller::dispatch(const HostCall& call)
 {
     const recfmt::Record& in = *call.call;
     const int32_t opcode = in.opcode;
-    const VstOpCodeInfo* info =
-        opcode >= 0 && opcode < kNumDispatcherOpCodes ? &effOpCodes[opcode] : nullptr;
+    const VstOpCodeInfo* info = opCodeInfo(fnDispatcher, opcode);
     RecordedStructures structures;
     const CallArguments arguments = structures.callArguments(in);
     void* const ptr = arguments.ptr;
@@ -73,7 +67,8 @@ std::string ReplayCaller::dispatch(const HostCall& call)
     if (call.ret == nullptr)
         return {};
     const recfmt::Record& out = *call.ret;
-    if (resultComparable(opcode) && result != out.result)
+    // An address in the recording process differs by nature.
+    if ((info == nullptr || !info->resultIsAddress) && result != out.result)
         return "expected result " + std::to_string(out.result) + ", got " + std::to_string(result);
     if (info != nullptr && info->ptrKind == ptrString && info->ptrIsReturned && ptr != nullptr &&
         !out.bytes.empty())

@@ -1,7 +1,7 @@
 #include "tools/host/ReplayScript.h"
 
-#include "logger/OpCodeCatalogue.h"
 #include "record/RecordFormat.h"
+#include "vst/OpCodeTable.h"
 
 #include <set>
 

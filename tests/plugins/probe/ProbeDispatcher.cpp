@@ -8,16 +8,12 @@ namespace probe
 {
 namespace
 {
-constexpr int32_t kString2Parameter = 27;
-constexpr int32_t kGetErrorText = 46;
-constexpr int32_t kShellGetNextPlugin = 70;
-constexpr int32_t kGetSpeakerArrangement = 69;
 constexpr VstIntPtr kMaxChunkBytes = 16 * 1024 * 1024;
 constexpr char kChunkTag[8] = {'O', 'X', 'P', 'R', 'O', 'B', 'E', '1'};
 
 bool takesText(int32_t opcode)
 {
-    return opcode == effSetProgramName || opcode == kString2Parameter || opcode == effCanDo;
+    return opcode == effSetProgramName || opcode == effString2Parameter || opcode == effCanDo;
 }
 
 int32_t paramCount()
@@ -135,7 +131,7 @@ bool fill(int32_t opcode, VstIntPtr value, void* ptr)
     if (bytes.empty())
         return false;
     std::memcpy(ptr, bytes.data(), bytes.size());
-    if (opcode == kGetSpeakerArrangement && value != 0)
+    if (opcode == effGetSpeakerArrangement && value != 0)
         std::memcpy(reinterpret_cast<void*>(value), bytes.data(), bytes.size());
     return true;
 }
@@ -186,8 +182,8 @@ VstIntPtr handle(int32_t opcode, int32_t index, VstIntPtr value, void* ptr, Prob
         return index >= 0 && index < kMaxPrograms && index < s.record.numPrograms
                    ? writeText(opcode, index, ptr, call)
                    : 0;
-    case kGetErrorText:
-    case kShellGetNextPlugin:
+    case effGetErrorText:
+    case effShellGetNextPlugin:
         // Only a configured text is written; the result comes from the configuration too.
         if (hasConfiguredText(opcode))
             writeText(opcode, index, ptr, call);
@@ -208,7 +204,7 @@ VstIntPtr handle(int32_t opcode, int32_t index, VstIntPtr value, void* ptr, Prob
         return setChunk(value, ptr);
     case effCanBeAutomated:
         return validParam(index) ? 1 : 0;
-    case kString2Parameter:
+    case effString2Parameter:
         if (ptr == nullptr)
             return 1;
         if (!validParam(index))
