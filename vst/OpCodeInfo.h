@@ -66,12 +66,12 @@ struct VstOpCodeInfo
     VstPtrKind ptrKind;
     const char* ptrLabel;
     const char* optLabel;
-    int32_t opCode;
+    int32_t opCode; // its named constant, held to the row's position
     Carried carriedIn;
     Carried carriedOut;
     bool editorCall;        // about the plug-in's editor: a replay skips it
     bool switchesResources; // made with the hosted plug-in's resources current
-    bool resultIsAddress;   // means nothing outside the calling process: never replayed
+    bool resultIsAddress;   // a replay neither compares it nor hands it on
 };
 
 // Builds a row naming only what the opcode has.
