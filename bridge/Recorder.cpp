@@ -3,8 +3,8 @@
 #include "bridge/PathText.h"
 #include "bridge/Platform.h"
 #include "bridge/Session.h"
-#include "record/RecordFormat.h"
 #include "logger/ThreadSlots.h"
+#include "record/RecordFormat.h"
 #include "record/TickClock.h"
 
 #include <cerrno>
@@ -81,7 +81,7 @@ uint32_t Recorder::threadNumber() noexcept
     return slot.number;
 }
 
-capture::Thread Recorder::thread(bool processing) noexcept
+recordCapture::Thread Recorder::thread(bool processing) noexcept
 {
     const uint32_t number = threadNumber();
     uint32_t none = 0;
@@ -91,9 +91,10 @@ capture::Thread Recorder::thread(bool processing) noexcept
     if (processing && audioThread_.load(std::memory_order_relaxed) == 0)
         audioThread_.compare_exchange_strong(none, number, std::memory_order_relaxed);
     if (number == audioThread_.load(std::memory_order_relaxed))
-        return {number, recfmt::kRoleAudio};
-    return {number, number == firstThread_.load(std::memory_order_relaxed) ? recfmt::kRoleMain
-                                                                           : recfmt::kRoleOther};
+        return {number, recordFormat::kRoleAudio};
+    return {number, number == firstThread_.load(std::memory_order_relaxed)
+                        ? recordFormat::kRoleMain
+                        : recordFormat::kRoleOther};
 }
 
 bool Recorder::openFile(const std::string& folder, const std::string& pluginPath)
@@ -108,8 +109,8 @@ bool Recorder::openFile(const std::string& folder, const std::string& pluginPath
         folder + "/" + baseName(pluginPath) + "#" + std::to_string(instance_) + "-" + stamp;
     for (int attempt = 1; attempt < 1000; ++attempt)
     {
-        const std::string path =
-            stem + (attempt == 1 ? "" : "-" + std::to_string(attempt)) + recfmt::kFileExtension;
+        const std::string path = stem + (attempt == 1 ? "" : "-" + std::to_string(attempt)) +
+                                 recordFormat::kFileExtension;
         fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd_ >= 0)
         {
@@ -145,10 +146,10 @@ void Recorder::start(OXLogger& logger, const std::string& folder, const std::str
     generation_ = recordingsStarted.fetch_add(1) + 1;
 
     uint8_t header[4096];
-    recfmt::Writer writer(header, sizeof header);
+    recordFormat::Writer writer(header, sizeof header);
     writer.array(9);
-    writer.text(recfmt::kMagic, std::strlen(recfmt::kMagic));
-    writer.uint(recfmt::kVersion);
+    writer.text(recordFormat::kMagic, std::strlen(recordFormat::kMagic));
+    writer.uint(recordFormat::kVersion);
     // A CBOR text must be UTF-8: a path that is not goes in as its bytes.
     if (pathText::isValidUtf8(pluginPath))
         writer.text(pluginPath.data(), pluginPath.size());
@@ -157,7 +158,7 @@ void Recorder::start(OXLogger& logger, const std::string& folder, const std::str
     writer.uint(static_cast<uint64_t>(instance_));
     writer.text(startTime_.data(), startTime_.size());
     writer.boolean(fullOutputs);
-    const tickclock::Calibration clock = tickclock::calibrate();
+    const tickClock::Calibration clock = tickClock::calibrate();
     writer.uint(clock.ticks);
     writer.uint(clock.ns);
     writer.uint(clock.ticksPerSecond);
@@ -196,7 +197,7 @@ void Recorder::stop(bool properEnd) noexcept
         return;
     if (properEnd && !failed_)
     {
-        const uint8_t end[] = {0x81, recfmt::kEnd};
+        const uint8_t end[] = {0x81, recordFormat::kEnd};
         writeRecord(end, sizeof end);
     }
     ::close(fd_);
@@ -253,17 +254,17 @@ void Recorder::writeRecord(const uint8_t* payload, size_t size)
     if (fd_ < 0)
         return;
     if (!fullOutputs_)
-        if (const size_t hashed = recfmt::hashOutputs(payload, size, hashed_, sizeof hashed_))
+        if (const size_t hashed = recordFormat::hashOutputs(payload, size, hashed_, sizeof hashed_))
         {
             payload = hashed_;
             size = hashed;
         }
-    if (wrappedSize_ < size + recfmt::kWrapOverhead)
+    if (wrappedSize_ < size + recordFormat::kWrapOverhead)
     {
-        wrappedSize_ = size + recfmt::kWrapOverhead;
+        wrappedSize_ = size + recordFormat::kWrapOverhead;
         wrapped_.reset(new uint8_t[wrappedSize_]);
     }
-    const size_t bytes = recfmt::wrapRecord(payload, size, wrapped_.get(), wrappedSize_);
+    const size_t bytes = recordFormat::wrapRecord(payload, size, wrapped_.get(), wrappedSize_);
     if (!writeAll(wrapped_.get(), bytes))
         fail(std::strerror(errno));
 }
@@ -283,9 +284,9 @@ void Recorder::pumpRecords()
     if (dropped == droppedReported_ || fd_ < 0)
         return;
     uint8_t gap[16];
-    recfmt::Writer writer(gap, sizeof gap);
+    recordFormat::Writer writer(gap, sizeof gap);
     writer.array(2);
-    writer.uint(recfmt::kGap);
+    writer.uint(recordFormat::kGap);
     writer.uint(dropped - droppedReported_);
     writeRecord(gap, writer.size());
     logger_->log(("Recording dropped " + std::to_string(dropped - droppedReported_) +

@@ -25,7 +25,7 @@ public:
     bool fullOutputs() const noexcept { return fullOutputs_; }
     RecordRing& ring() noexcept { return *ring_; }
     // The calling thread's number and role; processing marks the audio thread.
-    capture::Thread thread(bool processing) noexcept;
+    recordCapture::Thread thread(bool processing) noexcept;
 
     // Opens a new file in folder and starts the writer; says so, or why not, in the log.
     void start(OXLogger& logger, const std::string& folder, const std::string& pluginPath,

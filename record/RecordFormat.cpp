@@ -6,7 +6,7 @@
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 
-namespace recfmt
+namespace recordFormat
 {
 const char* roleName(uint64_t role) noexcept
 {
@@ -108,4 +108,4 @@ bool isEditorOpcode(int32_t opcode) noexcept
 {
     return (opcode >= 13 && opcode <= 21) || opcode == 59 || opcode == 60;
 }
-} // namespace recfmt
+} // namespace recordFormat

@@ -15,7 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace recfmt
+namespace recordFormat
 {
 constexpr const char kMagic[] = "OPLEXA-REC";
 // 3: process calls carry the outputs pointer, effEditGetRect returns its rectangle.
@@ -180,4 +180,4 @@ size_t hashOutputs(const uint8_t* payload, size_t size, uint8_t* out, size_t out
 
 // Editor opcodes: replay skips them, as it has no window to give.
 bool isEditorOpcode(int32_t opcode) noexcept;
-} // namespace recfmt
+} // namespace recordFormat

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace recfmt
+namespace recordFormat
 {
 bool Bytes::operator==(const Bytes& other) const
 {
@@ -356,7 +356,7 @@ void readHeader(Cursor& in, Header& header, Recording& recording)
 // Ticks to nanoseconds; outputs that a crash wrote before the writer hashed them, hashed.
 void settle(const Header& header, Record& record)
 {
-    record.timeNs = tickclock::toNs(record.timeNs, header.clock);
+    record.timeNs = tickClock::toNs(record.timeNs, header.clock);
     if (record.kind != kReturn || !isProcessFunction(record.function) || header.fullOutputs)
         return;
     for (const Bytes& channel : record.bytes)
@@ -505,4 +505,4 @@ bool readRecordingFile(const std::string& path, Recording& recording)
     readRecording(data.data(), data.size(), recording);
     return true;
 }
-} // namespace recfmt
+} // namespace recordFormat

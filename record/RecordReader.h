@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace recfmt
+namespace recordFormat
 {
 // Bytes where the file holds them, read in place: a record costs no copy of its data.
 class Bytes
@@ -66,7 +66,7 @@ struct Header
     std::string startTime;
     bool fullOutputs = false;
     // Version 1 wrote nanoseconds: no rate, no conversion.
-    tickclock::Calibration clock;
+    tickClock::Calibration clock;
 };
 
 enum class Ending
@@ -93,4 +93,4 @@ struct Recording
 void readRecording(const uint8_t* data, size_t size, Recording& recording);
 // False when the file cannot be read at all; the reason is in recording.problem.
 bool readRecordingFile(const std::string& path, Recording& recording);
-} // namespace recfmt
+} // namespace recordFormat

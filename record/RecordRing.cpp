@@ -45,8 +45,8 @@ size_t RecordRing::drainTo(int fd) const noexcept
             const size_t arrayBytes = cbor_encode_array_start(2, wrapped, 32);
             const size_t stringHeadBytes =
                 cbor_encode_bytestring_start(size, wrapped + arrayBytes, 31);
-            recfmt::Writer sum(wrapped + 32, 32);
-            sum.uint(recfmt::checksum(payload, size));
+            recordFormat::Writer sum(wrapped + 32, 32);
+            sum.uint(recordFormat::checksum(payload, size));
             if (write(fd, wrapped, arrayBytes + stringHeadBytes) < 0 ||
                 write(fd, payload, size) < 0 || write(fd, wrapped + 32, sum.size()) < 0)
                 break;

@@ -6,8 +6,8 @@
 #include "tools/host/RecordPrint.h"
 
 #include "logger/CallFormat.h"
-#include "record/RecordFormat.h"
 #include "logger/StructureDecoder.h"
+#include "record/RecordFormat.h"
 #include "tools/host/HostLog.h"
 #include "tools/host/RecordedStructures.h"
 
@@ -20,7 +20,7 @@ namespace host
 {
 namespace
 {
-using recfmt::Record;
+using recordFormat::Record;
 
 class PrintedLines final : public detail::DetailLines
 {
@@ -70,7 +70,7 @@ void* recordedPointer(uint64_t value)
 class Printer
 {
 public:
-    Printer(FILE* out, const recfmt::Recording& recording) : out_(out)
+    Printer(FILE* out, const recordFormat::Recording& recording) : out_(out)
     {
         const std::string& path = recording.header.pluginPath;
         name_ = path.substr(path.find_last_of('/') + 1);
@@ -101,7 +101,7 @@ PrintedLines Printer::lines(const Record& record) const
     const uint64_t ns = record.timeNs >= firstNs_ ? record.timeNs - firstNs_ : 0;
     char prefix[96];
     std::snprintf(prefix, sizeof prefix, "%" PRIu64 ".%09" PRIu64 " (t%u %s) ", ns / 1000000000,
-                  ns % 1000000000, record.thread, recfmt::roleName(record.role));
+                  ns % 1000000000, record.thread, recordFormat::roleName(record.role));
     return PrintedLines(out_, prefix + name_ + ":");
 }
 
@@ -179,13 +179,13 @@ void Printer::ret(const Record& record)
         printed.finish(line);
         return;
     }
-    if (recfmt::isProcessFunction(static_cast<uint64_t>(function)))
+    if (recordFormat::isProcessFunction(static_cast<uint64_t>(function)))
     {
         // Not in the log: what the recording keeps of the outputs.
         line.append("  outputs:");
         for (uint64_t hash : record.numbers)
             line.append(" xxh3 %016" PRIx64, hash);
-        for (const recfmt::Bytes& channel : record.bytes)
+        for (const recordFormat::Bytes& channel : record.bytes)
             line.append(" %zu bytes", channel.size());
         printed.write(line.c_str());
         return;
@@ -209,16 +209,16 @@ void Printer::ret(const Record& record)
 }
 } // namespace
 
-void printRecords(const recfmt::Recording& recording, FILE* out)
+void printRecords(const recordFormat::Recording& recording, FILE* out)
 {
     Printer printer(out, recording);
     for (const Record& record : recording.records)
     {
-        if (record.kind == recfmt::kCall)
+        if (record.kind == recordFormat::kCall)
             printer.call(record);
-        else if (record.kind == recfmt::kReturn)
+        else if (record.kind == recordFormat::kReturn)
             printer.ret(record);
-        else if (record.kind == recfmt::kGap)
+        else if (record.kind == recordFormat::kGap)
             std::fprintf(out, "gap: %" PRIu64 " records dropped: the recording queue was full\n",
                          record.dropped);
     }
@@ -226,26 +226,27 @@ void printRecords(const recfmt::Recording& recording, FILE* out)
 
 HostExitCode printRecording(const HostOptions& options)
 {
-    recfmt::Recording recording;
-    if (!recfmt::readRecordingFile(options.printPath, recording))
+    recordFormat::Recording recording;
+    if (!recordFormat::readRecordingFile(options.printPath, recording))
     {
         hostLog().problem("print: %s", recording.problem.c_str());
         return kExitUnreadable;
     }
-    const recfmt::Header& header = recording.header;
+    const recordFormat::Header& header = recording.header;
     std::printf("recording of %s, instance %" PRIu64 ", started %s, format version %" PRIu64
                 ", outputs %s\n",
                 header.pluginPath.c_str(), header.instance, header.startTime.c_str(),
                 header.version, header.fullOutputs ? "in full" : "as hashes");
     printRecords(recording, stdout);
-    if (recording.ending == recfmt::Ending::complete)
+    if (recording.ending == recordFormat::Ending::complete)
     {
         std::printf("end of the recording\n");
         return kExitOk;
     }
     hostLog().problem("print: record %zu %s: %s", recording.stopRecord,
-                      recording.ending == recfmt::Ending::damaged ? "is unreadable" : "is missing",
+                      recording.ending == recordFormat::Ending::damaged ? "is unreadable"
+                                                                        : "is missing",
                       recording.problem.c_str());
-    return recording.ending == recfmt::Ending::damaged ? kExitUnreadable : kExitEndsEarly;
+    return recording.ending == recordFormat::Ending::damaged ? kExitUnreadable : kExitEndsEarly;
 }
 } // namespace host

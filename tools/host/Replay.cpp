@@ -131,10 +131,10 @@ void reportLeftOut(const ReplayScript& script)
 
 HostExitCode replayRecording(const HostOptions& options, FILE* audio)
 {
-    recfmt::Recording recording;
-    if (!recfmt::readRecordingFile(options.replayPath, recording))
+    recordFormat::Recording recording;
+    if (!recordFormat::readRecordingFile(options.replayPath, recording))
         return unreadable(options.replayPath, recording.problem);
-    if (recording.stopRecord == 0 && recording.ending != recfmt::Ending::complete)
+    if (recording.stopRecord == 0 && recording.ending != recordFormat::Ending::complete)
         return unreadable(options.replayPath, recording.problem.empty()
                                                   ? "its header is damaged"
                                                   : "the header: " + recording.problem);
@@ -144,10 +144,10 @@ HostExitCode replayRecording(const HostOptions& options, FILE* audio)
                           "cannot be replayed");
     ReplayScript script;
     buildScript(recording, script);
-    if (script.threads > recfmt::kMaxThreads)
+    if (script.threads > recordFormat::kMaxThreads)
         return unreadable(options.replayPath,
                           std::to_string(script.threads) + " recorded threads make host calls, " +
-                              "more than the " + std::to_string(recfmt::kMaxThreads) +
+                              "more than the " + std::to_string(recordFormat::kMaxThreads) +
                               " oplexa-host replays");
     setReplayScript(&script);
     hostState().sampleRate = options.sampleRate;
@@ -190,14 +190,14 @@ HostExitCode replayRecording(const HostOptions& options, FILE* audio)
         hostLog().problem("replay: diverged at %s", turns.divergence().c_str());
         return kExitDiverged;
     }
-    if (recording.ending == recfmt::Ending::damaged)
+    if (recording.ending == recordFormat::Ending::damaged)
     {
         hostLog().problem("replay: record %zu is unreadable (%s); the %zu host calls before it "
                           "replayed identically",
                           recording.stopRecord, recording.problem.c_str(), turns.made());
         return kExitUnreadable;
     }
-    if (recording.ending == recfmt::Ending::truncated)
+    if (recording.ending == recordFormat::Ending::truncated)
     {
         hostLog().problem("replay: the recording ends early at record %zu (%s), without the end "
                           "marker; the %zu host calls before replayed identically",

@@ -18,7 +18,7 @@ namespace
 {
 using Bytes = std::vector<uint8_t>;
 
-std::string quoted(const recfmt::Bytes& bytes)
+std::string quoted(const recordFormat::Bytes& bytes)
 {
     return "\"" + std::string(bytes.begin(), bytes.end()) + "\"";
 }
@@ -32,7 +32,7 @@ std::string number(double value)
 
 int channelCount(int32_t count)
 {
-    return static_cast<int>(std::clamp<int64_t>(count, 0, recfmt::kMaxChannels));
+    return static_cast<int>(std::clamp<int64_t>(count, 0, recordFormat::kMaxChannels));
 }
 
 // Results that are addresses in the recording process differ by nature.
@@ -44,7 +44,7 @@ bool resultComparable(int32_t opcode)
 
 std::string ReplayCaller::make(const HostCall& call)
 {
-    _mm_setcsr(recfmt::replayMxcsr(call.call->mxcsr));
+    _mm_setcsr(recordFormat::replayMxcsr(call.call->mxcsr));
     switch (call.call->function)
     {
     case fnDispatcher:
@@ -60,7 +60,7 @@ std::string ReplayCaller::make(const HostCall& call)
 
 std::string ReplayCaller::dispatch(const HostCall& call)
 {
-    const recfmt::Record& in = *call.call;
+    const recordFormat::Record& in = *call.call;
     const int32_t opcode = in.opcode;
     const VstOpCodeInfo* info =
         opcode >= 0 && opcode < kNumDispatcherOpCodes ? &effOpCodes[opcode] : nullptr;
@@ -72,15 +72,15 @@ std::string ReplayCaller::dispatch(const HostCall& call)
     closed_ = opcode == effClose;
     if (call.ret == nullptr)
         return {};
-    const recfmt::Record& out = *call.ret;
+    const recordFormat::Record& out = *call.ret;
     if (resultComparable(opcode) && result != out.result)
         return "expected result " + std::to_string(out.result) + ", got " + std::to_string(result);
     if (info != nullptr && info->ptrKind == ptrString && info->ptrIsReturned && ptr != nullptr &&
         !out.bytes.empty())
     {
         const auto* text = static_cast<const char*>(ptr);
-        const recfmt::Bytes got(reinterpret_cast<const uint8_t*>(text),
-                                strnlen(text, RecordedStructures::kScratchBytes - 1));
+        const recordFormat::Bytes got(reinterpret_cast<const uint8_t*>(text),
+                                      strnlen(text, RecordedStructures::kScratchBytes - 1));
         if (got != out.bytes[0])
             return "expected " + quoted(out.bytes[0]) + ", got " + quoted(got);
     }
@@ -88,7 +88,7 @@ std::string ReplayCaller::dispatch(const HostCall& call)
     if (opcode == effGetChunk && !out.bytes.empty() && chunk != nullptr && result > 0)
     {
         const auto* bytes = static_cast<const uint8_t*>(chunk);
-        if (recfmt::Bytes(bytes, static_cast<size_t>(result)) != out.bytes[0])
+        if (recordFormat::Bytes(bytes, static_cast<size_t>(result)) != out.bytes[0])
             return "expected the recorded chunk of " + std::to_string(out.bytes[0].size()) +
                    " bytes, got other bytes";
     }
@@ -97,7 +97,7 @@ std::string ReplayCaller::dispatch(const HostCall& call)
 
 std::string ReplayCaller::process(const HostCall& call)
 {
-    const recfmt::Record& in = *call.call;
+    const recordFormat::Record& in = *call.call;
     const bool isDouble = in.function == fnProcessDoubleReplacing;
     const size_t sampleBytes = isDouble ? sizeof(double) : sizeof(float);
     const int32_t frames = static_cast<int32_t>(in.value);
@@ -113,7 +113,7 @@ std::string ReplayCaller::process(const HostCall& call)
     const int wantedOutputs = std::max(numOutputs, channelCount(effect_->numOutputs));
     const auto blockSamples = static_cast<uint64_t>(wantedInputs + wantedOutputs) *
                               static_cast<uint64_t>(std::max(frames, 0));
-    if (blockSamples > recfmt::kMaxBlockSamples)
+    if (blockSamples > recordFormat::kMaxBlockSamples)
         return "the plug-in's " + std::to_string(wantedInputs) + " inputs and " +
                std::to_string(wantedOutputs) + " outputs at " + std::to_string(frames) +
                " frames are more samples than oplexa-host replays";
@@ -123,8 +123,8 @@ std::string ReplayCaller::process(const HostCall& call)
     channels.reserve(static_cast<size_t>(wantedInputs + wantedOutputs));
     for (int c = 0; c < wantedInputs; ++c)
     {
-        const recfmt::Bytes recorded =
-            c < numInputs ? in.bytes[static_cast<size_t>(c)] : recfmt::Bytes();
+        const recordFormat::Bytes recorded =
+            c < numInputs ? in.bytes[static_cast<size_t>(c)] : recordFormat::Bytes();
         channels.emplace_back(recorded.begin(), recorded.end());
         channels.back().resize(channelBytes);
         inputs.push_back(channels.back().data());
@@ -137,10 +137,10 @@ std::string ReplayCaller::process(const HostCall& call)
             continue;
         }
         const size_t recorded = static_cast<size_t>(numInputs + c);
-        const recfmt::Bytes given =
+        const recordFormat::Bytes given =
             in.function == fnProcess && c < numOutputs && recorded < in.bytes.size()
                 ? in.bytes[recorded]
-                : recfmt::Bytes();
+                : recordFormat::Bytes();
         channels.emplace_back(given.begin(), given.end());
         channels.back().resize(channelBytes);
         outputs.push_back(channels.back().data());
@@ -176,7 +176,7 @@ std::string ReplayCaller::process(const HostCall& call)
 std::string ReplayCaller::compareOutputs(const HostCall& call, void* const* outputs,
                                          size_t channelBytes, size_t sampleBytes)
 {
-    const recfmt::Record& out = *call.ret;
+    const recordFormat::Record& out = *call.ret;
     const int numOutputs = call.call->opcode;
     const std::string where = "block " + std::to_string(blocks_) + " channel ";
     const size_t recorded = fullOutputs_ ? out.bytes.size() : out.numbers.size();
@@ -188,7 +188,7 @@ std::string ReplayCaller::compareOutputs(const HostCall& call, void* const* outp
         const auto* got = static_cast<const uint8_t*>(outputs[c]);
         if (!fullOutputs_)
         {
-            const uint64_t hash = recfmt::outputHash(got, channelBytes);
+            const uint64_t hash = recordFormat::outputHash(got, channelBytes);
             if (hash != out.numbers[c])
             {
                 char text[96];
@@ -199,7 +199,7 @@ std::string ReplayCaller::compareOutputs(const HostCall& call, void* const* outp
             }
             continue;
         }
-        const recfmt::Bytes& expected = out.bytes[c];
+        const recordFormat::Bytes& expected = out.bytes[c];
         for (size_t i = 0; i * sampleBytes < channelBytes; ++i)
         {
             const uint8_t* a = expected.data() + i * sampleBytes;
@@ -230,7 +230,7 @@ std::string ReplayCaller::compareOutputs(const HostCall& call, void* const* outp
 
 std::string ReplayCaller::parameter(const HostCall& call)
 {
-    const recfmt::Record& in = *call.call;
+    const recordFormat::Record& in = *call.call;
     if (in.function == fnSetParameter)
     {
         effect_->setParameter(effect_, in.index, in.opt);
