@@ -5,6 +5,7 @@
 #include "bridge/Session.h"
 #include "logger/ThreadSlots.h"
 #include "record/RecordFormat.h"
+#include "record/RecordHeader.h"
 #include "record/TickClock.h"
 
 #include <cerrno>
@@ -146,25 +147,13 @@ void Recorder::start(OXLogger& logger, const std::string& folder, const std::str
     generation_ = recordingsStarted.fetch_add(1) + 1;
 
     uint8_t header[4096];
-    recordFormat::Writer writer(header, sizeof header);
-    writer.array(9);
-    writer.text(recordFormat::kMagic, std::strlen(recordFormat::kMagic));
-    writer.uint(recordFormat::kVersion);
-    // A CBOR text must be UTF-8: a path that is not goes in as its bytes.
-    if (pathText::isValidUtf8(pluginPath))
-        writer.text(pluginPath.data(), pluginPath.size());
-    else
-        writer.bytes(pluginPath.data(), pluginPath.size());
-    writer.uint(static_cast<uint64_t>(instance_));
-    writer.text(startTime_.data(), startTime_.size());
-    writer.boolean(fullOutputs);
-    const tickClock::Calibration clock = tickClock::calibrate();
-    writer.uint(clock.ticks);
-    writer.uint(clock.ns);
-    writer.uint(clock.ticksPerSecond);
-    if (!writer.ok() || !writeAll(header, writer.size()))
+    const size_t headerBytes = recordFormat::encodeHeader(
+        {pluginPath, pathText::isValidUtf8(pluginPath), static_cast<uint64_t>(instance_),
+         startTime_, fullOutputs, tickClock::calibrate()},
+        header, sizeof header);
+    if (headerBytes == 0 || !writeAll(header, headerBytes))
     {
-        fail(writer.ok() ? std::strerror(errno) : "the plug-in's path is too long");
+        fail(headerBytes != 0 ? std::strerror(errno) : "the plug-in's path is too long");
         return;
     }
     running_ = true;
@@ -197,8 +186,8 @@ void Recorder::stop(bool properEnd) noexcept
         return;
     if (properEnd && !failed_)
     {
-        const uint8_t end[] = {0x81, recordFormat::kEnd};
-        writeRecord(end, sizeof end);
+        uint8_t end[8];
+        writeRecord(end, recordFormat::endPayload(end, sizeof end));
     }
     ::close(fd_);
     fd_ = -1;
@@ -284,11 +273,7 @@ void Recorder::pumpRecords()
     if (dropped == droppedReported_ || fd_ < 0)
         return;
     uint8_t gap[16];
-    recordFormat::Writer writer(gap, sizeof gap);
-    writer.array(2);
-    writer.uint(recordFormat::kGap);
-    writer.uint(dropped - droppedReported_);
-    writeRecord(gap, writer.size());
+    writeRecord(gap, recordFormat::gapPayload(dropped - droppedReported_, gap, sizeof gap));
     logger_->log(("Recording dropped " + std::to_string(dropped - droppedReported_) +
                   " calls: the recording queue was full")
                      .c_str());

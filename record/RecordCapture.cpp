@@ -10,6 +10,7 @@
 
 #include "logger/CarriedData.h"
 #include "record/RecordFormat.h"
+#include "record/RecordLayout.h"
 #include "record/TickClock.h"
 #include "vst/VstStructures.h"
 
@@ -20,6 +21,12 @@ namespace recordCapture
 {
 namespace
 {
+using recordFormat::CallField;
+using recordFormat::fieldCount;
+using recordFormat::place;
+using recordFormat::ProcessCallData;
+using recordFormat::ReturnField;
+
 constexpr size_t kMaxText = 4096;
 constexpr int32_t kMaxEvents = 4096;
 constexpr int32_t kMaxSysex = 1 << 20;
@@ -222,7 +229,7 @@ void recordHead(recordFormat::UncheckedWriter& w, recordFormat::RecordKind kind,
 void callHead(recordFormat::UncheckedWriter& w, Thread thread, VstFunctionIndex function,
               int32_t opcode, int32_t index, VstIntPtr value, const void* ptr, float opt) noexcept
 {
-    recordHead(w, recordFormat::kCall, 12, thread, function, opcode);
+    recordHead(w, recordFormat::kCall, fieldCount<CallField>, thread, function, opcode);
     w.integer(index);
     w.integer(value);
     w.single(opt);
@@ -275,7 +282,7 @@ void opcodeReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, in
     put(ring, kFieldBytes + measure.bytes,
         [&](recordFormat::UncheckedWriter& w)
         {
-            recordHead(w, recordFormat::kReturn, 8, thread, function, opcode);
+            recordHead(w, recordFormat::kReturn, fieldCount<ReturnField>, thread, function, opcode);
             w.integer(result);
             w.uint64(tickClock::now());
             w.array(measure.items);
@@ -306,9 +313,11 @@ void processCall(RecordRing& ring, Thread thread, VstFunctionIndex function, voi
     put(ring, bound,
         [&](recordFormat::UncheckedWriter& w)
         {
+            // The block in the places of opcode, index and value (kProcessOutputs, kProcessInputs,
+            // kProcessFrames), then the data of ProcessCallData.
             callHead(w, thread, function, numOutputs, numInputs, frames, inputs, 0.0f);
             uint8_t* begin = timeToCome(w);
-            w.array(static_cast<size_t>(3 + numInputs + outputsIn));
+            w.array(place(ProcessCallData::channels) + static_cast<size_t>(numInputs + outputsIn));
             w.uint(inPlace);
             w.uint(static_cast<uint64_t>(numOutputs));
             w.uint64(reinterpret_cast<uintptr_t>(outputs));
@@ -329,7 +338,9 @@ void processReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, v
     put(ring, kFieldBytes + static_cast<size_t>(numOutputs) * (channelBytes + 9),
         [&](recordFormat::UncheckedWriter& w)
         {
-            recordHead(w, recordFormat::kReturn, 8, thread, function, numOutputs);
+            // The output count in the opcode's place (kProcessReturnOutputs).
+            recordHead(w, recordFormat::kReturn, fieldCount<ReturnField>, thread, function,
+                       numOutputs);
             w.integer(0);
             uint8_t* end = timeToCome(w);
             w.array(static_cast<size_t>(numOutputs));
@@ -359,7 +370,8 @@ void parameterReturn(RecordRing& ring, Thread thread, VstFunctionIndex function,
     put(ring, kFieldBytes,
         [&](recordFormat::UncheckedWriter& w)
         {
-            recordHead(w, recordFormat::kReturn, 8, thread, function, index);
+            // The index in the opcode's place (kParameterReturnIndex).
+            recordHead(w, recordFormat::kReturn, fieldCount<ReturnField>, thread, function, index);
             w.single(result);
             w.uint64(tickClock::now());
             w.array(0);

@@ -104,6 +104,8 @@ public:
     }
     void array(size_t count) noexcept { head(4, count); }
     void bytes(const void* data, size_t size) noexcept { content(2, data, size); }
+    // A byte string's head alone, for bytes that follow from elsewhere.
+    void bytesHead(size_t size) noexcept { head(2, size); }
     void text(const char* data, size_t size) noexcept { content(3, data, size); }
 
     size_t size() const noexcept { return static_cast<size_t>(at_ - begin_); }
@@ -165,9 +167,17 @@ private:
 using Writer = BasicWriter<true>;
 using UncheckedWriter = BasicWriter<false>;
 
+// The payloads of the gap and end markers; 0 when out is too small.
+size_t gapPayload(uint64_t dropped, uint8_t* out, size_t outSize) noexcept;
+size_t endPayload(uint8_t* out, size_t outSize) noexcept;
+
 // The most a record adds around its payload: array, byte string head and checksum.
 constexpr size_t kWrapOverhead = 16;
-// Writes [payload, XXH32(payload)] to out; 0 when out is too small. Async-signal-safe.
+// The framing of a record, [payload, XXH32(payload)]: what goes before the payload, and after it.
+// Each returns the bytes written to out, 0 when out is too small. Async-signal-safe.
+size_t wrapHead(size_t size, uint8_t* out, size_t outSize) noexcept;
+size_t wrapTail(const uint8_t* payload, size_t size, uint8_t* out, size_t outSize) noexcept;
+// The whole record, its payload copied between them.
 size_t wrapRecord(const uint8_t* payload, size_t size, uint8_t* out, size_t outSize) noexcept;
 uint32_t checksum(const uint8_t* payload, size_t size) noexcept;
 // XXH3 64 of one output channel.

@@ -53,6 +53,10 @@ struct Record
     uint8_t role = 0;
     uint8_t function = 0;
     bool resultIsFloat = false;
+    // A process call's block, in the places of its opcode, index and value (RecordLayout.h).
+    int32_t outputs() const { return opcode; }
+    int32_t inputs() const { return index; }
+    int64_t frames() const { return value; }
     // The data array: its byte strings and its numbers, each in order.
     std::vector<Bytes> bytes;
     std::vector<uint64_t> numbers;

@@ -8,6 +8,7 @@
 #include "logger/CallFormat.h"
 #include "logger/StructureDecoder.h"
 #include "record/RecordFormat.h"
+#include "record/RecordLayout.h"
 #include "tools/host/HostLog.h"
 #include "tools/host/RecordedStructures.h"
 
@@ -21,6 +22,8 @@ namespace host
 namespace
 {
 using recordFormat::Record;
+constexpr size_t kOutputsPointer =
+    recordFormat::place(recordFormat::ProcessCallData::outputsPointer);
 
 class PrintedLines final : public detail::DetailLines
 {
@@ -152,8 +155,10 @@ void Printer::call(const Record& record)
         formatGetParameterLine(line, record.index, true);
     else
         formatProcessLine(line, function, recordedPointer(record.ptr),
-                          recordedPointer(record.numbers.size() > 2 ? record.numbers[2] : 0),
-                          static_cast<long>(record.value), true);
+                          recordedPointer(record.numbers.size() > kOutputsPointer
+                                              ? record.numbers[kOutputsPointer]
+                                              : 0),
+                          static_cast<long>(record.frames()), true);
     printed.finish(line);
     if (decoded)
         decodeCall(printed, function, record.opcode, static_cast<long>(arguments.value),

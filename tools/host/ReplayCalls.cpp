@@ -4,6 +4,7 @@
 
 #include "logger/OpCodeCatalogue.h"
 #include "record/RecordFormat.h"
+#include "record/RecordLayout.h"
 #include "vst/VstStructures.h"
 
 #include <algorithm>
@@ -100,11 +101,12 @@ std::string ReplayCaller::process(const HostCall& call)
     const recordFormat::Record& in = *call.call;
     const bool isDouble = in.function == fnProcessDoubleReplacing;
     const size_t sampleBytes = isDouble ? sizeof(double) : sizeof(float);
-    const int32_t frames = static_cast<int32_t>(in.value);
-    const int numInputs = in.index;
-    const int numOutputs = in.opcode;
+    const auto frames = static_cast<int32_t>(in.frames());
+    const int numInputs = in.inputs();
+    const int numOutputs = in.outputs();
     const size_t channelBytes = frames > 0 ? static_cast<size_t>(frames) * sampleBytes : 0;
-    const uint64_t inPlace = in.numbers.empty() ? 0 : in.numbers[0];
+    constexpr size_t kInPlace = recordFormat::place(recordFormat::ProcessCallData::inPlace);
+    const uint64_t inPlace = in.numbers.size() > kInPlace ? in.numbers[kInPlace] : 0;
     if (numInputs < 0 || numOutputs < 0 || in.bytes.size() < static_cast<size_t>(numInputs))
         return "the recorded call is incomplete";
     // The plug-in indexes as many channels as it has, whatever the recording gave it: the ones
