@@ -268,9 +268,14 @@ void Recorder::pump()
 
 void Recorder::pumpRecords()
 {
-    ring_->consume([this](const uint8_t* payload, size_t size) { writeRecord(payload, size); });
-    const uint64_t dropped = ring_->dropped();
-    if (dropped == droppedReported_ || fd_ < 0)
+    ring_->consume([this](const uint8_t* payload, size_t size) { writeRecord(payload, size); },
+                   [this](uint64_t droppedBefore) { markGap(droppedBefore); });
+    markGap(ring_->dropped());
+}
+
+void Recorder::markGap(uint64_t dropped)
+{
+    if (dropped <= droppedReported_ || fd_ < 0)
         return;
     uint8_t gap[16];
     writeRecord(gap, recordFormat::gapPayload(dropped - droppedReported_, gap, sizeof gap));

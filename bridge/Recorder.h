@@ -43,6 +43,8 @@ private:
     void writeRecord(const uint8_t* payload, size_t size);
     void pump();
     void pumpRecords();
+    // A gap marker for the records dropped up to dropped, where none was written yet.
+    void markGap(uint64_t dropped);
     void fail(const char* reason) noexcept;
     uint32_t threadNumber() noexcept;
 
