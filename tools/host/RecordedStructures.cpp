@@ -20,10 +20,10 @@ constexpr size_t kArrangementBytes =
 void* RecordedStructures::copy(const recordFormat::Bytes& bytes, size_t atLeast)
 {
     // One more zero byte: a recorded text ends there.
-    blocks_.emplace_back(std::max(bytes.size(), atLeast) + 1, 0);
+    blocks.emplace_back(std::max(bytes.size(), atLeast) + 1, 0);
     if (!bytes.empty())
-        std::memcpy(blocks_.back().data(), bytes.data(), bytes.size());
-    return blocks_.back().data();
+        std::memcpy(blocks.back().data(), bytes.data(), bytes.size());
+    return blocks.back().data();
 }
 
 void* RecordedStructures::copyAt(const std::vector<recordFormat::Bytes>& bytes, size_t index,
@@ -74,16 +74,16 @@ CallArguments RecordedStructures::callArguments(const recordFormat::Record& call
     const bool hasPtr = call.ptr != 0;
     CallArguments arguments;
     arguments.value = static_cast<VstIntPtr>(call.value);
-    cells_[0] = cells_[1] = nullptr;
+    cells[0] = cells[1] = nullptr;
     switch (carriedOut(function, call.opcode))
     {
     case Carried::chunkOut:
     case Carried::rectangle:
-        arguments.ptr = &cells_[1];
+        arguments.ptr = &cells[1];
         return arguments;
     case Carried::arrangementsAt:
-        arguments.value = reinterpret_cast<VstIntPtr>(&cells_[0]);
-        arguments.ptr = &cells_[1];
+        arguments.value = reinterpret_cast<VstIntPtr>(&cells[0]);
+        arguments.ptr = &cells[1];
         return arguments;
     default:
         break;
@@ -140,8 +140,8 @@ CallArguments RecordedStructures::returnArguments(const recordFormat::Record& ca
     case Carried::chunkOut:
     case Carried::rectangle:
         // Without recorded bytes the callee stored no pointer.
-        cells_[1] = recorded ? copyAt(ret.bytes, 0, std::max(kBytesRead, sizeof(ERect))) : nullptr;
-        arguments.ptr = hasPtr ? &cells_[1] : nullptr;
+        cells[1] = recorded ? copyAt(ret.bytes, 0, std::max(kBytesRead, sizeof(ERect))) : nullptr;
+        arguments.ptr = hasPtr ? &cells[1] : nullptr;
         break;
     case Carried::pinProperties:
         if (hasPtr)
@@ -153,11 +153,11 @@ CallArguments RecordedStructures::returnArguments(const recordFormat::Record& ca
         break;
     case Carried::arrangementsAt:
         for (size_t i = 0; i < 2; ++i)
-            cells_[i] = i < ret.bytes.size() && !ret.bytes[i].empty()
-                            ? copyAt(ret.bytes, i, kArrangementBytes)
-                            : nullptr;
-        arguments.value = arguments.value != 0 ? reinterpret_cast<VstIntPtr>(&cells_[0]) : 0;
-        arguments.ptr = hasPtr ? &cells_[1] : nullptr;
+            cells[i] = i < ret.bytes.size() && !ret.bytes[i].empty()
+                           ? copyAt(ret.bytes, i, kArrangementBytes)
+                           : nullptr;
+        arguments.value = arguments.value != 0 ? reinterpret_cast<VstIntPtr>(&cells[0]) : 0;
+        arguments.ptr = hasPtr ? &cells[1] : nullptr;
         break;
     default:
         break;

@@ -30,7 +30,7 @@ public:
                                   const recordFormat::Record& ret);
 
     // The pointers the callee stored in the cells of callArguments (effGetChunk's chunk first).
-    void* storedChunk() const { return cells_[1]; }
+    void* storedChunk() const { return cells[1]; }
 
     static constexpr size_t kScratchBytes = 1 << 16;
 
@@ -39,7 +39,7 @@ private:
     void* copyAt(const std::vector<recordFormat::Bytes>& bytes, size_t index, size_t atLeast = 0);
     void* events(const recordFormat::Record& call);
 
-    std::deque<std::vector<uint8_t>> blocks_;
-    void* cells_[2] = {nullptr, nullptr};
+    std::deque<std::vector<uint8_t>> blocks;
+    void* cells[2] = {nullptr, nullptr};
 };
 } // namespace host

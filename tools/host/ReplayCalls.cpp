@@ -69,8 +69,8 @@ std::string ReplayCaller::dispatch(const HostCall& call)
     const CallArguments arguments = structures.callArguments(in);
     void* const ptr = arguments.ptr;
     const VstIntPtr result =
-        effect_->dispatcher(effect_, opcode, in.index, arguments.value, ptr, in.opt);
-    closed_ = opcode == effClose;
+        effect->dispatcher(effect, opcode, in.index, arguments.value, ptr, in.opt);
+    wasClosed = opcode == effClose;
     if (call.ret == nullptr)
         return {};
     const recordFormat::Record& out = *call.ret;
@@ -111,8 +111,8 @@ std::string ReplayCaller::process(const HostCall& call)
         return "the recorded call is incomplete";
     // The plug-in indexes as many channels as it has, whatever the recording gave it: the ones
     // past the recorded are silent. A null ends each list, for a plug-in that has none.
-    const int wantedInputs = std::max(numInputs, channelCount(effect_->numInputs));
-    const int wantedOutputs = std::max(numOutputs, channelCount(effect_->numOutputs));
+    const int wantedInputs = std::max(numInputs, channelCount(effect->numInputs));
+    const int wantedOutputs = std::max(numOutputs, channelCount(effect->numOutputs));
     const auto blockSamples = static_cast<uint64_t>(wantedInputs + wantedOutputs) *
                               static_cast<uint64_t>(std::max(frames, 0));
     if (blockSamples > recordFormat::kMaxBlockSamples)
@@ -149,27 +149,26 @@ std::string ReplayCaller::process(const HostCall& call)
     }
     inputs.push_back(nullptr);
     outputs.push_back(nullptr);
-    ++blocks_;
-    if (in.function == fnProcessDoubleReplacing && effect_->processDoubleReplacing != nullptr)
-        effect_->processDoubleReplacing(effect_, reinterpret_cast<double**>(inputs.data()),
-                                        reinterpret_cast<double**>(outputs.data()), frames);
-    else if (in.function == fnProcessReplacing && effect_->processReplacing != nullptr)
-        effect_->processReplacing(effect_, reinterpret_cast<float**>(inputs.data()),
-                                  reinterpret_cast<float**>(outputs.data()), frames);
-    else if (in.function == fnProcess && effect_->process != nullptr)
-        effect_->process(effect_, reinterpret_cast<float**>(inputs.data()),
-                         reinterpret_cast<float**>(outputs.data()), frames);
+    ++blocks;
+    if (in.function == fnProcessDoubleReplacing && effect->processDoubleReplacing != nullptr)
+        effect->processDoubleReplacing(effect, reinterpret_cast<double**>(inputs.data()),
+                                       reinterpret_cast<double**>(outputs.data()), frames);
+    else if (in.function == fnProcessReplacing && effect->processReplacing != nullptr)
+        effect->processReplacing(effect, reinterpret_cast<float**>(inputs.data()),
+                                 reinterpret_cast<float**>(outputs.data()), frames);
+    else if (in.function == fnProcess && effect->process != nullptr)
+        effect->process(effect, reinterpret_cast<float**>(inputs.data()),
+                        reinterpret_cast<float**>(outputs.data()), frames);
     else
         return "the plug-in has no " + callName(in.function, 0);
-    if (audio_ != nullptr)
+    if (audio != nullptr)
         for (int c = 0; c < numOutputs; ++c)
             for (int32_t i = 0; i < frames; ++i)
             {
                 void* channel = outputs[static_cast<size_t>(c)];
                 const float sample = isDouble ? static_cast<float>(static_cast<double*>(channel)[i])
                                               : static_cast<float*>(channel)[i];
-                audioWritten_ =
-                    std::fwrite(&sample, sizeof sample, 1, audio_) == 1 && audioWritten_;
+                wroteAudio = std::fwrite(&sample, sizeof sample, 1, audio) == 1 && wroteAudio;
             }
     return call.ret == nullptr ? std::string()
                                : compareOutputs(call, outputs.data(), channelBytes, sampleBytes);
@@ -180,15 +179,15 @@ std::string ReplayCaller::compareOutputs(const HostCall& call, void* const* outp
 {
     const recordFormat::Record& out = *call.ret;
     const int numOutputs = call.call->opcode;
-    const std::string where = "block " + std::to_string(blocks_) + " channel ";
-    const size_t recorded = fullOutputs_ ? out.bytes.size() : out.numbers.size();
+    const std::string where = "block " + std::to_string(blocks) + " channel ";
+    const size_t recorded = fullOutputs ? out.bytes.size() : out.numbers.size();
     if (recorded != static_cast<size_t>(numOutputs))
         return "expected " + std::to_string(recorded) + " output channels, got " +
                std::to_string(numOutputs);
     for (size_t c = 0; c < recorded; ++c)
     {
         const auto* got = static_cast<const uint8_t*>(outputs[c]);
-        if (!fullOutputs_)
+        if (!fullOutputs)
         {
             const uint64_t hash = recordFormat::outputHash(got, channelBytes);
             if (hash != out.numbers[c])
@@ -235,10 +234,10 @@ std::string ReplayCaller::parameter(const HostCall& call)
     const recordFormat::Record& in = *call.call;
     if (in.function == fnSetParameter)
     {
-        effect_->setParameter(effect_, in.index, in.opt);
+        effect->setParameter(effect, in.index, in.opt);
         return {};
     }
-    const float value = effect_->getParameter(effect_, in.index);
+    const float value = effect->getParameter(effect, in.index);
     if (call.ret == nullptr)
         return {};
     if (std::memcmp(&value, &call.ret->floatResult, sizeof value) != 0)
