@@ -1,15 +1,10 @@
 // The recording file, shared by the module that writes it and oplexa-host that reads it: a CBOR
-// sequence (RFC 8742). The first item is the header array
-//   ["OPLEXA-REC", version, plug-in path, instance, start time "YYYYMMDD-HHMMSS", fullOutputs,
-//    ticks, ns, ticks per second]
-// and every item after it a record [payload byte string, XXH32 of the payload]. Payloads:
-//   call   [0, thread, role, function, opcode, index, value, opt, ptr, mxcsr, beginTicks, data]
-//   return [1, thread, role, function, opcode, result, endTicks, data]
-//   gap    [2, dropped records]
-//   end    [3]
-// Times are time-stamp counter ticks (record/TickClock.h); the header's three numbers turn them
-// into monotonic nanoseconds. data is an array of byte strings (and, for process returns, output
-// hashes); what it holds for each call is listed in README.md, "Record and replay".
+// sequence (RFC 8742). The first item is the header array, and every item after it a record
+// [payload byte string, XXH32 of the payload] whose payload is a call, a return, a gap marker
+// (records dropped) or the end marker; record/RecordLayout.h names the fields of each.
+// Times are time-stamp counter ticks (record/TickClock.h); the header's clock fields turn them
+// into monotonic nanoseconds. What each call's data holds is listed in README.md, "Record and
+// replay".
 #pragma once
 
 #include <cstddef>
