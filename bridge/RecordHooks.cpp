@@ -6,16 +6,16 @@ void opcodeCall(Session& session, VstFunctionIndex function, int32_t opcode, int
                 VstIntPtr value, void* ptr, float opt) noexcept
 {
     Recorder& recorder = session.recorder;
-    capture::opcodeCall(recorder.ring(), recorder.thread(false), function, opcode, index, value,
-                        ptr, opt);
+    recordCapture::opcodeCall(recorder.ring(), recorder.thread(false), function, opcode, index,
+                              value, ptr, opt);
 }
 
 void opcodeReturn(Session& session, VstFunctionIndex function, int32_t opcode, VstIntPtr value,
                   void* ptr, VstIntPtr result) noexcept
 {
     Recorder& recorder = session.recorder;
-    capture::opcodeReturn(recorder.ring(), recorder.thread(false), function, opcode, value, ptr,
-                          result);
+    recordCapture::opcodeReturn(recorder.ring(), recorder.thread(false), function, opcode, value,
+                                ptr, result);
 }
 
 void processCall(Session& session, const AEffect& hosted, VstFunctionIndex function,
@@ -23,16 +23,16 @@ void processCall(Session& session, const AEffect& hosted, VstFunctionIndex funct
                  size_t sampleBytes) noexcept
 {
     Recorder& recorder = session.recorder;
-    capture::processCall(recorder.ring(), recorder.thread(true), function, inputs, outputs, frames,
-                         hosted.numInputs, hosted.numOutputs, sampleBytes);
+    recordCapture::processCall(recorder.ring(), recorder.thread(true), function, inputs, outputs,
+                               frames, hosted.numInputs, hosted.numOutputs, sampleBytes);
 }
 
 void processReturn(Session& session, const AEffect& hosted, VstFunctionIndex function,
                    void* const* outputs, int32_t frames, size_t sampleBytes) noexcept
 {
     Recorder& recorder = session.recorder;
-    capture::processReturn(recorder.ring(), recorder.thread(true), function, outputs, frames,
-                           hosted.numOutputs, sampleBytes);
+    recordCapture::processReturn(recorder.ring(), recorder.thread(true), function, outputs, frames,
+                                 hosted.numOutputs, sampleBytes);
 }
 
 void parameter(Session& session, VstFunctionIndex function, bool isReturn, int32_t index,
@@ -40,8 +40,10 @@ void parameter(Session& session, VstFunctionIndex function, bool isReturn, int32
 {
     Recorder& recorder = session.recorder;
     if (isReturn)
-        capture::parameterReturn(recorder.ring(), recorder.thread(false), function, index, value);
+        recordCapture::parameterReturn(recorder.ring(), recorder.thread(false), function, index,
+                                       value);
     else
-        capture::parameterCall(recorder.ring(), recorder.thread(false), function, index, value);
+        recordCapture::parameterCall(recorder.ring(), recorder.thread(false), function, index,
+                                     value);
 }
 } // namespace recordHooks

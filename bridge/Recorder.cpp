@@ -3,8 +3,9 @@
 #include "bridge/PathText.h"
 #include "bridge/Platform.h"
 #include "bridge/Session.h"
-#include "record/RecordFormat.h"
 #include "logger/ThreadSlots.h"
+#include "record/RecordFormat.h"
+#include "record/RecordHeader.h"
 #include "record/TickClock.h"
 
 #include <cerrno>
@@ -63,13 +64,13 @@ Recorder::~Recorder()
 uint32_t Recorder::threadNumber() noexcept
 {
     constexpr auto relaxed = std::memory_order_relaxed;
-    const uint32_t recording = generation_.load(relaxed);
+    const uint32_t recording = generation.load(relaxed);
     ThreadNumbers* numbers = threadNumbers.mine();
     if (numbers == nullptr)
     {
-        uint32_t crowd = crowdThread_.load(relaxed);
-        if (const uint32_t fresh = crowd == 0 ? nextThread_.fetch_add(1, relaxed) + 1 : 0;
-            fresh != 0 && crowdThread_.compare_exchange_strong(crowd, fresh, relaxed))
+        uint32_t crowd = crowdThread.load(relaxed);
+        if (const uint32_t fresh = crowd == 0 ? nextThread.fetch_add(1, relaxed) + 1 : 0;
+            fresh != 0 && crowdThread.compare_exchange_strong(crowd, fresh, relaxed))
             crowd = fresh;
         return crowd;
     }
@@ -77,23 +78,24 @@ uint32_t Recorder::threadNumber() noexcept
         if (slot.recording == recording)
             return slot.number;
     ThreadNumber& slot = numbers->slots[numbers->next++ % kThreadSlots];
-    slot = {recording, nextThread_.fetch_add(1, relaxed) + 1};
+    slot = {recording, nextThread.fetch_add(1, relaxed) + 1};
     return slot.number;
 }
 
-capture::Thread Recorder::thread(bool processing) noexcept
+recordCapture::Thread Recorder::thread(bool processing) noexcept
 {
     const uint32_t number = threadNumber();
     uint32_t none = 0;
-    if (firstThread_.load(std::memory_order_relaxed) == 0)
-        firstThread_.compare_exchange_strong(none, number, std::memory_order_relaxed);
+    if (firstThread.load(std::memory_order_relaxed) == 0)
+        firstThread.compare_exchange_strong(none, number, std::memory_order_relaxed);
     none = 0;
-    if (processing && audioThread_.load(std::memory_order_relaxed) == 0)
-        audioThread_.compare_exchange_strong(none, number, std::memory_order_relaxed);
-    if (number == audioThread_.load(std::memory_order_relaxed))
-        return {number, recfmt::kRoleAudio};
-    return {number, number == firstThread_.load(std::memory_order_relaxed) ? recfmt::kRoleMain
-                                                                           : recfmt::kRoleOther};
+    if (processing && audioThread.load(std::memory_order_relaxed) == 0)
+        audioThread.compare_exchange_strong(none, number, std::memory_order_relaxed);
+    if (number == audioThread.load(std::memory_order_relaxed))
+        return {number, recordFormat::kRoleAudio};
+    return {number, number == firstThread.load(std::memory_order_relaxed)
+                        ? recordFormat::kRoleMain
+                        : recordFormat::kRoleOther};
 }
 
 bool Recorder::openFile(const std::string& folder, const std::string& pluginPath)
@@ -103,17 +105,17 @@ bool Recorder::openFile(const std::string& folder, const std::string& pluginPath
     std::tm local{};
     localtime_r(&now, &local);
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    startTime_ = stamp;
+    startTime = stamp;
     const std::string stem =
-        folder + "/" + baseName(pluginPath) + "#" + std::to_string(instance_) + "-" + stamp;
+        folder + "/" + baseName(pluginPath) + "#" + std::to_string(instance) + "-" + stamp;
     for (int attempt = 1; attempt < 1000; ++attempt)
     {
-        const std::string path =
-            stem + (attempt == 1 ? "" : "-" + std::to_string(attempt)) + recfmt::kFileExtension;
-        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd_ >= 0)
+        const std::string path = stem + (attempt == 1 ? "" : "-" + std::to_string(attempt)) +
+                                 recordFormat::kFileExtension;
+        file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (file >= 0)
         {
-            logger_->log(("Recording to " + pathText::printable(path)).toRawUTF8());
+            logger->log(("Recording to " + pathText::printable(path)).toRawUTF8());
             return true;
         }
         if (errno != EEXIST)
@@ -123,55 +125,43 @@ bool Recorder::openFile(const std::string& folder, const std::string& pluginPath
     return false;
 }
 
-void Recorder::start(OXLogger& logger, const std::string& folder, const std::string& pluginPath,
-                     int instance, bool fullOutputs)
+void Recorder::start(OXLogger& log, const std::string& folder, const std::string& pluginPath,
+                     int instanceNumber, bool fullOutputs)
 {
     stop(false);
-    instance_ = instance;
-    logger_ = &logger;
-    failed_ = false;
-    crashed_ = false;
+    instance = instanceNumber;
+    logger = &log;
+    failed = false;
+    crashed = false;
     if (!openFile(folder, pluginPath))
         return;
-    if (ring_ == nullptr)
-        ring_ = std::make_unique<RecordRing>(kRingBytes);
-    ring_->reset();
-    fullOutputs_ = fullOutputs;
-    droppedReported_ = 0;
-    nextThread_ = 0;
-    crowdThread_ = 0;
-    firstThread_ = 0;
-    audioThread_ = 0;
-    generation_ = recordingsStarted.fetch_add(1) + 1;
+    if (recordRing == nullptr)
+        recordRing = std::make_unique<RecordRing>(kRingBytes);
+    recordRing->reset();
+    keepsFullOutputs = fullOutputs;
+    droppedReported = 0;
+    nextThread = 0;
+    crowdThread = 0;
+    firstThread = 0;
+    audioThread = 0;
+    generation = recordingsStarted.fetch_add(1) + 1;
 
     uint8_t header[4096];
-    recfmt::Writer writer(header, sizeof header);
-    writer.array(9);
-    writer.text(recfmt::kMagic, std::strlen(recfmt::kMagic));
-    writer.uint(recfmt::kVersion);
-    // A CBOR text must be UTF-8: a path that is not goes in as its bytes.
-    if (pathText::isValidUtf8(pluginPath))
-        writer.text(pluginPath.data(), pluginPath.size());
-    else
-        writer.bytes(pluginPath.data(), pluginPath.size());
-    writer.uint(static_cast<uint64_t>(instance_));
-    writer.text(startTime_.data(), startTime_.size());
-    writer.boolean(fullOutputs);
-    const tickclock::Calibration clock = tickclock::calibrate();
-    writer.uint(clock.ticks);
-    writer.uint(clock.ns);
-    writer.uint(clock.ticksPerSecond);
-    if (!writer.ok() || !writeAll(header, writer.size()))
+    const size_t headerBytes = recordFormat::encodeHeader(
+        {pluginPath, pathText::isValidUtf8(pluginPath), static_cast<uint64_t>(instance), startTime,
+         fullOutputs, tickClock::calibrate()},
+        header, sizeof header);
+    if (headerBytes == 0 || !writeAll(header, headerBytes))
     {
-        fail(writer.ok() ? std::strerror(errno) : "the plug-in's path is too long");
+        fail(headerBytes != 0 ? std::strerror(errno) : "the plug-in's path is too long");
         return;
     }
-    running_ = true;
-    active_ = true;
-    writer_ = std::thread(
+    running = true;
+    active = true;
+    writer = std::thread(
         [this]
         {
-            while (running_.load())
+            while (running.load())
             {
                 pump();
                 std::this_thread::sleep_for(kWriterPause);
@@ -182,62 +172,62 @@ void Recorder::start(OXLogger& logger, const std::string& folder, const std::str
 
 void Recorder::stop(bool properEnd) noexcept
 {
-    active_ = false;
-    running_ = false;
+    active = false;
+    running = false;
     try
     {
-        if (writer_.joinable())
-            writer_.join();
+        if (writer.joinable())
+            writer.join();
     }
     catch (...)
     {
     }
-    if (fd_ < 0)
+    if (file < 0)
         return;
-    if (properEnd && !failed_)
+    if (properEnd && !failed)
     {
-        const uint8_t end[] = {0x81, recfmt::kEnd};
-        writeRecord(end, sizeof end);
+        uint8_t end[8];
+        writeRecord(end, recordFormat::endPayload(end, sizeof end));
     }
-    ::close(fd_);
-    fd_ = -1;
+    ::close(file);
+    file = -1;
 }
 
 size_t Recorder::drainTo(int fd) const noexcept
 {
-    return ring_ != nullptr ? ring_->drainTo(fd) : 0;
+    return recordRing != nullptr ? recordRing->drainTo(fd) : 0;
 }
 
 void Recorder::drainAfterCrash() noexcept
 {
     // The writer thread still runs: let it finish the records it took (each leaves the ring once
     // written) and stop, so that the drain neither repeats a record nor splits one with its own.
-    crashed_.store(true);
-    for (int waited = 0; writing_.load() && waited < kCrashWaitMs; ++waited)
+    crashed.store(true);
+    for (int waited = 0; writing.load() && waited < kCrashWaitMs; ++waited)
     {
         const timespec pause{0, 1000000};
         nanosleep(&pause, nullptr);
     }
-    if (fd_ >= 0)
-        drainTo(fd_);
+    if (file >= 0)
+        drainTo(file);
 }
 
 void Recorder::fail(const char* reason) noexcept
 {
-    active_ = false;
-    failed_ = true;
-    if (logger_ != nullptr)
-        logger_->log((std::string("Recording stopped: ") + reason).c_str());
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
+    active = false;
+    failed = true;
+    if (logger != nullptr)
+        logger->log((std::string("Recording stopped: ") + reason).c_str());
+    if (file >= 0)
+        ::close(file);
+    file = -1;
 }
 
 bool Recorder::writeAll(const uint8_t* data, size_t size) noexcept
 {
     while (size > 0)
     {
-        const ssize_t written = ::write(fd_, data, size);
+        const ssize_t written = ::write(file, data, size);
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
@@ -250,48 +240,50 @@ bool Recorder::writeAll(const uint8_t* data, size_t size) noexcept
 
 void Recorder::writeRecord(const uint8_t* payload, size_t size)
 {
-    if (fd_ < 0)
+    if (file < 0)
         return;
-    if (!fullOutputs_)
-        if (const size_t hashed = recfmt::hashOutputs(payload, size, hashed_, sizeof hashed_))
+    if (!keepsFullOutputs)
+        if (const size_t hashed =
+                recordFormat::hashOutputs(payload, size, hashedRecord, sizeof hashedRecord))
         {
-            payload = hashed_;
+            payload = hashedRecord;
             size = hashed;
         }
-    if (wrappedSize_ < size + recfmt::kWrapOverhead)
+    if (wrappedSize < size + recordFormat::kWrapOverhead)
     {
-        wrappedSize_ = size + recfmt::kWrapOverhead;
-        wrapped_.reset(new uint8_t[wrappedSize_]);
+        wrappedSize = size + recordFormat::kWrapOverhead;
+        wrapped.reset(new uint8_t[wrappedSize]);
     }
-    const size_t bytes = recfmt::wrapRecord(payload, size, wrapped_.get(), wrappedSize_);
-    if (!writeAll(wrapped_.get(), bytes))
+    const size_t bytes = recordFormat::wrapRecord(payload, size, wrapped.get(), wrappedSize);
+    if (!writeAll(wrapped.get(), bytes))
         fail(std::strerror(errno));
 }
 
 void Recorder::pump()
 {
-    writing_.store(true);
-    if (!crashed_.load())
+    writing.store(true);
+    if (!crashed.load())
         pumpRecords();
-    writing_.store(false);
+    writing.store(false);
 }
 
 void Recorder::pumpRecords()
 {
-    ring_->consume([this](const uint8_t* payload, size_t size) { writeRecord(payload, size); });
-    const uint64_t dropped = ring_->dropped();
-    if (dropped == droppedReported_ || fd_ < 0)
+    recordRing->consume([this](const uint8_t* payload, size_t size) { writeRecord(payload, size); },
+                        [this](uint64_t droppedBefore) { markGap(droppedBefore); });
+    markGap(recordRing->dropped());
+}
+
+void Recorder::markGap(uint64_t dropped)
+{
+    if (dropped <= droppedReported || file < 0)
         return;
     uint8_t gap[16];
-    recfmt::Writer writer(gap, sizeof gap);
-    writer.array(2);
-    writer.uint(recfmt::kGap);
-    writer.uint(dropped - droppedReported_);
-    writeRecord(gap, writer.size());
-    logger_->log(("Recording dropped " + std::to_string(dropped - droppedReported_) +
-                  " calls: the recording queue was full")
-                     .c_str());
-    droppedReported_ = dropped;
+    writeRecord(gap, recordFormat::gapPayload(dropped - droppedReported, gap, sizeof gap));
+    logger->log(("Recording dropped " + std::to_string(dropped - droppedReported) +
+                 " calls: the recording queue was full")
+                    .c_str());
+    droppedReported = dropped;
 }
 
 void startRecording(Session& session)

@@ -21,15 +21,15 @@ public:
     Recorder(const Recorder&) = delete;
     Recorder& operator=(const Recorder&) = delete;
 
-    bool on() const noexcept { return active_.load(std::memory_order_relaxed); }
-    bool fullOutputs() const noexcept { return fullOutputs_; }
-    RecordRing& ring() noexcept { return *ring_; }
+    bool on() const noexcept { return active.load(std::memory_order_relaxed); }
+    bool fullOutputs() const noexcept { return keepsFullOutputs; }
+    RecordRing& ring() noexcept { return *recordRing; }
     // The calling thread's number and role; processing marks the audio thread.
-    capture::Thread thread(bool processing) noexcept;
+    recordCapture::Thread thread(bool processing) noexcept;
 
     // Opens a new file in folder and starts the writer; says so, or why not, in the log.
-    void start(OXLogger& logger, const std::string& folder, const std::string& pluginPath,
-               int instance, bool fullOutputs);
+    void start(OXLogger& log, const std::string& folder, const std::string& pluginPath,
+               int instanceNumber, bool fullOutputs);
     // Writes what is left, and the end marker when the session ended properly.
     void stop(bool properEnd) noexcept;
     // For a crash handler: what the writer has not taken yet, raw. Async-signal-safe.
@@ -43,33 +43,35 @@ private:
     void writeRecord(const uint8_t* payload, size_t size);
     void pump();
     void pumpRecords();
+    // A gap marker for the records dropped up to dropped, where none was written yet.
+    void markGap(uint64_t dropped);
     void fail(const char* reason) noexcept;
     uint32_t threadNumber() noexcept;
 
-    std::unique_ptr<RecordRing> ring_;
-    std::atomic<bool> active_{false};
-    std::atomic<bool> running_{false};
+    std::unique_ptr<RecordRing> recordRing;
+    std::atomic<bool> active{false};
+    std::atomic<bool> running{false};
     // Sequentially consistent, the two of them: the writer and a crash each see the other's.
-    std::atomic<bool> writing_{false};
-    std::atomic<bool> crashed_{false};
-    std::atomic<uint32_t> generation_{0};
-    std::atomic<uint32_t> nextThread_{0};
+    std::atomic<bool> writing{false};
+    std::atomic<bool> crashed{false};
+    std::atomic<uint32_t> generation{0};
+    std::atomic<uint32_t> nextThread{0};
     // The one number of the threads that find no place of their own to keep theirs in.
-    std::atomic<uint32_t> crowdThread_{0};
-    std::atomic<uint32_t> firstThread_{0};
-    std::atomic<uint32_t> audioThread_{0};
-    bool fullOutputs_ = false;
-    int instance_ = 1;
-    bool failed_ = false;
-    int fd_ = -1;
-    uint64_t droppedReported_ = 0;
-    OXLogger* logger_ = nullptr;
-    std::string startTime_;
-    std::thread writer_;
-    std::unique_ptr<uint8_t[]> wrapped_;
-    size_t wrappedSize_ = 0;
+    std::atomic<uint32_t> crowdThread{0};
+    std::atomic<uint32_t> firstThread{0};
+    std::atomic<uint32_t> audioThread{0};
+    bool keepsFullOutputs = false;
+    int instance = 1;
+    bool failed = false;
+    int file = -1;
+    uint64_t droppedReported = 0;
+    OXLogger* logger = nullptr;
+    std::string startTime;
+    std::thread writer;
+    std::unique_ptr<uint8_t[]> wrapped;
+    size_t wrappedSize = 0;
     // A process return with its outputs hashed: the fields and at most 64 hashes.
-    uint8_t hashed_[1024];
+    uint8_t hashedRecord[1024];
 };
 
 // From the environment (OPLEXA_RECORD) or the settings (recordFolder); once the plug-in's path is

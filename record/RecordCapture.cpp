@@ -9,6 +9,7 @@
 #include "record/RecordCapture.h"
 
 #include "record/RecordFormat.h"
+#include "record/RecordLayout.h"
 #include "record/TickClock.h"
 #include "vst/OpCodeTable.h"
 #include "vst/VstStructures.h"
@@ -16,10 +17,16 @@
 #include <cstring>
 #include <xmmintrin.h>
 
-namespace capture
+namespace recordCapture
 {
 namespace
 {
+using recordFormat::CallField;
+using recordFormat::fieldCount;
+using recordFormat::place;
+using recordFormat::ProcessCallData;
+using recordFormat::ReturnField;
+
 constexpr size_t kMaxText = 4096;
 constexpr int32_t kMaxEvents = 4096;
 constexpr int32_t kMaxSysex = 1 << 20;
@@ -47,7 +54,7 @@ struct Measure
 
 struct Encode
 {
-    recfmt::Writer& writer;
+    recordFormat::Writer& writer;
     void span(const void* data, size_t size) noexcept { writer.bytes(data, size); }
     void number(uint64_t value) noexcept { writer.uint(value); }
 };
@@ -194,21 +201,22 @@ template <typename Fill> void put(RecordRing& ring, size_t bound, Fill&& fill) n
     RecordRing::Slot slot;
     if (!ring.reserve(bound, slot))
         return;
-    recfmt::UncheckedWriter fields(slot.payload, slot.room);
+    recordFormat::UncheckedWriter fields(slot.payload, slot.room);
     ring.publish(slot, fill(fields));
 }
 
 // Data whose size was measured before may have changed since (a text, an event list): checked.
-template <typename Data> size_t checkedData(recfmt::UncheckedWriter& fields, Data&& data) noexcept
+template <typename Data>
+size_t checkedData(recordFormat::UncheckedWriter& fields, Data&& data) noexcept
 {
-    recfmt::Writer writer(fields.end(), static_cast<size_t>(fields.limit() - fields.end()));
+    recordFormat::Writer writer(fields.end(), static_cast<size_t>(fields.limit() - fields.end()));
     data(writer);
     return writer.ok() ? fields.size() + writer.size() : 0;
 }
 
 // The fields every call and return record starts with.
-void recordHead(recfmt::UncheckedWriter& w, recfmt::RecordKind kind, size_t fields, Thread thread,
-                VstFunctionIndex function, int32_t opcode) noexcept
+void recordHead(recordFormat::UncheckedWriter& w, recordFormat::RecordKind kind, size_t fields,
+                Thread thread, VstFunctionIndex function, int32_t opcode) noexcept
 {
     w.array(fields);
     w.uint(kind);
@@ -218,10 +226,10 @@ void recordHead(recfmt::UncheckedWriter& w, recfmt::RecordKind kind, size_t fiel
     w.integer(opcode);
 }
 
-void callHead(recfmt::UncheckedWriter& w, Thread thread, VstFunctionIndex function, int32_t opcode,
-              int32_t index, VstIntPtr value, const void* ptr, float opt) noexcept
+void callHead(recordFormat::UncheckedWriter& w, Thread thread, VstFunctionIndex function,
+              int32_t opcode, int32_t index, VstIntPtr value, const void* ptr, float opt) noexcept
 {
-    recordHead(w, recfmt::kCall, 12, thread, function, opcode);
+    recordHead(w, recordFormat::kCall, fieldCount<CallField>, thread, function, opcode);
     w.integer(index);
     w.integer(value);
     w.single(opt);
@@ -232,7 +240,7 @@ void callHead(recfmt::UncheckedWriter& w, Thread thread, VstFunctionIndex functi
 // Room for a time read later. A process record reads it after copying its buffers: rdtsc's
 // microcode then runs while their stores drain instead of adding its own 7 ns. A call's time is
 // still taken before the call; a return's end then includes copying its outputs.
-uint8_t* timeToCome(recfmt::UncheckedWriter& w) noexcept
+uint8_t* timeToCome(recordFormat::UncheckedWriter& w) noexcept
 {
     uint8_t* at = w.end();
     w.uint64(0);
@@ -241,7 +249,7 @@ uint8_t* timeToCome(recfmt::UncheckedWriter& w) noexcept
 
 void timeNow(uint8_t* at) noexcept
 {
-    recfmt::UncheckedWriter(at, 9).uint64(tickclock::now());
+    recordFormat::UncheckedWriter(at, 9).uint64(tickClock::now());
 }
 
 } // namespace
@@ -252,13 +260,13 @@ void opcodeCall(RecordRing& ring, Thread thread, VstFunctionIndex function, int3
     Measure measure;
     callData(measure, function, opcode, value, ptr);
     put(ring, kFieldBytes + measure.bytes,
-        [&](recfmt::UncheckedWriter& w)
+        [&](recordFormat::UncheckedWriter& w)
         {
             callHead(w, thread, function, opcode, index, value, ptr, opt);
-            w.uint64(tickclock::now());
+            w.uint64(tickClock::now());
             w.array(measure.items);
             return checkedData(w,
-                               [&](recfmt::Writer& data)
+                               [&](recordFormat::Writer& data)
                                {
                                    Encode encode{data};
                                    callData(encode, function, opcode, value, ptr);
@@ -272,14 +280,14 @@ void opcodeReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, in
     Measure measure;
     returnData(measure, function, opcode, value, ptr, result);
     put(ring, kFieldBytes + measure.bytes,
-        [&](recfmt::UncheckedWriter& w)
+        [&](recordFormat::UncheckedWriter& w)
         {
-            recordHead(w, recfmt::kReturn, 8, thread, function, opcode);
+            recordHead(w, recordFormat::kReturn, fieldCount<ReturnField>, thread, function, opcode);
             w.integer(result);
-            w.uint64(tickclock::now());
+            w.uint64(tickClock::now());
             w.array(measure.items);
             return checkedData(w,
-                               [&](recfmt::Writer& data)
+                               [&](recordFormat::Writer& data)
                                {
                                    Encode encode{data};
                                    returnData(encode, function, opcode, value, ptr, result);
@@ -303,11 +311,13 @@ void processCall(RecordRing& ring, Thread thread, VstFunctionIndex function, voi
     const size_t bound =
         kFieldBytes + static_cast<size_t>(numInputs + outputsIn) * (channelBytes + 9);
     put(ring, bound,
-        [&](recfmt::UncheckedWriter& w)
+        [&](recordFormat::UncheckedWriter& w)
         {
+            // The block in the places of opcode, index and value (kProcessOutputs, kProcessInputs,
+            // kProcessFrames), then the data of ProcessCallData.
             callHead(w, thread, function, numOutputs, numInputs, frames, inputs, 0.0f);
             uint8_t* begin = timeToCome(w);
-            w.array(static_cast<size_t>(3 + numInputs + outputsIn));
+            w.array(place(ProcessCallData::channels) + static_cast<size_t>(numInputs + outputsIn));
             w.uint(inPlace);
             w.uint(static_cast<uint64_t>(numOutputs));
             w.uint64(reinterpret_cast<uintptr_t>(outputs));
@@ -326,9 +336,11 @@ void processReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, v
     numOutputs = outputs == nullptr ? 0 : clampChannels(numOutputs);
     const size_t channelBytes = frames > 0 ? static_cast<size_t>(frames) * sampleBytes : 0;
     put(ring, kFieldBytes + static_cast<size_t>(numOutputs) * (channelBytes + 9),
-        [&](recfmt::UncheckedWriter& w)
+        [&](recordFormat::UncheckedWriter& w)
         {
-            recordHead(w, recfmt::kReturn, 8, thread, function, numOutputs);
+            // The output count in the opcode's place (kProcessReturnOutputs).
+            recordHead(w, recordFormat::kReturn, fieldCount<ReturnField>, thread, function,
+                       numOutputs);
             w.integer(0);
             uint8_t* end = timeToCome(w);
             w.array(static_cast<size_t>(numOutputs));
@@ -343,10 +355,10 @@ void parameterCall(RecordRing& ring, Thread thread, VstFunctionIndex function, i
                    float value) noexcept
 {
     put(ring, kFieldBytes,
-        [&](recfmt::UncheckedWriter& w)
+        [&](recordFormat::UncheckedWriter& w)
         {
             callHead(w, thread, function, 0, index, 0, nullptr, value);
-            w.uint64(tickclock::now());
+            w.uint64(tickClock::now());
             w.array(0);
             return w.size();
         });
@@ -356,13 +368,14 @@ void parameterReturn(RecordRing& ring, Thread thread, VstFunctionIndex function,
                      float result) noexcept
 {
     put(ring, kFieldBytes,
-        [&](recfmt::UncheckedWriter& w)
+        [&](recordFormat::UncheckedWriter& w)
         {
-            recordHead(w, recfmt::kReturn, 8, thread, function, index);
+            // The index in the opcode's place (kParameterReturnIndex).
+            recordHead(w, recordFormat::kReturn, fieldCount<ReturnField>, thread, function, index);
             w.single(result);
-            w.uint64(tickclock::now());
+            w.uint64(tickClock::now());
             w.array(0);
             return w.size();
         });
 }
-} // namespace capture
+} // namespace recordCapture

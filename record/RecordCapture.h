@@ -8,7 +8,7 @@
 #include "vst/OpCodeTable.h"
 #include "vst/VstInterface.h"
 
-namespace capture
+namespace recordCapture
 {
 struct Thread
 {
@@ -31,4 +31,4 @@ void parameterCall(RecordRing& ring, Thread thread, VstFunctionIndex function, i
                    float value) noexcept;
 void parameterReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, int32_t index,
                      float result) noexcept;
-} // namespace capture
+} // namespace recordCapture

@@ -1,14 +1,14 @@
 #include "record/RecordFormat.h"
 
+#include "record/RecordLayout.h"
 #include "vst/OpCodeTable.h"
 
-#include <cbor/encoding.h>
 #include <cstring>
 
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 
-namespace recfmt
+namespace recordFormat
 {
 const char* roleName(uint64_t role) noexcept
 {
@@ -33,17 +33,46 @@ uint64_t outputHash(const void* samples, size_t bytes) noexcept
     return XXH3_64bits(samples, bytes);
 }
 
+size_t wrapHead(size_t size, uint8_t* out, size_t outSize) noexcept
+{
+    Writer writer(out, outSize);
+    writer.array(2);
+    writer.bytesHead(size);
+    return writer.ok() ? writer.size() : 0;
+}
+
+size_t wrapTail(const uint8_t* payload, size_t size, uint8_t* out, size_t outSize) noexcept
+{
+    Writer writer(out, outSize);
+    writer.uint(checksum(payload, size));
+    return writer.ok() ? writer.size() : 0;
+}
+
 size_t wrapRecord(const uint8_t* payload, size_t size, uint8_t* out, size_t outSize) noexcept
 {
-    size_t at = cbor_encode_array_start(2, out, outSize);
-    const size_t head = at == 0 ? 0 : cbor_encode_bytestring_start(size, out + at, outSize - at);
-    if (head == 0 || outSize - at - head < size)
+    const size_t head = wrapHead(size, out, outSize);
+    if (head == 0 || outSize - head < size)
         return 0;
-    at += head;
-    std::memcpy(out + at, payload, size);
-    at += size;
-    const size_t sum = cbor_encode_uint(checksum(payload, size), out + at, outSize - at);
-    return sum == 0 ? 0 : at + sum;
+    std::memcpy(out + head, payload, size);
+    const size_t tail = wrapTail(payload, size, out + head + size, outSize - head - size);
+    return tail == 0 ? 0 : head + size + tail;
+}
+
+size_t gapPayload(uint64_t dropped, uint8_t* out, size_t outSize) noexcept
+{
+    Writer writer(out, outSize);
+    writer.array(fieldCount<GapField>);
+    writer.uint(kGap);
+    writer.uint(dropped);
+    return writer.ok() ? writer.size() : 0;
+}
+
+size_t endPayload(uint8_t* out, size_t outSize) noexcept
+{
+    Writer writer(out, outSize);
+    writer.array(fieldCount<EndField>);
+    writer.uint(kEnd);
+    return writer.ok() ? writer.size() : 0;
 }
 
 bool isProcessFunction(uint64_t function) noexcept
@@ -80,15 +109,16 @@ size_t hashOutputs(const uint8_t* payload, size_t size, uint8_t* out, size_t out
     const uint8_t* end = payload + size;
     uint8_t major = 0;
     uint64_t value = 0;
-    // [1, thread, role, function, opcode, result, endTicks, data]: the seven numbers first.
-    uint64_t fields[7] = {};
-    if (!readHead(at, end, major, value) || major != 4 || value != 8)
+    // A return's numbers first, up to its data.
+    uint64_t fields[place(ReturnField::data)] = {};
+    if (!readHead(at, end, major, value) || major != 4 || value != fieldCount<ReturnField>)
         return 0;
     for (uint64_t& field : fields)
         if (!readHead(at, end, major, field) || major > 1)
             return 0;
-    if (fields[0] != kReturn || !isProcessFunction(fields[3]) || !readHead(at, end, major, value) ||
-        major != 4 || value > 64)
+    if (fields[place(ReturnField::kind)] != kReturn ||
+        !isProcessFunction(fields[place(ReturnField::function)]) ||
+        !readHead(at, end, major, value) || major != 4 || value > 64)
         return 0;
     const auto prefix = static_cast<size_t>(at - payload);
     if (outSize < prefix)
@@ -110,4 +140,4 @@ bool isEditorOpcode(int32_t opcode) noexcept
 {
     return isEditorCall(opcode);
 }
-} // namespace recfmt
+} // namespace recordFormat

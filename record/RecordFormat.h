@@ -1,21 +1,16 @@
 // The recording file, shared by the module that writes it and oplexa-host that reads it: a CBOR
-// sequence (RFC 8742). The first item is the header array
-//   ["OPLEXA-REC", version, plug-in path, instance, start time "YYYYMMDD-HHMMSS", fullOutputs,
-//    ticks, ns, ticks per second]
-// and every item after it a record [payload byte string, XXH32 of the payload]. Payloads:
-//   call   [0, thread, role, function, opcode, index, value, opt, ptr, mxcsr, beginTicks, data]
-//   return [1, thread, role, function, opcode, result, endTicks, data]
-//   gap    [2, dropped records]
-//   end    [3]
-// Times are time-stamp counter ticks (record/TickClock.h); the header's three numbers turn them
-// into monotonic nanoseconds. data is an array of byte strings (and, for process returns, output
-// hashes); what it holds for each call is listed in README.md, "Record and replay".
+// sequence (RFC 8742). The first item is the header array, and every item after it a record
+// [payload byte string, XXH32 of the payload] whose payload is a call, a return, a gap marker
+// (records dropped) or the end marker; record/RecordLayout.h names the fields of each.
+// Times are time-stamp counter ticks (record/TickClock.h); the header's clock fields turn them
+// into monotonic nanoseconds. What each call's data holds is listed in README.md, "Record and
+// replay".
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-namespace recfmt
+namespace recordFormat
 {
 constexpr const char kMagic[] = "OPLEXA-REC";
 // 3: process calls carry the outputs pointer, effEditGetRect returns its rectangle.
@@ -104,6 +99,8 @@ public:
     }
     void array(size_t count) noexcept { head(4, count); }
     void bytes(const void* data, size_t size) noexcept { content(2, data, size); }
+    // A byte string's head alone, for bytes that follow from elsewhere.
+    void bytesHead(size_t size) noexcept { head(2, size); }
     void text(const char* data, size_t size) noexcept { content(3, data, size); }
 
     size_t size() const noexcept { return static_cast<size_t>(at_ - begin_); }
@@ -165,9 +162,17 @@ private:
 using Writer = BasicWriter<true>;
 using UncheckedWriter = BasicWriter<false>;
 
+// The payloads of the gap and end markers; 0 when out is too small.
+size_t gapPayload(uint64_t dropped, uint8_t* out, size_t outSize) noexcept;
+size_t endPayload(uint8_t* out, size_t outSize) noexcept;
+
 // The most a record adds around its payload: array, byte string head and checksum.
 constexpr size_t kWrapOverhead = 16;
-// Writes [payload, XXH32(payload)] to out; 0 when out is too small. Async-signal-safe.
+// The framing of a record, [payload, XXH32(payload)]: what goes before the payload, and after it.
+// Each returns the bytes written to out, 0 when out is too small. Async-signal-safe.
+size_t wrapHead(size_t size, uint8_t* out, size_t outSize) noexcept;
+size_t wrapTail(const uint8_t* payload, size_t size, uint8_t* out, size_t outSize) noexcept;
+// The whole record, its payload copied between them.
 size_t wrapRecord(const uint8_t* payload, size_t size, uint8_t* out, size_t outSize) noexcept;
 uint32_t checksum(const uint8_t* payload, size_t size) noexcept;
 // XXH3 64 of one output channel.
@@ -180,4 +185,4 @@ size_t hashOutputs(const uint8_t* payload, size_t size, uint8_t* out, size_t out
 
 // Editor opcodes: replay skips them, as it has no window to give.
 bool isEditorOpcode(int32_t opcode) noexcept;
-} // namespace recfmt
+} // namespace recordFormat

@@ -1,6 +1,7 @@
 #include "record/RecordReader.h"
 
 #include "record/RecordFormat.h"
+#include "record/RecordLayout.h"
 #include "vst/OpCodeTable.h"
 #include "vst/VstStructures.h"
 
@@ -9,7 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace recfmt
+namespace recordFormat
 {
 bool Bytes::operator==(const Bytes& other) const
 {
@@ -185,20 +186,20 @@ void readData(Cursor& in, Record& record)
 
 uint64_t blockSamples(const Record& record)
 {
-    return static_cast<uint64_t>(std::max<int64_t>(record.value, 0)) *
-           static_cast<uint64_t>(std::max<int64_t>(int64_t{record.index} + record.opcode, 1));
+    return static_cast<uint64_t>(std::max<int64_t>(record.frames(), 0)) *
+           static_cast<uint64_t>(std::max<int64_t>(int64_t{record.inputs()} + record.outputs(), 1));
 }
 
 void checkProcessCall(const Record& record)
 {
-    const int64_t inputs = record.index;
-    const int64_t outputs = record.opcode;
+    const int64_t inputs = record.inputs();
+    const int64_t outputs = record.outputs();
     if (inputs < 0 || outputs < 0 || inputs > kMaxChannels || outputs > kMaxChannels)
         throw Beyond{"its process call has " + std::to_string(inputs) + " inputs and " +
                      std::to_string(outputs) + " outputs, more than " +
                      std::to_string(kMaxChannels) + " or fewer than none"};
-    if (record.value > kMaxFrames || record.value < INT32_MIN)
-        throw Beyond{"its process call has " + std::to_string(record.value) +
+    if (record.frames() > kMaxFrames || record.frames() < INT32_MIN)
+        throw Beyond{"its process call has " + std::to_string(record.frames()) +
                      " frames, more than " + std::to_string(kMaxFrames)};
     if (const uint64_t samples = blockSamples(record); samples > kMaxBlockSamples)
         throw Beyond{"its process call has " + std::to_string(samples) +
@@ -280,14 +281,15 @@ void readPayload(Cursor& in, Record& record)
     record.kind = static_cast<uint8_t>(std::min<uint64_t>(in.uint(), 255));
     if (record.kind == kGap || record.kind == kEnd)
     {
-        if (fields != (record.kind == kGap ? 2u : 1u))
+        if (fields != (record.kind == kGap ? fieldCount<GapField> : fieldCount<EndField>))
             throw BadField{};
         if (record.kind == kGap)
             record.dropped = in.uint();
         return;
     }
     const bool isCall = record.kind == kCall;
-    if ((!isCall && record.kind != kReturn) || fields != (isCall ? 12u : 8u))
+    if ((!isCall && record.kind != kReturn) ||
+        fields != (isCall ? fieldCount<CallField> : fieldCount<ReturnField>))
         throw BadField{};
     record.thread = static_cast<uint32_t>(in.uint());
     record.role = static_cast<uint8_t>(std::min<uint64_t>(in.uint(), 255));
@@ -333,7 +335,7 @@ void readHeader(Cursor& in, Header& header, Recording& recording)
                             ", this oplexa-host reads versions 1 to " + std::to_string(kVersion);
         return;
     }
-    if (fields != (header.version == 1 ? 6u : 9u))
+    if (fields != (header.version == 1 ? place(kVersion1HeaderEnd) : fieldCount<HeaderField>))
         throw BadField{};
     if (in.peekMajor() == 2) // a path that is not valid UTF-8
     {
@@ -356,7 +358,7 @@ void readHeader(Cursor& in, Header& header, Recording& recording)
 // Ticks to nanoseconds; outputs that a crash wrote before the writer hashed them, hashed.
 void settle(const Header& header, Record& record)
 {
-    record.timeNs = tickclock::toNs(record.timeNs, header.clock);
+    record.timeNs = tickClock::toNs(record.timeNs, header.clock);
     if (record.kind != kReturn || !isProcessFunction(record.function) || header.fullOutputs)
         return;
     for (const Bytes& channel : record.bytes)
@@ -381,9 +383,10 @@ size_t footprint(const Record& record)
 // end was damaged instead.
 bool endsWithEndMarker(const uint8_t* data, size_t size)
 {
-    const uint8_t payload[] = {0x81, kEnd};
+    uint8_t payload[8];
     uint8_t marker[32];
-    const size_t length = wrapRecord(payload, sizeof payload, marker, sizeof marker);
+    const size_t length =
+        wrapRecord(payload, endPayload(payload, sizeof payload), marker, sizeof marker);
     return size >= length && std::memcmp(data + size - length, marker, length) == 0;
 }
 
@@ -505,4 +508,4 @@ bool readRecordingFile(const std::string& path, Recording& recording)
     readRecording(data.data(), data.size(), recording);
     return true;
 }
-} // namespace recfmt
+} // namespace recordFormat

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace recfmt
+namespace recordFormat
 {
 // Bytes where the file holds them, read in place: a record costs no copy of its data.
 class Bytes
@@ -53,6 +53,10 @@ struct Record
     uint8_t role = 0;
     uint8_t function = 0;
     bool resultIsFloat = false;
+    // A process call's block, in the places of its opcode, index and value (RecordLayout.h).
+    int32_t outputs() const { return opcode; }
+    int32_t inputs() const { return index; }
+    int64_t frames() const { return value; }
     // The data array: its byte strings and its numbers, each in order.
     std::vector<Bytes> bytes;
     std::vector<uint64_t> numbers;
@@ -66,7 +70,7 @@ struct Header
     std::string startTime;
     bool fullOutputs = false;
     // Version 1 wrote nanoseconds: no rate, no conversion.
-    tickclock::Calibration clock;
+    tickClock::Calibration clock;
 };
 
 enum class Ending
@@ -93,4 +97,4 @@ struct Recording
 void readRecording(const uint8_t* data, size_t size, Recording& recording);
 // False when the file cannot be read at all; the reason is in recording.problem.
 bool readRecordingFile(const std::string& path, Recording& recording);
-} // namespace recfmt
+} // namespace recordFormat

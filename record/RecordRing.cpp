@@ -2,7 +2,6 @@
 
 #include "record/RecordFormat.h"
 
-#include <cbor/encoding.h>
 #include <cstring>
 #include <unistd.h>
 
@@ -38,19 +37,15 @@ size_t RecordRing::drainTo(int fd) const noexcept
         const Header* header = headerAt(at);
         if (state == kPublished && header->payloadBytes > 0)
         {
-            // The wrapping's head, the payload in place, then its checksum: nothing is copied.
+            // The framing's head, the payload in place, then its checksum: nothing is copied.
             const auto* payload = reinterpret_cast<const uint8_t*>(header + 1);
             const size_t size = header->payloadBytes;
-            // libcbor's encoders only write to the buffer given: safe in a signal handler.
-            const size_t arrayBytes = cbor_encode_array_start(2, wrapped, 32);
-            const size_t stringHeadBytes =
-                cbor_encode_bytestring_start(size, wrapped + arrayBytes, 31);
-            recfmt::Writer sum(wrapped + 32, 32);
-            sum.uint(recfmt::checksum(payload, size));
-            if (write(fd, wrapped, arrayBytes + stringHeadBytes) < 0 ||
-                write(fd, payload, size) < 0 || write(fd, wrapped + 32, sum.size()) < 0)
+            const size_t headBytes = recordFormat::wrapHead(size, wrapped, 32);
+            const size_t tailBytes = recordFormat::wrapTail(payload, size, wrapped + 32, 32);
+            if (write(fd, wrapped, headBytes) < 0 || write(fd, payload, size) < 0 ||
+                write(fd, wrapped + 32, tailBytes) < 0)
                 break;
-            written += arrayBytes + stringHeadBytes + size + sum.size();
+            written += headBytes + size + tailBytes;
         }
         at += header->slotBytes;
     }

@@ -30,8 +30,14 @@ public:
     void publish(const Slot& slot, size_t used) noexcept;
 
     // The consumer: hands every published record in order to take(payload, size) and frees it;
-    // stops at the first record still being written. Returns the number taken.
-    template <typename Take> size_t consume(Take&& take);
+    // stops at the first record still being written. Returns the number taken. Before each it
+    // calls gap(dropped) with the records dropped before that one's room was reserved, so that a
+    // gap is marked where it was, not where the consumer noticed it.
+    template <typename Take, typename Gap> size_t consume(Take&& take, Gap&& gap);
+    template <typename Take> size_t consume(Take&& take)
+    {
+        return consume(take, [](uint64_t) {});
+    }
 
     // Writes every published record not yet consumed, wrapped as in the file, to fd with
     // write(2) only. Async-signal-safe; the ring is left as it was. Returns the bytes written.
@@ -46,7 +52,7 @@ private:
     {
         uint32_t slotBytes;
         uint32_t payloadBytes;
-        uint64_t unused;
+        uint64_t droppedBefore;
     };
     // A slot's state lives apart from the ring, one byte for each 16 bytes of it: payload bytes
     // never land there, so the consumer clears the one byte of each slot it takes and leaves
@@ -138,6 +144,7 @@ inline bool RecordRing::reserve(size_t payloadBytes, Slot& slot) noexcept
     }
     Header* header = headerAt(head);
     header->slotBytes = static_cast<uint32_t>(slotBytes);
+    header->droppedBefore = dropped_.load(std::memory_order_relaxed);
     slot.payload = reinterpret_cast<uint8_t*>(header + 1);
     slot.room = slotBytes - sizeof(Header);
     slot.position = head;
@@ -151,7 +158,7 @@ inline void RecordRing::publish(const Slot& slot, size_t used) noexcept
     stateAt(slot.position).store(kPublished, std::memory_order_release);
 }
 
-template <typename Take> size_t RecordRing::consume(Take&& take)
+template <typename Take, typename Gap> size_t RecordRing::consume(Take&& take, Gap&& gap)
 {
     size_t taken = 0;
     uint64_t tail = tail_.load(std::memory_order_relaxed);
@@ -167,6 +174,7 @@ template <typename Take> size_t RecordRing::consume(Take&& take)
         const uint32_t slotBytes = header->slotBytes;
         if (state == kPublished && header->payloadBytes > 0)
         {
+            gap(header->droppedBefore);
             take(reinterpret_cast<const uint8_t*>(header + 1), size_t{header->payloadBytes});
             ++taken;
         }

@@ -2,7 +2,7 @@
 
 #include <ctime>
 
-namespace tickclock
+namespace tickClock
 {
 namespace
 {
@@ -36,4 +36,4 @@ Calibration calibrate() noexcept
     at.ticksPerSecond = rate;
     return at;
 }
-} // namespace tickclock
+} // namespace tickClock

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <x86intrin.h>
 
-namespace tickclock
+namespace tickClock
 {
 inline uint64_t now() noexcept
 {
@@ -33,4 +33,4 @@ inline uint64_t toNs(uint64_t ticks, const Calibration& at) noexcept
     return static_cast<uint64_t>(static_cast<__int128>(at.ns) +
                                  elapsed * 1000000000 / static_cast<__int128>(at.ticksPerSecond));
 }
-} // namespace tickclock
+} // namespace tickClock

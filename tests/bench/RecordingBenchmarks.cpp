@@ -17,7 +17,7 @@ namespace
 {
 constexpr int kFrames = 64;
 constexpr int kChannels = 2;
-constexpr capture::Thread kAudioThread{1, 1};
+constexpr recordCapture::Thread kAudioThread{1, 1};
 
 struct StereoBlock
 {
@@ -102,15 +102,15 @@ void recordProcessReplacing(benchmark::State& state)
             {
                 uint32_t sum = 0;
                 ring.consume([&](const uint8_t* payload, size_t size)
-                             { sum += recfmt::checksum(payload, size); });
+                             { sum += recordFormat::checksum(payload, size); });
                 return sum;
             });
         for (auto _ : state)
         {
-            capture::processCall(ring, kAudioThread, fnProcessReplacing, block.inputs,
-                                 block.outputs, kFrames, kChannels, kChannels, sizeof(float));
-            capture::processReturn(ring, kAudioThread, fnProcessReplacing, block.outputs, kFrames,
-                                   kChannels, sizeof(float));
+            recordCapture::processCall(ring, kAudioThread, fnProcessReplacing, block.inputs,
+                                       block.outputs, kFrames, kChannels, kChannels, sizeof(float));
+            recordCapture::processReturn(ring, kAudioThread, fnProcessReplacing, block.outputs,
+                                         kFrames, kChannels, sizeof(float));
             benchmark::ClobberMemory();
             writer.called(state);
         }
@@ -130,7 +130,8 @@ template <bool kOutputs> void handOverBuffers(benchmark::State& state)
     const size_t batchesInArea = area.size() / kBatchBytes;
     const auto batchAt = [&](int batch)
     { return area.data() + static_cast<size_t>(batch) % batchesInArea * kBatchBytes; };
-    BatchTaker reader([&](int batch) { return recfmt::checksum(batchAt(batch - 1), kBatchBytes); });
+    BatchTaker reader([&](int batch)
+                      { return recordFormat::checksum(batchAt(batch - 1), kBatchBytes); });
     for (auto _ : state)
     {
         uint8_t* slot = batchAt(reader.batch()) + static_cast<size_t>(reader.call()) * kBlockBytes;
@@ -162,21 +163,21 @@ void printRecordingFileSize(std::ostream& out)
     uint8_t hashed[1024];
     for (int i = 0; i < kBlocks; ++i)
     {
-        capture::processCall(ring, kAudioThread, fnProcessReplacing, block.inputs, block.outputs,
-                             kFrames, kChannels, kChannels, sizeof(float));
-        capture::processReturn(ring, kAudioThread, fnProcessReplacing, block.outputs, kFrames,
-                               kChannels, sizeof(float));
+        recordCapture::processCall(ring, kAudioThread, fnProcessReplacing, block.inputs,
+                                   block.outputs, kFrames, kChannels, kChannels, sizeof(float));
+        recordCapture::processReturn(ring, kAudioThread, fnProcessReplacing, block.outputs, kFrames,
+                                     kChannels, sizeof(float));
         ring.consume(
             [&](const uint8_t* payload, size_t size)
             {
                 // As the writer thread does: outputs hashed before the record is written.
                 if (const size_t shorter =
-                        recfmt::hashOutputs(payload, size, hashed, sizeof hashed))
+                        recordFormat::hashOutputs(payload, size, hashed, sizeof hashed))
                 {
                     payload = hashed;
                     size = shorter;
                 }
-                bytes += recfmt::wrapRecord(payload, size, wrapped.data(), wrapped.size());
+                bytes += recordFormat::wrapRecord(payload, size, wrapped.data(), wrapped.size());
             });
     }
     out << "recording file, one minute of stereo 48 kHz in 64-frame blocks with output hashes: "

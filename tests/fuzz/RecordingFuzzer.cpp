@@ -69,8 +69,8 @@ std::vector<uint8_t> withChecksums(const uint8_t* data, size_t size)
             const uint8_t info = data[content] & 31;
             content += 1 + (info >= 24 && info <= 27 ? size_t{1} << (info - 24) : 0);
             uint8_t encoded[9];
-            recfmt::Writer writer(encoded, sizeof encoded);
-            writer.uint(recfmt::checksum(data + content, payload - content));
+            recordFormat::Writer writer(encoded, sizeof encoded);
+            writer.uint(recordFormat::checksum(data + content, payload - content));
             out.insert(out.end(), encoded, encoded + writer.size());
             at = sum;
             continue;
@@ -86,8 +86,8 @@ std::vector<uint8_t> withChecksums(const uint8_t* data, size_t size)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::vector<uint8_t> fixed = withChecksums(data, size);
-    recfmt::Recording recording;
-    recfmt::readRecording(fixed.data(), fixed.size(), recording);
+    recordFormat::Recording recording;
+    recordFormat::readRecording(fixed.data(), fixed.size(), recording);
     host::ReplayScript script;
     host::buildScript(recording, script);
     static FILE* const nowhere = std::fopen("/dev/null", "w");

@@ -85,9 +85,16 @@ CASES = {
     "negative-2e63": call(DISPATCHER, 1, value=Raw(b"\x3b" + b"\xff" * 8)),
 }
 
+# The header of each format version (1 had no clock: its times are nanoseconds); 3 is the current.
+start = ["OPLEXA-REC", 3, "probe.so", 1, "20261207-000000", False]
+clock = [0, 0, 1000000000]
+VERSIONS = {version: start[:1] + [version] + start[2:] + ([] if version == 1 else clock)
+            for version in (0, 1, 2, 3, 4)}
+CASES.update({f"version-{v}": call(SET_PARAMETER) for v in VERSIONS if v != 3})
+
 folder = sys.argv[1]
-header = item(["OPLEXA-REC", 3, "probe.so", 1, "20261207-000000", False, 0, 0, 1000000000])
 for name, records in CASES.items():
+    version = int(name[8:]) if name.startswith("version-") else 3
     with open(f"{folder}/{name}.oplexarec", "wb") as out:
-        out.write(header + records + record([3]))
+        out.write(item(VERSIONS[version]) + records + record([3]))
     print(name)

@@ -27,7 +27,8 @@ struct Wrapping
 {
     void operator()(const uint8_t* payload, size_t size)
     {
-        const size_t bytes = recfmt::wrapRecord(payload, size, scratch.data(), scratch.size());
+        const size_t bytes =
+            recordFormat::wrapRecord(payload, size, scratch.data(), scratch.size());
         records.insert(records.end(), scratch.begin(), scratch.begin() + static_cast<long>(bytes));
     }
     std::vector<uint8_t> scratch;
@@ -35,13 +36,13 @@ struct Wrapping
 };
 
 // A header and the end marker around wrapped records make a file the reader takes.
-recfmt::Recording readBack(const std::vector<uint8_t>& records)
+recordFormat::Recording readBack(const std::vector<uint8_t>& records)
 {
     std::vector<uint8_t> file(64);
-    recfmt::Writer header(file.data(), file.size());
+    recordFormat::Writer header(file.data(), file.size());
     header.array(9);
     header.text("OPLEXA-REC", 10);
-    header.uint(recfmt::kVersion);
+    header.uint(recordFormat::kVersion);
     header.text("x.so", 4);
     header.uint(1);
     header.text("t", 1);
@@ -50,11 +51,11 @@ recfmt::Recording readBack(const std::vector<uint8_t>& records)
         header.uint(0);
     file.resize(header.size());
     file.insert(file.end(), records.begin(), records.end());
-    const uint8_t end[] = {0x81, recfmt::kEnd};
+    const uint8_t end[] = {0x81, recordFormat::kEnd};
     uint8_t wrapped[32];
-    file.insert(file.end(), wrapped, wrapped + recfmt::wrapRecord(end, 2, wrapped, 32));
-    recfmt::Recording recording;
-    recfmt::readRecording(file.data(), file.size(), recording);
+    file.insert(file.end(), wrapped, wrapped + recordFormat::wrapRecord(end, 2, wrapped, 32));
+    recordFormat::Recording recording;
+    recordFormat::readRecording(file.data(), file.size(), recording);
     return recording;
 }
 
@@ -155,26 +156,27 @@ TEST(RecordRing, ProducersAndAConsumerAtOnceLoseNothingUncountedAndKeepEachThrea
                 ring.consume(take);
             ring.consume(take);
         });
-    runTogether(kProducers,
-                [&ring, &running](int producer)
-                {
-                    const auto t = static_cast<uint32_t>(producer) + 1;
-                    // Records of many sizes, so that slots start anywhere in earlier ones.
-                    char text[128];
-                    for (int i = 0; i < kCallsEach; ++i)
-                    {
-                        std::memset(text, 'a', sizeof text);
-                        text[i % 100] = '\0';
-                        capture::opcodeCall(ring, {t, 2}, fnDispatcher, effCanDo, i, 0, text, 0.0f);
-                    }
-                    --running;
-                });
+    runTogether(
+        kProducers,
+        [&ring, &running](int producer)
+        {
+            const auto t = static_cast<uint32_t>(producer) + 1;
+            // Records of many sizes, so that slots start anywhere in earlier ones.
+            char text[128];
+            for (int i = 0; i < kCallsEach; ++i)
+            {
+                std::memset(text, 'a', sizeof text);
+                text[i % 100] = '\0';
+                recordCapture::opcodeCall(ring, {t, 2}, fnDispatcher, effCanDo, i, 0, text, 0.0f);
+            }
+            --running;
+        });
     consumer.join();
 
-    const recfmt::Recording recording = readBack(take.records);
-    ASSERT_EQ(recording.ending, recfmt::Ending::complete) << recording.problem;
+    const recordFormat::Recording recording = readBack(take.records);
+    ASSERT_EQ(recording.ending, recordFormat::Ending::complete) << recording.problem;
     std::map<uint32_t, int> last;
-    for (const recfmt::Record& record : recording.records)
+    for (const recordFormat::Record& record : recording.records)
     {
         ASSERT_EQ(record.bytes.size(), 1u);
         EXPECT_EQ(record.bytes[0].size(), static_cast<size_t>(record.index % 100));
@@ -189,7 +191,7 @@ TEST(RecordRing, ADrainWritesWhatTheWriterHasNotTakenAsRecords)
 {
     RecordRing ring(size_t{1} << 16);
     for (int i = 0; i < 10; ++i)
-        capture::parameterCall(ring, {1, 0}, fnSetParameter, i, 0.25f);
+        recordCapture::parameterCall(ring, {1, 0}, fnSetParameter, i, 0.25f);
     std::FILE* file = std::tmpfile();
     ASSERT_NE(file, nullptr);
     const size_t written = ring.drainTo(fileno(file));
@@ -198,8 +200,8 @@ TEST(RecordRing, ADrainWritesWhatTheWriterHasNotTakenAsRecords)
     ASSERT_EQ(std::fread(drained.data(), 1, written, file), written);
     std::fclose(file);
 
-    const recfmt::Recording recording = readBack(drained);
-    ASSERT_EQ(recording.ending, recfmt::Ending::complete) << recording.problem;
+    const recordFormat::Recording recording = readBack(drained);
+    ASSERT_EQ(recording.ending, recordFormat::Ending::complete) << recording.problem;
     ASSERT_EQ(recording.records.size(), 10u);
     EXPECT_EQ(recording.records[9].index, 9);
     EXPECT_EQ(ring.consume([](const uint8_t*, size_t) {}), 10u); // the drain took nothing
@@ -233,33 +235,35 @@ TEST(RecordRing, ProcessRecordsOfEveryShapeFitTheirRoomAndReadBackWhole)
         for (size_t c = 0; c < buffers.size(); ++c)
             buffers[c] = shape.nullBuffers ? nullptr : samples.data() + c * 1024;
         RecordRing ring(size_t{1} << 22);
-        capture::processCall(ring, {1, 1}, shape.function, buffers.data(), buffers.data() + 80,
-                             shape.frames, shape.channels, shape.channels, shape.sampleBytes);
-        capture::processReturn(ring, {1, 1}, shape.function, buffers.data() + 80, shape.frames,
-                               shape.channels, shape.sampleBytes);
+        recordCapture::processCall(ring, {1, 1}, shape.function, buffers.data(),
+                                   buffers.data() + 80, shape.frames, shape.channels,
+                                   shape.channels, shape.sampleBytes);
+        recordCapture::processReturn(ring, {1, 1}, shape.function, buffers.data() + 80,
+                                     shape.frames, shape.channels, shape.sampleBytes);
         Wrapping take{std::vector<uint8_t>(size_t{1} << 20), {}};
         ring.consume(take);
-        const recfmt::Recording recording = readBack(take.records);
+        const recordFormat::Recording recording = readBack(take.records);
         const std::string shapeName = std::to_string(shape.function) + "/" +
                                       std::to_string(shape.channels) + "/" +
                                       std::to_string(shape.frames);
-        ASSERT_EQ(recording.ending, recfmt::Ending::complete) << shapeName << recording.problem;
+        ASSERT_EQ(recording.ending, recordFormat::Ending::complete)
+            << shapeName << recording.problem;
         ASSERT_EQ(recording.records.size(), 2u) << shapeName;
         const size_t channels = static_cast<size_t>(std::min(shape.channels, 64));
         const size_t channelBytes = shape.nullBuffers || shape.frames <= 0
                                         ? 0
                                         : static_cast<size_t>(shape.frames) * shape.sampleBytes;
-        const recfmt::Record& call = recording.records[0];
-        const recfmt::Record& back = recording.records[1];
+        const recordFormat::Record& call = recording.records[0];
+        const recordFormat::Record& back = recording.records[1];
         EXPECT_EQ(call.bytes.size(), shape.function == fnProcess ? 2 * channels : channels)
             << shapeName;
-        for (const recfmt::Bytes& channel : call.bytes)
+        for (const recordFormat::Bytes& channel : call.bytes)
             EXPECT_EQ(channel.size(), channelBytes) << shapeName;
         // The reader hashes outputs that come unhashed, as a crash's drain leaves them.
         EXPECT_EQ(back.numbers.size(), channels) << shapeName;
         ASSERT_GT(channels, 0u) << shapeName;
         EXPECT_EQ(back.numbers.back(),
-                  recfmt::outputHash(
+                  recordFormat::outputHash(
                       shape.nullBuffers ? nullptr : samples.data() + (80 + channels - 1) * 1024,
                       channelBytes))
             << shapeName;

@@ -7,28 +7,28 @@
 namespace host
 {
 AudioBuffers::AudioBuffers(int inputs, int outputs, int32_t frames)
-    : frames_(frames), inputChannels_(static_cast<size_t>(inputs)),
-      outputChannels_(static_cast<size_t>(outputs))
+    : frameCount(frames), inputChannels(static_cast<size_t>(inputs)),
+      outputChannels(static_cast<size_t>(outputs))
 {
-    for (auto& channel : inputChannels_)
+    for (auto& channel : inputChannels)
         channel.assign(static_cast<size_t>(frames), 0.0f);
-    for (auto& channel : outputChannels_)
+    for (auto& channel : outputChannels)
         channel.assign(static_cast<size_t>(frames), 0.0f);
-    for (auto& channel : inputChannels_)
-        inputPointers_.push_back(channel.data());
-    for (auto& channel : outputChannels_)
-        outputPointers_.push_back(channel.data());
+    for (auto& channel : inputChannels)
+        inputPointers.push_back(channel.data());
+    for (auto& channel : outputChannels)
+        outputPointers.push_back(channel.data());
     // Plug-ins without inputs or outputs still get a valid array to index.
-    inputPointers_.push_back(nullptr);
-    outputPointers_.push_back(nullptr);
+    inputPointers.push_back(nullptr);
+    outputPointers.push_back(nullptr);
 }
 
 void AudioBuffers::prepare(int64_t firstFrame, double sampleRate, int variant)
 {
-    for (size_t c = 0; c < inputChannels_.size(); ++c)
-        fillTestSignal(inputChannels_[c].data(), frames_, static_cast<int>(c), firstFrame,
+    for (size_t c = 0; c < inputChannels.size(); ++c)
+        fillTestSignal(inputChannels[c].data(), frameCount, static_cast<int>(c), firstFrame,
                        sampleRate, variant);
-    for (auto& channel : outputChannels_)
+    for (auto& channel : outputChannels)
         std::fill(channel.begin(), channel.end(), 0.0f);
 }
 
@@ -42,12 +42,12 @@ bool AudioBuffers::writeChannels(const std::vector<std::vector<float>>& channels
 
 bool AudioBuffers::writeOutputs(FILE* file) const
 {
-    return writeChannels(outputChannels_, file);
+    return writeChannels(outputChannels, file);
 }
 
 void AudioBuffers::hashOutputs()
 {
-    for (const auto& channel : outputChannels_)
-        outputHash_ = fnv1a(channel.data(), channel.size() * sizeof(float), outputHash_);
+    for (const auto& channel : outputChannels)
+        outputHashSoFar = fnv1a(channel.data(), channel.size() * sizeof(float), outputHashSoFar);
 }
 } // namespace host

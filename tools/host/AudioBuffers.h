@@ -17,23 +17,23 @@ public:
     // Next block of the test signal into the inputs; outputs cleared, because process adds.
     void prepare(int64_t firstFrame, double sampleRate, int variant = 0);
 
-    float** inputs() { return inputPointers_.data(); }
-    float** outputs() { return outputPointers_.data(); }
-    int32_t frames() const { return frames_; }
+    float** inputs() { return inputPointers.data(); }
+    float** outputs() { return outputPointers.data(); }
+    int32_t frames() const { return frameCount; }
 
     bool writeOutputs(FILE* file) const;
     // FNV-1a over the output bytes so far, for the report.
-    uint64_t outputHash() const { return outputHash_; }
+    uint64_t outputHash() const { return outputHashSoFar; }
     void hashOutputs();
 
 private:
     static bool writeChannels(const std::vector<std::vector<float>>& channels, FILE* file);
 
-    int32_t frames_;
-    std::vector<std::vector<float>> inputChannels_;
-    std::vector<std::vector<float>> outputChannels_;
-    std::vector<float*> inputPointers_;
-    std::vector<float*> outputPointers_;
-    uint64_t outputHash_ = kFnvOffset;
+    int32_t frameCount;
+    std::vector<std::vector<float>> inputChannels;
+    std::vector<std::vector<float>> outputChannels;
+    std::vector<float*> inputPointers;
+    std::vector<float*> outputPointers;
+    uint64_t outputHashSoFar = kFnvOffset;
 };
 } // namespace host

@@ -29,19 +29,19 @@ void sleepMs(int ms)
 } // namespace
 
 BackgroundAudio::BackgroundAudio(AEffect* effect)
-    : plugin_(effect),
-      buffers_(channels(effect->numInputs), channels(effect->numOutputs), hostState().blockSize),
-      thread_([this] { run(); })
+    : plugin(effect),
+      buffers(channels(effect->numInputs), channels(effect->numOutputs), hostState().blockSize),
+      thread([this] { run(); })
 {
 }
 
 void BackgroundAudio::run()
 {
-    while (!stop_.load())
+    while (!stopping.load())
     {
-        inside_.store(true);
-        plugin_.process(buffers_.inputs(), buffers_.outputs(), buffers_.frames());
-        inside_.store(false);
+        inside.store(true);
+        plugin.process(buffers.inputs(), buffers.outputs(), buffers.frames());
+        inside.store(false);
         // As an audio thread waits for the next period.
         sleepMs(1);
     }
@@ -49,19 +49,19 @@ void BackgroundAudio::run()
 
 void BackgroundAudio::waitUntilInside() const
 {
-    while (!inside_.load())
+    while (!inside.load())
         std::this_thread::yield();
 }
 
 void BackgroundAudio::stop()
 {
-    stop_.store(true);
-    if (thread_.joinable())
-        thread_.join();
+    stopping.store(true);
+    if (thread.joinable())
+        thread.join();
 }
 
 DelayedEntryCall::DelayedEntryCall(VstPluginMainProc entry, int delayMs)
-    : thread_(
+    : thread(
           [entry, delayMs]
           {
               sleepMs(delayMs);

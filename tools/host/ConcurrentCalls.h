@@ -28,11 +28,11 @@ public:
 private:
     void run();
 
-    PluginCaller plugin_;
-    AudioBuffers buffers_;
-    std::atomic<bool> inside_{false};
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
+    PluginCaller plugin;
+    AudioBuffers buffers;
+    std::atomic<bool> inside{false};
+    std::atomic<bool> stopping{false};
+    std::thread thread;
 };
 
 // Calls the entry point on its own thread after delayMs and logs what came back how fast.
@@ -40,12 +40,12 @@ class DelayedEntryCall
 {
 public:
     DelayedEntryCall(VstPluginMainProc entry, int delayMs);
-    ~DelayedEntryCall() { thread_.join(); }
+    ~DelayedEntryCall() { thread.join(); }
     DelayedEntryCall(const DelayedEntryCall&) = delete;
     DelayedEntryCall& operator=(const DelayedEntryCall&) = delete;
 
 private:
-    std::thread thread_;
+    std::thread thread;
 };
 
 // Forks; the child calls exit(0) at once, the parent waits for it at most 10 s. kExitOk when the

@@ -10,20 +10,20 @@ bool HostLog::open(const std::string& path)
 {
     if (path.empty())
         return true;
-    file_ = std::fopen(path.c_str(), "w");
-    ownsFile_ = file_ != nullptr;
-    return ownsFile_;
+    file = std::fopen(path.c_str(), "w");
+    ownsFile = file != nullptr;
+    return ownsFile;
 }
 
 HostLog::~HostLog()
 {
-    if (ownsFile_)
-        std::fclose(file_);
+    if (ownsFile)
+        std::fclose(file);
 }
 
 void HostLog::line(const char* format, ...)
 {
-    if (quiet_)
+    if (quiet)
         return;
     va_list args;
     va_start(args, format);
@@ -51,10 +51,10 @@ void HostLog::write(const char* format, va_list args)
         length = static_cast<int>(sizeof(buffer) - 2);
     buffer[length++] = '\n';
     // One write per line, so lines from several threads never interleave.
-    if (file_ != nullptr)
+    if (file != nullptr)
     {
-        std::fwrite(buffer, 1, static_cast<size_t>(length), file_);
-        std::fflush(file_);
+        std::fwrite(buffer, 1, static_cast<size_t>(length), file);
+        std::fflush(file);
     }
     else
     {

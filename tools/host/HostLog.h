@@ -12,7 +12,7 @@ class HostLog
 public:
     // An empty path logs to standard error, apart from the hosted module's standard output.
     bool open(const std::string& path);
-    void setQuiet(bool quiet) { quiet_ = quiet; }
+    void setQuiet(bool on) { quiet = on; }
     ~HostLog();
 
     // Call lines; dropped when quiet.
@@ -23,9 +23,9 @@ public:
 private:
     void write(const char* format, va_list args);
 
-    FILE* file_ = nullptr;
-    bool ownsFile_ = false;
-    bool quiet_ = false;
+    FILE* file = nullptr;
+    bool ownsFile = false;
+    bool quiet = false;
 };
 
 HostLog& hostLog();

@@ -27,20 +27,20 @@ public:
     {
         if (path.empty())
             return true;
-        file_ = std::fopen(path.c_str(), "wb");
-        return file_ != nullptr;
+        file = std::fopen(path.c_str(), "wb");
+        return file != nullptr;
     }
     bool close()
     {
-        const bool ok = file_ == nullptr || std::fclose(file_) == 0;
-        file_ = nullptr;
+        const bool ok = file == nullptr || std::fclose(file) == 0;
+        file = nullptr;
         return ok;
     }
     ~OutputFile() { close(); }
-    FILE* get() const { return file_; }
+    FILE* get() const { return file; }
 
 private:
-    FILE* file_ = nullptr;
+    FILE* file = nullptr;
 };
 
 // VmRSS and Threads from /proc/self/status.

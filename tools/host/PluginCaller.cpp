@@ -11,7 +11,7 @@ namespace host
 {
 void PluginCaller::requireOpen(const char* what) const
 {
-    if (closed_)
+    if (closed)
     {
         hostLog().problem("internal error: %s after Close", what);
         std::abort();
@@ -41,17 +41,17 @@ VstIntPtr PluginCaller::dispatchQuietly(int32_t opcode, int32_t index, VstIntPtr
                                         float opt)
 {
     requireOpen("dispatcher");
-    if (effect_->dispatcher == nullptr)
+    if (effect->dispatcher == nullptr)
         return 0;
-    return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
+    return effect->dispatcher(effect, opcode, index, value, ptr, opt);
 }
 
 float PluginCaller::getParameter(int32_t index)
 {
     requireOpen("getParameter");
-    if (effect_->getParameter == nullptr)
+    if (effect->getParameter == nullptr)
         return 0.0f;
-    const float value = effect_->getParameter(effect_, index);
+    const float value = effect->getParameter(effect, index);
     hostLog().line("getParameter(index=%d) -> %g", index, static_cast<double>(value));
     return value;
 }
@@ -59,10 +59,10 @@ float PluginCaller::getParameter(int32_t index)
 void PluginCaller::setParameter(int32_t index, float value)
 {
     requireOpen("setParameter");
-    if (effect_->setParameter != nullptr)
+    if (effect->setParameter != nullptr)
     {
         hostLog().line("setParameter(index=%d, value=%g)", index, static_cast<double>(value));
-        effect_->setParameter(effect_, index, value);
+        effect->setParameter(effect, index, value);
     }
 }
 
@@ -70,16 +70,16 @@ void PluginCaller::process(float** inputs, float** outputs, int32_t frames)
 {
     requireOpen("process");
     RealtimeScope realtime;
-    if (canReplace() && effect_->processReplacing != nullptr)
-        effect_->processReplacing(effect_, inputs, outputs, frames);
-    else if (effect_->process != nullptr)
-        effect_->process(effect_, inputs, outputs, frames);
+    if (canReplace() && effect->processReplacing != nullptr)
+        effect->processReplacing(effect, inputs, outputs, frames);
+    else if (effect->process != nullptr)
+        effect->process(effect, inputs, outputs, frames);
 }
 
 VstIntPtr PluginCaller::close()
 {
     const VstIntPtr result = dispatch(effClose);
-    closed_ = true;
+    closed = true;
     hostState().effect.store(nullptr);
     return result;
 }

@@ -9,7 +9,7 @@ namespace host
 class PluginCaller
 {
 public:
-    explicit PluginCaller(AEffect* effect) : effect_(effect) {}
+    explicit PluginCaller(AEffect* called) : effect(called) {}
 
     VstIntPtr dispatch(int32_t opcode, int32_t index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                        float opt = 0.0f);
@@ -24,13 +24,13 @@ public:
     // Close, then never again a call.
     VstIntPtr close();
 
-    AEffect& record() const { return *effect_; }
-    bool canReplace() const { return (effect_->flags & effFlagsCanReplacing) != 0; }
+    AEffect& record() const { return *effect; }
+    bool canReplace() const { return (effect->flags & effFlagsCanReplacing) != 0; }
 
 private:
     void requireOpen(const char* what) const;
 
-    AEffect* effect_;
-    bool closed_ = false;
+    AEffect* effect;
+    bool closed = false;
 };
 } // namespace host

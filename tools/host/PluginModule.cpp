@@ -8,11 +8,11 @@ bool PluginModule::load(const std::string& path)
 {
     unload();
     dlerror();
-    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle_ == nullptr)
+    handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr)
     {
         const char* reason = dlerror();
-        error_ = reason != nullptr ? reason : "unknown dlopen failure";
+        errorText = reason != nullptr ? reason : "unknown dlopen failure";
         return false;
     }
     return true;
@@ -20,24 +20,24 @@ bool PluginModule::load(const std::string& path)
 
 VstPluginMainProc PluginModule::findEntryPoint()
 {
-    if (handle_ == nullptr)
+    if (handle == nullptr)
         return nullptr;
     for (const char* name : {"VSTPluginMain", "main", "main_macho"})
     {
-        if (void* symbol = dlsym(handle_, name))
+        if (void* symbol = dlsym(handle, name))
         {
-            entryName_ = name;
+            entryPointName = name;
             return reinterpret_cast<VstPluginMainProc>(symbol);
         }
     }
-    entryName_ = nullptr;
+    entryPointName = nullptr;
     return nullptr;
 }
 
 void PluginModule::unload()
 {
-    if (handle_ != nullptr)
-        dlclose(handle_);
-    handle_ = nullptr;
+    if (handle != nullptr)
+        dlclose(handle);
+    handle = nullptr;
 }
 } // namespace host

@@ -21,15 +21,15 @@ public:
     VstPluginMainProc findEntryPoint();
     void unload();
     // Forgets the handle without dlclose, for modules that cannot be unloaded safely.
-    void release() { handle_ = nullptr; }
+    void release() { handle = nullptr; }
 
-    bool isLoaded() const { return handle_ != nullptr; }
-    const std::string& error() const { return error_; }
-    const char* entryName() const { return entryName_; }
+    bool isLoaded() const { return handle != nullptr; }
+    const std::string& error() const { return errorText; }
+    const char* entryName() const { return entryPointName; }
 
 private:
-    void* handle_ = nullptr;
-    std::string error_;
-    const char* entryName_ = nullptr;
+    void* handle = nullptr;
+    std::string errorText;
+    const char* entryPointName = nullptr;
 };
 } // namespace host

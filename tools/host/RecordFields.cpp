@@ -33,31 +33,31 @@ void writeFields(SessionReport& file, const AEffect& record, const char* when)
 
 bool RecordFields::open(const std::string& path)
 {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    return file_.open(path);
+    const std::lock_guard<std::mutex> lock(mutex);
+    return file.open(path);
 }
 
 bool RecordFields::close()
 {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    return file_.close();
+    const std::lock_guard<std::mutex> lock(mutex);
+    return file.close();
 }
 
 void RecordFields::write(const AEffect& record, const char* when)
 {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    writeFields(file_, record, when);
+    const std::lock_guard<std::mutex> lock(mutex);
+    writeFields(file, record, when);
 }
 
 void RecordFields::ioChanged(const AEffect* record)
 {
-    const std::lock_guard<std::mutex> lock(mutex_);
+    const std::lock_guard<std::mutex> lock(mutex);
     char when[64];
-    std::snprintf(when, sizeof when, "ioChanged %d", ++ioChanges_);
+    std::snprintf(when, sizeof when, "ioChanged %d", ++ioChanges);
     if (record == nullptr)
-        file_.line("%s: before the entry point returned", when);
+        file.line("%s: before the entry point returned", when);
     else
-        writeFields(file_, *record, when);
+        writeFields(file, *record, when);
 }
 
 RecordFields& recordFields()

@@ -25,9 +25,9 @@ public:
     void ioChanged(const AEffect* record);
 
 private:
-    std::mutex mutex_;
-    SessionReport file_;
-    int ioChanges_ = 0;
+    std::mutex mutex;
+    SessionReport file;
+    int ioChanges = 0;
 };
 
 RecordFields& recordFields();

@@ -6,8 +6,9 @@
 #include "tools/host/RecordPrint.h"
 
 #include "logger/CallFormat.h"
-#include "record/RecordFormat.h"
 #include "logger/StructureDecoder.h"
+#include "record/RecordFormat.h"
+#include "record/RecordLayout.h"
 #include "tools/host/HostLog.h"
 #include "tools/host/RecordedStructures.h"
 
@@ -20,24 +21,26 @@ namespace host
 {
 namespace
 {
-using recfmt::Record;
+using recordFormat::Record;
+constexpr size_t kOutputsPointer =
+    recordFormat::place(recordFormat::ProcessCallData::outputsPointer);
 
 class PrintedLines final : public detail::DetailLines
 {
 public:
-    PrintedLines(FILE* out, std::string prefix) : out_(out), prefix_(std::move(prefix)) {}
+    PrintedLines(FILE* to, std::string linePrefix) : out(to), prefix(std::move(linePrefix)) {}
 
     // A line begun with the prefix, for the caller to add its message to.
     void begin(LineBuffer& line, const char* before = "") const noexcept
     {
         line.appendText(before);
-        line.appendText(prefix_.c_str());
+        line.appendText(prefix.c_str());
         line.markMessageStart();
     }
     void finish(LineBuffer& line) const noexcept
     {
         const size_t length = line.finishLine();
-        std::fwrite(line.c_str(), 1, length, out_);
+        std::fwrite(line.c_str(), 1, length, out);
     }
     void write(const char* message) noexcept override
     {
@@ -48,8 +51,8 @@ public:
     }
 
 private:
-    FILE* out_;
-    std::string prefix_;
+    FILE* out;
+    std::string prefix;
 };
 
 const char* prefixOf(VstFunctionIndex function)
@@ -70,14 +73,14 @@ void* recordedPointer(uint64_t value)
 class Printer
 {
 public:
-    Printer(FILE* out, const recfmt::Recording& recording) : out_(out)
+    Printer(FILE* to, const recordFormat::Recording& recording) : out(to)
     {
         const std::string& path = recording.header.pluginPath;
-        name_ = path.substr(path.find_last_of('/') + 1);
+        name = path.substr(path.find_last_of('/') + 1);
         if (recording.header.instance > 1)
-            name_ += "#" + std::to_string(recording.header.instance);
+            name += "#" + std::to_string(recording.header.instance);
         if (!recording.records.empty())
-            firstNs_ = recording.records.front().timeNs;
+            firstNs = recording.records.front().timeNs;
     }
 
     void call(const Record& record);
@@ -87,22 +90,22 @@ private:
     PrintedLines lines(const Record& record) const;
     void showMxcsr(PrintedLines& lines, const Record& record);
 
-    FILE* out_;
-    std::string name_;
-    uint64_t firstNs_ = 0;
-    size_t ordinal_ = 0;
+    FILE* out;
+    std::string name;
+    uint64_t firstNs = 0;
+    size_t ordinal = 0;
     // The calls each thread is inside: a return rebuilds what it needs on its own.
-    std::map<uint32_t, std::vector<const Record*>> open_;
-    std::map<uint32_t, uint32_t> mxcsr_;
+    std::map<uint32_t, std::vector<const Record*>> open;
+    std::map<uint32_t, uint32_t> mxcsr;
 };
 
 PrintedLines Printer::lines(const Record& record) const
 {
-    const uint64_t ns = record.timeNs >= firstNs_ ? record.timeNs - firstNs_ : 0;
+    const uint64_t ns = record.timeNs >= firstNs ? record.timeNs - firstNs : 0;
     char prefix[96];
     std::snprintf(prefix, sizeof prefix, "%" PRIu64 ".%09" PRIu64 " (t%u %s) ", ns / 1000000000,
-                  ns % 1000000000, record.thread, recfmt::roleName(record.role));
-    return PrintedLines(out_, prefix + name_ + ":");
+                  ns % 1000000000, record.thread, recordFormat::roleName(record.role));
+    return PrintedLines(out, prefix + name + ":");
 }
 
 // The log does not show a thread's floating-point mode; the printout does where its controls
@@ -110,10 +113,10 @@ PrintedLines Printer::lines(const Record& record) const
 void Printer::showMxcsr(PrintedLines& lines, const Record& record)
 {
     constexpr uint32_t kControls = ~0x3Fu;
-    const auto known = mxcsr_.find(record.thread);
-    if (known != mxcsr_.end() && (known->second & kControls) == (record.mxcsr & kControls))
+    const auto known = mxcsr.find(record.thread);
+    if (known != mxcsr.end() && (known->second & kControls) == (record.mxcsr & kControls))
         return;
-    mxcsr_[record.thread] = record.mxcsr;
+    mxcsr[record.thread] = record.mxcsr;
     LineBuffer line;
     line.append("  mxcsr: %04X%s%s", record.mxcsr, record.mxcsr & 0x8000 ? " flush-to-zero" : "",
                 record.mxcsr & 0x0040 ? " denormals-are-zero" : "");
@@ -123,7 +126,7 @@ void Printer::showMxcsr(PrintedLines& lines, const Record& record)
 void Printer::call(const Record& record)
 {
     PrintedLines printed = lines(record);
-    const std::string number = "#" + std::to_string(++ordinal_) + " ";
+    const std::string number = "#" + std::to_string(++ordinal) + " ";
     RecordedStructures structures;
     const auto function = static_cast<VstFunctionIndex>(record.function);
     LineBuffer line;
@@ -152,19 +155,21 @@ void Printer::call(const Record& record)
         formatGetParameterLine(line, record.index, true);
     else
         formatProcessLine(line, function, recordedPointer(record.ptr),
-                          recordedPointer(record.numbers.size() > 2 ? record.numbers[2] : 0),
-                          static_cast<long>(record.value), true);
+                          recordedPointer(record.numbers.size() > kOutputsPointer
+                                              ? record.numbers[kOutputsPointer]
+                                              : 0),
+                          static_cast<long>(record.frames()), true);
     printed.finish(line);
     if (decoded)
         decodeCall(printed, function, record.opcode, static_cast<long>(arguments.value),
                    arguments.ptr);
     showMxcsr(printed, record);
-    open_[record.thread].push_back(&record);
+    open[record.thread].push_back(&record);
 }
 
 void Printer::ret(const Record& record)
 {
-    std::vector<const Record*>& stack = open_[record.thread];
+    std::vector<const Record*>& stack = open[record.thread];
     if (stack.empty())
         return;
     const Record& call = *stack.back();
@@ -179,13 +184,13 @@ void Printer::ret(const Record& record)
         printed.finish(line);
         return;
     }
-    if (recfmt::isProcessFunction(static_cast<uint64_t>(function)))
+    if (recordFormat::isProcessFunction(static_cast<uint64_t>(function)))
     {
         // Not in the log: what the recording keeps of the outputs.
         line.append("  outputs:");
         for (uint64_t hash : record.numbers)
             line.append(" xxh3 %016" PRIx64, hash);
-        for (const recfmt::Bytes& channel : record.bytes)
+        for (const recordFormat::Bytes& channel : record.bytes)
             line.append(" %zu bytes", channel.size());
         printed.write(line.c_str());
         return;
@@ -209,16 +214,16 @@ void Printer::ret(const Record& record)
 }
 } // namespace
 
-void printRecords(const recfmt::Recording& recording, FILE* out)
+void printRecords(const recordFormat::Recording& recording, FILE* out)
 {
     Printer printer(out, recording);
     for (const Record& record : recording.records)
     {
-        if (record.kind == recfmt::kCall)
+        if (record.kind == recordFormat::kCall)
             printer.call(record);
-        else if (record.kind == recfmt::kReturn)
+        else if (record.kind == recordFormat::kReturn)
             printer.ret(record);
-        else if (record.kind == recfmt::kGap)
+        else if (record.kind == recordFormat::kGap)
             std::fprintf(out, "gap: %" PRIu64 " records dropped: the recording queue was full\n",
                          record.dropped);
     }
@@ -226,26 +231,27 @@ void printRecords(const recfmt::Recording& recording, FILE* out)
 
 HostExitCode printRecording(const HostOptions& options)
 {
-    recfmt::Recording recording;
-    if (!recfmt::readRecordingFile(options.printPath, recording))
+    recordFormat::Recording recording;
+    if (!recordFormat::readRecordingFile(options.printPath, recording))
     {
         hostLog().problem("print: %s", recording.problem.c_str());
         return kExitUnreadable;
     }
-    const recfmt::Header& header = recording.header;
+    const recordFormat::Header& header = recording.header;
     std::printf("recording of %s, instance %" PRIu64 ", started %s, format version %" PRIu64
                 ", outputs %s\n",
                 header.pluginPath.c_str(), header.instance, header.startTime.c_str(),
                 header.version, header.fullOutputs ? "in full" : "as hashes");
     printRecords(recording, stdout);
-    if (recording.ending == recfmt::Ending::complete)
+    if (recording.ending == recordFormat::Ending::complete)
     {
         std::printf("end of the recording\n");
         return kExitOk;
     }
     hostLog().problem("print: record %zu %s: %s", recording.stopRecord,
-                      recording.ending == recfmt::Ending::damaged ? "is unreadable" : "is missing",
+                      recording.ending == recordFormat::Ending::damaged ? "is unreadable"
+                                                                        : "is missing",
                       recording.problem.c_str());
-    return recording.ending == recfmt::Ending::damaged ? kExitUnreadable : kExitEndsEarly;
+    return recording.ending == recordFormat::Ending::damaged ? kExitUnreadable : kExitEndsEarly;
 }
 } // namespace host

@@ -10,5 +10,5 @@ namespace host
 {
 HostExitCode printRecording(const HostOptions& options);
 // The records' lines, as far as they were read.
-void printRecords(const recfmt::Recording& recording, FILE* out);
+void printRecords(const recordFormat::Recording& recording, FILE* out);
 } // namespace host

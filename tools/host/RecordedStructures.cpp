@@ -17,24 +17,24 @@ constexpr size_t kArrangementBytes =
     offsetof(VstSpeakerArrangement, speakers) + detail::kMaxShown * sizeof(VstSpeakerProperties);
 } // namespace
 
-void* RecordedStructures::copy(const recfmt::Bytes& bytes, size_t atLeast)
+void* RecordedStructures::copy(const recordFormat::Bytes& bytes, size_t atLeast)
 {
     // One more zero byte: a recorded text ends there.
-    blocks_.emplace_back(std::max(bytes.size(), atLeast) + 1, 0);
+    blocks.emplace_back(std::max(bytes.size(), atLeast) + 1, 0);
     if (!bytes.empty())
-        std::memcpy(blocks_.back().data(), bytes.data(), bytes.size());
-    return blocks_.back().data();
+        std::memcpy(blocks.back().data(), bytes.data(), bytes.size());
+    return blocks.back().data();
 }
 
-void* RecordedStructures::copyAt(const std::vector<recfmt::Bytes>& bytes, size_t index,
+void* RecordedStructures::copyAt(const std::vector<recordFormat::Bytes>& bytes, size_t index,
                                  size_t atLeast)
 {
-    return copy(index < bytes.size() ? bytes[index] : recfmt::Bytes(), atLeast);
+    return copy(index < bytes.size() ? bytes[index] : recordFormat::Bytes(), atLeast);
 }
 
 // Each event's bytes, a SysEx event's dump after it; the list points at the copies and has the
 // recorded count where that was negative.
-void* RecordedStructures::events(const recfmt::Record& call)
+void* RecordedStructures::events(const recordFormat::Record& call)
 {
     std::vector<void*> list;
     for (size_t i = 0; i < call.bytes.size(); ++i)
@@ -49,8 +49,8 @@ void* RecordedStructures::events(const recfmt::Record& call)
         {
             // The recorded pointer is never handed on, even where no dump follows.
             auto* sysex = reinterpret_cast<VstMidiSysexEvent*>(event);
-            const recfmt::Bytes dump =
-                i + 1 < call.bytes.size() ? call.bytes[++i] : recfmt::Bytes();
+            const recordFormat::Bytes dump =
+                i + 1 < call.bytes.size() ? call.bytes[++i] : recordFormat::Bytes();
             const size_t claimed = sysex->dumpBytes > 0 ? static_cast<size_t>(sysex->dumpBytes) : 0;
             if (sysex->dump != nullptr)
                 sysex->dump = static_cast<const uint8_t*>(
@@ -68,22 +68,22 @@ void* RecordedStructures::events(const recfmt::Record& call)
     return copy(head);
 }
 
-CallArguments RecordedStructures::callArguments(const recfmt::Record& call)
+CallArguments RecordedStructures::callArguments(const recordFormat::Record& call)
 {
     const auto function = static_cast<VstFunctionIndex>(call.function);
     const bool hasPtr = call.ptr != 0;
     CallArguments arguments;
     arguments.value = static_cast<VstIntPtr>(call.value);
-    cells_[0] = cells_[1] = nullptr;
+    cells[0] = cells[1] = nullptr;
     switch (carriedOut(function, call.opcode))
     {
     case Carried::chunkOut:
     case Carried::rectangle:
-        arguments.ptr = &cells_[1];
+        arguments.ptr = &cells[1];
         return arguments;
     case Carried::arrangementsAt:
-        arguments.value = reinterpret_cast<VstIntPtr>(&cells_[0]);
-        arguments.ptr = &cells_[1];
+        arguments.value = reinterpret_cast<VstIntPtr>(&cells[0]);
+        arguments.ptr = &cells[1];
         return arguments;
     default:
         break;
@@ -117,8 +117,8 @@ CallArguments RecordedStructures::callArguments(const recfmt::Record& call)
     return arguments;
 }
 
-CallArguments RecordedStructures::returnArguments(const recfmt::Record& call,
-                                                  const recfmt::Record& ret)
+CallArguments RecordedStructures::returnArguments(const recordFormat::Record& call,
+                                                  const recordFormat::Record& ret)
 {
     const auto function = static_cast<VstFunctionIndex>(call.function);
     CallArguments arguments;
@@ -140,8 +140,8 @@ CallArguments RecordedStructures::returnArguments(const recfmt::Record& call,
     case Carried::chunkOut:
     case Carried::rectangle:
         // Without recorded bytes the callee stored no pointer.
-        cells_[1] = recorded ? copyAt(ret.bytes, 0, std::max(kBytesRead, sizeof(ERect))) : nullptr;
-        arguments.ptr = hasPtr ? &cells_[1] : nullptr;
+        cells[1] = recorded ? copyAt(ret.bytes, 0, std::max(kBytesRead, sizeof(ERect))) : nullptr;
+        arguments.ptr = hasPtr ? &cells[1] : nullptr;
         break;
     case Carried::pinProperties:
         if (hasPtr)
@@ -153,11 +153,11 @@ CallArguments RecordedStructures::returnArguments(const recfmt::Record& call,
         break;
     case Carried::arrangementsAt:
         for (size_t i = 0; i < 2; ++i)
-            cells_[i] = i < ret.bytes.size() && !ret.bytes[i].empty()
-                            ? copyAt(ret.bytes, i, kArrangementBytes)
-                            : nullptr;
-        arguments.value = arguments.value != 0 ? reinterpret_cast<VstIntPtr>(&cells_[0]) : 0;
-        arguments.ptr = hasPtr ? &cells_[1] : nullptr;
+            cells[i] = i < ret.bytes.size() && !ret.bytes[i].empty()
+                           ? copyAt(ret.bytes, i, kArrangementBytes)
+                           : nullptr;
+        arguments.value = arguments.value != 0 ? reinterpret_cast<VstIntPtr>(&cells[0]) : 0;
+        arguments.ptr = hasPtr ? &cells[1] : nullptr;
         break;
     default:
         break;

@@ -24,21 +24,22 @@ class RecordedStructures
 public:
     // The call's value and ptr with what it carried in. A ptr the callee fills points at room
     // of its own: a zeroed scratch block, or the cells that get calls store their pointers in.
-    CallArguments callArguments(const recfmt::Record& call);
+    CallArguments callArguments(const recordFormat::Record& call);
     // What the caller found after the call: value, ptr and result pointing at what it carried out.
-    CallArguments returnArguments(const recfmt::Record& call, const recfmt::Record& ret);
+    CallArguments returnArguments(const recordFormat::Record& call,
+                                  const recordFormat::Record& ret);
 
     // The pointers the callee stored in the cells of callArguments (effGetChunk's chunk first).
-    void* storedChunk() const { return cells_[1]; }
+    void* storedChunk() const { return cells[1]; }
 
     static constexpr size_t kScratchBytes = 1 << 16;
 
 private:
-    void* copy(const recfmt::Bytes& bytes, size_t atLeast = 0);
-    void* copyAt(const std::vector<recfmt::Bytes>& bytes, size_t index, size_t atLeast = 0);
-    void* events(const recfmt::Record& call);
+    void* copy(const recordFormat::Bytes& bytes, size_t atLeast = 0);
+    void* copyAt(const std::vector<recordFormat::Bytes>& bytes, size_t index, size_t atLeast = 0);
+    void* events(const recordFormat::Record& call);
 
-    std::deque<std::vector<uint8_t>> blocks_;
-    void* cells_[2] = {nullptr, nullptr};
+    std::deque<std::vector<uint8_t>> blocks;
+    void* cells[2] = {nullptr, nullptr};
 };
 } // namespace host

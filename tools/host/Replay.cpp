@@ -26,11 +26,11 @@ namespace
 class TurnTaking
 {
 public:
-    TurnTaking(ReplayScript& script, ReplayCaller& caller) : script_(script), caller_(caller)
+    TurnTaking(ReplayScript& replayed, ReplayCaller& calling) : script(replayed), caller(calling)
     {
-        turns_[script.entryThread];
+        turns[script.entryThread];
         for (const HostCall& call : script.calls)
-            turns_[call.call->thread];
+            turns[call.call->thread];
     }
 
     void run(uint32_t recordedThread)
@@ -38,55 +38,55 @@ public:
         ReplayThread self;
         self.recorded = recordedThread;
         setReplayThread(&self);
-        std::condition_variable& mine = turns_.at(recordedThread);
-        std::unique_lock<std::mutex> lock(mutex_);
+        std::condition_variable& mine = turns.at(recordedThread);
+        std::unique_lock<std::mutex> lock(mutex);
         for (;;)
         {
             mine.wait(lock,
                       [&]
                       {
-                          return stopped_ || cursor_ == script_.calls.size() ||
-                                 script_.calls[cursor_].call->thread == recordedThread;
+                          return stopped || cursor == script.calls.size() ||
+                                 script.calls[cursor].call->thread == recordedThread;
                       });
-            if (stopped_ || cursor_ == script_.calls.size())
+            if (stopped || cursor == script.calls.size())
                 break;
-            HostCall& call = script_.calls[cursor_];
+            HostCall& call = script.calls[cursor];
             lock.unlock();
             self.current = &call;
             self.cursor = 0;
-            const std::string difference = caller_.make(call);
+            const std::string difference = caller.make(call);
             self.current = nullptr;
             lock.lock();
             if (!difference.empty())
             {
-                stopped_ = true;
-                divergence_ = "call " + std::to_string(call.ordinal) + " (" +
-                              callName(call.call->function, call.call->opcode) +
-                              ", recorded thread " + std::to_string(recordedThread) +
-                              "): " + difference;
+                stopped = true;
+                firstDivergence = "call " + std::to_string(call.ordinal) + " (" +
+                                  callName(call.call->function, call.call->opcode) +
+                                  ", recorded thread " + std::to_string(recordedThread) +
+                                  "): " + difference;
             }
             else
-                ++cursor_;
-            if (stopped_ || cursor_ == script_.calls.size())
-                for (auto& [thread, turn] : turns_)
+                ++cursor;
+            if (stopped || cursor == script.calls.size())
+                for (auto& [thread, turn] : turns)
                     turn.notify_one();
-            else if (script_.calls[cursor_].call->thread != recordedThread)
-                turns_.at(script_.calls[cursor_].call->thread).notify_one();
+            else if (script.calls[cursor].call->thread != recordedThread)
+                turns.at(script.calls[cursor].call->thread).notify_one();
         }
         setReplayThread(nullptr);
     }
 
-    const std::string& divergence() const { return divergence_; }
-    size_t made() const { return cursor_; }
+    const std::string& divergence() const { return firstDivergence; }
+    size_t made() const { return cursor; }
 
 private:
-    ReplayScript& script_;
-    ReplayCaller& caller_;
-    std::mutex mutex_;
-    std::map<uint32_t, std::condition_variable> turns_;
-    size_t cursor_ = 0;
-    bool stopped_ = false;
-    std::string divergence_;
+    ReplayScript& script;
+    ReplayCaller& caller;
+    std::mutex mutex;
+    std::map<uint32_t, std::condition_variable> turns;
+    size_t cursor = 0;
+    bool stopped = false;
+    std::string firstDivergence;
 };
 
 HostExitCode unreadable(const std::string& file, const std::string& problem)
@@ -131,10 +131,10 @@ void reportLeftOut(const ReplayScript& script)
 
 HostExitCode replayRecording(const HostOptions& options, FILE* audio)
 {
-    recfmt::Recording recording;
-    if (!recfmt::readRecordingFile(options.replayPath, recording))
+    recordFormat::Recording recording;
+    if (!recordFormat::readRecordingFile(options.replayPath, recording))
         return unreadable(options.replayPath, recording.problem);
-    if (recording.stopRecord == 0 && recording.ending != recfmt::Ending::complete)
+    if (recording.stopRecord == 0 && recording.ending != recordFormat::Ending::complete)
         return unreadable(options.replayPath, recording.problem.empty()
                                                   ? "its header is damaged"
                                                   : "the header: " + recording.problem);
@@ -144,10 +144,10 @@ HostExitCode replayRecording(const HostOptions& options, FILE* audio)
                           "cannot be replayed");
     ReplayScript script;
     buildScript(recording, script);
-    if (script.threads > recfmt::kMaxThreads)
+    if (script.threads > recordFormat::kMaxThreads)
         return unreadable(options.replayPath,
                           std::to_string(script.threads) + " recorded threads make host calls, " +
-                              "more than the " + std::to_string(recfmt::kMaxThreads) +
+                              "more than the " + std::to_string(recordFormat::kMaxThreads) +
                               " oplexa-host replays");
     setReplayScript(&script);
     hostState().sampleRate = options.sampleRate;
@@ -190,14 +190,14 @@ HostExitCode replayRecording(const HostOptions& options, FILE* audio)
         hostLog().problem("replay: diverged at %s", turns.divergence().c_str());
         return kExitDiverged;
     }
-    if (recording.ending == recfmt::Ending::damaged)
+    if (recording.ending == recordFormat::Ending::damaged)
     {
         hostLog().problem("replay: record %zu is unreadable (%s); the %zu host calls before it "
                           "replayed identically",
                           recording.stopRecord, recording.problem.c_str(), turns.made());
         return kExitUnreadable;
     }
-    if (recording.ending == recfmt::Ending::truncated)
+    if (recording.ending == recordFormat::Ending::truncated)
     {
         hostLog().problem("replay: the recording ends early at record %zu (%s), without the end "
                           "marker; the %zu host calls before replayed identically",

@@ -34,8 +34,8 @@ Callback* take(std::vector<Callback>& list, size_t& cursor, int32_t opcode)
 
 VstIntPtr answerFrom(const Callback& callback, int32_t opcode, void* ptr)
 {
-    const recfmt::Record& ret = *callback.ret;
-    const recfmt::Bytes* data = ret.bytes.empty() ? nullptr : &ret.bytes[0];
+    const recordFormat::Record& ret = *callback.ret;
+    const recordFormat::Bytes* data = ret.bytes.empty() ? nullptr : &ret.bytes[0];
     const Carried carried = carriedOut(fnAudioMaster, opcode);
     if (carried == Carried::timeInfo)
     {

@@ -3,6 +3,7 @@
 #include "tools/host/RecordedStructures.h"
 
 #include "record/RecordFormat.h"
+#include "record/RecordLayout.h"
 #include "vst/OpCodeTable.h"
 #include "vst/VstStructures.h"
 
@@ -18,7 +19,7 @@ namespace
 {
 using Bytes = std::vector<uint8_t>;
 
-std::string quoted(const recfmt::Bytes& bytes)
+std::string quoted(const recordFormat::Bytes& bytes)
 {
     return "\"" + std::string(bytes.begin(), bytes.end()) + "\"";
 }
@@ -32,14 +33,14 @@ std::string number(double value)
 
 int channelCount(int32_t count)
 {
-    return static_cast<int>(std::clamp<int64_t>(count, 0, recfmt::kMaxChannels));
+    return static_cast<int>(std::clamp<int64_t>(count, 0, recordFormat::kMaxChannels));
 }
 
 } // namespace
 
 std::string ReplayCaller::make(const HostCall& call)
 {
-    _mm_setcsr(recfmt::replayMxcsr(call.call->mxcsr));
+    _mm_setcsr(recordFormat::replayMxcsr(call.call->mxcsr));
     switch (call.call->function)
     {
     case fnDispatcher:
@@ -55,18 +56,18 @@ std::string ReplayCaller::make(const HostCall& call)
 
 std::string ReplayCaller::dispatch(const HostCall& call)
 {
-    const recfmt::Record& in = *call.call;
+    const recordFormat::Record& in = *call.call;
     const int32_t opcode = in.opcode;
     const VstOpCodeInfo* info = opCodeInfo(fnDispatcher, opcode);
     RecordedStructures structures;
     const CallArguments arguments = structures.callArguments(in);
     void* const ptr = arguments.ptr;
     const VstIntPtr result =
-        effect_->dispatcher(effect_, opcode, in.index, arguments.value, ptr, in.opt);
-    closed_ = opcode == effClose;
+        effect->dispatcher(effect, opcode, in.index, arguments.value, ptr, in.opt);
+    wasClosed = opcode == effClose;
     if (call.ret == nullptr)
         return {};
-    const recfmt::Record& out = *call.ret;
+    const recordFormat::Record& out = *call.ret;
     // An address in the recording process differs by nature.
     if ((info == nullptr || !info->resultIsAddress) && result != out.result)
         return "expected result " + std::to_string(out.result) + ", got " + std::to_string(result);
@@ -74,8 +75,8 @@ std::string ReplayCaller::dispatch(const HostCall& call)
         !out.bytes.empty())
     {
         const auto* text = static_cast<const char*>(ptr);
-        const recfmt::Bytes got(reinterpret_cast<const uint8_t*>(text),
-                                strnlen(text, RecordedStructures::kScratchBytes - 1));
+        const recordFormat::Bytes got(reinterpret_cast<const uint8_t*>(text),
+                                      strnlen(text, RecordedStructures::kScratchBytes - 1));
         if (got != out.bytes[0])
             return "expected " + quoted(out.bytes[0]) + ", got " + quoted(got);
     }
@@ -83,7 +84,7 @@ std::string ReplayCaller::dispatch(const HostCall& call)
     if (opcode == effGetChunk && !out.bytes.empty() && chunk != nullptr && result > 0)
     {
         const auto* bytes = static_cast<const uint8_t*>(chunk);
-        if (recfmt::Bytes(bytes, static_cast<size_t>(result)) != out.bytes[0])
+        if (recordFormat::Bytes(bytes, static_cast<size_t>(result)) != out.bytes[0])
             return "expected the recorded chunk of " + std::to_string(out.bytes[0].size()) +
                    " bytes, got other bytes";
     }
@@ -92,23 +93,24 @@ std::string ReplayCaller::dispatch(const HostCall& call)
 
 std::string ReplayCaller::process(const HostCall& call)
 {
-    const recfmt::Record& in = *call.call;
+    const recordFormat::Record& in = *call.call;
     const bool isDouble = in.function == fnProcessDoubleReplacing;
     const size_t sampleBytes = isDouble ? sizeof(double) : sizeof(float);
-    const int32_t frames = static_cast<int32_t>(in.value);
-    const int numInputs = in.index;
-    const int numOutputs = in.opcode;
+    const auto frames = static_cast<int32_t>(in.frames());
+    const int numInputs = in.inputs();
+    const int numOutputs = in.outputs();
     const size_t channelBytes = frames > 0 ? static_cast<size_t>(frames) * sampleBytes : 0;
-    const uint64_t inPlace = in.numbers.empty() ? 0 : in.numbers[0];
+    constexpr size_t kInPlace = recordFormat::place(recordFormat::ProcessCallData::inPlace);
+    const uint64_t inPlace = in.numbers.size() > kInPlace ? in.numbers[kInPlace] : 0;
     if (numInputs < 0 || numOutputs < 0 || in.bytes.size() < static_cast<size_t>(numInputs))
         return "the recorded call is incomplete";
     // The plug-in indexes as many channels as it has, whatever the recording gave it: the ones
     // past the recorded are silent. A null ends each list, for a plug-in that has none.
-    const int wantedInputs = std::max(numInputs, channelCount(effect_->numInputs));
-    const int wantedOutputs = std::max(numOutputs, channelCount(effect_->numOutputs));
+    const int wantedInputs = std::max(numInputs, channelCount(effect->numInputs));
+    const int wantedOutputs = std::max(numOutputs, channelCount(effect->numOutputs));
     const auto blockSamples = static_cast<uint64_t>(wantedInputs + wantedOutputs) *
                               static_cast<uint64_t>(std::max(frames, 0));
-    if (blockSamples > recfmt::kMaxBlockSamples)
+    if (blockSamples > recordFormat::kMaxBlockSamples)
         return "the plug-in's " + std::to_string(wantedInputs) + " inputs and " +
                std::to_string(wantedOutputs) + " outputs at " + std::to_string(frames) +
                " frames are more samples than oplexa-host replays";
@@ -118,8 +120,8 @@ std::string ReplayCaller::process(const HostCall& call)
     channels.reserve(static_cast<size_t>(wantedInputs + wantedOutputs));
     for (int c = 0; c < wantedInputs; ++c)
     {
-        const recfmt::Bytes recorded =
-            c < numInputs ? in.bytes[static_cast<size_t>(c)] : recfmt::Bytes();
+        const recordFormat::Bytes recorded =
+            c < numInputs ? in.bytes[static_cast<size_t>(c)] : recordFormat::Bytes();
         channels.emplace_back(recorded.begin(), recorded.end());
         channels.back().resize(channelBytes);
         inputs.push_back(channels.back().data());
@@ -132,37 +134,36 @@ std::string ReplayCaller::process(const HostCall& call)
             continue;
         }
         const size_t recorded = static_cast<size_t>(numInputs + c);
-        const recfmt::Bytes given =
+        const recordFormat::Bytes given =
             in.function == fnProcess && c < numOutputs && recorded < in.bytes.size()
                 ? in.bytes[recorded]
-                : recfmt::Bytes();
+                : recordFormat::Bytes();
         channels.emplace_back(given.begin(), given.end());
         channels.back().resize(channelBytes);
         outputs.push_back(channels.back().data());
     }
     inputs.push_back(nullptr);
     outputs.push_back(nullptr);
-    ++blocks_;
-    if (in.function == fnProcessDoubleReplacing && effect_->processDoubleReplacing != nullptr)
-        effect_->processDoubleReplacing(effect_, reinterpret_cast<double**>(inputs.data()),
-                                        reinterpret_cast<double**>(outputs.data()), frames);
-    else if (in.function == fnProcessReplacing && effect_->processReplacing != nullptr)
-        effect_->processReplacing(effect_, reinterpret_cast<float**>(inputs.data()),
-                                  reinterpret_cast<float**>(outputs.data()), frames);
-    else if (in.function == fnProcess && effect_->process != nullptr)
-        effect_->process(effect_, reinterpret_cast<float**>(inputs.data()),
-                         reinterpret_cast<float**>(outputs.data()), frames);
+    ++blocks;
+    if (in.function == fnProcessDoubleReplacing && effect->processDoubleReplacing != nullptr)
+        effect->processDoubleReplacing(effect, reinterpret_cast<double**>(inputs.data()),
+                                       reinterpret_cast<double**>(outputs.data()), frames);
+    else if (in.function == fnProcessReplacing && effect->processReplacing != nullptr)
+        effect->processReplacing(effect, reinterpret_cast<float**>(inputs.data()),
+                                 reinterpret_cast<float**>(outputs.data()), frames);
+    else if (in.function == fnProcess && effect->process != nullptr)
+        effect->process(effect, reinterpret_cast<float**>(inputs.data()),
+                        reinterpret_cast<float**>(outputs.data()), frames);
     else
         return "the plug-in has no " + callName(in.function, 0);
-    if (audio_ != nullptr)
+    if (audio != nullptr)
         for (int c = 0; c < numOutputs; ++c)
             for (int32_t i = 0; i < frames; ++i)
             {
                 void* channel = outputs[static_cast<size_t>(c)];
                 const float sample = isDouble ? static_cast<float>(static_cast<double*>(channel)[i])
                                               : static_cast<float*>(channel)[i];
-                audioWritten_ =
-                    std::fwrite(&sample, sizeof sample, 1, audio_) == 1 && audioWritten_;
+                wroteAudio = std::fwrite(&sample, sizeof sample, 1, audio) == 1 && wroteAudio;
             }
     return call.ret == nullptr ? std::string()
                                : compareOutputs(call, outputs.data(), channelBytes, sampleBytes);
@@ -171,19 +172,19 @@ std::string ReplayCaller::process(const HostCall& call)
 std::string ReplayCaller::compareOutputs(const HostCall& call, void* const* outputs,
                                          size_t channelBytes, size_t sampleBytes)
 {
-    const recfmt::Record& out = *call.ret;
+    const recordFormat::Record& out = *call.ret;
     const int numOutputs = call.call->opcode;
-    const std::string where = "block " + std::to_string(blocks_) + " channel ";
-    const size_t recorded = fullOutputs_ ? out.bytes.size() : out.numbers.size();
+    const std::string where = "block " + std::to_string(blocks) + " channel ";
+    const size_t recorded = fullOutputs ? out.bytes.size() : out.numbers.size();
     if (recorded != static_cast<size_t>(numOutputs))
         return "expected " + std::to_string(recorded) + " output channels, got " +
                std::to_string(numOutputs);
     for (size_t c = 0; c < recorded; ++c)
     {
         const auto* got = static_cast<const uint8_t*>(outputs[c]);
-        if (!fullOutputs_)
+        if (!fullOutputs)
         {
-            const uint64_t hash = recfmt::outputHash(got, channelBytes);
+            const uint64_t hash = recordFormat::outputHash(got, channelBytes);
             if (hash != out.numbers[c])
             {
                 char text[96];
@@ -194,7 +195,7 @@ std::string ReplayCaller::compareOutputs(const HostCall& call, void* const* outp
             }
             continue;
         }
-        const recfmt::Bytes& expected = out.bytes[c];
+        const recordFormat::Bytes& expected = out.bytes[c];
         for (size_t i = 0; i * sampleBytes < channelBytes; ++i)
         {
             const uint8_t* a = expected.data() + i * sampleBytes;
@@ -225,13 +226,13 @@ std::string ReplayCaller::compareOutputs(const HostCall& call, void* const* outp
 
 std::string ReplayCaller::parameter(const HostCall& call)
 {
-    const recfmt::Record& in = *call.call;
+    const recordFormat::Record& in = *call.call;
     if (in.function == fnSetParameter)
     {
-        effect_->setParameter(effect_, in.index, in.opt);
+        effect->setParameter(effect, in.index, in.opt);
         return {};
     }
-    const float value = effect_->getParameter(effect_, in.index);
+    const float value = effect->getParameter(effect, in.index);
     if (call.ret == nullptr)
         return {};
     if (std::memcmp(&value, &call.ret->floatResult, sizeof value) != 0)

@@ -13,15 +13,15 @@ namespace host
 class ReplayCaller
 {
 public:
-    ReplayCaller(AEffect* effect, FILE* audio, bool fullOutputs)
-        : effect_(effect), audio_(audio), fullOutputs_(fullOutputs)
+    ReplayCaller(AEffect* called, FILE* audioFile, bool outputsInFull)
+        : effect(called), audio(audioFile), fullOutputs(outputsInFull)
     {
     }
 
     // Empty when the call matched its recording, else what differs.
     std::string make(const HostCall& call);
-    bool closed() const { return closed_; }
-    bool audioWritten() const { return audioWritten_; }
+    bool closed() const { return wasClosed; }
+    bool audioWritten() const { return wroteAudio; }
 
 private:
     std::string dispatch(const HostCall& call);
@@ -30,11 +30,11 @@ private:
     std::string compareOutputs(const HostCall& call, void* const* outputs, size_t channelBytes,
                                size_t sampleBytes);
 
-    AEffect* effect_;
-    FILE* audio_;
-    bool fullOutputs_;
-    bool closed_ = false;
-    bool audioWritten_ = true;
-    int blocks_ = 0;
+    AEffect* effect;
+    FILE* audio;
+    bool fullOutputs;
+    bool wasClosed = false;
+    bool wroteAudio = true;
+    int blocks = 0;
 };
 } // namespace host

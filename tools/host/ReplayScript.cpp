@@ -32,20 +32,20 @@ std::string callName(int function, int32_t opcode)
     return function >= 0 && function < kNumVstFunctions ? vstFunctionNames[function] : "?";
 }
 
-void buildScript(const recfmt::Recording& recording, ReplayScript& script)
+void buildScript(const recordFormat::Recording& recording, ReplayScript& script)
 {
     std::set<uint32_t> hostThreads;
-    for (const recfmt::Record& record : recording.records)
-        if (record.kind == recfmt::kCall && record.function != fnAudioMaster)
+    for (const recordFormat::Record& record : recording.records)
+        if (record.kind == recordFormat::kCall && record.function != fnAudioMaster)
             hostThreads.insert(record.thread);
     script.threads = hostThreads.size();
     std::map<uint32_t, std::vector<Frame>> stacks;
     size_t ordinal = 0;
     bool first = true;
-    for (const recfmt::Record& record : recording.records)
+    for (const recordFormat::Record& record : recording.records)
     {
         std::vector<Frame>& stack = stacks[record.thread];
-        if (record.kind == recfmt::kReturn)
+        if (record.kind == recordFormat::kReturn)
         {
             if (stack.empty())
                 continue;
@@ -57,7 +57,7 @@ void buildScript(const recfmt::Recording& recording, ReplayScript& script)
             stack.pop_back();
             continue;
         }
-        if (record.kind != recfmt::kCall)
+        if (record.kind != recordFormat::kCall)
             continue;
         ++ordinal;
         if (first)
@@ -65,7 +65,7 @@ void buildScript(const recfmt::Recording& recording, ReplayScript& script)
         first = false;
         if (record.function != fnAudioMaster)
         {
-            if (record.function == fnDispatcher && recfmt::isEditorOpcode(record.opcode))
+            if (record.function == fnDispatcher && recordFormat::isEditorOpcode(record.opcode))
             {
                 script.skippedEditorCalls.push_back(callName(record.function, record.opcode) +
                                                     " (call " + std::to_string(ordinal) + ")");

@@ -13,16 +13,16 @@ namespace host
 {
 struct Callback
 {
-    const recfmt::Record* call = nullptr;
-    const recfmt::Record* ret = nullptr;
+    const recordFormat::Record* call = nullptr;
+    const recordFormat::Record* ret = nullptr;
     bool used = false;
 };
 
 struct HostCall
 {
     size_t ordinal = 0; // 1-based among all call records, as --print numbers them
-    const recfmt::Record* call = nullptr;
-    const recfmt::Record* ret = nullptr; // null when the recording ends inside the call
+    const recordFormat::Record* call = nullptr;
+    const recordFormat::Record* ret = nullptr; // null when the recording ends inside the call
     // A vector: most calls have none, and an empty deque takes 600 bytes.
     std::vector<Callback> callbacks;
 };
@@ -40,7 +40,7 @@ struct ReplayScript
     size_t threads = 0; // recorded threads that make host calls
 };
 
-void buildScript(const recfmt::Recording& recording, ReplayScript& script);
+void buildScript(const recordFormat::Recording& recording, ReplayScript& script);
 
 // "effGetParamDisplay", "processReplacing", "audioMasterGetTime".
 std::string callName(int function, int32_t opcode);

@@ -8,27 +8,27 @@ bool SessionReport::open(const std::string& path)
 {
     if (path.empty())
         return true;
-    file_ = std::fopen(path.c_str(), "w");
-    failed_ = file_ == nullptr;
-    return !failed_;
+    file = std::fopen(path.c_str(), "w");
+    writeFailed = file == nullptr;
+    return !writeFailed;
 }
 
 bool SessionReport::close()
 {
-    if (file_ != nullptr && std::fclose(file_) != 0)
-        failed_ = true;
-    file_ = nullptr;
-    return !failed_;
+    if (file != nullptr && std::fclose(file) != 0)
+        writeFailed = true;
+    file = nullptr;
+    return !writeFailed;
 }
 
 void SessionReport::line(const char* format, ...)
 {
-    if (file_ == nullptr)
+    if (file == nullptr)
         return;
     va_list args;
     va_start(args, format);
-    if (std::vfprintf(file_, format, args) < 0 || std::fputc('\n', file_) == EOF)
-        failed_ = true;
+    if (std::vfprintf(file, format, args) < 0 || std::fputc('\n', file) == EOF)
+        writeFailed = true;
     va_end(args);
 }
 } // namespace host

@@ -17,10 +17,10 @@ public:
     ~SessionReport() { close(); }
 
     void line(const char* format, ...) __attribute__((format(printf, 2, 3)));
-    bool failed() const { return failed_; }
+    bool failed() const { return writeFailed; }
 
 private:
-    FILE* file_ = nullptr;
-    bool failed_ = false;
+    FILE* file = nullptr;
+    bool writeFailed = false;
 };
 } // namespace host

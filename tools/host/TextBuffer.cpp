@@ -8,13 +8,13 @@ namespace host
 {
 char* TextBuffer::clear()
 {
-    std::fill(bytes_.begin(), bytes_.end(), '\0');
-    return bytes_.data();
+    std::fill(bytes.begin(), bytes.end(), '\0');
+    return bytes.data();
 }
 
 std::string TextBuffer::quotedText()
 {
-    bytes_.back() = '\0';
-    return quoted(bytes_.data(), bytes_.size());
+    bytes.back() = '\0';
+    return quoted(bytes.data(), bytes.size());
 }
 } // namespace host

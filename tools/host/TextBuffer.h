@@ -12,7 +12,7 @@ class TextBuffer
 public:
     static constexpr size_t kSize = 64 * 1024;
 
-    TextBuffer() : bytes_(kSize, '\0') {}
+    TextBuffer() : bytes(kSize, '\0') {}
 
     // Zeroes the buffer and hands it to the plug-in.
     char* clear();
@@ -20,6 +20,6 @@ public:
     std::string quotedText();
 
 private:
-    std::vector<char> bytes_;
+    std::vector<char> bytes;
 };
 } // namespace host
