@@ -132,3 +132,50 @@ TEST_F(LateCalls, TwoHundredFiftySixLiveInstancesHaveDistinctCallbacks)
                                 "256 instances were started"),
               1);
 }
+
+// A host that nests: its answer to a callback of instance A calls instance B. While that inner
+// call is inside B, another thread closes A: the close waits for the outer call, which is still
+// inside A's plug-in.
+namespace
+{
+std::atomic<AEffect*> nestedInto{nullptr};
+std::atomic<bool> innerInside{false};
+std::atomic<bool> closedWhileInside{false};
+const ProbeApi* nestedProbe = nullptr;
+
+VstIntPtr nestingHost(AEffect*, int32_t opcode, int32_t, VstIntPtr, void*, float)
+{
+    if (opcode == audioMasterGetVendorVersion)
+        nestedInto.load()->dispatcher(nestedInto, effGetPlugCategory, 0, 0, nullptr, 0.0f);
+    else if (opcode == audioMasterAutomate)
+    {
+        innerInside = true;
+        closedWhileInside =
+            waitUntil([] { return nestedProbe->dispatchCount(effClose) > 0; }, 1000);
+    }
+    return 0;
+}
+} // namespace
+
+TEST_F(LateCalls, CloseWaitsForACallThatIsInsideAnotherInstance)
+{
+    nestedProbe = &*probe;
+    LoadedModule module(oplexa.modulePath());
+    auto entry = reinterpret_cast<VstPluginMainProc>(module.symbol("VSTPluginMain"));
+    AEffect* outer = entry(nestingHost);
+    nestedInto = entry(nestingHost);
+    ASSERT_TRUE(outer != nullptr && nestedInto.load() != nullptr);
+    probe.callHostAt(effGetVendorVersion, audioMasterGetVendorVersion);
+    probe.callHostAt(effGetPlugCategory, audioMasterAutomate);
+    std::thread closer(
+        [&]
+        {
+            waitUntil([] { return innerInside.load(); });
+            outer->dispatcher(outer, effClose, 0, 0, nullptr, 0.0f);
+        });
+    outer->dispatcher(outer, effGetVendorVersion, 0, 0, nullptr, 0.0f);
+    closer.join();
+    nestedInto.load()->dispatcher(nestedInto, effClose, 0, 0, nullptr, 0.0f);
+    EXPECT_TRUE(innerInside);
+    EXPECT_FALSE(closedWhileInside);
+}
