@@ -229,3 +229,21 @@ TEST_F(Hosting, OpcodesAtTheEdgesOfEachGroupPassUncounted)
         EXPECT_EQ(calls[calls.size() - 3 + i].opcode, edges[i]);
     proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f);
 }
+
+// A plug-in may change its latency while processing without telling the host, as ZaMaximX2
+// does: the host reads the new value once the call returns, as from the plug-in itself.
+TEST_F(Hosting, TheRecordFollowsChangesMadeWhileProcessing)
+{
+    AEffect* proxy = oplexa.startOrThrow();
+    float buffer[2][16] = {};
+    float* channels[] = {buffer[0], buffer[1]};
+    int32_t delay = 480;
+    for (const AEffectProcessProc process : {proxy->process, proxy->processReplacing})
+    {
+        probe->setProcessDelay(delay);
+        process(proxy, channels, channels, 16);
+        EXPECT_EQ(proxy->initialDelay, delay);
+        delay += 32;
+    }
+    proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f);
+}

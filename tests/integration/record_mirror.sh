@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A host reads the same record through Oplexa as from the plug-in itself: every installed VST 2
 # plug-in, run once directly and once through the module, leaves the same --record-fields file
-# (the fields after the entry point, Open, mains on, a parameter sweep and each IOChanged).
+# (the fields after the entry point, Open, mains on, processing, a parameter sweep and each
+# IOChanged).
 . "$(dirname "$0")/common.sh"
 sanitized && { echo "skipped: real plug-ins are not built with the sanitizers"; exit 77; }
 oplexa=$(realpath "$OPLEXA_MODULE")
