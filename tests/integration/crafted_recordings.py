@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes recordings whose records carry valid checksums but hostile counts, lengths and sizes,
-one file per case, to the folder given: crafted_recordings.py FOLDER. Prints each file's name."""
+one file per case, to the folder given: crafted_recordings.py FOLDER [diverging]. Prints each
+file's name. With "diverging", sound recordings whose replays diverge instead."""
 import ctypes
 import struct
 import sys
@@ -85,9 +86,28 @@ CASES = {
     "negative-2e63": call(DISPATCHER, 1, value=Raw(b"\x3b" + b"\xff" * 8)),
 }
 
-folder = sys.argv[1]
-header = item(["OPLEXA-REC", 3, "probe.so", 1, "20261207-000000", False, 0, 0, 1000000000])
-for name, records in CASES.items():
-    with open(f"{folder}/{name}.oplexarec", "wb") as out:
-        out.write(header + records + record([3]))
-    print(name)
+# Replayed with the probe, each diverges in its own way; "full-" ones record full outputs.
+PROCESS, GET_PARAMETER, PROCESS_DOUBLE = 2, 5, 6
+stereo = lambda frames, data=block(64): [0, 2, 0x2000, data, data]
+DIVERGING = {
+    "result": call(DISPATCHER, 49) + ret(DISPATCHER, 49, 12345),
+    "text": call(DISPATCHER, 45) + ret(DISPATCHER, 45, 1, [b"Other"]),
+    "chunk": call(DISPATCHER, 23) + ret(DISPATCHER, 23, 20, [b"x" * 20]),
+    "incomplete": call(PROCESS_REPLACING, 2, 2, 64, [0, 2, 0x2000]),
+    "samples": call(PROCESS_REPLACING, 2, 2, 65536, stereo(65536, b"")),
+    "no-function": call(PROCESS_DOUBLE, 2, 2, 64, stereo(64)),
+    "channels": call(PROCESS_REPLACING, 2, 2, 64, stereo(64)) + ret(PROCESS_REPLACING, 2, 0, [5]),
+    "hash": call(PROCESS, 2, 2, 64, stereo(64)) + ret(PROCESS, 2, 0, [1, 2]),
+    "full-sample": call(SET_PARAMETER) + call(PROCESS_REPLACING, 2, 2, 64, stereo(64))
+    + ret(PROCESS_REPLACING, 2, 0, [block(64), block(64)]),
+    "parameter": call(GET_PARAMETER, 0, 1) + ret(GET_PARAMETER, 0, 0.75),
+}
+
+if __name__ == "__main__":
+    folder = sys.argv[1]
+    for name, records in (DIVERGING if sys.argv[2:] == ["diverging"] else CASES).items():
+        full = name.startswith("full-")
+        header = item(["OPLEXA-REC", 3, "probe.so", 1, "20261207-000000", full, 0, 0, 10**9])
+        with open(f"{folder}/{name}.oplexarec", "wb") as out:
+            out.write(header + records + record([3]))
+        print(name)
