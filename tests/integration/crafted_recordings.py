@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes recordings whose records carry valid checksums but hostile counts, lengths and sizes,
 one file per case, to the folder given: crafted_recordings.py FOLDER [diverging]. Prints each
-file's name. With "diverging", sound recordings whose replays diverge instead."""
+file's name. With "diverging", sound recordings whose replays diverge instead, and one damaged."""
 import ctypes
 import struct
 import sys
@@ -101,6 +101,8 @@ DIVERGING = {
     "full-sample": call(SET_PARAMETER) + call(PROCESS_REPLACING, 2, 2, 64, stereo(64))
     + ret(PROCESS_REPLACING, 2, 0, [block(64), block(64)]),
     "parameter": call(GET_PARAMETER, 0, 1) + ret(GET_PARAMETER, 0, 0.75),
+    # Not a divergence: the second record's checksum is off by one.
+    "damaged": call(SET_PARAMETER) + call(SET_PARAMETER)[:-1] + bytes([call(SET_PARAMETER)[-1] ^ 1]),
 }
 
 if __name__ == "__main__":
