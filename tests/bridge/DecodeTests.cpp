@@ -283,8 +283,7 @@ TEST_F(DecodedStructures, ArrangementsAndProperties)
     VstParameterProperties parameter{0.1f, 0.01f, 1.0f, "Cutoff", 0x7F, 0, 127,      1,
                                      10,   "Cut", 3,    2,        4,    0, "Filter", {}};
     probe->setFill(effGetParameterProperties, &parameter, sizeof parameter);
-    VstSpeakerArrangement* in = nullptr;
-    VstSpeakerArrangement* out = nullptr;
+    VstSpeakerArrangement *in = nullptr, *out = nullptr;
     const std::string sixLine = "arrangement: type 8, 6 channels: L R C Lfe Ls Rs";
     runThreeWays(
         {{call(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&mono), stereoAtBorder),

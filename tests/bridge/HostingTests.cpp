@@ -154,8 +154,7 @@ TEST_F(Hosting, HostsAgainAfterCloseWithAProxyRecordOfItsOwn)
     EXPECT_EQ(first->numParams, 0);
     EXPECT_EQ(second->numParams, firstParams + 3);
     EXPECT_EQ(second->uniqueID, 0x4f784232);
-    const auto messages = oplexa.messages();
-    EXPECT_EQ(countOf(messages, "Oplexa - " + oplexa.modulePath()), 2);
+    EXPECT_EQ(countOf(oplexa.messages(), "Oplexa - " + oplexa.modulePath()), 2);
 }
 
 // The host reads the plug-in's record as it is now (after each call, also one that changed it
@@ -168,10 +167,8 @@ TEST_F(Hosting, TheHostSeesTheLiveRecordAndTheRecordThePluginMeant)
         probe->reset();
         for (const int32_t nullEffect : {1, 0})
         {
-            ProbeMasterCall call{};
-            call.when = kProbeAtEntry;
-            call.opcode = audioMasterVersion;
-            call.passNullEffect = nullEffect;
+            const ProbeMasterCall call{kProbeAtEntry, audioMasterVersion, 0, 0, 0.0f, 0,
+                                       nullptr,       nullEffect};
             probe->addMasterCall(&call);
         }
         probe.callHostAt(kProbeInSetParameter, audioMasterIOChanged);
