@@ -20,13 +20,13 @@ void prepare() noexcept
 
 void Pass::enterFenced(int32_t call) noexcept
 {
-    if (slot != nullptr)
+    if (slot != nullptr && slot->depth < Slot::kDepth)
     {
-        previous = slot->mark.load(relaxed);
-        slot->mark.store(markOf(&gate, call), relaxed);
+        slot->marks[slot->depth++].store(markOf(&gate, call), relaxed);
     }
     else
     {
+        slot = nullptr;
         gate.unslotted.fetch_add(1);
     }
     std::atomic_thread_fence(std::memory_order_seq_cst);
@@ -48,9 +48,10 @@ bool shut(Gate& gate, bool insideCall, int timeoutMs, int32_t& stuckCall) noexce
     {
         uint64_t inside = 0;
         for (const Slot& slot : slots)
-            if (const uint64_t mark = slot.mark.load(std::memory_order_acquire);
-                &slot != own && gateOf(mark) == &gate)
-                inside = mark;
+            for (const auto& each : slot.marks)
+                if (const uint64_t mark = each.load(std::memory_order_acquire);
+                    &slot != own && gateOf(mark) == &gate)
+                    inside = mark;
         const bool unslottedInside = gate.unslotted.load(std::memory_order_acquire) > ownCalls;
         if (inside == 0 && !unslottedInside)
             return true;

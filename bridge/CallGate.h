@@ -23,11 +23,28 @@ struct Gate
 
 // One cache line per thread, so that audio threads don't share one. The mark packs the gate a
 // call passes with the call's number, so that a hung call can be named.
+// A nested call (a host answering a callback with a call, maybe into another session) takes the
+// next mark and keeps the outer ones, so that each session's Close sees the thread.
 struct alignas(64) Slot
 {
-    std::atomic<int> owner{0}; // the kernel's thread id, 0 while free
-    std::atomic<uint64_t> mark{0};
-    void clear() noexcept { mark.store(0, std::memory_order_relaxed); }
+    static constexpr int kDepth = 4;
+    std::atomic<int> owner{0};             // the kernel's thread id, 0 while free
+    std::atomic<uint64_t> marks[kDepth]{}; // outermost first
+    int depth = 0;                         // the owning thread's alone
+    void clear() noexcept
+    {
+        for (auto& mark : marks)
+            mark.store(0, std::memory_order_relaxed);
+        depth = 0;
+    }
+    // The innermost call's mark; 0 for none.
+    uint64_t innermost() const noexcept
+    {
+        for (int i = kDepth - 1; i >= 0; --i)
+            if (const uint64_t mark = marks[i].load(std::memory_order_relaxed); mark != 0)
+                return mark;
+        return 0;
+    }
 };
 
 // A forwarded call's number: the function's index, or 16 + the dispatcher opcode.
@@ -66,14 +83,13 @@ class Pass
 public:
     Pass(Gate& passed, int32_t call) noexcept : gate(passed), slot(slots.mine())
     {
-        if (__builtin_expect(slot == nullptr, 0) || callsFence.load(std::memory_order_relaxed))
+        if (__builtin_expect(slot == nullptr || slot->depth == Slot::kDepth, 0) ||
+            callsFence.load(std::memory_order_relaxed))
         {
             enterFenced(call);
             return;
         }
-        // Nested calls (a host answering the plug-in's callback with a call) keep the outer mark.
-        previous = slot->mark.load(std::memory_order_relaxed);
-        slot->mark.store(markOf(&gate, call), std::memory_order_relaxed);
+        slot->marks[slot->depth++].store(markOf(&gate, call), std::memory_order_relaxed);
         std::atomic_signal_fence(std::memory_order_seq_cst);
         isOpen = !gate.shut.load(std::memory_order_relaxed);
     }
@@ -82,7 +98,7 @@ public:
         if (__builtin_expect(slot == nullptr, 0))
             gate.unslotted.fetch_sub(1, std::memory_order_release);
         else
-            slot->mark.store(previous, std::memory_order_release);
+            slot->marks[--slot->depth].store(0, std::memory_order_release);
     }
     Pass(const Pass&) = delete;
     Pass& operator=(const Pass&) = delete;
@@ -93,8 +109,7 @@ private:
     void enterFenced(int32_t call) noexcept;
 
     Gate& gate;
-    Slot* slot;
-    uint64_t previous = 0;
+    Slot* slot; // null: passes unslotted
     bool isOpen = false;
 };
 

@@ -10,7 +10,7 @@
 void reportCrash(int signal) noexcept
 {
     const callGate::Slot* slot = callGate::slots.find(threadSlots::currentThread());
-    const uint64_t mark = slot != nullptr ? slot->mark.load(std::memory_order_relaxed) : 0;
+    const uint64_t mark = slot != nullptr ? slot->innermost() : 0;
     const auto* gate = callGate::gateOf(mark);
     const Session* session =
         gate != nullptr ? static_cast<const Session*>(gate->owner) : registry::busySession();

@@ -157,6 +157,8 @@ void forwardProcess(AEffect* effect, Sample** inputs, Sample** outputs, int32_t 
                 (hosted->*field)(hosted, inputs, outputs, sampleFrames);
                 OPLEXA_RECORD(*session, processReturn, *hosted, function,
                               reinterpret_cast<void**>(outputs), sampleFrames, sizeof(Sample));
+                // Some plug-ins change their latency while processing, without IOChanged.
+                mirrorRecord(session->proxyEffect, *hosted);
             });
 }
 } // namespace

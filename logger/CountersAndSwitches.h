@@ -1,6 +1,6 @@
 // One opcode's counter and logging switch, shared by every calling thread without a lock.
 // Each OXLogger owns one per opcode; its members that read and set them are defined in
-// CountersAndSwitches.cpp.
+// LoggerSwitches.cpp.
 #pragma once
 
 #include <atomic>

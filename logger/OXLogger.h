@@ -1,6 +1,6 @@
 // A logger per hosted plug-in: counts every forwarded call in its own counters, formats the
 // lines that are switched on, and keeps the switches in the settings file. Its members live in
-// OXLogger.cpp (line output), CountersAndSwitches.cpp (catalogue, counters and switches),
+// OXLogger.cpp (line output), LoggerSwitches.cpp (catalogue, counters and switches),
 // CallReports.cpp (call and return reports), LoggerSettings.cpp (the switches and flags in the
 // settings file) and LogOutput.cpp (where the lines go).
 #pragma once

@@ -154,12 +154,12 @@ TEST_F(Hosting, HostsAgainAfterCloseWithAProxyRecordOfItsOwn)
     EXPECT_EQ(first->numParams, 0);
     EXPECT_EQ(second->numParams, firstParams + 3);
     EXPECT_EQ(second->uniqueID, 0x4f784232);
-    const auto messages = oplexa.messages();
-    EXPECT_EQ(countOf(messages, "Oplexa - " + oplexa.modulePath()), 2);
+    EXPECT_EQ(countOf(oplexa.messages(), "Oplexa - " + oplexa.modulePath()), 2);
 }
 
-// The host reads the plug-in's record as it is now, and gets the record the plug-in meant:
-// null for null, the proxy for the plug-in's own record, in a first and in a second session.
+// The host reads the plug-in's record as it is now (after each call, also one that changed it
+// while processing), and gets the record the plug-in meant: null for null, the proxy for the
+// plug-in's own record, in a first and in a second session.
 TEST_F(Hosting, TheHostSeesTheLiveRecordAndTheRecordThePluginMeant)
 {
     for (int session = 1; session <= 2; ++session)
@@ -167,10 +167,8 @@ TEST_F(Hosting, TheHostSeesTheLiveRecordAndTheRecordThePluginMeant)
         probe->reset();
         for (const int32_t nullEffect : {1, 0})
         {
-            ProbeMasterCall call{};
-            call.when = kProbeAtEntry;
-            call.opcode = audioMasterVersion;
-            call.passNullEffect = nullEffect;
+            const ProbeMasterCall call{kProbeAtEntry, audioMasterVersion, 0, 0, 0.0f, 0,
+                                       nullptr,       nullEffect};
             probe->addMasterCall(&call);
         }
         probe.callHostAt(kProbeInSetParameter, audioMasterIOChanged);
@@ -201,6 +199,12 @@ TEST_F(Hosting, TheHostSeesTheLiveRecordAndTheRecordThePluginMeant)
         proxy->dispatcher(proxy, effGetVendorVersion, 0, 0, nullptr, 0.0f);
         EXPECT_EQ(proxy->numPrograms, 7) << "session " << session;
         EXPECT_NE(proxy->processDoubleReplacing, nullptr) << "session " << session;
+        // Changed while processing without IOChanged, as ZaMaximX2 does: read after the call.
+        float buffer[2][16] = {};
+        float* channels[] = {buffer[0], buffer[1]};
+        probe->setProcessDelay(480 + session);
+        proxy->processReplacing(proxy, channels, channels, 16);
+        EXPECT_EQ(proxy->initialDelay, 480 + session) << "session " << session;
         EXPECT_EQ(proxy->user, proxy) << "the host's own fields stay the host's";
         proxy->dispatcher(proxy, effClose, 0, 0, nullptr, 0.0f);
         EXPECT_EQ(proxy->numPrograms, 0) << "cleared at Close";

@@ -132,3 +132,45 @@ TEST_F(LateCalls, TwoHundredFiftySixLiveInstancesHaveDistinctCallbacks)
                                 "256 instances were started"),
               1);
 }
+
+// A host that nests: its answer to a callback of instance A calls instance B. While that inner
+// call is inside B, another thread closes A: the close waits for the outer call, still inside A.
+namespace
+{
+std::atomic<AEffect*> inner{nullptr};
+std::atomic<int> nested{0}; // 1: the inner call is inside; 2: and A's plug-in got Close meanwhile
+const ProbeApi* nestedProbe = nullptr;
+
+VstIntPtr nestingHost(AEffect*, int32_t opcode, int32_t, VstIntPtr, void*, float)
+{
+    if (opcode == audioMasterGetVendorVersion)
+        inner.load()->dispatcher(inner, effGetPlugCategory, 0, 0, nullptr, 0.0f);
+    if (opcode == audioMasterAutomate)
+    {
+        nested = 1;
+        nested = waitUntil([] { return nestedProbe->dispatchCount(effClose) > 0; }, 1000) ? 2 : 1;
+    }
+    return 0;
+}
+} // namespace
+
+TEST_F(LateCalls, CloseWaitsForACallThatIsInsideAnotherInstance)
+{
+    nestedProbe = &*probe;
+    LoadedModule module(oplexa.modulePath());
+    auto entry = reinterpret_cast<VstPluginMainProc>(module.symbol("VSTPluginMain"));
+    AEffect* outer = entry(nestingHost);
+    inner = entry(nestingHost);
+    probe.callHostAt(effGetVendorVersion, audioMasterGetVendorVersion);
+    probe.callHostAt(effGetPlugCategory, audioMasterAutomate);
+    std::thread closer(
+        [&]
+        {
+            waitUntil([] { return nested > 0; });
+            outer->dispatcher(outer, effClose, 0, 0, nullptr, 0.0f);
+        });
+    outer->dispatcher(outer, effGetVendorVersion, 0, 0, nullptr, 0.0f);
+    closer.join();
+    inner.load()->dispatcher(inner, effClose, 0, 0, nullptr, 0.0f);
+    EXPECT_EQ(nested, 1);
+}

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes recordings whose records carry valid checksums but hostile counts, lengths and sizes,
-one file per case, to the folder given: crafted_recordings.py FOLDER. Prints each file's name."""
+one file per case, to the folder given: crafted_recordings.py FOLDER [diverging]. Prints each
+file's name. With "diverging", sound recordings whose replays diverge instead, and one damaged."""
 import ctypes
 import struct
 import sys
@@ -92,9 +93,30 @@ VERSIONS = {version: start[:1] + [version] + start[2:] + ([] if version == 1 els
             for version in (0, 1, 2, 3, 4)}
 CASES.update({f"version-{v}": call(SET_PARAMETER) for v in VERSIONS if v != 3})
 
-folder = sys.argv[1]
-for name, records in CASES.items():
-    version = int(name[8:]) if name.startswith("version-") else 3
-    with open(f"{folder}/{name}.oplexarec", "wb") as out:
-        out.write(item(VERSIONS[version]) + records + record([3]))
-    print(name)
+# Replayed with the probe, each diverges in its own way; "full-" ones record full outputs.
+PROCESS, GET_PARAMETER, PROCESS_DOUBLE = 2, 5, 6
+stereo = lambda frames, data=block(64): [0, 2, 0x2000, data, data]
+DIVERGING = {
+    "result": call(DISPATCHER, 49) + ret(DISPATCHER, 49, 12345),
+    "text": call(DISPATCHER, 45) + ret(DISPATCHER, 45, 1, [b"Other"]),
+    "chunk": call(DISPATCHER, 23) + ret(DISPATCHER, 23, 20, [b"x" * 20]),
+    "incomplete": call(PROCESS_REPLACING, 2, 2, 64, [0, 2, 0x2000]),
+    "samples": call(PROCESS_REPLACING, 2, 2, 65536, stereo(65536, b"")),
+    "no-function": call(PROCESS_DOUBLE, 2, 2, 64, stereo(64)),
+    "channels": call(PROCESS_REPLACING, 2, 2, 64, stereo(64)) + ret(PROCESS_REPLACING, 2, 0, [5]),
+    "hash": call(PROCESS, 2, 2, 64, stereo(64)) + ret(PROCESS, 2, 0, [1, 2]),
+    "full-sample": call(SET_PARAMETER) + call(PROCESS_REPLACING, 2, 2, 64, stereo(64))
+    + ret(PROCESS_REPLACING, 2, 0, [block(64), block(64)]),
+    "parameter": call(GET_PARAMETER, 0, 1) + ret(GET_PARAMETER, 0, 0.75),
+    # Not a divergence: the second record's checksum is off by one.
+    "damaged": call(SET_PARAMETER) + call(SET_PARAMETER)[:-1] + bytes([call(SET_PARAMETER)[-1] ^ 1]),
+}
+
+if __name__ == "__main__":
+    folder = sys.argv[1]
+    for name, records in (DIVERGING if sys.argv[2:] == ["diverging"] else CASES).items():
+        header = list(VERSIONS[int(name[8:]) if name.startswith("version-") else 3])
+        header[5] = name.startswith("full-")
+        with open(f"{folder}/{name}.oplexarec", "wb") as out:
+            out.write(item(header) + records + record([3]))
+        print(name)

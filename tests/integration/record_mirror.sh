@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A host reads the same record through Oplexa as from the plug-in itself: every installed VST 2
 # plug-in, run once directly and once through the module, leaves the same --record-fields file
-# (the fields after the entry point, Open, mains on, a parameter sweep and each IOChanged).
+# (the fields after the entry point, Open, mains on, processing, a parameter sweep and each
+# IOChanged).
 . "$(dirname "$0")/common.sh"
 sanitized && { echo "skipped: real plug-ins are not built with the sanitizers"; exit 77; }
 oplexa=$(realpath "$OPLEXA_MODULE")
@@ -12,30 +13,6 @@ fields() {
     shift
     timeout 60 "$OPLEXA_HOST" --quiet --blocks 2 --record-fields "$out" "$@" > /dev/null 2>&1
 } 2> /dev/null # also the shell's own line about a run that crashed
-# Per differing line, its point and the fields that differ, as direct -> through Oplexa.
-differences() {
-    awk 'function point(line) { sub(/: .*/, "", line); return line == "" ? "(no line)" : line }
-        FILENAME == ARGV[1] { direct[FNR] = $0; nd = FNR; next }
-        { via[FNR] = $0; nv = FNR }
-        END {
-            for (i = 1; i <= (nd > nv ? nd : nv) && shown < 4; i++) {
-                if (direct[i] == via[i]) continue
-                shown++
-                pd = point(direct[i]); pv = point(via[i])
-                if (pd != pv) { print "    " pd " -> " pv; continue }
-                d = split(substr(direct[i], length(pd) + 3), a, " ")
-                v = split(substr(via[i], length(pv) + 3), b, " ")
-                line = ""
-                for (j = 1; j <= (d > v ? d : v); j++) {
-                    if (a[j] == b[j]) continue
-                    key = a[j]; sub(/=.*/, "=", key)
-                    to = j > v ? "-" : index(b[j], key) == 1 ? substr(b[j], length(key) + 1) : b[j]
-                    line = line " " (j <= d ? a[j] : "-") " -> " to
-                }
-                print "    " pd ":" line
-            }
-        }' "$1" "$2"
-}
 
 same=0 compared=0 skipped=0
 while read -r plugin; do
@@ -57,7 +34,7 @@ while read -r plugin; do
         echo "OK   $name"
     else
         echo "DIFF $name$([ $status -eq 0 ] || echo " (through Oplexa: exit code $status)")"
-        differences "$file.direct" "$file.via"
+        diff "$file.direct" "$file.via" | head -8 # < direct, > through Oplexa
     fi
 done < <(find /usr/lib/vst /usr/lib/lxvst -name '*.so' 2> /dev/null | sort)
 

@@ -79,7 +79,7 @@ const Option kOptions[] = {
      [](HostOptions& o, const char* v) { return setPath(o.audioPath, v); }},
     {"--report", "FILE", "stable text report of the record, names, parameters, chunk",
      [](HostOptions& o, const char* v) { return setPath(o.reportPath, v); }},
-    {"--record-fields", "FILE", "the record's fields at entry, open, mains on, after a sweep",
+    {"--record-fields", "FILE", "the record's fields at entry, open, mains on, processing, a sweep",
      [](HostOptions& o, const char* v) { return setPath(o.recordFieldsPath, v); }},
     {"--log", "FILE", "write the host's call log to FILE instead of standard error",
      [](HostOptions& o, const char* v) { return setPath(o.logPath, v); }},

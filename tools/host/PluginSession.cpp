@@ -136,6 +136,7 @@ HostExitCode runSession(VstPluginMainProc entry, const char* entryName, const Ho
             hostLog().problem("error: could not write the audio files");
             result = kExitOutputFailed;
         }
+        recordFields().write(*effect, "after processing");
         if (!options.recordFieldsPath.empty())
             sweepParameters(plugin, options, inputs, outputs, params);
     }

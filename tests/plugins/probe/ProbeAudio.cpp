@@ -58,7 +58,7 @@ bool validParam(int32_t index)
 void process(AEffect* effect, float** inputs, float** outputs, int32_t sampleFrames)
 {
     noteProcess(kProbeProcess, effect, inputs, outputs, sampleFrames);
-    sleepInProcess();
+    misbehaveInProcess();
     render(inputs, outputs, sampleFrames, false);
     makeMasterCalls(kProbeInProcess);
 }
@@ -66,7 +66,7 @@ void process(AEffect* effect, float** inputs, float** outputs, int32_t sampleFra
 void processReplacing(AEffect* effect, float** inputs, float** outputs, int32_t sampleFrames)
 {
     noteProcess(kProbeProcessReplacing, effect, inputs, outputs, sampleFrames);
-    sleepInProcess();
+    misbehaveInProcess();
     render(inputs, outputs, sampleFrames, true);
     makeMasterCalls(kProbeInProcess);
 }

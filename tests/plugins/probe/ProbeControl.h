@@ -159,6 +159,9 @@ extern "C"
     // Dispatcher calls of opcode with a ptr get these size bytes copied to ptr and return 1 (for
     // GetSpeakerArrangement to value too); null bytes: no more.
     void probe_set_fill(int32_t opcode, const void* bytes, int32_t size);
+    // Process and processReplacing set the record's initialDelay to delay without telling the
+    // host (-1: they leave it).
+    void probe_set_process_delay(int32_t delay);
 
     // --- observation ---
     AEffect* probe_get_record(void);              // the probe's own record
@@ -214,6 +217,7 @@ extern "C"
         int64_t (*callsAfterClose)(void);
         uint64_t (*sequenceMark)(void);
         void (*setFill)(int32_t, const void*, int32_t);
+        void (*setProcessDelay)(int32_t);
     };
 
     const ProbeApi* probe_api(void);

@@ -120,6 +120,12 @@ extern "C"
                                                           bytes != nullptr ? from + size : from);
     }
 
+    void probe_set_process_delay(int32_t delay)
+    {
+        std::lock_guard<std::mutex> lock(state().mutex);
+        state().misbehaviour.processDelay = delay;
+    }
+
     AEffect* probe_get_record(void)
     {
         return &state().record;
@@ -275,6 +281,7 @@ extern "C"
             probe_calls_after_close,
             probe_sequence_mark,
             probe_set_fill,
+            probe_set_process_delay,
         };
         return &api;
     }

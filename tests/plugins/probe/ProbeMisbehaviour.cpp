@@ -53,9 +53,12 @@ void work()
 }
 } // namespace
 
-void sleepInProcess()
+void misbehaveInProcess()
 {
     keepBusy(state().misbehaviour.processSleepMs);
+    // Without audioMasterIOChanged, as ZaMaximX2 does.
+    if (const int32_t delay = state().misbehaviour.processDelay; delay >= 0)
+        __atomic_store_n(&state().record.initialDelay, delay, __ATOMIC_RELAXED);
 }
 
 void misbehaveInDispatcher(int32_t opcode)

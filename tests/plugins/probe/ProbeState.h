@@ -38,6 +38,7 @@ struct Misbehaviour
     int32_t crashOpcode = -1; // this one crashes the process
     bool crashWithAbort = false;
     bool crashWithThrow = false; // throws the probe's own type instead
+    int32_t processDelay = -1;   // process sets the record's initialDelay to this
 };
 
 struct ProbeState
@@ -107,8 +108,9 @@ void makeMasterCalls(int32_t when);
 int dispatchSlot(int32_t opcode);
 void copyText(char (&target)[kProbeTextSize], const char* text);
 
-// The misbehaviour switches' effects: slow calls, the worker thread, a hang or a crash.
-void sleepInProcess();
+// The misbehaviour switches' effects: slow calls, a delay changed in process, the worker thread, a
+// hang or a crash.
+void misbehaveInProcess();
 void misbehaveInDispatcher(int32_t opcode);
 [[noreturn]] void throwOwnError();
 

@@ -1,5 +1,4 @@
-#include "logger/CountersAndSwitches.h"
-
+// The logger's members that read and set the counters and switches of every opcode.
 #include "logger/OXLogger.h"
 
 namespace

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Each way a replay can come out otherwise than recorded ends it with exit 7 and one line that
+# names the call and says how, word for word; a record damaged in the middle with exit 8.
+. "$(dirname "$0")/common.sh"
+python3 "$(dirname "$0")/crafted_recordings.py" "$WORK" diverging > /dev/null || exit 1
+
+# case | the probe's environment | exit code | the line after "replay: "
+d="7|diverged at call 1"
+rows=(
+    "result||$d (effGetVendorVersion, recorded thread 1): expected result 12345, got 1100"
+    "text||$d (effGetEffectName, recorded thread 1): expected \"Other\", got \"Oplexa Probe\""
+    "chunk||$d (effGetChunk, recorded thread 1): expected the recorded chunk of 20 bytes, got other bytes"
+    "incomplete||$d (processReplacing, recorded thread 1): the recorded call is incomplete"
+    "samples|OPLEXA_PROBE_INPUTS=40|$d (processReplacing, recorded thread 1): the plug-in's 40 inputs and 2 outputs at 65536 frames are more samples than oplexa-host replays"
+    "no-function||$d (processDoubleReplacing, recorded thread 1): the plug-in has no processDoubleReplacing"
+    "channels||$d (processReplacing, recorded thread 1): expected 1 output channels, got 2"
+    "hash||$d (process, recorded thread 1): block 1 channel 0: expected output hash 0000000000000001, got 776f93097214168c"
+    "full-sample||7|diverged at call 2 (processReplacing, recorded thread 1): block 1 channel 0 sample 0: expected 0.25, got 0.125"
+    "parameter||$d (getParameter, recorded thread 1): expected 0.75, got 0.25"
+    "damaged||8|record 2 is unreadable (its checksum does not match); the 1 host calls before it replayed identically"
+)
+for row in "${rows[@]}"; do
+    IFS='|' read -r name environment code text <<< "$row"
+    env $environment DISPLAY='' "$OPLEXA_HOST" --quiet --replay "$WORK/$name.oplexarec" \
+        "$OPLEXA_PROBE" > /dev/null 2> "$WORK/err"
+    status=$?
+    check "$name: exit $code (got $status)" [ $status -eq "$code" ]
+    check "$name: says '$text'" [ "$(cat "$WORK/err")" = "host: replay: $text" ]
+done
+finish
