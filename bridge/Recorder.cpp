@@ -3,8 +3,9 @@
 #include "bridge/PathText.h"
 #include "bridge/Platform.h"
 #include "bridge/Session.h"
-#include "record/RecordFormat.h"
+#include "logger/SafeCalls.h"
 #include "logger/ThreadSlots.h"
+#include "record/RecordFormat.h"
 #include "record/TickClock.h"
 
 #include <cerrno>
@@ -174,7 +175,7 @@ void Recorder::start(OXLogger& logger, const std::string& folder, const std::str
             while (running_.load())
             {
                 pump();
-                std::this_thread::sleep_for(kWriterPause);
+                safeCalls::sleepFor(kWriterPause);
             }
             pump();
         });
@@ -214,10 +215,7 @@ void Recorder::drainAfterCrash() noexcept
     // written) and stop, so that the drain neither repeats a record nor splits one with its own.
     crashed_.store(true);
     for (int waited = 0; writing_.load() && waited < kCrashWaitMs; ++waited)
-    {
-        const timespec pause{0, 1000000};
-        nanosleep(&pause, nullptr);
-    }
+        safeCalls::sleepFor(std::chrono::milliseconds(1));
     if (fd_ >= 0)
         drainTo(fd_);
 }
@@ -235,17 +233,11 @@ void Recorder::fail(const char* reason) noexcept
 
 bool Recorder::writeAll(const uint8_t* data, size_t size) noexcept
 {
-    while (size > 0)
-    {
-        const ssize_t written = ::write(fd_, data, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
+    iovec whole{const_cast<uint8_t*>(data), size};
+    const int error = safeCalls::writeAll(fd_, &whole, 1);
+    if (error != 0)
+        errno = error;
+    return error == 0;
 }
 
 void Recorder::writeRecord(const uint8_t* payload, size_t size)

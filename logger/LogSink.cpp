@@ -1,12 +1,12 @@
 #include "logger/LogSink.h"
 
+#include "logger/SafeCalls.h"
 #include "logger/ThreadSlots.h"
 
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <memory>
 #include <unistd.h>
@@ -90,8 +90,7 @@ bool waitUntilUnheld(const std::atomic<int>& users) noexcept
     {
         if (users.load(std::memory_order_acquire) == 0)
             return true;
-        const timespec pause{0, 1000000};
-        nanosleep(&pause, nullptr);
+        safeCalls::sleepFor(std::chrono::milliseconds(1));
     }
     return false;
 }
@@ -106,8 +105,7 @@ bool waitForRoom(QueuedOutput& queued, const char* line, size_t length) noexcept
     for (int waited = 0; waited < kRoomWaitMs; ++waited)
     {
         queued.writer.notify();
-        const timespec pause{0, 1000000};
-        nanosleep(&pause, nullptr);
+        safeCalls::sleepFor(std::chrono::milliseconds(1));
         if (queued.queue.tryPush(line, length))
             return true;
     }
@@ -220,18 +218,8 @@ void writeLogLine(const char* line, size_t length) noexcept
 {
     const Held<int> held(sinkFd, fileWriters, STDOUT_FILENO);
     const int fd = held.get();
-    while (length > 0)
-    {
-        const ssize_t written = ::write(fd, line, length);
-        if (written < 0)
-        {
-            if (errno == EINTR)
-                continue;
-            return;
-        }
-        line += written;
-        length -= static_cast<size_t>(written);
-    }
+    iovec whole{const_cast<char*>(line), length};
+    safeCalls::writeAll(fd, &whole, 1);
 }
 
 void markProcessThread() noexcept
