@@ -1,9 +1,8 @@
 // What the logger has once per process, in one object: the output every session's lines go to,
 // and what the call reports keep per thread or per second. The one instance, processLog, lives in
-// static storage from the module's load to its unload, and is built without code running at load
-// (no member needs a constructor), so a line written before any session finds it in place. The
-// sessions, their loggers and the threads a hosted plug-in leaves behind all outlive no part of
-// it.
+// static storage from the module's load to its unload, so it outlives every session and its
+// logger. It is built without code running at load (no member needs a constructor): a line
+// written before anything else runs finds it in place. The bridge may hold a reference to it.
 #pragma once
 
 #include "logger/LogWriter.h"
