@@ -51,6 +51,10 @@ struct ProcessLog
     // session, never at once.
     std::atomic<int> sinkFd{STDOUT_FILENO};
     std::atomic<QueuedOutput*> activeOutput{nullptr};
+    // The thread that crashed while the writer holds still since, or 0: its next line shows that
+    // the process lives on (its host jumped out of the crash), while a dying process never logs
+    // on it again.
+    std::atomic<int> crashedThread{0};
     std::unique_ptr<QueuedOutput> output;
     std::atomic<bool> started{false};
     // Set with the output, read only while it runs; empty for standard output. A longer path
@@ -60,11 +64,8 @@ struct ProcessLog
     // load it, so that stopping can wait until none holds the one it takes away.
     alignas(64) std::atomic<int> producers{0};
     alignas(64) std::atomic<int> fileWriters{0};
-    // The thread that crashed while the writer holds still since, or 0: its next line shows that
-    // the process lives on (its host jumped out of the crash), while a dying process never logs
-    // on it again.
-    std::atomic<int> crashedThread{0};
-    threadSlots::Table<ThreadRole, 1024> roles;
+    // Per thread (LogSink.cpp), off the counters' cache lines.
+    alignas(64) threadSlots::Table<ThreadRole, 1024> roles;
 
     // The call reports (CallReports.cpp).
     threadSlots::Table<PendingArrangement, 1024> pendingArrangements;
