@@ -12,19 +12,15 @@
 
 namespace
 {
-struct Pipe
-{
-    int ends[2] = {-1, -1};
-    std::string read;
-};
+int readEnd = -1;
+std::string received;
 
-// The wait of a caller whose reader takes everything the pipe holds each time it is asked.
-bool drain(void* context) noexcept
+// A reader that takes everything the pipe holds each time the writer waits.
+bool drain(void*) noexcept
 {
-    auto& pipe = *static_cast<Pipe*>(context);
     char chunk[65536];
-    for (ssize_t n; (n = ::read(pipe.ends[0], chunk, sizeof chunk)) > 0;)
-        pipe.read.append(chunk, static_cast<size_t>(n));
+    for (ssize_t n; (n = ::read(readEnd, chunk, sizeof chunk)) > 0;)
+        received.append(chunk, static_cast<size_t>(n));
     return true;
 }
 bool giveUp(void*) noexcept
@@ -36,39 +32,32 @@ bool giveUp(void*) noexcept
 TEST(SafeCalls, WriteAllEndsOnlyWhenDoneOrWithTheErrorThatStoppedIt)
 {
     signal(SIGPIPE, SIG_IGN);
-    enum Reader
-    {
-        kDrains,
-        kNone,
-        kGivesUp,
-        kClosed
-    };
     const struct
     {
-        Reader reader;
+        bool (*wait)(void*) noexcept;
+        bool closed;
         int error;
-    } cases[] = {{kDrains, 0}, {kNone, EAGAIN}, {kGivesUp, ECANCELED}, {kClosed, EPIPE}};
+    } cases[] = {{drain, false, 0},
+                 {nullptr, false, EAGAIN},
+                 {giveUp, false, ECANCELED},
+                 {nullptr, true, EPIPE}};
     for (const auto& c : cases)
     {
-        Pipe pipe;
-        ASSERT_EQ(pipe2(pipe.ends, O_NONBLOCK), 0);
-        if (c.reader == kClosed)
-            close(pipe.ends[0]);
-        // Three pieces, together well past what a pipe holds, one of them empty.
+        int ends[2];
+        ASSERT_EQ(pipe2(ends, O_NONBLOCK), 0);
+        readEnd = c.closed ? (close(ends[0]), -1) : ends[0];
+        received.clear();
+        // Together well past what a pipe holds; the empty piece is passed over.
         std::string first(300000, 'a'), second(200000, 'b');
         iovec pieces[] = {
             {first.data(), first.size()}, {nullptr, 0}, {second.data(), second.size()}};
-        safeCalls::WriteWait wait;
-        if (c.reader == kDrains || c.reader == kGivesUp)
-            wait = {c.reader == kDrains ? drain : giveUp, &pipe};
-        EXPECT_EQ(safeCalls::writeAll(pipe.ends[1], pieces, 3, wait), c.error) << c.reader;
-        if (c.reader == kDrains)
+        EXPECT_EQ(safeCalls::writeAll(ends[1], pieces, 3, {c.wait, nullptr}), c.error);
+        if (c.error == 0)
         {
-            drain(&pipe);
-            EXPECT_EQ(pipe.read, first + second);
+            drain(nullptr);
+            EXPECT_EQ(received, first + second);
         }
-        close(pipe.ends[1]);
-        if (c.reader != kClosed)
-            close(pipe.ends[0]);
+        close(ends[1]);
+        close(readEnd);
     }
 }
