@@ -96,33 +96,48 @@ VstIntPtr closeSession(Session& session, AEffect* hosted, int32_t index, VstIntP
     session.afterClose();
     return result;
 }
+
+// The opening every host call shares: the session behind the record, the gate, the call's line
+// (counted, and written even when the call goes no further), and the hosted plug-in's function.
+// forward runs only when the gate is open and that function is there; else the host gets zero.
+template <auto field, typename Result, typename Report, typename Forward>
+Result enterHostCall(AEffect* effect, int group, int32_t opcode, int32_t gateSlot, Report report,
+                     Forward forward) noexcept
+{
+    Session* session = sessionOf(effect);
+    if (session == nullptr)
+        return Result();
+    return guarded(*session, group, opcode,
+                   [&]() -> Result
+                   {
+                       const callGate::Pass pass(session->gate, gateSlot);
+                       report(session->oxLogger);
+                       AEffect* hosted = session->vstEffect.load(relaxed);
+                       if (!pass.open() || hosted == nullptr || hosted->*field == nullptr)
+                           return Result();
+                       return forward(*session, hosted);
+                   });
+}
 } // namespace
 
 VstIntPtr proxyDispatcher(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value,
                           void* ptr, float opt)
 {
-    Session* session = sessionOf(effect);
-    if (session == nullptr)
-        return 0;
-    return guarded(
-        *session, OXLogger::vstDispatcherOpCodes, opcode,
-        [&]() -> VstIntPtr
+    return enterHostCall<&AEffect::dispatcher, VstIntPtr>(
+        effect, OXLogger::vstDispatcherOpCodes, opcode, callGate::kDispatcherCalls + opcode,
+        [&](OXLogger& logger) { logger.logVstDispatcher(opcode, index, value, ptr, opt); },
+        [&](Session& session, AEffect* hosted) -> VstIntPtr
         {
-            const callGate::Pass pass(session->gate, callGate::kDispatcherCalls + opcode);
-            session->oxLogger.logVstDispatcher(opcode, index, value, ptr, opt);
-            AEffect* hosted = session->vstEffect.load(relaxed);
-            if (!pass.open() || hosted == nullptr || hosted->dispatcher == nullptr)
-                return 0;
-            OPLEXA_RECORD(*session, opcodeCall, fnDispatcher, opcode, index, value, ptr, opt);
+            OPLEXA_RECORD(session, opcodeCall, fnDispatcher, opcode, index, value, ptr, opt);
             if (opcode == effClose)
-                return closeSession(*session, hosted, index, value, ptr, opt);
+                return closeSession(session, hosted, index, value, ptr, opt);
             const VstIntPtr result =
-                dispatchToHosted(*session, hosted, opcode, index, value, ptr, opt);
-            OPLEXA_RECORD(*session, opcodeReturn, fnDispatcher, opcode, value, ptr, result);
-            mirrorRecord(session->proxyEffect, *hosted);
-            session->oxLogger.logVstDispatcherReturn(opcode, ptr, result);
+                dispatchToHosted(session, hosted, opcode, index, value, ptr, opt);
+            OPLEXA_RECORD(session, opcodeReturn, fnDispatcher, opcode, value, ptr, result);
+            mirrorRecord(session.proxyEffect, *hosted);
+            session.oxLogger.logVstDispatcherReturn(opcode, ptr, result);
             // The log has the plug-in's own name; the host reads the wrapper's.
-            if (opcode == effGetEffectName && session->tagged && ptr != nullptr)
+            if (opcode == effGetEffectName && session.tagged && ptr != nullptr)
                 tagEffectName(static_cast<char*>(ptr));
             return result;
         });
@@ -136,30 +151,25 @@ namespace
 template <VstFunctionIndex function, auto field, typename Sample>
 void forwardProcess(AEffect* effect, Sample** inputs, Sample** outputs, int32_t sampleFrames)
 {
-    Session* session = sessionOf(effect);
-    if (session == nullptr)
-        return;
-    guarded(*session, OXLogger::vstAEffectFunctions, function,
-            [&]
-            {
-                const callGate::Pass pass(session->gate, function);
-                if constexpr (function == fnProcessDoubleReplacing)
-                    session->oxLogger.logVstProcessDoubleReplacing(inputs, outputs, sampleFrames);
-                else
-                    session->oxLogger.logVstProcess(inputs, outputs, sampleFrames,
-                                                    function == fnProcessReplacing);
-                AEffect* hosted = session->vstEffect.load(relaxed);
-                if (!pass.open() || hosted == nullptr || hosted->*field == nullptr)
-                    return;
-                OPLEXA_RECORD(*session, processCall, *hosted, function,
-                              reinterpret_cast<void**>(inputs), reinterpret_cast<void**>(outputs),
-                              sampleFrames, sizeof(Sample));
-                (hosted->*field)(hosted, inputs, outputs, sampleFrames);
-                OPLEXA_RECORD(*session, processReturn, *hosted, function,
-                              reinterpret_cast<void**>(outputs), sampleFrames, sizeof(Sample));
-                // Some plug-ins change their latency while processing, without IOChanged.
-                mirrorRecord(session->proxyEffect, *hosted);
-            });
+    enterHostCall<field, void>(
+        effect, OXLogger::vstAEffectFunctions, function, function,
+        [&](OXLogger& logger)
+        {
+            if constexpr (function == fnProcessDoubleReplacing)
+                logger.logVstProcessDoubleReplacing(inputs, outputs, sampleFrames);
+            else
+                logger.logVstProcess(inputs, outputs, sampleFrames, function == fnProcessReplacing);
+        },
+        [&](Session& session, AEffect* hosted)
+        {
+            OPLEXA_RECORD(session, processCall, *hosted, function, reinterpret_cast<void**>(inputs),
+                          reinterpret_cast<void**>(outputs), sampleFrames, sizeof(Sample));
+            (hosted->*field)(hosted, inputs, outputs, sampleFrames);
+            OPLEXA_RECORD(session, processReturn, *hosted, function,
+                          reinterpret_cast<void**>(outputs), sampleFrames, sizeof(Sample));
+            // Some plug-ins change their latency while processing, without IOChanged.
+            mirrorRecord(session.proxyEffect, *hosted);
+        });
 }
 } // namespace
 
@@ -184,43 +194,31 @@ void proxyProcessDoubleReplacing(AEffect* effect, double** inputs, double** outp
 // Hosts call this from the audio thread for automation and from the UI thread for edits.
 void proxySetParameter(AEffect* effect, int32_t index, float value)
 {
-    Session* session = sessionOf(effect);
-    if (session == nullptr)
-        return;
-    guarded(*session, OXLogger::vstAEffectFunctions, fnSetParameter,
-            [&]
-            {
-                const callGate::Pass pass(session->gate, fnSetParameter);
-                session->oxLogger.logVstSetParameter(index, value);
-                AEffect* hosted = session->vstEffect.load(relaxed);
-                if (!pass.open() || hosted == nullptr || hosted->setParameter == nullptr)
-                    return;
-                OPLEXA_RECORD(*session, parameter, fnSetParameter, false, index, value);
-                hosted->setParameter(hosted, index, value);
-                OPLEXA_RECORD(*session, parameter, fnSetParameter, true, index, 0.0f);
-                mirrorRecord(session->proxyEffect, *hosted);
-            });
+    enterHostCall<&AEffect::setParameter, void>(
+        effect, OXLogger::vstAEffectFunctions, fnSetParameter, fnSetParameter,
+        [&](OXLogger& logger) { logger.logVstSetParameter(index, value); },
+        [&](Session& session, AEffect* hosted)
+        {
+            OPLEXA_RECORD(session, parameter, fnSetParameter, false, index, value);
+            hosted->setParameter(hosted, index, value);
+            OPLEXA_RECORD(session, parameter, fnSetParameter, true, index, 0.0f);
+            mirrorRecord(session.proxyEffect, *hosted);
+        });
 }
 
 float proxyGetParameter(AEffect* effect, int32_t index)
 {
-    Session* session = sessionOf(effect);
-    if (session == nullptr)
-        return 0.0f;
-    return guarded(*session, OXLogger::vstAEffectFunctions, fnGetParameter,
-                   [&]
-                   {
-                       const callGate::Pass pass(session->gate, fnGetParameter);
-                       session->oxLogger.logVstGetParameter(index);
-                       AEffect* hosted = session->vstEffect.load(relaxed);
-                       if (!pass.open() || hosted == nullptr || hosted->getParameter == nullptr)
-                           return 0.0f;
-                       OPLEXA_RECORD(*session, parameter, fnGetParameter, false, index, 0.0f);
-                       const float value = hosted->getParameter(hosted, index);
-                       OPLEXA_RECORD(*session, parameter, fnGetParameter, true, index, value);
-                       session->oxLogger.logVstGetParameterReturn(value);
-                       return value;
-                   });
+    return enterHostCall<&AEffect::getParameter, float>(
+        effect, OXLogger::vstAEffectFunctions, fnGetParameter, fnGetParameter,
+        [&](OXLogger& logger) { logger.logVstGetParameter(index); },
+        [&](Session& session, AEffect* hosted)
+        {
+            OPLEXA_RECORD(session, parameter, fnGetParameter, false, index, 0.0f);
+            const float value = hosted->getParameter(hosted, index);
+            OPLEXA_RECORD(session, parameter, fnGetParameter, true, index, value);
+            session.oxLogger.logVstGetParameterReturn(value);
+            return value;
+        });
 }
 
 namespace

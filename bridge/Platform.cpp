@@ -1,5 +1,7 @@
 #include "bridge/Platform.h"
 
+#include "logger/SafeCalls.h"
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -279,10 +281,7 @@ bool processBarrier() noexcept
 
 void sleepMilliseconds(int milliseconds) noexcept
 {
-    timespec time{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
-    while (nanosleep(&time, &time) != 0 && errno == EINTR)
-    {
-    }
+    safeCalls::sleepFor(std::chrono::milliseconds(milliseconds));
 }
 
 int64_t monotonicMilliseconds() noexcept

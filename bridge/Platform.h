@@ -76,7 +76,8 @@ int processId() noexcept;
 bool registerProcessBarrier() noexcept;
 bool processBarrier() noexcept;
 
-// Sleeps the calling thread for about that many milliseconds.
+// Sleeps the calling thread for that many milliseconds (safeCalls::sleepFor under the bridge's
+// name, which its callers share).
 void sleepMilliseconds(int milliseconds) noexcept;
 // CLOCK_MONOTONIC in milliseconds: for waits measured by time, not by passes.
 int64_t monotonicMilliseconds() noexcept;

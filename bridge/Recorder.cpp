@@ -3,6 +3,7 @@
 #include "bridge/PathText.h"
 #include "bridge/Platform.h"
 #include "bridge/Session.h"
+#include "logger/SafeCalls.h"
 #include "logger/ThreadSlots.h"
 #include "record/RecordFormat.h"
 #include "record/RecordHeader.h"
@@ -164,7 +165,7 @@ void Recorder::start(OXLogger& log, const std::string& folder, const std::string
             while (running.load())
             {
                 pump();
-                std::this_thread::sleep_for(kWriterPause);
+                safeCalls::sleepFor(kWriterPause);
             }
             pump();
         });
@@ -204,10 +205,7 @@ void Recorder::drainAfterCrash() noexcept
     // written) and stop, so that the drain neither repeats a record nor splits one with its own.
     crashed.store(true);
     for (int waited = 0; writing.load() && waited < kCrashWaitMs; ++waited)
-    {
-        const timespec pause{0, 1000000};
-        nanosleep(&pause, nullptr);
-    }
+        safeCalls::sleepFor(std::chrono::milliseconds(1));
     if (file >= 0)
         drainTo(file);
 }
@@ -225,17 +223,11 @@ void Recorder::fail(const char* reason) noexcept
 
 bool Recorder::writeAll(const uint8_t* data, size_t size) noexcept
 {
-    while (size > 0)
-    {
-        const ssize_t written = ::write(file, data, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
+    iovec whole{const_cast<uint8_t*>(data), size};
+    const int error = safeCalls::writeAll(file, &whole, 1);
+    if (error != 0)
+        errno = error;
+    return error == 0;
 }
 
 void Recorder::writeRecord(const uint8_t* payload, size_t size)

@@ -4,6 +4,7 @@
 #include "logger/CallFormat.h"
 #include "logger/LogSink.h"
 #include "logger/OXLogger.h"
+#include "logger/ProcessLog.h"
 #include "logger/StructureDecoder.h"
 #include "logger/ThreadSlots.h"
 
@@ -21,29 +22,14 @@ private:
     OXLogger& logger_;
 };
 
-// A return report does not get the call's value, which GetSpeakerArrangement hands its input
-// arrangement back through; the call leaves it here for the return on the same thread.
-struct PendingArrangement
-{
-    std::atomic<int> owner{0};
-    const void* ptr = nullptr;
-    long value = 0;
-    void clear() noexcept
-    {
-        ptr = nullptr;
-        value = 0;
-    }
-};
-threadSlots::Table<PendingArrangement, 1024> pendingArrangements;
-
 void reportCallDetails(OXLogger& logger, VstFunctionIndex function, long opCode, long value,
                        void* ptr) noexcept
 {
     if (!logger.decodeStructures.load(relaxed))
         return;
-    PendingArrangement* pending = nullptr;
+    ProcessLog::PendingArrangement* pending = nullptr;
     if (function == fnDispatcher && opCode == effGetSpeakerArrangement &&
-        (pending = pendingArrangements.mine()) != nullptr)
+        (pending = processLog.pendingArrangements.mine()) != nullptr)
     {
         pending->ptr = ptr;
         pending->value = value;
@@ -60,9 +46,9 @@ void reportReturnDetails(OXLogger& logger, VstFunctionIndex function, long opCod
     if (!decodesReturn(function, opCode) || !logger.decodeStructures.load(relaxed))
         return;
     long value = 0;
-    PendingArrangement* pending = nullptr;
+    ProcessLog::PendingArrangement* pending = nullptr;
     if (function == fnDispatcher && opCode == effGetSpeakerArrangement &&
-        (pending = pendingArrangements.find(threadSlots::currentThread())) != nullptr)
+        (pending = processLog.pendingArrangements.find(threadSlots::currentThread())) != nullptr)
     {
         value = pending->ptr == ptr ? pending->value : 0;
         pending->clear();

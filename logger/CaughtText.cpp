@@ -3,24 +3,6 @@
 #include "logger/LineBuffer.h"
 #include "logger/OXLogger.h"
 
-#include <exception>
-
-const char* caughtText() noexcept
-{
-    try
-    {
-        throw;
-    }
-    catch (const std::exception& exception)
-    {
-        return exception.what();
-    }
-    catch (...)
-    {
-        return "not a standard exception";
-    }
-}
-
 void logCaught(OXLogger& logger, const char* place) noexcept
 {
     LineBuffer line;

@@ -1,16 +1,16 @@
 #include "logger/LogQueue.h"
 
+#include "logger/SafeCalls.h"
+
 #include <new>
 #include <sys/mman.h>
 
-#include <cerrno>
 #include <cstring>
-#include <ctime>
-#include <unistd.h>
 
 namespace
 {
 constexpr int kReservedWaitUs = 200000;
+constexpr int kReservedPauseUs = 50;
 
 uint64_t* mapWords(size_t bytes)
 {
@@ -146,9 +146,8 @@ uint64_t LogQueue::writePublished(uint64_t position, int fd) const noexcept
         {
             if (position >= reserved || waitedUs >= kReservedWaitUs)
                 return position;
-            const timespec pause{0, 50000};
-            nanosleep(&pause, nullptr);
-            waitedUs += 50;
+            safeCalls::sleepFor(std::chrono::microseconds(kReservedPauseUs));
+            waitedUs += kReservedPauseUs;
             continue;
         }
         const uint32_t length = header[1];
@@ -157,17 +156,9 @@ uint64_t LogQueue::writePublished(uint64_t position, int fd) const noexcept
             position += length & ~kPadding;
             continue;
         }
-        const char* text = reinterpret_cast<const char*>(header + 2);
-        for (size_t left = length; left > 0;)
-        {
-            const ssize_t n = ::write(fd, text, left);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            text += n;
-            left -= static_cast<size_t>(n);
-        }
+        // A line the destination refuses is given up; the next one is tried.
+        iovec text{const_cast<uint32_t*>(header + 2), length};
+        safeCalls::writeAll(fd, &text, 1);
         position += recordSize(length);
     }
 }

@@ -1,12 +1,14 @@
 #include "logger/LogSink.h"
 
+#include "logger/ExceptionText.h"
+#include "logger/ProcessLog.h"
+#include "logger/SafeCalls.h"
 #include "logger/ThreadSlots.h"
 
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <memory>
 #include <unistd.h>
@@ -19,41 +21,8 @@ constexpr int kRoomWaitMs = 100;
 // past that the output or the file is left in place rather than freed under them.
 constexpr int kHoldersWaitMs = 2000;
 
-struct QueuedOutput
-{
-    QueuedOutput(size_t queueBytes, int fd, const std::string& name, LogWriter::BeginLine begin)
-        : queue(queueBytes), writer(queue, fd, name, begin)
-    {
-    }
-    LogQueue queue;
-    LogWriter writer;
-};
-
-// Started and stopped on the host's thread that starts and ends the session, never at once.
-std::atomic<int> sinkFd{STDOUT_FILENO};
-std::atomic<QueuedOutput*> activeOutput{nullptr};
-std::unique_ptr<QueuedOutput> output;
-std::atomic<bool> started{false};
-// Set with the output, read only while it runs.
-std::string destinationName = "standard output";
-// Threads that may hold the active output, or the log file's descriptor: counted before they
-// load it, so that stopping can wait until none holds the one it takes away.
-alignas(64) std::atomic<int> producers{0};
-alignas(64) std::atomic<int> fileWriters{0};
-
-// Whether each thread has processed audio.
-struct ThreadRole
-{
-    std::atomic<int> owner{0};
-    bool processes = false;
-    void clear() noexcept { processes = false; }
-};
-threadSlots::Table<ThreadRole, 1024> roles;
-
-// The thread that crashed while the writer holds still since, or 0: its next line shows that the
-// process lives on (its host jumped out of the crash), while a dying process never logs on it
-// again.
-std::atomic<int> crashedThread{0};
+using QueuedOutput = ProcessLog::QueuedOutput;
+using ThreadRole = ProcessLog::ThreadRole;
 
 // Holds what shared held when it was counted, for as long as it lives. The value lasting is
 // never taken away, and not counted.
@@ -90,8 +59,7 @@ bool waitUntilUnheld(const std::atomic<int>& users) noexcept
     {
         if (users.load(std::memory_order_acquire) == 0)
             return true;
-        const timespec pause{0, 1000000};
-        nanosleep(&pause, nullptr);
+        safeCalls::sleepFor(std::chrono::milliseconds(1));
     }
     return false;
 }
@@ -101,13 +69,13 @@ bool waitForRoom(QueuedOutput& queued, const char* line, size_t length) noexcept
     // After a crash the writer takes nothing for a while: waiting would only slow the host.
     if (queued.writer.heldForCrash())
         return false;
-    if (const ThreadRole* role = roles.find(threadSlots::currentThread()); role && role->processes)
+    if (const ThreadRole* role = processLog.roles.find(threadSlots::currentThread());
+        role && role->processes)
         return false;
     for (int waited = 0; waited < kRoomWaitMs; ++waited)
     {
         queued.writer.notify();
-        const timespec pause{0, 1000000};
-        nanosleep(&pause, nullptr);
+        safeCalls::sleepFor(std::chrono::milliseconds(1));
         if (queued.queue.tryPush(line, length))
             return true;
     }
@@ -145,67 +113,78 @@ void startLogOutput(const LogOutputOptions& options, LogWriter::BeginLine beginL
 {
     stopLogOutput();
     const int fd = openDestination(options.file);
-    sinkFd.store(fd, std::memory_order_relaxed);
-    destinationName = fd == STDOUT_FILENO ? "standard output" : options.file;
+    processLog.sinkFd.store(fd, std::memory_order_relaxed);
+    std::snprintf(processLog.destinationName, sizeof processLog.destinationName, "%s",
+                  fd == STDOUT_FILENO ? "" : options.file.c_str());
     if (options.direct)
     {
-        started = true;
+        processLog.started = true;
         return;
     }
-    output = std::make_unique<QueuedOutput>(
+    processLog.output = std::make_unique<QueuedOutput>(
         options.queueBytes, fd, fd == STDOUT_FILENO ? "standard output" : options.file, beginLine);
-    output->writer.start();
-    activeOutput.store(output.get(), std::memory_order_release);
-    started = true;
+    processLog.output->writer.start();
+    processLog.activeOutput.store(processLog.output.get(), std::memory_order_release);
+    processLog.started = true;
 }
 
 bool logOutputStarted() noexcept
 {
-    return started;
+    return processLog.started;
 }
 
 std::string logDestination()
 {
-    return destinationName + (activeOutput.load() == nullptr ? " (written directly)" : "");
+    const char* name = processLog.destinationName;
+    return std::string(*name != '\0' ? name : "standard output") +
+           (processLog.activeOutput.load() == nullptr ? " (written directly)" : "");
 }
 
 void stopLogOutput(bool keepDestination) noexcept
 {
-    started = false;
+    processLog.started = false;
     try
     {
-        activeOutput.store(nullptr, std::memory_order_seq_cst);
+        processLog.activeOutput.store(nullptr, std::memory_order_seq_cst);
         // A thread that took the output a moment ago may still push, waiting for room.
-        const bool unused = waitUntilUnheld(producers);
-        if (output != nullptr)
-            output->writer.stop();
+        const bool unused = waitUntilUnheld(processLog.producers);
+        if (processLog.output != nullptr)
+            processLog.output->writer.stop();
         if (!unused)
-            (void)output.release();
-        output.reset();
+            (void)processLog.output.release();
+        processLog.output.reset();
     }
     catch (...)
     {
+        // The output stays as it is; the line goes out directly, as every line now does.
+        LineBuffer line;
+        if (processLog.output != nullptr)
+            processLog.output->writer.beginOwnLine(line);
+        line.appendLiteral("Caught an exception in stopLogOutput: ");
+        line.appendEscapedText(caughtText());
+        const size_t length = line.finishLine();
+        writeLogLine(line.c_str(), length);
     }
     if (keepDestination)
         return;
-    const int fd = sinkFd.exchange(STDOUT_FILENO, std::memory_order_seq_cst);
-    if (fd != STDOUT_FILENO && waitUntilUnheld(fileWriters))
+    const int fd = processLog.sinkFd.exchange(STDOUT_FILENO, std::memory_order_seq_cst);
+    if (fd != STDOUT_FILENO && waitUntilUnheld(processLog.fileWriters))
         ::close(fd);
 }
 
 void sendLogLine(const char* line, size_t length) noexcept
 {
-    const Held<QueuedOutput*> held(activeOutput, producers, nullptr);
+    const Held<QueuedOutput*> held(processLog.activeOutput, processLog.producers, nullptr);
     QueuedOutput* queued = held.get();
     if (queued == nullptr)
     {
         writeLogLine(line, length);
         return;
     }
-    if (__builtin_expect(crashedThread.load(std::memory_order_relaxed) != 0, 0) &&
-        crashedThread.load(std::memory_order_relaxed) == threadSlots::currentThread())
+    if (__builtin_expect(processLog.crashedThread.load(std::memory_order_relaxed) != 0, 0) &&
+        processLog.crashedThread.load(std::memory_order_relaxed) == threadSlots::currentThread())
     {
-        crashedThread.store(0, std::memory_order_relaxed);
+        processLog.crashedThread.store(0, std::memory_order_relaxed);
         queued->writer.resumeNow();
     }
     if (!queued->queue.tryPush(line, length) && !waitForRoom(*queued, line, length))
@@ -218,32 +197,22 @@ void sendLogLine(const char* line, size_t length) noexcept
 
 void writeLogLine(const char* line, size_t length) noexcept
 {
-    const Held<int> held(sinkFd, fileWriters, STDOUT_FILENO);
+    const Held<int> held(processLog.sinkFd, processLog.fileWriters, STDOUT_FILENO);
     const int fd = held.get();
-    while (length > 0)
-    {
-        const ssize_t written = ::write(fd, line, length);
-        if (written < 0)
-        {
-            if (errno == EINTR)
-                continue;
-            return;
-        }
-        line += written;
-        length -= static_cast<size_t>(written);
-    }
+    iovec whole{const_cast<char*>(line), length};
+    safeCalls::writeAll(fd, &whole, 1);
 }
 
 void markProcessThread() noexcept
 {
     // Written once: threads next to each other in the table share a cache line.
-    if (ThreadRole* role = roles.mine(); role != nullptr && !role->processes)
+    if (ThreadRole* role = processLog.roles.mine(); role != nullptr && !role->processes)
         role->processes = true;
 }
 
 void writeQueuedAndLineAfterCrash(const char* line, size_t length) noexcept
 {
-    const Held<QueuedOutput*> held(activeOutput, producers, nullptr);
+    const Held<QueuedOutput*> held(processLog.activeOutput, processLog.producers, nullptr);
     QueuedOutput* queued = held.get();
     if (queued == nullptr)
     {
@@ -252,8 +221,9 @@ void writeQueuedAndLineAfterCrash(const char* line, size_t length) noexcept
     }
     // The writer stops taking lines first, so that each line is written once.
     const uint64_t from = queued->writer.holdForCrash();
-    const uint64_t end = queued->queue.writePublished(from, sinkFd.load(std::memory_order_relaxed));
+    const uint64_t end =
+        queued->queue.writePublished(from, processLog.sinkFd.load(std::memory_order_relaxed));
     writeLogLine(line, length);
     queued->writer.resumeAfterCrash(end);
-    crashedThread.store(threadSlots::currentThread(), std::memory_order_relaxed);
+    processLog.crashedThread.store(threadSlots::currentThread(), std::memory_order_relaxed);
 }

@@ -1,6 +1,7 @@
 #include "logger/LogWriter.h"
 
 #include "logger/AlternateSignalStack.h"
+#include "logger/SafeCalls.h"
 #include "logger/ThreadSlots.h"
 
 #include <cerrno>
@@ -14,6 +15,8 @@
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+
+using namespace std::chrono_literals;
 
 namespace
 {
@@ -39,12 +42,6 @@ int64_t nowNs() noexcept
     return static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
-void sleepMs(long ms) noexcept
-{
-    const timespec pause{0, ms * 1000000};
-    nanosleep(&pause, nullptr);
-}
-
 long futex(std::atomic<uint32_t>& word, int operation, uint32_t value,
            const timespec* timeout) noexcept
 {
@@ -54,17 +51,8 @@ long futex(std::atomic<uint32_t>& word, int operation, uint32_t value,
 
 void writeToStandardError(const char* text) noexcept
 {
-    size_t left = std::strlen(text);
-    while (left > 0)
-    {
-        const ssize_t n = ::write(STDERR_FILENO, text, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;
-        text += n;
-        left -= static_cast<size_t>(n);
-    }
+    iovec whole{const_cast<char*>(text), std::strlen(text)};
+    safeCalls::writeAll(STDERR_FILENO, &whole, 1);
 }
 } // namespace
 
@@ -155,13 +143,13 @@ void LogWriter::run() noexcept
             // The queue ran dry: let lines gather for the next batch. A batch cut short by the
             // byte limit (a pipe's takes PIPE_BUF) goes on at once.
             if (lines < kBatchLines && !queue.hasPublished())
-                sleepMs(1);
+                safeCalls::sleepFor(1ms);
             continue;
         }
         if (finishing && !queue.hasPublished())
             break;
         if (++idlePolls < kIdlePollsBeforeSleep)
-            sleepMs(1);
+            safeCalls::sleepFor(1ms);
         else
             sleepUntilNotified();
     }
@@ -229,38 +217,13 @@ bool LogWriter::writeAll(iovec* iov, size_t count) noexcept
 {
     if (failed || timedOut)
         return false;
-    while (count > 0)
-    {
-        if (!waitWritable())
-            return false;
-        const ssize_t written = ::writev(fd, iov, static_cast<int>(count));
-        if (written < 0)
-        {
-            if (errno == EINTR || errno == EAGAIN)
-                continue;
-            fail(errno);
-            return false;
-        }
-        if (written == 0)
-        {
-            fail(EIO);
-            return false;
-        }
-        // Partial: go on from the first byte not written.
-        size_t done = static_cast<size_t>(written);
-        while (count > 0 && done >= iov->iov_len)
-        {
-            done -= iov->iov_len;
-            ++iov;
-            --count;
-        }
-        if (count > 0)
-        {
-            iov->iov_base = static_cast<char*>(iov->iov_base) + done;
-            iov->iov_len -= done;
-        }
-    }
-    return true;
+    const safeCalls::WriteWait wait{[](void* writer) noexcept
+                                    { return static_cast<LogWriter*>(writer)->waitWritable(); },
+                                    this};
+    const int error = safeCalls::writeAll(fd, iov, count, wait);
+    if (error != 0 && !timedOut)
+        fail(error);
+    return error == 0;
 }
 
 uint64_t LogWriter::holdForCrash() noexcept
@@ -273,7 +236,7 @@ uint64_t LogWriter::holdForCrash() noexcept
         {
             if (crashState.load(std::memory_order_acquire) == kCrashHeld)
                 return queue.released();
-            sleepMs(1);
+            safeCalls::sleepFor(1ms);
         }
     // The writer is this very thread, or still writing: its batch stays its own.
     return takenEnd.load(std::memory_order_acquire);
@@ -295,7 +258,7 @@ void LogWriter::waitOutCrash() noexcept
     crashState.store(kCrashHeld, std::memory_order_release);
     while (!stopping.load(std::memory_order_acquire) &&
            nowNs() < resumeNs.load(std::memory_order_acquire))
-        sleepMs(10);
+        safeCalls::sleepFor(10ms);
     const uint64_t written = crashWrittenTo.load(std::memory_order_acquire);
     if (written > queue.released())
         queue.release(written);

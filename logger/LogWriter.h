@@ -45,6 +45,13 @@ public:
     // Lines lost to the destination: after it failed, or at stop.
     uint64_t linesLost() const noexcept { return lost.load(std::memory_order_relaxed); }
 
+    // Begins a line with the prefix the writer gives its own lines.
+    void beginOwnLine(LineBuffer& line) const
+    {
+        if (begin)
+            begin(line);
+    }
+
     static constexpr const char* kDroppedFormat = "Dropped %llu log lines: the log queue was full";
 
 private:

@@ -1,19 +1,15 @@
 #include "logger/OXLogger.h"
 
 #include "logger/LogSink.h"
+#include "logger/ProcessLog.h"
 
 #include <ctime>
 
 namespace
 {
-// The local hour and minute of the last second a line was stamped in, packed with that second.
-// juce::Time's getHours and getMinutes each call localtime_r, which takes glibc's time zone lock;
-// this way it runs about once a second instead of twice a line.
-std::atomic<uint64_t> stampedSecond{UINT64_MAX};
-
 void localHourAndMinute(int64_t second, int& hours, int& minutes) noexcept
 {
-    const uint64_t stamped = stampedSecond.load(std::memory_order_relaxed);
+    const uint64_t stamped = processLog.stampedSecond.load(std::memory_order_relaxed);
     if (second >= 0 && stamped >> 11 == static_cast<uint64_t>(second))
     {
         hours = static_cast<int>((stamped >> 6) & 31);
@@ -28,9 +24,10 @@ void localHourAndMinute(int64_t second, int& hours, int& minutes) noexcept
     hours = local.tm_hour;
     minutes = local.tm_min;
     if (second >= 0)
-        stampedSecond.store(static_cast<uint64_t>(second) << 11 |
-                                static_cast<uint64_t>(hours) << 6 | static_cast<uint64_t>(minutes),
-                            std::memory_order_relaxed);
+        processLog.stampedSecond.store(static_cast<uint64_t>(second) << 11 |
+                                           static_cast<uint64_t>(hours) << 6 |
+                                           static_cast<uint64_t>(minutes),
+                                       std::memory_order_relaxed);
 }
 } // namespace
 

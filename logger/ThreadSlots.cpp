@@ -6,7 +6,8 @@
 
 namespace threadSlots
 {
-// Checked once, on the thread that loads the module.
+// Checked once, on the thread that loads the module. Not part of processLog: every table of
+// per-thread values reads it, the crash handler's included, below anything that could hold it.
 bool descriptorHoldsId = descriptorId() == idBySystemCall();
 
 int idBySystemCall() noexcept

@@ -1,0 +1,3 @@
+#include "logger/ProcessLog.h"
+
+ProcessLog processLog;
