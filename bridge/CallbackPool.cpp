@@ -1,7 +1,5 @@
 #include "bridge/CallbackPool.h"
 
-#include "bridge/Forwarders.h"
-
 #include <array>
 #include <atomic>
 #include <cstdint>

@@ -24,3 +24,8 @@ void giveBack(int index) noexcept;
 // Every index is free, when the sessions are freed.
 void giveBackAll() noexcept;
 } // namespace callbackPool
+
+// What every callback of the pool calls with its session: defined with the other forwarders
+// (Forwarders.cpp), declared here, where it is handed out.
+VstIntPtr forwardCallback(Session& session, AEffect* effect, int32_t opcode, int32_t index,
+                          VstIntPtr value, void* ptr, float opt);

@@ -1,9 +1,10 @@
 #include "bridge/EntryPoint.h"
 
 #include "bridge/CallbackPool.h"
+#include "bridge/CrashReport.h"
 #include "bridge/Lifecycle.h"
 #include "bridge/PathText.h"
-#include "bridge/PluginLoader.h"
+#include "bridge/Process.h"
 #include "bridge/Session.h"
 #include "bridge/SessionRegistry.h"
 #include "logger/CaughtText.h"
@@ -63,7 +64,7 @@ Session* claimSession(const std::string& wrapper, bool& noCallback)
     {
         if (!read && registry::anyLiveSession())
         {
-            onlyOne = singleInstanceWanted(wrapper);
+            onlyOne = Session::singleInstanceWanted(wrapper);
             read = true;
         }
         const std::lock_guard<std::timed_mutex> lock(registry::lifecycle());
@@ -77,7 +78,8 @@ Session* claimSession(const std::string& wrapper, bool& noCallback)
 // session's chooser or teardown; with singleInstance="1" a second live session is refused.
 AEffect* hostPlugin(audioMasterCallback audioMaster, const std::string& wrapper)
 {
-    getModuleFileName();
+    Process& process = Process::get();
+    process.findModulePath();
     bool noCallback = false;
     Session* session = claimSession(wrapper, noCallback);
     static_assert(callbackPool::kCallbacks == 256, "the refusal names the pool's size");
@@ -87,7 +89,7 @@ AEffect* hostPlugin(audioMasterCallback audioMaster, const std::string& wrapper)
     if (session == nullptr)
         return refuse(
             "Oplexa is exiting VST main function with NULL since we are already hosting a plugin");
-    acquireProcessParts(*session);
+    process.acquireParts(session->oxLogger, endSessionsWithoutClose, reportCrash);
     AEffect* proxy = startSession(*session, audioMaster);
     std::unique_lock<std::timed_mutex> lock(registry::lifecycle());
     if (proxy != nullptr)
@@ -95,9 +97,9 @@ AEffect* hostPlugin(audioMasterCallback audioMaster, const std::string& wrapper)
         session->state = Session::State::hosting;
         return proxy;
     }
-    registry::retire(*session);
+    session->retire();
     lock.unlock();
-    releaseProcessParts();
+    process.releaseParts();
     return nullptr;
 }
 } // namespace

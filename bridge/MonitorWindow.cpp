@@ -2,36 +2,40 @@
 
 #include "bridge/MessageThread.h"
 #include "bridge/Platform.h"
-#include "bridge/Session.h"
-#include "bridge/SettingsKeeper.h"
 #include "gui/OXWindow.h"
+#include "logger/OXLogger.h"
 
-void openMonitorWindow(Session& session)
+MonitorWindow::MonitorWindow() = default;
+
+// Closed before: the window and the keeper go on the message thread.
+MonitorWindow::~MonitorWindow() = default;
+
+void MonitorWindow::open(AEffect& record, OXLogger& logger,
+                         std::function<juce::String()> settingsText,
+                         std::function<void()> writeSettings)
 {
     const bool display = platform::displayAvailable();
     if (!display)
-        session.oxLogger.log(
-            "No display to show the monitor window on; logging goes on without it");
+        logger.log("No display to show the monitor window on; logging goes on without it");
     messageThread::call(
-        [&session, display]
+        [&, display]
         {
-            session.settingsKeeper = new SettingsKeeper(session);
+            settingsKeeper =
+                std::make_unique<SettingsKeeper>(std::move(settingsText), std::move(writeSettings));
             if (!display)
                 return;
-            session.window = new OXWindow(session.proxyEffect, session.oxLogger);
-            session.window->toFront(true);
-            session.window->startTimer(50);
+            window = std::make_unique<OXWindow>(record, logger);
+            window->toFront(true);
+            window->startTimer(50);
         });
 }
 
-void closeMonitorWindow(Session& session)
+void MonitorWindow::close()
 {
     messageThread::call(
-        [&session]
+        [this]
         {
-            delete session.settingsKeeper;
-            session.settingsKeeper = nullptr;
-            delete session.window;
-            session.window = nullptr;
+            settingsKeeper.reset();
+            window.reset();
         });
 }

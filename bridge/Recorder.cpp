@@ -2,7 +2,7 @@
 
 #include "bridge/PathText.h"
 #include "bridge/Platform.h"
-#include "bridge/Session.h"
+#include "logger/OXLogger.h"
 #include "record/RecordFormat.h"
 #include "logger/ThreadSlots.h"
 #include "record/TickClock.h"
@@ -292,15 +292,4 @@ void Recorder::pumpRecords()
                   " calls: the recording queue was full")
                      .c_str());
     droppedReported_ = dropped;
-}
-
-void startRecording(Session& session)
-{
-    std::string folder = platform::environment("OPLEXA_RECORD");
-    if (folder.empty())
-        folder = session.oxLogger.recordFolder.toStdString();
-    if (folder.empty())
-        return;
-    session.recorder.start(session.oxLogger, folder, session.path, session.instance,
-                           session.oxLogger.recordOutputs.equalsIgnoreCase("full"));
 }

@@ -1,6 +1,7 @@
 #include "bridge/SessionRegistry.h"
 
 #include "bridge/CallbackPool.h"
+#include "bridge/Process.h"
 #include "bridge/Session.h"
 
 #include <atomic>
@@ -19,7 +20,6 @@ struct Entry
 std::atomic<Entry*> sessions{nullptr};
 std::atomic<Session*> busy{nullptr};
 int startsSoFar = 0;
-uint64_t endsSoFar = 0;
 // Closed sessions wait this many deep, first in, first out, before one is started again: a host
 // thread still calling a closed instance's record finds it closed for the next 64 instances.
 constexpr int kQuarantine = 64;
@@ -27,8 +27,7 @@ constexpr int kQuarantine = 64;
 
 std::timed_mutex& lifecycle() noexcept
 {
-    static std::timed_mutex mutex;
-    return mutex;
+    return Process::get().lifecycle;
 }
 
 namespace
@@ -96,7 +95,7 @@ Session* sessionToStart(bool onlyOne, const std::string& wrapper, bool& noCallba
     if (!handCallback(*idle))
     {
         // Every callback is a live session's: this one waits with the closed ones.
-        idle->endOrder = ++endsSoFar;
+        idle->retire();
         noCallback = true;
         return nullptr;
     }
@@ -110,12 +109,6 @@ Session* sessionToStart(bool onlyOne, const std::string& wrapper, bool& noCallba
     idle->state = Session::State::starting;
     busy.store(idle);
     return idle;
-}
-
-void retire(Session& session) noexcept
-{
-    session.state = Session::State::idle;
-    session.endOrder = ++endsSoFar;
 }
 
 bool anyLiveSession() noexcept

@@ -1,0 +1,81 @@
+// What the process has once, whatever number of sessions it hosts: the module's own path, the
+// lock under which sessions change state, and the parts every session shares (the message
+// thread with its X error filter, the crash handler, the log output, the ending hooks).
+//
+// Lifetime: one static of Process.cpp, built when the module is loaded, before any entry call,
+// and destroyed with the module's other statics, after the endings ran (at dlclose the module's
+// ELF destructor runs them first; at exit() the first static destructor does, see
+// platform::onModuleEnding). A scanner that calls the entry point twice finds it as the first
+// call left it. A forked child inherits the parent's copy, which describes the parent's threads:
+// partsProcess tells them apart. The module has no thread-local storage.
+#pragma once
+
+#include "bridge/Platform.h"
+#include "logger/OXLogger.h"
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+class Process
+{
+public:
+    static Process& get() noexcept;
+
+    // Oplexa's own module file, as the file system's bytes; empty until findModulePath finds it.
+    std::string dllPath;
+    // Once, outside the lifecycle lock (dladdr takes the loader's, which a host that unloads
+    // Oplexa holds while Oplexa's ending waits for the lifecycle lock): read without a lock after.
+    void findModulePath();
+
+    // Held while sessions change state and the shared parts start or stop; never through a
+    // chooser or a plug-in's call. Endings wait for it only for a while: lockLifecycleBefore.
+    std::timed_mutex lifecycle;
+    bool lockLifecycleBefore(int64_t deadline) noexcept;
+    // How many sessions ended so far; orders the closed ones. Under lifecycle.
+    uint64_t endsSoFar = 0;
+
+    // The first session starts the shared parts, the last one's release stops them; never under
+    // the lifecycle lock. ending runs when the host unloads the module or exits without Close;
+    // report when the process crashes.
+    void acquireParts(OXLogger& logger, void (*ending)(platform::Ending) noexcept,
+                      void (*report)(int signal) noexcept);
+    void releaseParts() noexcept;
+    // The host unloads the module or exits without Close, the sessions are ended: the shared
+    // parts stop, within the deadline. False when the parts lock was not had in time.
+    void stopPartsAtEnding(platform::Ending ending, int64_t deadline) noexcept;
+    // The first session of the process starts the log output that every session shares; the
+    // others wait for it, since their lines go there.
+    void startLogOutput(OXLogger& logger, const juce::File& settingsFolder);
+    // The session that logged last, for the lines of the shared parts.
+    void loggedLast(OXLogger& logger) noexcept { lastLogger = &logger; }
+    // A call is still inside a plug-in after Close: it will return through Oplexa's code.
+    void keepLoadedForStuckCall() noexcept;
+    bool sessionStuck() const noexcept { return stuck; }
+    // Not the process that started the parts (a forked child), or none started them.
+    bool startedElsewhere() const noexcept { return partsProcess != platform::processId(); }
+
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+private:
+    Process() = default;
+    // The one object; see above for when it is made and when it ends.
+    static Process instance;
+    void stopThreads(bool exiting) noexcept;
+    void keepLoadedFor(const char* handler) noexcept;
+
+    // The shared parts have a lock of their own, never the lifecycle one: starting them opens the
+    // display and the log file, and stopping them writes the log's last lines, which may take
+    // their time while other sessions change state or close. Taken after lifecycle, if both.
+    std::mutex partsMutex;
+    // Under partsMutex.
+    int sessionsUsingParts = 0;
+    // A call stayed inside a plug-in at Close: it returns through this module, which stays loaded.
+    bool stuck = false;
+    // The process that started the parts; a forked child shares none of its threads.
+    int partsProcess = 0;
+    std::atomic<OXLogger*> lastLogger{nullptr};
+    std::once_flag modulePathFound;
+};
