@@ -12,16 +12,9 @@
 
 namespace
 {
-// A refused call's line goes to the hosting session's logger; while a session starts or
-// closes its logger's name changes, so the line then names this module instead.
-AEffect* refuse(const char* refusal)
+// Lines of no session, named after this module.
+OXLogger& moduleLogger()
 {
-    Session* busy = registry::busySession();
-    if (busy != nullptr && busy->state == Session::State::hosting)
-    {
-        busy->oxLogger.log(refusal);
-        return nullptr;
-    }
     static OXLogger moduleLogger;
     static std::once_flag named;
     std::call_once(named,
@@ -33,8 +26,38 @@ AEffect* refuse(const char* refusal)
     // The starting session opens the log right after reading its settings.
     for (int waited = 0; waited < 500 && !logOutputStarted(); ++waited)
         platform::sleepMilliseconds(1);
-    moduleLogger.log(refusal);
+    return moduleLogger;
+}
+
+// A refused call's line goes to the hosting session's logger; while a session starts or
+// closes its logger's name changes, so the line then names this module instead.
+AEffect* refuse(const char* refusal)
+{
+    Session* busy = registry::busySession();
+    if (busy != nullptr && busy->state == Session::State::hosting)
+    {
+        busy->oxLogger.log(refusal);
+        return nullptr;
+    }
+    moduleLogger().log(refusal);
     return nullptr;
+}
+
+// What an entry point caught, in the module's lines. Only inside a catch block.
+void sayCaught(const char* place) noexcept
+{
+    // At exit() the statics, the module's logger among them, may be gone already: nothing is
+    // left to write the line with.
+    if (platform::staticsDestroyed())
+        return;
+    try
+    {
+        logCaught(moduleLogger(), place);
+    }
+    catch (...)
+    {
+        // The module's logger could not be made: nothing is left to write the line with.
+    }
 }
 
 // The session's start, with anything it throws caught; a failed start is undone outside the
@@ -113,6 +136,7 @@ VSTPluginMain(audioMasterCallback audioMaster)
     }
     catch (...)
     {
+        sayCaught("VSTPluginMain");
         return nullptr;
     }
 }
@@ -137,6 +161,7 @@ oplexa_wrapper_main_v1(audioMasterCallback audioMaster, const char* wrapperPath)
     }
     catch (...)
     {
+        sayCaught("oplexa_wrapper_main_v1");
         return nullptr;
     }
 }
@@ -151,5 +176,6 @@ oplexa_wrapper_unloading_v1(const char* wrapperPath)
     }
     catch (...)
     {
+        sayCaught("oplexa_wrapper_unloading_v1");
     }
 }

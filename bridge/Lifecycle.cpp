@@ -33,6 +33,7 @@ void endSessionsWithoutClose(platform::Ending ending) noexcept
     }
     catch (...)
     {
+        process.logCaught("endSessionsWithoutClose");
     }
     process.stopPartsAtEnding(ending, deadline);
     // The flushes run no code of this module, but hold a descriptor each until they end. At
@@ -65,6 +66,7 @@ void endWrapperSessions(const std::string& wrapper) noexcept
     }
     catch (...)
     {
+        process.logCaught("oplexa_wrapper_unloading_v1");
     }
     process.lifecycle.unlock();
 }

@@ -2,6 +2,7 @@
 
 #include "bridge/Platform.h"
 #include "logger/AlternateSignalStack.h"
+#include "logger/CaughtText.h"
 
 #include <juce_events/juce_events.h>
 
@@ -46,23 +47,36 @@ void start()
         platform::filterXErrorsOnThread(thread.get_id());
 }
 
-void call(const std::function<void()>& function)
+namespace
+{
+struct Call
+{
+    const std::function<void()>& function;
+    OXLogger& logger;
+    const char* place;
+};
+} // namespace
+
+void call(const std::function<void()>& function, OXLogger& logger, const char* place)
 {
     if (!thread.joinable())
         return;
+    Call pending{function, logger, place};
     juce::MessageManager::getInstance()->callFunctionOnMessageThread(
         [](void* data) -> void*
         {
+            const Call& each = *static_cast<const Call*>(data);
             try
             {
-                (*static_cast<const std::function<void()>*>(data))();
+                each.function();
             }
             catch (...)
             {
+                logCaught(each.logger, each.place);
             }
             return nullptr;
         },
-        const_cast<std::function<void()>*>(&function));
+        &pending);
 }
 
 void post(std::function<void()> function)
@@ -71,13 +85,14 @@ void post(std::function<void()> function)
         juce::MessageManager::callAsync(std::move(function));
 }
 
-bool stop()
+bool stop(OXLogger& logger)
 {
     if (!thread.joinable())
         return true;
     // Asked from the message thread itself: from outside, stopDispatchLoop still writes to the
     // MessageManager after posting its quit message, while the loop may be ending.
-    call([] { juce::MessageManager::getInstance()->stopDispatchLoop(); });
+    call([] { juce::MessageManager::getInstance()->stopDispatchLoop(); }, logger,
+         "messageThread::stop");
     thread.join();
     // JUCE's shutdown closes the X libraries it opened, and dlclose waits for the loader's lock,
     // which a host that unloads Oplexa holds on this very thread: so it runs here, as in JUCE's

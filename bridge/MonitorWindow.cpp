@@ -27,15 +27,17 @@ void MonitorWindow::open(AEffect& record, OXLogger& logger,
             window = std::make_unique<OXWindow>(record, logger);
             window->toFront(true);
             window->startTimer(50);
-        });
+        },
+        logger, "MonitorWindow::open");
 }
 
-void MonitorWindow::close()
+void MonitorWindow::close(OXLogger& logger)
 {
     messageThread::call(
         [this]
         {
             settingsKeeper.reset();
             window.reset();
-        });
+        },
+        logger, "MonitorWindow::close");
 }

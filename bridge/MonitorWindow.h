@@ -23,7 +23,7 @@ public:
     // keeper starts either way: settingsText and writeSettings are its (see SettingsKeeper).
     void open(AEffect& record, OXLogger& logger, std::function<juce::String()> settingsText,
               std::function<void()> writeSettings);
-    void close();
+    void close(OXLogger& logger);
 
 private:
     // Touched only on the message thread.

@@ -459,6 +459,8 @@ void flushToDiskLater(const char* path) noexcept
     }
     catch (...)
     {
+        // Only an allocation fails here. No line: the platform layer has no logger, and the
+        // flush is left to the kernel's write-back, as without a free place.
         ::close(file);
         if (folder >= 0)
             ::close(folder);

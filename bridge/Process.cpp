@@ -3,6 +3,7 @@
 #include "bridge/CallGate.h"
 #include "bridge/MessageThread.h"
 #include "bridge/PluginLoader.h"
+#include "logger/CaughtText.h"
 #include "logger/LogSink.h"
 
 Process Process::instance;
@@ -54,6 +55,7 @@ void Process::acquireParts(OXLogger& logger, void (*ending)(platform::Ending) no
         return;
     // What JUCE itself logs goes to the first session's log.
     juce::Logger::setCurrentLogger(&logger);
+    lastLogger = &logger;
     partsProcess = platform::processId();
     platform::onModuleEnding(ending);
     callGate::prepare();
@@ -73,6 +75,7 @@ void Process::releaseParts() noexcept
     }
     catch (...)
     {
+        logCaught("Process::releaseParts");
     }
 }
 
@@ -93,6 +96,12 @@ void Process::startLogOutput(OXLogger& logger, const juce::File& settingsFolder)
     const std::lock_guard<std::mutex> lock(partsMutex);
     if (!logOutputStarted())
         logger.startOutput(settingsFolder);
+}
+
+void Process::logCaught(const char* place) noexcept
+{
+    if (OXLogger* logger = lastLogger.load())
+        ::logCaught(*logger, place);
 }
 
 void Process::keepLoadedForStuckCall() noexcept
@@ -120,11 +129,13 @@ void Process::stopThreads(bool exiting) noexcept
     {
         if (!platform::removeCrashHandler())
             keepLoadedFor("crash handler");
-        if (!messageThread::stop())
+        // Set since the parts started.
+        if (!messageThread::stop(*lastLogger.load()))
             keepLoadedFor("X error handler");
     }
     catch (...)
     {
+        logCaught("Process::stopThreads");
     }
     stopLogOutput(exiting);
 }

@@ -50,6 +50,9 @@ public:
     void startLogOutput(OXLogger& logger, const juce::File& settingsFolder);
     // The session that logged last, for the lines of the shared parts.
     void loggedLast(OXLogger& logger) noexcept { lastLogger = &logger; }
+    // "Caught an exception in PLACE: WHAT" in the log of the session that logged last. Only
+    // inside a catch block.
+    void logCaught(const char* place) noexcept;
     // A call is still inside a plug-in after Close: it will return through Oplexa's code.
     void keepLoadedForStuckCall() noexcept;
     bool sessionStuck() const noexcept { return stuck; }

@@ -2,9 +2,10 @@
 
 #include "bridge/PathText.h"
 #include "bridge/Platform.h"
+#include "logger/CaughtText.h"
 #include "logger/OXLogger.h"
-#include "record/RecordFormat.h"
 #include "logger/ThreadSlots.h"
+#include "record/RecordFormat.h"
 #include "record/TickClock.h"
 
 #include <cerrno>
@@ -191,6 +192,8 @@ void Recorder::stop(bool properEnd) noexcept
     }
     catch (...)
     {
+        if (logger_ != nullptr)
+            logCaught(*logger_, "Recorder::stop");
     }
     if (fd_ < 0)
         return;

@@ -6,6 +6,7 @@
 #include "bridge/PathText.h"
 #include "bridge/Process.h"
 #include "bridge/SettingsFile.h"
+#include "logger/CaughtText.h"
 #include "logger/LogSink.h"
 
 #include <mutex>
@@ -194,7 +195,7 @@ void Session::takeDown(bool unload)
     recorder.stop(true);
     // Written while the window and the hosted module still exist.
     writeSettingsNow();
-    window.close();
+    window.close(oxLogger);
     if (unload)
         module.unload(oxLogger);
 }
@@ -218,6 +219,7 @@ void Session::beforeClose() noexcept
         }
         catch (...)
         {
+            logCaught(oxLogger, "Session::beforeClose");
         }
     }
 }
@@ -235,6 +237,7 @@ void Session::afterClose() noexcept
     }
     catch (...)
     {
+        logCaught(oxLogger, "Session::afterClose");
     }
     clearProxy(proxyEffect);
     {
@@ -256,7 +259,7 @@ void Session::endWithoutClose(platform::Ending ending) noexcept
             // host threads may still call the proxy, so the plug-in stays as it is.
             recorder.stop(false);
             writeSettingsNow();
-            window.close();
+            window.close(oxLogger);
             return;
         }
         // Unloaded without Close: the plug-in gets Close, so that threads of its own stop.
@@ -282,6 +285,7 @@ void Session::endWithoutClose(platform::Ending ending) noexcept
     }
     catch (...)
     {
+        logCaught(oxLogger, "Session::endWithoutClose");
     }
     retire();
 }
@@ -296,6 +300,7 @@ void Session::abandonStart() noexcept
     }
     catch (...)
     {
+        logCaught(oxLogger, "Session::abandonStart");
     }
     clearProxy(proxyEffect);
 }
