@@ -2,8 +2,31 @@
 
 #include "bridge/MessageThread.h"
 #include "bridge/Platform.h"
+#include "bridge/Process.h"
 #include "gui/OXWindow.h"
 #include "logger/OXLogger.h"
+
+namespace
+{
+// Each next window opens this far right of and below the last one, enough to show its title.
+constexpr int kCascadeStep = 30;
+
+// Centred while no other window is open; else offset from the last one, back at the top left of
+// the screen's free area when it would reach past it.
+std::optional<juce::Point<int>> nextPosition(const Process::Windows& windows)
+{
+    if (windows.open == 0)
+        return std::nullopt;
+    const juce::Point<int> last(windows.lastX, windows.lastY);
+    const juce::Rectangle<int> next(last.x + kCascadeStep, last.y + kCascadeStep, OXWindow::kWidth,
+                                    OXWindow::kHeight);
+    const juce::Displays::Display* display =
+        juce::Desktop::getInstance().getDisplays().getDisplayForPoint(last);
+    if (display == nullptr || display->userArea.contains(next))
+        return next.getPosition();
+    return display->userArea.getPosition();
+}
+} // namespace
 
 MonitorWindow::MonitorWindow() = default;
 
@@ -24,7 +47,11 @@ void MonitorWindow::open(AEffect& record, OXLogger& logger,
                 std::make_unique<SettingsKeeper>(std::move(settingsText), std::move(writeSettings));
             if (!display)
                 return;
-            window = std::make_unique<OXWindow>(record, logger);
+            Process::Windows& windows = Process::get().windows;
+            window = std::make_unique<OXWindow>(record, logger, nextPosition(windows));
+            ++windows.open;
+            windows.lastX = window->getX();
+            windows.lastY = window->getY();
             window->toFront(true);
             window->startTimer(50);
         },
@@ -37,6 +64,8 @@ void MonitorWindow::close(OXLogger& logger)
         [this]
         {
             settingsKeeper.reset();
+            if (window != nullptr)
+                --Process::get().windows.open;
             window.reset();
         },
         logger, "MonitorWindow::close");

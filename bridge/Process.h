@@ -53,6 +53,15 @@ public:
     // "Caught an exception in PLACE: WHAT" in the log of the session that logged last. Only
     // inside a catch block.
     void logCaught(const char* place) noexcept;
+    // How many monitor windows are open and where the last one opened: the next opens offset
+    // from it, as desktop programs cascade theirs. Message thread only.
+    struct Windows
+    {
+        int open = 0;
+        int lastX = 0;
+        int lastY = 0;
+    } windows;
+
     // A call is still inside a plug-in after Close: it will return through Oplexa's code.
     void keepLoadedForStuckCall() noexcept;
     bool sessionStuck() const noexcept { return stuck; }
