@@ -3,13 +3,14 @@
 // session: a callback is attributed exactly, from any thread, with a null record too.
 #pragma once
 
+#include "bridge/Process.h"
 #include "vst/VstInterface.h"
 
 class Session;
 
 namespace callbackPool
 {
-constexpr int kCallbacks = 256;
+constexpr int kCallbacks = Process::kCallbacks;
 
 // The function of index; each index has its own address.
 audioMasterCallback function(int index) noexcept;

@@ -15,18 +15,17 @@ namespace
 // Lines of no session, named after this module.
 OXLogger& moduleLogger()
 {
-    static OXLogger moduleLogger;
-    static std::once_flag named;
-    std::call_once(named,
-                   []
+    Process& process = Process::get();
+    std::call_once(process.moduleLoggerNamed,
+                   [&process]
                    {
-                       moduleLogger.moduleName =
+                       process.moduleLogger.moduleName =
                            pathText::printable(pathText::fileNameOf(platform::ownModulePath()));
                    });
     // The starting session opens the log right after reading its settings.
     for (int waited = 0; waited < 500 && !logOutputStarted(); ++waited)
         platform::sleepMilliseconds(1);
-    return moduleLogger;
+    return process.moduleLogger;
 }
 
 // A refused call's line goes to the hosting session's logger; while a session starts or
@@ -46,8 +45,8 @@ AEffect* refuse(const char* refusal)
 // What an entry point caught, in the module's lines. Only inside a catch block.
 void sayCaught(const char* place) noexcept
 {
-    // At exit() the statics, the module's logger among them, may be gone already: nothing is
-    // left to write the line with.
+    // At exit() the statics, the process object with the module's logger among them, may be
+    // gone already: nothing is left to write the line with.
     if (platform::staticsDestroyed())
         return;
     try

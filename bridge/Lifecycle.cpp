@@ -39,7 +39,7 @@ void endSessionsWithoutClose(platform::Ending ending) noexcept
     // The flushes run no code of this module, but hold a descriptor each until they end. At
     // exit() they need no wait: the kernel writes the files back whatever becomes of them.
     if (ending == platform::Ending::unload)
-        platform::finishFlushes(kFlushWaitMs);
+        platform::finishFlushes(process.flushes, kFlushWaitMs);
     // Unloaded, the module's code can't run any more, and nothing of the sessions is needed;
     // at exit() the host's threads may still call the proxies.
     if (ending == platform::Ending::unload && !registry::anyLiveSession() &&

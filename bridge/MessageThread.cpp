@@ -6,19 +6,7 @@
 
 #include <juce_events/juce_events.h>
 
-#include <condition_variable>
-#include <mutex>
-#include <thread>
-
-namespace
-{
-std::thread thread;
-std::mutex mutex;
-std::condition_variable started;
-bool ready = false;
-bool filtersXErrors = false;
-
-void run()
+void MessageThread::run()
 {
     const AlternateSignalStack signalStack;
     juce::initialiseJuce_GUI();
@@ -30,18 +18,15 @@ void run()
     started.notify_all();
     juce::MessageManager::getInstance()->runDispatchLoop();
 }
-} // namespace
 
-namespace messageThread
-{
-void start()
+void MessageThread::start()
 {
     if (thread.joinable())
         return;
     ready = false;
-    thread = std::thread(run);
+    thread = std::thread([this] { run(); });
     std::unique_lock<std::mutex> lock(mutex);
-    started.wait(lock, [] { return ready; });
+    started.wait(lock, [this] { return ready; });
     filtersXErrors = platform::displayAvailable();
     if (filtersXErrors)
         platform::filterXErrorsOnThread(thread.get_id());
@@ -57,7 +42,7 @@ struct Call
 };
 } // namespace
 
-void call(const std::function<void()>& function, OXLogger& logger, const char* place)
+void MessageThread::call(const std::function<void()>& function, OXLogger& logger, const char* place)
 {
     if (!thread.joinable())
         return;
@@ -79,13 +64,13 @@ void call(const std::function<void()>& function, OXLogger& logger, const char* p
         &pending);
 }
 
-void post(std::function<void()> function)
+void MessageThread::post(std::function<void()> function)
 {
     if (thread.joinable())
         juce::MessageManager::callAsync(std::move(function));
 }
 
-bool stop(OXLogger& logger)
+bool MessageThread::stop(OXLogger& logger)
 {
     if (!thread.joinable())
         return true;
@@ -104,8 +89,7 @@ bool stop(OXLogger& logger)
     return platform::stopFilteringXErrors();
 }
 
-bool isRunning() noexcept
+bool MessageThread::isRunning() const noexcept
 {
     return thread.joinable();
 }
-} // namespace messageThread

@@ -1,6 +1,5 @@
 #include "bridge/MonitorWindow.h"
 
-#include "bridge/MessageThread.h"
 #include "bridge/Platform.h"
 #include "bridge/Process.h"
 #include "gui/OXWindow.h"
@@ -40,7 +39,7 @@ void MonitorWindow::open(AEffect& record, OXLogger& logger,
     const bool display = platform::displayAvailable();
     if (!display)
         logger.log("No display to show the monitor window on; logging goes on without it");
-    messageThread::call(
+    Process::get().messageThread.call(
         [&, display]
         {
             settingsKeeper =
@@ -60,7 +59,7 @@ void MonitorWindow::open(AEffect& record, OXLogger& logger,
 
 void MonitorWindow::close(OXLogger& logger)
 {
-    messageThread::call(
+    Process::get().messageThread.call(
         [this]
         {
             settingsKeeper.reset();

@@ -1,6 +1,5 @@
 #include "bridge/PluginLoader.h"
 
-#include "bridge/MessageThread.h"
 #include "bridge/PathText.h"
 #include "logger/CaughtText.h"
 #include "logger/OXLogger.h"
@@ -74,7 +73,7 @@ struct ChooserAnswer
 bool browseForPlugin(const PluginLoader::Choice& choice, std::string& chosen)
 {
     auto answer = std::make_shared<ChooserAnswer>();
-    messageThread::post(
+    choice.messageThread.post(
         [answer, title = chooserTitle(choice.dllPath),
          folder = juce::File(juce::String::fromUTF8(choice.lastDir.c_str()))]
         {
@@ -96,7 +95,7 @@ bool browseForPlugin(const PluginLoader::Choice& choice, std::string& chosen)
     std::unique_lock<std::mutex> lock(answer->mutex);
     while (!answer->answered.wait_for(lock, std::chrono::milliseconds(100),
                                       [&] { return answer->done; }))
-        if (!messageThread::isRunning())
+        if (!choice.messageThread.isRunning())
             return false;
     chosen = answer->file.getFullPathName().toStdString();
     return answer->file != juce::File();

@@ -3,6 +3,7 @@
 // chooser itself runs on the message thread.
 #pragma once
 
+#include "bridge/MessageThread.h"
 #include "bridge/Platform.h"
 #include "vst/VstInterface.h"
 
@@ -28,6 +29,8 @@ public:
         // The folder the chooser opens in, and the module whose name its title shows.
         const std::string& lastDir;
         const std::string& dllPath;
+        // Where the chooser runs.
+        MessageThread& messageThread;
     };
     // A wrapper hosts the plug-in its settings name. For the module itself OPLEXA_PLUGIN stands
     // for the user's choice, else the settings' hostedPlugin, else the chooser, if there is a

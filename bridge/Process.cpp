@@ -1,7 +1,6 @@
 #include "bridge/Process.h"
 
 #include "bridge/CallGate.h"
-#include "bridge/MessageThread.h"
 #include "bridge/PluginLoader.h"
 #include "logger/CaughtText.h"
 #include "logger/LogSink.h"
@@ -23,11 +22,6 @@ template <typename Lock> bool lockBefore(Lock& lock, int64_t deadline) noexcept
     return true;
 }
 } // namespace
-
-Process& Process::get() noexcept
-{
-    return instance;
-}
 
 void Process::findModulePath()
 {
@@ -59,7 +53,7 @@ void Process::acquireParts(OXLogger& logger, void (*ending)(platform::Ending) no
     partsProcess = platform::processId();
     platform::onModuleEnding(ending);
     callGate::prepare();
-    messageThread::start();
+    messageThread.start();
     platform::installCrashHandler(report);
 }
 
@@ -130,7 +124,7 @@ void Process::stopThreads(bool exiting) noexcept
         if (!platform::removeCrashHandler())
             keepLoadedFor("crash handler");
         // Set since the parts started.
-        if (!messageThread::stop(*lastLogger.load()))
+        if (!messageThread.stop(*lastLogger.load()))
             keepLoadedFor("X error handler");
     }
     catch (...)

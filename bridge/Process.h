@@ -10,6 +10,7 @@
 // partsProcess tells them apart. The module has no thread-local storage.
 #pragma once
 
+#include "bridge/MessageThread.h"
 #include "bridge/Platform.h"
 #include "logger/OXLogger.h"
 
@@ -18,16 +19,47 @@
 #include <mutex>
 #include <string>
 
+class Session;
+struct SessionEntry;
+
 class Process
 {
 public:
-    static Process& get() noexcept;
+    static Process& get() noexcept { return instance; }
 
     // Oplexa's own module file, as the file system's bytes; empty until findModulePath finds it.
     std::string dllPath;
     // Once, outside the lifecycle lock (dladdr takes the loader's, which a host that unloads
     // Oplexa holds while Oplexa's ending waits for the lifecycle lock): read without a lock after.
     void findModulePath();
+
+    // The sessions, each linked in front of the previous ones and never freed while the module
+    // is loaded (see SessionRegistry.h); the one that started last; how many sessions of the
+    // module itself started. Forwarders and refusals read them without a lock.
+    std::atomic<SessionEntry*> sessions{nullptr};
+    std::atomic<Session*> busy{nullptr};
+    int startsSoFar = 0;
+
+    // The owner of each callback of the pool, read by the callbacks on any thread; when each
+    // was last given back, to take the one free longest first (see CallbackPool.h).
+    static constexpr int kCallbacks = 256;
+    std::atomic<Session*> callbackOwners[kCallbacks]{};
+    uint64_t callbackGivenBack[kCallbacks]{};
+    uint64_t callbacksGivenBackSoFar = 0;
+
+    // The settings files' flushes to the disk under way, reaped at the module's unload.
+    platform::Flushes flushes;
+
+    // JUCE's message loop, on a thread of Oplexa's own.
+    MessageThread messageThread;
+
+    // The lines of no session (refusals, what an entry point caught), named after the module.
+    OXLogger moduleLogger;
+    std::once_flag moduleLoggerNamed;
+    // A logger that the settings are read into to see whether a second session is wanted; one
+    // start reads at a time (all would wait on the same file anyway).
+    OXLogger settingsProbe;
+    std::mutex settingsProbeMutex;
 
     // Held while sessions change state and the shared parts start or stop; never through a
     // chooser or a plug-in's call. Endings wait for it only for a while: lockLifecycleBefore.

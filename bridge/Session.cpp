@@ -72,11 +72,11 @@ SettingsFiles Session::settingsFiles(const std::string& wrapper)
 
 bool Session::singleInstanceWanted(const std::string& wrapper)
 {
-    // One logger kept for this, read into by one start at a time (all would wait on the same
-    // file anyway): destroying a logger reads JUCE's current one, which the first session sets.
-    static std::mutex reading;
-    static OXLogger settings;
-    const std::lock_guard<std::mutex> lock(reading);
+    // One logger kept for this: destroying a logger reads JUCE's current one, which the first
+    // session sets.
+    Process& process = Process::get();
+    OXLogger& settings = process.settingsProbe;
+    const std::lock_guard<std::mutex> lock(process.settingsProbeMutex);
     settings.outputAttributes.clear();
     std::string ignored;
     readSettings(settingsFiles(wrapper).read, ignored, settings);
@@ -144,8 +144,10 @@ AEffect* Session::loadVstPlugin(audioMasterCallback audioMaster)
     const juce::var* tag = oxLogger.outputAttributes.getVarPointer("tag");
     tagged = !wrapperPath.empty() && tag != nullptr && tag->toString().trim() == "1";
     std::string chosen;
-    if (!PluginLoader::choose({wrapperPath, startOrder, lastDir, Process::get().dllPath}, oxLogger,
-                              chosen))
+    Process& process = Process::get();
+    if (!PluginLoader::choose(
+            {wrapperPath, startOrder, lastDir, process.dllPath, process.messageThread}, oxLogger,
+            chosen))
     {
         oxLogger.log("No plugin was selected");
         return nullptr;
@@ -187,7 +189,7 @@ void Session::writeSettingsNow()
     }
     settingsOnDisk = std::move(bytes);
     // The rename is done; reaching the disk is not this thread's wait.
-    platform::flushToDiskLater(written.getFullPathName().toRawUTF8());
+    platform::flushToDiskLater(Process::get().flushes, written.getFullPathName().toRawUTF8());
 }
 
 void Session::takeDown(bool unload)
