@@ -77,7 +77,7 @@ bool MessageThread::stop(OXLogger& logger)
     // Asked from the message thread itself: from outside, stopDispatchLoop still writes to the
     // MessageManager after posting its quit message, while the loop may be ending.
     call([] { juce::MessageManager::getInstance()->stopDispatchLoop(); }, logger,
-         "messageThread::stop");
+         "MessageThread::stop");
     thread.join();
     // JUCE's shutdown closes the X libraries it opened, and dlclose waits for the loader's lock,
     // which a host that unloads Oplexa holds on this very thread: so it runs here, as in JUCE's

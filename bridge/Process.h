@@ -5,13 +5,16 @@
 // Lifetime: one static of Process.cpp, built when the module is loaded, before any entry call,
 // and destroyed with the module's other statics, after the endings ran (at dlclose the module's
 // ELF destructor runs them first; at exit() the first static destructor does, see
-// platform::onModuleEnding). A scanner that calls the entry point twice finds it as the first
-// call left it. A forked child inherits the parent's copy, which describes the parent's threads:
-// partsProcess tells them apart. The module has no thread-local storage.
+// platform::onModuleEnding). Its destruction frees no session: at dlclose the endings freed them,
+// at exit() host threads may still call the proxies. A scanner that calls the entry point twice
+// finds it as the first call left it. A forked child inherits the parent's copy, which describes
+// the parent's threads: partsProcess tells them apart, and no static destructor runs there. The
+// module has no thread-local storage (see logger/ThreadSlots.h).
 #pragma once
 
 #include "bridge/MessageThread.h"
 #include "bridge/Platform.h"
+#include "bridge/RecordThreadNumbers.h"
 #include "logger/OXLogger.h"
 
 #include <atomic>
@@ -49,6 +52,11 @@ public:
 
     // The settings files' flushes to the disk under way, reaped at the module's unload.
     platform::Flushes flushes;
+
+    // Each thread's numbers in the recordings it called into; and the recordings started, which
+    // numbers them across the process so that a thread's number never outlives its recording.
+    threadSlots::Table<RecordThreadNumbers, 1024> recordThreadNumbers;
+    std::atomic<uint32_t> recordingsStarted{0};
 
     // JUCE's message loop, on a thread of Oplexa's own.
     MessageThread messageThread;

@@ -2,6 +2,7 @@
 
 #include "bridge/PathText.h"
 #include "bridge/Platform.h"
+#include "bridge/Process.h"
 #include "logger/CaughtText.h"
 #include "logger/OXLogger.h"
 #include "logger/ThreadSlots.h"
@@ -20,31 +21,6 @@ namespace
 constexpr size_t kRingBytes = size_t{16} << 20;
 constexpr auto kWriterPause = std::chrono::milliseconds(2);
 constexpr int kCrashWaitMs = 500;
-
-// A thread's number in each of the last few recordings it called into. A host thread often serves
-// several instances in turn (Ardour runs a mono plug-in twice on a stereo track); one cached number
-// would be renumbered at every switch, and the replay would see a new thread each time.
-struct ThreadNumber
-{
-    uint32_t recording; // 0: free
-    uint32_t number;
-};
-constexpr uint32_t kThreadSlots = 8;
-struct ThreadNumbers
-{
-    std::atomic<int> owner{0};
-    ThreadNumber slots[kThreadSlots]{};
-    uint32_t next = 0;
-    void clear() noexcept
-    {
-        for (ThreadNumber& slot : slots)
-            slot = {};
-        next = 0;
-    }
-};
-threadSlots::Table<ThreadNumbers, 1024> threadNumbers;
-// Numbers recordings across the process, so that a slot never outlives its recording's meaning.
-std::atomic<uint32_t> recordingsStarted{0};
 
 std::string baseName(const std::string& path)
 {
@@ -65,7 +41,7 @@ uint32_t Recorder::threadNumber() noexcept
 {
     constexpr auto relaxed = std::memory_order_relaxed;
     const uint32_t recording = generation_.load(relaxed);
-    ThreadNumbers* numbers = threadNumbers.mine();
+    RecordThreadNumbers* numbers = Process::get().recordThreadNumbers.mine();
     if (numbers == nullptr)
     {
         uint32_t crowd = crowdThread_.load(relaxed);
@@ -74,10 +50,10 @@ uint32_t Recorder::threadNumber() noexcept
             crowd = fresh;
         return crowd;
     }
-    for (const ThreadNumber& slot : numbers->slots)
+    for (const RecordThreadNumber& slot : numbers->slots)
         if (slot.recording == recording)
             return slot.number;
-    ThreadNumber& slot = numbers->slots[numbers->next++ % kThreadSlots];
+    RecordThreadNumber& slot = numbers->slots[numbers->next++ % RecordThreadNumbers::kSlots];
     slot = {recording, nextThread_.fetch_add(1, relaxed) + 1};
     return slot.number;
 }
@@ -143,7 +119,7 @@ void Recorder::start(OXLogger& logger, const std::string& folder, const std::str
     crowdThread_ = 0;
     firstThread_ = 0;
     audioThread_ = 0;
-    generation_ = recordingsStarted.fetch_add(1) + 1;
+    generation_ = Process::get().recordingsStarted.fetch_add(1) + 1;
 
     uint8_t header[4096];
     recfmt::Writer writer(header, sizeof header);

@@ -23,14 +23,13 @@ corner() {
     [ -n "$id" ] && xwininfo -id "$id" | awk '/Absolute upper-left X/ {x = $NF}
         /Absolute upper-left Y/ {print x, $NF}'
 }
+# All three corners from one pass, once each window is mapped.
 tries=0
-until [ -n "$(corner "$name#3")" ] || [ $tries -ge 1200 ] || ! kill -0 $host 2>/dev/null; do
+while read -r x1 y1 x2 y2 x3 y3 <<< "$(corner "$name") $(corner "$name#2") $(corner "$name#3")"
+    [ -z "$y3" ] && [ $tries -lt 1200 ] && kill -0 $host 2>/dev/null; do
     tries=$((tries + 1))
     sleep 0.1
 done
-read -r x1 y1 <<< "$(corner "$name")"
-read -r x2 y2 <<< "$(corner "$name#2")"
-read -r x3 y3 <<< "$(corner "$name#3")"
 [ -n "${E2E_SHOTS:-}" ] && import -window root "$E2E_SHOTS/cascade.png"
 kill $host 2>/dev/null
 wait $host 2>/dev/null
