@@ -66,7 +66,7 @@ void endWrapperSessions(const std::string& wrapper) noexcept
     }
     catch (...)
     {
-        process.logCaught("oplexa_wrapper_unloading_v1");
+        process.logCaught("endWrapperSessions");
     }
     process.lifecycle.unlock();
 }
