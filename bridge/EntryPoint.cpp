@@ -111,7 +111,17 @@ AEffect* hostPlugin(audioMasterCallback audioMaster, const std::string& wrapper)
     if (session == nullptr)
         return refuse(
             "Oplexa is exiting VST main function with NULL since we are already hosting a plugin");
-    process.acquireParts(session->oxLogger, endSessionsWithoutClose, reportCrash);
+    try
+    {
+        process.acquireParts(session->oxLogger, endSessionsWithoutClose, reportCrash);
+    }
+    catch (...)
+    {
+        // Idle again, so that the next entry call finds no session stuck starting.
+        const std::lock_guard<std::timed_mutex> lock(registry::lifecycle());
+        session->retire();
+        throw;
+    }
     AEffect* proxy = startSession(*session, audioMaster);
     std::unique_lock<std::timed_mutex> lock(registry::lifecycle());
     if (proxy != nullptr)

@@ -53,7 +53,16 @@ void Process::acquireParts(OXLogger& logger, void (*ending)(platform::Ending) no
     partsProcess = platform::processId();
     platform::onModuleEnding(ending);
     callGate::prepare();
-    messageThread.start();
+    try
+    {
+        messageThread.start();
+    }
+    catch (...)
+    {
+        // No thread to be had: nothing started that an ending would have to stop.
+        --sessionsUsingParts;
+        throw;
+    }
     platform::installCrashHandler(report);
 }
 

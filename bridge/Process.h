@@ -78,7 +78,7 @@ public:
 
     // The first session starts the shared parts, the last one's release stops them; never under
     // the lifecycle lock. ending runs when the host unloads the module or exits without Close;
-    // report when the process crashes.
+    // report when the process crashes. When it throws, the parts are as before.
     void acquireParts(OXLogger& logger, void (*ending)(platform::Ending) noexcept,
                       void (*report)(int signal) noexcept);
     void releaseParts() noexcept;
