@@ -9,6 +9,8 @@ namespace
 constexpr auto relaxed = std::memory_order_relaxed;
 } // namespace
 
+// Not in the process object: the crash handler finds the crashing thread's slot here, and every
+// host call reads the slots and the fence inline (CallGate.h) at a fixed address.
 Slots slots;
 std::atomic<bool> callsFence{true};
 

@@ -1,7 +1,5 @@
 #include "bridge/CallbackPool.h"
 
-#include "bridge/Forwarders.h"
-
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -11,17 +9,11 @@ namespace callbackPool
 {
 namespace
 {
-// Read by callbacks on any thread; sessions are never freed while a callback can run.
-std::atomic<Session*> owners[kCallbacks];
-// When each index was last given back, to take the one free longest first.
-uint64_t givenBack[kCallbacks];
-uint64_t givenBackSoFar = 0;
-
 template <int index>
 VstIntPtr callback(AEffect* effect, int32_t opcode, int32_t argument, VstIntPtr value, void* ptr,
                    float opt)
 {
-    Session* session = owners[index].load(std::memory_order_acquire);
+    Session* session = Process::get().callbackOwners[index].load(std::memory_order_acquire);
     if (session == nullptr)
         return 0;
     return forwardCallback(*session, effect, opcode, argument, value, ptr, opt);
@@ -42,10 +34,11 @@ audioMasterCallback function(int index) noexcept
 
 int take(Session& session) noexcept
 {
+    const Process& process = Process::get();
     int oldest = -1;
     for (int index = 0; index < kCallbacks; ++index)
-        if (owners[index].load(std::memory_order_relaxed) == nullptr &&
-            (oldest < 0 || givenBack[index] < givenBack[oldest]))
+        if (process.callbackOwners[index].load(std::memory_order_relaxed) == nullptr &&
+            (oldest < 0 || process.callbackGivenBack[index] < process.callbackGivenBack[oldest]))
             oldest = index;
     if (oldest >= 0)
         handOver(oldest, session);
@@ -54,15 +47,15 @@ int take(Session& session) noexcept
 
 void handOver(int index, Session& session) noexcept
 {
-    owners[index].store(&session, std::memory_order_release);
+    Process::get().callbackOwners[index].store(&session, std::memory_order_release);
 }
 
 void giveBack(int index) noexcept
 {
     if (index < 0 || index >= kCallbacks)
         return;
-    owners[index].store(nullptr, std::memory_order_release);
-    givenBack[index] = ++givenBackSoFar;
+    Process::get().callbackOwners[index].store(nullptr, std::memory_order_release);
+    Process::get().callbackGivenBack[index] = ++Process::get().callbacksGivenBackSoFar;
 }
 
 void giveBackAll() noexcept

@@ -3,13 +3,14 @@
 // session: a callback is attributed exactly, from any thread, with a null record too.
 #pragma once
 
+#include "bridge/Process.h"
 #include "vst/VstInterface.h"
 
 class Session;
 
 namespace callbackPool
 {
-constexpr int kCallbacks = 256;
+constexpr int kCallbacks = Process::kCallbacks;
 
 // The function of index; each index has its own address.
 audioMasterCallback function(int index) noexcept;
@@ -24,3 +25,8 @@ void giveBack(int index) noexcept;
 // Every index is free, when the sessions are freed.
 void giveBackAll() noexcept;
 } // namespace callbackPool
+
+// What every callback of the pool calls with its session: defined with the other forwarders
+// (Forwarders.cpp), declared here, where it is handed out.
+VstIntPtr forwardCallback(Session& session, AEffect* effect, int32_t opcode, int32_t index,
+                          VstIntPtr value, void* ptr, float opt);

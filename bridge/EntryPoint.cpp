@@ -1,9 +1,10 @@
 #include "bridge/EntryPoint.h"
 
 #include "bridge/CallbackPool.h"
+#include "bridge/CrashReport.h"
 #include "bridge/Lifecycle.h"
 #include "bridge/PathText.h"
-#include "bridge/PluginLoader.h"
+#include "bridge/Process.h"
 #include "bridge/Session.h"
 #include "bridge/SessionRegistry.h"
 #include "logger/CaughtText.h"
@@ -11,6 +12,22 @@
 
 namespace
 {
+// Lines of no session, named after this module.
+OXLogger& moduleLogger()
+{
+    Process& process = Process::get();
+    std::call_once(process.moduleLoggerNamed,
+                   [&process]
+                   {
+                       process.moduleLogger.moduleName =
+                           pathText::printable(pathText::fileNameOf(platform::ownModulePath()));
+                   });
+    // The starting session opens the log right after reading its settings.
+    for (int waited = 0; waited < 500 && !logOutputStarted(); ++waited)
+        platform::sleepMilliseconds(1);
+    return process.moduleLogger;
+}
+
 // A refused call's line goes to the hosting session's logger; while a session starts or
 // closes its logger's name changes, so the line then names this module instead.
 AEffect* refuse(const char* refusal)
@@ -21,19 +38,25 @@ AEffect* refuse(const char* refusal)
         busy->oxLogger.log(refusal);
         return nullptr;
     }
-    static OXLogger moduleLogger;
-    static std::once_flag named;
-    std::call_once(named,
-                   []
-                   {
-                       moduleLogger.moduleName =
-                           pathText::printable(pathText::fileNameOf(platform::ownModulePath()));
-                   });
-    // The starting session opens the log right after reading its settings.
-    for (int waited = 0; waited < 500 && !logOutputStarted(); ++waited)
-        platform::sleepMilliseconds(1);
-    moduleLogger.log(refusal);
+    moduleLogger().log(refusal);
     return nullptr;
+}
+
+// What an entry point caught, in the module's lines. Only inside a catch block.
+void sayCaught(const char* place) noexcept
+{
+    // At exit() the statics, the process object with the module's logger among them, may be
+    // gone already: nothing is left to write the line with.
+    if (platform::staticsDestroyed())
+        return;
+    try
+    {
+        logCaught(moduleLogger(), place);
+    }
+    catch (...)
+    {
+        // The module's logger could not be made: nothing is left to write the line with.
+    }
 }
 
 // The session's start, with anything it throws caught; a failed start is undone outside the
@@ -63,7 +86,7 @@ Session* claimSession(const std::string& wrapper, bool& noCallback)
     {
         if (!read && registry::anyLiveSession())
         {
-            onlyOne = singleInstanceWanted(wrapper);
+            onlyOne = Session::singleInstanceWanted(wrapper);
             read = true;
         }
         const std::lock_guard<std::timed_mutex> lock(registry::lifecycle());
@@ -77,7 +100,8 @@ Session* claimSession(const std::string& wrapper, bool& noCallback)
 // session's chooser or teardown; with singleInstance="1" a second live session is refused.
 AEffect* hostPlugin(audioMasterCallback audioMaster, const std::string& wrapper)
 {
-    getModuleFileName();
+    Process& process = Process::get();
+    process.findModulePath();
     bool noCallback = false;
     Session* session = claimSession(wrapper, noCallback);
     static_assert(callbackPool::kCallbacks == 256, "the refusal names the pool's size");
@@ -87,7 +111,17 @@ AEffect* hostPlugin(audioMasterCallback audioMaster, const std::string& wrapper)
     if (session == nullptr)
         return refuse(
             "Oplexa is exiting VST main function with NULL since we are already hosting a plugin");
-    acquireProcessParts(*session);
+    try
+    {
+        process.acquireParts(session->oxLogger, endSessionsWithoutClose, reportCrash);
+    }
+    catch (...)
+    {
+        // Idle again, so that the next entry call finds no session stuck starting.
+        const std::lock_guard<std::timed_mutex> lock(registry::lifecycle());
+        session->retire();
+        throw;
+    }
     AEffect* proxy = startSession(*session, audioMaster);
     std::unique_lock<std::timed_mutex> lock(registry::lifecycle());
     if (proxy != nullptr)
@@ -95,9 +129,9 @@ AEffect* hostPlugin(audioMasterCallback audioMaster, const std::string& wrapper)
         session->state = Session::State::hosting;
         return proxy;
     }
-    registry::retire(*session);
+    session->retire();
     lock.unlock();
-    releaseProcessParts();
+    process.releaseParts();
     return nullptr;
 }
 } // namespace
@@ -111,6 +145,7 @@ VSTPluginMain(audioMasterCallback audioMaster)
     }
     catch (...)
     {
+        sayCaught("VSTPluginMain");
         return nullptr;
     }
 }
@@ -135,6 +170,7 @@ oplexa_wrapper_main_v1(audioMasterCallback audioMaster, const char* wrapperPath)
     }
     catch (...)
     {
+        sayCaught("oplexa_wrapper_main_v1");
         return nullptr;
     }
 }
@@ -149,5 +185,6 @@ oplexa_wrapper_unloading_v1(const char* wrapperPath)
     }
     catch (...)
     {
+        sayCaught("oplexa_wrapper_unloading_v1");
     }
 }

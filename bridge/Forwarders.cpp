@@ -68,7 +68,7 @@ VstIntPtr dispatchToHosted(Session& session, AEffect* hosted, int32_t opcode, in
     if (!dispatcherSwitchesResources(opcode))
         return hosted->dispatcher(hosted, opcode, index, value, ptr, opt);
     const platform::ResourceRef saved = platform::currentResources();
-    platform::useResources(session.bundleRes);
+    platform::useResources(session.bundleRes());
     const VstIntPtr result = hosted->dispatcher(hosted, opcode, index, value, ptr, opt);
     if (saved != 0)
         platform::useResources(saved);

@@ -2,22 +2,11 @@
 
 #include "bridge/Platform.h"
 #include "logger/AlternateSignalStack.h"
+#include "logger/CaughtText.h"
 
 #include <juce_events/juce_events.h>
 
-#include <condition_variable>
-#include <mutex>
-#include <thread>
-
-namespace
-{
-std::thread thread;
-std::mutex mutex;
-std::condition_variable started;
-bool ready = false;
-bool filtersXErrors = false;
-
-void run()
+void MessageThread::run()
 {
     const AlternateSignalStack signalStack;
     juce::initialiseJuce_GUI();
@@ -29,55 +18,66 @@ void run()
     started.notify_all();
     juce::MessageManager::getInstance()->runDispatchLoop();
 }
-} // namespace
 
-namespace messageThread
-{
-void start()
+void MessageThread::start()
 {
     if (thread.joinable())
         return;
     ready = false;
-    thread = std::thread(run);
+    thread = std::thread([this] { run(); });
     std::unique_lock<std::mutex> lock(mutex);
-    started.wait(lock, [] { return ready; });
+    started.wait(lock, [this] { return ready; });
     filtersXErrors = platform::displayAvailable();
     if (filtersXErrors)
         platform::filterXErrorsOnThread(thread.get_id());
 }
 
-void call(const std::function<void()>& function)
+namespace
+{
+struct Call
+{
+    const std::function<void()>& function;
+    OXLogger& logger;
+    const char* place;
+};
+} // namespace
+
+void MessageThread::call(const std::function<void()>& function, OXLogger& logger, const char* place)
 {
     if (!thread.joinable())
         return;
+    Call pending{function, logger, place};
     juce::MessageManager::getInstance()->callFunctionOnMessageThread(
         [](void* data) -> void*
         {
+            const Call& each = *static_cast<const Call*>(data);
             try
             {
-                (*static_cast<const std::function<void()>*>(data))();
+                each.function();
             }
             catch (...)
             {
+                logCaught(each.logger, each.place);
             }
             return nullptr;
         },
-        const_cast<std::function<void()>*>(&function));
+        &pending);
 }
 
-void post(std::function<void()> function)
+void MessageThread::post(std::function<void()> function)
 {
     if (thread.joinable())
         juce::MessageManager::callAsync(std::move(function));
 }
 
-bool stop()
+bool MessageThread::stop(OXLogger& logger)
 {
     if (!thread.joinable())
         return true;
     // Asked from the message thread itself: from outside, stopDispatchLoop still writes to the
     // MessageManager after posting its quit message, while the loop may be ending.
-    call([] { juce::MessageManager::getInstance()->stopDispatchLoop(); });
+    call([] { juce::MessageManager::getInstance()->stopDispatchLoop(); }, logger,
+         "MessageThread::stop");
     thread.join();
     // JUCE's shutdown closes the X libraries it opened, and dlclose waits for the loader's lock,
     // which a host that unloads Oplexa holds on this very thread: so it runs here, as in JUCE's
@@ -89,8 +89,7 @@ bool stop()
     return platform::stopFilteringXErrors();
 }
 
-bool isRunning() noexcept
+bool MessageThread::isRunning() const noexcept
 {
     return thread.joinable();
 }
-} // namespace messageThread

@@ -1,37 +1,71 @@
 #include "bridge/MonitorWindow.h"
 
-#include "bridge/MessageThread.h"
 #include "bridge/Platform.h"
-#include "bridge/Session.h"
-#include "bridge/SettingsKeeper.h"
+#include "bridge/Process.h"
 #include "gui/OXWindow.h"
+#include "logger/OXLogger.h"
 
-void openMonitorWindow(Session& session)
+namespace
+{
+// Each next window opens this far right of and below the last one, enough to show its title.
+constexpr int kCascadeStep = 30;
+
+// Centred while no other window is open; else offset from the last one, back at the top left of
+// the screen's free area when it would reach past it.
+std::optional<juce::Point<int>> nextPosition(const Process::Windows& windows)
+{
+    if (windows.open == 0)
+        return std::nullopt;
+    const juce::Point<int> last(windows.lastX, windows.lastY);
+    const juce::Rectangle<int> next(last.x + kCascadeStep, last.y + kCascadeStep, OXWindow::kWidth,
+                                    OXWindow::kHeight);
+    const juce::Displays::Display* display =
+        juce::Desktop::getInstance().getDisplays().getDisplayForPoint(last);
+    if (display == nullptr || display->userArea.contains(next))
+        return next.getPosition();
+    return display->userArea.getPosition();
+}
+} // namespace
+
+MonitorWindow::MonitorWindow() = default;
+
+// Closed before: the window and the keeper go on the message thread.
+MonitorWindow::~MonitorWindow() = default;
+
+void MonitorWindow::open(AEffect& record, OXLogger& logger,
+                         std::function<juce::String()> settingsText,
+                         std::function<void()> writeSettings)
 {
     const bool display = platform::displayAvailable();
     if (!display)
-        session.oxLogger.log(
-            "No display to show the monitor window on; logging goes on without it");
-    messageThread::call(
-        [&session, display]
+        logger.log("No display to show the monitor window on; logging goes on without it");
+    Process::get().messageThread.call(
+        [&, display]
         {
-            session.settingsKeeper = new SettingsKeeper(session);
+            settingsKeeper =
+                std::make_unique<SettingsKeeper>(std::move(settingsText), std::move(writeSettings));
             if (!display)
                 return;
-            session.window = new OXWindow(session.proxyEffect, session.oxLogger);
-            session.window->toFront(true);
-            session.window->startTimer(50);
-        });
+            Process::Windows& windows = Process::get().windows;
+            window = std::make_unique<OXWindow>(record, logger, nextPosition(windows));
+            ++windows.open;
+            windows.lastX = window->getX();
+            windows.lastY = window->getY();
+            window->toFront(true);
+            window->startTimer(50);
+        },
+        logger, "MonitorWindow::open");
 }
 
-void closeMonitorWindow(Session& session)
+void MonitorWindow::close(OXLogger& logger)
 {
-    messageThread::call(
-        [&session]
+    Process::get().messageThread.call(
+        [this]
         {
-            delete session.settingsKeeper;
-            session.settingsKeeper = nullptr;
-            delete session.window;
-            session.window = nullptr;
-        });
+            settingsKeeper.reset();
+            if (window != nullptr)
+                --Process::get().windows.open;
+            window.reset();
+        },
+        logger, "MonitorWindow::close");
 }

@@ -2,8 +2,31 @@
 // destroyed on the message thread.
 #pragma once
 
-class Session;
+#include "bridge/SettingsKeeper.h"
 
-// Shows the session's proxy record and logger; without a display it says so and shows nothing.
-void openMonitorWindow(Session& session);
-void closeMonitorWindow(Session& session);
+#include <functional>
+#include <memory>
+
+class OXLogger;
+class OXWindow;
+struct AEffect;
+
+class MonitorWindow
+{
+public:
+    MonitorWindow();
+    ~MonitorWindow();
+    MonitorWindow(const MonitorWindow&) = delete;
+    MonitorWindow& operator=(const MonitorWindow&) = delete;
+
+    // Shows the record and the logger; without a display it says so and shows nothing. The
+    // keeper starts either way: settingsText and writeSettings are its (see SettingsKeeper).
+    void open(AEffect& record, OXLogger& logger, std::function<juce::String()> settingsText,
+              std::function<void()> writeSettings);
+    void close(OXLogger& logger);
+
+private:
+    // Touched only on the message thread.
+    std::unique_ptr<OXWindow> window;
+    std::unique_ptr<SettingsKeeper> settingsKeeper;
+};

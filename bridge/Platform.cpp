@@ -148,6 +148,8 @@ namespace
 using XErrorHandler = int (*)(void* display, void* event);
 using SetErrorHandler = XErrorHandler (*)(XErrorHandler);
 
+// Not in the process object: Xlib calls the filter with no pointer of Oplexa's, so what it reads
+// must be found from a static; the library and its setter go with them.
 void* xlibForErrors = nullptr;
 SetErrorHandler setErrorHandler = nullptr;
 XErrorHandler previousHandler = nullptr;
@@ -199,6 +201,8 @@ bool stopFilteringXErrors() noexcept
 
 namespace
 {
+// Not in the process object, these three: the ELF destructor and the wrapped static destructors
+// read them while exit() destroys the module's statics, the process object among them.
 std::atomic<void (*)(Ending) noexcept> endingHook{nullptr};
 
 void runEnding(Ending ending) noexcept
@@ -296,6 +300,7 @@ namespace
 constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
 constexpr const char* kCrashSignalNames[] = {"SIGSEGV", "SIGBUS", "SIGILL", "SIGFPE", "SIGABRT"};
 static_assert(std::size(kCrashSignals) == std::size(kCrashSignalNames));
+// Not in the process object: the signal handler reads them.
 struct sigaction previousActions[std::size(kCrashSignals)];
 std::atomic<void (*)(int) noexcept> crashReport{nullptr};
 
@@ -379,20 +384,13 @@ std::string userConfigFolder() noexcept
 
 namespace
 {
-// A flush under way: a thread whose start routine is fsync itself, handed the descriptor.
-struct Flush
-{
-    pthread_t thread;
-    int fd = -1; // -1: the place is free
-};
-Flush flushes[32];
-std::mutex flushesMutex;
+using Flush = Flushes::Flush;
 
-// Closes the descriptors of the flushes that have ended. Under flushesMutex.
-bool reapFlushes() noexcept
+// Closes the descriptors of the flushes that have ended. Under flushes.mutex.
+bool reapFlushes(Flushes& flushes) noexcept
 {
     bool allEnded = true;
-    for (Flush& flush : flushes)
+    for (Flush& flush : flushes.places)
         if (flush.fd >= 0)
         {
             if (pthread_tryjoin_np(flush.thread, nullptr) != 0)
@@ -409,10 +407,10 @@ bool reapFlushes() noexcept
 // fsync on a thread of its own, which runs libc's fsync as its start routine (x86_64 passes the
 // pointer-sized argument in the register fsync reads its descriptor from), with every signal
 // blocked: nothing of this module ever runs there, so it may outlive the module.
-void flushOnItsOwnThread(int fd) noexcept
+void flushOnItsOwnThread(Flushes& flushes, int fd) noexcept
 {
     Flush* place = nullptr;
-    for (Flush& flush : flushes)
+    for (Flush& flush : flushes.places)
         if (flush.fd < 0)
             place = &flush;
     pthread_attr_t attributes;
@@ -436,7 +434,7 @@ void flushOnItsOwnThread(int fd) noexcept
 }
 } // namespace
 
-void flushToDiskLater(const char* path) noexcept
+void flushToDiskLater(Flushes& flushes, const char* path) noexcept
 {
     // Opened here, so that the flush is of this very file even if the path is replaced meanwhile;
     // non-blocking, so that a FIFO put in its place can't hold the caller.
@@ -450,30 +448,32 @@ void flushToDiskLater(const char* path) noexcept
         const std::string name = path;
         folder =
             ::open(name.substr(0, name.rfind('/') + 1).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        const std::lock_guard<std::mutex> lock(flushesMutex);
-        reapFlushes();
-        flushOnItsOwnThread(file);
+        const std::lock_guard<std::mutex> lock(flushes.mutex);
+        reapFlushes(flushes);
+        flushOnItsOwnThread(flushes, file);
         if (folder >= 0)
-            flushOnItsOwnThread(folder);
+            flushOnItsOwnThread(flushes, folder);
     }
     catch (...)
     {
+        // Only an allocation fails here. No line: the platform layer has no logger, and the
+        // flush is left to the kernel's write-back, as without a free place.
         ::close(file);
         if (folder >= 0)
             ::close(folder);
     }
 }
 
-bool finishFlushes(int timeoutMs) noexcept
+bool finishFlushes(Flushes& flushes, int timeoutMs) noexcept
 {
     const int64_t deadline = monotonicMilliseconds() + timeoutMs;
     for (;;)
     {
         // Polled, like every other wait at an ending.
-        if (flushesMutex.try_lock())
+        if (flushes.mutex.try_lock())
         {
-            const bool ended = reapFlushes();
-            flushesMutex.unlock();
+            const bool ended = reapFlushes(flushes);
+            flushes.mutex.unlock();
             if (ended)
                 return true;
         }
@@ -482,15 +482,15 @@ bool finishFlushes(int timeoutMs) noexcept
         sleepMilliseconds(1);
     }
     // Those still running end on their own; their descriptors stay open.
-    if (flushesMutex.try_lock())
+    if (flushes.mutex.try_lock())
     {
-        for (Flush& flush : flushes)
+        for (Flush& flush : flushes.places)
             if (flush.fd >= 0)
             {
                 pthread_detach(flush.thread);
                 flush.fd = -1;
             }
-        flushesMutex.unlock();
+        flushes.mutex.unlock();
     }
     return false;
 }

@@ -5,6 +5,8 @@
 #include "vst/VstInterface.h"
 
 #include <cstdint>
+#include <mutex>
+#include <pthread.h>
 #include <string>
 #include <thread>
 
@@ -102,8 +104,19 @@ std::string userConfigFolder() noexcept;
 // run no code of this module, so that no caller waits for the disk and an unloaded module
 // leaves nothing behind on them. Without a free place or a thread, the flush is left to the
 // kernel's own write-back.
-void flushToDiskLater(const char* path) noexcept;
+struct Flushes
+{
+    // A flush under way: a thread whose start routine is fsync itself, handed the descriptor.
+    struct Flush
+    {
+        pthread_t thread;
+        int fd = -1; // -1: the place is free
+    };
+    Flush places[32];
+    std::mutex mutex;
+};
+void flushToDiskLater(Flushes& flushes, const char* path) noexcept;
 // Waits up to timeoutMs for the flushes under way and releases what they held. False when one
 // still runs: it goes on alone, and keeps its descriptor.
-bool finishFlushes(int timeoutMs) noexcept;
+bool finishFlushes(Flushes& flushes, int timeoutMs) noexcept;
 } // namespace platform

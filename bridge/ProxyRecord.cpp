@@ -1,7 +1,5 @@
 #include "bridge/ProxyRecord.h"
 
-#include "bridge/Forwarders.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <cstring>

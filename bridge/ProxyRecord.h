@@ -10,6 +10,17 @@
 
 class Session;
 
+// Oplexa's functions that every proxy record carries: defined with the other forwarders
+// (Forwarders.cpp), declared here, where they are handed out.
+VstIntPtr proxyDispatcher(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value,
+                          void* ptr, float opt);
+void proxyProcess(AEffect* effect, float** inputs, float** outputs, int32_t sampleFrames);
+void proxyProcessReplacing(AEffect* effect, float** inputs, float** outputs, int32_t sampleFrames);
+void proxyProcessDoubleReplacing(AEffect* effect, double** inputs, double** outputs,
+                                 int32_t sampleFrames);
+void proxySetParameter(AEffect* effect, int32_t index, float value);
+float proxyGetParameter(AEffect* effect, int32_t index);
+
 struct ProxyRecord : AEffect
 {
     Session* session = nullptr;

@@ -2,7 +2,9 @@
 
 #include "bridge/PathText.h"
 #include "bridge/Platform.h"
-#include "bridge/Session.h"
+#include "bridge/Process.h"
+#include "logger/CaughtText.h"
+#include "logger/OXLogger.h"
 #include "logger/SafeCalls.h"
 #include "logger/ThreadSlots.h"
 #include "record/RecordFormat.h"
@@ -21,31 +23,6 @@ namespace
 constexpr size_t kRingBytes = size_t{16} << 20;
 constexpr auto kWriterPause = std::chrono::milliseconds(2);
 constexpr int kCrashWaitMs = 500;
-
-// A thread's number in each of the last few recordings it called into. A host thread often serves
-// several instances in turn (Ardour runs a mono plug-in twice on a stereo track); one cached number
-// would be renumbered at every switch, and the replay would see a new thread each time.
-struct ThreadNumber
-{
-    uint32_t recording; // 0: free
-    uint32_t number;
-};
-constexpr uint32_t kThreadSlots = 8;
-struct ThreadNumbers
-{
-    std::atomic<int> owner{0};
-    ThreadNumber slots[kThreadSlots]{};
-    uint32_t next = 0;
-    void clear() noexcept
-    {
-        for (ThreadNumber& slot : slots)
-            slot = {};
-        next = 0;
-    }
-};
-threadSlots::Table<ThreadNumbers, 1024> threadNumbers;
-// Numbers recordings across the process, so that a slot never outlives its recording's meaning.
-std::atomic<uint32_t> recordingsStarted{0};
 
 std::string baseName(const std::string& path)
 {
@@ -66,7 +43,7 @@ uint32_t Recorder::threadNumber() noexcept
 {
     constexpr auto relaxed = std::memory_order_relaxed;
     const uint32_t recording = generation.load(relaxed);
-    ThreadNumbers* numbers = threadNumbers.mine();
+    RecordThreadNumbers* numbers = Process::get().recordThreadNumbers.mine();
     if (numbers == nullptr)
     {
         uint32_t crowd = crowdThread.load(relaxed);
@@ -75,10 +52,10 @@ uint32_t Recorder::threadNumber() noexcept
             crowd = fresh;
         return crowd;
     }
-    for (const ThreadNumber& slot : numbers->slots)
+    for (const RecordThreadNumber& slot : numbers->slots)
         if (slot.recording == recording)
             return slot.number;
-    ThreadNumber& slot = numbers->slots[numbers->next++ % kThreadSlots];
+    RecordThreadNumber& slot = numbers->slots[numbers->next++ % RecordThreadNumbers::kSlots];
     slot = {recording, nextThread.fetch_add(1, relaxed) + 1};
     return slot.number;
 }
@@ -145,7 +122,7 @@ void Recorder::start(OXLogger& log, const std::string& folder, const std::string
     crowdThread = 0;
     firstThread = 0;
     audioThread = 0;
-    generation = recordingsStarted.fetch_add(1) + 1;
+    generation = Process::get().recordingsStarted.fetch_add(1) + 1;
 
     uint8_t header[4096];
     const size_t headerBytes = recordFormat::encodeHeader(
@@ -182,6 +159,8 @@ void Recorder::stop(bool properEnd) noexcept
     }
     catch (...)
     {
+        if (logger != nullptr)
+            logCaught(*logger, "Recorder::stop");
     }
     if (file < 0)
         return;
@@ -276,15 +255,4 @@ void Recorder::markGap(uint64_t dropped)
                  " calls: the recording queue was full")
                     .c_str());
     droppedReported = dropped;
-}
-
-void startRecording(Session& session)
-{
-    std::string folder = platform::environment("OPLEXA_RECORD");
-    if (folder.empty())
-        folder = session.oxLogger.recordFolder.toStdString();
-    if (folder.empty())
-        return;
-    session.recorder.start(session.oxLogger, folder, session.path, session.instance,
-                           session.oxLogger.recordOutputs.equalsIgnoreCase("full"));
 }

@@ -11,7 +11,6 @@
 #include <thread>
 
 class OXLogger;
-class Session;
 
 class Recorder
 {
@@ -73,7 +72,3 @@ private:
     // A process return with its outputs hashed: the fields and at most 64 hashes.
     uint8_t hashedRecord[1024];
 };
-
-// From the environment (OPLEXA_RECORD) or the settings (recordFolder); once the plug-in's path is
-// known and before its entry point runs.
-void startRecording(Session& session);

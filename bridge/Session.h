@@ -1,11 +1,14 @@
 // One hosted plug-in and everything that belongs to it: the record handed to the host, the
-// hosted record and module, the host's callback, the logger, the settings and the window.
+// hosted record and module, the host's callback, the logger, the settings and the window. A
+// session starts, closes and ends itself; the registry only picks which one starts.
 // Sessions are never freed while the module is loaded: a host thread may still call a proxy
 // after its plug-in closed, or while the process exits, and must find it intact.
 #pragma once
 
 #include "bridge/CallGate.h"
+#include "bridge/MonitorWindow.h"
 #include "bridge/Platform.h"
+#include "bridge/PluginLoader.h"
 #include "bridge/ProxyRecord.h"
 #include "bridge/Recorder.h"
 #include "logger/OXLogger.h"
@@ -16,8 +19,7 @@
 #include <mutex>
 #include <string>
 
-class OXWindow;
-class SettingsKeeper;
+struct SettingsFiles;
 
 class Session
 {
@@ -39,7 +41,7 @@ public:
     // The host's callback, handed on to by forwardCallback.
     std::atomic<audioMasterCallback> vstAudioMaster{nullptr};
     // The pool's callback this session hands its plug-in (see CallbackPool.h); -1 for none.
-    // Changed under the registry's lock.
+    // Changed under the lifecycle lock.
     int callback = -1;
     // The callback was taken from a closed session, since none was free.
     bool callbackOfClosed = false;
@@ -50,31 +52,16 @@ public:
     OXLogger oxLogger;
     callGate::Gate gate;
     Recorder recorder;
+    // The hosted module's resources, switched to around the calls that need them.
+    platform::ResourceRef bundleRes() const noexcept { return module.bundleRes; }
 
-    // The hosted module, its resources and its file, from the choice to the unload.
-    platform::ModuleHandle vstBundle = nullptr;
-    platform::ResourceRef bundleRes = 0;
-    // Paths as the file system's bytes, which need not be valid UTF-8.
-    std::string path;
-    // The folder the chooser opens in; kept in the settings file.
-    std::string lastDir;
-    // The settings file's text as this session last read or wrote it: an unchanged state is not
-    // written again. Under settingsMutex, which the window's keeper and Close both take.
-    std::string settingsOnDisk;
-    std::mutex settingsMutex;
     // The wrapper this session was started through, or empty for the module itself; it names
-    // the session, its settings file and the plug-in it hosts.
+    // the session, its settings file and the plug-in it hosts. Set under the lifecycle lock.
     std::string wrapperPath;
     // tag="1" in a wrapper's settings: the host reads a name and ID of the wrapper's own.
     bool tagged = false;
-    // The wrapper's path, or else the module's own: the file the session is named after.
-    const std::string& modulePath() const;
 
-    // Touched only on the message thread.
-    OXWindow* window = nullptr;
-    SettingsKeeper* settingsKeeper = nullptr;
-
-    // Changed under the registry's lock; read without it for refusals.
+    // Changed under the lifecycle lock; read without it for refusals.
     std::atomic<State> state{State::idle};
     // The smallest number no other live session held at the start; 1 has no suffix in the log.
     int instance = 1;
@@ -82,8 +69,6 @@ public:
     int startOrder = 0;
     // How many sessions ended before this one did; orders the closed ones. Under the lock.
     uint64_t endOrder = 0;
-    // "#2" after the names in the log for every instance but the first.
-    juce::String nameSuffix() const;
 
     // The whole start: logger, settings, chooser, loading, proxy and window. Null when no
     // plug-in was hosted; the session is then idle again.
@@ -96,11 +81,44 @@ public:
     void endWithoutClose(platform::Ending ending) noexcept;
     // Undoes a start that threw, like a failed load.
     void abandonStart() noexcept;
+    // Closed, or failed to start: waits to be started again. Under the lifecycle lock.
+    void retire() noexcept;
+
+    // singleInstance="1" in the settings file of the module or wrapper while a session is live:
+    // the next one is refused. Reads the file: never under the lifecycle lock.
+    static bool singleInstanceWanted(const std::string& wrapper);
 
 private:
+    // The wrapper's path, or else the module's own: the file the session is named after.
+    const std::string& modulePath() const;
+    // "#2" after the names in the log for every instance but the first.
+    juce::String nameSuffix() const;
+    // Starts the logger and reads the settings file.
+    void startOplexa();
+    // Chooses the plug-in and loads it; null when nothing was chosen or it failed to load.
+    AEffect* loadVstPlugin(audioMasterCallback audioMaster);
+    // From the environment (OPLEXA_RECORD) or the settings (recordFolder); once the plug-in's
+    // path is known and before its entry point runs.
+    void startRecording();
+    // Writes the settings file, closes the window and unloads the hosted module (unless a call
+    // is still running inside it).
     void takeDown(bool unload);
+    // The settings as they are now, written atomically when they differ from what the session
+    // last read or wrote (or the file is missing), flushed to the disk on another thread; a
+    // line says so when writing fails.
     void writeSettingsNow();
+    // The module's own settings files, or a wrapper's.
+    static SettingsFiles settingsFiles(const std::string& wrapper);
 
+    // The hosted module, its resources and its file, from the choice to the unload.
+    PluginLoader module;
+    // The folder the chooser opens in; kept in the settings file.
+    std::string lastDir;
+    // The settings file's text as this session last read or wrote it: an unchanged state is not
+    // written again. Under settingsMutex, which the window's keeper and Close both take.
+    std::string settingsOnDisk;
+    std::mutex settingsMutex;
+    MonitorWindow window;
     // Set when a call was still inside the plug-in at Close: its code must stay mapped.
     bool callStuck = false;
 

@@ -1,25 +1,24 @@
 #include "bridge/SessionRegistry.h"
 
 #include "bridge/CallbackPool.h"
+#include "bridge/Process.h"
 #include "bridge/Session.h"
 
 #include <atomic>
+
+// Sessions are only ever added, each linked in front of the previous ones, and never freed while
+// the module is loaded: forwarders and refusals read the list without the lock.
+struct SessionEntry
+{
+    Session session;
+    SessionEntry* next;
+};
 
 namespace registry
 {
 namespace
 {
-// Sessions are only ever added, each linked in front of the previous ones, and never freed:
-// forwarders and refusals read the list without the lock.
-struct Entry
-{
-    Session session;
-    Entry* next;
-};
-std::atomic<Entry*> sessions{nullptr};
-std::atomic<Session*> busy{nullptr};
-int startsSoFar = 0;
-uint64_t endsSoFar = 0;
+using Entry = SessionEntry;
 // Closed sessions wait this many deep, first in, first out, before one is started again: a host
 // thread still calling a closed instance's record finds it closed for the next 64 instances.
 constexpr int kQuarantine = 64;
@@ -27,8 +26,7 @@ constexpr int kQuarantine = 64;
 
 std::timed_mutex& lifecycle() noexcept
 {
-    static std::timed_mutex mutex;
-    return mutex;
+    return Process::get().lifecycle;
 }
 
 namespace
@@ -41,7 +39,7 @@ bool handCallback(Session& session)
     if (session.callback >= 0)
         return true;
     Session* oldest = nullptr;
-    for (Entry* entry = sessions.load(); entry != nullptr; entry = entry->next)
+    for (Entry* entry = Process::get().sessions.load(); entry != nullptr; entry = entry->next)
         if (Session& closed = entry->session;
             closed.state == Session::State::idle && closed.callback >= 0 &&
             (oldest == nullptr || closed.endOrder < oldest->endOrder))
@@ -62,7 +60,7 @@ Session* sessionToStart(bool onlyOne, const std::string& wrapper, bool& noCallba
     int closed = 0;
     // Bit n: number n+1 is held by a live session.
     std::vector<bool> held;
-    for (Entry* entry = sessions.load(); entry != nullptr; entry = entry->next)
+    for (Entry* entry = Process::get().sessions.load(); entry != nullptr; entry = entry->next)
     {
         Session& session = entry->session;
         if (session.state == Session::State::idle)
@@ -89,14 +87,14 @@ Session* sessionToStart(bool onlyOne, const std::string& wrapper, bool& noCallba
     }
     else
     {
-        auto* entry = new Entry{{}, sessions.load()};
-        sessions.store(entry);
+        auto* entry = new Entry{{}, Process::get().sessions.load()};
+        Process::get().sessions.store(entry);
         idle = &entry->session;
     }
     if (!handCallback(*idle))
     {
         // Every callback is a live session's: this one waits with the closed ones.
-        idle->endOrder = ++endsSoFar;
+        idle->retire();
         noCallback = true;
         return nullptr;
     }
@@ -106,21 +104,15 @@ Session* sessionToStart(bool onlyOne, const std::string& wrapper, bool& noCallba
     idle->instance = number;
     idle->wrapperPath = wrapper;
     // Wrappers name their own plug-in and take no element of OPLEXA_PLUGIN's list.
-    idle->startOrder = wrapper.empty() ? startsSoFar++ : 0;
+    idle->startOrder = wrapper.empty() ? Process::get().startsSoFar++ : 0;
     idle->state = Session::State::starting;
-    busy.store(idle);
+    Process::get().busy.store(idle);
     return idle;
-}
-
-void retire(Session& session) noexcept
-{
-    session.state = Session::State::idle;
-    session.endOrder = ++endsSoFar;
 }
 
 bool anyLiveSession() noexcept
 {
-    for (Entry* entry = sessions.load(); entry != nullptr; entry = entry->next)
+    for (Entry* entry = Process::get().sessions.load(); entry != nullptr; entry = entry->next)
         if (entry->session.state != Session::State::idle)
             return true;
     return false;
@@ -128,16 +120,16 @@ bool anyLiveSession() noexcept
 
 Session* busySession() noexcept
 {
-    for (Entry* entry = sessions.load(); entry != nullptr; entry = entry->next)
+    for (Entry* entry = Process::get().sessions.load(); entry != nullptr; entry = entry->next)
         if (entry->session.state != Session::State::idle)
             return &entry->session;
-    return busy.load();
+    return Process::get().busy.load();
 }
 
 void releaseSessions() noexcept
 {
-    Entry* entry = sessions.exchange(nullptr);
-    busy = nullptr;
+    Entry* entry = Process::get().sessions.exchange(nullptr);
+    Process::get().busy = nullptr;
     callbackPool::giveBackAll();
     while (entry != nullptr)
     {
@@ -149,14 +141,14 @@ void releaseSessions() noexcept
 
 void forEverySession(void (*function)(Session&) noexcept) noexcept
 {
-    for (Entry* entry = sessions.load(); entry != nullptr; entry = entry->next)
+    for (Entry* entry = Process::get().sessions.load(); entry != nullptr; entry = entry->next)
         function(entry->session);
 }
 
 std::vector<Session*> liveSessions()
 {
     std::vector<Session*> live;
-    for (Entry* entry = sessions.load(); entry != nullptr; entry = entry->next)
+    for (Entry* entry = Process::get().sessions.load(); entry != nullptr; entry = entry->next)
         if (entry->session.state != Session::State::idle)
             live.push_back(&entry->session);
     return live;

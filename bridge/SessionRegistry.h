@@ -20,8 +20,6 @@ std::timed_mutex& lifecycle() noexcept;
 // another session of the same one is live, or when every callback is held by a live session
 // (noCallback). Under the lock.
 Session* sessionToStart(bool onlyOne, const std::string& wrapper, bool& noCallback);
-// The session is closed, or failed to start, and waits to be started again. Under the lock.
-void retire(Session& session) noexcept;
 bool anyLiveSession() noexcept;
 // The session whose lines a refused entry call goes to: a busy one, or null.
 Session* busySession() noexcept;

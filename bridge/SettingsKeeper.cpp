@@ -1,17 +1,13 @@
 #include "bridge/SettingsKeeper.h"
 
-#include "bridge/Lifecycle.h"
-#include "bridge/Session.h"
-#include "bridge/SettingsFile.h"
-
 namespace
 {
 // Twice a second: a change is on disk within a second.
 constexpr int kIntervalMs = 500;
 } // namespace
 
-SettingsKeeper::SettingsKeeper(Session& owner)
-    : session(owner), written(settingsText(owner.lastDir, owner.oxLogger))
+SettingsKeeper::SettingsKeeper(std::function<juce::String()> text, std::function<void()> write)
+    : settingsText(std::move(text)), writeSettings(std::move(write)), written(settingsText())
 {
     startTimer(kIntervalMs);
 }
@@ -23,9 +19,9 @@ SettingsKeeper::~SettingsKeeper()
 
 void SettingsKeeper::timerCallback()
 {
-    const juce::String now = settingsText(session.lastDir, session.oxLogger);
+    const juce::String now = settingsText();
     if (now == written)
         return;
     written = now;
-    saveSettings(session);
+    writeSettings();
 }

@@ -4,17 +4,19 @@
 
 #include <juce_events/juce_events.h>
 
-class Session;
+#include <functional>
 
 class SettingsKeeper : private juce::Timer
 {
 public:
-    explicit SettingsKeeper(Session& session);
+    // text gives the settings as they are now, write writes them.
+    SettingsKeeper(std::function<juce::String()> text, std::function<void()> write);
     ~SettingsKeeper() override;
 
 private:
     void timerCallback() override;
 
-    Session& session;
+    std::function<juce::String()> settingsText;
+    std::function<void()> writeSettings;
     juce::String written;
 };

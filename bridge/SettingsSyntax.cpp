@@ -232,6 +232,8 @@ bool isPlainXml(std::string_view text) noexcept
     }
     catch (...)
     {
+        // Only an allocation fails here. No line: this reader has no logger, and the file is
+        // then passed over like any other that is not plain XML, its settings left as they were.
         return false;
     }
 }

@@ -12,7 +12,8 @@ constexpr int kTitleBarHeight = 28;
 constexpr int kMinimiseDelayMs = 200;
 } // namespace
 
-OXWindow::OXWindow(const AEffect& shownEffect, OXLogger& logger)
+OXWindow::OXWindow(const AEffect& shownEffect, OXLogger& logger,
+                   std::optional<juce::Point<int>> topLeft)
     : juce::DialogWindow("Oplexa - " + logger.moduleName, oxBackColor, false)
 {
     setTitleBarHeight(kTitleBarHeight);
@@ -20,6 +21,8 @@ OXWindow::OXWindow(const AEffect& shownEffect, OXLogger& logger)
 
     setContentOwned(new OXContentComponent(shownEffect, logger), false);
     centreWithSize(kWidth, kHeight);
+    if (topLeft)
+        setTopLeftPosition(*topLeft);
     getContent()->init();
     setVisible(true);
 }

@@ -6,6 +6,8 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <optional>
+
 struct AEffect;
 class OXContentComponent;
 class OXLogger;
@@ -16,9 +18,11 @@ public:
     static constexpr int kWidth = 774;
     static constexpr int kHeight = 666;
 
-    // Builds the whole window and leaves it visible; the timer is started by the creator. The
-    // record shown on the AEffect page and the logger it acts on must outlive the window.
-    OXWindow(const AEffect& shownEffect, OXLogger& logger);
+    // Builds the whole window and leaves it visible, centred or with its top left at topLeft;
+    // the timer is started by the creator. The record shown on the AEffect page and the logger
+    // it acts on must outlive the window.
+    OXWindow(const AEffect& shownEffect, OXLogger& logger,
+             std::optional<juce::Point<int>> topLeft = std::nullopt);
     ~OXWindow() override;
 
     // The user cannot close the window: it lives until the hosted plug-in is closed.
