@@ -36,6 +36,9 @@ wait_background() {
     cat "$background_log"
 }
 
+stage "includes point one way"
+scripts/check-includes.py || exit 1
+
 stage "build (warnings are errors)"
 build build build.log
 if [ $quick -eq 1 ]; then
