@@ -15,11 +15,11 @@ constexpr auto relaxed = std::memory_order_relaxed;
 class LoggerLines final : public detail::DetailLines
 {
 public:
-    explicit LoggerLines(OXLogger& logger) noexcept : logger_(logger) {}
-    void write(const char* message) noexcept override { logger_.log(message); }
+    explicit LoggerLines(OXLogger& target) noexcept : logger(target) {}
+    void write(const char* message) noexcept override { logger.log(message); }
 
 private:
-    OXLogger& logger_;
+    OXLogger& logger;
 };
 
 void reportCallDetails(OXLogger& logger, VstFunctionIndex function, long opCode, long value,

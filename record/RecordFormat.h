@@ -62,7 +62,7 @@ uint32_t replayMxcsr(uint32_t recorded) noexcept;
 template <bool kChecked> class BasicWriter
 {
 public:
-    BasicWriter(uint8_t* at, size_t size) noexcept : begin_(at), at_(at), end_(at + size) {}
+    BasicWriter(uint8_t* at, size_t size) noexcept : start(at), cursor(at), bound(at + size) {}
 
     void uint(uint64_t value) noexcept { head(0, value); }
     // Always nine bytes: no branches for numbers that are seldom small (times, pointers).
@@ -103,10 +103,10 @@ public:
     void bytesHead(size_t size) noexcept { head(2, size); }
     void text(const char* data, size_t size) noexcept { content(3, data, size); }
 
-    size_t size() const noexcept { return static_cast<size_t>(at_ - begin_); }
-    bool ok() const noexcept { return ok_; }
-    uint8_t* end() const noexcept { return at_; }
-    uint8_t* limit() const noexcept { return end_; }
+    size_t size() const noexcept { return static_cast<size_t>(cursor - start); }
+    bool ok() const noexcept { return good; }
+    uint8_t* end() const noexcept { return cursor; }
+    uint8_t* limit() const noexcept { return bound; }
 
 private:
     static void store(uint8_t* at, uint64_t value, size_t length) noexcept
@@ -144,20 +144,20 @@ private:
     }
     uint8_t* room(size_t size) noexcept
     {
-        if (kChecked && (!ok_ || static_cast<size_t>(end_ - at_) < size))
+        if (kChecked && (!good || static_cast<size_t>(bound - cursor) < size))
         {
-            ok_ = false;
+            good = false;
             return nullptr;
         }
-        uint8_t* at = at_;
-        at_ += size;
+        uint8_t* at = cursor;
+        cursor += size;
         return at;
     }
 
-    uint8_t* begin_;
-    uint8_t* at_;
-    uint8_t* end_;
-    bool ok_ = true;
+    uint8_t* start;
+    uint8_t* cursor;
+    uint8_t* bound;
+    bool good = true;
 };
 using Writer = BasicWriter<true>;
 using UncheckedWriter = BasicWriter<false>;

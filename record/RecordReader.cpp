@@ -14,7 +14,7 @@ namespace recordFormat
 {
 bool Bytes::operator==(const Bytes& other) const
 {
-    return size_ == other.size_ && (size_ == 0 || std::memcmp(data_, other.data_, size_) == 0);
+    return length == other.length && (length == 0 || std::memcmp(start, other.start, length) == 0);
 }
 
 namespace
@@ -79,14 +79,14 @@ Walk walkItem(const uint8_t* data, size_t size, size_t& at, int depth)
 class Cursor
 {
 public:
-    Cursor(const uint8_t* at, size_t size) : at_(at), end_(at + size) {}
+    Cursor(const uint8_t* at, size_t size) : cursor(at), bound(at + size) {}
 
-    bool atEnd() const { return at_ == end_; }
+    bool atEnd() const { return cursor == bound; }
     uint8_t peekMajor() const
     {
-        if (at_ == end_)
+        if (cursor == bound)
             throw BadField{};
-        return static_cast<uint8_t>(*at_ >> 5);
+        return static_cast<uint8_t>(*cursor >> 5);
     }
     uint64_t uint() { return head(0); }
     int64_t integer()
@@ -97,24 +97,24 @@ public:
             throw BadField{};
         return major == 1 ? -1 - static_cast<int64_t>(value) : static_cast<int64_t>(value);
     }
-    bool isSingle() const { return at_ != end_ && *at_ == 0xFA; }
+    bool isSingle() const { return cursor != bound && *cursor == 0xFA; }
     float single()
     {
-        if (!isSingle() || end_ - at_ < 5)
+        if (!isSingle() || bound - cursor < 5)
             throw BadField{};
         uint32_t bits = 0;
         for (int i = 1; i <= 4; ++i)
-            bits = bits << 8 | at_[i];
-        at_ += 5;
+            bits = bits << 8 | cursor[i];
+        cursor += 5;
         float value = 0;
         std::memcpy(&value, &bits, sizeof value);
         return value;
     }
     bool boolean()
     {
-        if (at_ == end_ || (*at_ != 0xF4 && *at_ != 0xF5))
+        if (cursor == bound || (*cursor != 0xF4 && *cursor != 0xF5))
             throw BadField{};
-        return *at_++ == 0xF5;
+        return *cursor++ == 0xF5;
     }
     uint64_t array() { return head(4); }
     Bytes bytes() { return content(2); }
@@ -127,30 +127,30 @@ public:
 private:
     uint64_t head(uint8_t major)
     {
-        if (at_ == end_ || *at_ >> 5 != major)
+        if (cursor == bound || *cursor >> 5 != major)
             throw BadField{};
-        const uint8_t info = *at_++ & 31;
+        const uint8_t info = *cursor++ & 31;
         if (info < 24)
             return info;
-        if (info > 27 || static_cast<size_t>(end_ - at_) < (size_t{1} << (info - 24)))
+        if (info > 27 || static_cast<size_t>(bound - cursor) < (size_t{1} << (info - 24)))
             throw BadField{};
         uint64_t value = 0;
         for (size_t i = 0; i < size_t{1} << (info - 24); ++i)
-            value = value << 8 | *at_++;
+            value = value << 8 | *cursor++;
         return value;
     }
     Bytes content(uint8_t major)
     {
         const uint64_t size = head(major);
-        if (size > static_cast<uint64_t>(end_ - at_))
+        if (size > static_cast<uint64_t>(bound - cursor))
             throw BadField{};
-        const Bytes bytes(at_, static_cast<size_t>(size));
-        at_ += size;
+        const Bytes bytes(cursor, static_cast<size_t>(size));
+        cursor += size;
         return bytes;
     }
 
-    const uint8_t* at_;
-    const uint8_t* end_;
+    const uint8_t* cursor;
+    const uint8_t* bound;
 };
 
 void readData(Cursor& in, Record& record)

@@ -19,20 +19,20 @@ class Bytes
 {
 public:
     Bytes() = default;
-    Bytes(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    Bytes(const std::vector<uint8_t>& bytes) : data_(bytes.data()), size_(bytes.size()) {}
+    Bytes(const uint8_t* data, size_t size) : start(data), length(size) {}
+    Bytes(const std::vector<uint8_t>& bytes) : start(bytes.data()), length(bytes.size()) {}
 
-    const uint8_t* data() const { return data_; }
-    size_t size() const { return size_; }
-    bool empty() const { return size_ == 0; }
-    const uint8_t* begin() const { return data_; }
-    const uint8_t* end() const { return data_ + size_; }
+    const uint8_t* data() const { return start; }
+    size_t size() const { return length; }
+    bool empty() const { return length == 0; }
+    const uint8_t* begin() const { return start; }
+    const uint8_t* end() const { return start + length; }
     bool operator==(const Bytes& other) const;
     bool operator!=(const Bytes& other) const { return !(*this == other); }
 
 private:
-    const uint8_t* data_ = nullptr;
-    size_t size_ = 0;
+    const uint8_t* start = nullptr;
+    size_t length = 0;
 };
 
 struct Record

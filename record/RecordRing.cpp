@@ -5,29 +5,28 @@
 #include <cstring>
 #include <unistd.h>
 
-RecordRing::RecordRing(size_t capacity)
-    : bytes_(new uint8_t[capacity]()),
-      states_(new std::atomic<uint8_t>[capacity / sizeof(Header)]()), capacity_(capacity),
-      mask_(capacity - 1), restartAt_(capacity / 4 + capacity / 8), little_(capacity / 16),
-      limit_(capacity)
+RecordRing::RecordRing(size_t size)
+    : bytes(new uint8_t[size]()), states(new std::atomic<uint8_t>[size / sizeof(Header)]()),
+      capacity(size), mask(size - 1), restartAt(size / 4 + size / 8), littleBytes(size / 16),
+      limitPosition(size)
 {
 }
 
 void RecordRing::reset() noexcept
 {
-    for (size_t i = 0; i < capacity_ / sizeof(Header); ++i)
-        states_[i].store(0, std::memory_order_relaxed);
-    head_.store(0);
-    tail_.store(0);
-    limit_.store(capacity_);
-    dropped_.store(0);
+    for (size_t i = 0; i < capacity / sizeof(Header); ++i)
+        states[i].store(0, std::memory_order_relaxed);
+    headPosition.store(0);
+    tailPosition.store(0);
+    limitPosition.store(capacity);
+    droppedCount.store(0);
 }
 
 size_t RecordRing::drainTo(int fd) const noexcept
 {
     size_t written = 0;
-    uint64_t at = tail_.load(std::memory_order_acquire);
-    const uint64_t end = head_.load(std::memory_order_acquire);
+    uint64_t at = tailPosition.load(std::memory_order_acquire);
+    const uint64_t end = headPosition.load(std::memory_order_acquire);
     uint8_t wrapped[64];
     while (at != end)
     {

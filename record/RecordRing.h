@@ -13,8 +13,8 @@
 class RecordRing
 {
 public:
-    // capacity: a power of two, in bytes; allocated here, once.
-    explicit RecordRing(size_t capacity);
+    // size: a power of two, in bytes; allocated here, once.
+    explicit RecordRing(size_t size);
 
     struct Slot
     {
@@ -43,7 +43,7 @@ public:
     // write(2) only. Async-signal-safe; the ring is left as it was. Returns the bytes written.
     size_t drainTo(int fd) const noexcept;
 
-    uint64_t dropped() const noexcept { return dropped_.load(std::memory_order_relaxed); }
+    uint64_t dropped() const noexcept { return droppedCount.load(std::memory_order_relaxed); }
     // Forgets everything; only while no producer and no consumer runs.
     void reset() noexcept;
 
@@ -62,50 +62,50 @@ private:
 
     Header* headerAt(uint64_t position) const noexcept
     {
-        return reinterpret_cast<Header*>(bytes_.get() + (position & mask_));
+        return reinterpret_cast<Header*>(bytes.get() + (position & mask));
     }
     std::atomic<uint8_t>& stateAt(uint64_t position) const noexcept
     {
-        return states_[(position & mask_) / sizeof(Header)];
+        return states[(position & mask) / sizeof(Header)];
     }
 
-    std::unique_ptr<uint8_t[]> bytes_;
-    std::unique_ptr<std::atomic<uint8_t>[]> states_;
-    size_t capacity_;
-    uint64_t mask_;
-    uint64_t restartAt_;
-    uint64_t little_;
-    alignas(64) std::atomic<uint64_t> head_{0};
+    std::unique_ptr<uint8_t[]> bytes;
+    std::unique_ptr<std::atomic<uint8_t>[]> states;
+    size_t capacity;
+    uint64_t mask;
+    uint64_t restartAt;
+    uint64_t littleBytes;
+    alignas(64) std::atomic<uint64_t> headPosition{0};
     // The producers' copy of the consumer's tail plus the capacity: where room ends.
-    std::atomic<uint64_t> limit_;
-    alignas(64) std::atomic<uint64_t> tail_{0};
-    alignas(64) std::atomic<uint64_t> dropped_{0};
+    std::atomic<uint64_t> limitPosition;
+    alignas(64) std::atomic<uint64_t> tailPosition{0};
+    alignas(64) std::atomic<uint64_t> droppedCount{0};
 };
 
 // Inline: they are most of a recorded call's own work, on the calling thread.
 inline bool RecordRing::reserve(size_t payloadBytes, Slot& slot) noexcept
 {
     const size_t slotBytes = (sizeof(Header) + payloadBytes + 15) & ~size_t{15};
-    if (slotBytes > capacity_ / 4)
+    if (slotBytes > capacity / 4)
     {
-        dropped_.fetch_add(1, std::memory_order_relaxed);
+        droppedCount.fetch_add(1, std::memory_order_relaxed);
         return false;
     }
-    uint64_t head = head_.load(std::memory_order_relaxed);
+    uint64_t head = headPosition.load(std::memory_order_relaxed);
     uint64_t padding = 0;
     for (;;)
     {
-        const uint64_t offset = head & mask_;
-        const uint64_t toEnd = capacity_ - offset;
+        const uint64_t offset = head & mask;
+        const uint64_t toEnd = capacity - offset;
         const bool wraps = toEnd < slotBytes;
-        uint64_t limit = limit_.load(std::memory_order_acquire);
+        uint64_t limit = limitPosition.load(std::memory_order_acquire);
         // Past its first part the ring starts over, for a small slot while it holds little: as
         // long as the consumer keeps up, records then land on lines used a moment ago, not on
         // ones left a lap before, out of the near caches. Until the consumer passes the
         // padding, the room is what lies before its tail; after this slot, at least a quarter
         // of the ring is left, the largest slot.
-        const bool past = offset >= restartAt_ && slotBytes <= little_;
-        const bool little = head + capacity_ <= limit + little_;
+        const bool past = offset >= restartAt && slotBytes <= littleBytes;
+        const bool little = head + capacity <= limit + littleBytes;
         padding = wraps || (past && little) ? toEnd : 0;
         uint64_t end = head + padding + slotBytes;
         // The consumer's tail is read only when the last one read leaves too little room (or
@@ -113,9 +113,9 @@ inline bool RecordRing::reserve(size_t payloadBytes, Slot& slot) noexcept
         // it would mostly miss.
         if (end > limit || (past && !little))
         {
-            limit = tail_.load(std::memory_order_acquire) + capacity_;
-            limit_.store(limit, std::memory_order_release);
-            if (!wraps && past && head + capacity_ <= limit + little_)
+            limit = tailPosition.load(std::memory_order_acquire) + capacity;
+            limitPosition.store(limit, std::memory_order_release);
+            if (!wraps && past && head + capacity <= limit + littleBytes)
             {
                 padding = toEnd;
                 end = head + padding + slotBytes;
@@ -127,11 +127,11 @@ inline bool RecordRing::reserve(size_t payloadBytes, Slot& slot) noexcept
             }
             if (end > limit)
             {
-                dropped_.fetch_add(1, std::memory_order_relaxed);
+                droppedCount.fetch_add(1, std::memory_order_relaxed);
                 return false;
             }
         }
-        if (head_.compare_exchange_weak(head, end, std::memory_order_relaxed))
+        if (headPosition.compare_exchange_weak(head, end, std::memory_order_relaxed))
             break;
     }
     if (padding > 0)
@@ -144,7 +144,7 @@ inline bool RecordRing::reserve(size_t payloadBytes, Slot& slot) noexcept
     }
     Header* header = headerAt(head);
     header->slotBytes = static_cast<uint32_t>(slotBytes);
-    header->droppedBefore = dropped_.load(std::memory_order_relaxed);
+    header->droppedBefore = droppedCount.load(std::memory_order_relaxed);
     slot.payload = reinterpret_cast<uint8_t*>(header + 1);
     slot.room = slotBytes - sizeof(Header);
     slot.position = head;
@@ -161,9 +161,9 @@ inline void RecordRing::publish(const Slot& slot, size_t used) noexcept
 template <typename Take, typename Gap> size_t RecordRing::consume(Take&& take, Gap&& gap)
 {
     size_t taken = 0;
-    uint64_t tail = tail_.load(std::memory_order_relaxed);
+    uint64_t tail = tailPosition.load(std::memory_order_relaxed);
     // Read once: the producers' line stays theirs while the records up to it are taken.
-    const uint64_t head = head_.load(std::memory_order_acquire);
+    const uint64_t head = headPosition.load(std::memory_order_acquire);
     while (tail != head)
     {
         std::atomic<uint8_t>& stateOfSlot = stateAt(tail);
@@ -180,7 +180,7 @@ template <typename Take, typename Gap> size_t RecordRing::consume(Take&& take, G
         }
         stateOfSlot.store(0, std::memory_order_relaxed);
         tail += slotBytes;
-        tail_.store(tail, std::memory_order_release);
+        tailPosition.store(tail, std::memory_order_release);
     }
     return taken;
 }

@@ -46,26 +46,26 @@ class BatchTaker
 {
 public:
     // take(batch) reads batch number batch (from 1) and returns a sum of what it read.
-    explicit BatchTaker(std::function<uint32_t(int)> take) : thread_([this, take] { run(take); }) {}
+    explicit BatchTaker(std::function<uint32_t(int)> take) : thread([this, take] { run(take); }) {}
     ~BatchTaker()
     {
-        batches_.store(-1, std::memory_order_release);
-        thread_.join();
+        batches.store(-1, std::memory_order_release);
+        thread.join();
     }
     // After each call: hands the batch over once it is full.
     void called(benchmark::State& state)
     {
-        if (++calls_ < kBatch)
+        if (++calls < kBatch)
             return;
         state.PauseTiming();
-        while (taken_.load(std::memory_order_acquire) < handed_)
+        while (taken.load(std::memory_order_acquire) < handed)
             std::this_thread::yield();
-        batches_.store(++handed_, std::memory_order_release);
-        calls_ = 0;
+        batches.store(++handed, std::memory_order_release);
+        calls = 0;
         state.ResumeTiming();
     }
-    int batch() const { return handed_; }
-    int call() const { return calls_; }
+    int batch() const { return handed; }
+    int call() const { return calls; }
 
 private:
     void run(const std::function<uint32_t(int)>& take)
@@ -74,21 +74,21 @@ private:
         for (int batch = 1;; ++batch)
         {
             int started = 0;
-            while ((started = batches_.load(std::memory_order_acquire)) >= 0 && started < batch)
+            while ((started = batches.load(std::memory_order_acquire)) >= 0 && started < batch)
                 std::this_thread::yield();
             if (started < 0)
                 break;
             sum += take(batch);
-            taken_.store(batch, std::memory_order_release);
+            taken.store(batch, std::memory_order_release);
         }
         benchmark::DoNotOptimize(sum);
     }
 
-    std::atomic<int> batches_{0};
-    std::atomic<int> taken_{0};
-    int handed_ = 0;
-    int calls_ = 0;
-    std::thread thread_;
+    std::atomic<int> batches{0};
+    std::atomic<int> taken{0};
+    int handed = 0;
+    int calls = 0;
+    std::thread thread;
 };
 
 // From a ring of the session's size, while the calling thread goes on.

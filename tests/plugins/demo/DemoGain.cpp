@@ -25,18 +25,18 @@ void copyText(void* ptr, const char* text, size_t size)
 } // namespace
 
 DemoGain::DemoGain()
-    : programs_{{"Unity", 0.8f}, {"Quiet", 0.6f}, {"Boost", 0.9f}}, gain_(programs_[0].gain)
+    : programs{{"Unity", 0.8f}, {"Quiet", 0.6f}, {"Boost", 0.9f}}, gainParameter(programs[0].gain)
 {
-    record_.magic = kEffectMagic;
-    record_.numPrograms = kNumPrograms;
-    record_.numParams = 1;
-    record_.numInputs = 2;
-    record_.numOutputs = 2;
-    record_.flags = effFlagsCanReplacing;
-    record_.ioRatio = 1.0f;
-    record_.object = this;
-    record_.uniqueID = kDemoId;
-    record_.version = 1100;
+    effectRecord.magic = kEffectMagic;
+    effectRecord.numPrograms = kNumPrograms;
+    effectRecord.numParams = 1;
+    effectRecord.numInputs = 2;
+    effectRecord.numOutputs = 2;
+    effectRecord.flags = effFlagsCanReplacing;
+    effectRecord.ioRatio = 1.0f;
+    effectRecord.object = this;
+    effectRecord.uniqueID = kDemoId;
+    effectRecord.version = 1100;
 }
 
 double DemoGain::decibels(float value)
@@ -46,7 +46,7 @@ double DemoGain::decibels(float value)
 
 void DemoGain::writeGainDisplay(char* text) const
 {
-    const float value = gain_.load();
+    const float value = gainParameter.load();
     if (value <= 0.0f)
         std::snprintf(text, kParamTextSize, "-inf");
     else
@@ -60,25 +60,25 @@ VstIntPtr DemoGain::dispatch(int32_t opcode, int32_t index, VstIntPtr value, voi
     case effSetProgram:
         if (value >= 0 && value < kNumPrograms)
         {
-            currentProgram_ = static_cast<int32_t>(value);
-            gain_.store(programs_[currentProgram_].gain);
+            currentProgram = static_cast<int32_t>(value);
+            gainParameter.store(programs[currentProgram].gain);
         }
         return 0;
     case effGetProgram:
-        return currentProgram_;
+        return currentProgram;
     case effSetProgramName:
         if (ptr != nullptr)
-            programs_[currentProgram_].name.assign(
+            programs[currentProgram].name.assign(
                 static_cast<const char*>(ptr),
                 strnlen(static_cast<const char*>(ptr), kProgramNameSize - 1));
         return 0;
     case effGetProgramName:
-        copyText(ptr, programs_[currentProgram_].name.c_str(), kProgramNameSize);
+        copyText(ptr, programs[currentProgram].name.c_str(), kProgramNameSize);
         return 0;
     case effGetProgramNameIndexed:
         if (index < 0 || index >= kNumPrograms)
             return 0;
-        copyText(ptr, programs_[index].name.c_str(), kProgramNameSize);
+        copyText(ptr, programs[index].name.c_str(), kProgramNameSize);
         return 1;
     case effGetParamName:
         copyText(ptr, index == 0 ? "Gain" : "", kParamTextSize);
@@ -114,7 +114,7 @@ VstIntPtr DemoGain::dispatch(int32_t opcode, int32_t index, VstIntPtr value, voi
 
 void DemoGain::process(float** inputs, float** outputs, int32_t frames, bool replacing)
 {
-    const float value = gain_.load();
+    const float value = gainParameter.load();
     const float gain =
         value <= 0.0f ? 0.0f : static_cast<float>(std::pow(10.0, decibels(value) / 20.0));
     for (int channel = 0; channel < 2; ++channel)
@@ -131,12 +131,12 @@ void DemoGain::setParameter(int32_t index, float value)
     if (index != 0)
         return;
     const float clamped = value < 0.0f ? 0.0f : (value > 1.0f ? 1.0f : value);
-    gain_.store(clamped);
-    programs_[currentProgram_].gain = clamped;
+    gainParameter.store(clamped);
+    programs[currentProgram].gain = clamped;
 }
 
 float DemoGain::getParameter(int32_t index) const
 {
-    return index == 0 ? gain_.load() : 0.0f;
+    return index == 0 ? gainParameter.load() : 0.0f;
 }
 } // namespace demo

@@ -14,7 +14,7 @@ class DemoGain
 public:
     DemoGain();
 
-    AEffect* record() { return &record_; }
+    AEffect* record() { return &effectRecord; }
     static DemoGain* from(AEffect* effect) { return static_cast<DemoGain*>(effect->object); }
 
     VstIntPtr dispatch(int32_t opcode, int32_t index, VstIntPtr value, void* ptr, float opt);
@@ -35,9 +35,9 @@ private:
 
     void writeGainDisplay(char* text) const;
 
-    AEffect record_{};
-    Program programs_[kNumPrograms];
-    int32_t currentProgram_ = 0;
-    std::atomic<float> gain_;
+    AEffect effectRecord{};
+    Program programs[kNumPrograms];
+    int32_t currentProgram = 0;
+    std::atomic<float> gainParameter;
 };
 } // namespace demo
