@@ -11,7 +11,8 @@ share/doc/oplexa/docs/ardour-plugin-list.png
 share/doc/oplexa/docs/ardour-wrapper-window.png
 share/doc/oplexa/docs/ardour-wrappers.png
 share/doc/oplexa/docs/monitor-aeffect.png
-share/doc/oplexa/docs/monitor-dispatcher.png"
+share/doc/oplexa/docs/monitor-dispatcher.png
+share/doc/oplexa/docs/window-cascade.png"
 
 cmake --install "$OPLEXA_BUILD" --prefix "$WORK/prefix" > "$WORK/install.log" 2>&1
 check "cmake --install succeeds" [ $? -eq 0 ]
