@@ -81,6 +81,7 @@ done
 record ended /usr/lib/vst/MVerb-vst.so --exit-without-close
 replay "$(recording ended)"
 check "a session ended by exit replays up to its end (exit 9)" [ $? -eq 9 ]
+check "its line says 'without the end marker' once" [ "$(grep -o 'without the end marker' "$WORK/replay.err" | wc -l)" -eq 1 ]
 
 # A crash inside a call: the recording holds every call of the session up to the crashing one (as
 # the probe without the crash makes them), its replay crashes there again, and the mended probe

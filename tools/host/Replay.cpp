@@ -204,9 +204,12 @@ HostExitCode replayRecording(const HostOptions& options, FILE* audio)
     }
     if (recording.ending == recordFormat::Ending::truncated)
     {
-        hostLog().problem("replay: the recording ends early at record %zu (%s), without the end "
-                          "marker; the %zu host calls before replayed identically",
-                          recording.stopRecord, recording.problem.c_str(), turns.made());
+        // The reader's reason may say so already.
+        const bool said = recording.problem.find("end marker") != std::string::npos;
+        hostLog().problem("replay: the recording ends early at record %zu (%s)%s; the %zu host "
+                          "calls before replayed identically",
+                          recording.stopRecord, recording.problem.c_str(),
+                          said ? "" : ", without the end marker", turns.made());
         return kExitEndsEarly;
     }
     hostLog().line("replay: %zu host calls replayed identically", turns.made());
