@@ -28,6 +28,21 @@ for row in "${rows[@]}"; do
     check "$name: says '$text'" [ "$(cat "$WORK/err")" = "host: replay: $text" ]
 done
 
+# --print: every output hash, 8 a line past 8 channels; audioMasterGetTime's filter and result
+# in hex. file | line
+xxh() { printf ' xxh3 %016x' "$@"; }
+ends() { [[ "$1" == *":$2"$'\n'* ]]; }
+rows=(
+    "hash|  outputs:$(xxh 1 2)" "wide|  outputs 0-7:$(xxh {16..23})" "wide|  outputs 8-15:$(xxh {24..31})"
+    "wide|  outputs 16-19:$(xxh {32..35})" "wide|audioMasterGetTime filter=0x202 "
+    "wide|audioMasterGetTime returned TimeInfo=0x7f0010 "
+)
+for row in "${rows[@]}"; do
+    IFS='|' read -r name line <<< "$row"
+    printed=$("$OPLEXA_HOST" --print "$WORK/$name.oplexarec")$'\n'
+    check "$name: --print has the line '$line'" ends "$printed" "$line"
+done
+
 # Options a replay can't honour are refused in one line, exit 1. why | options
 rows=(
     "a replay runs at the recorded rate|--rate 48000"
