@@ -109,6 +109,9 @@ DIVERGING = {
     + ret(PROCESS_REPLACING, 2, 0, [block(64), block(64)]),
     "parameter": call(GET_PARAMETER, 0, 1) + ret(GET_PARAMETER, 0, 0.75),
     # Not a divergence: the second record's checksum is off by one.
+    # Printed, not replayed: 20 outputs' hashes, audioMasterGetTime (filter 0x202) inside.
+    "wide": call(PROCESS_REPLACING, 20, 0, 64, [0, 20, 0x2000]) + call(1, 7, value=0x202)
+    + ret(1, 7, 0x7F0010) + ret(PROCESS_REPLACING, 20, 0, list(range(0x10, 0x24))),
     "damaged": call(SET_PARAMETER) + call(SET_PARAMETER)[:-1] + bytes([call(SET_PARAMETER)[-1] ^ 1]),
 }
 

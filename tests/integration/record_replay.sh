@@ -81,6 +81,7 @@ done
 record ended /usr/lib/vst/MVerb-vst.so --exit-without-close
 replay "$(recording ended)"
 check "a session ended by exit replays up to its end (exit 9)" [ $? -eq 9 ]
+check "its line says 'without the end marker' once" [ "$(grep -o 'without the end marker' "$WORK/replay.err" | wc -l)" -eq 1 ]
 
 # A crash inside a call: the recording holds every call of the session up to the crashing one (as
 # the probe without the crash makes them), its replay crashes there again, and the mended probe
@@ -98,6 +99,8 @@ for row in "45|effGetEffectName" "72|effStopProcess"; do
         <(sed "/^$name\$/q" "$WORK/mended.calls")
     crashing replay "$file"
     check "$name: its replay crashes there again (status 139)" crashed_with $? 139
+    call=$("$OPLEXA_HOST" --print "$file" 2> /dev/null | sed -n "s/^#\([0-9]*\) [0-9.]* (\(t[0-9]* [a-z]*\)) [^:]*:$name .*/\1 ($name) on \2/p" | tail -1)
+    check "$name: and names the call: SIGSEGV in call $call" grep -qxF "host: replay: SIGSEGV in call $call" "$WORK/replay.err"
     replay "$file"
     check "$name: the mended probe replays it to its end (exit 9)" [ $? -eq 9 ]
 done

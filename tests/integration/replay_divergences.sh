@@ -27,4 +27,38 @@ for row in "${rows[@]}"; do
     check "$name: exit $code (got $status)" [ $status -eq "$code" ]
     check "$name: says '$text'" [ "$(cat "$WORK/err")" = "host: replay: $text" ]
 done
+
+# --print: every output hash, 8 a line past 8 channels; audioMasterGetTime's filter and result
+# in hex. file | line
+xxh() { printf ' xxh3 %016x' "$@"; }
+ends() { [[ "$1" == *":$2"$'\n'* ]]; }
+rows=(
+    "hash|  outputs:$(xxh 1 2)" "wide|  outputs 0-7:$(xxh {16..23})" "wide|  outputs 8-15:$(xxh {24..31})"
+    "wide|  outputs 16-19:$(xxh {32..35})" "wide|audioMasterGetTime filter=0x202 "
+    "wide|audioMasterGetTime returned TimeInfo=0x7f0010 "
+)
+for row in "${rows[@]}"; do
+    IFS='|' read -r name line <<< "$row"
+    printed=$("$OPLEXA_HOST" --print "$WORK/$name.oplexarec")$'\n'
+    check "$name: --print has the line '$line'" ends "$printed" "$line"
+done
+
+# Options a replay can't honour are refused in one line, exit 1. why | options
+rows=(
+    "a replay runs at the recorded rate|--rate 48000"
+    "a replay processes the recorded blocks|--blocks 4,--block-size 64"
+    "a run either prints or replays|--print $WORK/hash.oplexarec"
+    "a replay writes only the log and --write-audio|--report $WORK/r,--record-fields $WORK/f,--usage,--slowest-process"
+    "a replay makes the recorded calls and no others|--cycles 2,--instances 2,--close-order random,--params,--notes,--unload-without-close,--exit-without-close,--return-without-close,--entry-twice,--exit-during-process,--close-during-process,--fork-child-exit,--entry-during-close 5,--entry-during-entry 5"
+)
+for row in "${rows[@]}"; do
+    IFS='|' read -r why options <<< "$row"
+    IFS=',' read -ra options <<< "$options"
+    for option in "${options[@]}"; do
+        # shellcheck disable=SC2086
+        "$OPLEXA_HOST" --replay "$WORK/hash.oplexarec" $option "$OPLEXA_PROBE" > /dev/null 2> "$WORK/err"
+        check "$option: refused (exit 1)" [ $? -eq 1 ]
+        check "$option: says why" [ "$(cat "$WORK/err")" = "oplexa-host: ${option%% *} can't be used with --replay: $why" ]
+    done
+done
 finish

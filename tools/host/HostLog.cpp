@@ -39,6 +39,11 @@ void HostLog::problem(const char* format, ...)
     va_end(args);
 }
 
+int HostLog::descriptor() const
+{
+    return file != nullptr ? fileno(file) : STDERR_FILENO;
+}
+
 void HostLog::write(const char* format, va_list args)
 {
     char buffer[4096];

@@ -19,6 +19,8 @@ public:
     void line(const char* format, ...) __attribute__((format(printf, 2, 3)));
     // Warnings and errors; always written, also when quiet.
     void problem(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // Where problems go, for a signal handler's write.
+    int descriptor() const;
 
 private:
     void write(const char* format, va_list args);

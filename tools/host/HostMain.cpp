@@ -119,6 +119,11 @@ int host::hostMain(int argc, char** argv)
         std::fputs(usageText(), stdout);
         return kExitOk;
     }
+    if (!options.replayPath.empty() && !options.notForReplay.empty())
+    {
+        std::fprintf(stderr, "oplexa-host: %s\n", options.notForReplay.c_str());
+        return kExitUsage;
+    }
     hostLog().setQuiet(options.quiet);
     if (!hostLog().open(options.logPath))
     {

@@ -127,6 +127,31 @@ const Option kOptions[] = {
      [](HostOptions& o, const char*) { return o.help = true; }},
 };
 
+// A replay honours --write-audio, --log and --quiet; every other option is refused, for one of
+// these reasons.
+struct Refusal
+{
+    const char* names; // each between spaces
+    const char* reason;
+};
+
+const Refusal kRefusals[] = {
+    {" --replay --write-audio --log --quiet --help ", nullptr},
+    {" --rate ", "a replay runs at the recorded rate"},
+    {" --blocks --block-size ", "a replay processes the recorded blocks"},
+    {" --print ", "a run either prints or replays"},
+    {" --report --record-fields --usage --slowest-process ",
+     "a replay writes only the log and --write-audio"},
+};
+
+const char* refusalReason(const std::string& name)
+{
+    for (const Refusal& refusal : kRefusals)
+        if (std::string(refusal.names).find(" " + name + " ") != std::string::npos)
+            return refusal.reason;
+    return "a replay makes the recorded calls and no others";
+}
+
 const Option* findOption(const std::string& name)
 {
     for (const Option& option : kOptions)
@@ -181,6 +206,9 @@ bool parseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
                 error = "bad value for " + arg + ": " + value;
                 return false;
             }
+            const char* refused = refusalReason(arg);
+            if (refused != nullptr && options.notForReplay.empty())
+                options.notForReplay = arg + " can't be used with --replay: " + refused;
         }
         else if (arg.size() > 1 && arg[0] == '-')
         {

@@ -45,6 +45,8 @@ struct HostOptions
     std::string replayPath;
     std::string printPath;
     bool help = false;
+    // The first option given that a replay can't honour, with why; empty when none.
+    std::string notForReplay;
 };
 
 // Exit codes, so that tests can tell the failures apart.

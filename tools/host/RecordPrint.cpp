@@ -12,6 +12,7 @@
 #include "tools/host/HostLog.h"
 #include "tools/host/RecordedStructures.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <map>
 #include <string>
@@ -68,6 +69,43 @@ bool isOpcodeFunction(int function)
 void* recordedPointer(uint64_t value)
 {
     return reinterpret_cast<void*>(static_cast<uintptr_t>(value));
+}
+
+// Not in the log: what the recording keeps of the outputs, 8 channels a line past 8.
+void showOutputs(PrintedLines& printed, const Record& record)
+{
+    constexpr size_t kPerLine = 8;
+    const size_t hashes = record.numbers.size();
+    const size_t channels = hashes + record.bytes.size();
+    for (size_t first = 0; first == 0 || first < channels; first += kPerLine)
+    {
+        LineBuffer line;
+        const size_t end = std::min(channels, first + kPerLine);
+        if (channels <= kPerLine)
+            line.append("  outputs:");
+        else
+            line.append("  outputs %zu-%zu:", first, end - 1);
+        for (size_t c = first; c < end; ++c)
+            if (c < hashes)
+                line.append(" xxh3 %016" PRIx64, record.numbers[c]);
+            else
+                line.append(" %zu bytes", record.bytes[c - hashes].size());
+        printed.write(line.c_str());
+    }
+}
+
+// The log prints audioMasterGetTime's filter and an address a call returns as numbers; the
+// printout in hex, as it prints other flags and pointers.
+bool valueIsFlags(VstFunctionIndex function, int32_t opcode)
+{
+    return function == fnAudioMaster && opcode == audioMasterGetTime;
+}
+
+bool resultIsPointer(VstFunctionIndex function, const VstOpCodeInfo& info)
+{
+    const Carried carried = carriedOut(function, info.opCode);
+    return info.resultIsAddress || carried == Carried::timeInfo ||
+           carried == Carried::directoryText;
 }
 
 class Printer
@@ -140,9 +178,15 @@ void Printer::call(const Record& record)
         const bool textIn = info->ptrKind == ptrString && !info->ptrIsReturned;
         if (textIn || decoded)
             arguments = structures.callArguments(record);
-        formatCallLine(line, prefixOf(function), *info, record.index,
+        VstOpCodeInfo shown = *info;
+        const bool flags = valueIsFlags(function, record.opcode) && info->valueLabel != nullptr;
+        if (flags)
+            shown.valueLabel = nullptr;
+        formatCallLine(line, prefixOf(function), shown, record.index,
                        static_cast<long>(record.value),
                        textIn ? arguments.ptr : recordedPointer(record.ptr), record.opt, true);
+        if (flags)
+            line.append("%s=0x%" PRIX64 " ", info->valueLabel, static_cast<uint64_t>(record.value));
     }
     else if (isOpcodeFunction(function) || function < 0 || function >= kNumVstFunctions)
         line.append("%s opcode %d",
@@ -186,13 +230,7 @@ void Printer::ret(const Record& record)
     }
     if (recordFormat::isProcessFunction(static_cast<uint64_t>(function)))
     {
-        // Not in the log: what the recording keeps of the outputs.
-        line.append("  outputs:");
-        for (uint64_t hash : record.numbers)
-            line.append(" xxh3 %016" PRIx64, hash);
-        for (const recordFormat::Bytes& channel : record.bytes)
-            line.append(" %zu bytes", channel.size());
-        printed.write(line.c_str());
+        showOutputs(printed, record);
         return;
     }
     const VstOpCodeInfo* info = opCodeInfo(function, call.opcode);
@@ -203,10 +241,20 @@ void Printer::ret(const Record& record)
     const bool rectangle = info->ptrKind == ptrRectOut && function == fnDispatcher;
     const bool rectangleRecorded = rectangle && !record.bytes.empty();
     const bool textOut = info->ptrKind == ptrString && info->ptrIsReturned;
+    VstOpCodeInfo shown = *info;
+    const bool pointer = resultIsPointer(function, *info) && info->returnLabel != nullptr;
+    if (pointer)
+        shown.returnLabel = nullptr;
     printed.begin(line);
-    formatReturnLine(line, prefixOf(function), *info,
+    formatReturnLine(line, prefixOf(function), shown,
                      textOut || rectangleRecorded ? arguments.ptr : recordedPointer(call.ptr),
                      static_cast<long>(record.result), rectangleRecorded);
+    if (pointer)
+    {
+        line.append("%s=", info->returnLabel);
+        line.appendPointer(recordedPointer(static_cast<uint64_t>(record.result)));
+        line.appendChar(' ');
+    }
     printed.finish(line);
     if (decodesReturn(function, call.opcode))
         decodeReturn(printed, function, call.opcode, static_cast<long>(arguments.value),

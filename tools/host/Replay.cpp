@@ -10,6 +10,7 @@
 #include "tools/host/PluginModule.h"
 #include "tools/host/ReplayAnswers.h"
 #include "tools/host/ReplayCalls.h"
+#include "tools/host/ReplayCrash.h"
 
 #include <condition_variable>
 #include <map>
@@ -35,6 +36,7 @@ public:
 
     void run(uint32_t recordedThread)
     {
+        const ReplayCrashStack crashStack;
         ReplayThread self;
         self.recorded = recordedThread;
         setReplayThread(&self);
@@ -54,7 +56,9 @@ public:
             lock.unlock();
             self.current = &call;
             self.cursor = 0;
+            setCrashingCall(call.ordinal, call.call);
             const std::string difference = caller.make(call);
+            setCrashingCall(0, nullptr);
             self.current = nullptr;
             lock.lock();
             if (!difference.empty())
@@ -157,6 +161,7 @@ HostExitCode replayRecording(const HostOptions& options, FILE* audio)
     hostLog().line("replaying %s (%zu records) with %s", options.replayPath.c_str(),
                    recording.records.size(), plugin.c_str());
 
+    catchReplayCrashes(hostLog().descriptor());
     PluginModule module;
     ReplayThread entryThread;
     entryThread.recorded = script.entryThread;
@@ -199,9 +204,12 @@ HostExitCode replayRecording(const HostOptions& options, FILE* audio)
     }
     if (recording.ending == recordFormat::Ending::truncated)
     {
-        hostLog().problem("replay: the recording ends early at record %zu (%s), without the end "
-                          "marker; the %zu host calls before replayed identically",
-                          recording.stopRecord, recording.problem.c_str(), turns.made());
+        // The reader's reason may say so already.
+        const bool said = recording.problem.find("end marker") != std::string::npos;
+        hostLog().problem("replay: the recording ends early at record %zu (%s)%s; the %zu host "
+                          "calls before replayed identically",
+                          recording.stopRecord, recording.problem.c_str(),
+                          said ? "" : ", without the end marker", turns.made());
         return kExitEndsEarly;
     }
     hostLog().line("replay: %zu host calls replayed identically", turns.made());
