@@ -23,13 +23,18 @@ AudioBuffers::AudioBuffers(int inputs, int outputs, int32_t frames)
     outputPointers.push_back(nullptr);
 }
 
-void AudioBuffers::prepare(int64_t firstFrame, double sampleRate, int variant)
+void AudioBuffers::prepare(int64_t firstFrame, double sampleRate, int variant, bool dirty)
 {
     for (size_t c = 0; c < inputChannels.size(); ++c)
         fillTestSignal(inputChannels[c].data(), frameCount, static_cast<int>(c), firstFrame,
                        sampleRate, variant);
-    for (auto& channel : outputChannels)
-        std::fill(channel.begin(), channel.end(), 0.0f);
+    for (size_t c = 0; c < outputChannels.size(); ++c)
+        if (dirty)
+            fillTestSignal(outputChannels[c].data(), frameCount,
+                           static_cast<int>(inputChannels.size() + c), firstFrame, sampleRate,
+                           variant);
+        else
+            std::fill(outputChannels[c].begin(), outputChannels[c].end(), 0.0f);
 }
 
 bool AudioBuffers::writeChannels(const std::vector<std::vector<float>>& channels, FILE* file)

@@ -14,8 +14,9 @@ class AudioBuffers
 public:
     AudioBuffers(int inputs, int outputs, int32_t frames);
 
-    // Next block of the test signal into the inputs; outputs cleared, because process adds.
-    void prepare(int64_t firstFrame, double sampleRate, int variant = 0);
+    // Next block of the test signal into the inputs; outputs cleared, because process adds, or
+    // dirty: holding a signal, as a host's scratch buffers can.
+    void prepare(int64_t firstFrame, double sampleRate, int variant = 0, bool dirty = false);
 
     float** inputs() { return inputPointers.data(); }
     float** outputs() { return outputPointers.data(); }

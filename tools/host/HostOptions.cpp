@@ -123,6 +123,8 @@ const Option kOptions[] = {
      [](HostOptions& o, const char*) { return o.usage = true; }},
     {"--slowest-process", nullptr, "after the blocks: 'slowest process call: U us (block B)'",
      [](HostOptions& o, const char*) { return o.slowestProcess = true; }},
+    {"--dirty-outputs", nullptr, "hand the plug-in outputs holding old data, not silence",
+     [](HostOptions& o, const char*) { return o.dirtyOutputs = true; }},
     {"--help", nullptr, "this text on standard output, exit code 0",
      [](HostOptions& o, const char*) { return o.help = true; }},
 };

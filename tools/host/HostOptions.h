@@ -32,6 +32,7 @@ struct HostOptions
     bool usage = false;
     // Writes the longest a process call of the blocks took, on standard error.
     bool slowestProcess = false;
+    bool dirtyOutputs = false;
     std::string audioPath;
     std::string reportPath;
     std::string logPath;

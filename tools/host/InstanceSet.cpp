@@ -84,7 +84,7 @@ void processBlock(Instance& instance, int block, const HostOptions& options)
     AudioBuffers& buffers = *instance.buffers;
     const int64_t firstFrame = static_cast<int64_t>(block) * options.blockSize;
     advanceTime(static_cast<double>(firstFrame));
-    buffers.prepare(firstFrame, options.sampleRate, instance.number - 1);
+    buffers.prepare(firstFrame, options.sampleRate, instance.number - 1, options.dirtyOutputs);
     instance.plugin->process(buffers.inputs(), buffers.outputs(), buffers.frames());
     hostLog().line("instance %d: process block %d", instance.number, block);
     if (instance.audio != nullptr)

@@ -20,7 +20,7 @@ bool processBlocks(PluginCaller& plugin, const HostOptions& options, int inputs,
     {
         const int64_t firstFrame = static_cast<int64_t>(block) * options.blockSize;
         advanceTime(static_cast<double>(firstFrame));
-        buffers.prepare(firstFrame, options.sampleRate);
+        buffers.prepare(firstFrame, options.sampleRate, 0, options.dirtyOutputs);
         if (options.notes)
             sendNotes(plugin, block, options.blockSize);
         const auto callStart = std::chrono::steady_clock::now();

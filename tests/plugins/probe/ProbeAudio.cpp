@@ -11,6 +11,8 @@ void render(float** inputs, float** outputs, int32_t frames, bool replacing)
     const float gain = state().params[0].load();
     for (int32_t c = 0; c < record.numOutputs; ++c)
     {
+        if (c == state().misbehaviour.unwrittenOutput)
+            continue;
         float* out = outputs[c];
         const float* in = record.numInputs > 0 ? inputs[c % record.numInputs] : nullptr;
         for (int32_t i = 0; i < frames; ++i)

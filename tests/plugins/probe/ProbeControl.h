@@ -22,6 +22,7 @@
 //   OPLEXA_PROBE_ABORT_AFTER_CLOSE=1             a call after Close aborts with a message
 //   OPLEXA_PROBE_HANG_OPCODE=N                   that dispatcher opcode never returns
 //   OPLEXA_PROBE_CRASH_OPCODE=N, OPLEXA_PROBE_CRASH=segv|abort|throw   that one crashes, as said
+//   OPLEXA_PROBE_UNWRITTEN_OUTPUT=N              process(Replacing) leaves output N alone
 #pragma once
 
 #include "vst/VstInterface.h"

@@ -169,6 +169,7 @@ void readEnvironment()
     readNumberVariable("OPLEXA_PROBE_CLOSE_SLEEP_MS", m.closeSleepMs);
     readNumberVariable("OPLEXA_PROBE_HANG_OPCODE", m.hangOpcode);
     readNumberVariable("OPLEXA_PROBE_CRASH_OPCODE", m.crashOpcode);
+    readNumberVariable("OPLEXA_PROBE_UNWRITTEN_OUTPUT", m.unwrittenOutput);
     int32_t on = 0;
     readNumberVariable("OPLEXA_PROBE_WORKER", on);
     m.worker = on != 0;

@@ -37,8 +37,9 @@ struct Misbehaviour
     int32_t hangOpcode = -1;  // this dispatcher opcode never returns
     int32_t crashOpcode = -1; // this one crashes the process
     bool crashWithAbort = false;
-    bool crashWithThrow = false; // throws the probe's own type instead
-    int32_t processDelay = -1;   // process sets the record's initialDelay to this
+    bool crashWithThrow = false;  // throws the probe's own type instead
+    int32_t processDelay = -1;    // process sets the record's initialDelay to this
+    int32_t unwrittenOutput = -1; // process leaves this output as the host gave it
 };
 
 struct ProbeState
