@@ -4,6 +4,7 @@
 #pragma once
 
 #include "record/RecordCapture.h"
+#include "record/RecordFormat.h"
 
 #include <atomic>
 #include <memory>
@@ -69,6 +70,6 @@ private:
     std::thread writer;
     std::unique_ptr<uint8_t[]> wrapped;
     size_t wrappedSize = 0;
-    // A process return with its outputs hashed: the fields and at most 64 hashes.
-    uint8_t hashedRecord[1024];
+    // A process return with its outputs hashed.
+    uint8_t hashedRecord[recordFormat::kMaxHashedReturnBytes];
 };

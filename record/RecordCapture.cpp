@@ -31,7 +31,6 @@ constexpr size_t kMaxText = 4096;
 constexpr int32_t kMaxEvents = 4096;
 constexpr int32_t kMaxSysex = 1 << 20;
 constexpr int32_t kMaxSpeakers = 64;
-constexpr int kMaxChannels = 64;
 // Room for the fields around the data: array heads, numbers, the float and the times.
 constexpr size_t kFieldBytes = 128;
 
@@ -189,9 +188,23 @@ void returnData(Sink& sink, VstFunctionIndex function, int32_t opcode, VstIntPtr
     }
 }
 
+// As many channels as a reader takes: a block with more is dropped whole (a gap), never cut.
 int clampChannels(int channels) noexcept
 {
-    return channels < 0 ? 0 : channels > kMaxChannels ? kMaxChannels : channels;
+    return channels < 0 ? 0 : channels;
+}
+
+bool tooManyChannels(int inputs, int outputs) noexcept
+{
+    return inputs > recordFormat::kMaxChannels || outputs > recordFormat::kMaxChannels;
+}
+
+// Counted as a dropped record, so the writer marks a gap in its place: more room than any ring
+// has is refused at once.
+void dropRecord(RecordRing& ring) noexcept
+{
+    RecordRing::Slot slot;
+    ring.reserve(size_t{1} << 48, slot);
 }
 
 // Reserves, lets fill write the record and publishes the bytes it says it used (0 when the
@@ -295,17 +308,23 @@ void opcodeReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, in
         });
 }
 
-void processCall(RecordRing& ring, Thread thread, VstFunctionIndex function, void* const* inputs,
+bool processCall(RecordRing& ring, Thread thread, VstFunctionIndex function, void* const* inputs,
                  void* const* outputs, int32_t frames, int numInputs, int numOutputs,
                  size_t sampleBytes) noexcept
 {
     numInputs = inputs == nullptr ? 0 : clampChannels(numInputs);
     numOutputs = outputs == nullptr ? 0 : clampChannels(numOutputs);
+    if (tooManyChannels(numInputs, numOutputs))
+    {
+        dropRecord(ring);
+        return false;
+    }
     const size_t channelBytes = frames > 0 ? static_cast<size_t>(frames) * sampleBytes : 0;
     // process() adds to its outputs: what they held goes in too.
     const int outputsIn = function == fnProcess ? numOutputs : 0;
+    // A mask of the first 64 channels; past them every output is recorded as its own buffer.
     uint64_t inPlace = 0;
-    for (int c = 0; c < numInputs && c < numOutputs; ++c)
+    for (int c = 0; c < numInputs && c < numOutputs && c < 64; ++c)
         if (inputs[c] == outputs[c])
             inPlace |= uint64_t{1} << c;
     const size_t bound =
@@ -328,12 +347,18 @@ void processCall(RecordRing& ring, Thread thread, VstFunctionIndex function, voi
             timeNow(begin);
             return w.size();
         });
+    return true;
 }
 
 void processReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, void* const* outputs,
                    int32_t frames, int numOutputs, size_t sampleBytes) noexcept
 {
     numOutputs = outputs == nullptr ? 0 : clampChannels(numOutputs);
+    if (tooManyChannels(0, numOutputs))
+    {
+        dropRecord(ring);
+        return;
+    }
     const size_t channelBytes = frames > 0 ? static_cast<size_t>(frames) * sampleBytes : 0;
     put(ring, kFieldBytes + static_cast<size_t>(numOutputs) * (channelBytes + 9),
         [&](recordFormat::UncheckedWriter& w)

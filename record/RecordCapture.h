@@ -20,8 +20,9 @@ void opcodeCall(RecordRing& ring, Thread thread, VstFunctionIndex function, int3
                 int32_t index, VstIntPtr value, void* ptr, float opt) noexcept;
 void opcodeReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, int32_t opcode,
                   VstIntPtr value, void* ptr, VstIntPtr result) noexcept;
-// Buffers of float or double samples; sampleBytes tells which.
-void processCall(RecordRing& ring, Thread thread, VstFunctionIndex function, void* const* inputs,
+// Buffers of float or double samples; sampleBytes tells which. False when the block has more
+// channels than a recording keeps: then it is dropped (a gap), never cut.
+bool processCall(RecordRing& ring, Thread thread, VstFunctionIndex function, void* const* inputs,
                  void* const* outputs, int32_t frames, int numInputs, int numOutputs,
                  size_t sampleBytes) noexcept;
 // The outputs go in whole; the writer hashes them unless the recording keeps them in full.

@@ -118,7 +118,8 @@ size_t hashOutputs(const uint8_t* payload, size_t size, uint8_t* out, size_t out
             return 0;
     if (fields[place(ReturnField::kind)] != kReturn ||
         !isProcessFunction(fields[place(ReturnField::function)]) ||
-        !readHead(at, end, major, value) || major != 4 || value > 64)
+        !readHead(at, end, major, value) || major != 4 ||
+        value > static_cast<uint64_t>(kMaxChannels))
         return 0;
     const auto prefix = static_cast<size_t>(at - payload);
     if (outSize < prefix)

@@ -182,6 +182,8 @@ bool isProcessFunction(uint64_t function) noexcept;
 // the record to out with each channel replaced by its hash; 0 when payload is no process return
 // with outputs in full, or out is too small.
 size_t hashOutputs(const uint8_t* payload, size_t size, uint8_t* out, size_t outSize) noexcept;
+// Room for such a record: its fields and a hash for each of the most channels.
+constexpr size_t kMaxHashedReturnBytes = 128 + 9 * kMaxChannels;
 
 // Editor opcodes: replay skips them, as it has no window to give.
 bool isEditorOpcode(int32_t opcode) noexcept;

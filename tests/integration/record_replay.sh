@@ -105,6 +105,21 @@ for row in "45|effGetEffectName" "72|effStopProcess"; do
     check "$name: the mended probe replays it to its end (exit 9)" [ $? -eq 9 ]
 done
 
+# Channels: the probe with 100 outputs records and replays them all, --print shows every hash;
+# with an output it leaves alone in buffers the host dirties, that channel is not compared.
+OPLEXA_PROBE_OUTPUTS=100 record wide "$OPLEXA_PROBE"
+replay "$(recording wide)"
+check "100 outputs replay identically (exit 0)" [ $? -eq 0 ]
+check "--print shows all 100 hashes of each of the 6 blocks" [ "$("$OPLEXA_HOST" --print \
+    "$(recording wide)" | grep -c ':  outputs 96-99:\( xxh3 [0-9a-f]\{16\}\)\{4\}$')" -eq 6 ]
+export OPLEXA_PROBE_UNWRITTEN_OUTPUT=1
+record alone "$OPLEXA_PROBE" --dirty-outputs
+replay "$(recording alone)"
+check "an output left alone replays (exit 0)" [ $? -eq 0 ]
+check "and is named once as not compared" [ "$(cat "$WORK/replay.err")" = \
+    "host: replay: channel 1 not written by the plug-in in 6 blocks: not compared" ]
+unset OPLEXA_PROBE_UNWRITTEN_OUTPUT
+
 # A host of another make (Python's ctypes, its own signal, block size and parameter values)
 # records a session that oplexa-host replays identically.
 if sanitized; then

@@ -185,6 +185,10 @@ HostExitCode replayRecording(const HostOptions& options, FILE* audio)
     for (std::thread& thread : others)
         thread.join();
     reportLeftOut(script);
+    for (const auto& [channel, blocks] : caller.unwrittenChannels())
+        hostLog().problem(
+            "replay: channel %d not written by the plug-in in %d blocks: not compared", channel,
+            blocks);
     if (!caller.closed())
         module.release();
     if (!caller.audioWritten())

@@ -6,7 +6,9 @@
 #include "vst/VstInterface.h"
 
 #include <cstdio>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace host
 {
@@ -22,12 +24,15 @@ public:
     std::string make(const HostCall& call);
     bool closed() const { return wasClosed; }
     bool audioWritten() const { return wroteAudio; }
+    // Per output channel, the blocks in which the plug-in did not write it.
+    const std::map<int, int>& unwrittenChannels() const { return unwrittenBlocks; }
 
 private:
     std::string dispatch(const HostCall& call);
     std::string process(const HostCall& call);
     std::string parameter(const HostCall& call);
-    std::string compareOutputs(const HostCall& call, void* const* outputs, size_t channelBytes,
+    std::string compareOutputs(const HostCall& call, void* const* outputs,
+                               const std::vector<bool>& compared, size_t channelBytes,
                                size_t sampleBytes);
 
     AEffect* effect;
@@ -36,5 +41,6 @@ private:
     bool wasClosed = false;
     bool wroteAudio = true;
     int blocks = 0;
+    std::map<int, int> unwrittenBlocks;
 };
 } // namespace host

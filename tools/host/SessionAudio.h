@@ -1,6 +1,7 @@
 // The audio part of a session: blocks of the test signal through the plug-in.
 #pragma once
 
+#include "record/RecordFormat.h"
 #include "tools/host/HostOptions.h"
 #include "tools/host/PluginCaller.h"
 #include "tools/host/SessionReport.h"
@@ -9,7 +10,8 @@
 
 namespace host
 {
-constexpr int kMaxChannels = 64;
+// As many as a recording keeps.
+constexpr int kMaxChannels = static_cast<int>(recordFormat::kMaxChannels);
 
 // Returns false when the audio file could not be written.
 bool processBlocks(PluginCaller& plugin, const HostOptions& options, int inputs, int outputs,
