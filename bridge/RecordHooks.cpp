@@ -23,8 +23,10 @@ void processCall(Session& session, const AEffect& hosted, VstFunctionIndex funct
                  size_t sampleBytes) noexcept
 {
     Recorder& recorder = session.recorder;
-    recordCapture::processCall(recorder.ring(), recorder.thread(true), function, inputs, outputs,
-                               frames, hosted.numInputs, hosted.numOutputs, sampleBytes);
+    if (!recordCapture::processCall(recorder.ring(), recorder.thread(true), function, inputs,
+                                    outputs, frames, hosted.numInputs, hosted.numOutputs,
+                                    sampleBytes))
+        recorder.tooManyChannels(hosted.numInputs, hosted.numOutputs);
 }
 
 void processReturn(Session& session, const AEffect& hosted, VstFunctionIndex function,

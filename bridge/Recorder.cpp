@@ -118,6 +118,8 @@ void Recorder::start(OXLogger& log, const std::string& folder, const std::string
     recordRing->reset();
     keepsFullOutputs = fullOutputs;
     droppedReported = 0;
+    wideBlock = 0;
+    wideBlockSaid = false;
     nextThread = 0;
     crowdThread = 0;
     firstThread = 0;
@@ -243,6 +245,16 @@ void Recorder::pumpRecords()
     recordRing->consume([this](const uint8_t* payload, size_t size) { writeRecord(payload, size); },
                         [this](uint64_t droppedBefore) { markGap(droppedBefore); });
     markGap(recordRing->dropped());
+    if (const uint64_t wide = wideBlock.load(std::memory_order_relaxed);
+        wide != 0 && !wideBlockSaid && file >= 0)
+    {
+        wideBlockSaid = true;
+        logger->log(("Recording dropped a process call with " + std::to_string(wide >> 32) +
+                     " inputs and " + std::to_string(wide & 0xFFFFFFFF) +
+                     " outputs: a recording keeps at most " +
+                     std::to_string(recordFormat::kMaxChannels) + " channels each")
+                        .c_str());
+    }
 }
 
 void Recorder::markGap(uint64_t dropped)

@@ -24,6 +24,15 @@ public:
     bool on() const noexcept { return active.load(std::memory_order_relaxed); }
     bool fullOutputs() const noexcept { return keepsFullOutputs; }
     RecordRing& ring() noexcept { return *recordRing; }
+    // A process call with more channels than a recording keeps, dropped (a gap): the writer
+    // names the first one's counts in the log.
+    void tooManyChannels(int inputs, int outputs) noexcept
+    {
+        if (wideBlock.load(std::memory_order_relaxed) == 0)
+            wideBlock.store(uint64_t{static_cast<uint32_t>(inputs)} << 32 |
+                                static_cast<uint32_t>(outputs),
+                            std::memory_order_relaxed);
+    }
     // The calling thread's number and role; processing marks the audio thread.
     recordCapture::Thread thread(bool processing) noexcept;
 
@@ -55,6 +64,8 @@ private:
     std::atomic<bool> writing{false};
     std::atomic<bool> crashed{false};
     std::atomic<uint32_t> generation{0};
+    std::atomic<uint64_t> wideBlock{0};
+    bool wideBlockSaid = false;
     std::atomic<uint32_t> nextThread{0};
     // The one number of the threads that find no place of their own to keep theirs in.
     std::atomic<uint32_t> crowdThread{0};

@@ -105,8 +105,13 @@ for row in "45|effGetEffectName" "72|effStopProcess"; do
     check "$name: the mended probe replays it to its end (exit 9)" [ $? -eq 9 ]
 done
 
-# Channels: the probe with 100 outputs records and replays them all, --print shows every hash;
-# with an output it leaves alone in buffers the host dirties, that channel is not compared.
+# Channels: past the 1024 a recording keeps, a block is a gap named in the log; the probe with
+# 100 outputs records and replays them all, and --print shows every hash; an output it leaves
+# alone in buffers the host dirties is not compared.
+OPLEXA_PROBE_OUTPUTS=1100 record wider "$OPLEXA_PROBE" --block-size 64
+wider='Recording dropped a process call with 2 inputs and 1100 outputs: a recording keeps at'
+check "1100 outputs, past the 1024 kept, are a gap named once" \
+    [ "$(grep -c "$wider most 1024 channels each\$" "$WORK/wider.log")" -eq 1 ]
 OPLEXA_PROBE_OUTPUTS=100 record wide "$OPLEXA_PROBE"
 replay "$(recording wide)"
 check "100 outputs replay identically (exit 0)" [ $? -eq 0 ]

@@ -1,7 +1,6 @@
 // The audio part of a session: blocks of the test signal through the plug-in.
 #pragma once
 
-#include "record/RecordFormat.h"
 #include "tools/host/HostOptions.h"
 #include "tools/host/PluginCaller.h"
 #include "tools/host/SessionReport.h"
@@ -10,8 +9,8 @@
 
 namespace host
 {
-// As many as a recording keeps.
-constexpr int kMaxChannels = static_cast<int>(recordFormat::kMaxChannels);
+// Past the channels a recording keeps, to record a session with more.
+constexpr int kMaxChannels = 4096;
 
 // Returns false when the audio file could not be written.
 bool processBlocks(PluginCaller& plugin, const HostOptions& options, int inputs, int outputs,
