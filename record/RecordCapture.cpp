@@ -30,7 +30,8 @@ using recordFormat::ReturnField;
 constexpr size_t kMaxText = 4096;
 constexpr int32_t kMaxEvents = 4096;
 constexpr int32_t kMaxSysex = 1 << 20;
-constexpr int32_t kMaxSpeakers = 64;
+// A speaker for each channel a reader takes.
+constexpr int32_t kMaxSpeakers = static_cast<int32_t>(recordFormat::kMaxChannels);
 // Room for the fields around the data: array heads, numbers, the float and the times.
 constexpr size_t kFieldBytes = 128;
 

@@ -5,6 +5,7 @@
 #include "record/RecordFormat.h"
 #include "record/RecordReader.h"
 #include "tests/support/TestFiles.h"
+#include "vst/VstStructures.h"
 
 #include <gtest/gtest.h>
 
@@ -272,3 +273,20 @@ TEST(RecordRing, ProcessRecordsOfEveryShapeFitTheirRoomAndReadBackWhole)
     }
 }
 } // namespace
+
+// A speaker arrangement goes in with every speaker its count names, past 64 too.
+TEST(RecordRing, ArrangementsKeepEverySpeaker)
+{
+    const int32_t speakers = 100;
+    std::vector<uint8_t> wide(8 + speakers * sizeof(VstSpeakerProperties));
+    std::memcpy(wide.data() + offsetof(VstSpeakerArrangement, numChannels), &speakers, 4);
+    RecordRing ring(size_t{1} << 20);
+    recordCapture::opcodeCall(ring, {1, 0}, fnDispatcher, effSetSpeakerArrangement, 0,
+                              reinterpret_cast<VstIntPtr>(wide.data()), wide.data(), 0.0f);
+    Wrapping take{std::vector<uint8_t>(size_t{1} << 16), {}};
+    ring.consume(take);
+    const recordFormat::Recording recording = readBack(take.records);
+    ASSERT_EQ(recording.ending, recordFormat::Ending::complete) << recording.problem;
+    ASSERT_EQ(recording.records.at(0).bytes.size(), 2u);
+    EXPECT_EQ(recording.records[0].bytes[1].size(), wide.size());
+}
