@@ -33,8 +33,12 @@ void processReturn(Session& session, const AEffect& hosted, VstFunctionIndex fun
                    void* const* outputs, int32_t frames, size_t sampleBytes) noexcept
 {
     Recorder& recorder = session.recorder;
-    recordCapture::processReturn(recorder.ring(), recorder.thread(true), function, outputs, frames,
-                                 hosted.numOutputs, sampleBytes);
+    // Its call was dropped for its inputs, if not for its outputs.
+    if (recordCapture::tooManyChannels(hosted.numInputs, hosted.numOutputs))
+        recordCapture::dropRecord(recorder.ring());
+    else
+        recordCapture::processReturn(recorder.ring(), recorder.thread(true), function, outputs,
+                                     frames, hosted.numOutputs, sampleBytes);
 }
 
 void parameter(Session& session, VstFunctionIndex function, bool isReturn, int32_t index,

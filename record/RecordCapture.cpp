@@ -189,23 +189,10 @@ void returnData(Sink& sink, VstFunctionIndex function, int32_t opcode, VstIntPtr
     }
 }
 
-// As many channels as a reader takes: a block with more is dropped whole (a gap), never cut.
+// A negative count is none; one past what a reader takes never gets here (tooManyChannels).
 int clampChannels(int channels) noexcept
 {
     return channels < 0 ? 0 : channels;
-}
-
-bool tooManyChannels(int inputs, int outputs) noexcept
-{
-    return inputs > recordFormat::kMaxChannels || outputs > recordFormat::kMaxChannels;
-}
-
-// Counted as a dropped record, so the writer marks a gap in its place: more room than any ring
-// has is refused at once.
-void dropRecord(RecordRing& ring) noexcept
-{
-    RecordRing::Slot slot;
-    ring.reserve(size_t{1} << 48, slot);
 }
 
 // Reserves, lets fill write the record and publishes the bytes it says it used (0 when the
@@ -268,6 +255,18 @@ void timeNow(uint8_t* at) noexcept
 
 } // namespace
 
+bool tooManyChannels(int inputs, int outputs) noexcept
+{
+    return inputs > recordFormat::kMaxChannels || outputs > recordFormat::kMaxChannels;
+}
+
+// More room than any ring has is refused at once.
+void dropRecord(RecordRing& ring) noexcept
+{
+    RecordRing::Slot slot;
+    ring.reserve(size_t{1} << 48, slot);
+}
+
 void opcodeCall(RecordRing& ring, Thread thread, VstFunctionIndex function, int32_t opcode,
                 int32_t index, VstIntPtr value, void* ptr, float opt) noexcept
 {
@@ -313,13 +312,13 @@ bool processCall(RecordRing& ring, Thread thread, VstFunctionIndex function, voi
                  void* const* outputs, int32_t frames, int numInputs, int numOutputs,
                  size_t sampleBytes) noexcept
 {
-    numInputs = inputs == nullptr ? 0 : clampChannels(numInputs);
-    numOutputs = outputs == nullptr ? 0 : clampChannels(numOutputs);
     if (tooManyChannels(numInputs, numOutputs))
     {
         dropRecord(ring);
         return false;
     }
+    numInputs = inputs == nullptr ? 0 : clampChannels(numInputs);
+    numOutputs = outputs == nullptr ? 0 : clampChannels(numOutputs);
     const size_t channelBytes = frames > 0 ? static_cast<size_t>(frames) * sampleBytes : 0;
     // process() adds to its outputs: what they held goes in too.
     const int outputsIn = function == fnProcess ? numOutputs : 0;
@@ -354,12 +353,12 @@ bool processCall(RecordRing& ring, Thread thread, VstFunctionIndex function, voi
 void processReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, void* const* outputs,
                    int32_t frames, int numOutputs, size_t sampleBytes) noexcept
 {
-    numOutputs = outputs == nullptr ? 0 : clampChannels(numOutputs);
     if (tooManyChannels(0, numOutputs))
     {
         dropRecord(ring);
         return;
     }
+    numOutputs = outputs == nullptr ? 0 : clampChannels(numOutputs);
     const size_t channelBytes = frames > 0 ? static_cast<size_t>(frames) * sampleBytes : 0;
     put(ring, kFieldBytes + static_cast<size_t>(numOutputs) * (channelBytes + 9),
         [&](recordFormat::UncheckedWriter& w)
