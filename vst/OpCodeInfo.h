@@ -77,6 +77,15 @@ struct VstOpCodeInfo
 // Builds a row naming only what the opcode has.
 class OpCodeRow
 {
+    // Defined before the builders that use it: clang evaluates them as soon as they are seen.
+    template <typename Field>
+    constexpr OpCodeRow with(Field VstOpCodeInfo::*field, Field fieldValue) const noexcept
+    {
+        OpCodeRow row = *this;
+        row.info.*field = fieldValue;
+        return row;
+    }
+
 public:
     constexpr OpCodeRow(int32_t opCode, const char* name) noexcept
         : info{name,    nullptr, nullptr,          nullptr,          false, ptrNone, nullptr,
@@ -130,13 +139,5 @@ public:
     constexpr operator VstOpCodeInfo() const noexcept { return info; }
 
 private:
-    template <typename Field>
-    constexpr OpCodeRow with(Field VstOpCodeInfo::*field, Field fieldValue) const noexcept
-    {
-        OpCodeRow row = *this;
-        row.info.*field = fieldValue;
-        return row;
-    }
-
     VstOpCodeInfo info;
 };
