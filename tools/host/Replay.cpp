@@ -158,8 +158,9 @@ HostExitCode replayRecording(const HostOptions& options, FILE* audio)
 {
     recordFormat::RecordStream recording;
     ReplayScript::Survey found;
-    if (!ReplayScript::survey(options.replayPath, recording, found))
+    if (!recording.open(options.replayPath))
         return unreadable(options.replayPath, recording.problem);
+    ReplayScript::survey(recording, found);
     if (recording.stopRecord == 0 && recording.ending != recordFormat::Ending::complete)
         return unreadable(options.replayPath, recording.problem.empty()
                                                   ? "its header is damaged"
@@ -173,7 +174,9 @@ HostExitCode replayRecording(const HostOptions& options, FILE* audio)
                           std::to_string(found.hostThreads.size()) +
                               " recorded threads make host calls, " + "more than the " +
                               std::to_string(recordFormat::kMaxThreads) + " oplexa-host replays");
-    ReplayScript script(options.replayPath, found);
+    ReplayScript script(found);
+    if (!script.open(options.replayPath))
+        return unreadable(options.replayPath, "it cannot be opened a second time");
     if (!script.readTo(0))
         return beyondWindow(script, 0);
     setReplayScript(&script);

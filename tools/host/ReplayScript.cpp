@@ -38,11 +38,8 @@ std::string callName(int function, int32_t opcode)
     return function >= 0 && function < kNumVstFunctions ? vstFunctionNames[function] : "?";
 }
 
-bool ReplayScript::survey(const std::string& path, recordFormat::RecordStream& stream,
-                          Survey& found)
+void ReplayScript::survey(recordFormat::RecordStream& stream, Survey& found)
 {
-    if (!stream.open(path))
-        return false;
     bool first = true;
     recordFormat::Record record;
     for (; stream.next(record); ++found.records)
@@ -56,12 +53,6 @@ bool ReplayScript::survey(const std::string& path, recordFormat::RecordStream& s
         if (record.function != fnAudioMaster && found.hostThreads.size() < kThreadsCounted)
             found.hostThreads.insert(record.thread);
     }
-    return true;
-}
-
-ReplayScript::ReplayScript(const std::string& path, const Survey& found) : surveyed(found)
-{
-    ended = !stream.open(path);
 }
 
 void ReplayScript::trim(CallbackQueue& queue, size_t keep)
@@ -117,6 +108,8 @@ void ReplayScript::add(recordFormat::Record&& record)
             return;
         const Frame top = stack.back();
         stack.pop_back();
+        if (stack.empty()) // a file may name any number of threads
+            stacks.erase(record.thread);
         HeldRecord* ret = nullptr;
         if (top.host != nullptr)
             ret = &top.host->ret;

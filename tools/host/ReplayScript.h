@@ -54,10 +54,13 @@ public:
         size_t records = 0;
         bool hasGap = false;
     };
-    // Walks the whole file once; false when it cannot be opened (stream says why).
-    static bool survey(const std::string& path, recordFormat::RecordStream& stream, Survey& found);
+    // Walks the whole recording once, from an opened stream.
+    static void survey(recordFormat::RecordStream& stream, Survey& found);
 
-    ReplayScript(const std::string& path, const Survey& found);
+    explicit ReplayScript(const Survey& found) : surveyed(found) {}
+    // The recording a second time, read as the calls need it.
+    bool open(const std::string& path) { return !(ended = !stream.open(path)); }
+    void open(const uint8_t* data, size_t size) { stream.open(data, size); }
 
     // Reads on until call number index (0-based) and its return are held or the file ends;
     // false when the window is full first.
