@@ -39,4 +39,20 @@ for args in "--print $WORK/large.oplexarec" "--replay $WORK/large.oplexarec $OPL
         [ "$(cat "$WORK/status")" -eq 0 ]
     check "${args%% *}: $rss KB, within $allowed KB" [ "$rss" -le "$allowed" ]
 done
+
+# A call whose return lies 10 MB of another thread's calls (over 32 MB held) further on.
+CRAFTED=$CRAFTED python3 - "$WORK/apart.oplexarec" << 'PY'
+import os, sys
+sys.path.insert(0, os.environ["CRAFTED"])
+from crafted_recordings import *
+other = call(5, 0, 1, thread=2) + ret(5, 0, 0.25, thread=2)
+with open(sys.argv[1], "wb") as file:
+    file.write(item(VERSIONS[3]) + other + call(SET_PARAMETER) + other * 200000
+               + ret(SET_PARAMETER) + record([3]))
+PY
+rss=$(peak --replay "$WORK/apart.oplexarec" "$OPLEXA_PROBE")
+check "a call far from its return: exit 8" [ "$(cat "$WORK/status")" -eq 8 ]
+check "a call far from its return: $rss KB, within $allowed KB" [ "$rss" -le "$allowed" ]
+check "and the line that says so" grep -qF "replay: call 2 returns more than 32 MB of records \
+later, further than oplexa-host reads ahead; the 1 host calls before it replayed identically" "$WORK/err"
 finish
