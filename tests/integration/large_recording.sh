@@ -22,7 +22,8 @@ with open(sys.argv[1], "wb") as file:
     file.write(record([3]))
 PY
 }
-export CRAFTED=$(dirname "$0")
+CRAFTED=$(dirname "$0")
+export CRAFTED
 # peak OPTIONS...: oplexa-host's peak memory in KB; its status in $WORK/status.
 peak() {
     /usr/bin/time -o "$WORK/rss" -f %M "$OPLEXA_HOST" --quiet "$@" > /dev/null 2> "$WORK/err"
@@ -33,15 +34,17 @@ write small 1
 write large 1500
 base=$(peak --replay "$WORK/small.oplexarec" "$OPLEXA_PROBE")
 allowed=$((base + 65536))
-for args in "--print $WORK/large.oplexarec" "--replay $WORK/large.oplexarec $OPLEXA_PROBE"; do
-    rss=$(peak $args)
-    check "${args%% *} of $(($(stat -c %s "$WORK/large.oplexarec") >> 20)) MB: exit 0" \
+for mode in --print --replay; do
+    args=("$mode" "$WORK/large.oplexarec")
+    [ "$mode" = --replay ] && args+=("$OPLEXA_PROBE")
+    rss=$(peak "${args[@]}")
+    check "$mode of $(($(stat -c %s "$WORK/large.oplexarec") >> 20)) MB: exit 0" \
         [ "$(cat "$WORK/status")" -eq 0 ]
-    check "${args%% *}: $rss KB, within $allowed KB" [ "$rss" -le "$allowed" ]
+    check "$mode: $rss KB, within $allowed KB" [ "$rss" -le "$allowed" ]
 done
 
 # A call whose return lies 10 MB of another thread's calls (over 32 MB held) further on.
-CRAFTED=$CRAFTED python3 - "$WORK/apart.oplexarec" << 'PY'
+python3 - "$WORK/apart.oplexarec" << 'PY'
 import os, sys
 sys.path.insert(0, os.environ["CRAFTED"])
 from crafted_recordings import *
