@@ -48,8 +48,6 @@ constexpr uint64_t kSamplesPerFileByte = 256;
 constexpr uint64_t kFreeSamples = uint64_t{1} << 28;
 // Recorded threads that make host calls: each is a replay thread.
 constexpr size_t kMaxThreads = 64;
-// The records read take at most the file's size and this much more.
-constexpr size_t kRecordsSlack = size_t{32} << 20;
 
 // The MXCSR a replay sets for a recorded one: its rounding, flush-to-zero and denormals-are-zero,
 // every exception masked and no flag raised (reserved bits set would fault).

@@ -323,7 +323,7 @@ void readPayload(Cursor& in, Record& record)
             checkArrangement(arrangement);
 }
 
-void readHeader(Cursor& in, Header& header, Recording& recording)
+template <typename Reading> void readHeader(Cursor& in, Header& header, Reading& recording)
 {
     const uint64_t fields = in.array();
     if (fields < 2 || in.text() != kMagic)
@@ -365,18 +365,7 @@ void settle(const Header& header, Record& record)
         record.numbers.push_back(outputHash(channel.data(), channel.size()));
     record.bytes.clear();
     record.bytes.shrink_to_fit();
-}
-
-// What a record costs in memory kept: itself, its lists, their allocations, and the replay's
-// and the printout's arrangement of it.
-size_t footprint(const Record& record)
-{
-    constexpr size_t kAllocation = 16;
-    constexpr size_t kArranged = 64;
-    return sizeof(Record) + kArranged +
-           (record.bytes.empty() ? 0 : record.bytes.capacity() * sizeof(Bytes) + kAllocation) +
-           (record.numbers.empty() ? 0
-                                   : record.numbers.capacity() * sizeof(uint64_t) + kAllocation);
+    record.storage = {};
 }
 
 // A file that still ends with the end marker was not cut short: a record that runs past its
@@ -390,72 +379,135 @@ bool endsWithEndMarker(const uint8_t* data, size_t size)
     return size >= length && std::memcmp(data + size - length, marker, length) == 0;
 }
 
-void stop(Recording& recording, Ending ending, size_t record, const std::string& problem)
-{
-    recording.ending = ending;
-    recording.stopRecord = record;
-    recording.problem = problem;
-}
 } // namespace
 
-void readRecording(const uint8_t* data, size_t size, Recording& recording)
+size_t memoryOf(const Record& record)
 {
-    const bool marked = endsWithEndMarker(data, size);
-    const size_t budget = size + kRecordsSlack;
-    size_t used = 0;
-    const uint64_t sampleBudget = kSamplesPerFileByte * size + kFreeSamples;
-    uint64_t samples = 0;
-    size_t at = 0;
-    for (size_t number = 0;; ++number)
+    constexpr size_t kAllocation = 16;
+    return sizeof(Record) + record.storage.capacity() +
+           (record.bytes.empty() ? 0 : record.bytes.capacity() * sizeof(Bytes) + kAllocation) +
+           (record.numbers.empty() ? 0
+                                   : record.numbers.capacity() * sizeof(uint64_t) + kAllocation);
+}
+
+RecordStream::~RecordStream()
+{
+    if (file != nullptr)
+        std::fclose(file);
+}
+
+bool RecordStream::open(const std::string& path)
+{
+    file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
     {
-        if (at == size)
-        {
-            stop(recording, Ending::truncated, number,
-                 number == 0 ? "the file is empty" : "the file ends without the end marker");
-            return;
-        }
-        size_t next = at;
-        const Walk walk = walkItem(data, size, next, 0);
+        problem = "cannot open " + path + ": " + std::strerror(errno);
+        ending = Ending::damaged;
+        return false;
+    }
+    long size = 0;
+    if (std::fseek(file, 0, SEEK_END) == 0)
+        size = std::max(std::ftell(file), 0L);
+    // The file's tail, to tell whether it holds the end marker.
+    uint8_t tail[32];
+    const size_t tailSize = std::min(static_cast<size_t>(size), sizeof tail);
+    const bool tailRead = std::fseek(file, size - static_cast<long>(tailSize), SEEK_SET) == 0 &&
+                          std::fread(tail, 1, tailSize, file) == tailSize;
+    marked = tailRead && endsWithEndMarker(tail, tailSize);
+    std::rewind(file);
+    sampleBudget = kSamplesPerFileByte * static_cast<uint64_t>(size) + kFreeSamples;
+    return true;
+}
+
+void RecordStream::open(const uint8_t* bytes, size_t size)
+{
+    data = bytes;
+    end = size;
+    marked = endsWithEndMarker(bytes, size);
+    sampleBudget = kSamplesPerFileByte * size + kFreeSamples;
+}
+
+// More of the file after the unread bytes; false at its end. The buffer grows to hold a record.
+bool RecordStream::fill()
+{
+    if (file == nullptr)
+        return false;
+    constexpr size_t kChunk = size_t{1} << 20;
+    const size_t unread = end - begin;
+    if (begin > 0)
+        std::memmove(buffer.data(), buffer.data() + begin, unread);
+    begin = 0;
+    end = unread;
+    if (buffer.size() < kChunk || unread == buffer.size())
+    {
+        if (buffer.size() >= kMaxRecordBytes)
+            return false;
+        buffer.resize(std::min(std::max(buffer.size() * 2, kChunk), kMaxRecordBytes));
+    }
+    data = buffer.data();
+    const size_t got = std::fread(buffer.data() + end, 1, buffer.size() - end, file);
+    end += got;
+    return got > 0;
+}
+
+bool RecordStream::stop(Ending how, const std::string& why)
+{
+    finished = true;
+    ending = how;
+    stopRecord = number;
+    problem = why;
+    return false;
+}
+
+bool RecordStream::next(Record& record)
+{
+    for (; !finished; ++number)
+    {
+        if (begin == end && !fill())
+            return stop(Ending::truncated,
+                        number == 0 ? "the file is empty" : "the file ends without the end marker");
+        size_t next = begin;
+        Walk walk = walkItem(data, end, next, 0);
+        while (walk == Walk::cut && fill())
+            walk = walkItem(data, end, next = begin, 0);
+        if (walk == Walk::cut && end - begin >= kMaxRecordBytes)
+            return stop(Ending::damaged, "it is longer than the " +
+                                             std::to_string(kMaxRecordBytes >> 20) +
+                                             " MB oplexa-host reads in one record");
         if (walk != Walk::whole)
         {
             const bool cut = walk == Walk::cut && !marked;
-            stop(recording, cut ? Ending::truncated : Ending::damaged, number,
-                 cut ? "the file ends inside it" : "it is not valid CBOR");
-            return;
+            return stop(cut ? Ending::truncated : Ending::damaged,
+                        cut ? "the file ends inside it" : "it is not valid CBOR");
         }
-        Cursor item(data + at, next - at);
-        at = next;
+        Cursor item(data + begin, next - begin);
+        begin = next;
         try
         {
             if (number == 0)
             {
-                readHeader(item, recording.header, recording);
-                if (!recording.problem.empty())
-                {
-                    recording.ending = Ending::damaged;
-                    return;
-                }
+                readHeader(item, header, *this);
+                if (!problem.empty())
+                    return stop(Ending::damaged, problem);
                 continue;
             }
             if (item.array() != 2)
                 throw BadField{};
             const Bytes payload = item.bytes();
             if (item.uint() != checksum(payload.data(), payload.size()))
-            {
-                stop(recording, Ending::damaged, number, "its checksum does not match");
-                return;
-            }
-            Cursor fields(payload.data(), payload.size());
-            Record record;
+                return stop(Ending::damaged, "its checksum does not match");
+            record = Record{};
+            record.storage.assign(payload.begin(), payload.end());
+            Cursor fields(record.storage.data(), record.storage.size());
             record.number = number;
             readPayload(fields, record);
             if (!fields.atEnd())
                 throw BadField{};
-            settle(recording.header, record);
+            settle(header, record);
             if (record.kind == kEnd)
             {
-                recording.ending = Ending::complete;
-                return;
+                stop(Ending::complete, "");
+                return false;
             }
             if (record.kind == kCall && isProcessFunction(record.function))
                 samples += blockSamples(record);
@@ -463,49 +515,35 @@ void readRecording(const uint8_t* data, size_t size, Recording& recording)
                 throw Beyond{"the blocks up to it hold more than the " +
                              std::to_string(sampleBudget) +
                              " samples oplexa-host replays from a file of its size"};
-            used += footprint(record);
-            if (used > budget)
-                throw Beyond{"the records up to it take more than the " +
-                             std::to_string(budget >> 20) +
-                             " MB oplexa-host keeps for a file of its size"};
-            recording.hasGap = recording.hasGap || record.kind == kGap;
-            recording.records.push_back(std::move(record));
+            ++number;
+            return true;
         }
         catch (const BadField&)
         {
-            stop(recording, Ending::damaged, number,
-                 number == 0 ? "it is no Oplexa recording header" : "its fields are malformed");
-            return;
+            return stop(Ending::damaged, number == 0 ? "it is no Oplexa recording header"
+                                                     : "its fields are malformed");
         }
         catch (const Beyond& beyond)
         {
-            stop(recording, Ending::damaged, number, beyond.what);
-            return;
+            return stop(Ending::damaged, beyond.what);
         }
     }
+    return false;
 }
 
-bool readRecordingFile(const std::string& path, Recording& recording)
+void readRecording(const uint8_t* data, size_t size, Recording& recording)
 {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
+    RecordStream stream;
+    stream.open(data, size);
+    Record record;
+    while (stream.next(record))
     {
-        recording.problem = "cannot open " + path + ": " + std::strerror(errno);
-        recording.ending = Ending::damaged;
-        return false;
+        recording.hasGap = recording.hasGap || record.kind == kGap;
+        recording.records.push_back(std::move(record));
     }
-    // Sized once from the file's length, so that it takes no more than the file.
-    std::vector<uint8_t>& data = recording.file;
-    if (std::fseek(file, 0, SEEK_END) == 0)
-        if (const long length = std::ftell(file); length > 0)
-            data.reserve(static_cast<size_t>(length));
-    std::rewind(file);
-    uint8_t block[1 << 16];
-    size_t got = 0;
-    while ((got = std::fread(block, 1, sizeof block, file)) > 0)
-        data.insert(data.end(), block, block + got);
-    std::fclose(file);
-    readRecording(data.data(), data.size(), recording);
-    return true;
+    recording.header = stream.header;
+    recording.ending = stream.ending;
+    recording.stopRecord = stream.stopRecord;
+    recording.problem = stream.problem;
 }
 } // namespace recordFormat

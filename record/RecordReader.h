@@ -1,13 +1,14 @@
-// Reads a recording (see RecordFormat.h) into memory, record by record, and says where and why
-// it stops: at the end marker, at the first damaged record, or where the file ends early. A
-// recording comes from anyone (bug reports): every count and length is held to what the file
-// still holds and to the limits of RecordFormat.h, and the records to what its size allows.
+// Walks a recording (see RecordFormat.h) record by record, holding one record at a time, and says
+// where and why it stops: at the end marker, at the first damaged record, or where the file ends
+// early. A recording comes from anyone (bug reports): every count and length is held to what the
+// file still holds and to the limits of RecordFormat.h.
 #pragma once
 
 #include "record/TickClock.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <deque>
 #include <string>
 #include <vector>
@@ -37,6 +38,13 @@ private:
 
 struct Record
 {
+    Record() = default;
+    // Moved, never copied: its Bytes point into its storage.
+    Record(Record&&) = default;
+    Record& operator=(Record&&) = default;
+    Record(const Record&) = delete;
+    Record& operator=(const Record&) = delete;
+
     size_t number = 0; // 1-based, counted after the header
     int64_t value = 0;
     uint64_t ptr = 0;
@@ -60,7 +68,14 @@ struct Record
     // The data array: its byte strings and its numbers, each in order.
     std::vector<Bytes> bytes;
     std::vector<uint64_t> numbers;
+    std::vector<uint8_t> storage; // the record's payload, which bytes point into
 };
+
+// What a record takes in memory, with its lists and its payload.
+size_t memoryOf(const Record& record);
+
+// A single record (a plug-in's chunk) is read whole, up to this size.
+constexpr size_t kMaxRecordBytes = size_t{256} << 20;
 
 struct Header
 {
@@ -80,10 +95,47 @@ enum class Ending
     truncated, // the file ends without the end marker
 };
 
+// Reads a file (or bytes in memory) record by record with a buffer of about a record.
+class RecordStream
+{
+public:
+    RecordStream() = default;
+    RecordStream(const RecordStream&) = delete;
+    RecordStream& operator=(const RecordStream&) = delete;
+    ~RecordStream();
+
+    // False when the file cannot be opened; the reason is in problem.
+    bool open(const std::string& path);
+    // data must outlive the stream.
+    void open(const uint8_t* data, size_t size);
+    // The next record; false where the reading stops (ending, stopRecord and problem say why).
+    // The first call reads the header.
+    bool next(Record& record);
+
+    Header header;
+    Ending ending = Ending::truncated;
+    // The record the reading stopped at (0: the header) and why, unless complete.
+    size_t stopRecord = 0;
+    std::string problem;
+
+private:
+    bool fill();
+    bool stop(Ending how, const std::string& why);
+
+    FILE* file = nullptr;
+    std::vector<uint8_t> buffer;
+    const uint8_t* data = nullptr; // the unread bytes are data[begin, end)
+    size_t begin = 0;
+    size_t end = 0;
+    bool marked = false; // the file ends with the end marker
+    bool finished = false;
+    size_t number = 0;
+    uint64_t samples = 0;
+    uint64_t sampleBudget = 0;
+};
+
 struct Recording
 {
-    // The file's bytes, which the records' Bytes point into (empty when the caller holds them).
-    std::vector<uint8_t> file;
     Header header;
     std::deque<Record> records;
     Ending ending = Ending::truncated;
@@ -93,8 +145,6 @@ struct Recording
     bool hasGap = false;
 };
 
-// data must outlive recording's records.
+// All records of a recording in memory, for small ones (tests).
 void readRecording(const uint8_t* data, size_t size, Recording& recording);
-// False when the file cannot be read at all; the reason is in recording.problem.
-bool readRecordingFile(const std::string& path, Recording& recording);
 } // namespace recordFormat

@@ -1,8 +1,8 @@
 // Any bytes as a recording: the reader, the replay's arrangement of what it read and the
 // printout must end cleanly, never crash, hang, read out of bounds or take memory beyond the
-// file's size. Mutations break the records' checksums, which would stop the reader at the
-// first one: each record's checksum is made right again before reading, so that the fuzzer
-// reaches the fields behind it.
+// file's size and the replay's window. Mutations break the records' checksums, which would stop the
+// reader at the first one: each record's checksum is made right again before reading, so that the
+// fuzzer reaches the fields behind it.
 #include "record/RecordFormat.h"
 #include "record/RecordReader.h"
 #include "tools/host/RecordPrint.h"
@@ -88,8 +88,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::vector<uint8_t> fixed = withChecksums(data, size);
     recordFormat::Recording recording;
     recordFormat::readRecording(fixed.data(), fixed.size(), recording);
-    host::ReplayScript script;
-    host::buildScript(recording, script);
+    recordFormat::RecordStream surveyed;
+    surveyed.open(fixed.data(), fixed.size());
+    host::ReplayScript::Survey found;
+    host::ReplayScript::survey(surveyed, found);
+    host::ReplayScript script(found);
+    script.open(fixed.data(), fixed.size());
+    for (size_t call = 0; script.readTo(call) && !script.done(call); script.release(++call))
+        script.loaded();
     static FILE* const nowhere = std::fopen("/dev/null", "w");
     host::printRecords(recording, nowhere);
     return 0;

@@ -25,7 +25,7 @@ rows=(
     "outputs-2e31|8|8" "inputs-2e31|8|8" "mxcsr-ffffffff|0|0" "mxcsr-unmasked|0|0"
     "frames-2e28|8|8" "channels-and-frames|8|8" "outputs-1e7|8|8" "events-4e6|8|8"
     "text-2e40|8|8" "text-24mb|0|0" "chunk-2e40|8|8" "chunk-size-16mb|8|8" "thread-2e32|0|0"
-    "threads-5000|0|8" "calls-1e6|8|8" "blocks-5000|8|8" "gap-2e64|0|8" "negative-2e63|8|8"
+    "threads-5000|0|8" "calls-1e6|0|8" "blocks-5000|8|8" "gap-2e64|0|8" "negative-2e63|8|8"
     "version-0|8|8" "version-1|0|0" "version-2|0|0" "version-4|8|8"
 )
 for row in "${rows[@]}"; do

@@ -111,15 +111,15 @@ bool resultIsPointer(VstFunctionIndex function, const VstOpCodeInfo& info)
 class Printer
 {
 public:
-    Printer(FILE* to, const recordFormat::Recording& recording) : out(to)
+    Printer(FILE* to, const recordFormat::Header& header) : out(to)
     {
-        const std::string& path = recording.header.pluginPath;
+        const std::string& path = header.pluginPath;
         name = path.substr(path.find_last_of('/') + 1);
-        if (recording.header.instance > 1)
-            name += "#" + std::to_string(recording.header.instance);
-        if (!recording.records.empty())
-            firstNs = recording.records.front().timeNs;
+        if (header.instance > 1)
+            name += "#" + std::to_string(header.instance);
     }
+
+    void print(const Record& record);
 
     void call(const Record& record);
     void ret(const Record& record);
@@ -260,37 +260,22 @@ void Printer::ret(const Record& record)
         decodeReturn(printed, function, call.opcode, static_cast<long>(arguments.value),
                      arguments.ptr, static_cast<long>(arguments.result));
 }
-} // namespace
 
-void printRecords(const recordFormat::Recording& recording, FILE* out)
+void Printer::print(const Record& record)
 {
-    Printer printer(out, recording);
-    for (const Record& record : recording.records)
-    {
-        if (record.kind == recordFormat::kCall)
-            printer.call(record);
-        else if (record.kind == recordFormat::kReturn)
-            printer.ret(record);
-        else if (record.kind == recordFormat::kGap)
-            std::fprintf(out, "gap: %" PRIu64 " records dropped: the recording queue was full\n",
-                         record.dropped);
-    }
+    if (record.number == 1)
+        firstNs = record.timeNs;
+    if (record.kind == recordFormat::kCall)
+        call(record);
+    else if (record.kind == recordFormat::kReturn)
+        ret(record);
+    else if (record.kind == recordFormat::kGap)
+        std::fprintf(out, "gap: %" PRIu64 " records dropped: the recording queue was full\n",
+                     record.dropped);
 }
 
-HostExitCode printRecording(const HostOptions& options)
+HostExitCode printEnd(const recordFormat::RecordStream& recording)
 {
-    recordFormat::Recording recording;
-    if (!recordFormat::readRecordingFile(options.printPath, recording))
-    {
-        hostLog().problem("print: %s", recording.problem.c_str());
-        return kExitUnreadable;
-    }
-    const recordFormat::Header& header = recording.header;
-    std::printf("recording of %s, instance %" PRIu64 ", started %s, format version %" PRIu64
-                ", outputs %s\n",
-                header.pluginPath.c_str(), header.instance, header.startTime.c_str(),
-                header.version, header.fullOutputs ? "in full" : "as hashes");
-    printRecords(recording, stdout);
     if (recording.ending == recordFormat::Ending::complete)
     {
         std::printf("end of the recording\n");
@@ -301,5 +286,34 @@ HostExitCode printRecording(const HostOptions& options)
                                                                         : "is missing",
                       recording.problem.c_str());
     return recording.ending == recordFormat::Ending::damaged ? kExitUnreadable : kExitEndsEarly;
+}
+} // namespace
+
+void printRecords(const recordFormat::Recording& recording, FILE* out)
+{
+    Printer printer(out, recording.header);
+    for (const Record& record : recording.records)
+        printer.print(record);
+}
+
+HostExitCode printRecording(const HostOptions& options)
+{
+    recordFormat::RecordStream recording;
+    if (!recording.open(options.printPath))
+    {
+        hostLog().problem("print: %s", recording.problem.c_str());
+        return kExitUnreadable;
+    }
+    Record record;
+    const bool any = recording.next(record);
+    const recordFormat::Header& header = recording.header;
+    std::printf("recording of %s, instance %" PRIu64 ", started %s, format version %" PRIu64
+                ", outputs %s\n",
+                header.pluginPath.c_str(), header.instance, header.startTime.c_str(),
+                header.version, header.fullOutputs ? "in full" : "as hashes");
+    Printer printer(stdout, header);
+    for (bool more = any; more; more = recording.next(record))
+        printer.print(record);
+    return printEnd(recording);
 }
 } // namespace host

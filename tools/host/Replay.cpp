@@ -29,9 +29,9 @@ class TurnTaking
 public:
     TurnTaking(ReplayScript& replayed, ReplayCaller& calling) : script(replayed), caller(calling)
     {
-        turns[script.entryThread];
-        for (const HostCall& call : script.calls)
-            turns[call.call->thread];
+        turns[script.surveyed.entryThread];
+        for (const uint32_t thread : script.surveyed.hostThreads)
+            turns[thread];
     }
 
     void run(uint32_t recordedThread)
@@ -45,18 +45,17 @@ public:
         for (;;)
         {
             mine.wait(lock,
-                      [&]
-                      {
-                          return stopped || cursor == script.calls.size() ||
-                                 script.calls[cursor].call->thread == recordedThread;
+                      [&] {
+                          return stopped || script.done(cursor) ||
+                                 script.at(cursor).call->thread == recordedThread;
                       });
-            if (stopped || cursor == script.calls.size())
+            if (stopped || script.done(cursor))
                 break;
-            HostCall& call = script.calls[cursor];
+            HostCall& call = script.at(cursor);
             lock.unlock();
             self.current = &call;
             self.cursor = 0;
-            setCrashingCall(call.ordinal, call.call);
+            setCrashingCall(call.ordinal, call.call.get());
             const std::string difference = caller.make(call);
             setCrashingCall(0, nullptr);
             self.current = nullptr;
@@ -70,17 +69,18 @@ public:
                                   "): " + difference;
             }
             else
-                ++cursor;
-            if (stopped || cursor == script.calls.size())
+                readOn(++cursor);
+            if (stopped || script.done(cursor))
                 for (auto& [thread, turn] : turns)
                     turn.notify_one();
-            else if (script.calls[cursor].call->thread != recordedThread)
-                turns.at(script.calls[cursor].call->thread).notify_one();
+            else if (script.at(cursor).call->thread != recordedThread)
+                turns.at(script.at(cursor).call->thread).notify_one();
         }
         setReplayThread(nullptr);
     }
 
     const std::string& divergence() const { return firstDivergence; }
+    bool windowFull() const { return beyondWindow; }
     size_t made() const { return cursor; }
 
 private:
@@ -90,7 +90,17 @@ private:
     std::map<uint32_t, std::condition_variable> turns;
     size_t cursor = 0;
     bool stopped = false;
+    bool beyondWindow = false;
     std::string firstDivergence;
+
+    // The calls made are let go; the next one is read up to its return.
+    void readOn(size_t next)
+    {
+        const std::lock_guard<std::mutex> guard(scriptLock());
+        script.release(next);
+        beyondWindow = !script.readTo(next);
+        stopped = beyondWindow;
+    }
 };
 
 HostExitCode unreadable(const std::string& file, const std::string& problem)
@@ -131,57 +141,75 @@ void reportLeftOut(const ReplayScript& script)
                           "oplexa-host: %s",
                           unrecorded.c_str());
 }
+
+// Said when a call's return is further on in the file than the window reaches.
+HostExitCode beyondWindow(ReplayScript& script, size_t made)
+{
+    const std::string call =
+        script.done(made) ? "the next call" : "call " + std::to_string(script.at(made).ordinal);
+    hostLog().problem("replay: %s returns more than %zu MB of records later, further than "
+                      "oplexa-host reads ahead; the %zu host calls before it replayed identically",
+                      call.c_str(), kWindowBytes >> 20, made);
+    return kExitUnreadable;
+}
 } // namespace
 
 HostExitCode replayRecording(const HostOptions& options, FILE* audio)
 {
-    recordFormat::Recording recording;
-    if (!recordFormat::readRecordingFile(options.replayPath, recording))
+    recordFormat::RecordStream recording;
+    ReplayScript::Survey found;
+    if (!recording.open(options.replayPath))
         return unreadable(options.replayPath, recording.problem);
+    ReplayScript::survey(recording, found);
     if (recording.stopRecord == 0 && recording.ending != recordFormat::Ending::complete)
         return unreadable(options.replayPath, recording.problem.empty()
                                                   ? "its header is damaged"
                                                   : "the header: " + recording.problem);
-    if (recording.hasGap)
+    if (found.hasGap)
         return unreadable(options.replayPath,
                           "calls were dropped while recording (the recording has gaps), so it "
                           "cannot be replayed");
-    ReplayScript script;
-    buildScript(recording, script);
-    if (script.threads > recordFormat::kMaxThreads)
+    if (found.hostThreads.size() > recordFormat::kMaxThreads)
         return unreadable(options.replayPath,
-                          std::to_string(script.threads) + " recorded threads make host calls, " +
-                              "more than the " + std::to_string(recordFormat::kMaxThreads) +
-                              " oplexa-host replays");
+                          std::to_string(found.hostThreads.size()) +
+                              " recorded threads make host calls, " + "more than the " +
+                              std::to_string(recordFormat::kMaxThreads) + " oplexa-host replays");
+    ReplayScript script(found);
+    if (!script.open(options.replayPath))
+        return unreadable(options.replayPath, "it cannot be opened a second time");
+    if (!script.readTo(0))
+        return beyondWindow(script, 0);
     setReplayScript(&script);
     hostState().sampleRate = options.sampleRate;
     hostState().blockSize = options.blockSize;
     const std::string plugin =
         options.modulePath.empty() ? recording.header.pluginPath : options.modulePath;
-    hostLog().line("replaying %s (%zu records) with %s", options.replayPath.c_str(),
-                   recording.records.size(), plugin.c_str());
+    hostLog().line("replaying %s (%zu records) with %s", options.replayPath.c_str(), found.records,
+                   plugin.c_str());
 
     catchReplayCrashes(hostLog().descriptor());
     PluginModule module;
     ReplayThread entryThread;
-    entryThread.recorded = script.entryThread;
+    entryThread.recorded = found.entryThread;
     setReplayThread(&entryThread);
     AEffect* effect = openPlugin(module, plugin);
     setReplayThread(nullptr);
+    {
+        const std::lock_guard<std::mutex> guard(scriptLock());
+        script.loaded();
+    }
     if (effect == nullptr)
         return kExitLoadFailed;
     hostState().effect = effect;
 
     ReplayCaller caller(effect, audio, recording.header.fullOutputs);
     TurnTaking turns(script, caller);
-    std::set<uint32_t> threads;
-    for (const HostCall& call : script.calls)
-        threads.insert(call.call->thread);
-    threads.erase(script.entryThread);
+    std::set<uint32_t> threads = found.hostThreads;
+    threads.erase(found.entryThread);
     std::vector<std::thread> others;
     for (const uint32_t thread : threads)
         others.emplace_back([&turns, thread] { turns.run(thread); });
-    turns.run(script.entryThread);
+    turns.run(found.entryThread);
     for (std::thread& thread : others)
         thread.join();
     reportLeftOut(script);
@@ -199,6 +227,8 @@ HostExitCode replayRecording(const HostOptions& options, FILE* audio)
         hostLog().problem("replay: diverged at %s", turns.divergence().c_str());
         return kExitDiverged;
     }
+    if (turns.windowFull())
+        return beyondWindow(script, turns.made());
     if (recording.ending == recordFormat::Ending::damaged)
     {
         hostLog().problem("replay: record %zu is unreadable (%s); the %zu host calls before it "

@@ -20,7 +20,7 @@ std::map<std::string, int> unrecorded;
 constexpr size_t kHostStringBytes = 64;
 
 // The next recorded call with this opcode from cursor on; the calls skipped over are gone.
-Callback* take(std::vector<Callback>& list, size_t& cursor, int32_t opcode)
+template <typename List> Callback* take(List& list, size_t& cursor, int32_t opcode)
 {
     for (size_t i = cursor; i < list.size(); ++i)
         if (!list[i].used && list[i].call->opcode == opcode)
@@ -71,6 +71,11 @@ void setReplayScript(ReplayScript* replayed) noexcept
     script = replayed;
 }
 
+std::mutex& scriptLock() noexcept
+{
+    return lock;
+}
+
 void setReplayThread(ReplayThread* thread) noexcept
 {
     thisThread = thread;
@@ -85,11 +90,12 @@ VstIntPtr replayAudioMaster(AEffect* effect, int32_t opcode, int32_t index, VstI
         if (thisThread != nullptr && thisThread->current != nullptr)
             match = take(thisThread->current->callbacks, thisThread->cursor, opcode);
         else if (thisThread != nullptr)
-            match = take(script->loose[thisThread->recorded], thisThread->looseCursor, opcode);
+            match =
+                take(script->loose[thisThread->recorded].items, thisThread->looseCursor, opcode);
         else
         {
             size_t from = 0;
-            match = take(script->foreign, from, opcode);
+            match = take(script->foreign.items, from, opcode);
         }
         if (match == nullptr || match->ret == nullptr)
             ++unrecorded[callName(fnAudioMaster, opcode)];

@@ -6,6 +6,7 @@
 #include "tools/host/ReplayScript.h"
 #include "vst/VstInterface.h"
 
+#include <mutex>
 #include <string>
 
 namespace host
@@ -21,6 +22,8 @@ struct ReplayThread
 
 void setReplayScript(ReplayScript* script) noexcept;
 void setReplayThread(ReplayThread* thread) noexcept;
+// Held while the script reads on: the plug-in's threads look their callbacks up in it.
+std::mutex& scriptLock() noexcept;
 VstIntPtr replayAudioMaster(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value,
                             void* ptr, float opt);
 // "audioMasterIdle x3, ..." for the calls answered without the recording; empty when none.
