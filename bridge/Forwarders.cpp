@@ -168,7 +168,7 @@ void forwardProcess(AEffect* effect, Sample** inputs, Sample** outputs, int32_t 
             OPLEXA_RECORD(session, processReturn, *hosted, function,
                           reinterpret_cast<void**>(outputs), sampleFrames, sizeof(Sample));
             // Some plug-ins change their latency while processing, without IOChanged.
-            mirrorRecord(session.proxyEffect, *hosted);
+            mirrorAfterProcess(session.proxyEffect, *hosted);
         });
 }
 } // namespace
