@@ -1,6 +1,7 @@
 // A bounded byte ring of variable-length records with many producers and one consumer. A
 // calling thread reserves room, encodes its record in place and publishes it: no lock, no
-// allocation, no waiting; when the ring is full the record is dropped and counted. Records are
+// allocation, no waiting; when the ring is full the record is dropped and counted, unless the
+// owner chose to wait for room (setWhenFull). Records are
 // already encoded payloads, so the ring can be written out raw at any time, even from a signal
 // handler after a crash (drainTo).
 #pragma once
@@ -44,6 +45,14 @@ public:
     size_t drainTo(int fd) const noexcept;
 
     uint64_t dropped() const noexcept { return droppedCount.load(std::memory_order_relaxed); }
+    // When set, asked each time a record finds the ring full: true to look for room again (it
+    // pauses first), false to drop the record. Set before any producer runs.
+    struct WhenFull
+    {
+        bool (*wait)(void* context) noexcept = nullptr;
+        void* context = nullptr;
+    };
+    void setWhenFull(WhenFull full) noexcept { whenFull = full; }
     // Forgets everything; only while no producer and no consumer runs.
     void reset() noexcept;
 
@@ -75,6 +84,7 @@ private:
     uint64_t mask;
     uint64_t restartAt;
     uint64_t littleBytes;
+    WhenFull whenFull;
     alignas(64) std::atomic<uint64_t> headPosition{0};
     // The producers' copy of the consumer's tail plus the capacity: where room ends.
     std::atomic<uint64_t> limitPosition;
@@ -127,6 +137,11 @@ inline bool RecordRing::reserve(size_t payloadBytes, Slot& slot) noexcept
             }
             if (end > limit)
             {
+                if (whenFull.wait != nullptr && whenFull.wait(whenFull.context))
+                {
+                    head = headPosition.load(std::memory_order_relaxed);
+                    continue;
+                }
                 droppedCount.fetch_add(1, std::memory_order_relaxed);
                 return false;
             }
