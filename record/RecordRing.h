@@ -1,9 +1,8 @@
 // A bounded byte ring of variable-length records with many producers and one consumer. A
 // calling thread reserves room, encodes its record in place and publishes it: no lock, no
 // allocation, no waiting; when the ring is full the record is dropped and counted, unless the
-// owner chose to wait for room (setWhenFull). Records are
-// already encoded payloads, so the ring can be written out raw at any time, even from a signal
-// handler after a crash (drainTo).
+// owner chose to wait for room (setWhenFull). Records are already encoded payloads, so the ring
+// can be written out raw at any time, even from a signal handler after a crash (drainTo).
 #pragma once
 
 #include <atomic>
@@ -25,7 +24,8 @@ public:
     };
 
     // Room for up to payloadBytes; false (and one more dropped record) when the ring is full.
-    bool reserve(size_t payloadBytes, Slot& slot) noexcept;
+    // Again: a look for room after a wait, which drops nothing itself.
+    template <bool Again = false> bool reserve(size_t payloadBytes, Slot& slot) noexcept;
     // Makes the first used bytes of a reserved slot visible to the consumer; 0 publishes a
     // record that the consumer skips.
     void publish(const Slot& slot, size_t used) noexcept;
@@ -73,6 +73,7 @@ private:
     {
         return reinterpret_cast<Header*>(bytes.get() + (position & mask));
     }
+    [[gnu::cold, gnu::noinline]] bool waitForRoom(size_t payloadBytes, Slot& slot) noexcept;
     std::atomic<uint8_t>& stateAt(uint64_t position) const noexcept
     {
         return states[(position & mask) / sizeof(Header)];
@@ -93,7 +94,7 @@ private:
 };
 
 // Inline: they are most of a recorded call's own work, on the calling thread.
-inline bool RecordRing::reserve(size_t payloadBytes, Slot& slot) noexcept
+template <bool Again> inline bool RecordRing::reserve(size_t payloadBytes, Slot& slot) noexcept
 {
     const size_t slotBytes = (sizeof(Header) + payloadBytes + 15) & ~size_t{15};
     if (slotBytes > capacity / 4)
@@ -137,12 +138,12 @@ inline bool RecordRing::reserve(size_t payloadBytes, Slot& slot) noexcept
             }
             if (end > limit)
             {
-                if (whenFull.wait != nullptr && whenFull.wait(whenFull.context))
-                {
-                    head = headPosition.load(std::memory_order_relaxed);
-                    continue;
-                }
-                droppedCount.fetch_add(1, std::memory_order_relaxed);
+                // Out of line and a tail call, with the rounded size the search keeps anyway:
+                // the search itself does not change.
+                if (!Again && whenFull.wait != nullptr)
+                    return waitForRoom(slotBytes - sizeof(Header), slot);
+                if (!Again)
+                    droppedCount.fetch_add(1, std::memory_order_relaxed);
                 return false;
             }
         }
