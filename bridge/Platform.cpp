@@ -363,6 +363,12 @@ const char* signalName(int signal) noexcept
     return index >= 0 ? kCrashSignalNames[index] : "a signal";
 }
 
+bool onSignalStack() noexcept
+{
+    stack_t current{};
+    return sigaltstack(nullptr, &current) == 0 && (current.ss_flags & SS_ONSTACK) != 0;
+}
+
 std::string environment(const char* name) noexcept
 {
     const char* value = std::getenv(name);

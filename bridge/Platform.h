@@ -93,6 +93,8 @@ void installCrashHandler(void (*report)(int signal) noexcept) noexcept;
 bool removeCrashHandler() noexcept;
 // "SIGSEGV" and the like.
 const char* signalName(int signal) noexcept;
+// True on the calling thread's alternate signal stack: inside a signal handler.
+bool onSignalStack() noexcept;
 
 // An environment variable's value, or an empty text when it is unset.
 std::string environment(const char* name) noexcept;

@@ -22,6 +22,8 @@ namespace
 {
 constexpr size_t kRingBytes = size_t{16} << 20;
 constexpr auto kWriterPause = std::chrono::milliseconds(2);
+// A waiting host thread's pause between looks at the ring: short beside the writer's own.
+constexpr auto kRoomPause = std::chrono::microseconds(200);
 constexpr int kCrashWaitMs = 500;
 
 std::string baseName(const std::string& path)
@@ -104,7 +106,7 @@ bool Recorder::openFile(const std::string& folder, const std::string& pluginPath
 }
 
 void Recorder::start(OXLogger& log, const std::string& folder, const std::string& pluginPath,
-                     int instanceNumber, bool fullOutputs)
+                     int instanceNumber, bool fullOutputs, bool waitWhenFull)
 {
     stop(false);
     instance = instanceNumber;
@@ -114,7 +116,11 @@ void Recorder::start(OXLogger& log, const std::string& folder, const std::string
     if (!openFile(folder, pluginPath))
         return;
     if (recordRing == nullptr)
+    {
         recordRing = std::make_unique<RecordRing>(kRingBytes);
+        recordRing->setWhenFull({&Recorder::waitForRoom, this});
+    }
+    waits = waitWhenFull;
     recordRing->reset();
     keepsFullOutputs = fullOutputs;
     droppedReported = 0;
@@ -141,6 +147,7 @@ void Recorder::start(OXLogger& log, const std::string& folder, const std::string
     writer = std::thread(
         [this]
         {
+            writerThread.store(threadSlots::currentThread(), std::memory_order_relaxed);
             while (running.load())
             {
                 pump();
@@ -189,6 +196,20 @@ void Recorder::drainAfterCrash() noexcept
         safeCalls::sleepFor(std::chrono::milliseconds(1));
     if (file >= 0)
         drainTo(file);
+}
+
+// Until the recording stops (Close, a write error, a crash). Never on the writer's own thread,
+// nor in a signal handler (a host's that calls the plug-in): the writer may be the thread it
+// interrupted, and would wait for itself.
+bool Recorder::waitForRoom(void* recorder) noexcept
+{
+    const auto& self = *static_cast<const Recorder*>(recorder);
+    if (!self.waits.load(std::memory_order_relaxed) || !self.active.load() || self.crashed.load() ||
+        self.writerThread.load(std::memory_order_relaxed) == threadSlots::currentThread() ||
+        platform::onSignalStack())
+        return false;
+    safeCalls::sleepFor(kRoomPause);
+    return true;
 }
 
 void Recorder::fail(const char* reason) noexcept

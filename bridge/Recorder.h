@@ -36,9 +36,11 @@ public:
     // The calling thread's number and role; processing marks the audio thread.
     recordCapture::Thread thread(bool processing) noexcept;
 
-    // Opens a new file in folder and starts the writer; says so, or why not, in the log.
+    // Opens a new file in folder and starts the writer; says so, or why not, in the log. With
+    // waitWhenFull a calling thread that finds the ring full waits for room, while the
+    // recording runs, instead of dropping its record.
     void start(OXLogger& log, const std::string& folder, const std::string& pluginPath,
-               int instanceNumber, bool fullOutputs);
+               int instanceNumber, bool fullOutputs, bool waitWhenFull = false);
     // Writes what is left, and the end marker when the session ended properly.
     void stop(bool properEnd) noexcept;
     // For a crash handler: what the writer has not taken yet, raw. Async-signal-safe.
@@ -55,6 +57,7 @@ private:
     // A gap marker for the records dropped up to dropped, where none was written yet.
     void markGap(uint64_t dropped);
     void fail(const char* reason) noexcept;
+    static bool waitForRoom(void* recorder) noexcept;
     uint32_t threadNumber() noexcept;
 
     std::unique_ptr<RecordRing> recordRing;
@@ -63,6 +66,8 @@ private:
     // Sequentially consistent, the two of them: the writer and a crash each see the other's.
     std::atomic<bool> writing{false};
     std::atomic<bool> crashed{false};
+    std::atomic<bool> waits{false};
+    std::atomic<int> writerThread{0};
     std::atomic<uint32_t> generation{0};
     std::atomic<uint64_t> wideBlock{0};
     bool wideBlockSaid = false;

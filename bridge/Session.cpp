@@ -169,7 +169,8 @@ void Session::startRecording()
     if (folder.empty())
         return;
     recorder.start(oxLogger, folder, module.path, instance,
-                   oxLogger.recordOutputs.equalsIgnoreCase("full"));
+                   oxLogger.recordOutputs.equalsIgnoreCase("full"),
+                   oxLogger.recordWhenFull.equalsIgnoreCase("wait"));
 }
 
 void Session::writeSettingsNow()

@@ -86,6 +86,8 @@ void OXLogger::saveState(juce::XmlElement& element) const
         parameters->setAttribute("recordFolder", recordFolder);
     if (recordOutputs.isNotEmpty())
         parameters->setAttribute("recordOutputs", recordOutputs);
+    if (recordWhenFull.isNotEmpty())
+        parameters->setAttribute("recordWhenFull", recordWhenFull);
 }
 
 void OXLogger::loadState(const juce::XmlElement& element)
@@ -108,5 +110,6 @@ void OXLogger::loadState(const juce::XmlElement& element)
         }
         recordFolder = textAttribute(*parameters, "recordFolder");
         recordOutputs = textAttribute(*parameters, "recordOutputs");
+        recordWhenFull = textAttribute(*parameters, "recordWhenFull");
     }
 }

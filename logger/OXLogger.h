@@ -116,9 +116,11 @@ public:
     // logFile, logWrites, logQueueKB and singleInstance as the settings file spelled them, when
     // it had them; read when the output and a session start.
     juce::NamedValueSet outputAttributes;
-    // Recording: the folder, and "full" for whole outputs; kept only when the file has them.
+    // Recording: the folder, "full" for whole outputs and "wait" for room in a full queue; kept
+    // only when the file has them.
     juce::String recordFolder;
     juce::String recordOutputs;
+    juce::String recordWhenFull;
 
 private:
     DynamicDebugInfo functionsLogInfo[kNumVstFunctions];

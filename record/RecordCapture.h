@@ -1,7 +1,7 @@
 // Encodes a live call into the recording ring on the calling thread: the arguments, the data
 // the call carries (read only as far as the callee reads it), the time in ticks and the thread's
-// MXCSR. Nothing here locks, allocates or waits; a record that finds no room is dropped and
-// counted.
+// MXCSR. Nothing here locks or allocates; a record that finds no room is dropped and counted, or
+// waits for it when the ring's owner says so (RecordRing::setWhenFull).
 #pragma once
 
 #include "record/RecordRing.h"

@@ -22,6 +22,15 @@ void RecordRing::reset() noexcept
     droppedCount.store(0);
 }
 
+bool RecordRing::waitForRoom(size_t payloadBytes, Slot& slot) noexcept
+{
+    while (whenFull.wait(whenFull.context))
+        if (reserve<true>(payloadBytes, slot))
+            return true;
+    droppedCount.fetch_add(1, std::memory_order_relaxed);
+    return false;
+}
+
 size_t RecordRing::drainTo(int fd) const noexcept
 {
     size_t written = 0;

@@ -1,8 +1,8 @@
 // A bounded byte ring of variable-length records with many producers and one consumer. A
 // calling thread reserves room, encodes its record in place and publishes it: no lock, no
-// allocation, no waiting; when the ring is full the record is dropped and counted. Records are
-// already encoded payloads, so the ring can be written out raw at any time, even from a signal
-// handler after a crash (drainTo).
+// allocation, no waiting; when the ring is full the record is dropped and counted, unless the
+// owner chose to wait for room (setWhenFull). Records are already encoded payloads, so the ring
+// can be written out raw at any time, even from a signal handler after a crash (drainTo).
 #pragma once
 
 #include <atomic>
@@ -24,7 +24,8 @@ public:
     };
 
     // Room for up to payloadBytes; false (and one more dropped record) when the ring is full.
-    bool reserve(size_t payloadBytes, Slot& slot) noexcept;
+    // Again: a look for room after a wait, which drops nothing itself.
+    template <bool Again = false> bool reserve(size_t payloadBytes, Slot& slot) noexcept;
     // Makes the first used bytes of a reserved slot visible to the consumer; 0 publishes a
     // record that the consumer skips.
     void publish(const Slot& slot, size_t used) noexcept;
@@ -44,6 +45,14 @@ public:
     size_t drainTo(int fd) const noexcept;
 
     uint64_t dropped() const noexcept { return droppedCount.load(std::memory_order_relaxed); }
+    // When set, asked each time a record finds the ring full: true to look for room again (it
+    // pauses first), false to drop the record. Set before any producer runs.
+    struct WhenFull
+    {
+        bool (*wait)(void* context) noexcept = nullptr;
+        void* context = nullptr;
+    };
+    void setWhenFull(WhenFull full) noexcept { whenFull = full; }
     // Forgets everything; only while no producer and no consumer runs.
     void reset() noexcept;
 
@@ -64,6 +73,7 @@ private:
     {
         return reinterpret_cast<Header*>(bytes.get() + (position & mask));
     }
+    [[gnu::cold, gnu::noinline]] bool waitForRoom(size_t payloadBytes, Slot& slot) noexcept;
     std::atomic<uint8_t>& stateAt(uint64_t position) const noexcept
     {
         return states[(position & mask) / sizeof(Header)];
@@ -75,6 +85,7 @@ private:
     uint64_t mask;
     uint64_t restartAt;
     uint64_t littleBytes;
+    WhenFull whenFull;
     alignas(64) std::atomic<uint64_t> headPosition{0};
     // The producers' copy of the consumer's tail plus the capacity: where room ends.
     std::atomic<uint64_t> limitPosition;
@@ -83,7 +94,7 @@ private:
 };
 
 // Inline: they are most of a recorded call's own work, on the calling thread.
-inline bool RecordRing::reserve(size_t payloadBytes, Slot& slot) noexcept
+template <bool Again> inline bool RecordRing::reserve(size_t payloadBytes, Slot& slot) noexcept
 {
     const size_t slotBytes = (sizeof(Header) + payloadBytes + 15) & ~size_t{15};
     if (slotBytes > capacity / 4)
@@ -127,7 +138,12 @@ inline bool RecordRing::reserve(size_t payloadBytes, Slot& slot) noexcept
             }
             if (end > limit)
             {
-                droppedCount.fetch_add(1, std::memory_order_relaxed);
+                // Out of line and a tail call, with the rounded size the search keeps anyway:
+                // the search itself does not change.
+                if (!Again && whenFull.wait != nullptr)
+                    return waitForRoom(slotBytes - sizeof(Header), slot);
+                if (!Again)
+                    droppedCount.fetch_add(1, std::memory_order_relaxed);
                 return false;
             }
         }

@@ -49,4 +49,33 @@ check "--print reads it up to where it ends (exit 9)" [ $? -eq 9 ]
 check "and names the record cut short" grep -qE "record [0-9]+ is missing: the file ends inside it" "$WORK/print.err"
 replay "$file"
 check "replay plays it up to where it ends (exit 9)" [ $? -eq 9 ]
+
+# A host that outruns the writer (each of its writes made slow here) fills the queue. With
+# recordWhenFull="wait" on Parameters the host waits for room and every call is recorded; without
+# it (any other value) calls are dropped. A recording that stops (the file size limit, which cuts
+# the log short too) ends the waits: the host finishes.
+sanitized && { echo "skipped: waiting for room, slow writes can't be preloaded"; finish; exit; }
+#     name         | when full | file size limit (KB) | drops | blocks printed | replay
+cases=(
+    "waits         | wait      | unlimited            | 0     | 2000           | 0"
+    "drops         | sometimes | unlimited            | 1     | -              | 8"
+    "stops_waiting | wait      | 64                   | -     | -              | 9"
+)
+for row in "${cases[@]}"; do
+    IFS='|' read -r name when limit drops blocks status <<< "${row// /}"
+    echo "<Oplexa><Logger><Parameters recordWhenFull=\"$when\"/></Logger></Oplexa>" > "$WORK/Oplexa.xml"
+    (trap '' XFSZ && ulimit -f "$limit" && export OPLEXA_PROBE_INPUTS=0 OPLEXA_PROBE_OUTPUTS=2 \
+        LD_PRELOAD="$OPLEXA_BUILD/tests/plugins/oplexa-slow-record-writes.so" &&
+        record "$name" --blocks 2000 --block-size 4096)
+    check "$name: the session ends (exit $?)" [ $? -eq 0 ]
+    check "$name: the settings file keeps recordWhenFull=\"$when\"" grep -q "recordWhenFull=\"$when\"" "$WORK/Oplexa.xml"
+    dropped=$(grep -c 'Recording dropped [0-9]* calls' "$WORK/$name.log")
+    [ "$drops" = - ] || check "$name: calls dropped: $drops (log lines: $dropped)" [ "$((dropped > 0))" -eq "$drops" ]
+    file=$(ls "$WORK/$name"/*.oplexarec)
+    [ "$blocks" = - ] || check "$name: --print shows all $blocks blocks" \
+        [ "$(print "$file" | grep -cE '^#[0-9]+ .*:processReplacing\(')" -eq "$blocks" ]
+    replay "$file"
+    check "$name: replay exit $status" [ $? -eq "$status" ]
+done
+rm "$WORK/Oplexa.xml"
 finish
