@@ -35,7 +35,7 @@ void processReturn(Session& session, const AEffect& hosted, VstFunctionIndex fun
     Recorder& recorder = session.recorder;
     // Its call was dropped for its inputs, if not for its outputs.
     if (recordCapture::tooManyChannels(hosted.numInputs, hosted.numOutputs))
-        recordCapture::dropRecord(recorder.ring());
+        recorder.ring().drop();
     else
         recordCapture::processReturn(recorder.ring(), recorder.thread(true), function, outputs,
                                      frames, hosted.numOutputs, sampleBytes);

@@ -260,13 +260,6 @@ bool tooManyChannels(int inputs, int outputs) noexcept
     return inputs > recordFormat::kMaxChannels || outputs > recordFormat::kMaxChannels;
 }
 
-// More room than any ring has is refused at once.
-void dropRecord(RecordRing& ring) noexcept
-{
-    RecordRing::Slot slot;
-    ring.reserve(size_t{1} << 48, slot);
-}
-
 void opcodeCall(RecordRing& ring, Thread thread, VstFunctionIndex function, int32_t opcode,
                 int32_t index, VstIntPtr value, void* ptr, float opt) noexcept
 {
@@ -314,7 +307,7 @@ bool processCall(RecordRing& ring, Thread thread, VstFunctionIndex function, voi
 {
     if (tooManyChannels(numInputs, numOutputs))
     {
-        dropRecord(ring);
+        ring.drop();
         return false;
     }
     numInputs = inputs == nullptr ? 0 : clampChannels(numInputs);
@@ -355,7 +348,7 @@ void processReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, v
 {
     if (tooManyChannels(0, numOutputs))
     {
-        dropRecord(ring);
+        ring.drop();
         return;
     }
     numOutputs = outputs == nullptr ? 0 : clampChannels(numOutputs);

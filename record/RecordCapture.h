@@ -22,8 +22,6 @@ void opcodeReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, in
                   VstIntPtr value, void* ptr, VstIntPtr result) noexcept;
 // More than a recording keeps of either: such a block's call and return are dropped (a gap).
 bool tooManyChannels(int inputs, int outputs) noexcept;
-// Counts a record as dropped, so the writer marks a gap in its place.
-void dropRecord(RecordRing& ring) noexcept;
 // Buffers of float or double samples; sampleBytes tells which. False when the block has more
 // channels than a recording keeps: then it is dropped (a gap), never cut.
 bool processCall(RecordRing& ring, Thread thread, VstFunctionIndex function, void* const* inputs,

@@ -45,6 +45,8 @@ public:
     size_t drainTo(int fd) const noexcept;
 
     uint64_t dropped() const noexcept { return droppedCount.load(std::memory_order_relaxed); }
+    // A record the producer will not even try to place (one no reader would take).
+    void drop() noexcept { droppedCount.fetch_add(1, std::memory_order_relaxed); }
     // When set, asked each time a record finds the ring full: true to look for room again (it
     // pauses first), false to drop the record. Set before any producer runs.
     struct WhenFull
