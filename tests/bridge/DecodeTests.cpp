@@ -96,6 +96,23 @@ Lines printedMessages(const std::string& folder)
     EXPECT_EQ(printed != nullptr ? pclose(printed) : -1, 0) << command;
     return messages;
 }
+
+// A log report as the printout shows it: GetTime's filter and the address it returns in hex,
+// where the log has them in decimal.
+std::string asPrinted(std::string report)
+{
+    std::smatch number;
+    for (const char* label : {"filter=", "TimeInfo="})
+        if (std::regex_search(report, number, std::regex(std::string(label) + "([0-9]+) ")))
+        {
+            const unsigned long long value = std::stoull(number[1]);
+            char hex[32];
+            std::snprintf(hex, sizeof hex, *label == 'f' ? "0x%llX" : "0x%llx", value);
+            report.replace(static_cast<size_t>(number.position(1)), number.length(1),
+                           value == 0 && *label == 'T' ? "(nil)" : hex);
+        }
+    return report;
+}
 } // namespace
 
 // The probe hosted while a case's calls run three times: without the attributes, with them
@@ -161,8 +178,9 @@ void DecodedStructures::runThreeWays(const std::vector<Row>& table, const Lines&
                                       std::regex(on ? R"(decodeStructures="1"\s+logSummary="1")"
                                                     : R"(decodeStructures="0"\s+logSummary="0")")));
         Lines reports;
-        std::copy_if(messages.begin() + static_cast<long>(runFrom), messages.end(),
-                     std::back_inserter(reports), isCallReport);
+        for (auto m = messages.begin() + static_cast<long>(runFrom); m != messages.end(); ++m)
+            if (isCallReport(*m))
+                reports.push_back(asPrinted(*m));
         if (on)
         {
             EXPECT_EQ(printedMessages(recordings), reports);

@@ -108,6 +108,22 @@ bool resultIsPointer(VstFunctionIndex function, const VstOpCodeInfo& info)
            carried == Carried::directoryText;
 }
 
+// What a return reads of its call: its numbers, not its bytes. A copy, since a streamed call's
+// record is read over by the next one.
+Record openedCall(const Record& call)
+{
+    Record kept;
+    kept.number = call.number;
+    kept.value = call.value;
+    kept.ptr = call.ptr;
+    kept.thread = call.thread;
+    kept.opcode = call.opcode;
+    kept.index = call.index;
+    kept.kind = call.kind;
+    kept.function = call.function;
+    return kept;
+}
+
 class Printer
 {
 public:
@@ -133,7 +149,8 @@ private:
     uint64_t firstNs = 0;
     size_t ordinal = 0;
     // The calls each thread is inside: a return rebuilds what it needs on its own.
-    std::map<uint32_t, std::vector<const Record*>> open;
+    // The calls still open on each thread, as much of them as their returns read.
+    std::map<uint32_t, std::vector<Record>> open;
     std::map<uint32_t, uint32_t> mxcsr;
 };
 
@@ -208,15 +225,15 @@ void Printer::call(const Record& record)
         decodeCall(printed, function, record.opcode, static_cast<long>(arguments.value),
                    arguments.ptr);
     showMxcsr(printed, record);
-    open[record.thread].push_back(&record);
+    open[record.thread].push_back(openedCall(record));
 }
 
 void Printer::ret(const Record& record)
 {
-    std::vector<const Record*>& stack = open[record.thread];
+    std::vector<Record>& stack = open[record.thread];
     if (stack.empty())
         return;
-    const Record& call = *stack.back();
+    const Record call = std::move(stack.back());
     stack.pop_back();
     PrintedLines printed = lines(record);
     const auto function = static_cast<VstFunctionIndex>(call.function);
