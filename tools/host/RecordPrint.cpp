@@ -108,21 +108,27 @@ bool resultIsPointer(VstFunctionIndex function, const VstOpCodeInfo& info)
            carried == Carried::directoryText;
 }
 
-// What a return reads of its call: its numbers, not its bytes. A copy, since a streamed call's
-// record is read over by the next one.
-Record openedCall(const Record& call)
+// What a return reads of its call, kept while the call is open: a few numbers, not its bytes,
+// since a streamed call's record is read over by the next one, and a thread may leave a million
+// calls open.
+struct OpenCall
 {
-    Record kept;
-    kept.number = call.number;
-    kept.value = call.value;
-    kept.ptr = call.ptr;
-    kept.thread = call.thread;
-    kept.opcode = call.opcode;
-    kept.index = call.index;
-    kept.kind = call.kind;
-    kept.function = call.function;
-    return kept;
-}
+    uint64_t ptr;
+    int64_t value;
+    int32_t opcode;
+    uint8_t function;
+
+    Record asRecord() const
+    {
+        Record call;
+        call.kind = recordFormat::kCall;
+        call.ptr = ptr;
+        call.value = value;
+        call.opcode = opcode;
+        call.function = function;
+        return call;
+    }
+};
 
 class Printer
 {
@@ -150,7 +156,7 @@ private:
     size_t ordinal = 0;
     // The calls each thread is inside: a return rebuilds what it needs on its own.
     // The calls still open on each thread, as much of them as their returns read.
-    std::map<uint32_t, std::vector<Record>> open;
+    std::map<uint32_t, std::vector<OpenCall>> open;
     std::map<uint32_t, uint32_t> mxcsr;
 };
 
@@ -225,15 +231,15 @@ void Printer::call(const Record& record)
         decodeCall(printed, function, record.opcode, static_cast<long>(arguments.value),
                    arguments.ptr);
     showMxcsr(printed, record);
-    open[record.thread].push_back(openedCall(record));
+    open[record.thread].push_back({record.ptr, record.value, record.opcode, record.function});
 }
 
 void Printer::ret(const Record& record)
 {
-    std::vector<Record>& stack = open[record.thread];
+    std::vector<OpenCall>& stack = open[record.thread];
     if (stack.empty())
         return;
-    const Record call = std::move(stack.back());
+    const Record call = stack.back().asRecord();
     stack.pop_back();
     PrintedLines printed = lines(record);
     const auto function = static_cast<VstFunctionIndex>(call.function);
