@@ -11,13 +11,12 @@ constexpr auto relaxed = std::memory_order_relaxed;
 
 // Not in the process object: the crash handler finds the crashing thread's slot here, and every
 // host call reads the slots and the fence inline (CallGate.h) at a fixed address.
-Slots slots;
-std::atomic<bool> callsFence{true};
+Threads threads;
 
 void prepare() noexcept
 {
     if (platform::registerProcessBarrier())
-        callsFence.store(false);
+        threads.fence.store(false);
 }
 
 void Pass::enterFenced(int32_t call) noexcept
@@ -38,10 +37,10 @@ void Pass::enterFenced(int32_t call) noexcept
 bool shut(Gate& gate, bool insideCall, int timeoutMs, int32_t& stuckCall) noexcept
 {
     gate.shut.store(true);
-    if (!callsFence.load(relaxed) && !platform::processBarrier())
-        callsFence.store(true);
+    if (!threads.fence.load(relaxed) && !platform::processBarrier())
+        threads.fence.store(true);
     std::atomic_thread_fence(std::memory_order_seq_cst);
-    const Slot* own = slots.find(threadSlots::currentThread());
+    const Slot* own = threads.slots.find(threadSlots::currentThread());
     // Calls of this very thread further out (Close itself, or a call Close came from) stay.
     const int ownCalls = own == nullptr && insideCall ? 1 : 0;
     // By the clock: with many threads inside, a pass over the slots takes longer than its pause.
@@ -49,7 +48,7 @@ bool shut(Gate& gate, bool insideCall, int timeoutMs, int32_t& stuckCall) noexce
     for (;;)
     {
         uint64_t inside = 0;
-        for (const Slot& slot : slots)
+        for (const Slot& slot : threads.slots)
             for (const auto& each : slot.marks)
                 if (const uint64_t mark = each.load(std::memory_order_acquire);
                     &slot != own && gateOf(mark) == &gate)

@@ -72,19 +72,24 @@ void prepare() noexcept;
 // A thread's first call claims a free slot, or one whose thread has ended; a thread that finds
 // none passes unslotted.
 using Slots = threadSlots::Table<Slot, 1024>;
-extern Slots slots;
-// Without a process-wide barrier every call fences on its own.
-extern std::atomic<bool> callsFence;
+// What every gate shares: each thread's calls, and whether a call must fence on its own (without
+// a process-wide barrier).
+struct Threads
+{
+    Slots slots;
+    std::atomic<bool> fence{true};
+};
+extern Threads threads;
 
 // A call that passes through the gate, for as long as it lives; open() is false when the gate
 // is shut and the call must not reach the plug-in.
 class Pass
 {
 public:
-    Pass(Gate& passed, int32_t call) noexcept : gate(passed), slot(slots.mine())
+    Pass(Gate& passed, int32_t call) noexcept : gate(passed), slot(threads.slots.mine())
     {
         if (__builtin_expect(slot == nullptr || slot->depth == Slot::kDepth, 0) ||
-            callsFence.load(std::memory_order_relaxed))
+            threads.fence.load(std::memory_order_relaxed))
         {
             enterFenced(call);
             return;

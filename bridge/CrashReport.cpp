@@ -9,7 +9,7 @@
 
 void reportCrash(int signal) noexcept
 {
-    const callGate::Slot* slot = callGate::slots.find(threadSlots::currentThread());
+    const callGate::Slot* slot = callGate::threads.slots.find(threadSlots::currentThread());
     const uint64_t mark = slot != nullptr ? slot->innermost() : 0;
     const auto* gate = callGate::gateOf(mark);
     const Session* session =
