@@ -28,6 +28,7 @@ shown_cycles() {
     fi
     usage() { awk -v cycle="$1" -v field="$2" '$3 == cycle { print $field }' "$WORK/shown.err"; }
     check "$what end normally (status $status)" [ "$status" -eq 0 ]
+    [ "$status" -eq 0 ] || tail -n 5 "$WORK/shown.log" "$WORK/shown.err"
     check "every one showed the window and unloaded the plug-in" [ "$(grep -c ":Unloaded $OPLEXA_DEMO\$" \
         "$WORK/shown.log")/$(grep -c 'No display' "$WORK/shown.log")" = "$((n * shown))/0" ]
     check "threads after cycle $settled and after the last are as many ($(usage $settled 7), $(usage "$shown" 7))" \
