@@ -33,16 +33,12 @@ Session* sessionOf(AEffect* effect) noexcept
     return static_cast<ProxyRecord*>(effect)->session;
 }
 
-// One line naming the call an exception left, and what it said.
+// One line naming the call an exception left, and what it said. Only inside a catch block.
 void reportCaught(Session& session, int group, int32_t opcode) noexcept
 {
-    LineBuffer line;
-    session.oxLogger.beginLine(line);
-    line.appendLiteral("Caught an exception in ");
-    appendOpcodeName(line, group, opcode);
-    line.appendLiteral(": ");
-    line.appendEscapedText(caughtText());
-    session.oxLogger.writeLine(line);
+    LineBuffer name;
+    appendOpcodeName(name, group, opcode);
+    logCaught(session.oxLogger, name.c_str());
 }
 
 // Nothing is thrown into the host or the hosted plug-in: a forwarder that fails says so in the
