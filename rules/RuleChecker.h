@@ -1,0 +1,147 @@
+// Watches one instance's calls for the rules of RuleCatalogue.h. The same checker serves the
+// module while a session runs (the forwarders feed it from the calls themselves) and
+// `oplexa check` (fed from a recording, record by record): both describe a call the same way, as
+// CallFacts, so that a session and its recording report the same problems.
+//
+// Live, every thread that calls into the instance feeds it at once: nothing here locks,
+// allocates, makes a system call or formats text but for a rule's first firing; counters are
+// relaxed atomics. Each thread passes its own ThreadState, which only that thread touches.
+#pragma once
+
+#include "rules/RuleCatalogue.h"
+
+#include <atomic>
+#include <cstdint>
+
+namespace rules
+{
+// What the checker reads about a plug-in's record: at the start and whenever it may have changed.
+struct PluginFacts
+{
+    int32_t flags = 0;
+    int32_t numPrograms = 0;
+    int32_t numParams = 0;
+    int32_t numInputs = 0;
+    int32_t numOutputs = 0;
+    int32_t initialDelay = 0;
+    bool hasProcessReplacing = false;
+    bool hasProcessDoubleReplacing = false;
+    bool operator==(const PluginFacts& other) const noexcept;
+    bool operator!=(const PluginFacts& other) const noexcept { return !(*this == other); }
+};
+
+// An event list as the checker sees it (effProcessEvents), summed up by whoever feeds it.
+struct EventFacts
+{
+    int32_t count = 0;
+    int32_t firstUnsorted =
+        -1; // index of the first event whose deltaFrames is below the one before
+    int32_t minDelta = 0;
+    int32_t maxDelta = 0;
+};
+
+// One call or return, from the call itself or from its recorded record. Feeders fill what the
+// call has; the rest stays as constructed.
+struct CallFacts
+{
+    uint64_t call = 0;    // its number, as `oplexa print` numbers a recording's records
+    uint8_t function = 0; // VstFunctionIndex
+    int32_t opcode = 0;   // dispatcher and audioMaster calls
+    int32_t index = 0;    // parameter index for setParameter and getParameter
+    int64_t value = 0;
+    float opt = 0.0f;
+    bool ptrNull = false;  // ptr (dispatcher, audioMaster) was null
+    int32_t frames = 0;    // process calls: sampleFrames
+    int64_t result = 0;    // returns
+    float floatResult = 0; // getParameter's return; setParameter's value on its call
+    // A text the call carries in (on a call) or out (on a return): its bytes without the NUL,
+    // counted up to 255 (more reads as 255). -1: no text, or not known.
+    int32_t textLength = -1;
+    const EventFacts* events = nullptr; // effProcessEvents and audioMasterProcessEvents
+    // effGetChunk's return: the pointer it stored at ptr was null.
+    bool chunkNull = false;
+    // Time-stamp counter ticks at the call's begin or the return's end; 0 when not timed.
+    uint64_t ticks = 0;
+};
+
+// What one thread is doing in this instance; owned by the feeder, touched only by its thread
+// (offline, by the one reading thread).
+struct ThreadState
+{
+    uint32_t number = 0;   // the thread as a recording numbers it, from 1
+    uint8_t role = 0;      // main 0, audio 1, other 2, as in a recording
+    uint8_t inProcess = 0; // inside a process function or effProcessEvents (nesting depth)
+    uint8_t inSetup = 0;
+    uint64_t processBeginTicks = 0;
+};
+
+// A rule's tally: how often it fired, and where first.
+struct Tally
+{
+    std::atomic<uint64_t> count{0};
+    // Set once, by the thread whose firing was the first.
+    uint64_t firstCall = 0;
+    uint32_t firstThread = 0;
+    uint8_t firstRole = 0;
+    char firstText[112] =
+        {}; // the first firing's own line, "processReplacing before effMainsChanged 1"
+    std::atomic<bool> firstWritten{false}; // the fields above are complete (release)
+    // For process-over-budget: the worst call's time and budget, in nanoseconds.
+    std::atomic<uint64_t> worstNs{0};
+    uint64_t worstCall = 0;
+};
+
+class RuleChecker
+{
+public:
+    // Said once per rule, from the thread that fired it first, right after its Tally is
+    // complete: the module writes its "Problem" line here. Must not block.
+    using FirstFiring = void (*)(void* context, Rule rule, const Tally& tally);
+    explicit RuleChecker(FirstFiring onFirst = nullptr, void* context = nullptr) noexcept;
+
+    // The record as the plug-in's entry point returned it (replacing-not-flagged is judged
+    // here), and as it is later (latency-change-unannounced compares).
+    void pluginStarted(const PluginFacts& facts) noexcept;
+    void pluginChanged(const PluginFacts& facts) noexcept;
+    // The time-stamp counter's rate, for the budget rule; 0 (the default) leaves it unchecked.
+    void ticksPerSecond(double rate) noexcept;
+
+    // Host calls into the plug-in (dispatcher, process functions, setParameter, getParameter).
+    void hostCall(ThreadState& thread, const CallFacts& call) noexcept;
+    void hostReturn(ThreadState& thread, const CallFacts& ret) noexcept;
+    // The plug-in's audioMaster calls.
+    void callback(ThreadState& thread, const CallFacts& call) noexcept;
+    void callbackReturn(ThreadState& thread, const CallFacts& ret) noexcept;
+    // One output channel of a process call's block, counted by the recording's writer thread
+    // (live) or from the recording: how many samples were NaN or infinite, and how many denormal.
+    void outputCounts(const ThreadState& thread, uint64_t call, int32_t channel, uint32_t nonFinite,
+                      uint32_t denormal) noexcept;
+    // Live only: effClose returned; any call after it fires the live-only rules.
+    void closed() noexcept;
+
+    const Tally& tally(Rule rule) const noexcept { return tallies[static_cast<size_t>(rule)]; }
+    bool anyFired() const noexcept;
+
+private:
+    void fire(Rule rule, const ThreadState& thread, uint64_t call, const char* text) noexcept;
+
+    Tally tallies[kRuleCount];
+    FirstFiring firstFiring;
+    void* firstContext;
+    // The instance's state, shared by its threads.
+    std::atomic<bool> resumed{false};
+    std::atomic<bool> everResumed{false};
+    std::atomic<bool> isClosed{false};
+    std::atomic<int32_t> blockSize{0}; // 0: never set
+    std::atomic<int32_t> precision{0};
+    std::atomic<int32_t> threadsInProcess{0};
+    std::atomic<int32_t> threadsInSetup{0};
+    std::atomic<uint32_t> processingThread{0};
+    std::atomic<uint64_t> otherThreadsCalled{0}; // a bit per thread number below 64
+    std::atomic<double> sampleRate{0.0};
+    std::atomic<int32_t> nextBlockEventsMaxDelta{-1};
+    double tickRate = 0.0;
+    PluginFacts current;
+    PluginFacts announced;
+};
+} // namespace rules
