@@ -11,8 +11,8 @@ bool PluginFacts::operator==(const PluginFacts& other) const noexcept
            hasProcessDoubleReplacing == other.hasProcessDoubleReplacing;
 }
 
-RuleChecker::RuleChecker(FirstFiring onFirst, void* context) noexcept
-    : firstFiring(onFirst), firstContext(context)
+RuleChecker::RuleChecker(Firing onFiring, void* context) noexcept
+    : firing(onFiring), firingContext(context)
 {
 }
 

@@ -94,10 +94,12 @@ struct Tally
 class RuleChecker
 {
 public:
-    // Said once per rule, from the thread that fired it first, right after its Tally is
-    // complete: the module writes its "Problem" line here. Must not block.
-    using FirstFiring = void (*)(void* context, Rule rule, const Tally& tally);
-    explicit RuleChecker(FirstFiring onFirst = nullptr, void* context = nullptr) noexcept;
+    // Called at every firing, from the thread that fired, after the rule's Tally counts it;
+    // first is true for the rule's first firing, whose Tally fields are then complete. The
+    // module writes its "Problem" line on the first; a trace marks each. Must not block.
+    using Firing = void (*)(void* context, Rule rule, const Tally& tally, uint64_t call,
+                            bool first);
+    explicit RuleChecker(Firing onFiring = nullptr, void* context = nullptr) noexcept;
 
     // The record as the plug-in's entry point returned it (replacing-not-flagged is judged
     // here), and as it is later (latency-change-unannounced compares).
@@ -126,8 +128,8 @@ private:
     void fire(Rule rule, const ThreadState& thread, uint64_t call, const char* text) noexcept;
 
     Tally tallies[kRuleCount];
-    FirstFiring firstFiring;
-    void* firstContext;
+    Firing firing;
+    void* firingContext;
     // The instance's state, shared by its threads.
     std::atomic<bool> resumed{false};
     std::atomic<bool> everResumed{false};
