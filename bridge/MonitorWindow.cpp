@@ -32,7 +32,7 @@ MonitorWindow::MonitorWindow() = default;
 // Closed before: the window and the keeper go on the message thread.
 MonitorWindow::~MonitorWindow() = default;
 
-void MonitorWindow::open(AEffect& record, OXLogger& logger,
+void MonitorWindow::open(AEffect& record, OXLogger& logger, const rules::RuleChecker* checker,
                          std::function<juce::String()> settingsText,
                          std::function<void()> writeSettings)
 {
@@ -47,7 +47,7 @@ void MonitorWindow::open(AEffect& record, OXLogger& logger,
             if (!display)
                 return;
             Process::Windows& windows = Process::get().windows;
-            window = std::make_unique<OXWindow>(record, logger, nextPosition(windows));
+            window = std::make_unique<OXWindow>(record, logger, checker, nextPosition(windows));
             ++windows.open;
             windows.lastX = window->getX();
             windows.lastY = window->getY();

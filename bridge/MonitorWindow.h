@@ -10,6 +10,10 @@
 class OXLogger;
 class OXWindow;
 struct AEffect;
+namespace rules
+{
+class RuleChecker;
+}
 
 class MonitorWindow
 {
@@ -19,10 +23,11 @@ public:
     MonitorWindow(const MonitorWindow&) = delete;
     MonitorWindow& operator=(const MonitorWindow&) = delete;
 
-    // Shows the record and the logger; without a display it says so and shows nothing. The
-    // keeper starts either way: settingsText and writeSettings are its (see SettingsKeeper).
-    void open(AEffect& record, OXLogger& logger, std::function<juce::String()> settingsText,
-              std::function<void()> writeSettings);
+    // Shows the record and the logger, and the checker's problems unless it is null; without a
+    // display it says so and shows nothing. The keeper starts either way: settingsText and
+    // writeSettings are its (see SettingsKeeper).
+    void open(AEffect& record, OXLogger& logger, const rules::RuleChecker* checker,
+              std::function<juce::String()> settingsText, std::function<void()> writeSettings);
     void close(OXLogger& logger);
 
 private:

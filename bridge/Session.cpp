@@ -107,7 +107,7 @@ AEffect* Session::start(audioMasterCallback audioMaster)
     fillProxy(proxyEffect, *hosted);
     vstEffect = hosted;
     window.open(
-        proxyEffect, oxLogger, [this] { return settingsText(lastDir, oxLogger); },
+        proxyEffect, oxLogger, nullptr, [this] { return settingsText(lastDir, oxLogger); },
         [this] { writeSettingsNow(); });
     return &proxyEffect;
 }

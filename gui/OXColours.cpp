@@ -31,3 +31,8 @@ const juce::Colour oxTitleButtonDownColor(0xff25648b);
 
 const juce::Colour oxAboutTextColor(0xff4d4d4d);
 const juce::Colour oxAboutBackColor(oxTabFillColour);
+
+const juce::Colour oxProblemErrorColor(0xffd0604d);
+const juce::Colour oxProblemErrorTextColor(0xffa3291c);
+const juce::Colour oxProblemWarningColor(oxOpCodeLedOnColor);
+const juce::Colour oxProblemWarningTextColor(0xff8a5a12);

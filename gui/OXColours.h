@@ -32,3 +32,9 @@ extern const juce::Colour oxTitleButtonDownColor;
 
 extern const juce::Colour oxAboutTextColor;
 extern const juce::Colour oxAboutBackColor;
+
+// The Problems page: a lamp and a word per severity.
+extern const juce::Colour oxProblemErrorColor;
+extern const juce::Colour oxProblemErrorTextColor;
+extern const juce::Colour oxProblemWarningColor;
+extern const juce::Colour oxProblemWarningTextColor;

@@ -3,6 +3,7 @@
 #include "gui/ElapsedTimeText.h"
 #include "gui/OXAboutContent.h"
 #include "gui/OXColours.h"
+#include "gui/OXProblemsComponent.h"
 #include "gui/OXVstAEffectComponent.h"
 #include "gui/OXVstOpCodeListComponent.h"
 #include "gui/OXWebPages.h"
@@ -11,17 +12,15 @@
 #include "resources/LogoData.h"
 #include "tabs/OldTabbedComponentBasicTab.h"
 
-#include <iterator>
-
 namespace
 {
 constexpr int kControlX = 10;
 constexpr int kPushButtonWidth = 180;
 constexpr int kControlHeight = 25;
 constexpr int kTooltipDelayMs = 700;
-// Four tabs this long end at y 116, which leaves room below them for the whole control
-// panel: the donate badge then ends at 625 of the content's 632 pixels.
-constexpr int kTabLength = 32;
+// The tabs end at y 116, which leaves room below them for the whole control panel: the donate
+// badge then ends at 625 of the content's 632 pixels. Four tabs are 32 pixels long, five 26.
+constexpr int kTabsEnd = 116;
 
 juce::URL sitePage(const char* path)
 {
@@ -29,17 +28,26 @@ juce::URL sitePage(const char* path)
 }
 } // namespace
 
-OXContentComponent::OXContentComponent(const AEffect& shownEffect, OXLogger& loggerToUse)
+OXContentComponent::OXContentComponent(const AEffect& shownEffect, OXLogger& loggerToUse,
+                                       const rules::RuleChecker* checker)
     : OldTabbedComponent("OXContentComponent"), logger(loggerToUse),
       startTime(juce::Time::getCurrentTime()), tooltipWindow(nullptr, kTooltipDelayMs)
 {
     setColours(oxTabFillColour, oxTabTextColour, oxTabSelectedOutlineColour,
                oxTabNormalOutlineColour, oxTabDeselectedTabColour);
 
-    pages[0] = new OXVstAEffectComponent(shownEffect, logger);
-    pages[1] = new OXVstOpCodeListComponent(logger, OXLogger::vstDispatcherOpCodes);
-    pages[2] = new OXVstOpCodeListComponent(logger, OXLogger::vstAudioMasterOpCodes);
-    pages[3] = new OXAboutContent();
+    const auto add = [this](const char* name, juce::Component* page)
+    {
+        pageNames[numPages] = name;
+        pages[numPages++] = page;
+    };
+    add("AEffect", new OXVstAEffectComponent(shownEffect, logger));
+    add("Dispatcher OpCodes", new OXVstOpCodeListComponent(logger, OXLogger::vstDispatcherOpCodes));
+    add("AudioMaster OpCodes",
+        new OXVstOpCodeListComponent(logger, OXLogger::vstAudioMasterOpCodes));
+    if (checker != nullptr)
+        add("Problems", new OXProblemsComponent(*checker));
+    add("About", new OXAboutContent());
 }
 
 OXContentComponent::~OXContentComponent()
@@ -62,19 +70,18 @@ OXContentComponent::~OXContentComponent()
 
 void OXContentComponent::init()
 {
-    const char* const tabNames[] = {"AEffect", "Dispatcher OpCodes", "AudioMaster OpCodes",
-                                    "About"};
-    static_assert(std::size(tabNames) == kNumPages);
-    for (int i = 0; i < kNumPages; ++i)
-        addTab(i, new OldTabbedComponentBasicTab(tabNames[i]));
+    for (int i = 0; i < numPages; ++i)
+        addTab(i, new OldTabbedComponentBasicTab(pageNames[i]));
 
     setTabOrientation(tabsOnLeft, 200, 2, 2);
+    // Each tab overlaps the one before it.
+    const int tabLength = (kTabsEnd + getOverlap() * (numPages - 1)) / numPages;
     for (int i = 0; i < getNumTabs(); ++i)
-        getTabComponent(i)->setSize(getTabComponent(i)->getWidth(), kTabLength);
+        getTabComponent(i)->setSize(getTabComponent(i)->getWidth(), tabLength);
     tabsChanged();
     setCurrentlySelectedTab(0);
 
-    const int y0 = getTabComponent(getNumTabs() - 1)->getBottom();
+    const int y0 = kTabsEnd;
 
     enableAllButton =
         makePushButton("Enable All", "Enable logging of all functions and OpCodes", y0 + 10);
@@ -156,15 +163,15 @@ OXContentComponent::makeImageButton(const juce::String& name, const juce::Image&
 
 juce::Component* OXContentComponent::getPage(int index) const noexcept
 {
-    return juce::isPositiveAndBelow(index, kNumPages) ? pages[index] : nullptr;
+    return juce::isPositiveAndBelow(index, numPages) ? pages[index] : nullptr;
 }
 
-OXVstOpCodeListComponent* OXContentComponent::selectedListPage() const
+void OXContentComponent::updatePage(juce::Component* page)
 {
-    const int index = getCurrentTabIndex();
-    if (index == kAboutPage)
-        return nullptr;
-    return dynamic_cast<OXVstOpCodeListComponent*>(getPage(index));
+    if (auto* list = dynamic_cast<OXVstOpCodeListComponent*>(page))
+        list->updateGUI();
+    else if (auto* problems = dynamic_cast<OXProblemsComponent*>(page))
+        problems->updateGUI();
 }
 
 void OXContentComponent::tabWasClicked(int tabIndex, bool clickedTabWasAlreadySelected,
@@ -179,12 +186,14 @@ void OXContentComponent::tabWasClicked(int tabIndex, bool clickedTabWasAlreadySe
     // Rows are built on the first init only, when the page already has its final size.
     if (auto* list = dynamic_cast<OXVstOpCodeListComponent*>(page))
         list->init();
+    // Shown as it is now, not as it was when last on show.
+    if (auto* problems = dynamic_cast<OXProblemsComponent*>(page))
+        problems->updateGUI();
 }
 
 void OXContentComponent::updateGUI()
 {
-    if (auto* list = selectedListPage())
-        list->updateGUI();
+    updatePage(getPage(getCurrentTabIndex()));
     if (timeButton != nullptr)
         timeButton->setButtonText(elapsedTimeText(juce::Time::getCurrentTime() - startTime));
 }

@@ -1,5 +1,5 @@
-// The window's content: four tabbed pages and, below the tabs, the control panel that acts on
-// the logger. Message thread only.
+// The window's content: four tabbed pages (five while the session checks rules) and, below the
+// tabs, the control panel that acts on the logger. Message thread only.
 #pragma once
 
 #include "tabs/OldTabbedComponent.h"
@@ -8,17 +8,20 @@
 
 struct AEffect;
 class OXLogger;
-class OXVstOpCodeListComponent;
+namespace rules
+{
+class RuleChecker;
+}
 
 class OXContentComponent : public OldTabbedComponent, public juce::Button::Listener
 {
 public:
-    static constexpr int kNumPages = 4;
-    static constexpr int kAboutPage = 3;
+    static constexpr int kMaxPages = 5;
 
-    // The AEffect page shows this record; the controls and pages act on this logger. Both must
-    // outlive the content.
-    OXContentComponent(const AEffect& shownEffect, OXLogger& logger);
+    // The AEffect page shows this record; the controls and pages act on this logger; the
+    // Problems page, there only with a checker, shows its tallies. All must outlive the content.
+    OXContentComponent(const AEffect& shownEffect, OXLogger& logger,
+                       const rules::RuleChecker* checker = nullptr);
     ~OXContentComponent() override;
 
     // Adds the tabs, shows the first page and places the controls below the last tab.
@@ -30,6 +33,7 @@ public:
                        const juce::ModifierKeys& modifiers) override;
     void buttonClicked(juce::Button* button) override;
 
+    int getNumPages() const noexcept { return numPages; }
     juce::Component* getPage(int index) const noexcept;
     juce::Time getStartTime() const noexcept { return startTime; }
     void setStartTime(juce::Time newStartTime) noexcept { startTime = newStartTime; }
@@ -45,14 +49,16 @@ private:
     juce::ImageButton* makeImageButton(const juce::String& name, const juce::Image& image,
                                        float normalOpacity, float overOpacity, float downOpacity,
                                        juce::Rectangle<int> bounds, const juce::String& tooltip);
-    OXVstOpCodeListComponent* selectedListPage() const;
+    void updatePage(juce::Component* page);
     void repaintSelectedPage();
     void switchLogging();
     void resetTime();
 
     OXLogger& logger;
     // Owned here, not as children: at most one of them is a child at any time.
-    juce::Component* pages[kNumPages] = {};
+    juce::Component* pages[kMaxPages] = {};
+    const char* pageNames[kMaxPages] = {};
+    int numPages = 0;
     juce::TextButton* enableAllButton = nullptr;
     juce::TextButton* disableAllButton = nullptr;
     juce::TextButton* inverseAllButton = nullptr;

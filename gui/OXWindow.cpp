@@ -12,14 +12,14 @@ constexpr int kTitleBarHeight = 28;
 constexpr int kMinimiseDelayMs = 200;
 } // namespace
 
-OXWindow::OXWindow(const AEffect& shownEffect, OXLogger& logger,
+OXWindow::OXWindow(const AEffect& shownEffect, OXLogger& logger, const rules::RuleChecker* checker,
                    std::optional<juce::Point<int>> topLeft)
     : juce::DialogWindow("Oplexa - " + logger.moduleName, oxBackColor, false)
 {
     setTitleBarHeight(kTitleBarHeight);
     setLookAndFeel(&lookAndFeel);
 
-    setContentOwned(new OXContentComponent(shownEffect, logger), false);
+    setContentOwned(new OXContentComponent(shownEffect, logger, checker), false);
     centreWithSize(kWidth, kHeight);
     if (topLeft)
         setTopLeftPosition(*topLeft);

@@ -11,6 +11,10 @@
 struct AEffect;
 class OXContentComponent;
 class OXLogger;
+namespace rules
+{
+class RuleChecker;
+}
 
 class OXWindow : public juce::DialogWindow, public juce::Timer
 {
@@ -19,9 +23,9 @@ public:
     static constexpr int kHeight = 666;
 
     // Builds the whole window and leaves it visible, centred or with its top left at topLeft;
-    // the timer is started by the creator. The record shown on the AEffect page and the logger
-    // it acts on must outlive the window.
-    OXWindow(const AEffect& shownEffect, OXLogger& logger,
+    // the timer is started by the creator. The record shown on the AEffect page, the logger it
+    // acts on and the checker (null: no Problems page) must outlive the window.
+    OXWindow(const AEffect& shownEffect, OXLogger& logger, const rules::RuleChecker* checker,
              std::optional<juce::Point<int>> topLeft = std::nullopt);
     ~OXWindow() override;
 
