@@ -160,6 +160,9 @@ STATS = {
 }
 # Ends inside its sixth block's return record.
 STATS["stats-truncated"] = (stats_recording(480, BLOCK_US[:6], 20_000_000)[:-5], False)
+# Lost five records inside its last block, whose time is then not known.
+last = ret(PROCESS_REPLACING, 2, 0, [1, 2], ticks=221_000_000, **AUDIO)
+STATS["stats-gap"] = STATS["stats"][:-len(last)] + record([2, 5]) + last
 
 if __name__ == "__main__":
     folder = sys.argv[1]

@@ -6,7 +6,7 @@
 OPLEXA="$OPLEXA_BUILD/tools/oplexa"
 CRAFTED="$(cd "$(dirname "$0")" && pwd)"
 python3 "$CRAFTED/crafted_recordings.py" "$WORK" stats > /dev/null || exit 1
-for name in stats stats-long stats-truncated; do
+for name in stats stats-long stats-truncated stats-gap; do
     "$OPLEXA" stats "$WORK/$name.oplexarec" > "$WORK/$name.txt" 2> "$WORK/$name.err"
     echo $? > "$WORK/$name.status"
     "$OPLEXA" stats "$WORK/$name.oplexarec" --json --svg "$WORK/$name.svg" > "$WORK/$name.json" 2> /dev/null
@@ -60,8 +60,9 @@ rows=(
     "stats-long|audio.blocks 5000" "stats-long|audio.overBudget 3"
     "stats-truncated|ending \"truncated\"" "stats-truncated|problem \"record 416 is missing: the file ends inside it\""
     "stats-truncated|audio.blocks 5" "stats-truncated|unfinished 1" "stats-truncated|audio.overBudget 0"
+    "stats-gap|ending \"complete\"" "stats-gap|droppedRecords 5" "stats-gap|untimed 1" "stats-gap|audio.blocks 9"
 )
-for name in stats stats-long stats-truncated; do
+for name in stats stats-long stats-truncated stats-gap; do
     flatten "$WORK/$name.json" > "$WORK/$name.flat" 2>&1
 done
 for row in "${rows[@]}"; do

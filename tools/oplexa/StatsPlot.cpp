@@ -40,7 +40,8 @@ double tickStep(double span)
 double timeAxisSeconds(const AudioBudget& audio)
 {
     const double end = std::max(1e-3, static_cast<double>(audio.lastEndNs) / 1e9);
-    return std::ceil(end / tickStep(end)) * tickStep(end);
+    // A block that ends a hair past a tick is not worth another step of empty axis.
+    return std::ceil(end / tickStep(end) - 0.01) * tickStep(end);
 }
 
 StatsPlot::StatsPlot(const AudioBudget& audio, int columnCount, int levelCount)

@@ -162,15 +162,17 @@ void writeStatsText(FILE* out, const StatsRun& run)
                   (std::to_string(run.stats.otherThreadNumbers.size()) + " other threads").c_str(),
                   run.stats.otherThreads);
     textAudio(out, run);
-    std::fprintf(out, "\n");
+    if (run.timer.unfinished() + run.timer.untimed() + run.timer.dropped() > 0 ||
+        run.stream.ending != recordFormat::Ending::complete)
+        std::fprintf(out, "\n");
     if (run.timer.unfinished() > 0)
-        std::fprintf(out, "%" PRIu64 " calls have no return in the recording: not timed\n",
+        std::fprintf(out, "calls without a return in the recording, not timed: %" PRIu64 "\n",
                      run.timer.unfinished());
     if (run.timer.untimed() > 0)
         std::fprintf(out,
-                     "%" PRIu64 " calls not timed: nested deeper than %zu, on threads past the "
-                     "first %zu, or open where records were dropped\n",
-                     run.timer.untimed(), StatsTimer::kMaxDepth, StatsTimer::kMaxThreads);
+                     "calls nested deeper than %zu, on threads past the first %zu, or open "
+                     "where records were dropped, not timed: %" PRIu64 "\n",
+                     StatsTimer::kMaxDepth, StatsTimer::kMaxThreads, run.timer.untimed());
     if (run.timer.dropped() > 0)
         std::fprintf(out, "gaps: %" PRIu64 " records dropped: the recording queue was full\n",
                      run.timer.dropped());

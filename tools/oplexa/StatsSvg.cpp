@@ -4,6 +4,7 @@
 #include "tools/oplexa/StatsPlot.h"
 #include "tools/oplexa/StatsText.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <cmath>
@@ -32,7 +33,7 @@ struct Drawing
     LogScale scale;
     double seconds; // the time axis's end
 
-    double x(double at) const { return kLeft + kPlotWidth * at / seconds; }
+    double x(double at) const { return kLeft + kPlotWidth * std::min(1.0, at / seconds); }
     double y(double ns) const { return kTop + kPlotHeight * (1 - scale.at(ns)); }
 };
 
