@@ -17,6 +17,8 @@ LogScale LogScale::around(const AudioBudget& audio)
 {
     // At most seven decades, the top one holding the budget and the longest block.
     constexpr double kMostDecades = 7;
+    if (audio.times.count() == 0)
+        return {1e4, 1e8};
     const double top = std::max(
         {static_cast<double>(audio.times.maxNs()) * 1.2, audio.largestBudgetNs * 1.2, 100.0});
     const double bottom = std::max(static_cast<double>(audio.times.minNs()) * 0.8, 10.0);

@@ -58,8 +58,11 @@ void textAudio(FILE* out, const StatsRun& run)
         std::fprintf(out, "  no process calls\n");
         return;
     }
-    std::fprintf(out, "  %" PRIu64 " blocks, %s s of audio at %.0f Hz (the last rate set)\n",
-                 audio.blocks, seconds(audio.audioNs).c_str(), run.timer.lastSampleRate());
+    if (run.timer.lastSampleRate() > 0)
+        std::fprintf(out, "  %" PRIu64 " blocks, %s s of audio at %.0f Hz (the last rate set)\n",
+                     audio.blocks, seconds(audio.audioNs).c_str(), run.timer.lastSampleRate());
+    else
+        std::fprintf(out, "  %" PRIu64 " blocks, no effSetSampleRate\n", audio.blocks);
     if (audio.blocksWithoutRate > 0)
         std::fprintf(out, "  %" PRIu64 " blocks before any effSetSampleRate have no budget\n",
                      audio.blocksWithoutRate);

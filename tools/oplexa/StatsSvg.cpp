@@ -16,9 +16,9 @@ namespace oplexa
 namespace
 {
 constexpr int kWidth = 1000;
-constexpr int kHeight = 480;
+constexpr int kHeight = 492;
 constexpr double kLeft = 90;
-constexpr double kTop = 92;
+constexpr double kTop = 104;       // below two rows of legend
 constexpr double kPlotWidth = 790; // the budget's name to its right
 constexpr double kPlotHeight = 310;
 constexpr const char* kBlockColour = "#1f77b4";
@@ -110,19 +110,30 @@ void budgetLine(const Drawing& d, const AudioBudget& audio, const StatsPlot& plo
                                     : milliseconds(audio.largestBudgetNs).c_str());
 }
 
-void legendItem(const Drawing& d, double& x, const char* colour, const char* shape,
+// Items left to right from kLeft, on a second row where the first is full.
+struct LegendPlace
+{
+    double x = kLeft;
+    double y = 72;
+};
+
+void legendItem(const Drawing& d, LegendPlace& at, const char* colour, const char* shape,
                 const std::string& text)
 {
+    const double width = 40 + 7.2 * static_cast<double>(text.size());
+    if (at.x > kLeft && at.x + width > kWidth)
+        at = {kLeft, at.y + 18};
     if (std::strcmp(shape, "dot") == 0)
-        std::fprintf(d.out, "<circle cx=\"%.1f\" cy=\"76\" r=\"4\" fill=\"%s\"/>\n", x + 10,
-                     colour);
+        std::fprintf(d.out, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"4\" fill=\"%s\"/>\n", at.x + 10,
+                     at.y, colour);
     else
-        line(d, x, 76, x + 20, 76,
+        line(d, at.x, at.y, at.x + 20, at.y,
              (std::string("stroke=\"") + colour + "\" stroke-width=\"2\"" +
               (std::strcmp(shape, "dash") == 0 ? " stroke-dasharray=\"6 4\"" : ""))
                  .c_str());
-    std::fprintf(d.out, "<text x=\"%.1f\" y=\"80\">%s</text>\n", x + 26, xmlText(text).c_str());
-    x += 40 + 7.2 * static_cast<double>(text.size());
+    std::fprintf(d.out, "<text x=\"%.1f\" y=\"%.1f\">%s</text>\n", at.x + 26, at.y + 4,
+                 xmlText(text).c_str());
+    at.x += width;
 }
 
 void headings(const Drawing& d, const std::string& name, const AudioBudget& audio,
@@ -132,7 +143,11 @@ void headings(const Drawing& d, const std::string& name, const AudioBudget& audi
                  "<text x=\"%.1f\" y=\"28\" font-size=\"17\" font-weight=\"bold\">%s: each "
                  "block's processing time against its real-time budget</text>\n",
                  kLeft, xmlText(name).c_str());
-    char summary[320] = "no block has a budget (no effSetSampleRate before the process calls)";
+    char summary[320] = "no process calls";
+    if (audio.blocks > 0)
+        std::snprintf(summary, sizeof summary,
+                      "%" PRIu64 " blocks, none with a budget: no effSetSampleRate before them",
+                      audio.blocks);
     if (audio.hasWorst)
         std::snprintf(summary, sizeof summary,
                       "%" PRIu64 " blocks, %.2f %% of the budget used, %" PRIu64
@@ -149,7 +164,7 @@ void legend(const Drawing& d, const AudioBudget& audio, const StatsPlot& plot)
 {
     char span[32];
     std::snprintf(span, sizeof span, "%.3g ms", plot.columnSeconds() * 1000);
-    double x = kLeft;
+    LegendPlace x;
     if (plot.eachBlock())
         legendItem(d, x, kBlockColour, "line", "time of each block");
     else
@@ -157,6 +172,8 @@ void legend(const Drawing& d, const AudioBudget& audio, const StatsPlot& plot)
         legendItem(d, x, kLongestColour, "line", std::string("longest block per ") + span);
         legendItem(d, x, kMedianColour, "line", std::string("median per ") + span);
     }
+    if (!audio.hasWorst)
+        return;
     char budget[96] = "budget: each block's frames / rate";
     if (!audio.blocksDiffer)
         std::snprintf(budget, sizeof budget, "budget: %" PRId64 " frames at %.0f Hz", audio.frames,
@@ -192,8 +209,7 @@ void write(FILE* out, const std::string& name, const AudioBudget& audio, const S
         budgetLine(d, audio, plot);
     for (const StatsPlot::Point& mark : plot.marks)
         std::fprintf(out,
-                     "<circle class=\"over\" cx=\"%.1f\" cy=\"%.1f\" r=\"4\" fill=\"%s\" "
-                     "stroke=\"white\" stroke-width=\"1\"/>\n",
+                     "<circle class=\"over\" cx=\"%.1f\" cy=\"%.1f\" r=\"3.5\" fill=\"%s\"/>\n",
                      d.x(mark.seconds), d.y(mark.ns), kOverColour);
     std::fprintf(out, "</svg>\n");
 }
