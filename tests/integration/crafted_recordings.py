@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes recordings whose records carry valid checksums but hostile counts, lengths and sizes,
 one file per case, to the folder given: crafted_recordings.py FOLDER [diverging]. Prints each
-file's name. With "diverging", sound recordings whose replays diverge instead, and one damaged."""
+file's name. With "diverging", sound recordings whose replays diverge instead, and one damaged;
+with "stats", recordings with set times for `oplexa stats`."""
 import ctypes
 import struct
 import sys
@@ -51,12 +52,14 @@ def listed(data):
 
 
 # call [0, thread, role, function, opcode, index, value, opt, ptr, mxcsr, ticks, data]
-def call(function, opcode=0, index=0, value=0, data=(), thread=1, mxcsr=0x1F80, ptr=0x1000):
-    return record([0, thread, 0, function, opcode, index, value, 0.5, ptr, mxcsr, 1000, listed(data)])
+def call(function, opcode=0, index=0, value=0, data=(), thread=1, mxcsr=0x1F80, ptr=0x1000,
+         ticks=1000, role=0, opt=0.5):
+    return record([0, thread, role, function, opcode, index, value, opt, ptr, mxcsr, ticks,
+                   listed(data)])
 
 
-def ret(function, opcode=0, result=0, data=(), thread=1):
-    return record([1, thread, 0, function, opcode, result, 2000, listed(data)])
+def ret(function, opcode=0, result=0, data=(), thread=1, ticks=2000, role=0):
+    return record([1, thread, role, function, opcode, result, ticks, listed(data)])
 
 
 SET_PARAMETER, PROCESS_REPLACING, DISPATCHER = 4, 3, 0
@@ -115,11 +118,60 @@ DIVERGING = {
     "damaged": call(SET_PARAMETER) + call(SET_PARAMETER)[:-1] + bytes([call(SET_PARAMETER)[-1] ^ 1]),
 }
 
+
+# For `oplexa stats`, with set times (the clock counts nanoseconds): the rate 48 kHz, 200
+# getParameter calls of 1 to 200 µs on t1, then on t2 (audio) blocks of 480 frames (10 ms of
+# budget) every 20 ms from 30 ms, taking BLOCK_US; the third makes a 500 µs audioMasterGetTime.
+# "stats-long": 5000 blocks of 64 frames (1.333 ms), 100 µs each but three of 2 ms.
+BLOCK_US = [1000, 2000, 2000, 3000, 4000, 5000, 12000, 6000, 15000, 11000]
+AUDIO = dict(thread=2, role=1)
+
+
+def timed(function, begin, ns, opcode=0, value=0, opt=0.5, data=(), inside=b"", **thread):
+    stereo = function == PROCESS_REPLACING
+    return (call(function, 2 if stereo else opcode, 2 if stereo else 0, value, data, ticks=begin,
+                 opt=opt, **thread) + inside
+            + ret(function, 2 if stereo else opcode, 0.5 if function == GET_PARAMETER else 0,
+                  [1, 2] if stereo else (), ticks=begin + ns, **thread))
+
+
+def blocks(frames, durations, every, start=30_000_000):
+    def inside(i, begin):
+        return timed(1, begin + 100_000, 500_000, 7, **AUDIO) if i == 2 and frames == 480 else b""
+    return b"".join(timed(PROCESS_REPLACING, start + i * every, us * 1000, value=frames,
+                          data=[0, 2, 0x2000, block(frames), block(frames)],
+                          inside=inside(i, start + i * every), **AUDIO)
+                    for i, us in enumerate(durations))
+
+
+def stats_recording(frames, durations, every, parameter_ns=[1000 * (i + 1) for i in range(200)]):
+    return (timed(DISPATCHER, 0, 1000, 10, opt=48000.0)
+            + b"".join(timed(GET_PARAMETER, 1000 + 200_000 * i, ns)
+                       for i, ns in enumerate(parameter_ns))
+            + blocks(frames, durations, every))
+
+
+# Durations of four or more significant digits, which the percentiles give within 1 %.
+LONG_PARAMETER_NS = [1234 + 99_991 * i % 187_003 for i in range(200)]
+STATS = {
+    "stats": stats_recording(480, BLOCK_US, 20_000_000),
+    "stats-long": stats_recording(64, [2000 if i in (1000, 2500, 4999) else 100
+                                       for i in range(5000)], 1_500_000, LONG_PARAMETER_NS),
+}
+# Ends inside its sixth block's return record.
+STATS["stats-truncated"] = (stats_recording(480, BLOCK_US[:6], 20_000_000)[:-5], False)
+# Lost five records inside its last block, whose time is then not known.
+last = ret(PROCESS_REPLACING, 2, 0, [1, 2], ticks=221_000_000, **AUDIO)
+STATS["stats-gap"] = STATS["stats"][:-len(last)] + record([2, 5]) + last
+
 if __name__ == "__main__":
     folder = sys.argv[1]
-    for name, records in (DIVERGING if sys.argv[2:] == ["diverging"] else CASES).items():
+    mode = sys.argv[2:]
+    for name, records in (DIVERGING if mode == ["diverging"] else STATS if mode == ["stats"]
+                          else CASES).items():
+        records, ended = records if isinstance(records, tuple) else (records, True)
         header = list(VERSIONS[int(name[8:]) if name.startswith("version-") else 3])
         header[5] = name.startswith("full-")
         with open(f"{folder}/{name}.oplexarec", "wb") as out:
-            out.write(item(header) + records + record([3]))
+            out.write(item(header) + records + (record([3]) if ended else b""))
         print(name)

@@ -10,6 +10,7 @@ share/doc/oplexa/README.md
 share/doc/oplexa/docs/ardour-plugin-list.png
 share/doc/oplexa/docs/ardour-wrapper-window.png
 share/doc/oplexa/docs/ardour-wrappers.png
+share/doc/oplexa/docs/budget.svg
 share/doc/oplexa/docs/monitor-aeffect.png
 share/doc/oplexa/docs/monitor-dispatcher.png
 share/doc/oplexa/docs/problems-page.png

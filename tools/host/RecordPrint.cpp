@@ -163,10 +163,10 @@ private:
 PrintedLines Printer::lines(const Record& record) const
 {
     const uint64_t ns = record.timeNs >= firstNs ? record.timeNs - firstNs : 0;
-    char prefix[96];
-    std::snprintf(prefix, sizeof prefix, "%" PRIu64 ".%09" PRIu64 " (t%u %s) ", ns / 1000000000,
-                  ns % 1000000000, record.thread, recordFormat::roleName(record.role));
-    return PrintedLines(out, prefix + name + ":");
+    char time[48];
+    std::snprintf(time, sizeof time, "%" PRIu64 ".%09" PRIu64 " (", ns / 1000000000,
+                  ns % 1000000000);
+    return PrintedLines(out, time + threadName(record.thread, record.role) + ") " + name + ":");
 }
 
 // The log does not show a thread's floating-point mode; the printout does where its controls
@@ -311,6 +311,11 @@ HostExitCode printEnd(const recordFormat::RecordStream& recording)
     return recording.ending == recordFormat::Ending::damaged ? kExitUnreadable : kExitEndsEarly;
 }
 } // namespace
+
+std::string threadName(uint32_t thread, uint64_t role)
+{
+    return "t" + std::to_string(thread) + " " + recordFormat::roleName(role);
+}
 
 void printRecords(const recordFormat::Recording& recording, FILE* out)
 {

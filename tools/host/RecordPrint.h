@@ -5,10 +5,13 @@
 #include "tools/host/HostOptions.h"
 
 #include <cstdio>
+#include <string>
 
 namespace host
 {
 HostExitCode printRecording(const HostOptions& options);
+// A recorded thread as the printed lines name it, with a role it had: "t2 audio".
+std::string threadName(uint32_t thread, uint64_t role);
 // The records' lines, as far as they were read.
 void printRecords(const recordFormat::Recording& recording, FILE* out);
 } // namespace host

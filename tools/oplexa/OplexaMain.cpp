@@ -1,6 +1,8 @@
-// oplexa: makes and removes wrappers, and prints or replays recordings like oplexa-host.
+// oplexa: makes and removes wrappers, prints or replays recordings like oplexa-host, and sums up
+// their times.
 #include "tools/host/HostMain.h"
 #include "tools/oplexa/Commands.h"
+#include "tools/oplexa/StatsCommand.h"
 
 #include <CLI/CLI.hpp>
 
@@ -72,6 +74,15 @@ int main(int argc, char** argv)
     replay->add_option("recording", recording, "A recording file")->required();
     replay->allow_extras();
 
+    oplexa::StatsOptions statsOptions;
+    CLI::App* stats = app.add_subcommand(
+        "stats", "How long the plug-in took per function, opcode and thread, and how much of the "
+                 "real-time budget its audio used");
+    stats->add_option("recording", statsOptions.recording, "A recording file")->required();
+    stats->add_flag("--json", statsOptions.json, "Write the figures as JSON");
+    stats->add_option("--svg", statsOptions.svg,
+                      "Also draw each block's time against its budget into this SVG file");
+
     CLI11_PARSE(app, argc, argv);
     if (wrap->parsed())
     {
@@ -86,6 +97,8 @@ int main(int argc, char** argv)
         return oplexa::list(folder);
     if (unwrap->parsed())
         return oplexa::unwrap(target, folder);
+    if (stats->parsed())
+        return oplexa::stats(statsOptions);
     if (print->parsed())
         return asHost("print", "--print", recording, print->remaining());
     return asHost("replay", "--replay", recording, replay->remaining());
