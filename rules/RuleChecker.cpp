@@ -274,9 +274,11 @@ void RuleChecker::dispatcherCall(ThreadState& thread, const CallFacts& call) noe
         const int64_t program = opcode == effSetProgram ? call.value : call.index;
         const int32_t programs = numPrograms.load(kRelaxed);
         const bool none = program == 0 && programs == 0; // how hosts start a program-less plug-in
-        if (program < 0 || (!none && factsKnown.load(kRelaxed) && program >= programs))
-            fire(Rule::indexOutOfRange, thread, call.call, "%s%s program %lld of %d", name.prefix,
-                 name.name, static_cast<long long>(program), programs);
+        const bool known = factsKnown.load(kRelaxed);
+        if (program < 0 || (!none && known && program >= programs))
+            fire(Rule::indexOutOfRange, thread, call.call,
+                 known ? "%s%s program %lld of %d" : "%s%s program %lld", name.prefix, name.name,
+                 static_cast<long long>(program), programs);
     }
     if (call.textLength >= 0)
         textLength(thread, call, true);
@@ -323,12 +325,16 @@ void RuleChecker::parameterIndex(const ThreadState& thread, const CallFacts& cal
                                  int32_t index) noexcept
 {
     const int32_t params = numParams.load(kRelaxed);
-    if (index < 0 || (factsKnown.load(kRelaxed) && index >= params))
-    {
-        const Name name = nameOf(call.function, call.opcode);
+    const bool known = factsKnown.load(kRelaxed);
+    if (index >= 0 && (!known || index < params))
+        return;
+    const Name name = nameOf(call.function, call.opcode);
+    if (known)
         fire(Rule::indexOutOfRange, thread, call.call, "%s%s parameter %d of %d", name.prefix,
              name.name, index, params);
-    }
+    else
+        fire(Rule::indexOutOfRange, thread, call.call, "%s%s parameter %d", name.prefix, name.name,
+             index);
 }
 
 void RuleChecker::processCall(ThreadState& thread, const CallFacts& call) noexcept

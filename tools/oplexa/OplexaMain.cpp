@@ -1,5 +1,7 @@
-// oplexa: makes and removes wrappers, and prints or replays recordings like oplexa-host.
+// oplexa: makes and removes wrappers, prints or replays recordings like oplexa-host, and checks
+// them for the protocol rules.
 #include "tools/host/HostMain.h"
+#include "tools/oplexa/CheckCommand.h"
 #include "tools/oplexa/Commands.h"
 
 #include <CLI/CLI.hpp>
@@ -72,6 +74,15 @@ int main(int argc, char** argv)
     replay->add_option("recording", recording, "A recording file")->required();
     replay->allow_extras();
 
+    std::vector<std::string> checked;
+    bool json = false;
+    CLI::App* check = app.add_subcommand(
+        "check", "Check recordings for the VST 2 protocol rules each side broke (README, "
+                 "\"Protocol rules\"): exit 8 for an unreadable file, else 3 when an error "
+                 "fired, else 0");
+    check->add_option("recordings", checked, "Recording files")->required();
+    check->add_flag("--json", json, "Write the report as JSON");
+
     CLI11_PARSE(app, argc, argv);
     if (wrap->parsed())
     {
@@ -86,6 +97,8 @@ int main(int argc, char** argv)
         return oplexa::list(folder);
     if (unwrap->parsed())
         return oplexa::unwrap(target, folder);
+    if (check->parsed())
+        return oplexa::check(checked, json);
     if (print->parsed())
         return asHost("print", "--print", recording, print->remaining());
     return asHost("replay", "--replay", recording, replay->remaining());
