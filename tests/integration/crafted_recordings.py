@@ -180,7 +180,7 @@ if __name__ == "__main__":
         for name, (version, full, records) in RULES.items():
             with open(f"{folder}/{name}.oplexarec", "wb") as out:
                 out.write(item(VERSIONS[version][:5] + [full] + clock) + records + record([3]))
-            print(name)
+            print(name, version)
         sys.exit()
     for name, records in (DIVERGING if sys.argv[2:] == ["diverging"] else CASES).items():
         header = list(VERSIONS[int(name[8:]) if name.startswith("version-") else 3])
