@@ -145,6 +145,8 @@ RULES = {  # name: (version, full outputs, records)
     # Latency changed inside effOpen, and later followed by audioMasterIOChanged.
     "clean-v4": (4, False, facts() + session(well + facts(delay=128) + both(MASTER, 13),
                                              opening=call(D, 0) + facts(delay=64) + ret(D, 0))),
+    # A process return lost in a gap: no thread processes on.
+    "clean-gap": (3, False, session(enter() + record([2, 1]) + audio())),
     "clean-full": (3, True, session(audio(outputs=[channel(0.25), channel(-1.0)]))),
     "process-while-suspended": (3, False, session(before=audio())),
     "setup-while-resumed": (3, False, session(both(D, 11, value=64))),

@@ -124,6 +124,31 @@ void RecordingChecker::feed(const recordFormat::Record& record)
         call(thread(record), record);
     else if (record.kind == recordFormat::kReturn)
         ret(thread(record), record);
+    else if (record.kind == recordFormat::kGap)
+        closeOpenCalls();
+}
+
+// Records were dropped here, returns among them perhaps: each call still open is taken as
+// returned (untimed, with nothing), so that a lost return makes no thread seem to process on.
+void RecordingChecker::closeOpenCalls()
+{
+    const auto close = [this](Thread& thread)
+    {
+        for (; !thread.open.empty(); thread.open.pop_back())
+        {
+            rules::CallFacts facts;
+            facts.function = thread.open.back().function;
+            facts.opcode = thread.open.back().opcode;
+            facts.index = thread.open.back().index;
+            if (facts.function == fnAudioMaster)
+                rules.callbackReturn(thread.state, facts);
+            else
+                rules.hostReturn(thread.state, facts);
+        }
+    };
+    for (auto& numbered : threads)
+        close(numbered.second);
+    close(overflow);
 }
 
 template <typename Record> void RecordingChecker::plugin([[maybe_unused]] const Record& record)

@@ -49,6 +49,7 @@ private:
     void call(Thread& thread, const recordFormat::Record& record);
     void ret(Thread& thread, const recordFormat::Record& record);
     void outputs(const Thread& thread, const recordFormat::Record& record);
+    void closeOpenCalls();
     template <typename Record> void plugin(const Record& record);
     template <typename Record> bool countedOutputs(const Thread& thread, const Record& record);
 
