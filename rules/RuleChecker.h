@@ -112,6 +112,7 @@ public:
     void ticksPerSecond(double rate) noexcept;
 
     // Host calls into the plug-in (dispatcher, process functions, setParameter, getParameter).
+    // A return carries its call's function and opcode (and getParameter's index), as a call does.
     void hostCall(ThreadState& thread, const CallFacts& call) noexcept;
     void hostReturn(ThreadState& thread, const CallFacts& ret) noexcept;
     // The plug-in's audioMaster calls.
