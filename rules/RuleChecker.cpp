@@ -1,7 +1,149 @@
 #include "rules/RuleChecker.h"
 
+#include "vst/OpCodeTable.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+
 namespace rules
 {
+namespace
+{
+constexpr auto kRelaxed = std::memory_order_relaxed;
+// effSetProcessPrecision (value 1: double) lies past the opcode table, which ends with VST 2.3.
+constexpr int32_t kSetProcessPrecision = 77;
+
+bool isProcess(uint8_t function) noexcept
+{
+    return function == fnProcess || function == fnProcessReplacing ||
+           function == fnProcessDoubleReplacing;
+}
+
+// The opcodes that set the instance up: a process call must not run beside them.
+bool isSetup(int32_t opcode) noexcept
+{
+    return opcode == effMainsChanged || opcode == effSetSampleRate || opcode == effSetBlockSize ||
+           opcode == effClose;
+}
+
+// What a host may set only while suspended.
+bool needsSuspended(int32_t opcode) noexcept
+{
+    return opcode == effSetSampleRate || opcode == effSetBlockSize ||
+           opcode == effSetBlockSizeAndSampleRate || opcode == kSetProcessPrecision ||
+           opcode == effSetSpeakerArrangement;
+}
+
+// Hosts read the record again after these: a change made inside them needs no audioMasterIOChanged.
+bool announcesChanges(int32_t opcode) noexcept
+{
+    switch (opcode)
+    {
+    case effOpen:
+    case effMainsChanged:
+    case effSetSampleRate:
+    case effSetBlockSize:
+    case effSetBlockSizeAndSampleRate:
+    case kSetProcessPrecision:
+    case effSetSpeakerArrangement:
+    case effSetChunk:
+    case effSetProgram:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool takesParameterIndex(int32_t opcode) noexcept
+{
+    return opcode == effGetParamLabel || opcode == effGetParamDisplay ||
+           opcode == effGetParamName || opcode == effCanBeAutomated ||
+           opcode == effString2Parameter || opcode == effGetParameterProperties;
+}
+
+// Where the host hands the plug-in room to write into: a text, a structure, or a pointer.
+bool writesThroughPtr(int32_t opcode) noexcept
+{
+    const VstOpCodeInfo* info = opCodeInfo(fnDispatcher, opcode);
+    if (info == nullptr)
+        return false;
+    switch (info->carriedOut)
+    {
+    case Carried::chunkOut:
+    case Carried::pinProperties:
+    case Carried::parameterProperties:
+    case Carried::rectangle:
+    case Carried::arrangementsAt:
+        return true;
+    default:
+        return info->ptrIsReturned;
+    }
+}
+
+// The documented room of a text, without its NUL; 0 where none is documented.
+int32_t textRoom(uint8_t function, int32_t opcode) noexcept
+{
+    if (function == fnAudioMaster)
+        return opcode == audioMasterGetVendorString || opcode == audioMasterGetProductString ? 64
+                                                                                             : 0;
+    switch (opcode)
+    {
+    case effGetParamName:
+    case effGetParamLabel:
+    case effGetParamDisplay:
+        return 8;
+    case effGetProgramName:
+    case effGetProgramNameIndexed:
+    case effSetProgramName:
+        return 24;
+    case effGetEffectName:
+        return 32;
+    case effGetVendorString:
+    case effGetProductString:
+        return 64;
+    default:
+        return 0;
+    }
+}
+
+bool outsideUnit(float value) noexcept
+{
+    return !(value >= 0.0f && value <= 1.0f);
+}
+
+// A call's name for a line: "processReplacing", "effSetBlockSize", "audioMasterIdle".
+struct Name
+{
+    const char* prefix;
+    const char* name;
+};
+
+Name nameOf(uint8_t function, int32_t opcode) noexcept
+{
+    if (function == fnDispatcher && opcode == kSetProcessPrecision)
+        return {"eff", "SetProcessPrecision"};
+    if (const VstOpCodeInfo* info = opCodeInfo(static_cast<VstFunctionIndex>(function), opcode))
+        return {function == fnDispatcher ? "eff" : "audioMaster", info->name};
+    if (function < kNumVstFunctions && function != fnDispatcher && function != fnAudioMaster)
+        return {"", vstFunctionNames[function]};
+    return {function == fnDispatcher ? "dispatcher opcode " : "audioMaster opcode ", "?"};
+}
+
+uint64_t threadBit(uint32_t number) noexcept
+{
+    return uint64_t{1} << (number == 0 ? 0 : number > 64 ? 63 : number - 1);
+}
+
+void raiseTo(std::atomic<int32_t>& value, int32_t to) noexcept
+{
+    int32_t now = value.load(kRelaxed);
+    while (now < to && !value.compare_exchange_weak(now, to, kRelaxed))
+    {
+    }
+}
+} // namespace
+
 bool PluginFacts::operator==(const PluginFacts& other) const noexcept
 {
     return flags == other.flags && numPrograms == other.numPrograms &&
@@ -16,39 +158,373 @@ RuleChecker::RuleChecker(Firing onFiring, void* context) noexcept
 {
 }
 
-// To be filled in: the rules themselves.
 void RuleChecker::pluginStarted(const PluginFacts& facts) noexcept
 {
-    current = facts;
-    announced = facts;
+    pluginChanged(facts);
+    latencyAnnounced();
+    factsKnown.store(true, kRelaxed);
+    if (facts.hasProcessReplacing && (facts.flags & effFlagsCanReplacing) == 0)
+        fire(Rule::replacingNotFlagged, ThreadState{}, 0,
+             "processReplacing offered without effFlagsCanReplacing (flags 0x%X)",
+             static_cast<unsigned>(facts.flags));
 }
+
 void RuleChecker::pluginChanged(const PluginFacts& facts) noexcept
 {
-    current = facts;
+    flags.store(facts.flags, kRelaxed);
+    numPrograms.store(facts.numPrograms, kRelaxed);
+    numParams.store(facts.numParams, kRelaxed);
+    delayNow.store(facts.initialDelay, kRelaxed);
+    inputsNow.store(facts.numInputs, kRelaxed);
+    outputsNow.store(facts.numOutputs, kRelaxed);
+    if (threadsAnnouncing.load(kRelaxed) > 0)
+        latencyAnnounced();
+    else if (facts.initialDelay != delayAnnounced.load(kRelaxed) ||
+             facts.numInputs != inputsAnnounced.load(kRelaxed) ||
+             facts.numOutputs != outputsAnnounced.load(kRelaxed))
+        changePending.store(true, kRelaxed);
 }
+
+void RuleChecker::latencyAnnounced() noexcept
+{
+    changePending.store(false, kRelaxed);
+    delayAnnounced.store(delayNow.load(kRelaxed), kRelaxed);
+    inputsAnnounced.store(inputsNow.load(kRelaxed), kRelaxed);
+    outputsAnnounced.store(outputsNow.load(kRelaxed), kRelaxed);
+}
+
 void RuleChecker::ticksPerSecond(double rate) noexcept
 {
-    tickRate = rate;
+    tickRate.store(rate, kRelaxed);
 }
-void RuleChecker::hostCall(ThreadState&, const CallFacts&) noexcept {}
-void RuleChecker::hostReturn(ThreadState&, const CallFacts&) noexcept {}
-void RuleChecker::callback(ThreadState&, const CallFacts&) noexcept {}
-void RuleChecker::callbackReturn(ThreadState&, const CallFacts&) noexcept {}
-void RuleChecker::outputCounts(const ThreadState&, uint64_t, int32_t, uint32_t, uint32_t) noexcept
+
+void RuleChecker::hostCall(ThreadState& thread, const CallFacts& call) noexcept
 {
+    const Name name = nameOf(call.function, call.opcode);
+    if (isClosed.load(kRelaxed))
+        fire(Rule::callAfterClose, thread, call.call, "%s%s after effClose", name.prefix,
+             name.name);
+    threadsCalled.fetch_or(threadBit(thread.number), kRelaxed);
+    if (changePending.exchange(false, kRelaxed))
+    {
+        const int32_t delay = delayAnnounced.load(kRelaxed);
+        const int32_t delayNowValue = delayNow.load(kRelaxed);
+        if (delay != delayNowValue)
+            fire(Rule::latencyChangeUnannounced, thread, call.call,
+                 "initialDelay %d to %d without audioMasterIOChanged before %s%s", delay,
+                 delayNowValue, name.prefix, name.name);
+        else
+            fire(Rule::latencyChangeUnannounced, thread, call.call,
+                 "channels %d in %d out to %d in %d out without audioMasterIOChanged before %s%s",
+                 inputsAnnounced.load(kRelaxed), outputsAnnounced.load(kRelaxed),
+                 inputsNow.load(kRelaxed), outputsNow.load(kRelaxed), name.prefix, name.name);
+        latencyAnnounced();
+    }
+    switch (call.function)
+    {
+    case fnDispatcher:
+        dispatcherCall(thread, call);
+        break;
+    case fnSetParameter:
+        parameterIndex(thread, call, call.index);
+        if (outsideUnit(call.floatResult))
+            fire(Rule::parameterValueOutOfRange, thread, call.call, "setParameter %d to %g",
+                 call.index, static_cast<double>(call.floatResult));
+        break;
+    case fnGetParameter:
+        parameterIndex(thread, call, call.index);
+        break;
+    default:
+        if (isProcess(call.function))
+            processCall(thread, call);
+        break;
+    }
 }
+
+void RuleChecker::dispatcherCall(ThreadState& thread, const CallFacts& call) noexcept
+{
+    const int32_t opcode = call.opcode;
+    const Name name = nameOf(call.function, opcode);
+    if (needsSuspended(opcode) && resumed.load(kRelaxed))
+        fire(Rule::setupWhileResumed, thread, call.call, "%s%s while resumed", name.prefix,
+             name.name);
+    if (isSetup(opcode))
+    {
+        if (thread.inSetup++ == 0)
+            threadsInSetup.fetch_add(1, kRelaxed);
+        if (threadsInProcess.load(kRelaxed) > (thread.inProcess > 0 ? 1 : 0))
+            fire(Rule::processDuringSetup, thread, call.call, "%s%s while another thread processes",
+                 name.prefix, name.name);
+    }
+    if (announcesChanges(opcode) && thread.inAnnouncing++ == 0)
+        threadsAnnouncing.fetch_add(1, kRelaxed);
+    if (isEditorCall(opcode) && thread.number != 0 &&
+        processingThread.load(kRelaxed) == thread.number &&
+        (threadsCalled.load(kRelaxed) & ~threadBit(thread.number)) != 0)
+        fire(Rule::editorThread, thread, call.call,
+             "%s%s on t%u, the thread that processes, while other threads call", name.prefix,
+             name.name, thread.number);
+    if (call.ptrNull && writesThroughPtr(opcode))
+        fire(Rule::nullBuffer, thread, call.call, "%s%s with a null pointer", name.prefix,
+             name.name);
+    if (takesParameterIndex(opcode))
+        parameterIndex(thread, call, call.index);
+    if (opcode == effSetProgram || opcode == effGetProgramNameIndexed)
+    {
+        const int64_t program = opcode == effSetProgram ? call.value : call.index;
+        const int32_t programs = numPrograms.load(kRelaxed);
+        const bool none = program == 0 && programs == 0; // how hosts start a program-less plug-in
+        const bool known = factsKnown.load(kRelaxed);
+        if (program < 0 || (!none && known && program >= programs))
+            fire(Rule::indexOutOfRange, thread, call.call,
+                 known ? "%s%s program %lld of %d" : "%s%s program %lld", name.prefix, name.name,
+                 static_cast<long long>(program), programs);
+    }
+    if (call.textLength >= 0)
+        textLength(thread, call, true);
+    switch (opcode)
+    {
+    case effMainsChanged:
+        resumed.store(call.value != 0, kRelaxed);
+        if (call.value != 0)
+            everResumed.store(true, kRelaxed);
+        break;
+    case effSetBlockSize:
+        blockSize.store(static_cast<int32_t>(call.value), kRelaxed);
+        break;
+    case effSetSampleRate:
+        sampleRate.store(call.opt, kRelaxed);
+        break;
+    case effSetBlockSizeAndSampleRate:
+        blockSize.store(static_cast<int32_t>(call.value), kRelaxed);
+        sampleRate.store(call.opt, kRelaxed);
+        break;
+    case kSetProcessPrecision:
+        precision.store(static_cast<int32_t>(call.value), kRelaxed);
+        break;
+    case effProcessEvents:
+        ++thread.inEvents;
+        if (const EventFacts* events = call.events; events != nullptr && events->count > 0)
+        {
+            if (events->minDelta < 0)
+                fire(Rule::eventOutsideBlock, thread, call.call, "an event at deltaFrames %d",
+                     events->minDelta);
+            raiseTo(eventsMaxDelta, events->maxDelta);
+            if (events->firstUnsorted > 0)
+                fire(Rule::eventsUnsorted, thread, call.call,
+                     "event %d of %d comes before event %d in time", events->firstUnsorted,
+                     events->count, events->firstUnsorted - 1);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void RuleChecker::parameterIndex(const ThreadState& thread, const CallFacts& call,
+                                 int32_t index) noexcept
+{
+    const int32_t params = numParams.load(kRelaxed);
+    const bool known = factsKnown.load(kRelaxed);
+    if (index >= 0 && (!known || index < params))
+        return;
+    const Name name = nameOf(call.function, call.opcode);
+    if (known)
+        fire(Rule::indexOutOfRange, thread, call.call, "%s%s parameter %d of %d", name.prefix,
+             name.name, index, params);
+    else
+        fire(Rule::indexOutOfRange, thread, call.call, "%s%s parameter %d", name.prefix, name.name,
+             index);
+}
+
+void RuleChecker::processCall(ThreadState& thread, const CallFacts& call) noexcept
+{
+    const char* name = vstFunctionNames[call.function];
+    if (!resumed.load(kRelaxed))
+        fire(Rule::processWhileSuspended, thread, call.call,
+             everResumed.load(kRelaxed) ? "%s after effMainsChanged 0"
+                                        : "%s before effMainsChanged 1",
+             name);
+    if (thread.inProcess++ == 0 && threadsInProcess.fetch_add(1, kRelaxed) > 0)
+        fire(Rule::concurrentProcess, thread, call.call, "%s on t%u while another thread processes",
+             name, thread.number);
+    if (threadsInSetup.load(kRelaxed) > (thread.inSetup > 0 ? 1 : 0))
+        fire(Rule::processDuringSetup, thread, call.call,
+             "%s while another thread sets the instance up", name);
+    processingThread.store(thread.number, kRelaxed);
+    if (const int32_t set = blockSize.load(kRelaxed); set > 0 && call.frames > set)
+        fire(Rule::blockLargerThanSet, thread, call.call,
+             "%s of %d frames after effSetBlockSize %d", name, call.frames, set);
+    if (const int32_t delta = eventsMaxDelta.exchange(-1, kRelaxed); delta >= call.frames)
+        fire(Rule::eventOutsideBlock, thread, call.call,
+             "an event at deltaFrames %d before a block of %d frames", delta, call.frames);
+    if (factsKnown.load(kRelaxed))
+    {
+        const int32_t offered = flags.load(kRelaxed);
+        if ((call.function == fnProcessReplacing && (offered & effFlagsCanReplacing) == 0) ||
+            (call.function == fnProcessDoubleReplacing &&
+             (offered & effFlagsCanDoubleReplacing) == 0))
+            fire(Rule::functionNotOffered, thread, call.call, "%s called, flags 0x%X", name,
+                 static_cast<unsigned>(offered));
+    }
+    if (call.function == fnProcessDoubleReplacing && precision.load(kRelaxed) != 1)
+        fire(Rule::precisionNotSet, thread, call.call,
+             "processDoubleReplacing before effSetProcessPrecision 1");
+    thread.processBeginTicks = call.ticks;
+    thread.processFrames = call.frames;
+}
+
+void RuleChecker::hostReturn(ThreadState& thread, const CallFacts& ret) noexcept
+{
+    if (isProcess(ret.function))
+    {
+        processReturn(thread, ret);
+        return;
+    }
+    if (ret.function == fnGetParameter && outsideUnit(ret.floatResult))
+        fire(Rule::parameterOutOfRange, thread, ret.call, "getParameter %d returned %g", ret.index,
+             static_cast<double>(ret.floatResult));
+    if (ret.function != fnDispatcher)
+        return;
+    if (isSetup(ret.opcode) && thread.inSetup > 0 && --thread.inSetup == 0)
+        threadsInSetup.fetch_sub(1, kRelaxed);
+    if (announcesChanges(ret.opcode) && thread.inAnnouncing > 0 && --thread.inAnnouncing == 0)
+        threadsAnnouncing.fetch_sub(1, kRelaxed);
+    if (ret.opcode == effProcessEvents && thread.inEvents > 0)
+        --thread.inEvents;
+    if (ret.opcode == effGetChunk && (ret.result < 0 || (ret.result > 0 && ret.chunkNull)))
+        fire(Rule::chunkInconsistent, thread, ret.call,
+             ret.result < 0 ? "effGetChunk returned size %lld"
+                            : "effGetChunk returned size %lld "
+                              "with a null chunk",
+             static_cast<long long>(ret.result));
+    if (ret.textLength >= 0)
+        textLength(thread, ret, false);
+}
+
+void RuleChecker::processReturn(ThreadState& thread, const CallFacts& ret) noexcept
+{
+    if (thread.inProcess == 0)
+        return;
+    if (--thread.inProcess == 0)
+        threadsInProcess.fetch_sub(1, kRelaxed);
+    const double rate = tickRate.load(kRelaxed);
+    const auto samples = static_cast<double>(sampleRate.load(kRelaxed));
+    const uint64_t begin = thread.processBeginTicks;
+    if (rate <= 0 || samples <= 0 || begin == 0 || ret.ticks < begin || thread.processFrames <= 0)
+        return;
+    const double tookNs = static_cast<double>(ret.ticks - begin) * 1e9 / rate;
+    const double budgetNs = thread.processFrames * 1e9 / samples;
+    if (tookNs <= budgetNs)
+        return;
+    updateWorst(ret.call, static_cast<uint64_t>(tookNs));
+    fire(Rule::processOverBudget, thread, ret.call,
+         "%s of %d frames took %.3f ms, its block lasts %.3f ms at %.0f Hz",
+         vstFunctionNames[ret.function], thread.processFrames, tookNs / 1e6, budgetNs / 1e6,
+         samples);
+}
+
+// Only one thread at a time writes the worst; one that finds it busy lets its call go.
+void RuleChecker::updateWorst(uint64_t call, uint64_t ns) noexcept
+{
+    Tally& tally = tallies[static_cast<size_t>(Rule::processOverBudget)];
+    if (ns <= tally.worstNs.load(kRelaxed) || worstBusy.exchange(true, std::memory_order_acquire))
+        return;
+    if (ns > tally.worstNs.load(kRelaxed))
+    {
+        tally.worstCall = call;
+        tally.worstNs.store(ns, kRelaxed);
+    }
+    worstBusy.store(false, std::memory_order_release);
+}
+
+void RuleChecker::textLength(const ThreadState& thread, const CallFacts& facts,
+                             bool fromHost) noexcept
+{
+    const int32_t room = textRoom(facts.function, facts.opcode);
+    if (room == 0 || facts.textLength <= room)
+        return;
+    const Name name = nameOf(facts.function, facts.opcode);
+    fire(Rule::textTooLong, thread, facts.call, "%s%s %s %d bytes, more than %d", name.prefix,
+         name.name, fromHost ? "with" : "returned", facts.textLength, room);
+}
+
+void RuleChecker::callback(ThreadState& thread, const CallFacts& call) noexcept
+{
+    const Name name = nameOf(call.function, call.opcode);
+    if (isClosed.load(kRelaxed))
+        fire(Rule::callbackAfterClose, thread, call.call, "%s%s after effClose", name.prefix,
+             name.name);
+    if (call.opcode == audioMasterIOChanged)
+        latencyAnnounced();
+    if (thread.inProcess == 0 && thread.inEvents == 0)
+        return;
+    switch (call.opcode)
+    {
+    case audioMasterIOChanged:
+    case audioMasterSizeWindow:
+    case audioMasterIdle:
+    case audioMasterOpenFileSelector:
+    case audioMasterCloseFileSelector:
+        fire(Rule::blockingCallbackInProcess, thread, call.call, "%s%s while processing",
+             name.prefix, name.name);
+        break;
+    case audioMasterUpdateDisplay:
+        fire(Rule::displayUpdateInProcess, thread, call.call, "%s%s while processing", name.prefix,
+             name.name);
+        break;
+    default:
+        break;
+    }
+}
+
+void RuleChecker::callbackReturn(ThreadState& thread, const CallFacts& ret) noexcept
+{
+    if (ret.textLength >= 0)
+        textLength(thread, ret, true);
+}
+
+void RuleChecker::outputCounts(const ThreadState& thread, uint64_t call, int32_t channel,
+                               uint32_t nonFinite, uint32_t denormal) noexcept
+{
+    if (nonFinite > 0)
+        fire(Rule::outputNotFinite, thread, call, "%u NaN or infinite samples in output %d",
+             nonFinite, channel);
+    if (denormal > 0)
+        fire(Rule::outputDenormal, thread, call, "%u denormal samples in output %d", denormal,
+             channel);
+}
+
 void RuleChecker::closed() noexcept
 {
-    isClosed.store(true, std::memory_order_relaxed);
+    isClosed.store(true, kRelaxed);
 }
 
 bool RuleChecker::anyFired() const noexcept
 {
     for (const Tally& tally : tallies)
-        if (tally.count.load(std::memory_order_relaxed) != 0)
+        if (tally.count.load(kRelaxed) != 0)
             return true;
     return false;
 }
 
-void RuleChecker::fire(Rule, const ThreadState&, uint64_t, const char*) noexcept {}
+void RuleChecker::fire(Rule rule, const ThreadState& thread, uint64_t call, const char* format,
+                       ...) noexcept
+{
+    Tally& tally = tallies[static_cast<size_t>(rule)];
+    const bool first = tally.count.fetch_add(1, kRelaxed) == 0;
+    if (first)
+    {
+        tally.firstCall = call;
+        tally.firstThread = thread.number;
+        tally.firstRole = thread.role;
+        va_list arguments;
+        va_start(arguments, format);
+        std::vsnprintf(tally.firstText, sizeof tally.firstText, format, arguments);
+        va_end(arguments);
+        tally.firstWritten.store(true, std::memory_order_release);
+    }
+    if (firing != nullptr)
+        firing(firingContext, rule, tally, call, first);
+}
 } // namespace rules

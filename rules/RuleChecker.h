@@ -70,9 +70,12 @@ struct ThreadState
 {
     uint32_t number = 0;   // the thread as a recording numbers it, from 1
     uint8_t role = 0;      // main 0, audio 1, other 2, as in a recording
-    uint8_t inProcess = 0; // inside a process function or effProcessEvents (nesting depth)
+    uint8_t inProcess = 0; // inside a process function (nesting depth)
     uint8_t inSetup = 0;
     uint64_t processBeginTicks = 0;
+    uint8_t inEvents = 0;      // inside effProcessEvents
+    int32_t processFrames = 0; // the open process call's sampleFrames, for its return
+    uint8_t inAnnouncing = 0;  // inside a call after which hosts read the record again
 };
 
 // A rule's tally: how often it fired, and where first.
@@ -109,6 +112,7 @@ public:
     void ticksPerSecond(double rate) noexcept;
 
     // Host calls into the plug-in (dispatcher, process functions, setParameter, getParameter).
+    // A return carries its call's function and opcode (and getParameter's index), as a call does.
     void hostCall(ThreadState& thread, const CallFacts& call) noexcept;
     void hostReturn(ThreadState& thread, const CallFacts& ret) noexcept;
     // The plug-in's audioMaster calls.
@@ -125,7 +129,16 @@ public:
     bool anyFired() const noexcept;
 
 private:
-    void fire(Rule rule, const ThreadState& thread, uint64_t call, const char* text) noexcept;
+    // Counts a firing; formats text only for the rule's first.
+    void fire(Rule rule, const ThreadState& thread, uint64_t call, const char* format, ...) noexcept
+        __attribute__((format(printf, 5, 6)));
+    void dispatcherCall(ThreadState& thread, const CallFacts& call) noexcept;
+    void processCall(ThreadState& thread, const CallFacts& call) noexcept;
+    void processReturn(ThreadState& thread, const CallFacts& ret) noexcept;
+    void parameterIndex(const ThreadState& thread, const CallFacts& call, int32_t index) noexcept;
+    void textLength(const ThreadState& thread, const CallFacts& facts, bool fromHost) noexcept;
+    void latencyAnnounced() noexcept;
+    void updateWorst(uint64_t call, uint64_t ns) noexcept;
 
     Tally tallies[kRuleCount];
     Firing firing;
@@ -138,12 +151,24 @@ private:
     std::atomic<int32_t> precision{0};
     std::atomic<int32_t> threadsInProcess{0};
     std::atomic<int32_t> threadsInSetup{0};
+    std::atomic<int32_t> threadsAnnouncing{0};
     std::atomic<uint32_t> processingThread{0};
-    std::atomic<uint64_t> otherThreadsCalled{0}; // a bit per thread number below 64
-    std::atomic<double> sampleRate{0.0};
-    std::atomic<int32_t> nextBlockEventsMaxDelta{-1};
-    double tickRate = 0.0;
-    PluginFacts current;
-    PluginFacts announced;
+    std::atomic<uint64_t> threadsCalled{0}; // a bit per thread number; 64 and above share one
+    std::atomic<float> sampleRate{0.0f};
+    std::atomic<int32_t> eventsMaxDelta{-1}; // the latest events' furthest deltaFrames
+    std::atomic<double> tickRate{0.0};
+    std::atomic<bool> worstBusy{false};
+    // The record as last seen, and the latency and channels last announced to the host.
+    std::atomic<bool> factsKnown{false};
+    std::atomic<int32_t> flags{0};
+    std::atomic<int32_t> numPrograms{0};
+    std::atomic<int32_t> numParams{0};
+    std::atomic<int32_t> delayNow{0};
+    std::atomic<int32_t> inputsNow{0};
+    std::atomic<int32_t> outputsNow{0};
+    std::atomic<int32_t> delayAnnounced{0};
+    std::atomic<int32_t> inputsAnnounced{0};
+    std::atomic<int32_t> outputsAnnounced{0};
+    std::atomic<bool> changePending{false};
 };
 } // namespace rules

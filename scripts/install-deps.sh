@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     g++ cmake make pkg-config ccache dpkg-dev file
-    juce-modules-source libcbor-dev libxxhash-dev libcli11-dev
+    juce-modules-source libcbor-dev libxxhash-dev libcli11-dev nlohmann-json3-dev
     libgtest-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev
     xvfb xauth openbox xdotool imagemagick x11-utils fonts-dejavu-core

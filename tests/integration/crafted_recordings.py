@@ -2,7 +2,8 @@
 """Writes recordings whose records carry valid checksums but hostile counts, lengths and sizes,
 one file per case, to the folder given: crafted_recordings.py FOLDER [diverging]. Prints each
 file's name. With "diverging", sound recordings whose replays diverge instead, and one damaged;
-with "stats", recordings with set times for `oplexa stats`."""
+with "stats", recordings with set times for `oplexa stats`; with "rules", sessions that each break
+one protocol rule (named after it), and clean ones."""
 import ctypes
 import struct
 import sys
@@ -53,12 +54,14 @@ def listed(data):
 
 # call [0, thread, role, function, opcode, index, value, opt, ptr, mxcsr, ticks, data]
 def call(function, opcode=0, index=0, value=0, data=(), thread=1, mxcsr=0x1F80, ptr=0x1000,
-         ticks=1000, role=0, opt=0.5):
+         ticks=1000, role=None, opt=0.5):
+    role = int(thread == 2) if role is None else role
     return record([0, thread, role, function, opcode, index, value, opt, ptr, mxcsr, ticks,
                    listed(data)])
 
 
-def ret(function, opcode=0, result=0, data=(), thread=1, ticks=2000, role=0):
+def ret(function, opcode=0, result=0, data=(), thread=1, ticks=2000, role=None):
+    role = int(thread == 2) if role is None else role
     return record([1, thread, role, function, opcode, result, ticks, listed(data)])
 
 
@@ -164,9 +167,73 @@ STATS["stats-truncated"] = (stats_recording(480, BLOCK_US[:6], 20_000_000)[:-5],
 last = ret(PROCESS_REPLACING, 2, 0, [1, 2], ticks=221_000_000, **AUDIO)
 STATS["stats-gap"] = STATS["stats"][:-len(last)] + record([2, 5]) + last
 
+# Sessions for `oplexa check`: each breaks the rule it is named after, or none ("clean-").
+# Thread 1 sets up, thread 2 processes; a process call takes 1 µs unless told.
+D, MASTER = DISPATCHER, 1
+both = lambda function, opcode=0, result=0, out=(), **kw: call(function, opcode, **kw) + ret(
+    function, opcode, result, out, kw.get("thread", 1))
+enter = lambda function=PROCESS_REPLACING, frames=64, thread=2: call(
+    function, 2, 2, frames, stereo(frames), thread=thread)
+leave = lambda function=PROCESS_REPLACING, outputs=(1, 2), thread=2, took=1000: ret(
+    function, 2, 0, outputs, thread, 1000 + took)
+audio = lambda function=PROCESS_REPLACING, frames=64, took=1000, outputs=(1, 2): enter(
+    function, frames) + leave(function, outputs, took=took)
+event = lambda delta: struct.pack("<iiii16s", 1, 32, delta, 0, b"\x90\x3c\x64")
+events = lambda *deltas: both(D, 25, data=[len(deltas)] + [event(d) for d in deltas])
+# [4, thread, flags, numPrograms, numParams, numInputs, numOutputs, initialDelay, functions]
+facts = lambda flags=0x10, delay=0, functions=0x3D: record([4, 1, flags, 1, 4, 2, 2, delay, functions])
+session = lambda middle=b"", before=b"", opening=both(D, 0): opening + both(
+    D, 10, opt=48000.0) + both(D, 11, value=64) + before + both(D, 12, value=1) + middle + both(
+    D, 12, value=0) + both(D, 1)
+channel = lambda sample: struct.pack("<f", sample) * 64
+well = (events(0, 10) + audio() + both(SET_PARAMETER) + both(GET_PARAMETER, 0, 0.5)
+        + both(D, 8, out=[b"Gain"]) + enter() + both(MASTER, 7, thread=2) + leave() + both(D, 19)
+        + both(MASTER, 32, 1, [b"Oplexa"]))
+RULES = {  # name: (version, full outputs, records)
+    "clean": (3, False, session(well)),
+    # Latency changed inside effOpen, and later followed by audioMasterIOChanged.
+    "clean-v4": (4, False, facts() + session(well + facts(delay=128) + both(MASTER, 13),
+                                             opening=call(D, 0) + facts(delay=64) + ret(D, 0))),
+    # A process return lost in a gap: no thread processes on.
+    "clean-gap": (3, False, session(enter() + record([2, 1]) + audio())),
+    "clean-full": (3, True, session(audio(outputs=[channel(0.25), channel(-1.0)]))),
+    "process-while-suspended": (3, False, session(before=audio())),
+    "setup-while-resumed": (3, False, session(both(D, 11, value=64))),
+    "block-larger-than-set": (3, False, session(audio(frames=128))),
+    "concurrent-process": (3, False, session(enter() + enter(thread=3) + leave(thread=3) + leave())),
+    "process-during-setup": (3, False, session(enter() + both(D, 12, value=1) + leave())),
+    "call-after-close": (3, False, session() + both(D, 45)),  # live only: never from a file
+    "index-out-of-range": (3, False, session(both(SET_PARAMETER, index=-1))),
+    "index-out-of-range-v4": (4, False, facts() + session(both(D, 8, index=4, out=[b"x"]))),
+    "parameter-value-out-of-range": (3, False, session(both(SET_PARAMETER, opt=1.5))),
+    "function-not-offered": (4, False, facts(flags=0, functions=1) + session(audio())),
+    "precision-not-set": (3, False, session(audio(PROCESS_DOUBLE))),
+    "editor-thread": (3, False, session(audio() + both(D, 19, thread=2))),
+    "null-buffer": (3, False, session(both(D, 8, ptr=0))),
+    "event-outside-block": (3, False, session(events(64) + audio())),
+    "events-unsorted": (3, False, session(events(10, 5) + audio())),
+    "text-too-long": (3, False, session(both(D, 8, 1, [b"Gain (dB)"]))),
+    "parameter-out-of-range": (3, False, session(both(GET_PARAMETER, 0, 1.5))),
+    "output-not-finite": (3, True, session(audio(outputs=[channel(0.5), channel(float("nan"))]))),
+    "output-denormal": (3, True, session(audio(outputs=[channel(1e-40), channel(0.5)]))),
+    "latency-change-unannounced": (4, False, facts() + session(enter() + facts(delay=480) + leave()
+                                                                  + audio())),
+    "blocking-callback-in-process": (3, False, session(enter() + both(MASTER, 13, thread=2) + leave())),
+    "display-update-in-process": (3, False, session(enter() + both(MASTER, 42, thread=2) + leave())),
+    "process-over-budget": (3, False, session(audio() + audio(took=2000000))),
+    "chunk-inconsistent": (3, False, session(both(D, 23, -1))),
+    "replacing-not-flagged": (4, False, facts(flags=0) + session()),
+}
+
 if __name__ == "__main__":
     folder = sys.argv[1]
     mode = sys.argv[2:]
+    if mode == ["rules"]:
+        for name, (version, full, records) in RULES.items():
+            with open(f"{folder}/{name}.oplexarec", "wb") as out:
+                out.write(item(VERSIONS[version][:5] + [full] + clock) + records + record([3]))
+            print(name, version)
+        sys.exit()
     for name, records in (DIVERGING if mode == ["diverging"] else STATS if mode == ["stats"]
                           else CASES).items():
         records, ended = records if isinstance(records, tuple) else (records, True)

@@ -1,6 +1,7 @@
-// oplexa: makes and removes wrappers, prints or replays recordings like oplexa-host, and sums up
-// their times.
+// oplexa: makes and removes wrappers, prints or replays recordings like oplexa-host, checks
+// them for the protocol rules and sums up their times.
 #include "tools/host/HostMain.h"
+#include "tools/oplexa/CheckCommand.h"
 #include "tools/oplexa/Commands.h"
 #include "tools/oplexa/StatsCommand.h"
 
@@ -74,6 +75,15 @@ int main(int argc, char** argv)
     replay->add_option("recording", recording, "A recording file")->required();
     replay->allow_extras();
 
+    std::vector<std::string> checked;
+    bool json = false;
+    CLI::App* check = app.add_subcommand(
+        "check", "Check recordings for the VST 2 protocol rules each side broke (README, "
+                 "\"Protocol rules\"): exit 8 for an unreadable file, else 3 when an error "
+                 "fired, else 0");
+    check->add_option("recordings", checked, "Recording files")->required();
+    check->add_flag("--json", json, "Write the report as JSON");
+
     oplexa::StatsOptions statsOptions;
     CLI::App* stats = app.add_subcommand(
         "stats", "How long the plug-in took per function, opcode and thread, and how much of the "
@@ -97,6 +107,8 @@ int main(int argc, char** argv)
         return oplexa::list(folder);
     if (unwrap->parsed())
         return oplexa::unwrap(target, folder);
+    if (check->parsed())
+        return oplexa::check(checked, json);
     if (stats->parsed())
         return oplexa::stats(statsOptions);
     if (print->parsed())
