@@ -36,8 +36,8 @@ head -c -40 "$WORK/process-while-suspended.oplexarec" > "$WORK/cut.oplexarec"
 python3 "$crafter" "$WORK" > /dev/null
 python3 "$crafter" "$WORK" diverging > /dev/null
 rows=(
-    "clean.oplexarec text-too-long.oplexarec|0|text-too-long: 1 time, first in call 10 (t1 main)"
-    "clean.oplexarec null-buffer.oplexarec|3|null-buffer: 1 time, first in call 9 (t1 main)"
+    "clean.oplexarec text-too-long.oplexarec|0|text-too-long: 1 time, first in call 5 (t1 main)"
+    "clean.oplexarec null-buffer.oplexarec|3|null-buffer: 1 time, first in call 5 (t1 main)"
     "cut.oplexarec|3|cut.oplexarec: ends early at record 13 (the file ends inside it)"
     "null-buffer.oplexarec missing.oplexarec|8|missing.oplexarec: unreadable: cannot open"
     "version-1.oplexarec version-2.oplexarec|0|version-2.oplexarec: no rule fired"

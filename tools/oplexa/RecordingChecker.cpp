@@ -176,7 +176,7 @@ template <typename Record> void RecordingChecker::plugin([[maybe_unused]] const 
 void RecordingChecker::call(Thread& thread, const recordFormat::Record& record)
 {
     rules::CallFacts facts;
-    facts.call = record.number;
+    facts.call = ++calls;
     facts.function = record.function;
     facts.opcode = record.opcode;
     facts.index = record.index;
@@ -200,7 +200,8 @@ void RecordingChecker::call(Thread& thread, const recordFormat::Record& record)
         }
     }
     if (thread.open.size() < kMaxOpen)
-        thread.open.push_back({record.function, record.opcode, record.index, facts.ptrNull});
+        thread.open.push_back(
+            {facts.call, record.function, record.opcode, record.index, facts.ptrNull});
     if (function == fnAudioMaster)
         rules.callback(thread.state, facts);
     else
@@ -214,7 +215,7 @@ void RecordingChecker::ret(Thread& thread, const recordFormat::Record& record)
     const OpenCall open = thread.open.back();
     thread.open.pop_back();
     rules::CallFacts facts;
-    facts.call = record.number;
+    facts.call = open.number;
     facts.function = open.function;
     facts.opcode = open.opcode;
     facts.index = open.index;
@@ -236,12 +237,13 @@ void RecordingChecker::ret(Thread& thread, const recordFormat::Record& record)
     else
         rules.hostReturn(thread.state, facts);
     if (recordFormat::isProcessFunction(open.function))
-        outputs(thread, record);
+        outputs(thread, open.number, record);
 }
 
-void RecordingChecker::outputs(const Thread& thread, const recordFormat::Record& record)
+void RecordingChecker::outputs(const Thread& thread, uint64_t call,
+                               const recordFormat::Record& record)
 {
-    if (countedOutputs(thread, record) || !fullOutputs)
+    if (countedOutputs(thread, call, record) || !fullOutputs)
         return;
     const bool doubles = record.function == fnProcessDoubleReplacing;
     for (size_t channel = 0; channel < record.bytes.size(); ++channel)
@@ -249,14 +251,15 @@ void RecordingChecker::outputs(const Thread& thread, const recordFormat::Record&
         const auto [nonFinite, denormal] =
             doubles ? count<double>(record.bytes[channel]) : count<float>(record.bytes[channel]);
         if (nonFinite > 0 || denormal > 0)
-            rules.outputCounts(thread.state, record.number, static_cast<int32_t>(channel),
-                               nonFinite, denormal);
+            rules.outputCounts(thread.state, call, static_cast<int32_t>(channel), nonFinite,
+                               denormal);
     }
 }
 
 // The counts the reader gives, where the recording carries them.
 template <typename Record>
 bool RecordingChecker::countedOutputs([[maybe_unused]] const Thread& thread,
+                                      [[maybe_unused]] uint64_t call,
                                       [[maybe_unused]] const Record& record)
 {
     if constexpr (HasCounts<Record>::value)
@@ -267,7 +270,7 @@ bool RecordingChecker::countedOutputs([[maybe_unused]] const Thread& thread,
         {
             const auto& counts = record.outputCounts[channel];
             if (counts.nonFinite > 0 || counts.denormal > 0)
-                rules.outputCounts(thread.state, record.number, static_cast<int32_t>(channel),
+                rules.outputCounts(thread.state, call, static_cast<int32_t>(channel),
                                    counts.nonFinite, counts.denormal);
         }
         return true;

@@ -33,6 +33,7 @@ public:
 private:
     struct OpenCall
     {
+        uint64_t number; // as `oplexa print` numbers calls: its returns take the call's
         uint8_t function;
         int32_t opcode;
         int32_t index;
@@ -48,15 +49,17 @@ private:
     Thread& thread(const recordFormat::Record& record);
     void call(Thread& thread, const recordFormat::Record& record);
     void ret(Thread& thread, const recordFormat::Record& record);
-    void outputs(const Thread& thread, const recordFormat::Record& record);
+    void outputs(const Thread& thread, uint64_t call, const recordFormat::Record& record);
     void closeOpenCalls();
     template <typename Record> void plugin(const Record& record);
-    template <typename Record> bool countedOutputs(const Thread& thread, const Record& record);
+    template <typename Record>
+    bool countedOutputs(const Thread& thread, uint64_t call, const Record& record);
 
     Marked marked;
     rules::RuleChecker rules;
     std::unordered_map<uint32_t, Thread> threads;
-    Thread overflow; // the threads past the most kept apart, which a crafted file may name
+    Thread overflow;    // the threads past the most kept apart, which a crafted file may name
+    uint64_t calls = 0; // call records so far
     bool fullOutputs = false;
     bool started = false;
 };
