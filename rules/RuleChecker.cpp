@@ -11,8 +11,6 @@ namespace rules
 namespace
 {
 constexpr auto kRelaxed = std::memory_order_relaxed;
-// effSetProcessPrecision (value 1: double) lies past the opcode table, which ends with VST 2.3.
-constexpr int32_t kSetProcessPrecision = 77;
 
 bool isProcess(uint8_t function) noexcept
 {
@@ -31,7 +29,7 @@ bool isSetup(int32_t opcode) noexcept
 bool needsSuspended(int32_t opcode) noexcept
 {
     return opcode == effSetSampleRate || opcode == effSetBlockSize ||
-           opcode == effSetBlockSizeAndSampleRate || opcode == kSetProcessPrecision ||
+           opcode == effSetBlockSizeAndSampleRate || opcode == effSetProcessPrecision ||
            opcode == effSetSpeakerArrangement;
 }
 
@@ -45,7 +43,7 @@ bool announcesChanges(int32_t opcode) noexcept
     case effSetSampleRate:
     case effSetBlockSize:
     case effSetBlockSizeAndSampleRate:
-    case kSetProcessPrecision:
+    case effSetProcessPrecision:
     case effSetSpeakerArrangement:
     case effSetChunk:
     case effSetProgram:
@@ -121,7 +119,7 @@ struct Name
 
 Name nameOf(uint8_t function, int32_t opcode) noexcept
 {
-    if (function == fnDispatcher && opcode == kSetProcessPrecision)
+    if (function == fnDispatcher && opcode == effSetProcessPrecision)
         return {"eff", "SetProcessPrecision"};
     if (const VstOpCodeInfo* info = opCodeInfo(static_cast<VstFunctionIndex>(function), opcode))
         return {function == fnDispatcher ? "eff" : "audioMaster", info->name};
@@ -299,7 +297,7 @@ void RuleChecker::dispatcherCall(ThreadState& thread, const CallFacts& call) noe
         blockSize.store(static_cast<int32_t>(call.value), kRelaxed);
         sampleRate.store(call.opt, kRelaxed);
         break;
-    case kSetProcessPrecision:
+    case effSetProcessPrecision:
         precision.store(static_cast<int32_t>(call.value), kRelaxed);
         break;
     case effProcessEvents:

@@ -183,6 +183,8 @@ enum VstDispatcherOpcode : int32_t
     effSetPanLaw = 74,
     effBeginLoadBank = 75,
     effBeginLoadProgram = 76,
+    // VST 2.4's, past the opcode table (which ends with VST 2.3): the log prints it by number.
+    effSetProcessPrecision = 77,
 };
 
 enum VstAudioMasterOpcode : int32_t
