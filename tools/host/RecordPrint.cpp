@@ -94,20 +94,6 @@ void showOutputs(PrintedLines& printed, const Record& record)
     }
 }
 
-// The log prints audioMasterGetTime's filter and an address a call returns as numbers; the
-// printout in hex, as it prints other flags and pointers.
-bool valueIsFlags(VstFunctionIndex function, int32_t opcode)
-{
-    return function == fnAudioMaster && opcode == audioMasterGetTime;
-}
-
-bool resultIsPointer(VstFunctionIndex function, const VstOpCodeInfo& info)
-{
-    const Carried carried = carriedOut(function, info.opCode);
-    return info.resultIsAddress || carried == Carried::timeInfo ||
-           carried == Carried::directoryText;
-}
-
 // What a return reads of its call, kept while the call is open: a few numbers, not its bytes,
 // since a streamed call's record is read over by the next one, and a thread may leave a million
 // calls open.
@@ -133,13 +119,7 @@ struct OpenCall
 class Printer
 {
 public:
-    Printer(FILE* to, const recordFormat::Header& header) : out(to)
-    {
-        const std::string& path = header.pluginPath;
-        name = path.substr(path.find_last_of('/') + 1);
-        if (header.instance > 1)
-            name += "#" + std::to_string(header.instance);
-    }
+    Printer(FILE* to, const recordFormat::Header& header) : out(to), name(recordedName(header)) {}
 
     void print(const Record& record);
 
@@ -163,9 +143,11 @@ private:
 PrintedLines Printer::lines(const Record& record) const
 {
     const uint64_t ns = record.timeNs >= firstNs ? record.timeNs - firstNs : 0;
+    char thread[48];
+    threadLabel(thread, sizeof thread, record.thread, record.role);
     char prefix[96];
-    std::snprintf(prefix, sizeof prefix, "%" PRIu64 ".%09" PRIu64 " (t%u %s) ", ns / 1000000000,
-                  ns % 1000000000, record.thread, recordFormat::roleName(record.role));
+    std::snprintf(prefix, sizeof prefix, "%" PRIu64 ".%09" PRIu64 " (%s) ", ns / 1000000000,
+                  ns % 1000000000, thread);
     return PrintedLines(out, prefix + name + ":");
 }
 
@@ -317,6 +299,32 @@ void printRecords(const recordFormat::Recording& recording, FILE* out)
     Printer printer(out, recording.header);
     for (const Record& record : recording.records)
         printer.print(record);
+}
+
+std::string recordedName(const recordFormat::Header& header)
+{
+    const std::string& path = header.pluginPath;
+    std::string name = path.substr(path.find_last_of('/') + 1);
+    if (header.instance > 1)
+        name += "#" + std::to_string(header.instance);
+    return name;
+}
+
+int threadLabel(char* out, size_t size, uint32_t thread, uint8_t role)
+{
+    return std::snprintf(out, size, "t%u %s", thread, recordFormat::roleName(role));
+}
+
+bool valueIsFlags(VstFunctionIndex function, int32_t opcode)
+{
+    return function == fnAudioMaster && opcode == audioMasterGetTime;
+}
+
+bool resultIsPointer(VstFunctionIndex function, const VstOpCodeInfo& info)
+{
+    const Carried carried = carriedOut(function, info.opCode);
+    return info.resultIsAddress || carried == Carried::timeInfo ||
+           carried == Carried::directoryText;
 }
 
 HostExitCode printRecording(const HostOptions& options)
