@@ -1,6 +1,8 @@
-// oplexa: makes and removes wrappers, and prints or replays recordings like oplexa-host.
+// oplexa: makes and removes wrappers, prints or replays recordings like oplexa-host, and writes
+// their timelines.
 #include "tools/host/HostMain.h"
 #include "tools/oplexa/Commands.h"
+#include "tools/oplexa/TraceCommand.h"
 
 #include <CLI/CLI.hpp>
 
@@ -71,6 +73,18 @@ int main(int argc, char** argv)
                   "oplexa-host, e.g. MODULE.so to replay on");
     replay->add_option("recording", recording, "A recording file")->required();
     replay->allow_extras();
+    oplexa::TraceOptions traceOptions;
+    CLI::App* trace = app.add_subcommand(
+        "trace", "Write a recording as a timeline in the Trace Event Format (JSON), for the "
+                 "Perfetto UI or chrome://tracing: a track per recorded thread, an event per call");
+    trace->add_option("recording", traceOptions.recording, "A recording file")->required();
+    trace->add_option("output", traceOptions.output, "The trace to write (OUT.json)")->required();
+    trace
+        ->add_option("--from", traceOptions.fromSeconds,
+                     "Keep the calls that begin from this many seconds after the first record")
+        ->check(CLI::NonNegativeNumber);
+    trace->add_option("--to", traceOptions.toSeconds, "... up to this many seconds")
+        ->check(CLI::NonNegativeNumber);
 
     CLI11_PARSE(app, argc, argv);
     if (wrap->parsed())
@@ -86,6 +100,8 @@ int main(int argc, char** argv)
         return oplexa::list(folder);
     if (unwrap->parsed())
         return oplexa::unwrap(target, folder);
+    if (trace->parsed())
+        return oplexa::trace(traceOptions);
     if (print->parsed())
         return asHost("print", "--print", recording, print->remaining());
     return asHost("replay", "--replay", recording, replay->remaining());
