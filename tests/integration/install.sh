@@ -12,6 +12,7 @@ share/doc/oplexa/docs/ardour-wrapper-window.png
 share/doc/oplexa/docs/ardour-wrappers.png
 share/doc/oplexa/docs/monitor-aeffect.png
 share/doc/oplexa/docs/monitor-dispatcher.png
+share/doc/oplexa/docs/trace-viewer.png
 share/doc/oplexa/docs/window-cascade.png"
 
 cmake --install "$OPLEXA_BUILD" --prefix "$WORK/prefix" > "$WORK/install.log" 2>&1

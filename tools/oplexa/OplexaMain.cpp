@@ -83,7 +83,9 @@ int main(int argc, char** argv)
         ->add_option("--from", traceOptions.fromSeconds,
                      "Keep the calls that begin from this many seconds after the first record")
         ->check(CLI::NonNegativeNumber);
-    trace->add_option("--to", traceOptions.toSeconds, "... up to this many seconds")
+    trace
+        ->add_option("--to", traceOptions.toSeconds,
+                     "Keep the calls that begin up to this many seconds after the first record")
         ->check(CLI::NonNegativeNumber);
 
     CLI11_PARSE(app, argc, argv);

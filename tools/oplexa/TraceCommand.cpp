@@ -65,8 +65,6 @@ int trace(const TraceOptions& options)
     std::unique_ptr<FILE, FileCloser> out(std::fopen(options.output.c_str(), "w"));
     if (out == nullptr)
         return problem("can't write " + options.output + ": " + std::strerror(errno), 1);
-    static char buffer[1 << 20];
-    std::setvbuf(out.get(), buffer, _IOFBF, sizeof buffer);
 
     TraceJson json(out.get());
     TraceTimeline timeline(json, windowOf(options));

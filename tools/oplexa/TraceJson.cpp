@@ -12,7 +12,14 @@ TraceJson::TraceJson(FILE* to) : out(to)
 
 void TraceJson::put(const char* text)
 {
-    std::fputs(text, out);
+    while (*text != '\0')
+        putChar(*text++);
+}
+
+void TraceJson::flush()
+{
+    std::fwrite(buffer, 1, used, out);
+    used = 0;
 }
 
 void TraceJson::putUnsigned(uint64_t number)
@@ -49,7 +56,11 @@ void TraceJson::putString(const std::string& text)
             putChar(c);
         }
         else if (byte < 0x20 || byte >= 0x7F)
-            std::fprintf(out, "\\u%04x", byte);
+        {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+            put(escaped);
+        }
         else
             putChar(c);
     }
@@ -121,8 +132,12 @@ void TraceJson::arg(const char* key, int64_t number)
 void TraceJson::arg(const char* key, double number)
 {
     argKey(key);
+    char text[400]; // the largest double in fixed notation
     if (std::isfinite(number))
-        std::fprintf(out, "%f", number);
+    {
+        std::snprintf(text, sizeof text, "%f", number);
+        put(text);
+    }
     else
         putString(std::isnan(number) ? "nan" : number > 0 ? "inf" : "-inf");
 }
@@ -142,7 +157,9 @@ void TraceJson::argText(const char* key, const std::string& text)
 void TraceJson::argHex(const char* key, uint64_t number)
 {
     argKey(key);
-    std::fprintf(out, "\"0x%" PRIx64 "\"", number);
+    char text[24];
+    std::snprintf(text, sizeof text, "\"0x%" PRIx64 "\"", number);
+    put(text);
 }
 
 void TraceJson::argTrue(const char* key)
@@ -160,6 +177,7 @@ void TraceJson::end()
 bool TraceJson::finish()
 {
     put("\n],\"displayTimeUnit\":\"ns\"}\n");
+    flush();
     return std::fflush(out) == 0 && std::ferror(out) == 0;
 }
 } // namespace oplexa
