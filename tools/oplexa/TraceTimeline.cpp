@@ -105,9 +105,12 @@ void TraceTimeline::call(Track& track, const Record& record, uint64_t ns)
     }
     track.open.push_back(pending);
     ++openCalls;
-    if (recordFormat::isProcessFunction(record.function) && sampleRate > 0 && record.frames() > 0)
-        track.open.back().budgetNs =
-            static_cast<uint64_t>(static_cast<double>(record.frames()) * 1e9 / sampleRate);
+    if (!recordFormat::isProcessFunction(record.function) || sampleRate <= 0 ||
+        record.frames() <= 0)
+        return;
+    // A rate a crafted file makes tiny gives a budget past any time: none.
+    const double budget = static_cast<double>(record.frames()) * 1e9 / sampleRate;
+    track.open.back().budgetNs = budget < 1e18 ? static_cast<uint64_t>(budget) : 0;
 }
 
 void TraceTimeline::ret(Track& track, const Record& record, uint64_t ns)
