@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cinttypes>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -310,9 +311,28 @@ std::string recordedName(const recordFormat::Header& header)
     return name;
 }
 
+// By hand: the printout makes one a line and stays as fast as before.
 int threadLabel(char* out, size_t size, uint32_t thread, uint8_t role)
 {
-    return std::snprintf(out, size, "t%u %s", thread, recordFormat::roleName(role));
+    char text[48] = {'t'};
+    char digits[12];
+    int count = 0;
+    do
+        digits[count++] = static_cast<char>('0' + thread % 10);
+    while ((thread /= 10) != 0);
+    int length = 1;
+    while (count > 0)
+        text[length++] = digits[--count];
+    text[length++] = ' ';
+    for (const char* name = recordFormat::roleName(role); *name != '\0'; ++name)
+        text[length++] = *name;
+    if (size > 0)
+    {
+        const size_t kept = std::min(static_cast<size_t>(length), size - 1);
+        std::memcpy(out, text, kept);
+        out[kept] = '\0';
+    }
+    return length;
 }
 
 bool valueIsFlags(VstFunctionIndex function, int32_t opcode)
