@@ -14,6 +14,7 @@ share/doc/oplexa/docs/budget.svg
 share/doc/oplexa/docs/monitor-aeffect.png
 share/doc/oplexa/docs/monitor-dispatcher.png
 share/doc/oplexa/docs/problems-page.png
+share/doc/oplexa/docs/trace-viewer.png
 share/doc/oplexa/docs/window-cascade.png"
 
 cmake --install "$OPLEXA_BUILD" --prefix "$WORK/prefix" > "$WORK/install.log" 2>&1

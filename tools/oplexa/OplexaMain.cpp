@@ -1,9 +1,10 @@
 // oplexa: makes and removes wrappers, prints or replays recordings like oplexa-host, checks
-// them for the protocol rules and sums up their times.
+// them for the protocol rules, sums up their times and writes their timelines.
 #include "tools/host/HostMain.h"
 #include "tools/oplexa/CheckCommand.h"
 #include "tools/oplexa/Commands.h"
 #include "tools/oplexa/StatsCommand.h"
+#include "tools/oplexa/TraceCommand.h"
 
 #include <CLI/CLI.hpp>
 
@@ -74,6 +75,20 @@ int main(int argc, char** argv)
                   "oplexa-host, e.g. MODULE.so to replay on");
     replay->add_option("recording", recording, "A recording file")->required();
     replay->allow_extras();
+    oplexa::TraceOptions traceOptions;
+    CLI::App* trace = app.add_subcommand(
+        "trace", "Write a recording as a timeline in the Trace Event Format (JSON), for the "
+                 "Perfetto UI or chrome://tracing: a track per recorded thread, an event per call");
+    trace->add_option("recording", traceOptions.recording, "A recording file")->required();
+    trace->add_option("output", traceOptions.output, "The trace to write (OUT.json)")->required();
+    trace
+        ->add_option("--from", traceOptions.fromSeconds,
+                     "Keep the calls that begin from this many seconds after the first record")
+        ->check(CLI::NonNegativeNumber);
+    trace
+        ->add_option("--to", traceOptions.toSeconds,
+                     "Keep the calls that begin up to this many seconds after the first record")
+        ->check(CLI::NonNegativeNumber);
 
     std::vector<std::string> checked;
     bool json = false;
@@ -111,6 +126,8 @@ int main(int argc, char** argv)
         return oplexa::check(checked, json);
     if (stats->parsed())
         return oplexa::stats(statsOptions);
+    if (trace->parsed())
+        return oplexa::trace(traceOptions);
     if (print->parsed())
         return asHost("print", "--print", recording, print->remaining());
     return asHost("replay", "--replay", recording, replay->remaining());
