@@ -118,6 +118,14 @@ check "threads: exit 0, 4096 tracks" [ "$(cat "$WORK/threads.status")/$(fact thr
 check "threads: the records past 4096 threads are counted" grep -qx "oplexa: trace: 904 records \
 of threads past the 4096th left out" "$WORK/threads.err"
 
+# The problems `oplexa check` finds, one instant event per firing, at their call.
+mkdir "$WORK/rules"
+python3 "$CRAFTED/crafted_recordings.py" "$WORK/rules" rules > /dev/null
+traced clean "$WORK/rules/clean.oplexarec"
+expect clean 0 problems=0
+traced unsorted "$WORK/rules/events-unsorted.oplexarec"
+expect unsorted 0 problems=1
+
 echo "not a recording" > "$WORK/text.oplexarec"
 "$OPLEXA" trace "$WORK/text.oplexarec" "$WORK/text.json" 2> "$WORK/text.err"
 check "not a recording: exit 8, no trace" [ $? -eq 8 -a ! -e "$WORK/text.json" ]

@@ -3,6 +3,7 @@
 #include "record/RecordReader.h"
 #include "tools/host/HostOptions.h"
 #include "tools/host/RecordPrint.h"
+#include "tools/oplexa/RecordingChecker.h"
 #include "tools/oplexa/TraceJson.h"
 #include "tools/oplexa/TraceTimeline.h"
 
@@ -40,13 +41,6 @@ TraceWindow windowOf(const TraceOptions& options)
     return window;
 }
 
-// Where the protocol checker's firings come in (RecordingChecker's per-firing callback): each
-// becomes an instant event at the record just added.
-[[maybe_unused]] void markProblem(TraceTimeline& timeline, uint64_t call, const char* rule)
-{
-    timeline.problem(call, rule);
-}
-
 struct FileCloser
 {
     void operator()(FILE* file) const { std::fclose(file); }
@@ -68,8 +62,15 @@ int trace(const TraceOptions& options)
 
     TraceJson json(out.get());
     TraceTimeline timeline(json, windowOf(options));
+    // Each problem `oplexa check` would count becomes an instant event at the record just added.
+    RecordingChecker checker([&timeline](rules::Rule rule, const rules::Tally&, uint64_t call, bool)
+                             { timeline.problem(call, rules::ruleInfo(rule).id); });
+    checker.start(stream.header);
     for (; more; more = stream.next(record))
+    {
         timeline.add(record);
+        checker.feed(record);
+    }
     timeline.finish(host::recordedName(stream.header));
     if (!json.finish())
         return problem("can't write " + options.output + ": " + std::strerror(errno), 1);
