@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Records a session of every VST 2 plug-in in the given folders through Oplexa in oplexa-host,
 # replays each recording and checks it for protocol problems; one line per plug-in, then totals.
-#   scripts/plugin-sweep.sh [FOLDER...]        default: /usr/lib/vst /usr/lib/lxvst
+#   scripts/plugin-sweep.sh [FOLDER...]   default: /usr/lib/vst, /usr/lib/lxvst and IEM's folder
 # Needs a build in build/. Recordings and logs stay in $SWEEP_DIR (default a new folder in /tmp).
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -9,7 +9,7 @@ host=$root/build/tools/oplexa-host
 oplexa=$root/build/tools/oplexa
 module=$root/build/Oplexa.so
 out=${SWEEP_DIR:-$(mktemp -d /tmp/oplexa-sweep-XXXXXX)}
-[ $# -gt 0 ] || set -- /usr/lib/vst /usr/lib/lxvst
+[ $# -gt 0 ] || set -- /usr/lib/vst /usr/lib/lxvst /usr/lib/x86_64-linux-gnu/iem-plugin-suite/vst
 mkdir -p "$out"
 loaded=0 same=0 total=0
 printf '%-44s %-8s %-9s %s\n' plug-in recorded replay problems
@@ -33,7 +33,8 @@ while read -r plugin; do
     problems=$("$oplexa" check --json "$file" 2> /dev/null | python3 -c '
 import json, sys
 report = json.load(sys.stdin)
-print(" ".join(f"{p[\"rule\"]}x{p[\"count\"]}" for f in report["files"] for p in f["problems"]) or "-")')
+fired = [p["rule"] + "x" + str(p["count"]) for f in report["files"] for p in f["problems"]]
+print(" ".join(fired) or "-")')
     printf '%-44s %-8s %-9s %s\n' "$name" yes "$status" "$problems"
 done < <(find "$@" -name '*.so' 2> /dev/null | sort)
 echo "$total plug-ins, $loaded recorded, $same replayed identically; files in $out"
