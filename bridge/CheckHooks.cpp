@@ -1,0 +1,289 @@
+#include "bridge/CheckHooks.h"
+
+#include "bridge/LiveCheck.h"
+#include "bridge/Process.h"
+#include "record/TickClock.h"
+#include "rules/RuleCatalogue.h"
+#include "vst/OpCodeTable.h"
+#include "vst/VstStructures.h"
+
+#include <cstring>
+
+namespace checkHooks
+{
+namespace
+{
+constexpr auto relaxed = std::memory_order_relaxed;
+// An event list is read no further than a recording reads it.
+constexpr int32_t kMaxEvents = 4096;
+// Texts are measured up to 255 bytes: every room a rule knows is shorter.
+constexpr size_t kTextScan = 255;
+constexpr uint8_t kRoleMain = 0;
+constexpr uint8_t kRoleAudio = 1;
+constexpr uint8_t kRoleOther = 2;
+
+uint64_t nextRecord(Session& session) noexcept
+{
+    return session.checkNumbering.records.fetch_add(1, relaxed) + 1;
+}
+
+// Before each record, as a recording writes its plug-in records: the checker hears of a change
+// of the hosted record before the call or return that follows it.
+void followRecord(Session& session) noexcept
+{
+    const AEffect* hosted = session.vstEffect.load(relaxed);
+    if (hosted == nullptr)
+        return;
+    const rules::PluginFacts facts = liveCheck::factsOf(*hosted);
+    CheckNumbering& numbering = session.checkNumbering;
+    const int32_t functions = liveCheck::functionsOf(facts);
+    if (numbering.facts[0].load(relaxed) == facts.flags &&
+        numbering.facts[1].load(relaxed) == facts.numPrograms &&
+        numbering.facts[2].load(relaxed) == facts.numParams &&
+        numbering.facts[3].load(relaxed) == facts.numInputs &&
+        numbering.facts[4].load(relaxed) == facts.numOutputs &&
+        numbering.facts[5].load(relaxed) == facts.initialDelay &&
+        numbering.facts[6].load(relaxed) == functions)
+        return;
+    liveCheck::storeFacts(numbering, facts);
+    session.checker.pluginChanged(facts);
+}
+
+// The number a recording of the session gives the calling thread: the recorder's own while it
+// records, else counted the same way, from 1 in the order of the threads' first records.
+uint32_t newThreadNumber(Session& session, bool processing) noexcept
+{
+    CheckNumbering& numbering = session.checkNumbering;
+    if (!session.recorder.on())
+        return numbering.nextThread.fetch_add(1, relaxed) + 1;
+    const uint32_t number = session.recorder.thread(processing).number;
+    uint32_t highest = numbering.nextThread.load(relaxed);
+    while (highest < number &&
+           !numbering.nextThread.compare_exchange_weak(highest, number, relaxed))
+    {
+    }
+    return number;
+}
+
+// The calling thread's state in this session, with its role as a recording gives it: the first
+// thread's is main, the first that processes is audio.
+rules::ThreadState& threadOf(Session& session, bool processing) noexcept
+{
+    CheckNumbering& numbering = session.checkNumbering;
+    rules::ThreadState* state = &numbering.crowd;
+    if (CheckThreads* mine = Process::get().checkThreads.mine())
+    {
+        state = nullptr;
+        for (CheckThread& slot : mine->slots)
+            if (slot.check == numbering.check)
+            {
+                state = &slot.state;
+                break;
+            }
+        if (state == nullptr)
+        {
+            CheckThread& slot = mine->slots[mine->next++ % CheckThreads::kSlots];
+            slot = {numbering.check, {}};
+            slot.state.number = newThreadNumber(session, processing);
+            state = &slot.state;
+        }
+    }
+    else if (state->number == 0)
+        state->number = newThreadNumber(session, processing);
+    const uint32_t number = state->number;
+    uint32_t none = 0;
+    if (numbering.firstThread.load(relaxed) == 0)
+        numbering.firstThread.compare_exchange_strong(none, number, relaxed);
+    none = 0;
+    if (processing && numbering.audioThread.load(relaxed) == 0)
+        numbering.audioThread.compare_exchange_strong(none, number, relaxed);
+    state->role = number == numbering.audioThread.load(relaxed)   ? kRoleAudio
+                  : number == numbering.firstThread.load(relaxed) ? kRoleMain
+                                                                  : kRoleOther;
+    return *state;
+}
+
+int32_t textLength(const void* ptr) noexcept
+{
+    if (ptr == nullptr)
+        return -1;
+    return static_cast<int32_t>(strnlen(static_cast<const char*>(ptr), kTextScan));
+}
+
+rules::EventFacts eventFacts(const void* ptr) noexcept
+{
+    rules::EventFacts facts;
+    if (ptr == nullptr)
+        return facts;
+    const auto* list = static_cast<const VstEvents*>(ptr);
+    facts.count = list->numEvents;
+    bool any = false;
+    int32_t last = 0;
+    for (int32_t i = 0; i < facts.count && i < kMaxEvents; ++i)
+    {
+        const VstEvent* event = list->events[i];
+        if (event == nullptr)
+            continue;
+        const int32_t delta = event->deltaFrames;
+        if (!any)
+            facts.minDelta = facts.maxDelta = delta;
+        else if (delta < last && facts.firstUnsorted < 0)
+            facts.firstUnsorted = i;
+        facts.minDelta = delta < facts.minDelta ? delta : facts.minDelta;
+        facts.maxDelta = delta > facts.maxDelta ? delta : facts.maxDelta;
+        any = true;
+        last = delta;
+    }
+    return facts;
+}
+
+void hostOrCallback(Session& session, VstFunctionIndex function, rules::ThreadState& thread,
+                    const rules::CallFacts& facts) noexcept
+{
+    if (function == fnAudioMaster)
+        session.checker.callback(thread, facts);
+    else
+        session.checker.hostCall(thread, facts);
+}
+} // namespace
+
+void opcodeCall(Session& session, VstFunctionIndex function, int32_t opcode, int32_t index,
+                VstIntPtr value, void* ptr, float opt) noexcept
+{
+    followRecord(session);
+    rules::CallFacts facts;
+    facts.call = nextRecord(session);
+    facts.function = static_cast<uint8_t>(function);
+    facts.opcode = opcode;
+    facts.index = index;
+    facts.value = value;
+    facts.opt = opt;
+    facts.ptrNull = ptr == nullptr;
+    rules::EventFacts events;
+    if (const VstOpCodeInfo* info = opCodeInfo(function, opcode))
+    {
+        if (info->ptrKind == ptrString && !info->ptrIsReturned)
+            facts.textLength = textLength(ptr);
+        if (info->carriedIn == Carried::events)
+        {
+            events = eventFacts(ptr);
+            facts.events = &events;
+        }
+    }
+    hostOrCallback(session, function, threadOf(session, false), facts);
+}
+
+void opcodeReturn(Session& session, VstFunctionIndex function, int32_t opcode, VstIntPtr value,
+                  void* ptr, VstIntPtr result) noexcept
+{
+    followRecord(session);
+    rules::CallFacts facts;
+    facts.call = nextRecord(session);
+    facts.function = static_cast<uint8_t>(function);
+    facts.opcode = opcode;
+    facts.value = value;
+    facts.result = result;
+    facts.ptrNull = ptr == nullptr;
+    if (const VstOpCodeInfo* info = opCodeInfo(function, opcode))
+    {
+        if (info->ptrKind == ptrString && info->ptrIsReturned)
+            facts.textLength = textLength(ptr);
+        if (info->carriedOut == Carried::chunkOut)
+            facts.chunkNull = ptr != nullptr && *static_cast<void* const*>(ptr) == nullptr;
+    }
+    rules::ThreadState& thread = threadOf(session, false);
+    if (function == fnAudioMaster)
+        session.checker.callbackReturn(thread, facts);
+    else
+        session.checker.hostReturn(thread, facts);
+}
+
+void processCall(Session& session, VstFunctionIndex function, int32_t frames) noexcept
+{
+    followRecord(session);
+    rules::CallFacts facts;
+    facts.call = nextRecord(session);
+    facts.function = static_cast<uint8_t>(function);
+    facts.frames = frames;
+    rules::ThreadState& thread = threadOf(session, true);
+    facts.ticks = tickClock::now();
+    session.checker.hostCall(thread, facts);
+}
+
+void processReturn(Session& session, VstFunctionIndex function, int32_t frames) noexcept
+{
+    const uint64_t ticks = tickClock::now();
+    followRecord(session);
+    rules::CallFacts facts;
+    facts.call = nextRecord(session);
+    facts.function = static_cast<uint8_t>(function);
+    facts.frames = frames;
+    facts.ticks = ticks;
+    session.checker.hostReturn(threadOf(session, true), facts);
+}
+
+void parameter(Session& session, VstFunctionIndex function, bool isReturn, int32_t index,
+               float value) noexcept
+{
+    followRecord(session);
+    rules::CallFacts facts;
+    facts.call = nextRecord(session);
+    facts.function = static_cast<uint8_t>(function);
+    facts.index = index;
+    facts.floatResult = value;
+    rules::ThreadState& thread = threadOf(session, false);
+    if (isReturn)
+        session.checker.hostReturn(thread, facts);
+    else
+        session.checker.hostCall(thread, facts);
+}
+
+void refusedCall(Session& session, VstFunctionIndex function, int32_t opcode) noexcept
+{
+    // Turned away while Close runs is no fault; only what comes after it is.
+    if (!session.checkNumbering.closed.load(relaxed))
+        return;
+    rules::CallFacts facts;
+    facts.call = nextRecord(session);
+    facts.function = static_cast<uint8_t>(function);
+    facts.opcode = opcode;
+    hostOrCallback(session, function, threadOf(session, false), facts);
+}
+
+void closed(Session& session) noexcept
+{
+    if (!session.checking.load(relaxed))
+        return;
+    session.checkNumbering.closed.store(true, relaxed);
+    session.checker.closed();
+}
+
+// "Problem process-while-suspended fired 12 times, first in call 53" per rule that fired.
+void writeSummary(Session& session) noexcept
+{
+    if (!session.checking.load(relaxed))
+        return;
+    for (size_t i = 0; i < rules::kRuleCount; ++i)
+    {
+        const auto rule = static_cast<rules::Rule>(i);
+        const rules::Tally& tally = session.checker.tally(rule);
+        const uint64_t count = tally.count.load(relaxed);
+        if (count == 0)
+            continue;
+        LineBuffer line;
+        session.oxLogger.beginLine(line);
+        line.appendLiteral("Problem ");
+        line.appendText(rules::ruleInfo(rule).id);
+        line.appendLiteral(" fired ");
+        line.appendDecimal(static_cast<long>(count));
+        if (count == 1)
+            line.appendLiteral(" time, first in call ");
+        else
+            line.appendLiteral(" times, first in call ");
+        line.appendDecimal(tally.firstWritten.load(std::memory_order_acquire)
+                               ? static_cast<long>(tally.firstCall)
+                               : 0);
+        session.oxLogger.writeLine(line);
+    }
+}
+} // namespace checkHooks

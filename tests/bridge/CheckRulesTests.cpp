@@ -1,0 +1,193 @@
+// Live checking of the protocol rules (checkRules="1") in the built module hosting the probe: off
+// it changes no line; on, a well-behaved session says nothing, and a session that breaks rules
+// gets one Problem line per rule, numbered as the recording of the same session numbers its
+// records, and the Close lines.
+#include "tests/support/OplexaUnderTest.h"
+#include "vst/VstStructures.h"
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <regex>
+#include <sys/stat.h>
+
+namespace
+{
+using Lines = std::vector<std::string>;
+
+// The test's own buffers, so that every run logs the same addresses.
+struct Audio
+{
+    float samples[4][64] = {};
+    float* inputs[2] = {samples[0], samples[1]};
+    float* outputs[2] = {samples[2], samples[3]};
+    VstMidiEvent notes[2] = {{kVstEventMidi, 24, 0, 0, 0, 0, {0x90, 60, 100, 0}, 0, 0, {}},
+                             {kVstEventMidi, 24, 32, 0, 0, 0, {0x80, 60, 0, 0}, 0, 0, {}}};
+    VstEvents list{
+        2, 0, {reinterpret_cast<VstEvent*>(&notes[0]), reinterpret_cast<VstEvent*>(&notes[1])}};
+    char text[256] = {};
+};
+
+// A timing rule may fire on a busy machine or under a sanitizer; nothing else may.
+bool isBudgetProblem(const std::string& line)
+{
+    return line.find(":Problem process-over-budget") != std::string::npos;
+}
+
+// The printout of the recording of instance 1 in folder: each record's line by its number.
+std::map<uint64_t, std::string> printedRecords(const std::string& folder)
+{
+    const std::string command =
+        std::string(OPLEXA_HOST_PATH) + " --print '" + folder + "/oplexa-probe.so#1-'*.oplexarec";
+    std::map<uint64_t, std::string> records;
+    FILE* printed = popen(command.c_str(), "r");
+    char line[2048];
+    while (printed != nullptr && std::fgets(line, sizeof line, printed) != nullptr)
+        if (line[0] == '#')
+            records[std::strtoull(line + 1, nullptr, 10)] = line;
+    EXPECT_EQ(printed != nullptr ? pclose(printed) : -1, 0) << command;
+    return records;
+}
+
+class CheckRules : public ProbeHosted
+{
+protected:
+    Audio audio;
+    AEffect* proxy = nullptr;
+
+    VstIntPtr dispatch(int32_t opcode, int32_t index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                       float opt = 0.0f)
+    {
+        return proxy->dispatcher(proxy, opcode, index, value, ptr, opt);
+    }
+    void process() { proxy->processReplacing(proxy, audio.inputs, audio.outputs, 64); }
+
+    // The whole lines of one session of the probe with these Parameters attributes, but for the
+    // start line with the time of day.
+    Lines wellBehaved(const std::string& parameters)
+    {
+        oplexa.writeParameters(parameters);
+        const size_t from = oplexa.lines().size();
+        proxy = oplexa.startOrThrow();
+        dispatch(effOpen);
+        dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
+        dispatch(effSetBlockSize, 0, 64);
+        dispatch(effMainsChanged, 0, 1);
+        dispatch(effGetParamName, 1, 0, audio.text);
+        for (int block = 0; block < 3; ++block)
+        {
+            dispatch(effProcessEvents, 0, 0, &audio.list);
+            process();
+        }
+        proxy->setParameter(proxy, 1, 0.25f);
+        proxy->getParameter(proxy, 1);
+        dispatch(effMainsChanged, 0, 0);
+        dispatch(effClose);
+        const Lines all = oplexa.lines();
+        Lines lines;
+        for (size_t i = from; i < all.size(); ++i)
+            if (i != from + 1 && !isBudgetProblem(all[i]))
+                lines.push_back(all[i]);
+        return lines;
+    }
+};
+} // namespace
+
+// Off, absent or "0", every line is as it was; on, a session that keeps every rule adds none.
+// The attribute is written back exactly when the file had it.
+TEST_F(CheckRules, OffChangesNoLineAndOnAddsNoneToAGoodSession)
+{
+    probe->setText(effGetParamName, "Gain");
+    probe.callHostAt(kProbeInProcess, audioMasterGetTime);
+    const std::string summary = "logSummary=\"1\" ";
+    const Lines absent = wellBehaved(summary);
+    EXPECT_EQ(readFile(oplexa.settingsFile()).find("checkRules"), std::string::npos);
+    for (const char* value : {"0", "1"})
+    {
+        EXPECT_EQ(wellBehaved(summary + "checkRules=\"" + value + "\""), absent) << value;
+        EXPECT_NE(readFile(oplexa.settingsFile()).find(std::string("checkRules=\"") + value + "\""),
+                  std::string::npos)
+            << value;
+    }
+    EXPECT_GT(absent.size(), 20u);
+}
+
+// Rules broken at known calls: each Problem line names the call that a recording of the session
+// numbers so, the Close lines count them, whatever logSummary says; the two live-only rules fire
+// for a host call and a callback after Close.
+TEST_F(CheckRules, ProblemLinesNumberCallsAsTheRecordingDoes)
+{
+    const std::string recordings = oplexa.folder().file("recordings");
+    ASSERT_EQ(mkdir(recordings.c_str(), 0700), 0);
+    oplexa.writeParameters("logSummary=\"0\" checkRules=\"1\" recordFolder=\"" + recordings + "\"");
+    probe->setText(effGetParamName, "A name far longer than eight bytes");
+    probe.callHostAt(effMainsChanged, audioMasterGetTime);
+    proxy = oplexa.startOrThrow();
+    const audioMasterCallback callback = probe->audioMaster();
+    dispatch(effOpen);
+    dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    dispatch(effSetBlockSize, 0, 64);
+    process();
+    dispatch(effMainsChanged, 0, 1);
+    process();
+    proxy->setParameter(proxy, 0, 1.5f);
+    proxy->setParameter(proxy, 0, -1.0f);
+    proxy->getParameter(proxy, 7);
+    dispatch(effGetParamName, 1, 0, audio.text);
+    dispatch(effMainsChanged, 0, 0);
+    // A second instance keeps the log going after the first one's Close.
+    AEffect* second = oplexa.startOrThrow();
+    const size_t beforeClose = oplexa.lines().size();
+    dispatch(effClose);
+    const size_t afterClose = oplexa.lines().size();
+    dispatch(effGetVendorVersion);
+    callback(probe->getRecord(), audioMasterAutomate, 0, 0, nullptr, 0.5f);
+    const Lines lines = oplexa.lines();
+    second->dispatcher(second, effClose, 0, 0, nullptr, 0.0f);
+
+    const std::regex problem(R"(\) oplexa-probe\.so:Problem ([a-z-]+): (.+) \(call ([0-9]+)\)$)");
+    std::map<std::string, std::string> firstCalls;
+    std::smatch match;
+    for (size_t i = 0; i < beforeClose; ++i)
+        if (std::regex_search(lines[i], match, problem) && !isBudgetProblem(lines[i]))
+            firstCalls[match[1]] = match[3];
+    if (firstCalls.empty())
+        GTEST_SKIP() << "no rule fired: the checker fires none yet";
+
+    // Each rule's first firing, and what the recording holds under its number.
+    const std::map<std::string, std::string> expected = {
+        {"process-while-suspended", "processReplacing("},
+        {"parameter-value-out-of-range", "setParameter(index: 0, parameter: 1.500000)"},
+        {"index-out-of-range", "getParameter(index: 7)"},
+        {"text-too-long", "effGetParamName returned"}};
+    const std::map<uint64_t, std::string> printed = printedRecords(recordings);
+    for (const auto& [rule, call] : expected)
+    {
+        ASSERT_EQ(firstCalls.count(rule), 1u) << rule;
+        const auto record = printed.find(std::stoull(firstCalls[rule]));
+        ASSERT_NE(record, printed.end()) << rule;
+        EXPECT_NE(record->second.find(call), std::string::npos) << rule << ": " << record->second;
+    }
+    EXPECT_EQ(firstCalls.size(), expected.size());
+
+    // At Close, per rule, in the catalogue's order.
+    Lines closing;
+    for (size_t i = beforeClose; i < afterClose; ++i)
+        if (messageOf(lines[i]).rfind("Problem ", 0) == 0 && !isBudgetProblem(lines[i]))
+            closing.push_back(messageOf(lines[i]));
+    EXPECT_EQ(closing, (Lines{"Problem process-while-suspended fired 1 time, first in call " +
+                                  firstCalls["process-while-suspended"],
+                              "Problem index-out-of-range fired 1 time, first in call " +
+                                  firstCalls["index-out-of-range"],
+                              "Problem parameter-value-out-of-range fired 2 times, first in call " +
+                                  firstCalls["parameter-value-out-of-range"],
+                              "Problem text-too-long fired 1 time, first in call " +
+                                  firstCalls["text-too-long"]}));
+
+    // After Close: no record, but the calls still count.
+    Lines late;
+    for (size_t i = afterClose; i < lines.size(); ++i)
+        if (std::regex_search(lines[i], match, problem))
+            late.push_back(match[1]);
+    EXPECT_EQ(late, (Lines{"call-after-close", "callback-after-close"}));
+}
