@@ -2,11 +2,12 @@
 // it changes no line; on, a well-behaved session says nothing, and a session that breaks rules
 // gets one Problem line per rule, numbered as the recording of the same session numbers its
 // records, and the Close lines.
+#include "record/RecordFormat.h"
+#include "record/RecordReader.h"
 #include "tests/support/OplexaUnderTest.h"
 #include "vst/VstStructures.h"
 
-#include <cstdio>
-#include <cstring>
+#include <filesystem>
 #include <map>
 #include <regex>
 #include <sys/stat.h>
@@ -34,18 +35,32 @@ bool isBudgetProblem(const std::string& line)
     return line.find(":Problem process-over-budget") != std::string::npos;
 }
 
-// The printout of the recording of instance 1 in folder: each record's line by its number.
-std::map<uint64_t, std::string> printedRecords(const std::string& folder)
+// The recording of instance 1 in folder: what each record is, by its number.
+struct Recorded
 {
-    const std::string command =
-        std::string(OPLEXA_HOST_PATH) + " --print '" + folder + "/oplexa-probe.so#1-'*.oplexarec";
-    std::map<uint64_t, std::string> records;
-    FILE* printed = popen(command.c_str(), "r");
-    char line[2048];
-    while (printed != nullptr && std::fgets(line, sizeof line, printed) != nullptr)
-        if (line[0] == '#')
-            records[std::strtoull(line + 1, nullptr, 10)] = line;
-    EXPECT_EQ(printed != nullptr ? pclose(printed) : -1, 0) << command;
+    uint8_t kind;
+    uint8_t function;
+    int32_t opcode;
+    int32_t index;
+    bool operator==(const Recorded& other) const
+    {
+        return kind == other.kind && function == other.function && opcode == other.opcode &&
+               index == other.index;
+    }
+};
+std::map<uint64_t, Recorded> recordedRecords(const std::string& folder)
+{
+    std::map<uint64_t, Recorded> records;
+    std::string path;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().filename().string().rfind("oplexa-probe.so#1-", 0) == 0)
+            path = entry.path().string();
+    recordFormat::RecordStream stream;
+    if (!stream.open(path))
+        return records;
+    recordFormat::Record record;
+    while (stream.next(record))
+        records[record.number] = {record.kind, record.function, record.opcode, record.index};
     return records;
 }
 
@@ -155,18 +170,20 @@ TEST_F(CheckRules, ProblemLinesNumberCallsAsTheRecordingDoes)
         GTEST_SKIP() << "no rule fired: the checker fires none yet";
 
     // Each rule's first firing, and what the recording holds under its number.
-    const std::map<std::string, std::string> expected = {
-        {"process-while-suspended", "processReplacing("},
-        {"parameter-value-out-of-range", "setParameter(index: 0, parameter: 1.500000)"},
-        {"index-out-of-range", "getParameter(index: 7)"},
-        {"text-too-long", "effGetParamName returned"}};
-    const std::map<uint64_t, std::string> printed = printedRecords(recordings);
-    for (const auto& [rule, call] : expected)
+    using recordFormat::kCall, recordFormat::kReturn;
+    const std::map<std::string, Recorded> expected = {
+        // A process call keeps its outputs and inputs where the others keep opcode and index.
+        {"process-while-suspended", {kCall, fnProcessReplacing, 2, 2}},
+        {"parameter-value-out-of-range", {kCall, fnSetParameter, 0, 0}},
+        {"index-out-of-range", {kCall, fnGetParameter, 0, 7}},
+        {"text-too-long", {kReturn, fnDispatcher, effGetParamName, 0}}};
+    const std::map<uint64_t, Recorded> recorded = recordedRecords(recordings);
+    for (const auto& [rule, record] : expected)
     {
         ASSERT_EQ(firstCalls.count(rule), 1u) << rule;
-        const auto record = printed.find(std::stoull(firstCalls[rule]));
-        ASSERT_NE(record, printed.end()) << rule;
-        EXPECT_NE(record->second.find(call), std::string::npos) << rule << ": " << record->second;
+        const auto found = recorded.find(std::stoull(firstCalls[rule]));
+        ASSERT_NE(found, recorded.end()) << rule;
+        EXPECT_EQ(found->second, record) << rule;
     }
     EXPECT_EQ(firstCalls.size(), expected.size());
 
