@@ -29,22 +29,29 @@ uint64_t nextRecord(Session& session) noexcept
 
 // Before each record, as a recording writes its plug-in records: the checker hears of a change
 // of the hosted record before the call or return that follows it.
-void followRecord(Session& session) noexcept
+[[gnu::always_inline]] inline void followRecord(Session& session) noexcept
 {
     const AEffect* hosted = session.vstEffect.load(relaxed);
     if (hosted == nullptr)
         return;
-    const rules::PluginFacts facts = liveCheck::factsOf(*hosted);
+    // Whole words where the record has them: numPrograms to numOutputs are two.
+    using Word = uint64_t __attribute__((may_alias));
+    const auto* counts = reinterpret_cast<const Word*>(&hosted->numPrograms);
     CheckNumbering& numbering = session.checkNumbering;
-    const int32_t functions = liveCheck::functionsOf(facts);
-    if (numbering.facts[0].load(relaxed) == facts.flags &&
-        numbering.facts[1].load(relaxed) == facts.numPrograms &&
-        numbering.facts[2].load(relaxed) == facts.numParams &&
-        numbering.facts[3].load(relaxed) == facts.numInputs &&
-        numbering.facts[4].load(relaxed) == facts.numOutputs &&
-        numbering.facts[5].load(relaxed) == facts.initialDelay &&
-        numbering.facts[6].load(relaxed) == functions)
+    const uint64_t seen = __atomic_load_n(&counts[0], __ATOMIC_RELAXED) ^
+                          (uint64_t{static_cast<uint32_t>(numbering.facts[1].load(relaxed))} |
+                           uint64_t{static_cast<uint32_t>(numbering.facts[2].load(relaxed))} << 32);
+    const uint64_t io = __atomic_load_n(&counts[1], __ATOMIC_RELAXED) ^
+                        (uint64_t{static_cast<uint32_t>(numbering.facts[3].load(relaxed))} |
+                         uint64_t{static_cast<uint32_t>(numbering.facts[4].load(relaxed))} << 32);
+    const int32_t functions = int32_t{liveCheck::loaded(hosted->processReplacing) != nullptr} |
+                              int32_t{liveCheck::loaded(hosted->processDoubleReplacing) != nullptr}
+                                  << 1;
+    if ((seen | io) == 0 && liveCheck::loaded(hosted->flags) == numbering.facts[0].load(relaxed) &&
+        liveCheck::loaded(hosted->initialDelay) == numbering.facts[5].load(relaxed) &&
+        functions == numbering.facts[6].load(relaxed))
         return;
+    const rules::PluginFacts facts = liveCheck::factsOf(*hosted);
     liveCheck::storeFacts(numbering, facts);
     session.checker.pluginChanged(facts);
 }
@@ -65,28 +72,36 @@ uint32_t newThreadNumber(Session& session, bool processing) noexcept
     return number;
 }
 
+// Not the slot the thread used last: another session's, or none yet.
+[[gnu::noinline]] rules::ThreadState* otherSlot(Session& session, CheckThreads& mine,
+                                                bool processing) noexcept
+{
+    const uint32_t check = session.checkNumbering.check;
+    for (uint32_t i = 0; i < CheckThreads::kSlots; ++i)
+        if (mine.slots[i].check == check)
+        {
+            mine.last = i;
+            return &mine.slots[i].state;
+        }
+    mine.last = mine.next++ % CheckThreads::kSlots;
+    CheckThread& slot = mine.slots[mine.last];
+    slot = {check, {}};
+    slot.state.number = newThreadNumber(session, processing);
+    return &slot.state;
+}
+
 // The calling thread's state in this session, with its role as a recording gives it: the first
 // thread's is main, the first that processes is audio.
-rules::ThreadState& threadOf(Session& session, bool processing) noexcept
+[[gnu::always_inline]] inline rules::ThreadState& threadOf(Session& session,
+                                                           bool processing) noexcept
 {
     CheckNumbering& numbering = session.checkNumbering;
     rules::ThreadState* state = &numbering.crowd;
     if (CheckThreads* mine = Process::get().checkThreads.mine())
     {
-        state = nullptr;
-        for (CheckThread& slot : mine->slots)
-            if (slot.check == numbering.check)
-            {
-                state = &slot.state;
-                break;
-            }
-        if (state == nullptr)
-        {
-            CheckThread& slot = mine->slots[mine->next++ % CheckThreads::kSlots];
-            slot = {numbering.check, {}};
-            slot.state.number = newThreadNumber(session, processing);
-            state = &slot.state;
-        }
+        state = mine->slots[mine->last].check == numbering.check
+                    ? &mine->slots[mine->last].state
+                    : otherSlot(session, *mine, processing);
     }
     else if (state->number == 0)
         state->number = newThreadNumber(session, processing);
@@ -101,6 +116,21 @@ rules::ThreadState& threadOf(Session& session, bool processing) noexcept
                   : number == numbering.firstThread.load(relaxed) ? kRoleMain
                                                                   : kRoleOther;
     return *state;
+}
+
+// Copied rather than built: building one zeroes it with a string instruction whose start-up
+// alone cost more than the rest of a hook.
+const rules::CallFacts kBlank{};
+
+// A record's facts, numbered, after the checker heard of any change of the plug-in's record.
+rules::CallFacts factsFor(Session& session, VstFunctionIndex function) noexcept
+{
+    const uint64_t call = nextRecord(session);
+    followRecord(session);
+    rules::CallFacts facts = kBlank;
+    facts.call = call;
+    facts.function = static_cast<uint8_t>(function);
+    return facts;
 }
 
 int32_t textLength(const void* ptr) noexcept
@@ -150,10 +180,7 @@ void hostOrCallback(Session& session, VstFunctionIndex function, rules::ThreadSt
 void opcodeCall(Session& session, VstFunctionIndex function, int32_t opcode, int32_t index,
                 VstIntPtr value, void* ptr, float opt) noexcept
 {
-    followRecord(session);
-    rules::CallFacts facts;
-    facts.call = nextRecord(session);
-    facts.function = static_cast<uint8_t>(function);
+    rules::CallFacts facts = factsFor(session, function);
     facts.opcode = opcode;
     facts.index = index;
     facts.value = value;
@@ -176,10 +203,7 @@ void opcodeCall(Session& session, VstFunctionIndex function, int32_t opcode, int
 void opcodeReturn(Session& session, VstFunctionIndex function, int32_t opcode, VstIntPtr value,
                   void* ptr, VstIntPtr result) noexcept
 {
-    followRecord(session);
-    rules::CallFacts facts;
-    facts.call = nextRecord(session);
-    facts.function = static_cast<uint8_t>(function);
+    rules::CallFacts facts = factsFor(session, function);
     facts.opcode = opcode;
     facts.value = value;
     facts.result = result;
@@ -200,10 +224,7 @@ void opcodeReturn(Session& session, VstFunctionIndex function, int32_t opcode, V
 
 void processCall(Session& session, VstFunctionIndex function, int32_t frames) noexcept
 {
-    followRecord(session);
-    rules::CallFacts facts;
-    facts.call = nextRecord(session);
-    facts.function = static_cast<uint8_t>(function);
+    rules::CallFacts facts = factsFor(session, function);
     facts.frames = frames;
     rules::ThreadState& thread = threadOf(session, true);
     facts.ticks = tickClock::now();
@@ -213,10 +234,7 @@ void processCall(Session& session, VstFunctionIndex function, int32_t frames) no
 void processReturn(Session& session, VstFunctionIndex function, int32_t frames) noexcept
 {
     const uint64_t ticks = tickClock::now();
-    followRecord(session);
-    rules::CallFacts facts;
-    facts.call = nextRecord(session);
-    facts.function = static_cast<uint8_t>(function);
+    rules::CallFacts facts = factsFor(session, function);
     facts.frames = frames;
     facts.ticks = ticks;
     session.checker.hostReturn(threadOf(session, true), facts);
@@ -225,10 +243,7 @@ void processReturn(Session& session, VstFunctionIndex function, int32_t frames) 
 void parameter(Session& session, VstFunctionIndex function, bool isReturn, int32_t index,
                float value) noexcept
 {
-    followRecord(session);
-    rules::CallFacts facts;
-    facts.call = nextRecord(session);
-    facts.function = static_cast<uint8_t>(function);
+    rules::CallFacts facts = factsFor(session, function);
     facts.index = index;
     facts.floatResult = value;
     rules::ThreadState& thread = threadOf(session, false);
@@ -243,7 +258,7 @@ void refusedCall(Session& session, VstFunctionIndex function, int32_t opcode) no
     // Turned away while Close runs is no fault; only what comes after it is.
     if (!session.checkNumbering.closed.load(relaxed))
         return;
-    rules::CallFacts facts;
+    rules::CallFacts facts = kBlank;
     facts.call = nextRecord(session);
     facts.function = static_cast<uint8_t>(function);
     facts.opcode = opcode;

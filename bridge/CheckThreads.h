@@ -22,11 +22,13 @@ struct CheckThreads
     std::atomic<int> owner{0};
     CheckThread slots[kSlots]{};
     uint32_t next = 0;
+    uint32_t last = 0; // the slot used last, looked at first
     void clear() noexcept
     {
         for (CheckThread& slot : slots)
             slot = {};
         next = 0;
+        last = 0;
     }
 };
 

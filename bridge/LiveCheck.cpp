@@ -71,30 +71,7 @@ void setCountsHook(Recorder& recorder, CheckNumbering* numbering) noexcept
         recorder.countOutputs(numbering != nullptr ? &outputCounted : nullptr, numbering);
 }
 
-template <typename T> T loaded(const T& field) noexcept
-{
-    return __atomic_load_n(&field, __ATOMIC_RELAXED);
-}
 } // namespace
-
-rules::PluginFacts factsOf(const AEffect& hosted) noexcept
-{
-    rules::PluginFacts facts;
-    facts.flags = loaded(hosted.flags);
-    facts.numPrograms = loaded(hosted.numPrograms);
-    facts.numParams = loaded(hosted.numParams);
-    facts.numInputs = loaded(hosted.numInputs);
-    facts.numOutputs = loaded(hosted.numOutputs);
-    facts.initialDelay = loaded(hosted.initialDelay);
-    facts.hasProcessReplacing = loaded(hosted.processReplacing) != nullptr;
-    facts.hasProcessDoubleReplacing = loaded(hosted.processDoubleReplacing) != nullptr;
-    return facts;
-}
-
-int32_t functionsOf(const rules::PluginFacts& facts) noexcept
-{
-    return int32_t{facts.hasProcessReplacing} | int32_t{facts.hasProcessDoubleReplacing} << 1;
-}
 
 void storeFacts(CheckNumbering& numbering, const rules::PluginFacts& facts) noexcept
 {

@@ -22,8 +22,28 @@ void countOutputs(Recorder& recorder, CheckNumbering* numbering) noexcept;
 // The record the plug-in's entry point returned.
 void pluginStarted(CheckNumbering& numbering, const AEffect& hosted) noexcept;
 
-// What the checker reads of a record, and the same as the numbering keeps it to compare.
-rules::PluginFacts factsOf(const AEffect& hosted) noexcept;
-int32_t functionsOf(const rules::PluginFacts& facts) noexcept;
+// What the checker reads of a record, and the same as the numbering keeps it to compare. Inline:
+// every hook reads the record.
+template <typename T> T loaded(const T& field) noexcept
+{
+    return __atomic_load_n(&field, __ATOMIC_RELAXED);
+}
+inline rules::PluginFacts factsOf(const AEffect& hosted) noexcept
+{
+    rules::PluginFacts facts;
+    facts.flags = loaded(hosted.flags);
+    facts.numPrograms = loaded(hosted.numPrograms);
+    facts.numParams = loaded(hosted.numParams);
+    facts.numInputs = loaded(hosted.numInputs);
+    facts.numOutputs = loaded(hosted.numOutputs);
+    facts.initialDelay = loaded(hosted.initialDelay);
+    facts.hasProcessReplacing = loaded(hosted.processReplacing) != nullptr;
+    facts.hasProcessDoubleReplacing = loaded(hosted.processDoubleReplacing) != nullptr;
+    return facts;
+}
+inline int32_t functionsOf(const rules::PluginFacts& facts) noexcept
+{
+    return int32_t{facts.hasProcessReplacing} | int32_t{facts.hasProcessDoubleReplacing} << 1;
+}
 void storeFacts(CheckNumbering& numbering, const rules::PluginFacts& facts) noexcept;
 } // namespace liveCheck
