@@ -22,9 +22,27 @@ constexpr uint8_t kRoleMain = 0;
 constexpr uint8_t kRoleAudio = 1;
 constexpr uint8_t kRoleOther = 2;
 
-uint64_t nextRecord(Session& session) noexcept
+// The record's number: all records so far, this one included. Each thread counts its own, and
+// the total is their sum: a plain store and a load per thread where one counter shared by all
+// would cost a locked instruction, twice a call. Records of threads made at once may share a
+// number or swap theirs, as they may in the order they reach a recording; none is lost.
+uint64_t nextRecord(Session& session, const rules::ThreadState& thread) noexcept
 {
-    return session.checkNumbering.records.fetch_add(1, relaxed) + 1;
+    CheckNumbering& numbering = session.checkNumbering;
+    const uint32_t number = thread.number;
+    if (number - 1 < CheckNumbering::kCountedThreads && &thread != &numbering.crowd)
+    {
+        std::atomic<uint64_t>& own = numbering.threadRecords[number].records;
+        own.store(own.load(relaxed) + 1, relaxed);
+    }
+    else
+        numbering.threadRecords[0].records.fetch_add(1, relaxed);
+    uint32_t threads = numbering.nextThread.load(relaxed);
+    threads = threads < CheckNumbering::kCountedThreads ? threads : CheckNumbering::kCountedThreads;
+    uint64_t total = numbering.threadRecords[0].records.load(relaxed);
+    for (uint32_t i = 1; i <= threads; ++i)
+        total += numbering.threadRecords[i].records.load(relaxed);
+    return total;
 }
 
 // Before each record, as a recording writes its plug-in records: the checker hears of a change
@@ -123,9 +141,10 @@ uint32_t newThreadNumber(Session& session, bool processing) noexcept
 const rules::CallFacts kBlank{};
 
 // A record's facts, numbered, after the checker heard of any change of the plug-in's record.
-rules::CallFacts factsFor(Session& session, VstFunctionIndex function) noexcept
+rules::CallFacts factsFor(Session& session, const rules::ThreadState& thread,
+                          VstFunctionIndex function) noexcept
 {
-    const uint64_t call = nextRecord(session);
+    const uint64_t call = nextRecord(session, thread);
     followRecord(session);
     rules::CallFacts facts = kBlank;
     facts.call = call;
@@ -180,7 +199,8 @@ void hostOrCallback(Session& session, VstFunctionIndex function, rules::ThreadSt
 void opcodeCall(Session& session, VstFunctionIndex function, int32_t opcode, int32_t index,
                 VstIntPtr value, void* ptr, float opt) noexcept
 {
-    rules::CallFacts facts = factsFor(session, function);
+    rules::ThreadState& thread = threadOf(session, false);
+    rules::CallFacts facts = factsFor(session, thread, function);
     facts.opcode = opcode;
     facts.index = index;
     facts.value = value;
@@ -197,13 +217,14 @@ void opcodeCall(Session& session, VstFunctionIndex function, int32_t opcode, int
             facts.events = &events;
         }
     }
-    hostOrCallback(session, function, threadOf(session, false), facts);
+    hostOrCallback(session, function, thread, facts);
 }
 
 void opcodeReturn(Session& session, VstFunctionIndex function, int32_t opcode, VstIntPtr value,
                   void* ptr, VstIntPtr result) noexcept
 {
-    rules::CallFacts facts = factsFor(session, function);
+    rules::ThreadState& thread = threadOf(session, false);
+    rules::CallFacts facts = factsFor(session, thread, function);
     facts.opcode = opcode;
     facts.value = value;
     facts.result = result;
@@ -215,7 +236,6 @@ void opcodeReturn(Session& session, VstFunctionIndex function, int32_t opcode, V
         if (info->carriedOut == Carried::chunkOut)
             facts.chunkNull = ptr != nullptr && *static_cast<void* const*>(ptr) == nullptr;
     }
-    rules::ThreadState& thread = threadOf(session, false);
     if (function == fnAudioMaster)
         session.checker.callbackReturn(thread, facts);
     else
@@ -224,9 +244,9 @@ void opcodeReturn(Session& session, VstFunctionIndex function, int32_t opcode, V
 
 void processCall(Session& session, VstFunctionIndex function, int32_t frames) noexcept
 {
-    rules::CallFacts facts = factsFor(session, function);
-    facts.frames = frames;
     rules::ThreadState& thread = threadOf(session, true);
+    rules::CallFacts facts = factsFor(session, thread, function);
+    facts.frames = frames;
     facts.ticks = tickClock::now();
     session.checker.hostCall(thread, facts);
 }
@@ -234,19 +254,20 @@ void processCall(Session& session, VstFunctionIndex function, int32_t frames) no
 void processReturn(Session& session, VstFunctionIndex function, int32_t frames) noexcept
 {
     const uint64_t ticks = tickClock::now();
-    rules::CallFacts facts = factsFor(session, function);
+    rules::ThreadState& thread = threadOf(session, true);
+    rules::CallFacts facts = factsFor(session, thread, function);
     facts.frames = frames;
     facts.ticks = ticks;
-    session.checker.hostReturn(threadOf(session, true), facts);
+    session.checker.hostReturn(thread, facts);
 }
 
 void parameter(Session& session, VstFunctionIndex function, bool isReturn, int32_t index,
                float value) noexcept
 {
-    rules::CallFacts facts = factsFor(session, function);
+    rules::ThreadState& thread = threadOf(session, false);
+    rules::CallFacts facts = factsFor(session, thread, function);
     facts.index = index;
     facts.floatResult = value;
-    rules::ThreadState& thread = threadOf(session, false);
     if (isReturn)
         session.checker.hostReturn(thread, facts);
     else
@@ -258,11 +279,12 @@ void refusedCall(Session& session, VstFunctionIndex function, int32_t opcode) no
     // Turned away while Close runs is no fault; only what comes after it is.
     if (!session.checkNumbering.closed.load(relaxed))
         return;
+    rules::ThreadState& thread = threadOf(session, false);
     rules::CallFacts facts = kBlank;
-    facts.call = nextRecord(session);
+    facts.call = nextRecord(session, thread);
     facts.function = static_cast<uint8_t>(function);
     facts.opcode = opcode;
-    hostOrCallback(session, function, threadOf(session, false), facts);
+    hostOrCallback(session, function, thread, facts);
 }
 
 void closed(Session& session) noexcept

@@ -38,7 +38,14 @@ struct CheckNumbering
 {
     rules::RuleChecker* checker = nullptr;
     uint32_t check = 0;
-    std::atomic<uint64_t> records{0};
+    // Each thread's count of records, by its number; [0] for those past kCountedThreads and for
+    // the crowd, together. A line each: only its thread writes it.
+    static constexpr uint32_t kCountedThreads = 64;
+    struct alignas(64) Count
+    {
+        std::atomic<uint64_t> records{0};
+    };
+    Count threadRecords[kCountedThreads + 1];
     std::atomic<uint32_t> nextThread{0};
     std::atomic<uint32_t> firstThread{0};
     std::atomic<uint32_t> audioThread{0};

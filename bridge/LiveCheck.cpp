@@ -90,7 +90,8 @@ void begin(std::atomic<bool>& checking, rules::RuleChecker& checker, CheckNumber
     new (&checker) rules::RuleChecker(&onFiring, &logger);
     numbering.checker = &checker;
     numbering.check = Process::get().checkingsStarted.fetch_add(1, relaxed) + 1;
-    numbering.records = 0;
+    for (auto& count : numbering.threadRecords)
+        count.records = 0;
     numbering.nextThread = 0;
     numbering.firstThread = 0;
     numbering.audioThread = 0;
