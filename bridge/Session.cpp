@@ -91,7 +91,8 @@ AEffect* Session::start(audioMasterCallback audioMaster)
     clearProxy(proxyEffect);
     callGate::reopen(gate);
     startOplexa();
-    liveCheck::begin(checking, checker, checkNumbering, oxLogger, oxLogger.checkRules == "1");
+    liveCheck::begin(checking, checker, checkNumbering, oxLogger,
+                     oxLogger.checkRules.trim() == "1");
     if (callbackOfClosed)
         oxLogger.log(("Reusing the callback of a closed instance: more than " +
                       juce::String(callbackPool::kCallbacks) + " instances were started")
