@@ -8,6 +8,7 @@
 #include "vst/VstStructures.h"
 
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <regex>
 #include <sys/stat.h>
@@ -207,4 +208,54 @@ TEST_F(CheckRules, ProblemLinesNumberCallsAsTheRecordingDoes)
         if (std::regex_search(lines[i], match, problem))
             late.push_back(match[1]);
     EXPECT_EQ(late, (Lines{"call-after-close", "callback-after-close"}));
+}
+
+// The output rules need the outputs, counted by the recording's writer thread: a NaN and a
+// denormal through the probe (its output is its input times parameter 0) fire them while the
+// session records, numbered as the process call's return record, and never without a recording.
+TEST_F(CheckRules, OutputRulesOnlyWhileRecording)
+{
+    const std::string recordings = oplexa.folder().file("recordings");
+    ASSERT_EQ(mkdir(recordings.c_str(), 0700), 0);
+    audio.samples[0][5] = std::numeric_limits<float>::quiet_NaN();
+    audio.samples[1][9] = std::numeric_limits<float>::denorm_min() * 4;
+    for (const bool recording : {false, true})
+    {
+        oplexa.writeParameters("checkRules=\"1\"" + (recording
+                                                         ? " recordFolder=\"" + recordings + "\""
+                                                         : std::string()));
+        const size_t from = oplexa.lines().size();
+        proxy = oplexa.startOrThrow();
+        dispatch(effOpen);
+        dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
+        dispatch(effSetBlockSize, 0, 64);
+        proxy->setParameter(proxy, 0, 1.0f);
+        dispatch(effMainsChanged, 0, 1);
+        process();
+        dispatch(effMainsChanged, 0, 0);
+        dispatch(effClose);
+        const Lines lines = oplexa.lines();
+        const std::regex problem(R"(:Problem (output-[a-z-]+): .+ \(call ([0-9]+)\)$)");
+        std::map<std::string, uint64_t> fired;
+        std::smatch match;
+        for (size_t i = from; i < lines.size(); ++i)
+            if (std::regex_search(lines[i], match, problem))
+                fired[match[1]] = std::stoull(match[2]);
+        if (!recording)
+        {
+            EXPECT_TRUE(fired.empty());
+            continue;
+        }
+        if (fired.empty())
+            GTEST_SKIP() << "no output rule fired: the checker or the recorder's counts are not in";
+        const std::map<uint64_t, Recorded> recorded = recordedRecords(recordings);
+        for (const char* rule : {"output-not-finite", "output-denormal"})
+        {
+            ASSERT_EQ(fired.count(rule), 1u) << rule;
+            const auto found = recorded.find(fired[rule]);
+            ASSERT_NE(found, recorded.end()) << rule;
+            EXPECT_EQ(found->second.kind, recordFormat::kReturn) << rule;
+            EXPECT_EQ(found->second.function, fnProcessReplacing) << rule;
+        }
+    }
 }
