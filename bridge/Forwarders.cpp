@@ -10,6 +10,7 @@
 #include "bridge/Forwarders.h"
 
 #include "bridge/CallNames.h"
+#include "bridge/CheckHooks.h"
 #include "bridge/NameTag.h"
 #include "bridge/RecordHooks.h"
 #include "bridge/Session.h"
@@ -88,7 +89,10 @@ VstIntPtr closeSession(Session& session, AEffect* hosted, int32_t index, VstIntP
     }
     session.oxLogger.logVstDispatcherReturn(effClose, ptr, result);
     OPLEXA_RECORD(session, opcodeReturn, fnDispatcher, effClose, value, ptr, result);
+    OPLEXA_CHECK(session, opcodeReturn, fnDispatcher, effClose, value, ptr, result);
+    checkHooks::closed(session);
     writeCountSummary(session.oxLogger);
+    checkHooks::writeSummary(session);
     session.afterClose();
     return result;
 }
@@ -110,7 +114,15 @@ Result enterHostCall(AEffect* effect, int group, int32_t opcode, int32_t gateSlo
                        report(session->oxLogger);
                        AEffect* hosted = session->vstEffect.load(relaxed);
                        if (!pass.open() || hosted == nullptr || hosted->*field == nullptr)
+                       {
+                           if (!pass.open() || hosted == nullptr)
+                               OPLEXA_CHECK(*session, refusedCall,
+                                            group == OXLogger::vstDispatcherOpCodes
+                                                ? fnDispatcher
+                                                : static_cast<VstFunctionIndex>(opcode),
+                                            opcode);
                            return Result();
+                       }
                        return forward(*session, hosted);
                    });
 }
@@ -125,11 +137,13 @@ VstIntPtr proxyDispatcher(AEffect* effect, int32_t opcode, int32_t index, VstInt
         [&](Session& session, AEffect* hosted) -> VstIntPtr
         {
             OPLEXA_RECORD(session, opcodeCall, fnDispatcher, opcode, index, value, ptr, opt);
+            OPLEXA_CHECK(session, opcodeCall, fnDispatcher, opcode, index, value, ptr, opt);
             if (opcode == effClose)
                 return closeSession(session, hosted, index, value, ptr, opt);
             const VstIntPtr result =
                 dispatchToHosted(session, hosted, opcode, index, value, ptr, opt);
             OPLEXA_RECORD(session, opcodeReturn, fnDispatcher, opcode, value, ptr, result);
+            OPLEXA_CHECK(session, opcodeReturn, fnDispatcher, opcode, value, ptr, result);
             mirrorRecord(session.proxyEffect, *hosted);
             session.oxLogger.logVstDispatcherReturn(opcode, ptr, result);
             // The log has the plug-in's own name; the host reads the wrapper's.
@@ -160,7 +174,10 @@ void forwardProcess(AEffect* effect, Sample** inputs, Sample** outputs, int32_t 
         {
             OPLEXA_RECORD(session, processCall, *hosted, function, reinterpret_cast<void**>(inputs),
                           reinterpret_cast<void**>(outputs), sampleFrames, sizeof(Sample));
+            OPLEXA_CHECK(session, processCall, function, sampleFrames);
             (hosted->*field)(hosted, inputs, outputs, sampleFrames);
+            // Timed before the recording copies the outputs.
+            OPLEXA_CHECK(session, processReturn, function, sampleFrames);
             OPLEXA_RECORD(session, processReturn, *hosted, function,
                           reinterpret_cast<void**>(outputs), sampleFrames, sizeof(Sample));
             // Some plug-ins change their latency while processing, without IOChanged.
@@ -196,8 +213,10 @@ void proxySetParameter(AEffect* effect, int32_t index, float value)
         [&](Session& session, AEffect* hosted)
         {
             OPLEXA_RECORD(session, parameter, fnSetParameter, false, index, value);
+            OPLEXA_CHECK(session, parameter, fnSetParameter, false, index, value);
             hosted->setParameter(hosted, index, value);
             OPLEXA_RECORD(session, parameter, fnSetParameter, true, index, 0.0f);
+            OPLEXA_CHECK(session, parameter, fnSetParameter, true, index, 0.0f);
             mirrorRecord(session.proxyEffect, *hosted);
         });
 }
@@ -210,8 +229,10 @@ float proxyGetParameter(AEffect* effect, int32_t index)
         [&](Session& session, AEffect* hosted)
         {
             OPLEXA_RECORD(session, parameter, fnGetParameter, false, index, 0.0f);
+            OPLEXA_CHECK(session, parameter, fnGetParameter, false, index, 0.0f);
             const float value = hosted->getParameter(hosted, index);
             OPLEXA_RECORD(session, parameter, fnGetParameter, true, index, value);
+            OPLEXA_CHECK(session, parameter, fnGetParameter, true, index, value);
             session.oxLogger.logVstGetParameterReturn(value);
             return value;
         });
@@ -242,7 +263,10 @@ VstIntPtr forwardCallback(Session& session, AEffect* effect, int32_t opcode, int
                           VstIntPtr value, void* ptr, float opt)
 {
     if (session.callbacksEnded.load(relaxed))
+    {
+        OPLEXA_CHECK(session, refusedCall, fnAudioMaster, opcode);
         return refuseLateCallback(session, opcode);
+    }
     return guarded(
         session, OXLogger::vstAudioMasterOpCodes, opcode,
         [&]() -> VstIntPtr
@@ -252,6 +276,7 @@ VstIntPtr forwardCallback(Session& session, AEffect* effect, int32_t opcode, int
             if (host == nullptr)
                 return 0;
             OPLEXA_RECORD(session, opcodeCall, fnAudioMaster, opcode, index, value, ptr, opt);
+            OPLEXA_CHECK(session, opcodeCall, fnAudioMaster, opcode, index, value, ptr, opt);
             ProxyRecord* proxy = nullptr;
             if (effect != nullptr)
             {
@@ -261,6 +286,7 @@ VstIntPtr forwardCallback(Session& session, AEffect* effect, int32_t opcode, int
             }
             const VstIntPtr result = host(proxy, opcode, index, value, ptr, opt);
             OPLEXA_RECORD(session, opcodeReturn, fnAudioMaster, opcode, value, ptr, result);
+            OPLEXA_CHECK(session, opcodeReturn, fnAudioMaster, opcode, value, ptr, result);
             session.oxLogger.logVstAudioMasterReturn(opcode, ptr, result);
             return result;
         });

@@ -12,6 +12,7 @@
 // module has no thread-local storage (see logger/ThreadSlots.h).
 #pragma once
 
+#include "bridge/CheckThreads.h"
 #include "bridge/MessageThread.h"
 #include "bridge/Platform.h"
 #include "bridge/RecordThreadNumbers.h"
@@ -57,6 +58,9 @@ public:
     // numbers them across the process so that a thread's number never outlives its recording.
     threadSlots::Table<RecordThreadNumbers, 1024> recordThreadNumbers;
     std::atomic<uint32_t> recordingsStarted{0};
+    // The same for the sessions that check the protocol rules (checkRules="1").
+    threadSlots::Table<CheckThreads, 1024> checkThreads;
+    std::atomic<uint32_t> checkingsStarted{0};
 
     // JUCE's message loop, on a thread of Oplexa's own.
     MessageThread messageThread;

@@ -2,6 +2,7 @@
 
 #include "bridge/CallNames.h"
 #include "bridge/CallbackPool.h"
+#include "bridge/LiveCheck.h"
 #include "bridge/NameTag.h"
 #include "bridge/PathText.h"
 #include "bridge/Process.h"
@@ -90,6 +91,8 @@ AEffect* Session::start(audioMasterCallback audioMaster)
     clearProxy(proxyEffect);
     callGate::reopen(gate);
     startOplexa();
+    liveCheck::begin(checking, checker, checkNumbering, oxLogger,
+                     oxLogger.checkRules.trim() == "1");
     if (callbackOfClosed)
         oxLogger.log(("Reusing the callback of a closed instance: more than " +
                       juce::String(callbackPool::kCallbacks) + " instances were started")
@@ -103,6 +106,8 @@ AEffect* Session::start(audioMasterCallback audioMaster)
         takeDown(true);
         return nullptr;
     }
+    if (checking.load(std::memory_order_relaxed))
+        liveCheck::pluginStarted(checkNumbering, *hosted);
     proxyEffect.idMask = tagged ? kTaggedIdMask : 0;
     fillProxy(proxyEffect, *hosted);
     vstEffect = hosted;
@@ -168,6 +173,8 @@ void Session::startRecording()
         folder = oxLogger.recordFolder.toStdString();
     if (folder.empty())
         return;
+    liveCheck::countOutputs(recorder,
+                            checking.load(std::memory_order_relaxed) ? &checkNumbering : nullptr);
     recorder.start(oxLogger, folder, module.path, instance,
                    oxLogger.recordOutputs.equalsIgnoreCase("full"),
                    oxLogger.recordWhenFull.equalsIgnoreCase("wait"));

@@ -6,12 +6,14 @@
 #pragma once
 
 #include "bridge/CallGate.h"
+#include "bridge/CheckThreads.h"
 #include "bridge/MonitorWindow.h"
 #include "bridge/Platform.h"
 #include "bridge/PluginLoader.h"
 #include "bridge/ProxyRecord.h"
 #include "bridge/Recorder.h"
 #include "logger/OXLogger.h"
+#include "rules/RuleChecker.h"
 
 #include <juce_core/juce_core.h>
 
@@ -52,6 +54,12 @@ public:
     OXLogger oxLogger;
     callGate::Gate gate;
     Recorder recorder;
+    // checkRules="1": the calls are checked against the protocol rules as they pass (see
+    // CheckHooks.h). Set at the start, before the plug-in's entry point runs; stays set after
+    // Close, for the calls that come too late.
+    std::atomic<bool> checking{false};
+    rules::RuleChecker checker;
+    CheckNumbering checkNumbering;
     // The hosted module's resources, switched to around the calls that need them.
     platform::ResourceRef bundleRes() const noexcept { return module.bundleRes; }
 

@@ -88,6 +88,8 @@ void OXLogger::saveState(juce::XmlElement& element) const
         parameters->setAttribute("recordOutputs", recordOutputs);
     if (recordWhenFull.isNotEmpty())
         parameters->setAttribute("recordWhenFull", recordWhenFull);
+    if (checkRules.isNotEmpty())
+        parameters->setAttribute("checkRules", checkRules);
 }
 
 void OXLogger::loadState(const juce::XmlElement& element)
@@ -111,5 +113,6 @@ void OXLogger::loadState(const juce::XmlElement& element)
         recordFolder = textAttribute(*parameters, "recordFolder");
         recordOutputs = textAttribute(*parameters, "recordOutputs");
         recordWhenFull = textAttribute(*parameters, "recordWhenFull");
+        checkRules = textAttribute(*parameters, "checkRules");
     }
 }

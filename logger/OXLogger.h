@@ -121,6 +121,8 @@ public:
     juce::String recordFolder;
     juce::String recordOutputs;
     juce::String recordWhenFull;
+    // "1": the session checks the protocol rules as calls pass; kept only when the file has it.
+    juce::String checkRules;
 
 private:
     DynamicDebugInfo functionsLogInfo[kNumVstFunctions];

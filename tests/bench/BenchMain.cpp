@@ -2,7 +2,7 @@
 // directly on the plug-in, all measured in this one process.
 //
 //   oplexa_bench [--logging=off|on] [--decode] [--writes=direct] [--check-logging]
-//                [--compare=MODULE] [Google Benchmark flags]
+//                [--check-rules] [--compare=MODULE] [Google Benchmark flags]
 //   oplexa_bench --throughput
 //
 // off: every switch off in the settings file, so each forwarded call only counts and tests
@@ -11,6 +11,8 @@
 // Lines go through the log queue to the writer thread unless --writes=direct sets logWrites.
 // --compare=MODULE also hosts the demo through another build of Oplexa.so (an older commit's),
 // so that both builds are measured in one run.
+// --check-rules: Oplexa.so checks the protocol rules (checkRules="1"), the compared module not;
+// compared with the same build, that is the cost of checking on the calling thread.
 // --throughput measures how many lines a second the writer thread keeps up with instead.
 // Before measuring, one call of each kind is checked in the log: always when stopped (nothing to
 // write), and with logging on only under
@@ -39,6 +41,7 @@ struct BenchOptions
     bool decode = false;
     bool directWrites = false;
     bool throughput = false;
+    bool checkRules = false;
     std::string comparedModule;
 };
 
@@ -61,6 +64,8 @@ bool takeOptions(int& argc, char** argv, BenchOptions& options)
             options.directWrites = true;
         else if (arg == "--throughput")
             options.throughput = true;
+        else if (arg == "--check-rules")
+            options.checkRules = true;
         else if (arg.rfind("--compare=", 0) == 0)
             options.comparedModule = arg.substr(10);
         else
@@ -74,12 +79,14 @@ bool takeOptions(int& argc, char** argv, BenchOptions& options)
 // The write floor every logged figure is also set against (one write(2) of a line).
 const std::string kFloor = "writeFloor:/dev/null";
 
-std::vector<SummaryRow> summaryRows(bool loggingOn, bool decode, bool directWrites, bool compared)
+std::vector<SummaryRow> summaryRows(bool loggingOn, bool decode, bool directWrites, bool compared,
+                                    bool checkRules)
 {
     const std::string logging = std::string(!loggingOn ? "stopped"
                                             : decode   ? "on, decoded"
                                                        : "on") +
-                                (loggingOn ? directWrites ? ", direct" : ", queued" : "");
+                                (loggingOn ? directWrites ? ", direct" : ", queued" : "") +
+                                (checkRules ? ", rules checked" : "");
     // With logging on, dispatcher and getParameter write a call and a return line.
     const int lines = loggingOn ? 2 : 0;
     // Rows with no direct counterpart are set against a direct dispatcher call for scale.
@@ -100,6 +107,7 @@ std::vector<SummaryRow> summaryRows(bool loggingOn, bool decode, bool directWrit
     {
         SummaryRow row = rows[i];
         row.call += " (compared module)";
+        row.logging = logging.substr(0, logging.rfind(", rules checked"));
         row.measured.replace(row.measured.rfind('/'), std::string::npos, "/compared");
         rows.push_back(row);
     }
@@ -131,7 +139,8 @@ int run(int argc, char** argv)
     if (!takeOptions(argc, argv, options))
     {
         std::cerr << "usage: oplexa_bench [--logging=off|on] [--decode] [--writes=direct] "
-                     "[--check-logging] [--compare=MODULE] [benchmark flags] | --throughput\n";
+                     "[--check-logging] [--check-rules] [--compare=MODULE] [benchmark flags] | "
+                     "--throughput\n";
         return 2;
     }
     if (options.throughput)
@@ -145,8 +154,9 @@ int run(int argc, char** argv)
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 2;
 
-    const auto session = std::make_unique<BenchSession>(
-        options.loggingOn, logFile, options.decode, options.directWrites, options.comparedModule);
+    const auto session = std::make_unique<BenchSession>(options.loggingOn, logFile, options.decode,
+                                                        options.directWrites,
+                                                        options.comparedModule, options.checkRules);
     const std::string problem = session->checkLogging();
     if (!problem.empty())
     {
@@ -157,7 +167,8 @@ int run(int argc, char** argv)
               << (options.loggingOn ? "on" : "stopped (every switch off)")
               << (options.decode ? ", structures decoded" : "")
               << (options.directWrites ? ", written directly" : ", through the log queue")
-              << ", log to " << session->logFile() << std::endl;
+              << (options.checkRules ? ", protocol rules checked" : "") << ", log to "
+              << session->logFile() << std::endl;
 
     registerForwardingBenchmarks(*session);
     // The floor in every run, so that their tables line up.
@@ -175,7 +186,7 @@ int run(int argc, char** argv)
                  "(measured - direct) / the same\n";
     reporter.printTable(std::cout,
                         summaryRows(options.loggingOn, options.decode, options.directWrites,
-                                    !options.comparedModule.empty()),
+                                    !options.comparedModule.empty(), options.checkRules),
                         kFloor);
     printRecordingFileSize(std::cout);
     return 0;

@@ -54,9 +54,11 @@ void closePlugin(AEffect* effect)
 
 // Written by the project's own settings writer, so the layout is the one the module reads.
 void writeSwitches(const std::string& file, const std::string& folder, bool loggingOn, bool decode,
-                   bool directWrites)
+                   bool directWrites, bool checkRules = false)
 {
     OXLogger logger;
+    if (checkRules)
+        logger.checkRules = "1";
     if (directWrites)
         logger.outputAttributes.set("logWrites", "direct");
     logger.decodeStructures = decode;
@@ -98,7 +100,7 @@ BenchAudio::BenchAudio() : inputs{input[0], input[1]}, outputs{output[0], output
 }
 
 BenchSession::BenchSession(bool logging, const std::string& logFile, bool decoding,
-                           bool directWrites, const std::string& comparedModule)
+                           bool directWrites, const std::string& comparedModule, bool checkRules)
     : loggingOn(logging), decode(decoding)
 {
     char pattern[] = "/tmp/oplexa-bench-XXXXXX";
@@ -111,7 +113,7 @@ BenchSession::BenchSession(bool logging, const std::string& logFile, bool decodi
         const std::string module = folder + "/Oplexa.so";
         if (symlink(OPLEXA_MODULE_PATH, module.c_str()) != 0)
             throw std::runtime_error("cannot link " + module);
-        writeSwitches(folder + "/Oplexa.xml", folder, loggingOn, decode, directWrites);
+        writeSwitches(folder + "/Oplexa.xml", folder, loggingOn, decode, directWrites, checkRules);
         setenv("OPLEXA_LOG_FILE", log.c_str(), 1);
         setenv("OPLEXA_PLUGIN", OPLEXA_DEMO_PATH, 1);
         // The window and its refresh are measured elsewhere.

@@ -17,9 +17,10 @@ public:
     // logFile empty: the log goes to a file in the session's folder.
     // decode: the structures are decoded too (with logging on). directWrites: logWrites="direct",
     // each line written by the calling thread instead of going through the log queue.
-    // comparedModule: another Oplexa.so to host the demo through as well, with the same settings.
+    // comparedModule: another Oplexa.so to host the demo through as well, with the same settings
+    // but for checkRules, which only Oplexa.so gets (the compared module is the one without).
     BenchSession(bool loggingOn, const std::string& logFile, bool decode, bool directWrites,
-                 const std::string& comparedModule = {});
+                 const std::string& comparedModule = {}, bool checkRules = false);
     ~BenchSession();
     BenchSession(const BenchSession&) = delete;
     BenchSession& operator=(const BenchSession&) = delete;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs oplexa_bench with logging stopped, with logging on through the log queue, with logging on
-# and each line written directly by the calling thread, and with the structures decoded too (one
-# process each: the module takes its logging state at start-up) and prints one table of CPU ns
+# and each line written directly by the calling thread, with the structures decoded too, and with
+# logging stopped and the protocol rules checked (one process each: the module takes its logging
+# state at start-up) and prints one table of CPU ns
 # per call, each set against the direct call measured in the same process; then the lines a
 # second the writer thread keeps up with.
 #
@@ -28,11 +29,12 @@ flags=(--benchmark_repetitions=5 --benchmark_min_time=0.2
 outputs=$(mktemp -d /tmp/oplexa-run-bench-XXXXXX)
 trap 'rm -rf "$outputs"' EXIT
 
-modes=(off on direct decode)
+modes=(off on direct decode checked)
 for mode in "${modes[@]}"; do
     mode_flags=(--logging=on)
     case $mode in
     off) mode_flags=(--logging=off) ;;
+    checked) mode_flags=(--logging=off --check-rules) ;;
     direct) mode_flags+=(--writes=direct) ;;
     decode) mode_flags+=(--decode) ;;
     esac

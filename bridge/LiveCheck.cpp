@@ -1,0 +1,119 @@
+#include "bridge/LiveCheck.h"
+
+#include "bridge/Process.h"
+#include "bridge/Recorder.h"
+#include "logger/OXLogger.h"
+#include "record/TickClock.h"
+#include "rules/RuleCatalogue.h"
+
+#include <cstring>
+#include <iterator>
+#include <new>
+#include <type_traits>
+#include <utility>
+
+namespace liveCheck
+{
+namespace
+{
+constexpr auto relaxed = std::memory_order_relaxed;
+constexpr uint8_t kRoleAudio = 1;
+
+// "Problem process-while-suspended: processReplacing before effMainsChanged 1 (call 53)", from
+// the thread whose call fired the rule first, through the log queue like the call lines.
+void onFiring(void* context, rules::Rule rule, const rules::Tally& tally, uint64_t call,
+              bool first) noexcept
+{
+    if (!first)
+        return;
+    char text[sizeof tally.firstText + 1];
+    const size_t length = strnlen(tally.firstText, sizeof tally.firstText);
+    std::memcpy(text, tally.firstText, length);
+    text[length] = '\0';
+    OXLogger& logger = *static_cast<OXLogger*>(context);
+    LineBuffer line;
+    logger.beginLine(line);
+    line.appendLiteral("Problem ");
+    line.appendText(rules::ruleInfo(rule).id);
+    line.appendLiteral(": ");
+    line.appendText(text);
+    line.appendLiteral(" (call ");
+    line.appendDecimal(static_cast<long>(call));
+    line.appendChar(')');
+    logger.writeLine(line);
+}
+
+// The writer thread of the session's recording counted a process call's outputs.
+void outputCounted(void* context, uint64_t returnRecord, int32_t channel, uint32_t nonFinite,
+                   uint32_t denormal) noexcept
+{
+    auto& numbering = *static_cast<CheckNumbering*>(context);
+    rules::ThreadState audio;
+    audio.number = numbering.audioThread.load(relaxed);
+    audio.role = kRoleAudio;
+    numbering.checker->outputCounts(audio, returnRecord, channel, nonFinite, denormal);
+}
+
+// The recorder takes the output counts' hook once it can (see Recorder.h); until then the output
+// rules stay unchecked live.
+template <typename Recorder, typename = void> struct CountsOutputs : std::false_type
+{
+};
+template <typename Recorder>
+struct CountsOutputs<Recorder, std::void_t<decltype(std::declval<Recorder&>().countOutputs(
+                                   &outputCounted, static_cast<void*>(nullptr)))>> : std::true_type
+{
+};
+template <typename Recorder>
+void setCountsHook(Recorder& recorder, CheckNumbering* numbering) noexcept
+{
+    if constexpr (CountsOutputs<Recorder>::value)
+        recorder.countOutputs(numbering != nullptr ? &outputCounted : nullptr, numbering);
+}
+
+} // namespace
+
+void storeFacts(CheckNumbering& numbering, const rules::PluginFacts& facts) noexcept
+{
+    const int32_t values[] = {facts.flags,       facts.numPrograms, facts.numParams,
+                              facts.numInputs,   facts.numOutputs,  facts.initialDelay,
+                              functionsOf(facts)};
+    for (size_t i = 0; i < std::size(values); ++i)
+        numbering.facts[i].store(values[i], relaxed);
+}
+
+void begin(std::atomic<bool>& checking, rules::RuleChecker& checker, CheckNumbering& numbering,
+           OXLogger& logger, bool on) noexcept
+{
+    checking.store(false, relaxed);
+    checker.~RuleChecker();
+    new (&checker) rules::RuleChecker(&onFiring, &logger);
+    numbering.checker = &checker;
+    numbering.check = Process::get().checkingsStarted.fetch_add(1, relaxed) + 1;
+    for (auto& count : numbering.threadRecords)
+        count.records = 0;
+    numbering.nextThread = 0;
+    numbering.firstThread = 0;
+    numbering.audioThread = 0;
+    numbering.closed = false;
+    for (auto& value : numbering.facts)
+        value = 0;
+    numbering.crowd = {};
+    if (!on)
+        return;
+    checker.ticksPerSecond(static_cast<double>(tickClock::calibrate().ticksPerSecond));
+    checking.store(true, relaxed);
+}
+
+void countOutputs(Recorder& recorder, CheckNumbering* numbering) noexcept
+{
+    setCountsHook(recorder, numbering);
+}
+
+void pluginStarted(CheckNumbering& numbering, const AEffect& hosted) noexcept
+{
+    const rules::PluginFacts facts = factsOf(hosted);
+    storeFacts(numbering, facts);
+    numbering.checker->pluginStarted(facts);
+}
+} // namespace liveCheck
