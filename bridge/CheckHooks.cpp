@@ -22,11 +22,12 @@ constexpr uint8_t kRoleMain = 0;
 constexpr uint8_t kRoleAudio = 1;
 constexpr uint8_t kRoleOther = 2;
 
-// The record's number: all records so far, this one included. Each thread counts its own, and
-// the total is their sum: a plain store and a load per thread where one counter shared by all
-// would cost a locked instruction, twice a call. Records of threads made at once may share a
-// number or swap theirs, as they may in the order they reach a recording; none is lost.
-uint64_t nextRecord(Session& session, const rules::ThreadState& thread) noexcept
+// The call's number: all call records so far, this one included, as `oplexa print` numbers them
+// (a return takes its call's). Each thread counts its own, and the total is their sum: a plain
+// store and a load per thread where one counter shared by all would cost a locked instruction.
+// Calls of threads made at once may share a number or swap theirs, as they may in the order they
+// reach a recording; none is lost.
+uint64_t nextCall(Session& session, const rules::ThreadState& thread) noexcept
 {
     CheckNumbering& numbering = session.checkNumbering;
     const uint32_t number = thread.number;
@@ -141,10 +142,19 @@ uint32_t newThreadNumber(Session& session, bool processing) noexcept
 const rules::CallFacts kBlank{};
 
 // A record's facts, numbered, after the checker heard of any change of the plug-in's record.
-rules::CallFacts factsFor(Session& session, const rules::ThreadState& thread,
-                          VstFunctionIndex function) noexcept
+rules::CallFacts factsFor(Session& session, rules::ThreadState& thread, VstFunctionIndex function,
+                          bool isReturn) noexcept
 {
-    const uint64_t call = nextRecord(session, thread);
+    uint64_t call = 0;
+    if (!isReturn)
+    {
+        call = nextCall(session, thread);
+        if (thread.openDepth < rules::ThreadState::kOpenCalls)
+            thread.openCalls[thread.openDepth] = call;
+        ++thread.openDepth;
+    }
+    else if (thread.openDepth > 0 && --thread.openDepth < rules::ThreadState::kOpenCalls)
+        call = thread.openCalls[thread.openDepth];
     followRecord(session);
     rules::CallFacts facts = kBlank;
     facts.call = call;
@@ -200,7 +210,7 @@ void opcodeCall(Session& session, VstFunctionIndex function, int32_t opcode, int
                 VstIntPtr value, void* ptr, float opt) noexcept
 {
     rules::ThreadState& thread = threadOf(session, false);
-    rules::CallFacts facts = factsFor(session, thread, function);
+    rules::CallFacts facts = factsFor(session, thread, function, false);
     facts.opcode = opcode;
     facts.index = index;
     facts.value = value;
@@ -224,7 +234,7 @@ void opcodeReturn(Session& session, VstFunctionIndex function, int32_t opcode, V
                   void* ptr, VstIntPtr result) noexcept
 {
     rules::ThreadState& thread = threadOf(session, false);
-    rules::CallFacts facts = factsFor(session, thread, function);
+    rules::CallFacts facts = factsFor(session, thread, function, true);
     facts.opcode = opcode;
     facts.value = value;
     facts.result = result;
@@ -245,7 +255,7 @@ void opcodeReturn(Session& session, VstFunctionIndex function, int32_t opcode, V
 void processCall(Session& session, VstFunctionIndex function, int32_t frames) noexcept
 {
     rules::ThreadState& thread = threadOf(session, true);
-    rules::CallFacts facts = factsFor(session, thread, function);
+    rules::CallFacts facts = factsFor(session, thread, function, false);
     facts.frames = frames;
     facts.ticks = tickClock::now();
     session.checker.hostCall(thread, facts);
@@ -255,7 +265,7 @@ void processReturn(Session& session, VstFunctionIndex function, int32_t frames) 
 {
     const uint64_t ticks = tickClock::now();
     rules::ThreadState& thread = threadOf(session, true);
-    rules::CallFacts facts = factsFor(session, thread, function);
+    rules::CallFacts facts = factsFor(session, thread, function, true);
     facts.frames = frames;
     facts.ticks = ticks;
     session.checker.hostReturn(thread, facts);
@@ -265,7 +275,7 @@ void parameter(Session& session, VstFunctionIndex function, bool isReturn, int32
                float value) noexcept
 {
     rules::ThreadState& thread = threadOf(session, false);
-    rules::CallFacts facts = factsFor(session, thread, function);
+    rules::CallFacts facts = factsFor(session, thread, function, isReturn);
     facts.index = index;
     facts.floatResult = value;
     if (isReturn)
@@ -281,7 +291,7 @@ void refusedCall(Session& session, VstFunctionIndex function, int32_t opcode) no
         return;
     rules::ThreadState& thread = threadOf(session, false);
     rules::CallFacts facts = kBlank;
-    facts.call = nextRecord(session, thread);
+    facts.call = nextCall(session, thread);
     facts.function = static_cast<uint8_t>(function);
     facts.opcode = opcode;
     hostOrCallback(session, function, thread, facts);

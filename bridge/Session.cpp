@@ -112,8 +112,8 @@ AEffect* Session::start(audioMasterCallback audioMaster)
     fillProxy(proxyEffect, *hosted);
     vstEffect = hosted;
     window.open(
-        proxyEffect, oxLogger, nullptr, [this] { return settingsText(lastDir, oxLogger); },
-        [this] { writeSettingsNow(); });
+        proxyEffect, oxLogger, checking.load(std::memory_order_relaxed) ? &checker : nullptr,
+        [this] { return settingsText(lastDir, oxLogger); }, [this] { writeSettingsNow(); });
     return &proxyEffect;
 }
 

@@ -76,6 +76,11 @@ struct ThreadState
     uint8_t inEvents = 0;      // inside effProcessEvents
     int32_t processFrames = 0; // the open process call's sampleFrames, for its return
     uint8_t inAnnouncing = 0;  // inside a call after which hosts read the record again
+    // For feeders that number a return by its call: the numbers of the calls the thread is
+    // inside, innermost last (past kOpenCalls deep, returns take 0).
+    static constexpr uint8_t kOpenCalls = 8;
+    uint8_t openDepth = 0;
+    uint64_t openCalls[kOpenCalls] = {};
 };
 
 // A rule's tally: how often it fired, and where first.
