@@ -17,6 +17,7 @@ namespace
 {
 thread_local bool inRealtimeCall = false;
 
+// What holdNextCallback armed; the action runs on the arming thread only, once.
 struct Hold
 {
     std::atomic<HeldAction> action{nullptr};
