@@ -9,12 +9,35 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 
 namespace host
 {
 namespace
 {
 thread_local bool inRealtimeCall = false;
+
+// What holdNextCallback armed; the action runs on the arming thread only, once.
+struct Hold
+{
+    std::atomic<HeldAction> action{nullptr};
+    void* context = nullptr;
+    std::thread::id thread;
+    std::atomic<bool> ran{false};
+};
+Hold hold;
+
+void runHeldAction()
+{
+    if (hold.action.load(std::memory_order_acquire) == nullptr ||
+        std::this_thread::get_id() != hold.thread)
+        return;
+    if (const HeldAction action = hold.action.exchange(nullptr))
+    {
+        action(hold.context);
+        hold.ran.store(true);
+    }
+}
 
 constexpr double kTempo = 120.0;
 constexpr size_t kMaxHostString = 64;
@@ -117,9 +140,24 @@ RealtimeScope::~RealtimeScope()
     inRealtimeCall = false;
 }
 
+void holdNextCallback(HeldAction action, void* context)
+{
+    hold.context = context;
+    hold.thread = std::this_thread::get_id();
+    hold.ran.store(false);
+    hold.action.store(action, std::memory_order_release);
+}
+
+bool endHold()
+{
+    hold.action.store(nullptr);
+    return hold.ran.load();
+}
+
 VstIntPtr hostAudioMaster(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value,
                           void* ptr, float opt)
 {
+    runHeldAction();
     hostState().calls.fetch_add(1, std::memory_order_relaxed);
     std::string note;
     const VstIntPtr result = answer(opcode, ptr, note);

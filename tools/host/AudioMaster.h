@@ -32,6 +32,13 @@ public:
     RealtimeScope& operator=(const RealtimeScope&) = delete;
 };
 
+// Runs action(context) once, from inside the next callback the plug-in makes on the calling thread,
+// before it is answered: a call of the host's held open while another thread calls. Disarmed by
+// endHold, which says whether it ran.
+using HeldAction = void (*)(void* context);
+void holdNextCallback(HeldAction action, void* context);
+bool endHold();
+
 VstIntPtr hostAudioMaster(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value,
                           void* ptr, float opt);
 } // namespace host

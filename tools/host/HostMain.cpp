@@ -10,6 +10,7 @@
 #include "tools/host/RecordFields.h"
 #include "tools/host/RecordPrint.h"
 #include "tools/host/Replay.h"
+#include "tools/host/RuleBreaks.h"
 
 #include <chrono>
 #include <cstdio>
@@ -122,6 +123,15 @@ int host::hostMain(int argc, char** argv)
     if (!options.replayPath.empty() && !options.notForReplay.empty())
     {
         std::fprintf(stderr, "oplexa-host: %s\n", options.notForReplay.c_str());
+        return kExitUsage;
+    }
+    if (!options.breakRule.empty() && options.replayPath.empty() && options.printPath.empty() &&
+        (!isHostBreak(options.breakRule) || options.instances > 1))
+    {
+        std::fprintf(stderr, "oplexa-host: --break %s: %s\n", options.breakRule.c_str(),
+                     options.instances > 1
+                         ? "breaks a rule in one instance's session, not with --instances"
+                         : ("not a rule the host breaks; one of " + hostBreakIds()).c_str());
         return kExitUsage;
     }
     hostLog().setQuiet(options.quiet);

@@ -125,6 +125,8 @@ const Option kOptions[] = {
      [](HostOptions& o, const char*) { return o.slowestProcess = true; }},
     {"--dirty-outputs", nullptr, "hand the plug-in outputs holding old data, not silence",
      [](HostOptions& o, const char*) { return o.dirtyOutputs = true; }},
+    {"--break", "RULE-ID", "break this host-side protocol rule once (see tools/README.md)",
+     [](HostOptions& o, const char* v) { return setPath(o.breakRule, v); }},
     {"--help", nullptr, "this text on standard output, exit code 0",
      [](HostOptions& o, const char*) { return o.help = true; }},
 };

@@ -42,6 +42,8 @@ struct HostOptions
     int blockSize = 512;
     double sampleRate = 44100.0;
     bool notes = false;
+    // A host-side protocol rule the session breaks once (RuleBreaks.h); empty for none.
+    std::string breakRule;
     // A recording to replay (modulePath, when given, replaces the recorded plug-in) or print.
     std::string replayPath;
     std::string printPath;

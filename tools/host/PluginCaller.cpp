@@ -76,6 +76,14 @@ void PluginCaller::process(float** inputs, float** outputs, int32_t frames)
         effect->process(effect, inputs, outputs, frames);
 }
 
+void PluginCaller::processDouble(double** inputs, double** outputs, int32_t frames)
+{
+    requireOpen("processDoubleReplacing");
+    RealtimeScope realtime;
+    if (effect->processDoubleReplacing != nullptr)
+        effect->processDoubleReplacing(effect, inputs, outputs, frames);
+}
+
 VstIntPtr PluginCaller::close()
 {
     const VstIntPtr result = dispatch(effClose);

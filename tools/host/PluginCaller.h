@@ -20,6 +20,8 @@ public:
     void setParameter(int32_t index, float value);
     // processReplacing, or process when the plug-in cannot replace.
     void process(float** inputs, float** outputs, int32_t frames);
+    // processDoubleReplacing, whatever the flags say; nothing when the record has none.
+    void processDouble(double** inputs, double** outputs, int32_t frames);
 
     // Close, then never again a call.
     VstIntPtr close();

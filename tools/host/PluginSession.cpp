@@ -7,6 +7,7 @@
 #include "tools/host/PluginCaller.h"
 #include "tools/host/PluginInspection.h"
 #include "tools/host/RecordFields.h"
+#include "tools/host/RuleBreaks.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -121,6 +122,7 @@ HostExitCode runSession(VstPluginMainProc entry, const char* entryName, const Ho
         exerciseParameters(plugin, report, params);
     if ((effect->flags & effFlagsProgramChunks) != 0)
         exerciseChunk(plugin, report);
+    breakRule(options.breakRule, SessionPoint::beforeResume, plugin);
 
     HostExitCode result = kExitOk;
     plugin.dispatch(effMainsChanged, 0, 1);
@@ -131,6 +133,7 @@ HostExitCode runSession(VstPluginMainProc entry, const char* entryName, const Ho
         // Counts are read once: a plug-in that changes them later keeps the buffers it got.
         const int inputs = effect->numInputs;
         const int outputs = effect->numOutputs;
+        breakRule(options.breakRule, SessionPoint::resumed, plugin);
         if (!processBlocks(plugin, options, inputs, outputs, audio, report))
         {
             hostLog().problem("error: could not write the audio files");
@@ -155,7 +158,10 @@ HostExitCode runSession(VstPluginMainProc entry, const char* entryName, const Ho
     plugin.dispatch(effMainsChanged, 0, 0);
     reportRecord(report, *effect, "before close");
     if (options.close)
+    {
         closeSession(plugin, entry, options);
+        breakRule(options.breakRule, SessionPoint::afterClose, plugin);
+    }
     return result;
 }
 } // namespace host

@@ -62,6 +62,7 @@ void process(AEffect* effect, float** inputs, float** outputs, int32_t sampleFra
     noteProcess(kProbeProcess, effect, inputs, outputs, sampleFrames);
     misbehaveInProcess();
     render(inputs, outputs, sampleFrames, false);
+    breakInProcess(outputs, sampleFrames);
     makeMasterCalls(kProbeInProcess);
 }
 
@@ -70,6 +71,7 @@ void processReplacing(AEffect* effect, float** inputs, float** outputs, int32_t 
     noteProcess(kProbeProcessReplacing, effect, inputs, outputs, sampleFrames);
     misbehaveInProcess();
     render(inputs, outputs, sampleFrames, true);
+    breakInProcess(outputs, sampleFrames);
     makeMasterCalls(kProbeInProcess);
 }
 
@@ -97,8 +99,8 @@ void setParameter(AEffect* effect, int32_t index, float value)
 float getParameter(AEffect* effect, int32_t index)
 {
     noteCall(kProbeGetParameter, effect);
-    const float value =
-        validParam(index) ? state().params[static_cast<size_t>(index)].load() : 0.0f;
+    const float value = breakInGetParameter(
+        index, validParam(index) ? state().params[static_cast<size_t>(index)].load() : 0.0f);
     noteParameter(kProbeGetParameter, effect, index, value);
     return value;
 }

@@ -23,6 +23,10 @@
 //   OPLEXA_PROBE_HANG_OPCODE=N                   that dispatcher opcode never returns
 //   OPLEXA_PROBE_CRASH_OPCODE=N, OPLEXA_PROBE_CRASH=segv|abort|throw   that one crashes, as said
 //   OPLEXA_PROBE_UNWRITTEN_OUTPUT=N              process(Replacing) leaves output N alone
+//   OPLEXA_PROBE_DOUBLE=1                        processDoubleReplacing in the record whatever
+//                                                the flags say (else only with the flag)
+//   OPLEXA_PROBE_BREAK=RULE-ID                   breaks that plug-in-side protocol rule (ids in
+//       tests/plugins/README.md), once or at each call of the one function concerned
 #pragma once
 
 #include "vst/VstInterface.h"

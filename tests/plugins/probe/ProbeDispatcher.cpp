@@ -94,7 +94,7 @@ VstIntPtr getChunk(void* ptr)
         const auto* bytes = reinterpret_cast<const unsigned char*>(&value);
         s.chunkOut.insert(s.chunkOut.end(), bytes, bytes + sizeof(value));
     }
-    *static_cast<void**>(ptr) = s.chunkOut.data();
+    *static_cast<void**>(ptr) = breakInGetChunk() ? nullptr : s.chunkOut.data();
     return static_cast<VstIntPtr>(s.chunkOut.size());
 }
 

@@ -192,5 +192,12 @@ void readEnvironment()
             text != nullptr && parseNumber(text, result))
             s.results[static_cast<size_t>(opcode)] = static_cast<VstIntPtr>(result);
     }
+    on = 0;
+    readNumberVariable("OPLEXA_PROBE_DOUBLE", on);
+    s.alwaysDouble = on != 0;
+    // Last: it changes the shape and the texts read above.
+    if (const char* rule = std::getenv("OPLEXA_PROBE_BREAK");
+        rule != nullptr && !readBreak(s, rule))
+        std::fprintf(stderr, "probe: OPLEXA_PROBE_BREAK=%s names no rule the probe breaks\n", rule);
 }
 } // namespace probe

@@ -80,6 +80,7 @@ void misbehaveInDispatcher(int32_t opcode)
         workerStop.store(false);
         worker = new std::thread(work);
     }
+    breakInDispatcher(opcode);
     if (opcode == effClose)
     {
         keepBusy(m.closeSleepMs);

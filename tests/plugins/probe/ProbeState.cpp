@@ -60,6 +60,7 @@ ProbeState::ProbeState()
 
 ProbeState::~ProbeState()
 {
+    endLateCallback();
     unloadSequence.store(nextSequence());
     writeReportFile("unload");
 }
@@ -80,6 +81,7 @@ void ProbeState::reset()
         fill.clear();
     reportPath.clear();
     environmentRead = false;
+    alwaysDouble = false;
     misbehaviour = Misbehaviour{};
 
     std::memset(&record, 0, sizeof(record));
@@ -149,7 +151,9 @@ void applyShape(const ProbeShape& shape)
     record.version = shape.version;
     record.initialDelay = shape.initialDelay;
     record.processDoubleReplacing =
-        (shape.flags & effFlagsCanDoubleReplacing) != 0 ? processDoubleReplacing : nullptr;
+        (shape.flags & effFlagsCanDoubleReplacing) != 0 || state().alwaysDouble
+            ? processDoubleReplacing
+            : nullptr;
 }
 
 void fillRecord(int32_t magic)

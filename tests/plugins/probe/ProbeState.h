@@ -27,6 +27,22 @@ struct MasterCallRequest
     bool hasText = false;
 };
 
+// OPLEXA_PROBE_BREAK: the plug-in-side protocol rule the probe breaks (ProbeBreaks.cpp).
+enum class ProbeBreak : uint8_t
+{
+    none,
+    textTooLong,
+    parameterOutOfRange,
+    outputNotFinite,
+    outputDenormal,
+    latencyChangeUnannounced,
+    blockingCallbackInProcess,
+    displayUpdateInProcess,
+    callbackAfterClose,
+    chunkInconsistent,
+    replacingNotFlagged,
+};
+
 // Switches that make the probe misbehave on purpose, for the tests of hard endings.
 struct Misbehaviour
 {
@@ -40,6 +56,7 @@ struct Misbehaviour
     bool crashWithThrow = false;  // throws the probe's own type instead
     int32_t processDelay = -1;    // process sets the record's initialDelay to this
     int32_t unwrittenOutput = -1; // process leaves this output as the host gave it
+    ProbeBreak breaks = ProbeBreak::none;
 };
 
 struct ProbeState
@@ -60,6 +77,7 @@ struct ProbeState
     std::array<std::vector<unsigned char>, kProbeMaxOpcode + 1> fills;
     std::string reportPath;
     bool environmentRead = false;
+    bool alwaysDouble = false; // processDoubleReplacing in the record whatever the flags say
     Misbehaviour misbehaviour;
 
     // The plug-in.
@@ -113,6 +131,17 @@ void copyText(char (&target)[kProbeTextSize], const char* text);
 // hang or a crash.
 void misbehaveInProcess();
 void misbehaveInDispatcher(int32_t opcode);
+
+// OPLEXA_PROBE_BREAK=id into s's configuration (its mutex held); false for an unknown id.
+bool readBreak(ProbeState& s, const std::string& id);
+// The breaks made in a process call (in the first after each Open), in getParameter (the value
+// it returns), in GetChunk (true: it hands out a null pointer) and in the dispatcher.
+void breakInProcess(float** outputs, int32_t frames);
+float breakInGetParameter(int32_t index, float value);
+bool breakInGetChunk();
+void breakInDispatcher(int32_t opcode);
+// The late callback of callback-after-close, made while the module is unloaded.
+void endLateCallback();
 [[noreturn]] void throwOwnError();
 
 // Reads the OPLEXA_PROBE_* variables once per load or reset.
