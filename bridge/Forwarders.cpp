@@ -91,6 +91,10 @@ VstIntPtr closeSession(Session& session, AEffect* hosted, int32_t index, VstIntP
     OPLEXA_RECORD(session, opcodeReturn, fnDispatcher, effClose, value, ptr, result);
     OPLEXA_CHECK(session, opcodeReturn, fnDispatcher, effClose, value, ptr, result);
     checkHooks::closed(session);
+    // The recording's writer counts the last blocks' outputs for the output rules: it finishes
+    // before the counts are written.
+    if (session.checking.load(relaxed))
+        session.recorder.stop(true);
     writeCountSummary(session.oxLogger);
     checkHooks::writeSummary(session);
     session.afterClose();
