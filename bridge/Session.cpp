@@ -103,6 +103,7 @@ AEffect* Session::start(audioMasterCallback audioMaster)
         takeDown(true);
         return nullptr;
     }
+    recorder.pluginStarted(*hosted);
     proxyEffect.idMask = tagged ? kTaggedIdMask : 0;
     fillProxy(proxyEffect, *hosted);
     vstEffect = hosted;
