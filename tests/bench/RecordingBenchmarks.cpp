@@ -1,5 +1,6 @@
 // The recording's cost on the calling thread, set against copying the same input buffers and
 // against the least any recording must do, and the size of the file a minute of audio makes.
+#include "record/PluginWatch.h"
 #include "record/RecordCapture.h"
 #include "record/RecordFormat.h"
 #include "tests/bench/CallBenchmarks.h"
@@ -91,11 +92,15 @@ private:
     std::thread thread;
 };
 
-// From a ring of the session's size, while the calling thread goes on.
+// From a ring of the session's size, while the calling thread goes on; before each record the
+// plug-in's record is looked at, as a session does.
 void recordProcessReplacing(benchmark::State& state)
 {
     StereoBlock block;
     RecordRing ring(size_t{16} << 20);
+    AEffect plugin{};
+    plugin.numInputs = plugin.numOutputs = kChannels;
+    PluginWatch watch;
     {
         BatchTaker writer(
             [&](int)
@@ -107,8 +112,10 @@ void recordProcessReplacing(benchmark::State& state)
             });
         for (auto _ : state)
         {
+            watch.look(ring, kAudioThread, plugin);
             recordCapture::processCall(ring, kAudioThread, fnProcessReplacing, block.inputs,
                                        block.outputs, kFrames, kChannels, kChannels, sizeof(float));
+            watch.look(ring, kAudioThread, plugin);
             recordCapture::processReturn(ring, kAudioThread, fnProcessReplacing, block.outputs,
                                          kFrames, kChannels, sizeof(float));
             benchmark::ClobberMemory();
