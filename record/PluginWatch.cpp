@@ -8,7 +8,7 @@ void PluginWatch::reset() noexcept
     lastPosition.store(0);
 }
 
-void PluginWatch::changed(RecordRing& ring, recordCapture::Thread thread, const Words& now) noexcept
+void PluginWatch::changed(RecordRing& ring, recordCapture::Thread thread, Words now) noexcept
 {
     const auto low = [&](size_t i) { return static_cast<int32_t>(now.word[i] & 0xFFFFFFFF); };
     const auto high = [&](size_t i) { return static_cast<int32_t>(now.word[i] >> 32); };

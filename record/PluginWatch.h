@@ -22,9 +22,14 @@ public:
     void look(RecordRing& ring, recordCapture::Thread thread, const AEffect& effect) noexcept
     {
         const Words now = wordsOf(effect);
-        for (size_t i = 0; i < kWords; ++i)
-            if (now.word[i] != last[i].load(std::memory_order_relaxed))
-                return changed(ring, thread, now);
+        constexpr auto relaxed = std::memory_order_relaxed;
+        // One branch: the words compared apart would each take one.
+        if (__builtin_expect(((now.word[0] ^ last[0].load(relaxed)) |
+                              (now.word[1] ^ last[1].load(relaxed)) |
+                              (now.word[2] ^ last[2].load(relaxed)) |
+                              (now.word[3] ^ last[3].load(relaxed))) != 0,
+                             0))
+            changed(ring, thread, now);
     }
 
 private:
@@ -58,7 +63,7 @@ private:
                  pair(load(effect.numOutputs), load(effect.initialDelay)), functions}};
     }
     [[gnu::noinline, gnu::cold]] void changed(RecordRing& ring, recordCapture::Thread thread,
-                                              const Words& now) noexcept;
+                                              Words now) noexcept;
 
     std::atomic<uint64_t> last[kWords] = {{0}, {0}, {0}, {kUnequal}};
     // One past the ring position of the record whose values last holds.

@@ -93,8 +93,8 @@ private:
 };
 
 // From a ring of the session's size, while the calling thread goes on; before each record the
-// plug-in's record is looked at, as a session does.
-void recordProcessReplacing(benchmark::State& state)
+// plug-in's record is looked at, as a session does (kLook false: what that look costs).
+template <bool kLook> void recordProcessReplacing(benchmark::State& state)
 {
     StereoBlock block;
     RecordRing ring(size_t{16} << 20);
@@ -112,10 +112,12 @@ void recordProcessReplacing(benchmark::State& state)
             });
         for (auto _ : state)
         {
-            watch.look(ring, kAudioThread, plugin);
+            if (kLook)
+                watch.look(ring, kAudioThread, plugin);
             recordCapture::processCall(ring, kAudioThread, fnProcessReplacing, block.inputs,
                                        block.outputs, kFrames, kChannels, kChannels, sizeof(float));
-            watch.look(ring, kAudioThread, plugin);
+            if (kLook)
+                watch.look(ring, kAudioThread, plugin);
             recordCapture::processReturn(ring, kAudioThread, fnProcessReplacing, block.outputs,
                                          kFrames, kChannels, sizeof(float));
             benchmark::ClobberMemory();
@@ -155,7 +157,9 @@ template <bool kOutputs> void handOverBuffers(benchmark::State& state)
 void registerRecordingBenchmarks()
 {
     benchmark::RegisterBenchmark("recording:copyInputs64", copyInputs);
-    benchmark::RegisterBenchmark("recording:processReplacing64", recordProcessReplacing);
+    benchmark::RegisterBenchmark("recording:processReplacing64", recordProcessReplacing<true>);
+    benchmark::RegisterBenchmark("recording:processReplacing64/withoutPluginLook",
+                                 recordProcessReplacing<false>);
     benchmark::RegisterBenchmark("recording:handOverInputs64", handOverBuffers<false>);
     benchmark::RegisterBenchmark("recording:handOverBuffers64", handOverBuffers<true>);
 }
