@@ -290,8 +290,9 @@ TEST(RecordRing, ProcessRecordsOfEveryShapeFitTheirRoomAndReadBackWhole)
             << shapeName;
         for (const recordFormat::Bytes& channel : call.bytes)
             EXPECT_EQ(channel.size(), channelBytes) << shapeName;
-        // The reader hashes outputs that come unhashed, as a crash's drain leaves them.
+        // The reader hashes and counts outputs that come unhashed, as a crash's drain leaves them.
         EXPECT_EQ(back.numbers.size(), channels) << shapeName;
+        EXPECT_EQ(back.outputCounts.size(), channels) << shapeName;
         ASSERT_GT(channels, 0u) << shapeName;
         EXPECT_EQ(back.numbers.back(),
                   recordFormat::outputHash(
