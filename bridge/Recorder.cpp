@@ -78,6 +78,12 @@ recordCapture::Thread Recorder::thread(bool processing) noexcept
                         : recordFormat::kRoleOther};
 }
 
+void Recorder::pluginStarted(const AEffect& hosted) noexcept
+{
+    if (on())
+        watch.look(ring(), thread(false), hosted);
+}
+
 bool Recorder::openFile(const std::string& folder, const std::string& pluginPath)
 {
     char stamp[32];
@@ -122,6 +128,8 @@ void Recorder::start(OXLogger& log, const std::string& folder, const std::string
     }
     waits = waitWhenFull;
     recordRing->reset();
+    watch.reset();
+    recordsNumbered = 0;
     keepsFullOutputs = fullOutputs;
     droppedReported = 0;
     wideBlock = 0;
@@ -236,13 +244,27 @@ void Recorder::writeRecord(const uint8_t* payload, size_t size)
 {
     if (file < 0)
         return;
+    // Every record but the plug-in's takes a number.
+    if (size < 2 || payload[1] != recordFormat::kPlugin)
+        ++recordsNumbered;
+    long counted = -1;
     if (!keepsFullOutputs)
-        if (const size_t hashed =
-                recordFormat::hashOutputs(payload, size, hashedRecord, sizeof hashedRecord))
+    {
+        size_t channels = 0;
+        if (const size_t hashed = recordFormat::hashOutputs(payload, size, hashedRecord,
+                                                            sizeof hashedRecord, counts, &channels))
         {
             payload = hashedRecord;
             size = hashed;
+            counted = static_cast<long>(channels);
         }
+    }
+    else if (countsHook != nullptr)
+        counted = recordFormat::countOutputs(payload, size, counts);
+    for (long c = 0; countsHook != nullptr && c < counted; ++c)
+        if (counts[c].nonFinite > 0 || counts[c].denormal > 0)
+            countsHook(countsContext, recordsNumbered, static_cast<int32_t>(c), counts[c].nonFinite,
+                       counts[c].denormal);
     if (wrappedSize < size + recordFormat::kWrapOverhead)
     {
         wrappedSize = size + recordFormat::kWrapOverhead;

@@ -3,6 +3,7 @@
 // records and writes them. Off, it costs the forwarders one relaxed load and branch.
 #pragma once
 
+#include "record/PluginWatch.h"
 #include "record/RecordCapture.h"
 #include "record/RecordFormat.h"
 
@@ -35,6 +36,21 @@ public:
     }
     // The calling thread's number and role; processing marks the audio thread.
     recordCapture::Thread thread(bool processing) noexcept;
+    // Before each call and return record: the plug-in's record, where it changed.
+    PluginWatch& pluginWatch() noexcept { return watch; }
+    // The record the entry point returned, on its thread.
+    void pluginStarted(const AEffect& hosted) noexcept;
+
+    // For the live checker: the writer thread calls it for each output channel of a process
+    // return with NaN, infinite or denormal samples, with the number the reader gives that
+    // return record. Set before start.
+    using OutputCountsHook = void (*)(void* context, uint64_t returnRecord, int32_t channel,
+                                      uint32_t nonFinite, uint32_t denormal);
+    void countOutputs(OutputCountsHook hook, void* context) noexcept
+    {
+        countsHook = hook;
+        countsContext = context;
+    }
 
     // Opens a new file in folder and starts the writer; says so, or why not, in the log. With
     // waitWhenFull a calling thread that finds the ring full waits for room, while the
@@ -61,6 +77,11 @@ private:
     uint32_t threadNumber() noexcept;
 
     std::unique_ptr<RecordRing> recordRing;
+    PluginWatch watch;
+    OutputCountsHook countsHook = nullptr;
+    void* countsContext = nullptr;
+    // The records written, as the reader numbers them.
+    uint64_t recordsNumbered = 0;
     std::atomic<bool> active{false};
     std::atomic<bool> running{false};
     // Sequentially consistent, the two of them: the writer and a crash each see the other's.
@@ -86,6 +107,7 @@ private:
     std::thread writer;
     std::unique_ptr<uint8_t[]> wrapped;
     size_t wrappedSize = 0;
-    // A process return with its outputs hashed.
+    // A process return with its outputs hashed, and their counts.
     uint8_t hashedRecord[recordFormat::kMaxHashedReturnBytes];
+    recordFormat::OutputCounts counts[recordFormat::kMaxChannels];
 };

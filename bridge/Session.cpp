@@ -106,6 +106,7 @@ AEffect* Session::start(audioMasterCallback audioMaster)
         takeDown(true);
         return nullptr;
     }
+    recorder.pluginStarted(*hosted);
     if (checking.load(std::memory_order_relaxed))
         liveCheck::pluginStarted(checkNumbering, *hosted);
     proxyEffect.idMask = tagged ? kTaggedIdMask : 0;

@@ -15,6 +15,7 @@
 #include "vst/VstStructures.h"
 
 #include <cstring>
+#include <initializer_list>
 #include <xmmintrin.h>
 
 namespace recordCapture
@@ -24,6 +25,7 @@ namespace
 using recordFormat::CallField;
 using recordFormat::fieldCount;
 using recordFormat::place;
+using recordFormat::PluginField;
 using recordFormat::ProcessCallData;
 using recordFormat::ReturnField;
 
@@ -34,6 +36,8 @@ constexpr int32_t kMaxSysex = 1 << 20;
 constexpr int32_t kMaxSpeakers = static_cast<int32_t>(recordFormat::kMaxChannels);
 // Room for the fields around the data: array heads, numbers, the float and the times.
 constexpr size_t kFieldBytes = 128;
+// A plug-in record: its head, kind, thread and seven numbers of at most five bytes.
+constexpr size_t kPluginBytes = 48;
 
 // The data pass runs twice: once to measure, once to encode.
 struct Measure
@@ -395,5 +399,24 @@ void parameterReturn(RecordRing& ring, Thread thread, VstFunctionIndex function,
             w.array(0);
             return w.size();
         });
+}
+
+bool plugin(RecordRing& ring, Thread thread, const PluginValues& values,
+            uint64_t& position) noexcept
+{
+    RecordRing::Slot slot;
+    if (!ring.reserve(kPluginBytes, slot))
+        return false;
+    recordFormat::UncheckedWriter w(slot.payload, slot.room);
+    w.array(fieldCount<PluginField>);
+    w.uint(recordFormat::kPlugin);
+    w.uint(thread.number);
+    for (const int32_t field : {values.flags, values.numPrograms, values.numParams,
+                                values.numInputs, values.numOutputs, values.initialDelay})
+        w.integer(field);
+    w.uint(values.functions);
+    ring.publish(slot, w.size());
+    position = slot.position;
+    return true;
 }
 } // namespace recordCapture

@@ -34,4 +34,19 @@ void parameterCall(RecordRing& ring, Thread thread, VstFunctionIndex function, i
                    float value) noexcept;
 void parameterReturn(RecordRing& ring, Thread thread, VstFunctionIndex function, int32_t index,
                      float result) noexcept;
+
+// A kPlugin record's values (RecordLayout.h, PluginField).
+struct PluginValues
+{
+    int32_t flags;
+    int32_t numPrograms;
+    int32_t numParams;
+    int32_t numInputs;
+    int32_t numOutputs;
+    int32_t initialDelay;
+    uint32_t functions;
+};
+// False when it was dropped; else position is where the ring placed it (the records' order).
+bool plugin(RecordRing& ring, Thread thread, const PluginValues& values,
+            uint64_t& position) noexcept;
 } // namespace recordCapture

@@ -1,7 +1,8 @@
 // The recording file, shared by the module that writes it and oplexa-host that reads it: a CBOR
 // sequence (RFC 8742). The first item is the header array, and every item after it a record
-// [payload byte string, XXH32 of the payload] whose payload is a call, a return, a gap marker
-// (records dropped) or the end marker; record/RecordLayout.h names the fields of each.
+// [payload byte string, XXH32 of the payload] whose payload is a call, a return, the plug-in's
+// record, a gap marker (records dropped) or the end marker; record/RecordLayout.h names the
+// fields of each.
 // Times are time-stamp counter ticks (record/TickClock.h); the header's clock fields turn them
 // into monotonic nanoseconds. What each call's data holds is listed in README.md, "Record and
 // replay".
@@ -14,7 +15,9 @@ namespace recordFormat
 {
 constexpr const char kMagic[] = "OPLEXA-REC";
 // 3: process calls carry the outputs pointer, effEditGetRect returns its rectangle.
-constexpr uint64_t kVersion = 3;
+// 4: the plug-in's record (kPlugin) at the start and after each change; hashed process returns
+// count their outputs' NaN, infinite and denormal samples.
+constexpr uint64_t kVersion = 4;
 constexpr const char kFileExtension[] = ".oplexarec";
 
 enum RecordKind : uint8_t
@@ -23,6 +26,7 @@ enum RecordKind : uint8_t
     kReturn = 1,
     kGap = 2,
     kEnd = 3,
+    kPlugin = 4, // takes no record number
 };
 
 enum ThreadRole : uint8_t
@@ -173,15 +177,30 @@ size_t wrapTail(const uint8_t* payload, size_t size, uint8_t* out, size_t outSiz
 // The whole record, its payload copied between them.
 size_t wrapRecord(const uint8_t* payload, size_t size, uint8_t* out, size_t outSize) noexcept;
 uint32_t checksum(const uint8_t* payload, size_t size) noexcept;
+// One output channel's samples that were NaN or infinite, and denormal (subnormal, not zero).
+struct OutputCounts
+{
+    uint32_t nonFinite = 0;
+    uint32_t denormal = 0;
+};
+// Of whole samples only; doubles for processDoubleReplacing's.
+OutputCounts countSamples(const void* samples, size_t bytes, bool doubles) noexcept;
+
 // XXH3 64 of one output channel.
 uint64_t outputHash(const void* samples, size_t bytes) noexcept;
 bool isProcessFunction(uint64_t function) noexcept;
-// The calling thread copies a process return's outputs; the writer thread hashes them here. Writes
-// the record to out with each channel replaced by its hash; 0 when payload is no process return
-// with outputs in full, or out is too small.
-size_t hashOutputs(const uint8_t* payload, size_t size, uint8_t* out, size_t outSize) noexcept;
-// Room for such a record: its fields and a hash for each of the most channels.
-constexpr size_t kMaxHashedReturnBytes = 128 + 9 * kMaxChannels;
+// The calling thread copies a process return's outputs; the writer thread hashes and counts them
+// here. Writes the record to out with each channel replaced by its hash and the counts added
+// (RecordLayout.h, kProcessReturnCounts); 0 when payload is no process return with outputs in
+// full, or out is too small. counts, when given, gets each channel's (room for kMaxChannels),
+// and channels their number.
+size_t hashOutputs(const uint8_t* payload, size_t size, uint8_t* out, size_t outSize,
+                   OutputCounts* counts = nullptr, size_t* channels = nullptr) noexcept;
+// Counts alone, for outputs recorded in full: the number of channels, or -1 when payload is no
+// process return with outputs in full.
+long countOutputs(const uint8_t* payload, size_t size, OutputCounts* counts) noexcept;
+// Room for a hashed record: its fields, a hash and the counts for each of the most channels.
+constexpr size_t kMaxHashedReturnBytes = 128 + (9 + 3 + 2 * 5) * kMaxChannels;
 
 // Editor opcodes: replay skips them, as it has no window to give.
 bool isEditorOpcode(int32_t opcode) noexcept;

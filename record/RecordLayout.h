@@ -54,6 +54,22 @@ enum class ReturnField : uint8_t
     count,
 };
 
+// From version 4: the plug-in's record, written when its entry point returned it and before any
+// call or return record whenever these values changed. It takes no record number.
+enum class PluginField : uint8_t
+{
+    kind,
+    thread,
+    flags,
+    numPrograms,
+    numParams,
+    numInputs,
+    numOutputs,
+    initialDelay,
+    functions, // bit f: the record's function f (VstFunctionIndex) is not null
+    count,
+};
+
 enum class GapField : uint8_t
 {
     kind,
@@ -91,4 +107,9 @@ template <typename Field> constexpr size_t place(Field field)
 {
     return static_cast<size_t>(field);
 }
+
+// From version 4 a process return whose outputs the writer hashed has one field more, after its
+// data, in this place: for each output channel with a NaN, an infinity or a denormal, its
+// number, how many samples were NaN or infinite and how many denormal, all in one flat array.
+constexpr size_t kProcessReturnCounts = fieldCount<ReturnField>;
 } // namespace recordFormat

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 namespace recordFormat
 {
@@ -273,7 +274,56 @@ void checkCall(const Record& record)
     }
 }
 
-void readPayload(Cursor& in, Record& record)
+int32_t int32Field(Cursor& in)
+{
+    const int64_t value = in.integer();
+    if (value < INT32_MIN || value > INT32_MAX)
+        throw BadField{};
+    return static_cast<int32_t>(value);
+}
+
+void readPlugin(Cursor& in, Record& record)
+{
+    record.thread = static_cast<uint32_t>(in.uint());
+    PluginRecord& plugin = record.plugin;
+    for (int32_t* field : {&plugin.flags, &plugin.numPrograms, &plugin.numParams, &plugin.numInputs,
+                           &plugin.numOutputs, &plugin.initialDelay})
+        *field = int32Field(in);
+    const uint64_t functions = in.uint();
+    if (functions >= uint64_t{1} << kNumVstFunctions)
+        throw BadField{};
+    plugin.functions = static_cast<uint32_t>(functions);
+}
+
+// The counts a hashed process return carries (kProcessReturnCounts): triples of a channel, in
+// increasing order, and its two counts.
+void readOutputCounts(Cursor& in, Record& record)
+{
+    const size_t channels = record.numbers.size();
+    if (!isProcessFunction(record.function) || !record.bytes.empty())
+        throw BadField{};
+    if (channels > static_cast<size_t>(kMaxChannels))
+        throw Beyond{"its process return has " + std::to_string(channels) + " outputs, more than " +
+                     std::to_string(kMaxChannels)};
+    const uint64_t items = in.array();
+    if (items % 3 != 0 || items / 3 > channels)
+        throw BadField{};
+    record.outputCounts.assign(channels, {});
+    for (uint64_t i = 0, next = 0; i < items / 3; ++i)
+    {
+        const uint64_t channel = in.uint();
+        const uint64_t nonFinite = in.uint();
+        const uint64_t denormal = in.uint();
+        if (channel < next || channel >= channels || nonFinite > UINT32_MAX ||
+            denormal > UINT32_MAX)
+            throw BadField{};
+        record.outputCounts[channel] = {static_cast<uint32_t>(nonFinite),
+                                        static_cast<uint32_t>(denormal)};
+        next = channel + 1;
+    }
+}
+
+void readPayload(Cursor& in, Record& record, uint64_t version)
 {
     const uint64_t fields = in.array();
     if (fields < 1)
@@ -287,9 +337,17 @@ void readPayload(Cursor& in, Record& record)
             record.dropped = in.uint();
         return;
     }
+    if (record.kind == kPlugin)
+    {
+        if (version < 4 || fields != fieldCount<PluginField>)
+            throw BadField{};
+        readPlugin(in, record);
+        return;
+    }
     const bool isCall = record.kind == kCall;
+    const bool counted = !isCall && version >= 4 && fields == kProcessReturnCounts + 1;
     if ((!isCall && record.kind != kReturn) ||
-        fields != (isCall ? fieldCount<CallField> : fieldCount<ReturnField>))
+        (fields != (isCall ? fieldCount<CallField> : fieldCount<ReturnField>)&&!counted))
         throw BadField{};
     record.thread = static_cast<uint32_t>(in.uint());
     record.role = static_cast<uint8_t>(std::min<uint64_t>(in.uint(), 255));
@@ -317,6 +375,8 @@ void readPayload(Cursor& in, Record& record)
         record.result = in.integer();
     record.timeNs = in.uint();
     readData(in, record);
+    if (counted)
+        readOutputCounts(in, record);
     if (carriedOut(static_cast<VstFunctionIndex>(record.function), record.opcode) ==
         Carried::arrangementsAt)
         for (const Bytes& arrangement : record.bytes)
@@ -355,11 +415,20 @@ template <typename Reading> void readHeader(Cursor& in, Header& header, Reading&
     }
 }
 
-// Ticks to nanoseconds; outputs that a crash wrote before the writer hashed them, hashed.
+// Ticks to nanoseconds; outputs in full counted; outputs that a crash wrote before the writer
+// hashed them, hashed.
 void settle(const Header& header, Record& record)
 {
+    if (record.kind == kPlugin)
+        return;
     record.timeNs = tickClock::toNs(record.timeNs, header.clock);
-    if (record.kind != kReturn || !isProcessFunction(record.function) || header.fullOutputs)
+    if (record.kind != kReturn || !isProcessFunction(record.function))
+        return;
+    if (!record.bytes.empty() && record.bytes.size() <= static_cast<size_t>(kMaxChannels))
+        for (const Bytes& channel : record.bytes)
+            record.outputCounts.push_back(countSamples(
+                channel.data(), channel.size(), record.function == fnProcessDoubleReplacing));
+    if (header.fullOutputs)
         return;
     for (const Bytes& channel : record.bytes)
         record.numbers.push_back(outputHash(channel.data(), channel.size()));
@@ -387,7 +456,10 @@ size_t memoryOf(const Record& record)
     return sizeof(Record) + record.storage.capacity() +
            (record.bytes.empty() ? 0 : record.bytes.capacity() * sizeof(Bytes) + kAllocation) +
            (record.numbers.empty() ? 0
-                                   : record.numbers.capacity() * sizeof(uint64_t) + kAllocation);
+                                   : record.numbers.capacity() * sizeof(uint64_t) + kAllocation) +
+           (record.outputCounts.empty()
+                ? 0
+                : record.outputCounts.capacity() * sizeof(OutputCounts) + kAllocation);
 }
 
 RecordStream::~RecordStream()
@@ -500,7 +572,7 @@ bool RecordStream::next(Record& record)
             record.storage.assign(payload.begin(), payload.end());
             Cursor fields(record.storage.data(), record.storage.size());
             record.number = number;
-            readPayload(fields, record);
+            readPayload(fields, record, header.version);
             if (!fields.atEnd())
                 throw BadField{};
             settle(header, record);
@@ -508,6 +580,11 @@ bool RecordStream::next(Record& record)
             {
                 stop(Ending::complete, "");
                 return false;
+            }
+            if (record.kind == kPlugin)
+            {
+                record.number = 0;
+                return true;
             }
             if (record.kind == kCall && isProcessFunction(record.function))
                 samples += blockSamples(record);

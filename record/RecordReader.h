@@ -4,6 +4,7 @@
 // file still holds and to the limits of RecordFormat.h.
 #pragma once
 
+#include "record/RecordFormat.h"
 #include "record/TickClock.h"
 
 #include <cstddef>
@@ -36,6 +37,18 @@ private:
     size_t length = 0;
 };
 
+// A kPlugin record's values (RecordLayout.h, PluginField).
+struct PluginRecord
+{
+    int32_t flags = 0;
+    int32_t numPrograms = 0;
+    int32_t numParams = 0;
+    int32_t numInputs = 0;
+    int32_t numOutputs = 0;
+    int32_t initialDelay = 0;
+    uint32_t functions = 0; // bit f: function f (VstFunctionIndex) is there
+};
+
 struct Record
 {
     Record() = default;
@@ -45,7 +58,7 @@ struct Record
     Record(const Record&) = delete;
     Record& operator=(const Record&) = delete;
 
-    size_t number = 0; // 1-based, counted after the header
+    size_t number = 0; // 1-based, counted after the header; 0 for kPlugin, which takes none
     int64_t value = 0;
     uint64_t ptr = 0;
     uint64_t timeNs = 0;
@@ -69,6 +82,10 @@ struct Record
     std::vector<Bytes> bytes;
     std::vector<uint64_t> numbers;
     std::vector<uint8_t> storage; // the record's payload, which bytes point into
+    PluginRecord plugin;          // kPlugin records
+    // A process return's, a channel each: as recorded (version 4), or counted from outputs in
+    // full; empty where the recording does not carry them.
+    std::vector<OutputCounts> outputCounts;
 };
 
 // What a record takes in memory, with its lists and its payload.

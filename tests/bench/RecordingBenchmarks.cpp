@@ -1,5 +1,6 @@
 // The recording's cost on the calling thread, set against copying the same input buffers and
 // against the least any recording must do, and the size of the file a minute of audio makes.
+#include "record/PluginWatch.h"
 #include "record/RecordCapture.h"
 #include "record/RecordFormat.h"
 #include "tests/bench/CallBenchmarks.h"
@@ -91,11 +92,15 @@ private:
     std::thread thread;
 };
 
-// From a ring of the session's size, while the calling thread goes on.
-void recordProcessReplacing(benchmark::State& state)
+// From a ring of the session's size, while the calling thread goes on; before each record the
+// plug-in's record is looked at, as a session does (kLook false: what that look costs).
+template <bool kLook> void recordProcessReplacing(benchmark::State& state)
 {
     StereoBlock block;
     RecordRing ring(size_t{16} << 20);
+    AEffect plugin{};
+    plugin.numInputs = plugin.numOutputs = kChannels;
+    PluginWatch watch;
     {
         BatchTaker writer(
             [&](int)
@@ -107,8 +112,12 @@ void recordProcessReplacing(benchmark::State& state)
             });
         for (auto _ : state)
         {
+            if (kLook)
+                watch.look(ring, kAudioThread, plugin);
             recordCapture::processCall(ring, kAudioThread, fnProcessReplacing, block.inputs,
                                        block.outputs, kFrames, kChannels, kChannels, sizeof(float));
+            if (kLook)
+                watch.look(ring, kAudioThread, plugin);
             recordCapture::processReturn(ring, kAudioThread, fnProcessReplacing, block.outputs,
                                          kFrames, kChannels, sizeof(float));
             benchmark::ClobberMemory();
@@ -148,7 +157,9 @@ template <bool kOutputs> void handOverBuffers(benchmark::State& state)
 void registerRecordingBenchmarks()
 {
     benchmark::RegisterBenchmark("recording:copyInputs64", copyInputs);
-    benchmark::RegisterBenchmark("recording:processReplacing64", recordProcessReplacing);
+    benchmark::RegisterBenchmark("recording:processReplacing64", recordProcessReplacing<true>);
+    benchmark::RegisterBenchmark("recording:processReplacing64/withoutPluginLook",
+                                 recordProcessReplacing<false>);
     benchmark::RegisterBenchmark("recording:handOverInputs64", handOverBuffers<false>);
     benchmark::RegisterBenchmark("recording:handOverBuffers64", handOverBuffers<true>);
 }

@@ -65,6 +65,17 @@ def ret(function, opcode=0, result=0, data=(), thread=1, ticks=2000, role=None):
     return record([1, thread, role, function, opcode, result, ticks, listed(data)])
 
 
+# version 4: the plug-in's record [4, thread, flags, programs, params, inputs, outputs, delay,
+# functions], and a process return with its outputs' hashes and counts [channel, NaN or infinite,
+# denormal]...
+def plugin(delay=0, functions=0x7D, outputs=2):
+    return record([4, 1, 0x31, 3, 4, 2, outputs, delay, functions])
+
+
+def counted(outputs, data, counts):
+    return record([1, 1, 1, 3, outputs, 0, 2000, listed(data), counts])
+
+
 SET_PARAMETER, PROCESS_REPLACING, DISPATCHER = 4, 3, 0
 block = lambda frames: struct.pack("<f", 0.25) * frames
 CASES = {
@@ -90,14 +101,38 @@ CASES = {
     "calls-1e6": b"".join([call(SET_PARAMETER)] * 10**6),
     "gap-2e64": record([2, 2**64 - 1]),
     "negative-2e63": call(DISPATCHER, 1, value=Raw(b"\x3b" + b"\xff" * 8)),
+    "plugin": plugin() + call(SET_PARAMETER) + plugin(480) + ret(SET_PARAMETER) + plugin(-1, 0),
+    "plugin-free": call(SET_PARAMETER) + ret(SET_PARAMETER),
+    "plugin-fields": record([4, 1, 0x31, 3, 4, 2, 2, 0]),
+    "plugin-functions-128": plugin(functions=128),
+    "plugin-delay-2e31": plugin(2**31),
+    "plugin-outputs-2e32": plugin(outputs=-2**32),
+    "v3-plugin": plugin() + call(SET_PARAMETER),
+    "counts": call(PROCESS_REPLACING, 2, 2, 64, [0, 2, 0x2000, block(64), block(64)])
+    + counted(2, [1, 2], [0, 64, 0, 1, 3, 61]),
+    "counts-channel-2": counted(2, [1, 2], [2, 1, 0]),
+    "counts-unsorted": counted(2, [1, 2], [1, 1, 0, 0, 1, 0]),
+    "counts-2e32": counted(2, [1, 2], [0, 2**32, 0]),
+    "counts-short": counted(2, [1, 2], [0, 1]),
+    "counts-full": counted(2, [block(64), block(64)], []),
+    "counts-1025-outputs": counted(1025, list(range(1025)), []),
+    "v3-counts": counted(2, [1, 2], []),
+    "v3-process": call(PROCESS_REPLACING, 2, 2, 64, [0, 2, 0x2000, block(64), block(64)])
+    + ret(PROCESS_REPLACING, 2, 0, [1, 2]),
 }
 
-# The header of each format version (1 had no clock: its times are nanoseconds); 3 is the current.
-start = ["OPLEXA-REC", 3, "probe.so", 1, "20261207-000000", False]
+# The header of each format version (1 had no clock: its times are nanoseconds); 4 is the current.
+CURRENT = 4
+start = ["OPLEXA-REC", CURRENT, "probe.so", 1, "20261207-000000", False]
 clock = [0, 0, 1000000000]
 VERSIONS = {version: start[:1] + [version] + start[2:] + ([] if version == 1 else clock)
-            for version in (0, 1, 2, 3, 4)}
-CASES.update({f"version-{v}": call(SET_PARAMETER) for v in VERSIONS if v != 3})
+            for version in range(CURRENT + 2)}
+CASES.update({f"version-{v}": call(SET_PARAMETER) for v in VERSIONS if v != CURRENT})
+
+
+def version_of(name):
+    """A case's format version: version-N's own, v3- ones a version 3 file's, else the current."""
+    return int(name[8:]) if name.startswith("version-") else 3 if name.startswith("v3-") else CURRENT
 
 # Replayed with the probe, each diverges in its own way; "full-" ones record full outputs.
 PROCESS, GET_PARAMETER, PROCESS_DOUBLE = 2, 5, 6
@@ -237,7 +272,7 @@ if __name__ == "__main__":
     for name, records in (DIVERGING if mode == ["diverging"] else STATS if mode == ["stats"]
                           else CASES).items():
         records, ended = records if isinstance(records, tuple) else (records, True)
-        header = list(VERSIONS[int(name[8:]) if name.startswith("version-") else 3])
+        header = list(VERSIONS[3 if mode == ["stats"] else version_of(name)])
         header[5] = name.startswith("full-")
         with open(f"{folder}/{name}.oplexarec", "wb") as out:
             out.write(item(header) + records + (record([3]) if ended else b""))

@@ -26,7 +26,11 @@ rows=(
     "frames-2e28|8|8" "channels-and-frames|8|8" "outputs-1e7|8|8" "events-4e6|8|8"
     "text-2e40|8|8" "text-24mb|0|0" "chunk-2e40|8|8" "chunk-size-16mb|8|8" "thread-2e32|0|0"
     "threads-5000|0|8" "calls-1e6|0|8" "blocks-5000|8|8" "gap-2e64|0|8" "negative-2e63|8|8"
-    "version-0|8|8" "version-1|0|0" "version-2|0|0" "version-4|8|8"
+    "version-0|8|8" "version-1|0|0" "version-2|0|0" "version-3|0|0" "version-5|8|8"
+    "plugin|0|0" "plugin-fields|8|8" "plugin-functions-128|8|8" "plugin-delay-2e31|8|8"
+    "plugin-outputs-2e32|8|8" "v3-plugin|8|8" "counts|0|7" "counts-channel-2|8|8"
+    "counts-unsorted|8|8" "counts-2e32|8|8" "counts-short|8|8" "counts-full|8|8"
+    "counts-1025-outputs|8|8" "v3-counts|8|8" "v3-process|0|7"
 )
 for row in "${rows[@]}"; do
     IFS='|' read -r name printed replayed <<< "$row"
@@ -43,4 +47,10 @@ for row in "${rows[@]}"; do
         check "$name: --$mode stays within $allowed KB" [ "${rss:-0}" -le "$allowed" ] 2> /dev/null
     done
 done
+
+# The plug-in's records are read and not printed: the printout is that of the calls alone.
+for name in plugin plugin-free; do
+    "$OPLEXA_HOST" --print "$WORK/$name.oplexarec" > "$WORK/$name.txt" 2>&1
+done
+check "plugin: --print shows the calls alone" cmp "$WORK/plugin.txt" "$WORK/plugin-free.txt"
 finish

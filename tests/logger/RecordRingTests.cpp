@@ -1,6 +1,7 @@
 // The recording ring with many producers and a consumer at once: every record arrives whole
 // and in each thread's order, or is counted as dropped; what a crash-time drain writes reads
 // back as a recording. The ThreadSanitizer build runs these too.
+#include "record/PluginWatch.h"
 #include "record/RecordCapture.h"
 #include "record/RecordFormat.h"
 #include "record/RecordReader.h"
@@ -188,6 +189,35 @@ TEST(RecordRing, ProducersAndAConsumerAtOnceLoseNothingUncountedAndKeepEachThrea
     EXPECT_EQ(recording.records.size() + ring.dropped(), size_t{kProducers * kCallsEach});
 }
 
+// Plug-ins change their record on any thread, and every thread that calls looks at it: however
+// the threads race to write the changes, the last plug-in record holds the values as they ended.
+TEST(RecordRing, ThreadsRacingOverPluginChangesLeaveTheFinalValuesLast)
+{
+    RecordRing ring(size_t{1} << 23);
+    PluginWatch watch;
+    AEffect plugin{};
+    runTogether(kProducers,
+                [&](int producer)
+                {
+                    const auto t = static_cast<uint32_t>(producer) + 1;
+                    for (int i = 0; i < kCallsEach; ++i)
+                    {
+                        __atomic_store_n(&plugin.initialDelay, i * kProducers + producer,
+                                         __ATOMIC_RELAXED);
+                        watch.look(ring, {t, 2}, plugin);
+                    }
+                });
+    watch.look(ring, {1, 2}, plugin);
+    Wrapping take{std::vector<uint8_t>(1 << 12), {}};
+    ring.consume(take);
+    const recordFormat::Recording recording = readBack(take.records);
+    ASSERT_EQ(recording.ending, recordFormat::Ending::complete) << recording.problem;
+    ASSERT_FALSE(recording.records.empty());
+    EXPECT_EQ(recording.records.back().kind, recordFormat::kPlugin);
+    EXPECT_EQ(recording.records.back().plugin.initialDelay, plugin.initialDelay);
+    EXPECT_EQ(ring.dropped(), 0u);
+}
+
 TEST(RecordRing, ADrainWritesWhatTheWriterHasNotTakenAsRecords)
 {
     RecordRing ring(size_t{1} << 16);
@@ -260,8 +290,9 @@ TEST(RecordRing, ProcessRecordsOfEveryShapeFitTheirRoomAndReadBackWhole)
             << shapeName;
         for (const recordFormat::Bytes& channel : call.bytes)
             EXPECT_EQ(channel.size(), channelBytes) << shapeName;
-        // The reader hashes outputs that come unhashed, as a crash's drain leaves them.
+        // The reader hashes and counts outputs that come unhashed, as a crash's drain leaves them.
         EXPECT_EQ(back.numbers.size(), channels) << shapeName;
+        EXPECT_EQ(back.outputCounts.size(), channels) << shapeName;
         ASSERT_GT(channels, 0u) << shapeName;
         EXPECT_EQ(back.numbers.back(),
                   recordFormat::outputHash(

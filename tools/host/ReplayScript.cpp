@@ -42,7 +42,7 @@ void ReplayScript::survey(recordFormat::RecordStream& stream, Survey& found)
 {
     bool first = true;
     recordFormat::Record record;
-    for (; stream.next(record); ++found.records)
+    for (; stream.next(record); found.records += record.kind != recordFormat::kPlugin)
     {
         found.hasGap = found.hasGap || record.kind == recordFormat::kGap;
         if (record.kind != recordFormat::kCall)
