@@ -44,14 +44,14 @@ void onFiring(void* context, rules::Rule rule, const rules::Tally& tally, uint64
 }
 
 // The writer thread of the session's recording counted a process call's outputs.
-void outputCounted(void* context, uint64_t returnRecord, int32_t channel, uint32_t nonFinite,
+void outputCounted(void* context, uint64_t processCall, int32_t channel, uint32_t nonFinite,
                    uint32_t denormal) noexcept
 {
     auto& numbering = *static_cast<CheckNumbering*>(context);
     rules::ThreadState audio;
     audio.number = numbering.audioThread.load(relaxed);
     audio.role = kRoleAudio;
-    numbering.checker->outputCounts(audio, returnRecord, channel, nonFinite, denormal);
+    numbering.checker->outputCounts(audio, processCall, channel, nonFinite, denormal);
 }
 
 // The recorder takes the output counts' hook once it can (see Recorder.h); until then the output

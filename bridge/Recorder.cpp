@@ -11,11 +11,13 @@
 #include "record/RecordHeader.h"
 #include "record/TickClock.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <iterator>
 #include <unistd.h>
 
 namespace
@@ -129,7 +131,8 @@ void Recorder::start(OXLogger& log, const std::string& folder, const std::string
     waits = waitWhenFull;
     recordRing->reset();
     watch.reset();
-    recordsNumbered = 0;
+    callsNumbered = 0;
+    std::fill(std::begin(processCalls), std::end(processCalls), 0);
     keepsFullOutputs = fullOutputs;
     droppedReported = 0;
     wideBlock = 0;
@@ -244,9 +247,15 @@ void Recorder::writeRecord(const uint8_t* payload, size_t size)
 {
     if (file < 0)
         return;
-    // Every record but the plug-in's takes a number.
-    if (size < 2 || payload[1] != recordFormat::kPlugin)
-        ++recordsNumbered;
+    recordFormat::RecordLead lead;
+    const bool numbered = recordFormat::readLead(payload, size, lead);
+    uint64_t& processCall = processCalls[lead.thread < std::size(processCalls) ? lead.thread : 0];
+    if (numbered && lead.kind == recordFormat::kCall)
+    {
+        ++callsNumbered;
+        if (recordFormat::isProcessFunction(lead.function))
+            processCall = callsNumbered;
+    }
     long counted = -1;
     if (!keepsFullOutputs)
     {
@@ -263,7 +272,7 @@ void Recorder::writeRecord(const uint8_t* payload, size_t size)
         counted = recordFormat::countOutputs(payload, size, counts);
     for (long c = 0; countsHook != nullptr && c < counted; ++c)
         if (counts[c].nonFinite > 0 || counts[c].denormal > 0)
-            countsHook(countsContext, recordsNumbered, static_cast<int32_t>(c), counts[c].nonFinite,
+            countsHook(countsContext, processCall, static_cast<int32_t>(c), counts[c].nonFinite,
                        counts[c].denormal);
     if (wrappedSize < size + recordFormat::kWrapOverhead)
     {

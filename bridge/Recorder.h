@@ -42,9 +42,9 @@ public:
     void pluginStarted(const AEffect& hosted) noexcept;
 
     // For the live checker: the writer thread calls it for each output channel of a process
-    // return with NaN, infinite or denormal samples, with the number the reader gives that
-    // return record. Set before start.
-    using OutputCountsHook = void (*)(void* context, uint64_t returnRecord, int32_t channel,
+    // return with NaN, infinite or denormal samples, with the number `oplexa print` gives the
+    // process call. Set before start.
+    using OutputCountsHook = void (*)(void* context, uint64_t processCall, int32_t channel,
                                       uint32_t nonFinite, uint32_t denormal);
     void countOutputs(OutputCountsHook hook, void* context) noexcept
     {
@@ -80,8 +80,10 @@ private:
     PluginWatch watch;
     OutputCountsHook countsHook = nullptr;
     void* countsContext = nullptr;
-    // The records written, as the reader numbers them.
-    uint64_t recordsNumbered = 0;
+    // The calls written, as `oplexa print` numbers them, and each thread's last process call
+    // (threads past the table share its first place).
+    uint64_t callsNumbered = 0;
+    uint64_t processCalls[64] = {};
     std::atomic<bool> active{false};
     std::atomic<bool> running{false};
     // Sequentially consistent, the two of them: the writer and a crash each see the other's.

@@ -220,6 +220,23 @@ size_t hashOutputs(const uint8_t* payload, size_t size, uint8_t* out, size_t out
     return hashes.ok() ? ret.prefix + hashes.size() : 0;
 }
 
+bool readLead(const uint8_t* payload, size_t size, RecordLead& lead) noexcept
+{
+    const uint8_t* at = payload;
+    const uint8_t* end = payload + size;
+    uint8_t major = 0;
+    uint64_t fields[4] = {}; // kind, thread, role, function
+    if (!readHead(at, end, major, fields[0]) || major != 4)
+        return false;
+    for (uint64_t& field : fields)
+        if (!readHead(at, end, major, field) || major != 0)
+            return false;
+    if (fields[0] != kCall && fields[0] != kReturn)
+        return false;
+    lead = {fields[0], fields[1], fields[3]};
+    return true;
+}
+
 long countOutputs(const uint8_t* payload, size_t size, OutputCounts* counts) noexcept
 {
     ProcessReturn ret;

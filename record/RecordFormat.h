@@ -199,6 +199,15 @@ size_t hashOutputs(const uint8_t* payload, size_t size, uint8_t* out, size_t out
 // Counts alone, for outputs recorded in full: the number of channels, or -1 when payload is no
 // process return with outputs in full.
 long countOutputs(const uint8_t* payload, size_t size, OutputCounts* counts) noexcept;
+// A call or return payload's first fields, for the writer thread's numbering; false for the
+// other kinds of record and for what is no such payload.
+struct RecordLead
+{
+    uint64_t kind = 0;
+    uint64_t thread = 0;
+    uint64_t function = 0;
+};
+bool readLead(const uint8_t* payload, size_t size, RecordLead& lead) noexcept;
 // Room for a hashed record: its fields, a hash and the counts for each of the most channels.
 constexpr size_t kMaxHashedReturnBytes = 128 + (9 + 3 + 2 * 5) * kMaxChannels;
 

@@ -170,8 +170,6 @@ TEST_F(CheckRules, ProblemLinesNumberCallsAsTheRecordingDoes)
     for (size_t i = 0; i < beforeClose; ++i)
         if (std::regex_search(lines[i], match, problem) && !isBudgetProblem(lines[i]))
             firstCalls[match[1]] = match[3];
-    if (firstCalls.empty())
-        GTEST_SKIP() << "no rule fired: the checker fires none yet";
 
     // Each rule's first firing, and what the recording holds under its number.
     using recordFormat::kCall;
@@ -215,7 +213,7 @@ TEST_F(CheckRules, ProblemLinesNumberCallsAsTheRecordingDoes)
 
 // The output rules need the outputs, counted by the recording's writer thread: a NaN and a
 // denormal through the probe (its output is its input times parameter 0) fire them while the
-// session records, numbered as the process call's return record, and never without a recording.
+// session records, numbered as the process call, and never without a recording.
 TEST_F(CheckRules, OutputRulesOnlyWhileRecording)
 {
     const std::string recordings = oplexa.folder().file("recordings");
@@ -249,15 +247,13 @@ TEST_F(CheckRules, OutputRulesOnlyWhileRecording)
             EXPECT_TRUE(fired.empty());
             continue;
         }
-        if (fired.empty())
-            GTEST_SKIP() << "no output rule fired: the checker or the recorder's counts are not in";
         const std::map<uint64_t, Recorded> recorded = recordedCalls(recordings);
         for (const char* rule : {"output-not-finite", "output-denormal"})
         {
             ASSERT_EQ(fired.count(rule), 1u) << rule;
             const auto found = recorded.find(fired[rule]);
             ASSERT_NE(found, recorded.end()) << rule;
-            EXPECT_EQ(found->second.kind, recordFormat::kReturn) << rule;
+            EXPECT_EQ(found->second.kind, recordFormat::kCall) << rule;
             EXPECT_EQ(found->second.function, fnProcessReplacing) << rule;
         }
     }

@@ -126,8 +126,6 @@ TEST(ProblemsPage, ListsErrorsBeforeWarningsWithCountAndFirstCall)
     EXPECT_TRUE(page->getShownRows().empty());
 
     breakThreeRules(checker);
-    if (!checker.anyFired())
-        GTEST_SKIP() << "the checker fires no rule yet";
     // The window's tick refreshes the page on show.
     content.updateGUI();
     // Neither the catalogue's order nor the order of first calls.
