@@ -2,7 +2,6 @@
 
 #include "bridge/LiveCheck.h"
 #include "bridge/Process.h"
-#include "record/TickClock.h"
 #include "rules/RuleCatalogue.h"
 #include "vst/OpCodeTable.h"
 #include "vst/VstStructures.h"
@@ -257,17 +256,14 @@ void processCall(Session& session, VstFunctionIndex function, int32_t frames) no
     rules::ThreadState& thread = threadOf(session, true);
     rules::CallFacts facts = factsFor(session, thread, function, false);
     facts.frames = frames;
-    facts.ticks = tickClock::now();
     session.checker.hostCall(thread, facts);
 }
 
 void processReturn(Session& session, VstFunctionIndex function, int32_t frames) noexcept
 {
-    const uint64_t ticks = tickClock::now();
     rules::ThreadState& thread = threadOf(session, true);
     rules::CallFacts facts = factsFor(session, thread, function, true);
     facts.frames = frames;
-    facts.ticks = ticks;
     session.checker.hostReturn(thread, facts);
 }
 

@@ -9,8 +9,6 @@
 #include <cstring>
 #include <iterator>
 #include <new>
-#include <type_traits>
-#include <utility>
 
 namespace liveCheck
 {
@@ -54,23 +52,16 @@ void outputCounted(void* context, uint64_t processCall, int32_t channel, uint32_
     numbering.checker->outputCounts(audio, processCall, channel, nonFinite, denormal);
 }
 
-// The recorder takes the output counts' hook once it can (see Recorder.h); until then the output
-// rules stay unchecked live.
-template <typename Recorder, typename = void> struct CountsOutputs : std::false_type
+// The writer thread timed a process call from its two records.
+void processTimed(void* context, uint64_t processCall, uint8_t function, int32_t frames,
+                  uint64_t ticks) noexcept
 {
-};
-template <typename Recorder>
-struct CountsOutputs<Recorder, std::void_t<decltype(std::declval<Recorder&>().countOutputs(
-                                   &outputCounted, static_cast<void*>(nullptr)))>> : std::true_type
-{
-};
-template <typename Recorder>
-void setCountsHook(Recorder& recorder, CheckNumbering* numbering) noexcept
-{
-    if constexpr (CountsOutputs<Recorder>::value)
-        recorder.countOutputs(numbering != nullptr ? &outputCounted : nullptr, numbering);
+    auto& numbering = *static_cast<CheckNumbering*>(context);
+    rules::ThreadState audio;
+    audio.number = numbering.audioThread.load(relaxed);
+    audio.role = kRoleAudio;
+    numbering.checker->processTook(audio, processCall, function, frames, ticks);
 }
-
 } // namespace
 
 void storeFacts(CheckNumbering& numbering, const rules::PluginFacts& facts) noexcept
@@ -107,7 +98,10 @@ void begin(std::atomic<bool>& checking, rules::RuleChecker& checker, CheckNumber
 
 void countOutputs(Recorder& recorder, CheckNumbering* numbering) noexcept
 {
-    setCountsHook(recorder, numbering);
+    if (numbering != nullptr)
+        recorder.countOutputs(&outputCounted, &processTimed, numbering);
+    else
+        recorder.countOutputs(nullptr, nullptr, nullptr);
 }
 
 void pluginStarted(CheckNumbering& numbering, const AEffect& hosted) noexcept

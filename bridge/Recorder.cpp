@@ -132,7 +132,7 @@ void Recorder::start(OXLogger& log, const std::string& folder, const std::string
     recordRing->reset();
     watch.reset();
     callsNumbered = 0;
-    std::fill(std::begin(processCalls), std::end(processCalls), 0);
+    std::fill(std::begin(processCalls), std::end(processCalls), OpenProcess());
     keepsFullOutputs = fullOutputs;
     droppedReported = 0;
     wideBlock = 0;
@@ -249,13 +249,17 @@ void Recorder::writeRecord(const uint8_t* payload, size_t size)
         return;
     recordFormat::RecordLead lead;
     const bool numbered = recordFormat::readLead(payload, size, lead);
-    uint64_t& processCall = processCalls[lead.thread < std::size(processCalls) ? lead.thread : 0];
+    OpenProcess& process = processCalls[lead.thread < std::size(processCalls) ? lead.thread : 0];
+    const bool processing = numbered && recordFormat::isProcessFunction(lead.function);
     if (numbered && lead.kind == recordFormat::kCall)
-    {
         ++callsNumbered;
-        if (recordFormat::isProcessFunction(lead.function))
-            processCall = callsNumbered;
-    }
+    if (processing && lead.kind == recordFormat::kCall)
+        process = {callsNumbered, lead.ticks, static_cast<int32_t>(lead.value)};
+    else if (processing && timesHook != nullptr && process.beginTicks != 0 &&
+             lead.ticks >= process.beginTicks)
+        timesHook(countsContext, process.call, static_cast<uint8_t>(lead.function), process.frames,
+                  lead.ticks - process.beginTicks);
+    const uint64_t processCall = process.call;
     long counted = -1;
     if (!keepsFullOutputs)
     {

@@ -46,9 +46,13 @@ public:
     // process call. Set before start.
     using OutputCountsHook = void (*)(void* context, uint64_t processCall, int32_t channel,
                                       uint32_t nonFinite, uint32_t denormal);
-    void countOutputs(OutputCountsHook hook, void* context) noexcept
+    // And for each process call, its time inside the plug-in in ticks, from its two records.
+    using ProcessTimeHook = void (*)(void* context, uint64_t processCall, uint8_t function,
+                                     int32_t frames, uint64_t ticks);
+    void countOutputs(OutputCountsHook hook, ProcessTimeHook timeHook, void* context) noexcept
     {
         countsHook = hook;
+        timesHook = timeHook;
         countsContext = context;
     }
 
@@ -83,7 +87,14 @@ private:
     // The calls written, as `oplexa print` numbers them, and each thread's last process call
     // (threads past the table share its first place).
     uint64_t callsNumbered = 0;
-    uint64_t processCalls[64] = {};
+    struct OpenProcess
+    {
+        uint64_t call = 0;
+        uint64_t beginTicks = 0;
+        int32_t frames = 0;
+    };
+    OpenProcess processCalls[64] = {};
+    ProcessTimeHook timesHook = nullptr;
     std::atomic<bool> active{false};
     std::atomic<bool> running{false};
     // Sequentially consistent, the two of them: the writer and a crash each see the other's.

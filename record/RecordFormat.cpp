@@ -225,15 +225,19 @@ bool readLead(const uint8_t* payload, size_t size, RecordLead& lead) noexcept
     const uint8_t* at = payload;
     const uint8_t* end = payload + size;
     uint8_t major = 0;
-    uint64_t fields[4] = {}; // kind, thread, role, function
-    if (!readHead(at, end, major, fields[0]) || major != 4)
+    uint64_t count = 0;
+    // A call's fields up to its begin ticks, or a return's up to its end ticks: scalars all.
+    uint64_t fields[place(CallField::beginTicks) + 1] = {};
+    if (!readHead(at, end, major, count) || major != 4 || !readHead(at, end, major, fields[0]) ||
+        major != 0 || (fields[0] != kCall && fields[0] != kReturn))
         return false;
-    for (uint64_t& field : fields)
-        if (!readHead(at, end, major, field) || major != 0)
+    const size_t last =
+        fields[0] == kCall ? place(CallField::beginTicks) : place(ReturnField::endTicks);
+    for (size_t i = 1; i <= last; ++i)
+        if (!readHead(at, end, major, fields[i]) || (major != 0 && major != 1 && major != 7))
             return false;
-    if (fields[0] != kCall && fields[0] != kReturn)
-        return false;
-    lead = {fields[0], fields[1], fields[3]};
+    lead = {fields[0], fields[place(CallField::thread)], fields[place(CallField::function)],
+            fields[0] == kCall ? fields[place(CallField::value)] : 0, fields[last]};
     return true;
 }
 

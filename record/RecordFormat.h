@@ -206,6 +206,8 @@ struct RecordLead
     uint64_t kind = 0;
     uint64_t thread = 0;
     uint64_t function = 0;
+    uint64_t value = 0; // a call's value: a process call's frames
+    uint64_t ticks = 0; // a call's begin, a return's end
 };
 bool readLead(const uint8_t* payload, size_t size, RecordLead& lead) noexcept;
 // Room for a hashed record: its fields, a hash and the counts for each of the most channels.

@@ -406,20 +406,26 @@ void RuleChecker::processReturn(ThreadState& thread, const CallFacts& ret) noexc
         return;
     if (--thread.inProcess == 0)
         threadsInProcess.fetch_sub(1, kRelaxed);
+    const uint64_t begin = thread.processBeginTicks;
+    if (begin != 0 && ret.ticks >= begin)
+        processTook(thread, ret.call, ret.function, thread.processFrames, ret.ticks - begin);
+}
+
+void RuleChecker::processTook(const ThreadState& thread, uint64_t call, uint8_t function,
+                              int32_t frames, uint64_t ticks) noexcept
+{
     const double rate = tickRate.load(kRelaxed);
     const auto samples = static_cast<double>(sampleRate.load(kRelaxed));
-    const uint64_t begin = thread.processBeginTicks;
-    if (rate <= 0 || samples <= 0 || begin == 0 || ret.ticks < begin || thread.processFrames <= 0)
+    if (rate <= 0 || samples <= 0 || frames <= 0 || !isProcess(function))
         return;
-    const double tookNs = static_cast<double>(ret.ticks - begin) * 1e9 / rate;
-    const double budgetNs = thread.processFrames * 1e9 / samples;
+    const double tookNs = static_cast<double>(ticks) * 1e9 / rate;
+    const double budgetNs = frames * 1e9 / samples;
     if (tookNs <= budgetNs)
         return;
-    updateWorst(ret.call, static_cast<uint64_t>(tookNs));
-    fire(Rule::processOverBudget, thread, ret.call,
+    updateWorst(call, static_cast<uint64_t>(tookNs));
+    fire(Rule::processOverBudget, thread, call,
          "%s of %d frames took %.3f ms, its block lasts %.3f ms at %.0f Hz",
-         vstFunctionNames[ret.function], thread.processFrames, tookNs / 1e6, budgetNs / 1e6,
-         samples);
+         vstFunctionNames[function], frames, tookNs / 1e6, budgetNs / 1e6, samples);
 }
 
 // Only one thread at a time writes the worst; one that finds it busy lets its call go.

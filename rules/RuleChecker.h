@@ -127,6 +127,10 @@ public:
     // (live) or from the recording: how many samples were NaN or infinite, and how many denormal.
     void outputCounts(const ThreadState& thread, uint64_t call, int32_t channel, uint32_t nonFinite,
                       uint32_t denormal) noexcept;
+    // A process call's time inside the plug-in, in ticks, where its feeder times it apart from
+    // hostCall and hostReturn (live, the recording's writer thread does, from the call's records).
+    void processTook(const ThreadState& thread, uint64_t call, uint8_t function, int32_t frames,
+                     uint64_t ticks) noexcept;
     // Live only: effClose returned; any call after it fires the live-only rules.
     void closed() noexcept;
 
