@@ -2,6 +2,7 @@
 
 #include "bridge/LiveCheck.h"
 #include "bridge/Process.h"
+#include "rules/ProtocolOpcodes.h"
 #include "rules/RuleCatalogue.h"
 #include "vst/OpCodeTable.h"
 #include "vst/VstStructures.h"
@@ -20,6 +21,7 @@ constexpr size_t kTextScan = 255;
 constexpr uint8_t kRoleMain = 0;
 constexpr uint8_t kRoleAudio = 1;
 constexpr uint8_t kRoleOther = 2;
+constexpr uint8_t kRoleUnknown = 0xFF; // a new slot's, until giveRole
 
 // The call's number: all call records so far, this one included, as `oplexa print` numbers them
 // (a return takes its call's). Each thread counts its own, and the total is their sum: a plain
@@ -56,18 +58,16 @@ uint64_t nextCall(Session& session, const rules::ThreadState& thread) noexcept
     using Word = uint64_t __attribute__((may_alias));
     const auto* counts = reinterpret_cast<const Word*>(&hosted->numPrograms);
     CheckNumbering& numbering = session.checkNumbering;
-    const uint64_t seen = __atomic_load_n(&counts[0], __ATOMIC_RELAXED) ^
-                          (uint64_t{static_cast<uint32_t>(numbering.facts[1].load(relaxed))} |
-                           uint64_t{static_cast<uint32_t>(numbering.facts[2].load(relaxed))} << 32);
-    const uint64_t io = __atomic_load_n(&counts[1], __ATOMIC_RELAXED) ^
-                        (uint64_t{static_cast<uint32_t>(numbering.facts[3].load(relaxed))} |
-                         uint64_t{static_cast<uint32_t>(numbering.facts[4].load(relaxed))} << 32);
-    const int32_t functions = int32_t{liveCheck::loaded(hosted->processReplacing) != nullptr} |
-                              int32_t{liveCheck::loaded(hosted->processDoubleReplacing) != nullptr}
-                                  << 1;
-    if ((seen | io) == 0 && liveCheck::loaded(hosted->flags) == numbering.facts[0].load(relaxed) &&
-        liveCheck::loaded(hosted->initialDelay) == numbering.facts[5].load(relaxed) &&
-        functions == numbering.facts[6].load(relaxed))
+    const uint64_t flags = uint64_t{static_cast<uint32_t>(liveCheck::loaded(hosted->flags))} |
+                           uint64_t{static_cast<uint32_t>(liveCheck::loaded(hosted->initialDelay))}
+                               << 32;
+    const uint64_t functions =
+        uint64_t{liveCheck::loaded(hosted->processReplacing) != nullptr} << 31 |
+        uint64_t{liveCheck::loaded(hosted->processDoubleReplacing) != nullptr} << 63;
+    // One branch: the words compared apart would each take one.
+    if (((__atomic_load_n(&counts[0], __ATOMIC_RELAXED) ^ numbering.facts[0].load(relaxed)) |
+         (__atomic_load_n(&counts[1], __ATOMIC_RELAXED) ^ numbering.facts[1].load(relaxed)) |
+         (flags ^ functions ^ numbering.facts[2].load(relaxed))) == 0)
         return;
     const rules::PluginFacts facts = liveCheck::factsOf(*hosted);
     liveCheck::storeFacts(numbering, facts);
@@ -105,11 +105,28 @@ uint32_t newThreadNumber(Session& session, bool processing) noexcept
     CheckThread& slot = mine.slots[mine.last];
     slot = {check, {}};
     slot.state.number = newThreadNumber(session, processing);
+    slot.state.role = kRoleUnknown;
     return &slot.state;
 }
 
-// The calling thread's state in this session, with its role as a recording gives it: the first
-// thread's is main, the first that processes is audio.
+// A thread's role, once it is known and for as long as it stands: main for the session's first
+// thread, audio for the first that processes. Out of line: the compare-and-swaps are rare.
+[[gnu::noinline]] void giveRole(CheckNumbering& numbering, rules::ThreadState& state,
+                                bool processing) noexcept
+{
+    const uint32_t number = state.number;
+    uint32_t none = 0;
+    if (numbering.firstThread.load(relaxed) == 0)
+        numbering.firstThread.compare_exchange_strong(none, number, relaxed);
+    none = 0;
+    if (processing && numbering.audioThread.load(relaxed) == 0)
+        numbering.audioThread.compare_exchange_strong(none, number, relaxed);
+    state.role = number == numbering.audioThread.load(relaxed)   ? kRoleAudio
+                 : number == numbering.firstThread.load(relaxed) ? kRoleMain
+                                                                 : kRoleOther;
+}
+
+// The calling thread's state in this session, with its role as a recording gives it.
 [[gnu::always_inline]] inline rules::ThreadState& threadOf(Session& session,
                                                            bool processing) noexcept
 {
@@ -123,16 +140,9 @@ uint32_t newThreadNumber(Session& session, bool processing) noexcept
     }
     else if (state->number == 0)
         state->number = newThreadNumber(session, processing);
-    const uint32_t number = state->number;
-    uint32_t none = 0;
-    if (numbering.firstThread.load(relaxed) == 0)
-        numbering.firstThread.compare_exchange_strong(none, number, relaxed);
-    none = 0;
-    if (processing && numbering.audioThread.load(relaxed) == 0)
-        numbering.audioThread.compare_exchange_strong(none, number, relaxed);
-    state->role = number == numbering.audioThread.load(relaxed)   ? kRoleAudio
-                  : number == numbering.firstThread.load(relaxed) ? kRoleMain
-                                                                  : kRoleOther;
+    if (state == &numbering.crowd || state->role == kRoleUnknown ||
+        (processing && state->role != kRoleAudio))
+        giveRole(numbering, *state, processing);
     return *state;
 }
 
@@ -141,20 +151,32 @@ uint32_t newThreadNumber(Session& session, bool processing) noexcept
 const rules::CallFacts kBlank{};
 
 // A record's facts, numbered, after the checker heard of any change of the plug-in's record.
+// kind: a call whose return has its hook, a call whose return has none, or a return.
+enum class Hooked
+{
+    callReturning,
+    call,
+    ret,
+};
 rules::CallFacts factsFor(Session& session, rules::ThreadState& thread, VstFunctionIndex function,
-                          bool isReturn) noexcept
+                          int32_t opcode, Hooked kind) noexcept
 {
     uint64_t call = 0;
-    if (!isReturn)
-    {
+    if (kind != Hooked::ret)
         call = nextCall(session, thread);
+    if (kind == Hooked::callReturning)
+    {
         if (thread.openDepth < rules::ThreadState::kOpenCalls)
             thread.openCalls[thread.openDepth] = call;
         ++thread.openDepth;
     }
-    else if (thread.openDepth > 0 && --thread.openDepth < rules::ThreadState::kOpenCalls)
+    else if (kind == Hooked::ret && thread.openDepth > 0 &&
+             --thread.openDepth < rules::ThreadState::kOpenCalls)
         call = thread.openCalls[thread.openDepth];
-    followRecord(session);
+    // A change made inside a call is seen at the next call, before the checker judges it; only
+    // the returns of the calls after which hosts read the record again must see it first.
+    if (kind != Hooked::ret || rules::announces(static_cast<uint8_t>(function), opcode))
+        followRecord(session);
     rules::CallFacts facts = kBlank;
     facts.call = call;
     facts.function = static_cast<uint8_t>(function);
@@ -205,11 +227,14 @@ void hostOrCallback(Session& session, VstFunctionIndex function, rules::ThreadSt
 }
 } // namespace
 
-void opcodeCall(Session& session, VstFunctionIndex function, int32_t opcode, int32_t index,
-                VstIntPtr value, void* ptr, float opt) noexcept
+rules::ThreadState* opcodeCall(Session& session, VstFunctionIndex function, int32_t opcode,
+                               int32_t index, VstIntPtr value, void* ptr, float opt) noexcept
 {
     rules::ThreadState& thread = threadOf(session, false);
-    rules::CallFacts facts = factsFor(session, thread, function, false);
+    // The returns no rule looks at get no hook: most opcodes'.
+    const bool returns = rules::judgesReturn(static_cast<uint8_t>(function), opcode);
+    rules::CallFacts facts =
+        factsFor(session, thread, function, opcode, returns ? Hooked::callReturning : Hooked::call);
     facts.opcode = opcode;
     facts.index = index;
     facts.value = value;
@@ -227,13 +252,21 @@ void opcodeCall(Session& session, VstFunctionIndex function, int32_t opcode, int
         }
     }
     hostOrCallback(session, function, thread, facts);
+    return returns ? &thread : nullptr;
 }
 
-void opcodeReturn(Session& session, VstFunctionIndex function, int32_t opcode, VstIntPtr value,
-                  void* ptr, VstIntPtr result) noexcept
+void opcodeReturn(Session& session, rules::ThreadState& thread, VstFunctionIndex function,
+                  int32_t opcode, VstIntPtr value, void* ptr, VstIntPtr result) noexcept
 {
-    rules::ThreadState& thread = threadOf(session, false);
-    rules::CallFacts facts = factsFor(session, thread, function, true);
+    // The most frequent return after the process calls', and all that it changes is this.
+    if (function == fnDispatcher && opcode == effProcessEvents)
+    {
+        if (thread.openDepth > 0)
+            --thread.openDepth;
+        session.checker.eventsReturned(thread);
+        return;
+    }
+    rules::CallFacts facts = factsFor(session, thread, function, opcode, Hooked::ret);
     facts.opcode = opcode;
     facts.value = value;
     facts.result = result;
@@ -251,33 +284,44 @@ void opcodeReturn(Session& session, VstFunctionIndex function, int32_t opcode, V
         session.checker.hostReturn(thread, facts);
 }
 
-void processCall(Session& session, VstFunctionIndex function, int32_t frames) noexcept
+rules::ThreadState* processCall(Session& session, VstFunctionIndex function,
+                                int32_t frames) noexcept
 {
     rules::ThreadState& thread = threadOf(session, true);
-    rules::CallFacts facts = factsFor(session, thread, function, false);
+    rules::CallFacts facts = factsFor(session, thread, function, 0, Hooked::callReturning);
     facts.frames = frames;
     session.checker.hostCall(thread, facts);
+    return &thread;
 }
 
-void processReturn(Session& session, VstFunctionIndex function, int32_t frames) noexcept
+void processReturn(Session& session, rules::ThreadState& thread, VstFunctionIndex function,
+                   int32_t frames) noexcept
 {
-    rules::ThreadState& thread = threadOf(session, true);
-    rules::CallFacts facts = factsFor(session, thread, function, true);
+    rules::CallFacts facts = factsFor(session, thread, function, 0, Hooked::ret);
     facts.frames = frames;
     session.checker.hostReturn(thread, facts);
 }
 
-void parameter(Session& session, VstFunctionIndex function, bool isReturn, int32_t index,
-               float value) noexcept
+rules::ThreadState* parameterCall(Session& session, VstFunctionIndex function, int32_t index,
+                                  float value) noexcept
 {
     rules::ThreadState& thread = threadOf(session, false);
-    rules::CallFacts facts = factsFor(session, thread, function, isReturn);
+    const bool returns = rules::judgesReturn(static_cast<uint8_t>(function), 0);
+    rules::CallFacts facts =
+        factsFor(session, thread, function, 0, returns ? Hooked::callReturning : Hooked::call);
     facts.index = index;
     facts.floatResult = value;
-    if (isReturn)
-        session.checker.hostReturn(thread, facts);
-    else
-        session.checker.hostCall(thread, facts);
+    session.checker.hostCall(thread, facts);
+    return returns ? &thread : nullptr;
+}
+
+void parameterReturn(Session& session, rules::ThreadState& thread, VstFunctionIndex function,
+                     int32_t index, float value) noexcept
+{
+    rules::CallFacts facts = factsFor(session, thread, function, 0, Hooked::ret);
+    facts.index = index;
+    facts.floatResult = value;
+    session.checker.hostReturn(thread, facts);
 }
 
 void refusedCall(Session& session, VstFunctionIndex function, int32_t opcode) noexcept

@@ -51,9 +51,9 @@ struct CheckNumbering
     std::atomic<uint32_t> audioThread{0};
     // effClose returned: calls that come now are late.
     std::atomic<bool> closed{false};
-    // The record's values as the checker last heard of them: flags, numPrograms, numParams,
-    // numInputs, numOutputs, initialDelay and the functions present.
-    std::atomic<int32_t> facts[7]{};
+    // The record's values as the checker last heard of them, packed as liveCheck::packFacts
+    // packs them.
+    std::atomic<uint64_t> facts[3]{};
     // The state of the threads that find no place of their own (more threads than the table).
     rules::ThreadState crowd;
 };

@@ -74,8 +74,8 @@ VstIntPtr dispatchToHosted(Session& session, AEffect* hosted, int32_t opcode, in
 
 // No other host call enters from here on; those inside are waited for before the plug-in gets
 // Close, and the session is taken down after it returned, whatever it did.
-VstIntPtr closeSession(Session& session, AEffect* hosted, int32_t index, VstIntPtr value, void* ptr,
-                       float opt) noexcept
+VstIntPtr closeSession(Session& session, rules::ThreadState* checked, AEffect* hosted,
+                       int32_t index, VstIntPtr value, void* ptr, float opt) noexcept
 {
     session.beforeClose();
     VstIntPtr result = 0;
@@ -89,7 +89,7 @@ VstIntPtr closeSession(Session& session, AEffect* hosted, int32_t index, VstIntP
     }
     session.oxLogger.logVstDispatcherReturn(effClose, ptr, result);
     OPLEXA_RECORD(session, opcodeReturn, fnDispatcher, effClose, value, ptr, result);
-    OPLEXA_CHECK(session, opcodeReturn, fnDispatcher, effClose, value, ptr, result);
+    OPLEXA_CHECK_RETURN(checked, session, opcodeReturn, fnDispatcher, effClose, value, ptr, result);
     checkHooks::closed(session);
     // The recording's writer counts the last blocks' outputs for the output rules: it finishes
     // before the counts are written.
@@ -141,13 +141,15 @@ VstIntPtr proxyDispatcher(AEffect* effect, int32_t opcode, int32_t index, VstInt
         [&](Session& session, AEffect* hosted) -> VstIntPtr
         {
             OPLEXA_RECORD(session, opcodeCall, fnDispatcher, opcode, index, value, ptr, opt);
-            OPLEXA_CHECK(session, opcodeCall, fnDispatcher, opcode, index, value, ptr, opt);
+            rules::ThreadState* const checked = OPLEXA_CHECK_CALL(session, opcodeCall, fnDispatcher,
+                                                                  opcode, index, value, ptr, opt);
             if (opcode == effClose)
-                return closeSession(session, hosted, index, value, ptr, opt);
+                return closeSession(session, checked, hosted, index, value, ptr, opt);
             const VstIntPtr result =
                 dispatchToHosted(session, hosted, opcode, index, value, ptr, opt);
             OPLEXA_RECORD(session, opcodeReturn, fnDispatcher, opcode, value, ptr, result);
-            OPLEXA_CHECK(session, opcodeReturn, fnDispatcher, opcode, value, ptr, result);
+            OPLEXA_CHECK_RETURN(checked, session, opcodeReturn, fnDispatcher, opcode, value, ptr,
+                                result);
             mirrorRecord(session.proxyEffect, *hosted);
             session.oxLogger.logVstDispatcherReturn(opcode, ptr, result);
             // The log has the plug-in's own name; the host reads the wrapper's.
@@ -178,10 +180,10 @@ void forwardProcess(AEffect* effect, Sample** inputs, Sample** outputs, int32_t 
         {
             OPLEXA_RECORD(session, processCall, *hosted, function, reinterpret_cast<void**>(inputs),
                           reinterpret_cast<void**>(outputs), sampleFrames, sizeof(Sample));
-            OPLEXA_CHECK(session, processCall, function, sampleFrames);
+            rules::ThreadState* const checked =
+                OPLEXA_CHECK_CALL(session, processCall, function, sampleFrames);
             (hosted->*field)(hosted, inputs, outputs, sampleFrames);
-            // Timed before the recording copies the outputs.
-            OPLEXA_CHECK(session, processReturn, function, sampleFrames);
+            OPLEXA_CHECK_RETURN(checked, session, processReturn, function, sampleFrames);
             OPLEXA_RECORD(session, processReturn, *hosted, function,
                           reinterpret_cast<void**>(outputs), sampleFrames, sizeof(Sample));
             // Some plug-ins change their latency while processing, without IOChanged.
@@ -217,10 +219,11 @@ void proxySetParameter(AEffect* effect, int32_t index, float value)
         [&](Session& session, AEffect* hosted)
         {
             OPLEXA_RECORD(session, parameter, fnSetParameter, false, index, value);
-            OPLEXA_CHECK(session, parameter, fnSetParameter, false, index, value);
+            rules::ThreadState* const checked =
+                OPLEXA_CHECK_CALL(session, parameterCall, fnSetParameter, index, value);
             hosted->setParameter(hosted, index, value);
             OPLEXA_RECORD(session, parameter, fnSetParameter, true, index, 0.0f);
-            OPLEXA_CHECK(session, parameter, fnSetParameter, true, index, 0.0f);
+            OPLEXA_CHECK_RETURN(checked, session, parameterReturn, fnSetParameter, index, 0.0f);
             mirrorRecord(session.proxyEffect, *hosted);
         });
 }
@@ -233,10 +236,11 @@ float proxyGetParameter(AEffect* effect, int32_t index)
         [&](Session& session, AEffect* hosted)
         {
             OPLEXA_RECORD(session, parameter, fnGetParameter, false, index, 0.0f);
-            OPLEXA_CHECK(session, parameter, fnGetParameter, false, index, 0.0f);
+            rules::ThreadState* const checked =
+                OPLEXA_CHECK_CALL(session, parameterCall, fnGetParameter, index, 0.0f);
             const float value = hosted->getParameter(hosted, index);
             OPLEXA_RECORD(session, parameter, fnGetParameter, true, index, value);
-            OPLEXA_CHECK(session, parameter, fnGetParameter, true, index, value);
+            OPLEXA_CHECK_RETURN(checked, session, parameterReturn, fnGetParameter, index, value);
             session.oxLogger.logVstGetParameterReturn(value);
             return value;
         });
@@ -280,7 +284,8 @@ VstIntPtr forwardCallback(Session& session, AEffect* effect, int32_t opcode, int
             if (host == nullptr)
                 return 0;
             OPLEXA_RECORD(session, opcodeCall, fnAudioMaster, opcode, index, value, ptr, opt);
-            OPLEXA_CHECK(session, opcodeCall, fnAudioMaster, opcode, index, value, ptr, opt);
+            rules::ThreadState* const checked = OPLEXA_CHECK_CALL(
+                session, opcodeCall, fnAudioMaster, opcode, index, value, ptr, opt);
             ProxyRecord* proxy = nullptr;
             if (effect != nullptr)
             {
@@ -290,7 +295,8 @@ VstIntPtr forwardCallback(Session& session, AEffect* effect, int32_t opcode, int
             }
             const VstIntPtr result = host(proxy, opcode, index, value, ptr, opt);
             OPLEXA_RECORD(session, opcodeReturn, fnAudioMaster, opcode, value, ptr, result);
-            OPLEXA_CHECK(session, opcodeReturn, fnAudioMaster, opcode, value, ptr, result);
+            OPLEXA_CHECK_RETURN(checked, session, opcodeReturn, fnAudioMaster, opcode, value, ptr,
+                                result);
             session.oxLogger.logVstAudioMasterReturn(opcode, ptr, result);
             return result;
         });

@@ -66,11 +66,10 @@ void processTimed(void* context, uint64_t processCall, uint8_t function, int32_t
 
 void storeFacts(CheckNumbering& numbering, const rules::PluginFacts& facts) noexcept
 {
-    const int32_t values[] = {facts.flags,       facts.numPrograms, facts.numParams,
-                              facts.numInputs,   facts.numOutputs,  facts.initialDelay,
-                              functionsOf(facts)};
-    for (size_t i = 0; i < std::size(values); ++i)
-        numbering.facts[i].store(values[i], relaxed);
+    uint64_t words[3];
+    packFacts(words, facts);
+    for (size_t i = 0; i < std::size(words); ++i)
+        numbering.facts[i].store(words[i], relaxed);
 }
 
 void begin(std::atomic<bool>& checking, rules::RuleChecker& checker, CheckNumbering& numbering,

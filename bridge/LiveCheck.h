@@ -41,9 +41,16 @@ inline rules::PluginFacts factsOf(const AEffect& hosted) noexcept
     facts.hasProcessDoubleReplacing = loaded(hosted.processDoubleReplacing) != nullptr;
     return facts;
 }
-inline int32_t functionsOf(const rules::PluginFacts& facts) noexcept
+// The facts in three words, each pair of fields in one, to be compared with one branch.
+inline void packFacts(uint64_t words[3], const rules::PluginFacts& facts) noexcept
 {
-    return int32_t{facts.hasProcessReplacing} | int32_t{facts.hasProcessDoubleReplacing} << 1;
+    const auto pair = [](int32_t low, int32_t high)
+    { return uint64_t{static_cast<uint32_t>(high)} << 32 | static_cast<uint32_t>(low); };
+    words[0] = pair(facts.numPrograms, facts.numParams);
+    words[1] = pair(facts.numInputs, facts.numOutputs);
+    words[2] =
+        pair(facts.flags, facts.initialDelay) ^ (uint64_t{facts.hasProcessReplacing} << 31 |
+                                                 uint64_t{facts.hasProcessDoubleReplacing} << 63);
 }
 void storeFacts(CheckNumbering& numbering, const rules::PluginFacts& facts) noexcept;
 } // namespace liveCheck

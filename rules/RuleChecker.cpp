@@ -1,5 +1,6 @@
 #include "rules/RuleChecker.h"
 
+#include "rules/ProtocolOpcodes.h"
 #include "vst/OpCodeTable.h"
 
 #include <cmath>
@@ -18,39 +19,12 @@ bool isProcess(uint8_t function) noexcept
            function == fnProcessDoubleReplacing;
 }
 
-// The opcodes that set the instance up: a process call must not run beside them.
-bool isSetup(int32_t opcode) noexcept
-{
-    return opcode == effMainsChanged || opcode == effSetSampleRate || opcode == effSetBlockSize ||
-           opcode == effClose;
-}
-
 // What a host may set only while suspended.
 bool needsSuspended(int32_t opcode) noexcept
 {
     return opcode == effSetSampleRate || opcode == effSetBlockSize ||
            opcode == effSetBlockSizeAndSampleRate || opcode == effSetProcessPrecision ||
            opcode == effSetSpeakerArrangement;
-}
-
-// Hosts read the record again after these: a change made inside them needs no audioMasterIOChanged.
-bool announcesChanges(int32_t opcode) noexcept
-{
-    switch (opcode)
-    {
-    case effOpen:
-    case effMainsChanged:
-    case effSetSampleRate:
-    case effSetBlockSize:
-    case effSetBlockSizeAndSampleRate:
-    case effSetProcessPrecision:
-    case effSetSpeakerArrangement:
-    case effSetChunk:
-    case effSetProgram:
-        return true;
-    default:
-        return false;
-    }
 }
 
 bool takesParameterIndex(int32_t opcode) noexcept
@@ -79,53 +53,42 @@ bool writesThroughPtr(int32_t opcode) noexcept
     }
 }
 
-// The documented room of a text, without its NUL; 0 where none is documented.
-int32_t textRoom(uint8_t function, int32_t opcode) noexcept
-{
-    if (function == fnAudioMaster)
-        return opcode == audioMasterGetVendorString || opcode == audioMasterGetProductString ? 64
-                                                                                             : 0;
-    switch (opcode)
-    {
-    case effGetParamName:
-    case effGetParamLabel:
-    case effGetParamDisplay:
-        return 8;
-    case effGetProgramName:
-    case effGetProgramNameIndexed:
-    case effSetProgramName:
-        return 24;
-    case effGetEffectName:
-        return 32;
-    case effGetVendorString:
-    case effGetProductString:
-        return 64;
-    default:
-        return 0;
-    }
-}
-
 bool outsideUnit(float value) noexcept
 {
     return !(value >= 0.0f && value <= 1.0f);
 }
 
 // A call's name for a line: "processReplacing", "effSetBlockSize", "audioMasterIdle".
+// A call's name for a firing's text, looked up only when a rule fires.
 struct Name
 {
-    const char* prefix;
-    const char* name;
+    uint8_t function;
+    int32_t opcode;
+
+    const char* prefix() const noexcept
+    {
+        if (function != fnDispatcher && function != fnAudioMaster)
+            return "";
+        const bool named = opcode == effSetProcessPrecision ||
+                           opCodeInfo(static_cast<VstFunctionIndex>(function), opcode) != nullptr;
+        return function == fnDispatcher ? (named ? "eff" : "dispatcher opcode ")
+                                        : (named ? "audioMaster" : "audioMaster opcode ");
+    }
+    const char* text() const noexcept
+    {
+        if (function == fnDispatcher && opcode == effSetProcessPrecision)
+            return "SetProcessPrecision";
+        if (const VstOpCodeInfo* info = opCodeInfo(static_cast<VstFunctionIndex>(function), opcode))
+            return info->name;
+        if (function < kNumVstFunctions && function != fnDispatcher && function != fnAudioMaster)
+            return vstFunctionNames[function];
+        return "?";
+    }
 };
 
 Name nameOf(uint8_t function, int32_t opcode) noexcept
 {
-    if (function == fnDispatcher && opcode == effSetProcessPrecision)
-        return {"eff", "SetProcessPrecision"};
-    if (const VstOpCodeInfo* info = opCodeInfo(static_cast<VstFunctionIndex>(function), opcode))
-        return {function == fnDispatcher ? "eff" : "audioMaster", info->name};
-    if (function < kNumVstFunctions && function != fnDispatcher && function != fnAudioMaster)
-        return {"", vstFunctionNames[function]};
-    return {function == fnDispatcher ? "dispatcher opcode " : "audioMaster opcode ", "?"};
+    return {function, opcode};
 }
 
 uint64_t threadBit(uint32_t number) noexcept
@@ -133,12 +96,11 @@ uint64_t threadBit(uint32_t number) noexcept
     return uint64_t{1} << (number == 0 ? 0 : number > 64 ? 63 : number - 1);
 }
 
+// A load and a store, no locked instruction: only the thread that sends events raises it.
 void raiseTo(std::atomic<int32_t>& value, int32_t to) noexcept
 {
-    int32_t now = value.load(kRelaxed);
-    while (now < to && !value.compare_exchange_weak(now, to, kRelaxed))
-    {
-    }
+    if (value.load(kRelaxed) < to)
+        value.store(to, kRelaxed);
 }
 } // namespace
 
@@ -200,22 +162,24 @@ void RuleChecker::hostCall(ThreadState& thread, const CallFacts& call) noexcept
 {
     const Name name = nameOf(call.function, call.opcode);
     if (isClosed.load(kRelaxed))
-        fire(Rule::callAfterClose, thread, call.call, "%s%s after effClose", name.prefix,
-             name.name);
-    threadsCalled.fetch_or(threadBit(thread.number), kRelaxed);
-    if (changePending.exchange(false, kRelaxed))
+        fire(Rule::callAfterClose, thread, call.call, "%s%s after effClose", name.prefix(),
+             name.text());
+    // Loaded first: a locked instruction on every call would cost more than the rest together.
+    if (const uint64_t bit = threadBit(thread.number); (threadsCalled.load(kRelaxed) & bit) == 0)
+        threadsCalled.fetch_or(bit, kRelaxed);
+    if (changePending.load(kRelaxed) && changePending.exchange(false, kRelaxed))
     {
         const int32_t delay = delayAnnounced.load(kRelaxed);
         const int32_t delayNowValue = delayNow.load(kRelaxed);
         if (delay != delayNowValue)
             fire(Rule::latencyChangeUnannounced, thread, call.call,
                  "initialDelay %d to %d without audioMasterIOChanged before %s%s", delay,
-                 delayNowValue, name.prefix, name.name);
+                 delayNowValue, name.prefix(), name.text());
         else
             fire(Rule::latencyChangeUnannounced, thread, call.call,
                  "channels %d in %d out to %d in %d out without audioMasterIOChanged before %s%s",
                  inputsAnnounced.load(kRelaxed), outputsAnnounced.load(kRelaxed),
-                 inputsNow.load(kRelaxed), outputsNow.load(kRelaxed), name.prefix, name.name);
+                 inputsNow.load(kRelaxed), outputsNow.load(kRelaxed), name.prefix(), name.text());
         latencyAnnounced();
     }
     switch (call.function)
@@ -239,20 +203,49 @@ void RuleChecker::hostCall(ThreadState& thread, const CallFacts& call) noexcept
     }
 }
 
+void RuleChecker::eventsCall(ThreadState& thread, const CallFacts& call) noexcept
+{
+    ++thread.inEvents;
+    const EventFacts* events = call.events;
+    if (events == nullptr || events->count <= 0)
+        return;
+    if (events->minDelta < 0)
+        fire(Rule::eventOutsideBlock, thread, call.call, "an event at deltaFrames %d",
+             events->minDelta);
+    raiseTo(eventsMaxDelta, events->maxDelta);
+    if (events->firstUnsorted > 0)
+        fire(Rule::eventsUnsorted, thread, call.call,
+             "event %d of %d comes before event %d in time", events->firstUnsorted, events->count,
+             events->firstUnsorted - 1);
+}
+
+void RuleChecker::eventsReturned(ThreadState& thread) noexcept
+{
+    if (thread.inEvents > 0)
+        --thread.inEvents;
+}
+
 void RuleChecker::dispatcherCall(ThreadState& thread, const CallFacts& call) noexcept
 {
     const int32_t opcode = call.opcode;
+    // The most frequent after the process calls, and none of the rules below is about it.
+    if (opcode == effProcessEvents)
+    {
+        eventsCall(thread, call);
+        return;
+    }
     const Name name = nameOf(call.function, opcode);
     if (needsSuspended(opcode) && resumed.load(kRelaxed))
-        fire(Rule::setupWhileResumed, thread, call.call, "%s%s while resumed", name.prefix,
-             name.name);
+        fire(Rule::setupWhileResumed, thread, call.call, "%s%s while resumed", name.prefix(),
+             name.text());
     if (isSetup(opcode))
     {
         if (thread.inSetup++ == 0)
             threadsInSetup.fetch_add(1, kRelaxed);
-        if (threadsInProcess.load(kRelaxed) > (thread.inProcess > 0 ? 1 : 0))
+        if (const uint32_t inside = processOwner.load(kRelaxed) & ~kOwnerSeen;
+            inside != 0 && inside != ownerId(thread))
             fire(Rule::processDuringSetup, thread, call.call, "%s%s while another thread processes",
-                 name.prefix, name.name);
+                 name.prefix(), name.text());
     }
     if (announcesChanges(opcode) && thread.inAnnouncing++ == 0)
         threadsAnnouncing.fetch_add(1, kRelaxed);
@@ -260,11 +253,11 @@ void RuleChecker::dispatcherCall(ThreadState& thread, const CallFacts& call) noe
         processingThread.load(kRelaxed) == thread.number &&
         (threadsCalled.load(kRelaxed) & ~threadBit(thread.number)) != 0)
         fire(Rule::editorThread, thread, call.call,
-             "%s%s on t%u, the thread that processes, while other threads call", name.prefix,
-             name.name, thread.number);
+             "%s%s on t%u, the thread that processes, while other threads call", name.prefix(),
+             name.text(), thread.number);
     if (call.ptrNull && writesThroughPtr(opcode))
-        fire(Rule::nullBuffer, thread, call.call, "%s%s with a null pointer", name.prefix,
-             name.name);
+        fire(Rule::nullBuffer, thread, call.call, "%s%s with a null pointer", name.prefix(),
+             name.text());
     if (takesParameterIndex(opcode))
         parameterIndex(thread, call, call.index);
     if (opcode == effSetProgram || opcode == effGetProgramNameIndexed)
@@ -275,8 +268,8 @@ void RuleChecker::dispatcherCall(ThreadState& thread, const CallFacts& call) noe
         const bool known = factsKnown.load(kRelaxed);
         if (program < 0 || (!none && known && program >= programs))
             fire(Rule::indexOutOfRange, thread, call.call,
-                 known ? "%s%s program %lld of %d" : "%s%s program %lld", name.prefix, name.name,
-                 static_cast<long long>(program), programs);
+                 known ? "%s%s program %lld of %d" : "%s%s program %lld", name.prefix(),
+                 name.text(), static_cast<long long>(program), programs);
     }
     if (call.textLength >= 0)
         textLength(thread, call, true);
@@ -300,20 +293,6 @@ void RuleChecker::dispatcherCall(ThreadState& thread, const CallFacts& call) noe
     case effSetProcessPrecision:
         precision.store(static_cast<int32_t>(call.value), kRelaxed);
         break;
-    case effProcessEvents:
-        ++thread.inEvents;
-        if (const EventFacts* events = call.events; events != nullptr && events->count > 0)
-        {
-            if (events->minDelta < 0)
-                fire(Rule::eventOutsideBlock, thread, call.call, "an event at deltaFrames %d",
-                     events->minDelta);
-            raiseTo(eventsMaxDelta, events->maxDelta);
-            if (events->firstUnsorted > 0)
-                fire(Rule::eventsUnsorted, thread, call.call,
-                     "event %d of %d comes before event %d in time", events->firstUnsorted,
-                     events->count, events->firstUnsorted - 1);
-        }
-        break;
     default:
         break;
     }
@@ -328,11 +307,11 @@ void RuleChecker::parameterIndex(const ThreadState& thread, const CallFacts& cal
         return;
     const Name name = nameOf(call.function, call.opcode);
     if (known)
-        fire(Rule::indexOutOfRange, thread, call.call, "%s%s parameter %d of %d", name.prefix,
-             name.name, index, params);
+        fire(Rule::indexOutOfRange, thread, call.call, "%s%s parameter %d of %d", name.prefix(),
+             name.text(), index, params);
     else
-        fire(Rule::indexOutOfRange, thread, call.call, "%s%s parameter %d", name.prefix, name.name,
-             index);
+        fire(Rule::indexOutOfRange, thread, call.call, "%s%s parameter %d", name.prefix(),
+             name.text(), index);
 }
 
 void RuleChecker::processCall(ThreadState& thread, const CallFacts& call) noexcept
@@ -343,9 +322,15 @@ void RuleChecker::processCall(ThreadState& thread, const CallFacts& call) noexce
              everResumed.load(kRelaxed) ? "%s after effMainsChanged 0"
                                         : "%s before effMainsChanged 1",
              name);
-    if (thread.inProcess++ == 0 && threadsInProcess.fetch_add(1, kRelaxed) > 0)
-        fire(Rule::concurrentProcess, thread, call.call, "%s on t%u while another thread processes",
-             name, thread.number);
+    if (thread.inProcess++ == 0)
+    {
+        const uint32_t inside = processOwner.load(kRelaxed);
+        const bool other = inside != 0 && (inside & ~kOwnerSeen) != ownerId(thread);
+        if (other)
+            fire(Rule::concurrentProcess, thread, call.call,
+                 "%s on t%u while another thread processes", name, thread.number);
+        processOwner.store(ownerId(thread) | (other ? kOwnerSeen : 0), kRelaxed);
+    }
     if (threadsInSetup.load(kRelaxed) > (thread.inSetup > 0 ? 1 : 0))
         fire(Rule::processDuringSetup, thread, call.call,
              "%s while another thread sets the instance up", name);
@@ -353,7 +338,10 @@ void RuleChecker::processCall(ThreadState& thread, const CallFacts& call) noexce
     if (const int32_t set = blockSize.load(kRelaxed); set > 0 && call.frames > set)
         fire(Rule::blockLargerThanSet, thread, call.call,
              "%s of %d frames after effSetBlockSize %d", name, call.frames, set);
-    if (const int32_t delta = eventsMaxDelta.exchange(-1, kRelaxed); delta >= call.frames)
+    const int32_t delta = eventsMaxDelta.load(kRelaxed);
+    if (delta >= 0)
+        eventsMaxDelta.store(-1, kRelaxed);
+    if (delta >= call.frames)
         fire(Rule::eventOutsideBlock, thread, call.call,
              "an event at deltaFrames %d before a block of %d frames", delta, call.frames);
     if (factsKnown.load(kRelaxed))
@@ -384,12 +372,15 @@ void RuleChecker::hostReturn(ThreadState& thread, const CallFacts& ret) noexcept
              static_cast<double>(ret.floatResult));
     if (ret.function != fnDispatcher)
         return;
+    if (ret.opcode == effProcessEvents)
+    {
+        eventsReturned(thread);
+        return;
+    }
     if (isSetup(ret.opcode) && thread.inSetup > 0 && --thread.inSetup == 0)
         threadsInSetup.fetch_sub(1, kRelaxed);
     if (announcesChanges(ret.opcode) && thread.inAnnouncing > 0 && --thread.inAnnouncing == 0)
         threadsAnnouncing.fetch_sub(1, kRelaxed);
-    if (ret.opcode == effProcessEvents && thread.inEvents > 0)
-        --thread.inEvents;
     if (ret.opcode == effGetChunk && (ret.result < 0 || (ret.result > 0 && ret.chunkNull)))
         fire(Rule::chunkInconsistent, thread, ret.call,
              ret.result < 0 ? "effGetChunk returned size %lld"
@@ -405,7 +396,16 @@ void RuleChecker::processReturn(ThreadState& thread, const CallFacts& ret) noexc
     if (thread.inProcess == 0)
         return;
     if (--thread.inProcess == 0)
-        threadsInProcess.fetch_sub(1, kRelaxed);
+    {
+        // Another thread came in meanwhile, unseen: both entered at once.
+        const uint32_t inside = processOwner.load(kRelaxed);
+        if ((inside & ~kOwnerSeen) == ownerId(thread))
+            processOwner.store(0, kRelaxed);
+        else if (inside != 0 && (inside & kOwnerSeen) == 0)
+            fire(Rule::concurrentProcess, thread, ret.call,
+                 "%s on t%u returned while another thread processes",
+                 vstFunctionNames[ret.function], thread.number);
+    }
     const uint64_t begin = thread.processBeginTicks;
     if (begin != 0 && ret.ticks >= begin)
         processTook(thread, ret.call, ret.function, thread.processFrames, ret.ticks - begin);
@@ -449,16 +449,16 @@ void RuleChecker::textLength(const ThreadState& thread, const CallFacts& facts,
     if (room == 0 || facts.textLength <= room)
         return;
     const Name name = nameOf(facts.function, facts.opcode);
-    fire(Rule::textTooLong, thread, facts.call, "%s%s %s %d bytes, more than %d", name.prefix,
-         name.name, fromHost ? "with" : "returned", facts.textLength, room);
+    fire(Rule::textTooLong, thread, facts.call, "%s%s %s %d bytes, more than %d", name.prefix(),
+         name.text(), fromHost ? "with" : "returned", facts.textLength, room);
 }
 
 void RuleChecker::callback(ThreadState& thread, const CallFacts& call) noexcept
 {
     const Name name = nameOf(call.function, call.opcode);
     if (isClosed.load(kRelaxed))
-        fire(Rule::callbackAfterClose, thread, call.call, "%s%s after effClose", name.prefix,
-             name.name);
+        fire(Rule::callbackAfterClose, thread, call.call, "%s%s after effClose", name.prefix(),
+             name.text());
     if (call.opcode == audioMasterIOChanged)
         latencyAnnounced();
     if (thread.inProcess == 0 && thread.inEvents == 0)
@@ -471,11 +471,11 @@ void RuleChecker::callback(ThreadState& thread, const CallFacts& call) noexcept
     case audioMasterOpenFileSelector:
     case audioMasterCloseFileSelector:
         fire(Rule::blockingCallbackInProcess, thread, call.call, "%s%s while processing",
-             name.prefix, name.name);
+             name.prefix(), name.text());
         break;
     case audioMasterUpdateDisplay:
-        fire(Rule::displayUpdateInProcess, thread, call.call, "%s%s while processing", name.prefix,
-             name.name);
+        fire(Rule::displayUpdateInProcess, thread, call.call, "%s%s while processing",
+             name.prefix(), name.text());
         break;
     default:
         break;

@@ -117,6 +117,8 @@ public:
     void ticksPerSecond(double rate) noexcept;
 
     // Host calls into the plug-in (dispatcher, process functions, setParameter, getParameter).
+    // effProcessEvents returned: all its return changes, which a feeder may say alone.
+    void eventsReturned(ThreadState& thread) noexcept;
     // A return carries its call's function and opcode (and getParameter's index), as a call does.
     void hostCall(ThreadState& thread, const CallFacts& call) noexcept;
     void hostReturn(ThreadState& thread, const CallFacts& ret) noexcept;
@@ -144,6 +146,7 @@ private:
     void dispatcherCall(ThreadState& thread, const CallFacts& call) noexcept;
     void processCall(ThreadState& thread, const CallFacts& call) noexcept;
     void processReturn(ThreadState& thread, const CallFacts& ret) noexcept;
+    void eventsCall(ThreadState& thread, const CallFacts& call) noexcept;
     void parameterIndex(const ThreadState& thread, const CallFacts& call, int32_t index) noexcept;
     void textLength(const ThreadState& thread, const CallFacts& facts, bool fromHost) noexcept;
     void latencyAnnounced() noexcept;
@@ -158,7 +161,15 @@ private:
     std::atomic<bool> isClosed{false};
     std::atomic<int32_t> blockSize{0}; // 0: never set
     std::atomic<int32_t> precision{0};
-    std::atomic<int32_t> threadsInProcess{0};
+    // The thread inside a process function (ownerId), 0 for none; with kOwnerSeen once another
+    // thread found it there and said so. A plain load and store per call, no locked instruction:
+    // two threads that enter at the same moment are caught when the first returns.
+    static constexpr uint32_t kOwnerSeen = 0x80000000u;
+    static uint32_t ownerId(const ThreadState& thread) noexcept
+    {
+        return thread.number != 0 ? thread.number & ~kOwnerSeen : ~kOwnerSeen;
+    }
+    std::atomic<uint32_t> processOwner{0};
     std::atomic<int32_t> threadsInSetup{0};
     std::atomic<int32_t> threadsAnnouncing{0};
     std::atomic<uint32_t> processingThread{0};
