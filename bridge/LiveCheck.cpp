@@ -41,15 +41,22 @@ void onFiring(void* context, rules::Rule rule, const rules::Tally& tally, uint64
     logger.writeLine(line);
 }
 
+// Where the recording's writer thread reports a block: on the session's audio thread.
+rules::ThreadState audioThreadOf(const CheckNumbering& numbering) noexcept
+{
+    rules::ThreadState audio;
+    audio.number = numbering.audioThread.load(relaxed);
+    audio.role = kRoleAudio;
+    return audio;
+}
+
 // The writer thread of the session's recording counted a process call's outputs.
 void outputCounted(void* context, uint64_t processCall, int32_t channel, uint32_t nonFinite,
                    uint32_t denormal) noexcept
 {
     auto& numbering = *static_cast<CheckNumbering*>(context);
-    rules::ThreadState audio;
-    audio.number = numbering.audioThread.load(relaxed);
-    audio.role = kRoleAudio;
-    numbering.checker->outputCounts(audio, processCall, channel, nonFinite, denormal);
+    numbering.checker->outputCounts(audioThreadOf(numbering), processCall, channel, nonFinite,
+                                    denormal);
 }
 
 // The writer thread timed a process call from its two records.
@@ -57,10 +64,7 @@ void processTimed(void* context, uint64_t processCall, uint8_t function, int32_t
                   uint64_t ticks) noexcept
 {
     auto& numbering = *static_cast<CheckNumbering*>(context);
-    rules::ThreadState audio;
-    audio.number = numbering.audioThread.load(relaxed);
-    audio.role = kRoleAudio;
-    numbering.checker->processTook(audio, processCall, function, frames, ticks);
+    numbering.checker->processTook(audioThreadOf(numbering), processCall, function, frames, ticks);
 }
 } // namespace
 

@@ -450,6 +450,19 @@ bool endsWithEndMarker(const uint8_t* data, size_t size)
 
 } // namespace
 
+const char* endingName(Ending ending) noexcept
+{
+    switch (ending)
+    {
+    case Ending::complete:
+        return "complete";
+    case Ending::damaged:
+        return "damaged";
+    default:
+        return "truncated";
+    }
+}
+
 size_t memoryOf(const Record& record)
 {
     constexpr size_t kAllocation = 16;

@@ -111,6 +111,8 @@ enum class Ending
     damaged,   // a record (or the header) is unreadable
     truncated, // the file ends without the end marker
 };
+// "complete", "damaged" or "truncated", as reports name it.
+const char* endingName(Ending ending) noexcept;
 
 // Reads a file (or bytes in memory) record by record with a buffer of about a record.
 class RecordStream

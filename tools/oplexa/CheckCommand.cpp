@@ -14,19 +14,6 @@ namespace
 {
 using Json = nlohmann::ordered_json;
 
-const char* endingName(recordFormat::Ending ending)
-{
-    switch (ending)
-    {
-    case recordFormat::Ending::complete:
-        return "complete";
-    case recordFormat::Ending::truncated:
-        return "truncated";
-    default:
-        return "damaged";
-    }
-}
-
 // The file read to its end, or to where it can't be read further.
 struct Checked
 {
@@ -129,7 +116,7 @@ Json asJson(const std::string& file, const Checked& checked)
     Json why =
         stream.ending == recordFormat::Ending::complete ? Json(nullptr) : Json(stream.problem);
     return {{"file", file},
-            {"ending", endingName(stream.ending)},
+            {"ending", recordFormat::endingName(stream.ending)},
             {"problem", why},
             {"problems", problems}};
 }

@@ -124,18 +124,6 @@ void jsonAudio(FILE* out, const StatsRun& run)
                  static_cast<double>(worst.ns) / worst.budgetNs);
 }
 
-const char* endingName(recordFormat::Ending ending)
-{
-    switch (ending)
-    {
-    case recordFormat::Ending::complete:
-        return "complete";
-    case recordFormat::Ending::damaged:
-        return "damaged";
-    default:
-        return "truncated";
-    }
-}
 } // namespace
 
 std::string stopText(const recordFormat::RecordStream& stream)
@@ -194,7 +182,7 @@ void writeStatsJson(FILE* out, const StatsRun& run)
                  ",\"unfinished\":%" PRIu64 ",\"untimed\":%" PRIu64 ",\"droppedRecords\":%" PRIu64
                  ",\n  \"functions\":",
                  jsonText(run.file).c_str(), jsonText(header.pluginPath).c_str(), header.instance,
-                 jsonText(header.startTime).c_str(), endingName(run.stream.ending),
+                 jsonText(header.startTime).c_str(), recordFormat::endingName(run.stream.ending),
                  problem.empty() ? "null" : jsonText(problem).c_str(), run.timer.calls(),
                  run.timer.unfinished(), run.timer.untimed(), run.timer.dropped());
     jsonRows(out, run.stats.all);
