@@ -3,7 +3,8 @@
 # replays each recording and checks it for protocol problems; one line per plug-in, then totals.
 #   scripts/plugin-sweep.sh [FOLDER...]   default: /usr/lib/vst, /usr/lib/lxvst and IEM's folder
 # Needs a build in build/; the plug-ins are Debian's (dpf-plugins-vst, zam-plugins, lsp-plugins-vst,
-# dragonfly-reverb-vst, iem-plugin-suite-vst, zynaddsubfx-vst: whichever are installed). Recordings and logs stay in $SWEEP_DIR (default a new folder in /tmp).
+# dragonfly-reverb-vst, iem-plugin-suite-vst, zynaddsubfx-vst: whichever are installed).
+# Recordings and logs stay in $SWEEP_DIR (default a new folder in /tmp).
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 host=$root/build/tools/oplexa-host
