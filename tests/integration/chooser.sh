@@ -24,7 +24,14 @@ $2
 wait \$host
 echo \$? > "$WORK/$1.status"
 SCRIPT
-    timeout 120 "$WITH_DISPLAY" bash "$WORK/session.sh" > /dev/null 2>&1
+    # A display that did not come up (a machine busy enough that Xvfb or openbox took over their
+    # minute) ran no host: it says why, and the session runs once more.
+    local attempt
+    for attempt in 1 2; do
+        timeout 120 "$WITH_DISPLAY" bash "$WORK/session.sh" > "$WORK/display.out" 2>&1
+        [ -e "$WORK/$1.log" ] && return
+        echo "$1: no host ran: $(tail -1 "$WORK/display.out")"
+    done
 }
 
 mkdir -p "$WORK/home"
